@@ -1,0 +1,18 @@
+#include "AnalysisData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace ezr {
+
+QString ExeDir;
+QString DataFileName;
+
+void initExeDir() {
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    ExeDir = dir;
+}
+
+} // namespace ezr

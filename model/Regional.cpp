@@ -1,0 +1,300 @@
+#include "Regional.h"
+
+#include "AnalysisError.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace ezr {
+
+void installRegionalDefaults() {
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+}
+
+QChar decimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+bool tryParseInteger(QStringView text, std::int32_t& value) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == n)
+        return false;
+    long long magnitude = 0;
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        magnitude = magnitude * 10 + (c - u'0');
+        if (magnitude > 2147483648LL)
+            return false;
+    }
+    const long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > std::numeric_limits<std::int32_t>::max())
+        return false;
+    value = static_cast<std::int32_t>(signedValue);
+    return true;
+}
+
+std::int32_t parseInteger(QStringView text) {
+    std::int32_t value = 0;
+    if (!tryParseInteger(text, value))
+        throwInvalidInteger(text);
+    return value;
+}
+
+bool tryParseFloat(QStringView text, QChar decimalPoint, double& value) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
+        --end;
+    if (end - begin > 64 || begin == end)
+        return false;
+
+    char buffer[72];
+    int length = 0;
+    qsizetype i = begin;
+    const auto at = [&](qsizetype k) { return text[k].unicode(); };
+    if (at(i) == u'+' || at(i) == u'-') {
+        if (at(i) == u'-')
+            buffer[length++] = '-';
+        ++i;
+    }
+    int mantissaDigits = 0;
+    for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits)
+        buffer[length++] = static_cast<char>(at(i));
+    if (i < end && text[i] == decimalPoint) {
+        buffer[length++] = '.';
+        for (++i; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits)
+            buffer[length++] = static_cast<char>(at(i));
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (i < end && (at(i) == u'e' || at(i) == u'E')) {
+        buffer[length++] = 'e';
+        ++i;
+        if (i < end && (at(i) == u'+' || at(i) == u'-'))
+            buffer[length++] = static_cast<char>(at(i++));
+        int exponentDigits = 0;
+        for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++exponentDigits)
+            buffer[length++] = static_cast<char>(at(i));
+        if (exponentDigits == 0)
+            return false;
+    }
+    if (i != end)
+        return false;
+    const auto result = std::from_chars(buffer, buffer + length, value);
+    return result.ec == std::errc() && result.ptr == buffer + length && std::isfinite(value);
+}
+
+double parseFloat(QStringView text) {
+    double value = 0.0;
+    if (!tryParseFloat(text, decimalSeparator(), value))
+        throwInvalidFloat(text);
+    return value;
+}
+
+namespace {
+
+struct DateOrder {
+    char parts[3] = {'d', 'M', 'y'};
+    QChar separator = QLatin1Char('.');
+};
+
+DateOrder shortDateOrder() {
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    DateOrder order;
+    int found = 0;
+    bool separatorFound = false;
+    for (const QChar c : format) {
+        const char letter = c.toLatin1();
+        if (letter == 'd' || letter == 'M' || letter == 'y') {
+            if (found == 0 || order.parts[found - 1] != letter) {
+                if (found < 3)
+                    order.parts[found] = letter;
+                ++found;
+            }
+        } else if (!separatorFound && found > 0 && c != QLatin1Char(' ')) {
+            order.separator = c;
+            separatorFound = true;
+        }
+    }
+    if (found != 3)
+        return DateOrder{};
+    return order;
+}
+
+int windowYear(int twoDigitYear) {
+    // Two-digit years fall in the century window around today.
+    const int current = QDate::currentDate().year();
+    int year = current / 100 * 100 + twoDigitYear;
+    if (year > current + 50)
+        year -= 100;
+    else if (year <= current - 50)
+        year += 100;
+    return year;
+}
+
+} // namespace
+
+QDate parseShortDate(QStringView text) {
+    const DateOrder order = shortDateOrder();
+    const QStringView trimmed = text.trimmed();
+    int values[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    int part = 0;
+    for (const QChar c : trimmed) {
+        if (c == order.separator) {
+            if (++part > 2)
+                throwInvalidDate(text);
+        } else if (c.isDigit() && c.unicode() < 128 && digits[part] < 4) {
+            values[part] = values[part] * 10 + (c.unicode() - u'0');
+            ++digits[part];
+        } else {
+            throwInvalidDate(text);
+        }
+    }
+    if (part != 2 || digits[0] == 0 || digits[1] == 0 || digits[2] == 0)
+        throwInvalidDate(text);
+    int day = 0, month = 0, year = 0;
+    for (int k = 0; k < 3; ++k) {
+        switch (order.parts[k]) {
+        case 'd': day = values[k]; break;
+        case 'M': month = values[k]; break;
+        default: year = digits[k] <= 2 ? windowYear(values[k]) : values[k]; break;
+        }
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid() || year < 1)
+        throwInvalidDate(text);
+    return date;
+}
+
+QString formatShortDate(const QDate& date) { return QLocale().toString(date, QLocale::ShortFormat); }
+
+namespace {
+
+// The shortest decimal digits that read back as the value, with the position of the point.
+struct DecimalDigits {
+    std::string digits; // no leading zeros unless the value is zero
+    int pointPosition = 0; // digits before the decimal point (may be <= 0 or > size)
+};
+
+DecimalDigits shortestDigits(double magnitude) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
+    const std::string text(buffer, result.ptr);
+    const auto e = text.find('e');
+    DecimalDigits d;
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.')
+            d.digits.push_back(text[i]);
+    d.pointPosition = std::stoi(text.substr(e + 1)) + 1;
+    return d;
+}
+
+// Keeps `keep` digits, rounding a half away from zero.
+void roundDigits(DecimalDigits& d, int keep) {
+    if (keep < 0) {
+        d.digits.assign(1, '0');
+        d.pointPosition = 1;
+        return;
+    }
+    if (keep >= static_cast<int>(d.digits.size()))
+        return;
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9')
+            d.digits[static_cast<std::size_t>(i--)] = '0';
+        if (i >= 0) {
+            ++d.digits[static_cast<std::size_t>(i)];
+        } else {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.pointPosition;
+        }
+    }
+    if (d.digits.empty()) {
+        d.digits.assign(1, '0');
+        d.pointPosition = 1;
+    }
+}
+
+QString fixedText(bool negative, const DecimalDigits& d, int decimals) {
+    std::string out;
+    if (d.pointPosition <= 0) {
+        out = "0";
+    } else {
+        for (int i = 0; i < d.pointPosition; ++i)
+            out.push_back(i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)]
+                                                                : '0');
+    }
+    std::string fraction;
+    for (int i = 0; i < decimals; ++i) {
+        const int index = d.pointPosition + i;
+        fraction.push_back(index >= 0 && index < static_cast<int>(d.digits.size())
+                               ? d.digits[static_cast<std::size_t>(index)]
+                               : '0');
+    }
+    const bool zero = out.find_first_not_of('0') == std::string::npos &&
+                      fraction.find_first_not_of('0') == std::string::npos;
+    QString result;
+    if (negative && !zero)
+        result += QLatin1Char('-');
+    result += QLatin1String(out.data(), static_cast<qsizetype>(out.size()));
+    if (decimals > 0) {
+        result += decimalSeparator();
+        result += QLatin1String(fraction.data(), static_cast<qsizetype>(fraction.size()));
+    }
+    return result;
+}
+
+QString padLeft(QString text, int width) {
+    if (text.size() < width)
+        text.prepend(QString(width - text.size(), QLatin1Char(' ')));
+    return text;
+}
+
+QString nonFinite(double value) {
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+} // namespace
+
+QString formatFixed(double value, int width, int decimals) {
+    if (!std::isfinite(value))
+        return padLeft(nonFinite(value), width);
+    DecimalDigits d = shortestDigits(std::fabs(value));
+    roundDigits(d, d.pointPosition + decimals);
+    return padLeft(fixedText(std::signbit(value), d, decimals), width);
+}
+
+QString formatSignificant5(double value) {
+    if (!std::isfinite(value))
+        return nonFinite(value);
+    DecimalDigits d = shortestDigits(std::fabs(value));
+    roundDigits(d, 5);
+    roundDigits(d, d.pointPosition + 2);
+    return fixedText(std::signbit(value), d, 2);
+}
+
+QString formatInt(long long value, int width) { return padLeft(QString::number(value), width); }
+
+} // namespace ezr

@@ -1,0 +1,114 @@
+#include "ResultSheet.h"
+
+#include "Regional.h"
+#include "UnitResorce.h"
+
+#include <cmath>
+
+namespace ezr {
+
+namespace {
+
+QString padded(int blanks, const QString& text) { return QString(blanks, QLatin1Char(' ')) + text; }
+
+const QString MotivesHeading = QStringLiteral(" Смыслообразующие мотивы");
+
+// " Сумма баллов", " % ", " Xм2 " (Latin X) and the motive numbers 1-6 per heading group.
+void setProfileHeadings(TextGrid& grid) {
+    grid.cell(0, 0) = MotivesHeading;
+    for (int column = 1; column < grid.columnCount(); ++column)
+        grid.cell(column, 0) = padded(4, QString::number((column - 1) % 6 + 1));
+    grid.cell(0, 1) = QStringLiteral(" Сумма баллов");
+    grid.cell(0, 2) = QStringLiteral(" % ");
+    grid.cell(0, 3) = QStringLiteral(" Xм2 ");
+}
+
+} // namespace
+
+ResultSheet initialSheet() {
+    ResultSheet sheet;
+
+    sheet.stimulusBand.cell(0, 0) = padded(43, QStringLiteral("Стимулы"));
+    sheet.stimulusBand.cell(1, 0) = padded(24, QStringLiteral("Деньги"));
+    sheet.stimulusBand.cell(2, 0) = padded(18, QStringLiteral("Коллектив"));
+    sheet.stimulusBand.cell(3, 0) = padded(23, QStringLiteral("Труд"));
+    setProfileHeadings(sheet.stimulusGrid);
+
+    sheet.motiveBand.cell(0, 0) = padded(43, QStringLiteral("Стимулы"));
+    sheet.motiveBand.cell(1, 0) = padded(7, QStringLiteral("Деньги"));
+    sheet.motiveBand.cell(2, 0) = padded(4, QStringLiteral("Коллектив"));
+    sheet.motiveBand.cell(3, 0) = padded(8, QStringLiteral("Труд"));
+    sheet.motiveBand.cell(4, 0) = padded(7, QStringLiteral("Сумма "));
+    sheet.motiveBand.cell(5, 0) = padded(5, QStringLiteral("Х2 ")); // Cyrillic Х
+
+    TextGrid& motives = sheet.motiveGrid;
+    motives.cell(0, 0) = MotivesHeading;
+    for (int column = 1; column <= 6; column += 2) {
+        motives.cell(column, 0) = padded(3, QStringLiteral("РО"));
+        motives.cell(column + 1, 0) = padded(3, QStringLiteral("ПО"));
+    }
+    motives.cell(7, 0) = QStringLiteral("балл.");
+    motives.cell(8, 0) = padded(4, QStringLiteral("%"));
+    motives.cell(9, 0) = QStringLiteral("мотив.");
+    for (int row = 1; row <= 6; ++row)
+        motives.cell(0, row) = QStringLiteral(" %1. %2").arg(row).arg(MotiveNames[row - 1]);
+
+    sheet.orientationBand.cell(0, 0) = padded(36, QStringLiteral("Ориентация"));
+    sheet.orientationBand.cell(1, 0) = padded(15, QStringLiteral("Результирующая"));
+    sheet.orientationBand.cell(2, 0) = padded(15, QStringLiteral("Процессуальная"));
+    setProfileHeadings(sheet.orientationGrid);
+    return sheet;
+}
+
+QString countText(double value) {
+    // Ties go to the even neighbour, as the rounding of the scores always has.
+    return padded(4, formatInt(static_cast<long long>(std::nearbyint(value)), 2));
+}
+
+QString decimalText(double value) { return padded(2, formatFixed(value, 4, 1)); }
+
+QString motiveChiText(double value) { return padded(3, formatFixed(value, 4, 1)); }
+
+void fillIndividual(ResultSheet& sheet, const TAnalysisData& data) {
+    for (int m = 0; m < MotiveCount; ++m) {
+        for (int k = 0; k < 6; ++k)
+            sheet.motiveGrid.cell(1 + k, m + 1) =
+                countText(data.MotiveCounts[static_cast<std::size_t>(m * 6 + k)]);
+        const double raw = data.Profile1Raw[static_cast<std::size_t>(m)];
+        sheet.motiveGrid.cell(7, m + 1) = countText(raw);
+        sheet.motiveGrid.cell(8, m + 1) = decimalText(percentOfAnswers(raw));
+    }
+    for (int k = 1; k <= 12; ++k) {
+        const double raw = data.Profile2Raw[static_cast<std::size_t>(k - 1)];
+        sheet.orientationGrid.cell(k, 1) = countText(raw);
+        sheet.orientationGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
+    }
+    for (int k = 1; k <= 18; ++k) {
+        const double raw = data.Profile3Raw[static_cast<std::size_t>(k - 1)];
+        sheet.stimulusGrid.cell(k, 1) = countText(raw);
+        sheet.stimulusGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
+    }
+}
+
+void fillGroup(ResultSheet& sheet, const GroupMeans& means) {
+    for (int m = 0; m < MotiveCount; ++m) {
+        for (int k = 0; k < 6; ++k)
+            sheet.motiveGrid.cell(1 + k, m + 1) =
+                decimalText(means.motiveCounts[static_cast<std::size_t>(m * 6 + k)]);
+        const double raw = means.profile1[static_cast<std::size_t>(m)];
+        sheet.motiveGrid.cell(7, m + 1) = decimalText(raw);
+        sheet.motiveGrid.cell(8, m + 1) = decimalText(percentOfAnswers(raw));
+    }
+    for (int k = 1; k <= 12; ++k) {
+        const double raw = means.profile2[static_cast<std::size_t>(k - 1)];
+        sheet.orientationGrid.cell(k, 1) = decimalText(raw);
+        sheet.orientationGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
+    }
+    for (int k = 1; k <= 18; ++k) {
+        const double raw = means.profile3[static_cast<std::size_t>(k - 1)];
+        sheet.stimulusGrid.cell(k, 1) = decimalText(raw);
+        sheet.stimulusGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
+    }
+}
+
+} // namespace ezr

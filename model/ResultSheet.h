@@ -1,0 +1,86 @@
+#pragma once
+
+#include "AnalysisData.h"
+
+#include <QList>
+#include <QString>
+
+// Every text that the result panel shows, held without widgets. The window shows a sheet,
+// and the text report is built from a sheet read back from the window, so the window, the
+// report and the batch command share one formatting path.
+namespace ezr {
+
+class TextGrid {
+public:
+    TextGrid() = default;
+    TextGrid(int columns, int rows) : columns_(columns), rows_(rows), cells_(columns * rows) {}
+    int columnCount() const { return columns_; }
+    int rowCount() const { return rows_; }
+    QString& cell(int column, int row) { return cells_[row * columns_ + column]; }
+    const QString& cell(int column, int row) const { return cells_[row * columns_ + column]; }
+    friend bool operator==(const TextGrid&, const TextGrid&) = default;
+
+private:
+    int columns_ = 0;
+    int rows_ = 0;
+    QList<QString> cells_;
+};
+
+// How a result field is coloured: not judged yet, within the norm (green), beyond it (maroon).
+enum class Verdict { None, WithinNorm, BeyondNorm };
+
+inline const QString IndividualCaption = QStringLiteral("Ф.И.О.");
+inline const QString GroupCaption = QStringLiteral("Группа");
+
+struct ResultSheet {
+    // Header fields.
+    QString code;
+    QString nameCaption = IndividualCaption; // the mode flag
+    QString name;
+    QString sex;
+    QString education;
+    QString testDate;
+    QString age;
+    QString norm;
+    QString infoHint; // hint of the information icon: timing lines or the member list
+
+    // Result fields written by the norm comparison.
+    QString x21, x22, x23;
+    Verdict x21Verdict = Verdict::None, x22Verdict = Verdict::None, x23Verdict = Verdict::None;
+    QString profile1Caption, profile2Caption, profile3Caption;
+    QString index1, index2;
+    Verdict index1Verdict = Verdict::None, index2Verdict = Verdict::None;
+
+    // Header bands and data grids, with their fixed headings.
+    TextGrid motiveBand{6, 2};        // sgResult
+    TextGrid motiveGrid{10, 7};       // sgResulta
+    TextGrid orientationBand{3, 2};   // sgResult2
+    TextGrid orientationGrid{13, 4};  // sgResult2a
+    TextGrid stimulusBand{4, 3};      // sgResult3
+    TextGrid stimulusGrid{19, 4};     // sgResult3a
+
+    bool isIndividual() const { return nameCaption == IndividualCaption; }
+    friend bool operator==(const ResultSheet&, const ResultSheet&) = default;
+};
+
+// A sheet with the fixed headings of the six grids and everything else empty.
+ResultSheet initialSheet();
+
+// Counts, raw scores and percentages of one examinee ("    %2d", "  %4.1f").
+void fillIndividual(ResultSheet& sheet, const TAnalysisData& data);
+
+// Group means, every cell "  %4.1f".
+struct GroupMeans {
+    std::array<double, 36> motiveCounts{};
+    std::array<double, 6> profile1{};
+    std::array<double, 12> profile2{};
+    std::array<double, 18> profile3{};
+};
+void fillGroup(ResultSheet& sheet, const GroupMeans& means);
+
+// Cell formats of the grids.
+QString countText(double value);   // "    %2d", rounded half to even
+QString decimalText(double value); // "  %4.1f"
+QString motiveChiText(double value); // "   %4.1f"
+
+} // namespace ezr

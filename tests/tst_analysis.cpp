@@ -1,0 +1,268 @@
+#include "Analysis.h"
+#include "AnalysisError.h"
+#include "Regional.h"
+#include "SampleMaker.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ezr;
+
+namespace {
+
+SampleExaminee examinee(const QString& code, bool resultative, const QString& sex) {
+    SampleExaminee e;
+    e.testDate = QStringLiteral("06.06.2006");
+    e.birthDate = QStringLiteral("05.06.1966");
+    e.code = code;
+    e.name = QStringLiteral("Испытуемый %1").arg(code);
+    e.sex = sex;
+    e.education = QStringLiteral("Высшее");
+    e.timingLines = {QStringLiteral("Начало: 10:00"), QStringLiteral("Конец: 10:30"),
+                     QStringLiteral("Всего: 30 мин"), QStringLiteral("Среднее: 16,7 с")};
+    for (int i = 0; i < ItemCount; ++i) {
+        e.marks[i] = resultative ? MarkPair{1, 0} : MarkPair{0, 1};
+        e.answerTimes[i] = 5.0 + (i % 7);
+    }
+    return e;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QDate fixedToday() { return QDate(2026, 12, 7); }
+
+} // namespace
+
+class TestAnalysis : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    void individualEndToEnd() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("101.cry"));
+        writeBytes(path, makeResponseFile(examinee(QStringLiteral("101"), true,
+                                                   QStringLiteral("Женский"))));
+        const AnalysisState state = IndividualAnalysis(path, AnalysisState{});
+        const ResultSheet& sheet = state.sheet;
+        QCOMPARE(sheet.nameCaption, QStringLiteral("Ф.И.О."));
+        QCOMPARE(sheet.code, QStringLiteral("101"));
+        QCOMPARE(sheet.name, QStringLiteral("Испытуемый 101"));
+        QCOMPARE(sheet.testDate, QStringLiteral("06.06.2006"));
+        QCOMPARE(sheet.age, QStringLiteral("40.01"));
+        QCOMPARE(sheet.sex, QStringLiteral("Женский"));
+        QCOMPARE(sheet.norm, QStringLiteral("Пол"));
+        QCOMPARE(sheet.infoHint, QStringLiteral("Время выполнения:\r\nНачало: 10:00\r\nКонец: "
+                                                "10:30\r\nВсего: 30 мин\r\nСреднее: 16,7 с"));
+        // Every resultative mark 1: each RO cell 6, each PO cell 0, 18 per motive.
+        QCOMPARE(sheet.motiveGrid.cell(3, 2), QStringLiteral("     6"));
+        QCOMPARE(sheet.motiveGrid.cell(4, 2), QStringLiteral("     0"));
+        QCOMPARE(sheet.motiveGrid.cell(7, 5), QStringLiteral("    18"));
+        QCOMPARE(sheet.motiveGrid.cell(8, 5), QStringLiteral("  16,7"));
+        QCOMPARE(sheet.orientationGrid.cell(1, 1), QStringLiteral("    18"));
+        QCOMPARE(sheet.orientationGrid.cell(12, 1), QStringLiteral("     0"));
+        QVERIFY(!sheet.motiveGrid.cell(9, 1).isEmpty());
+        QCOMPARE(state.data.Profile1Raw[0], 18.0);
+        QCOMPARE(state.data.TimingLines[3], QStringLiteral("Среднее: 16,7 с"));
+        // Female norm row, because the file says so.
+        const NormComparison female = compareWithNorms(normInputFrom(NormKind::Sex, sheet, state.data));
+        QCOMPARE(female.normGroup, 1);
+        QCOMPARE(state.data.Profile1Chi, female.chi1);
+    }
+
+    void individualFailureNamesTheProblem_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("'' is not a valid date");
+        SampleExaminee bad = examinee(QStringLiteral("7"), true, QString());
+        bad.birthDate = QStringLiteral("31.02.1970");
+        QTest::newRow("bad birth date")
+            << makeResponseFile(bad) << QStringLiteral("'31.02.1970' is not a valid date");
+        QString plain = makePlainText(examinee(QStringLiteral("8"), true, QString()));
+        QStringList lines = plain.split(QStringLiteral("\r\n"));
+        lines[11 + 40] = QStringLiteral("    1   x0     5,0");
+        QTest::newRow("bad mark")
+            << scramblePlainText(lines.join(QStringLiteral("\r\n")))
+            << QStringLiteral("'   x0' is not a valid integer value");
+    }
+
+    void individualFailureNamesTheProblem() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.cry"));
+        writeBytes(path, bytes);
+        try {
+            IndividualAnalysis(path, AnalysisState{});
+            QFAIL("a bad file was accepted");
+        } catch (const AnalysisError& error) {
+            QCOMPARE(error.message(), message);
+        }
+    }
+
+    void missingFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("none.cry"));
+        try {
+            IndividualAnalysis(path, AnalysisState{});
+            QFAIL("a missing file was accepted");
+        } catch (const AnalysisError& error) {
+            QCOMPARE(error.message(), QStringLiteral("Cannot open file %1").arg(path));
+            QCOMPARE(errorBoxText(error.message()), error.message() + QLatin1Char('.'));
+        }
+    }
+
+    void groupMeansAndMembers() {
+        QTemporaryDir dir;
+        writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true, QString()),
+                                        examinee(QStringLiteral("2"), false, QString()),
+                                        examinee(QStringLiteral("3"), true, QString())});
+        AnalysisState previous;
+        previous.data.MeanTime = 4.5;
+        previous.data.TimingLines[0] = QStringLiteral("прежний");
+        const AnalysisState state = GroupAnalysis(dir.path(), NormKind::Sex,
+                                                  QStringLiteral("Женский"), previous, fixedToday);
+        const ResultSheet& sheet = state.sheet;
+        QCOMPARE(sheet.nameCaption, QStringLiteral("Группа"));
+        QVERIFY(!sheet.isIndividual());
+        QCOMPARE(sheet.name, QStringLiteral("Группа"));
+        QCOMPARE(sheet.code, QStringLiteral("3"));
+        QCOMPARE(sheet.testDate, QStringLiteral("07.12.2026"));
+        QVERIFY(sheet.age.isEmpty());
+        QCOMPARE(sheet.sex, QStringLiteral("Женский"));
+        QVERIFY(sheet.education.isEmpty());
+        const QStringList hint = sheet.infoHint.split(QStringLiteral("\r\n"));
+        QCOMPARE(hint.size(), 5);
+        QCOMPARE(hint.first(), QStringLiteral("Состав группы:"));
+        QCOMPARE(hint.last(), QStringLiteral("Общее число: 3"));
+        QStringList members = hint.mid(1, 3);
+        members.sort();
+        QCOMPARE(members, QStringList({QStringLiteral("1. Испытуемый 1"),
+                                       QStringLiteral("2. Испытуемый 2"),
+                                       QStringLiteral("3. Испытуемый 3")}));
+        // RO cells (6 + 0 + 6) / 3, PO cells (0 + 6 + 0) / 3.
+        QCOMPARE(sheet.motiveGrid.cell(1, 1), QStringLiteral("   4,0"));
+        QCOMPARE(sheet.motiveGrid.cell(2, 1), QStringLiteral("   2,0"));
+        QCOMPARE(sheet.motiveGrid.cell(7, 1), QStringLiteral("  18,0"));
+        QCOMPARE(sheet.orientationGrid.cell(1, 1), QStringLiteral("  12,0"));
+        QCOMPARE(sheet.orientationGrid.cell(7, 1), QStringLiteral("   6,0"));
+        QCOMPARE(sheet.stimulusGrid.cell(1, 1), QStringLiteral("   6,0"));
+        QCOMPARE(state.data.Profile2Raw[0], 12.0);
+        // Untouched by a group: the statistics and timing lines of the previous examinee.
+        QCOMPARE(state.data.MeanTime, 4.5);
+        QCOMPARE(state.data.TimingLines[0], QStringLiteral("прежний"));
+        // The same run twice gives the same sheet.
+        QVERIFY(GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), state,
+                              fixedToday)
+                    .sheet == sheet);
+    }
+
+    void groupCriterionFields_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<QString>("sex");
+        QTest::addColumn<QString>("education");
+        QTest::addColumn<QString>("norm");
+        QTest::newRow("men") << 1 << "Мужской" << "Мужской" << "" << "Пол";
+        QTest::newRow("secondary") << 2 << "Среднее" << "" << "Среднее" << "Образование";
+        QTest::newRow("satisfaction") << 3 << "" << "" << "" << "Удовлетворенность";
+    }
+
+    void groupCriterionFields() {
+        QFETCH(int, kind);
+        QFETCH(QString, criterion);
+        QTemporaryDir dir;
+        writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true,
+                                                 QStringLiteral("Женский"))});
+        AnalysisState previous;
+        previous.sheet.sex = QStringLiteral("Женский");
+        previous.sheet.education = QStringLiteral("Высшее");
+        const AnalysisState state =
+            GroupAnalysis(dir.path(), NormKind(kind), criterion, previous, fixedToday);
+        QTEST(state.sheet.sex, "sex");
+        QTEST(state.sheet.education, "education");
+        QTEST(state.sheet.norm, "norm");
+    }
+
+    void groupOfOneComparesLikeTheIndividual() {
+        QTemporaryDir dir;
+        const SampleExaminee woman = examinee(QStringLiteral("5"), true, QStringLiteral("Женский"));
+        writeResponseFiles(dir.path(), {woman});
+        const AnalysisState individual =
+            IndividualAnalysis(dir.filePath(responseFileName(woman)), AnalysisState{});
+        const AnalysisState group = GroupAnalysis(dir.path(), NormKind::Sex,
+                                                  QStringLiteral("Женский"), AnalysisState{});
+        QCOMPARE(group.data.Profile1Chi, individual.data.Profile1Chi);
+        QCOMPARE(group.sheet.x23, individual.sheet.x23);
+        QCOMPARE(group.sheet.index2, individual.sheet.index2);
+    }
+
+    void everyEntryIsAMember() {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath(QStringLiteral("notes.txt")),
+                   makeResponseFile(examinee(QStringLiteral("1"), true, QString())));
+        writeBytes(dir.filePath(QStringLiteral(".hidden")),
+                   makeResponseFile(examinee(QStringLiteral("2"), false, QString())));
+        const AnalysisState state =
+            GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
+        QCOMPARE(state.sheet.code, QStringLiteral("2"));
+    }
+
+    void groupFailures_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("directory");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file %1";
+        QTest::newRow("not a response file") << "x.cry" << false << "'' is not a valid integer value";
+    }
+
+    void groupFailures() {
+        QFETCH(QString, entry);
+        QFETCH(bool, directory);
+        QFETCH(QString, firstLine);
+        QTemporaryDir dir;
+        writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true, QString())});
+        const QString path = dir.filePath(entry);
+        if (directory)
+            QVERIFY(QDir(dir.path()).mkdir(entry));
+        else
+            writeBytes(path, scramblePlainText(u"01.01.2020\r\n01.01.1990\r\n9\r\nX"));
+        try {
+            GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
+            QFAIL("a bad member was accepted");
+        } catch (const AnalysisError& error) {
+            const QStringList lines = error.message().split(QLatin1Char('\n'));
+            QCOMPARE(lines.size(), 2);
+            QCOMPARE(lines[0], directory ? firstLine.arg(path) : firstLine);
+            QCOMPARE(lines[1], QDir::toNativeSeparators(path));
+        }
+    }
+
+    void groupWithoutMembers_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("empty") << true;
+        QTest::newRow("missing") << false;
+    }
+
+    void groupWithoutMembers() {
+        QFETCH(bool, exists);
+        QTemporaryDir dir;
+        const QString data = exists ? dir.path() : dir.filePath(QStringLiteral("Data"));
+        try {
+            GroupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"), AnalysisState{});
+            QFAIL("an empty group was accepted");
+        } catch (const AnalysisError& error) {
+            QCOMPARE(error.message(), noMembersMessage(data));
+            QVERIFY(error.message().startsWith(QStringLiteral("Нет файлов данных в директории ")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAnalysis)
+#include "tst_analysis.moc"
