@@ -1,0 +1,38 @@
+#pragma once
+
+#include "NormComparison.h"
+
+#include <QString>
+#include <QStringList>
+
+// The command line of ezr-report, parsed without side effects so that it can be checked
+// with any argument list.
+namespace ezr {
+
+enum class ReportEncoding { Windows1251, Utf8 };
+
+// One report to make: an examinee's file as after "Индивид" (and a norm chosen under
+// "Нормирование"), or a directory as after one command of the "Группа" menu.
+struct ReportRequest {
+    enum class Mode { Individual, Group };
+    Mode mode = Mode::Individual;
+    QString input; // the response file or the group directory
+    NormKind kind = NormKind::Sex;
+    QString criterion;  // group only: the text the group menu puts into the sex or education field
+    QString outputPath; // empty: standard output
+    ReportEncoding encoding = ReportEncoding::Windows1251;
+    friend bool operator==(const ReportRequest&, const ReportRequest&) = default;
+};
+
+struct ReportOptions {
+    enum class Status { Run, Help, Version, UsageError };
+    Status status = Status::UsageError;
+    ReportRequest request; // valid with Status::Run
+    QString text;          // help text, version line or the one-line reason of a usage error
+};
+
+// `arguments` as QCoreApplication::arguments() gives them, the program's name first.
+// Needs a QCoreApplication for the help text.
+ReportOptions parseReportOptions(const QStringList& arguments);
+
+} // namespace ezr

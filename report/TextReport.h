@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ResultSheet.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+namespace ezr {
+
+// What the report is made of: the texts the window shows at the moment of saving, and the
+// comment's lines as the panel wraps them.
+struct ReportSnapshot {
+    ResultSheet sheet;
+    QStringList commentLines;
+};
+
+// The report's bytes: Windows-1251, CR LF after every line. Throws AnalysisError when a
+// value cell of profile 2 or 3 does not read as a number.
+QByteArray buildTextReport(const ReportSnapshot& snapshot);
+
+// Proposed file names (no directory): the code followed by " Mel.Sb.txt" or " Mel.Gr.txt".
+QString reportFileName(const ResultSheet& sheet);
+
+// Writes all bytes or nothing (QSaveFile); an existing file stays intact on failure.
+// Throws AnalysisError with the platform's message.
+void writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace ezr

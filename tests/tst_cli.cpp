@@ -1,0 +1,593 @@
+#include "Analysis.h"
+#include "ReportOptions.h"
+#include "ResponseFile.h"
+#include "SampleMaker.h"
+#include "TextReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ezr;
+
+Q_DECLARE_METATYPE(ezr::ReportRequest)
+
+namespace {
+
+const QLocale RussianLocale(QLocale::Russian, QLocale::Russia);
+const QString Program = QStringLiteral("ezr-report");
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The command as a user starts it, under a locale-less environment: the program then takes
+// the Russian settings, as the window does.
+Outcome run(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(EZR_REPORT_EXE), arguments);
+    Outcome outcome;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.exitCode = process.exitCode();
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+    return outcome;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString writeExaminee(const QString& dir, const SampleExaminee& examinee) {
+    const QString path = QDir(dir).filePath(responseFileName(examinee));
+    return writeFile(path, makeResponseFile(examinee)) ? path : QString();
+}
+
+QStringList lines(const QByteArray& report) {
+    QStringList result = decodeWindows1251(report).split(QStringLiteral("\r\n"));
+    if (!result.isEmpty() && result.constLast().isEmpty())
+        result.removeLast();
+    return result;
+}
+
+bool hasLineStartingWith(const QStringList& list, const QString& start) {
+    for (const QString& line : list)
+        if (line.startsWith(start))
+            return true;
+    return false;
+}
+
+// Every line of a report, the last one included, ends with CR LF and nothing else does.
+bool wellFormedReport(const QByteArray& report) {
+    return report.endsWith("\r\n") && report.count('\n') == report.count("\r\n") &&
+           report.count('\r') == report.count("\r\n");
+}
+
+QString dateLine(const QDate& date) {
+    return QStringLiteral("Дата обследования: ") +
+           RussianLocale.toString(date, QLocale::ShortFormat);
+}
+
+ReportRequest individual(const QString& file, NormKind kind = NormKind::Sex) {
+    ReportRequest r;
+    r.mode = ReportRequest::Mode::Individual;
+    r.input = file;
+    r.kind = kind;
+    return r;
+}
+
+ReportRequest group(const QString& dir, NormKind kind, const QString& criterion) {
+    ReportRequest r;
+    r.mode = ReportRequest::Mode::Group;
+    r.input = dir;
+    r.kind = kind;
+    r.criterion = criterion;
+    return r;
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir work_;
+    QString dataDir_;   // three good members
+    QString firstFile_; // the first of them
+    QList<SampleExaminee> members_;
+
+private slots:
+    void initTestCase() {
+        QCoreApplication::setApplicationName(Program);
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.04"));
+        QLocale::setDefault(RussianLocale);
+        QVERIFY(work_.isValid());
+        dataDir_ = work_.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(dataDir_));
+        for (int i = 0; i < 3; ++i) {
+            members_.append(generatedExaminee(4711u, i));
+            const QString path = writeExaminee(dataDir_, members_.constLast());
+            QVERIFY(!path.isEmpty());
+            if (i == 0)
+                firstFile_ = path;
+        }
+    }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    // ---- the option parser ----
+
+    void parsesRequest_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<ReportRequest>("expected");
+        const QString file = QStringLiteral("a.cry");
+        QTest::newRow("file, sex norm by default")
+            << QStringList{Program, file} << individual(file);
+        QTest::newRow("--norm education")
+            << QStringList{Program, file, QStringLiteral("--norm"), QStringLiteral("education")}
+            << individual(file, NormKind::Education);
+        QTest::newRow("--norm=satisfaction before the file")
+            << QStringList{Program, QStringLiteral("--norm=satisfaction"), file}
+            << individual(file, NormKind::Satisfaction);
+        QTest::newRow("--norm sex")
+            << QStringList{Program, file, QStringLiteral("--norm"), QStringLiteral("sex")}
+            << individual(file, NormKind::Sex);
+        ReportRequest toFile = individual(file);
+        toFile.outputPath = QStringLiteral("out/r.txt");
+        QTest::newRow("-o") << QStringList{Program, QStringLiteral("-o"),
+                                           QStringLiteral("out/r.txt"), file}
+                            << toFile;
+        ReportRequest utf8 = toFile;
+        utf8.encoding = ReportEncoding::Utf8;
+        QTest::newRow("--output and --encoding utf-8") << QStringList{Program,
+                                                                      file,
+                                                                      QStringLiteral("--output"),
+                                                                      QStringLiteral("out/r.txt"),
+                                                                      QStringLiteral("--encoding"),
+                                                                      QStringLiteral("utf-8")}
+                                                       << utf8;
+        ReportRequest upper = individual(file);
+        upper.encoding = ReportEncoding::Utf8;
+        QTest::newRow("encoding name in capitals")
+            << QStringList{Program, QStringLiteral("--encoding=UTF-8"), file} << upper;
+        QTest::newRow("explicit windows-1251")
+            << QStringList{Program, file, QStringLiteral("--encoding"),
+                           QStringLiteral("windows-1251")}
+            << individual(file);
+        QTest::newRow("file that looks like an option after --")
+            << QStringList{Program, QStringLiteral("--"), QStringLiteral("-x.cry")}
+            << individual(QStringLiteral("-x.cry"));
+        const QString dir = QStringLiteral("Data");
+        QTest::newRow("group of men")
+            << QStringList{Program, QStringLiteral("--group"), dir, QStringLiteral("--sex"),
+                           QStringLiteral("male")}
+            << group(dir, NormKind::Sex, QStringLiteral("Мужской"));
+        QTest::newRow("group of women")
+            << QStringList{Program, QStringLiteral("--sex=female"), QStringLiteral("--group"), dir}
+            << group(dir, NormKind::Sex, QStringLiteral("Женский"));
+        QTest::newRow("group, higher education")
+            << QStringList{Program, QStringLiteral("--group"), dir, QStringLiteral("--education"),
+                           QStringLiteral("higher")}
+            << group(dir, NormKind::Education, QStringLiteral("Высшее"));
+        QTest::newRow("group, secondary education")
+            << QStringList{Program, QStringLiteral("--group"), dir, QStringLiteral("--education"),
+                           QStringLiteral("secondary")}
+            << group(dir, NormKind::Education, QStringLiteral("Среднее"));
+        QTest::newRow("group, satisfaction") << QStringList{Program, QStringLiteral("--group"), dir,
+                                                            QStringLiteral("--satisfaction")}
+                                             << group(dir, NormKind::Satisfaction, QString());
+    }
+    void parsesRequest() {
+        QFETCH(QStringList, arguments);
+        QFETCH(ReportRequest, expected);
+        const ReportOptions options = parseReportOptions(arguments);
+        QVERIFY2(options.status == ReportOptions::Status::Run, qPrintable(options.text));
+        const ReportRequest& r = options.request;
+        QCOMPARE(r.mode, expected.mode);
+        QCOMPARE(r.input, expected.input);
+        QCOMPARE(r.kind, expected.kind);
+        QCOMPARE(r.criterion, expected.criterion);
+        QCOMPARE(r.outputPath, expected.outputPath);
+        QCOMPARE(r.encoding, expected.encoding);
+    }
+
+    void rejectsUsage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason"); // a word the one-line reason must contain
+        const QString file = QStringLiteral("a.cry");
+        const QString g = QStringLiteral("--group");
+        const QString dir = QStringLiteral("Data");
+        QTest::newRow("nothing") << QStringList{Program} << QStringLiteral("FILE");
+        QTest::newRow("unknown option")
+            << QStringList{Program, file, QStringLiteral("--bogus")} << QStringLiteral("bogus");
+        QTest::newRow("--norm without value")
+            << QStringList{Program, file, QStringLiteral("--norm")} << QStringLiteral("norm");
+        QTest::newRow("bad --norm value")
+            << QStringList{Program, file, QStringLiteral("--norm"), QStringLiteral("age")}
+            << QStringLiteral("age");
+        QTest::newRow("two files")
+            << QStringList{Program, file, QStringLiteral("b.cry")} << QStringLiteral("b.cry");
+        QTest::newRow("file and group")
+            << QStringList{Program, file, g, dir, QStringLiteral("--satisfaction")}
+            << QStringLiteral("not both");
+        QTest::newRow("group without criterion")
+            << QStringList{Program, g, dir} << QStringLiteral("criterion");
+        QTest::newRow("group with two criteria") << QStringList{Program,
+                                                                g,
+                                                                dir,
+                                                                QStringLiteral("--sex"),
+                                                                QStringLiteral("male"),
+                                                                QStringLiteral("--satisfaction")}
+                                                 << QStringLiteral("one criterion");
+        QTest::newRow("group with all three criteria")
+            << QStringList{Program,
+                           g,
+                           dir,
+                           QStringLiteral("--sex"),
+                           QStringLiteral("male"),
+                           QStringLiteral("--education"),
+                           QStringLiteral("higher"),
+                           QStringLiteral("--satisfaction")}
+            << QStringLiteral("one criterion");
+        QTest::newRow("one criterion twice") << QStringList{Program,
+                                                            g,
+                                                            dir,
+                                                            QStringLiteral("--sex"),
+                                                            QStringLiteral("male"),
+                                                            QStringLiteral("--sex"),
+                                                            QStringLiteral("female")}
+                                             << QStringLiteral("more than once");
+        QTest::newRow("flag twice")
+            << QStringList{Program, g, dir, QStringLiteral("--satisfaction"),
+                           QStringLiteral("--satisfaction")}
+            << QStringLiteral("more than once");
+        QTest::newRow("bad --sex value")
+            << QStringList{Program, g, dir, QStringLiteral("--sex"), QStringLiteral("m")}
+            << QStringLiteral("male or female");
+        QTest::newRow("bad --education value")
+            << QStringList{Program, g, dir, QStringLiteral("--education"), QStringLiteral("Высшее")}
+            << QStringLiteral("higher or secondary");
+        QTest::newRow("criterion without group")
+            << QStringList{Program, file, QStringLiteral("--sex"), QStringLiteral("male")}
+            << QStringLiteral("--group");
+        QTest::newRow("--norm with group") << QStringList{Program,
+                                                          g,
+                                                          dir,
+                                                          QStringLiteral("--satisfaction"),
+                                                          QStringLiteral("--norm"),
+                                                          QStringLiteral("sex")}
+                                           << QStringLiteral("--norm");
+        QTest::newRow("group without directory")
+            << QStringList{Program, g, QString(), QStringLiteral("--satisfaction")}
+            << QStringLiteral("directory");
+        QTest::newRow("empty file name")
+            << QStringList{Program, QString()} << QStringLiteral("FILE");
+        QTest::newRow("-o without name")
+            << QStringList{Program, file, QStringLiteral("-o"), QString()} << QStringLiteral("-o");
+        QTest::newRow("other encoding")
+            << QStringList{Program, file, QStringLiteral("--encoding"), QStringLiteral("koi8-r")}
+            << QStringLiteral("koi8-r");
+    }
+    void rejectsUsage() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        const ReportOptions options = parseReportOptions(arguments);
+        QCOMPARE(options.status, ReportOptions::Status::UsageError);
+        QVERIFY2(options.text.contains(reason), qPrintable(options.text));
+        QVERIFY2(!options.text.contains(QLatin1Char('\n')), qPrintable(options.text));
+    }
+
+    void helpAndVersion() {
+        const ReportOptions help = parseReportOptions({Program, QStringLiteral("--help")});
+        QCOMPARE(help.status, ReportOptions::Status::Help);
+        for (const char* word : {"--group", "--norm", "--encoding", "-o", "отчёт", "report"})
+            QVERIFY2(help.text.contains(QString::fromUtf8(word)), word);
+        const ReportOptions version = parseReportOptions({Program, QStringLiteral("--version")});
+        QCOMPARE(version.status, ReportOptions::Status::Version);
+        QCOMPARE(version.text, QStringLiteral("ezr-report 1.04\n"));
+    }
+
+    // ---- the executable ----
+
+    void helpAndVersionOfTheProcess() {
+        const Outcome help = run({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("--group"));
+        QVERIFY(help.err.isEmpty());
+        const Outcome version = run({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QByteArray("ezr-report 1.04\n"));
+    }
+
+    void individualReportOnStandardOutput() {
+        const Outcome outcome = run({firstFile_});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.err.isEmpty(), outcome.err.constData());
+        QVERIFY(wellFormedReport(outcome.out));
+        // Windows-1251 bytes, not UTF-8: "Код" is three bytes.
+        QVERIFY(outcome.out.startsWith("\xCA\xEE\xE4: " + members_[0].code.toLatin1() + "\r\n"));
+        const QStringList report = lines(outcome.out);
+        const SampleExaminee& e = members_[0];
+        QCOMPARE(report.value(1), QStringLiteral("Дата обследования: ") + e.testDate);
+        QCOMPARE(report.value(2), QStringLiteral("Ф.И.О.: ") + e.name);
+        QCOMPARE(report.value(3), QStringLiteral("Пол: ") + e.sex);
+        QCOMPARE(report.value(4), QStringLiteral("Образование: ") + e.education);
+        QVERIFY(report.value(5).startsWith(QStringLiteral("Возраст: ")));
+        QCOMPARE(report.value(6), QStringLiteral("Нормирование: Пол"));
+        QCOMPARE(report.value(7), QStringLiteral("Время выполнения:"));
+        QCOMPARE(report.constLast(), QStringLiteral("Комментарий к анализу"));
+        // Russian settings: decimal commas in the fields, points in profiles 2 and 3.
+        QVERIFY(lineWithComma(report, QStringLiteral("Включенность в коллектив: ")));
+        for (const QString& line : report)
+            if (line.startsWith(QStringLiteral(" Сумма баллов")))
+                QVERIFY2(line.contains(QLatin1Char('.')) && !line.contains(QLatin1Char(',')),
+                         qPrintable(line));
+
+        // The same report as the window's analysis of that file.
+        const AnalysisState state = IndividualAnalysis(firstFile_, AnalysisState{});
+        QCOMPARE(outcome.out, buildTextReport({state.sheet, {}}));
+    }
+
+    void normChoice_data() {
+        QTest::addColumn<QString>("norm");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("normLine");
+        QTest::newRow("sex") << QStringLiteral("sex") << int(NormKind::Sex)
+                             << QStringLiteral("Нормирование: Пол");
+        QTest::newRow("education") << QStringLiteral("education") << int(NormKind::Education)
+                                   << QStringLiteral("Нормирование: Образование");
+        QTest::newRow("satisfaction")
+            << QStringLiteral("satisfaction") << int(NormKind::Satisfaction)
+            << QStringLiteral("Нормирование: Удовлетворенность");
+    }
+    void normChoice() {
+        QFETCH(QString, norm);
+        QFETCH(int, kind);
+        QFETCH(QString, normLine);
+        const Outcome outcome = run({firstFile_, QStringLiteral("--norm"), norm});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY(lines(outcome.out).contains(normLine));
+        AnalysisState state = IndividualAnalysis(firstFile_, AnalysisState{});
+        CompareWithNorms(static_cast<NormKind>(kind), state.sheet, state.data);
+        QCOMPARE(outcome.out, buildTextReport({state.sheet, {}}));
+    }
+
+    void utf8ForATerminal() {
+        const Outcome plain = run({firstFile_});
+        const Outcome utf8 =
+            run({firstFile_, QStringLiteral("--encoding"), QStringLiteral("utf-8")});
+        QCOMPARE(utf8.exitCode, 0);
+        QVERIFY(utf8.out.startsWith("Код: "));
+        QVERIFY(wellFormedReport(utf8.out));
+        QCOMPARE(utf8.out, decodeWindows1251(plain.out).toUtf8());
+    }
+
+    void outputFileHoldsTheSameBytes() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.txt"));
+        QVERIFY(writeFile(path, QByteArray(10000, 'x'))); // replaced entirely
+        const Outcome toFile = run({firstFile_, QStringLiteral("-o"), path});
+        QCOMPARE(toFile.exitCode, 0);
+        QVERIFY(toFile.out.isEmpty());
+        QVERIFY(toFile.err.isEmpty());
+        const Outcome toStdout = run({firstFile_});
+        QCOMPARE(readFile(path), toStdout.out);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("r.txt")});
+
+        const QString utf8Path = dir.filePath(QStringLiteral("u.txt"));
+        QCOMPARE(
+            run({firstFile_, QStringLiteral("--encoding=utf-8"), QStringLiteral("-o"), utf8Path})
+                .exitCode,
+            0);
+        QCOMPARE(readFile(utf8Path), decodeWindows1251(toStdout.out).toUtf8());
+    }
+
+    void groupReport_data() {
+        QTest::addColumn<QStringList>("criterion");
+        QTest::addColumn<QStringList>("fieldLines"); // between the name line and the norm line
+        QTest::addColumn<QString>("normLine");
+        QTest::newRow("men") << QStringList{QStringLiteral("--sex"), QStringLiteral("male")}
+                             << QStringList{QStringLiteral("Пол: Мужской")}
+                             << QStringLiteral("Нормирование: Пол");
+        QTest::newRow("women") << QStringList{QStringLiteral("--sex"), QStringLiteral("female")}
+                               << QStringList{QStringLiteral("Пол: Женский")}
+                               << QStringLiteral("Нормирование: Пол");
+        QTest::newRow("higher") << QStringList{QStringLiteral("--education"),
+                                               QStringLiteral("higher")}
+                                << QStringList{QStringLiteral("Образование: Высшее")}
+                                << QStringLiteral("Нормирование: Образование");
+        QTest::newRow("secondary")
+            << QStringList{QStringLiteral("--education"), QStringLiteral("secondary")}
+            << QStringList{QStringLiteral("Образование: Среднее")}
+            << QStringLiteral("Нормирование: Образование");
+        QTest::newRow("satisfaction")
+            << QStringList{QStringLiteral("--satisfaction")} << QStringList{}
+            << QStringLiteral("Нормирование: Удовлетворенность");
+    }
+    void groupReport() {
+        QFETCH(QStringList, criterion);
+        QFETCH(QStringList, fieldLines);
+        QFETCH(QString, normLine);
+        const QDate before = QDate::currentDate();
+        const Outcome outcome = run(QStringList{QStringLiteral("--group"), dataDir_} + criterion);
+        const QDate after = QDate::currentDate();
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.err.isEmpty(), outcome.err.constData());
+        QVERIFY(wellFormedReport(outcome.out));
+        const QStringList report = lines(outcome.out);
+
+        QCOMPARE(report.value(0), QStringLiteral("Код: 3"));
+        QVERIFY(report.value(1) == dateLine(before) || report.value(1) == dateLine(after));
+        QStringList header = QStringList{QStringLiteral("Группа: Группа")} + fieldLines;
+        header << normLine << QStringLiteral("Состав группы:");
+        QCOMPARE(report.mid(2, header.size()), header);
+        QStringList members = report.mid(2 + header.size(), 3);
+        QStringList expectedMembers;
+        for (const SampleExaminee& e : members_)
+            expectedMembers << e.code + QStringLiteral(". ") + e.name;
+        members.sort();
+        QCOMPARE(members, expectedMembers);
+        QCOMPARE(report.value(2 + header.size() + 3), QStringLiteral("Общее число: 3"));
+        QVERIFY(!hasLineStartingWith(report, QStringLiteral("Возраст: ")));
+        QCOMPARE(report.constLast(), QStringLiteral("Комментарий к анализу"));
+
+        // The same report as the window's group command over that directory.
+        const ReportOptions options = parseReportOptions(
+            QStringList{Program, QStringLiteral("--group"), dataDir_} + criterion);
+        QCOMPARE(options.status, ReportOptions::Status::Run);
+        const AnalysisState state = GroupAnalysis(dataDir_, options.request.kind,
+                                                  options.request.criterion, AnalysisState{});
+        QStringList expected = lines(buildTextReport({state.sheet, {}}));
+        expected[1] = report.value(1);
+        QCOMPARE(report, expected);
+    }
+
+    void analysisFailure_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("missing file") << QStringLiteral("missing");
+        QTest::newRow("not a response file") << QStringLiteral("garbage");
+        QTest::newRow("bad item line") << QStringLiteral("bad item");
+        QTest::newRow("group with a bad member") << QStringLiteral("bad member");
+        QTest::newRow("group with a sub-directory") << QStringLiteral("sub-directory");
+        QTest::newRow("empty group directory") << QStringLiteral("empty group");
+    }
+    void analysisFailure() {
+        QFETCH(QString, situation);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString groupDir = dir.filePath(QStringLiteral("Group"));
+        QVERIFY(QDir().mkpath(groupDir));
+        QStringList arguments;
+        QStringList expected; // pieces of the message
+        if (situation == QLatin1String("missing")) {
+            const QString path = dir.filePath(QStringLiteral("absent.cry"));
+            arguments << path;
+            expected << QStringLiteral("Cannot open file") << QDir::toNativeSeparators(path);
+        } else if (situation == QLatin1String("garbage")) {
+            const QString path = dir.filePath(QStringLiteral("plain.cry"));
+            QVERIFY(writeFile(path, "not scrambled at all\r\n"));
+            arguments << path;
+            expected << QStringLiteral("is not a valid date");
+        } else if (situation == QLatin1String("bad item")) {
+            SampleExaminee e = generatedExaminee(99u, 0);
+            QString plain = makePlainText(e);
+            QStringList plainLines = plain.split(QStringLiteral("\r\n"));
+            plainLines[60] = QStringLiteral("    1    x     2,5");
+            const QString path = dir.filePath(QStringLiteral("item.cry"));
+            QVERIFY(writeFile(path, scramblePlainText(plainLines.join(QStringLiteral("\r\n")))));
+            arguments << path;
+            expected << QStringLiteral("is not a valid integer value");
+        } else if (situation == QLatin1String("bad member")) {
+            QVERIFY(!writeExaminee(groupDir, generatedExaminee(5u, 0)).isEmpty());
+            QVERIFY(!writeExaminee(groupDir, generatedExaminee(5u, 1)).isEmpty());
+            const QString bad = QDir(groupDir).filePath(QStringLiteral("broken.cry"));
+            QVERIFY(writeFile(bad, makeResponseFile(generatedExaminee(5u, 2)).left(900)));
+            arguments << QStringLiteral("--group") << groupDir << QStringLiteral("--satisfaction");
+            expected << QStringLiteral("is not a valid") << QDir::toNativeSeparators(bad);
+        } else if (situation == QLatin1String("sub-directory")) {
+            QVERIFY(!writeExaminee(groupDir, generatedExaminee(5u, 0)).isEmpty());
+            const QString sub = QDir(groupDir).filePath(QStringLiteral("Archive"));
+            QVERIFY(QDir().mkpath(sub));
+            arguments << QStringLiteral("--group") << groupDir << QStringLiteral("--sex")
+                      << QStringLiteral("female");
+            expected << QDir::toNativeSeparators(sub);
+        } else {
+            arguments << QStringLiteral("--group") << groupDir << QStringLiteral("--education")
+                      << QStringLiteral("higher");
+            expected << QStringLiteral("Нет файлов данных в директории")
+                     << QDir::toNativeSeparators(groupDir);
+        }
+
+        // Nothing reaches standard output.
+        const Outcome outcome = run(arguments);
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY(outcome.out.isEmpty());
+        const QString message = QString::fromLocal8Bit(outcome.err);
+        for (const QString& piece : expected)
+            QVERIFY2(message.contains(piece), qPrintable(message));
+        // The error box's full stop: every one of these messages ends in a letter.
+        QVERIFY2(message.endsWith(QStringLiteral(".\n")), qPrintable(message));
+
+        // Nothing is written to -o, and the file there keeps its bytes.
+        const QString target = dir.filePath(QStringLiteral("report.txt"));
+        const QByteArray old("the report saved before\r\n");
+        QVERIFY(writeFile(target, old));
+        const QStringList entries =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const Outcome toFile = run(arguments + QStringList{QStringLiteral("-o"), target});
+        QCOMPARE(toFile.exitCode, 1);
+        QCOMPARE(toFile.err, outcome.err);
+        QCOMPARE(readFile(target), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 entries);
+    }
+
+    void unwritableOutputFails() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("missing/report.txt"));
+        const Outcome outcome = run({firstFile_, QStringLiteral("-o"), target});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY(outcome.out.isEmpty());
+        QVERIFY2(QString::fromLocal8Bit(outcome.err).contains(QDir::toNativeSeparators(target)),
+                 outcome.err.constData());
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void wrongUsage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no arguments") << QStringList{};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour")};
+        QTest::newRow("file and group")
+            << QStringList{QStringLiteral("a.cry"), QStringLiteral("--group"), QStringLiteral("D"),
+                           QStringLiteral("--satisfaction")};
+        QTest::newRow("group without criterion")
+            << QStringList{QStringLiteral("--group"), QStringLiteral("D")};
+        QTest::newRow("bad norm") << QStringList{QStringLiteral("a.cry"),
+                                                 QStringLiteral("--norm=x")};
+        QTest::newRow("bad encoding")
+            << QStringList{QStringLiteral("a.cry"), QStringLiteral("--encoding=latin1")};
+    }
+    void wrongUsage() {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("report.txt"));
+        const QByteArray old("kept\r\n");
+        QVERIFY(writeFile(target, old));
+        const Outcome outcome = run(arguments + QStringList{QStringLiteral("-o"), target});
+        QCOMPARE(outcome.exitCode, 2);
+        QVERIFY(outcome.out.isEmpty());
+        const QStringList message = QString::fromLocal8Bit(outcome.err).split(QLatin1Char('\n'));
+        QCOMPARE(message.size(), 3); // reason, hint, and the final line end
+        QVERIFY2(message[0].startsWith(QStringLiteral("ezr-report: ")), qPrintable(message[0]));
+        QVERIFY2(message[1].contains(QStringLiteral("--help")), qPrintable(message[1]));
+        QCOMPARE(readFile(target), old);
+    }
+
+private:
+    static bool lineWithComma(const QStringList& report, const QString& start) {
+        for (const QString& line : report)
+            if (line.startsWith(start))
+                return line.contains(QLatin1Char(',')) && !line.contains(QLatin1Char('.'));
+        return false;
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "AnalysisData.h"
+
+#include <QColor>
+#include <QString>
+#include <QtCharts/QChartView>
+
+class QGraphicsSimpleTextItem;
+class QLabel;
+QT_BEGIN_NAMESPACE
+class QLineSeries;
+class QScatterSeries;
+class QValueAxis;
+QT_END_NAMESPACE
+
+namespace ezr {
+
+// The answer-time chart (`ChartMMPITime`): the 108 answer times against their mean and the
+// band of two standard deviations, with the statement read-out under the pointer.
+class AnswerTimeChart : public QChartView {
+    Q_OBJECT
+public:
+    explicit AnswerTimeChart(QWidget* parent = nullptr);
+
+    // Redraws everything from the record; the title is "code. name".
+    void plot(const TAnalysisData& data, const QString& code, const QString& name);
+
+    QLabel* readoutLabel() const { return laChartTime; } // `laChartTime`
+    QString readoutText() const;
+    void clearReadout();
+
+    // Green strictly inside (lower, upper), red on or beyond either bound.
+    static QColor pointColour(double time, double lower, double upper);
+    // "n. Деньги", "n. Коллектив", "n. Труд" for statement 1..108.
+    static QString statementText(int statement);
+
+    // The plotted answer times' series and its per-point colours (for tests and export).
+    QList<QColor> pointColours() const;
+    QString footText() const;
+    QString titleText() const;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void ChartMMPITimeMouseMove(const QPointF& position);
+    // The answer-time point within a few pixels of a chart position, or -1.
+    int hitAnswerTime(const QPointF& chartPosition) const;
+    void setAxisRanges(double lower, double upper);
+    // Places the title, the foot and the left axis title around the plotting area.
+    void layoutTexts();
+
+    QLabel* laChartTime = nullptr;
+    QLineSeries* SeriesMMPITime = nullptr;
+    QLineSeries* SeriesMMPITimeAv = nullptr;
+    QLineSeries* SeriesMMPITime2Dp = nullptr;
+    QLineSeries* SeriesMMPITime2Dm = nullptr;
+    QValueAxis* axisBottom = nullptr;
+    QValueAxis* axisLeft = nullptr;
+    QGraphicsSimpleTextItem* titleItem = nullptr;
+    QGraphicsSimpleTextItem* footItem = nullptr;
+    QGraphicsSimpleTextItem* leftTitleItem = nullptr;
+};
+
+} // namespace ezr
