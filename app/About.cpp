@@ -1,0 +1,78 @@
+#include "About.h"
+
+#include "WindowFonts.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+QLabel* addLabel(QWidget* parent, const QString& text, const QRect& geometry,
+                 Qt::Alignment alignment, bool bold = false) {
+    auto* label = new QLabel(text, parent);
+    QFont font = ezr::sansSerifFont(11);
+    font.setBold(bold);
+    label->setFont(font);
+    label->setAlignment(alignment);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About"));
+    setModal(false);
+    setFixedSize(298, 225);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setGeometry(8, 8, 281, 185);
+
+    auto* icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    icon->setGeometry(12, 8, 32, 32);
+
+    addLabel(panel, QStringLiteral("ZOLT.Мелира - Анализ"), QRect(56, 10, 185, 15),
+             Qt::AlignHCenter | Qt::AlignTop, true)
+        ->setObjectName(QStringLiteral("ProductName"));
+    addLabel(panel,
+             QStringLiteral("Методика изучения мотивационных \nмеханизмов трудовой активности "),
+             QRect(53, 24, 191, 32), Qt::AlignHCenter | Qt::AlignTop)
+        ->setObjectName(QStringLiteral("Comments"));
+    addLabel(panel, QStringLiteral(" Version 2.01"), QRect(13, 76, 120, 15),
+             Qt::AlignLeft | Qt::AlignTop)
+        ->setObjectName(QStringLiteral("Version"));
+
+    auto* rule = new QFrame(panel);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    rule->setGeometry(5, 120, 271, 2);
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(111, 196, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::OKButtonClick() {
+    hide();
+    emit confirmed();
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    if (!centred_) {
+        centred_ = true;
+        if (const QScreen* screen = QApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QDialog::showEvent(event);
+}

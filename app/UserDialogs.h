@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every dialog the window shows goes through this seam: the file dialogs and the error
+// box. The program uses StandardDialogs; tests install a scripted one.
+struct OpenDialogRequest {
+    QString title;
+    QString directory;
+    QString filter;
+};
+
+// The window's one save dialog keeps what a command does not set from its previous use.
+struct SaveDialogRequest {
+    QString title;
+    QString fileName; // a bare name (opened in `directory`) or a full path
+    QString directory;
+    QString filter;
+};
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+    // The chosen path, or an empty string when the user cancels.
+    virtual QString getOpenFileName(QWidget* parent, const OpenDialogRequest& request) = 0;
+    // Asks before overwriting an existing file; empty on cancel.
+    virtual QString getSaveFileName(QWidget* parent, const SaveDialogRequest& request) = 0;
+    // The error box: the application title, an error icon, "OK".
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+};
+
+class StandardDialogs : public UserDialogs {
+public:
+    QString getOpenFileName(QWidget* parent, const OpenDialogRequest& request) override;
+    QString getSaveFileName(QWidget* parent, const SaveDialogRequest& request) override;
+    void showError(QWidget* parent, const QString& text) override;
+};
+
+// The caption of every error box.
+inline const QString ApplicationTitle = QStringLiteral("EZR v.1.04");

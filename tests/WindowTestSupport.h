@@ -1,0 +1,135 @@
+#pragma once
+
+// Shared by the window suites: a scripted stand-in for the dialogs, a window started the way
+// the program starts it, and response files in a temporary program directory.
+
+#include "About.h"
+#include "Analysis.h"
+#include "AnalysisData.h"
+#include "AnalysisError.h"
+#include "AnswerTimeChart.h"
+#include "ProfileCharts.h"
+#include "Regional.h"
+#include "ResultGrids.h"
+#include "SampleMaker.h"
+#include "UnitMEL.h"
+#include "UserDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+// Answers the dialogs from queues; an empty queue answers "cancel". Every request is kept.
+class ScriptedDialogs : public UserDialogs {
+public:
+    QStringList openAnswers;
+    QStringList saveAnswers;
+    QList<OpenDialogRequest> openRequests;
+    QList<SaveDialogRequest> saveRequests;
+    QStringList errors;
+
+    QString getOpenFileName(QWidget*, const OpenDialogRequest& request) override {
+        openRequests.append(request);
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString getSaveFileName(QWidget*, const SaveDialogRequest& request) override {
+        saveRequests.append(request);
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    void showError(QWidget*, const QString& text) override { errors.append(text); }
+};
+
+// A program directory with Data and Results, and the window started on it with its menus
+// opened through the About dialog.
+class TestWindow {
+public:
+    explicit TestWindow(bool openMenus = true) {
+        QDir(dir.path()).mkpath(QStringLiteral("Data"));
+        QDir(dir.path()).mkpath(QStringLiteral("Results"));
+        form = std::make_unique<TForm1>(&dialogs);
+        ezr::ExeDir = dir.path() + QLatin1Char('/');
+        about = new TAboutBox(form.get());
+        form->setAboutBox(about);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qWarning("window not exposed");
+        if (openMenus)
+            about->okButton()->click();
+    }
+
+    QString dataDir() const { return dir.path() + QStringLiteral("/Data"); }
+    QString resultsDir() const { return dir.path() + QStringLiteral("/Results"); }
+    QString dataFile(const QString& name) const { return dataDir() + QLatin1Char('/') + name; }
+
+    // Writes the examinee's response file into Data and returns its path.
+    QString addExaminee(const ezr::SampleExaminee& examinee) const {
+        const QString path = dataFile(ezr::responseFileName(examinee));
+        writeBytes(path, ezr::makeResponseFile(examinee, ezr::decimalSeparator()));
+        return path;
+    }
+    static void writeBytes(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+    }
+
+    // "Индивид" on the file, as the user picks it in the open dialog.
+    void open(const QString& path) {
+        dialogs.openAnswers.append(path);
+        action("mmOpen")->trigger();
+    }
+
+    template <typename T> T* find(const char* name) const {
+        T* child = form->findChild<T*>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no child %s", name);
+        return child;
+    }
+    QAction* action(const char* name) const { return find<QAction>(name); }
+    QLineEdit* edit(const char* name) const { return find<QLineEdit>(name); }
+    QLabel* label(const char* name) const { return find<QLabel>(name); }
+    ezr::ResultGrid* grid(const char* name) const { return find<ezr::ResultGrid>(name); }
+    ezr::ProfileChartPanel* chartPanel() const { return find<ezr::ProfileChartPanel>("paChart"); }
+    ezr::AnswerTimeChart* timeChart() const { return find<ezr::AnswerTimeChart>("ChartMMPITime"); }
+    QWidget* panel() const { return find<QWidget>("paResult"); }
+
+    // Position of a control in the result panel's stacking order (higher is in front).
+    int stackIndex(const QWidget* control) const {
+        return int(panel()->children().indexOf(const_cast<QWidget*>(control)));
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    TAboutBox* about = nullptr;
+};
+
+// Examinees with varied answers.
+inline ezr::SampleExaminee testExaminee(int index, std::uint32_t seed = 4242u) {
+    return ezr::generatedExaminee(seed, index);
+}
+
+// What the core gives for the same file, from a fresh start.
+inline ezr::AnalysisState coreIndividual(const QString& path) {
+    return ezr::IndividualAnalysis(path, ezr::AnalysisState{});
+}
+
+inline QString coreErrorOf(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const ezr::AnalysisError& error) {
+        return error.message();
+    }
+    return QString();
+}

@@ -1,0 +1,606 @@
+#include "WindowTestSupport.h"
+
+#include "NormComparison.h"
+#include "Regional.h"
+#include "UnitResorce.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+using namespace ezr;
+
+namespace {
+
+const char* const TopLevelItems[] = {"mmOpen",     "mmGroup",        "mmSave",   "mmNorm",
+                                     "mmProfiles", "mmChartAnswerT", "mmComment"};
+
+QColor fieldColour(const QLineEdit* field) {
+    return field->palette().color(QPalette::Text);
+}
+
+QColor expectedVerdictColour(Verdict verdict) {
+    return verdict == Verdict::WithinNorm   ? QColor(0, 128, 0)
+           : verdict == Verdict::BeyondNorm ? QColor(128, 0, 0)
+                                            : QColor(Qt::black);
+}
+
+void compareGrids(const ResultGrid* grid, const TextGrid& expected) {
+    QCOMPARE(grid->columnCount(), expected.columnCount());
+    QCOMPARE(grid->rowCount(), expected.rowCount());
+    for (int r = 0; r < expected.rowCount(); ++r)
+        for (int c = 0; c < expected.columnCount(); ++c)
+            QCOMPARE(grid->text(c, r), expected.cell(c, r));
+}
+
+// A press on the middle of a data cell, as the user selects it.
+void clickCell(ResultGrid* grid, int column, int row) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+QString wholeNumber(double value) {
+    return QLocale().toString(value, 'f', 0);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void startsWithEveryMenuItemHidden() {
+        TestWindow window(false);
+        QCOMPARE(window.form->windowTitle(), QStringLiteral("ZOLT - Опросник персонала"));
+        QVERIFY(window.panel()->isHidden());
+        for (const char* name : TopLevelItems)
+            QVERIFY2(!window.action(name)->isVisible(), name);
+        QVERIFY(window.about->isHidden());
+
+        // Closing the About dialog by its title bar leaves the menus hidden ...
+        window.form->showAboutBox();
+        QVERIFY(window.about->isVisible());
+        window.about->close();
+        QVERIFY(window.about->isHidden());
+        for (const char* name : TopLevelItems)
+            QVERIFY2(!window.action(name)->isVisible(), name);
+
+        // ... and a later "OK" still reveals them, with only "Индивид" and "Группа" enabled.
+        window.form->showAboutBox();
+        window.about->okButton()->click();
+        QVERIFY(window.about->isHidden());
+        for (const char* name : TopLevelItems) {
+            QVERIFY2(window.action(name)->isVisible(), name);
+            const bool enabled = QByteArray(name) == "mmOpen" || QByteArray(name) == "mmGroup";
+            QCOMPARE(window.action(name)->isEnabled(), enabled);
+        }
+        QVERIFY(!window.action("mmPlotTime")->isEnabled());
+        QCOMPARE(window.action("mmOpen")->text(), QStringLiteral("Индивид"));
+        QCOMPARE(window.action("mmOpen")->statusTip(),
+                 QStringLiteral("Загрузка из файла индивидуальных данных для анализа"));
+        for (const char* name :
+             {"mmOpen", "mmGroup", "mmSave", "mmNorm", "mmProfiles", "mmChartAnswerT", "mmComment",
+              "mmAnalysis", "Chart4", "mmPlotTime"})
+            QVERIFY2(!window.action(name)->icon().isNull(), name);
+    }
+
+    void aboutFromTheContextMenuAndF1IsOneDialog() {
+        TestWindow window(false);
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+
+        // Right button anywhere in the window: the window menu ends with a separator and
+        // "О программе".
+        QWidget* somewhere = window.find<QWidget>("Bevel1");
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 1),
+                                somewhere->mapToGlobal(QPoint(5, 1)));
+        QApplication::sendEvent(somewhere, &event);
+        auto* menu = window.find<QMenu>("systemMenu");
+        QVERIFY(menu->isVisible());
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.last()->text(), QStringLiteral("О программе"));
+        QVERIFY(items.at(items.size() - 2)->isSeparator());
+        items.last()->trigger();
+        menu->hide();
+        QVERIFY(window.about->isVisible());
+
+        window.about->close();
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        QTest::keyClick(window.form.get(), Qt::Key_F1);
+        QVERIFY(window.about->isVisible());
+        QTest::keyClick(window.form.get(), Qt::Key_F1);
+        QVERIFY(window.about->isVisible());
+        QCOMPARE(window.form->findChildren<TAboutBox*>().size(), 1);
+        for (const char* name : TopLevelItems)
+            QVERIFY2(!window.action(name)->isVisible(), name);
+    }
+
+    void escapeClosesTheWindow_data() {
+        QTest::addColumn<bool>("withAnalysis");
+        QTest::newRow("at start") << false;
+        QTest::newRow("analysis shown") << true;
+    }
+    void escapeClosesTheWindow() {
+        QFETCH(bool, withAnalysis);
+        TestWindow window;
+        if (withAnalysis)
+            window.open(window.addExaminee(testExaminee(0)));
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        QLineEdit* focused = window.edit("ceName");
+        focused->setFocus();
+        QTest::keyClick(focused, Qt::Key_Return); // Enter does nothing
+        QVERIFY(window.form->isVisible());
+        QTest::keyClick(focused, Qt::Key_Escape);
+        QVERIFY(!window.form->isVisible());
+    }
+
+    void loadShowsTheCoresSheet() {
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(1));
+        window.open(path);
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QCOMPARE(window.dialogs.openRequests.size(), 1);
+        const OpenDialogRequest request = window.dialogs.openRequests.first();
+        QCOMPARE(request.title, QStringLiteral("Ввод данных Опросника - Мелира"));
+        QCOMPARE(request.directory, ExeDir + QStringLiteral("Data"));
+        QCOMPARE(request.filter, QStringLiteral("Data files (*.cry)"));
+        QCOMPARE(DataFileName, path);
+
+        const AnalysisState core = coreIndividual(path);
+        QVERIFY(window.form->sheetFromWidgets() == core.sheet);
+        compareGrids(window.grid("sgResulta"), core.sheet.motiveGrid);
+        compareGrids(window.grid("sgResult2a"), core.sheet.orientationGrid);
+        compareGrids(window.grid("sgResult3a"), core.sheet.stimulusGrid);
+        compareGrids(window.grid("sgResult"), core.sheet.motiveBand);
+        QCOMPARE(window.edit("ceCode")->text(), core.sheet.code);
+        QCOMPARE(window.label("stName")->text(), QStringLiteral("Ф.И.О."));
+        QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Пол"));
+        QCOMPARE(
+            window.label("ImageInfo")->toolTip(),
+            QString(core.sheet.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(window.label("ImageInfo")->toolTipDuration(), 50000);
+
+        // Result fields and their colours.
+        const struct {
+            const char* name;
+            QString text;
+            Verdict verdict;
+        } fields[] = {{"ceX21", core.sheet.x21, core.sheet.x21Verdict},
+                      {"ceX22", core.sheet.x22, core.sheet.x22Verdict},
+                      {"ceX23", core.sheet.x23, core.sheet.x23Verdict},
+                      {"ceIndex1", core.sheet.index1, core.sheet.index1Verdict},
+                      {"ceIndex2", core.sheet.index2, core.sheet.index2Verdict}};
+        for (const auto& field : fields) {
+            QCOMPARE(window.edit(field.name)->text(), field.text);
+            QVERIFY(field.verdict != Verdict::None);
+            QCOMPARE(fieldColour(window.edit(field.name)), expectedVerdictColour(field.verdict));
+            QVERIFY(window.edit(field.name)->font().bold());
+        }
+
+        // Chi-square cells coloured by the cell drawing, every other cell plain maroon.
+        for (const char* name : {"sgResulta", "sgResult2a", "sgResult3a"}) {
+            const ResultGrid* grid = window.grid(name);
+            QVERIFY(grid->cellDrawing()->isAttached());
+            for (int r = 1; r < grid->rowCount(); ++r) {
+                for (int c = 1; c < grid->columnCount(); ++c) {
+                    const CellLook look = grid->cellDrawing()->look(c, r);
+                    if (grid->isChiCell(c, r)) {
+                        const double value = QLocale().toDouble(grid->text(c, r).trimmed());
+                        QCOMPARE(look.text, value <= 3.84 ? QColor(0, 128, 0) : QColor(128, 0, 0));
+                        QVERIFY(look.bold);
+                    } else {
+                        QCOMPARE(look.text, QColor(128, 0, 0));
+                        QVERIFY(!look.bold);
+                    }
+                }
+            }
+        }
+
+        // The panel, Chart1 in front with the raw scores of profile 1 and whole-number marks.
+        QVERIFY(window.panel()->isVisible());
+        ProfileChartPanel* charts = window.chartPanel();
+        QVERIFY(charts->isVisible());
+        ProfileChart* front = charts->frontChart();
+        QCOMPARE(front->objectName(), QStringLiteral("Chart1"));
+        QCOMPARE(front->titleText(),
+                 QStringLiteral("1. График смыслообразующих мотивов - Сырые баллы"));
+        QCOMPARE(front->footText(), core.sheet.code + QStringLiteral(". ") + core.sheet.name);
+        QVERIFY(front->marksVisible());
+        QStringList marks;
+        for (int m = 0; m < 6; ++m) {
+            QCOMPARE(front->values(0).at(m), core.data.Profile1Raw[m]);
+            marks << wholeNumber(core.data.Profile1Raw[m]);
+        }
+        QCOMPARE(front->markTexts(0), marks);
+
+        for (const char* name :
+             {"mmSave", "mmProfiles", "mmChartAnswerT", "mmNorm", "mmComment", "mmOpen", "mmGroup"})
+            QVERIFY2(window.action(name)->isEnabled(), name);
+        QVERIFY(!window.action("mmPlotTime")->isEnabled());
+    }
+
+    void chiSquareCellsArePaintedInTheirColours() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(2)));
+        ResultGrid* grid = window.grid("sgResulta");
+        const QImage picture = grid->viewport()->grab().toImage();
+        for (int row = 1; row <= 6; ++row) {
+            const QRect cell = grid->visualRect(grid->model()->index(row, 9));
+            const QColor wanted = grid->cellDrawing()->look(9, row).text;
+            int hits = 0;
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    hits += QColor(picture.pixel(x, y)) == wanted;
+            QVERIFY2(hits > 5, qPrintable(grid->text(9, row)));
+        }
+    }
+
+    void normMenuComparesAgain_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("normName");
+        QTest::newRow("education") << "mmNormEducation" << 2 << QStringLiteral("Образование");
+        QTest::newRow("satisfaction")
+            << "mSatisfaction" << 3 << QStringLiteral("Удовлетворенность");
+        QTest::newRow("sex") << "mmNormSex" << 1 << QStringLiteral("Пол");
+    }
+    void normMenuComparesAgain() {
+        QFETCH(QString, item);
+        QFETCH(int, kind);
+        QFETCH(QString, normName);
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(3));
+        window.open(path);
+        window.find<QAction>(item.toLatin1().constData())->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+
+        AnalysisState core = coreIndividual(path);
+        CompareWithNorms(static_cast<NormKind>(kind), core.sheet, core.data);
+        QCOMPARE(window.edit("ceNorm")->text(), normName);
+        QVERIFY(window.form->sheetFromWidgets() == core.sheet);
+        QCOMPARE(window.form->state().data.Profile1Chi, core.data.Profile1Chi);
+        QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart1"));
+
+        // A new load compares with the sex norm again.
+        window.open(path);
+        QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Пол"));
+    }
+
+    void selectingCellsShowsChartsAndTexts() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(4)));
+        ProfileChartPanel* charts = window.chartPanel();
+        QLabel* caption = window.label("stInfo");
+        auto* info = window.find<QPlainTextEdit>("mInfo");
+
+        clickCell(window.grid("sgResult2a"), 8, 2);
+        QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart2"));
+        QCOMPARE(charts->frontChart()->titleText(),
+                 QStringLiteral("2. Результирующая и Процессуальная Ориентации - %Баллы"));
+        QCOMPARE(info->toPlainText(), joinPieces(OrientationTexts[1]));
+        QCOMPARE(caption->text(), QStringLiteral("Дополнительная информация: Ориентации"));
+
+        // Column 2 of the motive grid selects no chart but the Utilitarian text.
+        clickCell(window.grid("sgResulta"), 2, 3);
+        QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart2"));
+        QCOMPARE(info->toPlainText(), joinPieces(MotiveTexts[2]));
+        QCOMPARE(caption->text(),
+                 QStringLiteral("Дополнительная информация: Смыслообразующие мотивы"));
+
+        clickCell(window.grid("sgResulta"), 9, 3);
+        QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart1"));
+        QCOMPARE(charts->frontChart()->titleText(),
+                 QStringLiteral("1. График смыслообразующих мотивов - Хм2"));
+
+        // The profile-2 chart of chi-squares is titled with the Latin X.
+        clickCell(window.grid("sgResult2a"), 1, 3);
+        QCOMPARE(charts->frontChart()->titleText(),
+                 QStringLiteral("2. Результирующая и Процессуальная Ориентации - Xм2"));
+        QCOMPARE(info->toPlainText(), joinPieces(OrientationTexts[0]));
+
+        clickCell(window.grid("sgResult3a"), 17, 1);
+        QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart3"));
+        QCOMPARE(charts->frontChart()->titleText(),
+                 QStringLiteral("3. Стимулы: Деньги, Коллектив и Труд - Сырые баллы"));
+        QCOMPARE(info->toPlainText(), joinPieces(StimulusText));
+        QCOMPARE(caption->text(), QStringLiteral("Дополнительная информация: Стимулы"));
+
+        // Selecting the same cell again after another chart brings its chart back.
+        window.action("mmProfile1B")->trigger();
+        QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart1"));
+        clickCell(window.grid("sgResult3a"), 17, 1);
+        QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart3"));
+
+        // The index fields explain themselves and keep the caption.
+        QTest::mouseClick(window.edit("ceIndex2"), Qt::LeftButton);
+        QCOMPARE(info->toPlainText(), joinPieces(InnovationText));
+        QCOMPARE(caption->text(), QStringLiteral("Дополнительная информация: Стимулы"));
+        QTest::mouseClick(window.edit("ceIndex1"), Qt::LeftButton);
+        QCOMPARE(info->toPlainText(), joinPieces(InclusionText));
+    }
+
+    void profileMenuDrawsFromTheHeaderFields() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(5)));
+        window.edit("ceCode")->setText(QStringLiteral("X7"));
+        window.edit("ceName")->setText(QStringLiteral("Другое имя"));
+        window.action("mmProfile3B")->trigger();
+        const ProfileChart* front = window.chartPanel()->frontChart();
+        QCOMPARE(front->objectName(), QStringLiteral("Chart3"));
+        QCOMPARE(front->footText(), QStringLiteral("X7. Другое имя"));
+        QCOMPARE(front->seriesCount(), 3);
+        const auto& raw = window.form->state().data.Profile3Raw;
+        for (int s = 0; s < 3; ++s) {
+            QStringList marks;
+            for (int m = 0; m < 6; ++m)
+                marks << QLocale().toString(raw[s * 6 + m] * 100.0 / 108.0, 'f', 1);
+            QCOMPARE(front->markTexts(s), marks);
+        }
+    }
+
+    void marksToggleOfChart3() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(6)));
+        window.action("mmProfile3A")->trigger();
+        ProfileChart* chart = window.chartPanel()->frontChart();
+        QCOMPARE(chart->objectName(), QStringLiteral("Chart3"));
+        QVERIFY(!chart->marksVisible());
+        const QPoint middle = chart->viewport()->rect().center();
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, middle);
+        QVERIFY(!chart->marksVisible());
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, middle);
+        QVERIFY(chart->marksVisible());
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, middle);
+        QVERIFY(!chart->marksVisible());
+    }
+
+    void cancelledOpenChangesNothing() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(7)));
+        window.action("mmChartAnswerT")->trigger();
+        const ResultSheet before = window.form->sheetFromWidgets();
+        const int chartStack = window.stackIndex(window.timeChart());
+        window.action("mmOpen")->trigger(); // the scripted dialog cancels
+        QCOMPARE(window.dialogs.openRequests.size(), 2);
+        QVERIFY(window.form->sheetFromWidgets() == before);
+        QCOMPARE(window.stackIndex(window.timeChart()), chartStack);
+        QVERIFY(window.timeChart()->isVisible());
+        QVERIFY(window.dialogs.errors.isEmpty());
+    }
+
+    void badFileChangesNothing_data() {
+        QTest::addColumn<QString>("defect");
+        QTest::newRow("missing file") << "missing";
+        QTest::newRow("bad test date") << "date";
+        QTest::newRow("bad item mark") << "item";
+    }
+    void badFileChangesNothing() {
+        QFETCH(QString, defect);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(8)));
+        window.action("mmNormEducation")->trigger();
+        window.action("mmProfile2A")->trigger();
+        const ResultSheet before = window.form->sheetFromWidgets();
+        const TAnalysisData dataBefore = window.form->state().data;
+
+        QString path = window.dataFile(QStringLiteral("bad.cry"));
+        if (defect != QLatin1String("missing")) {
+            QStringList lines =
+                makePlainText(testExaminee(9), decimalSeparator()).split(QStringLiteral("\r\n"));
+            if (defect == QLatin1String("date"))
+                lines[0] = QStringLiteral("31.02.20x5");
+            else
+                lines[40] = QStringLiteral("    x    1     3,5");
+            TestWindow::writeBytes(path, scramblePlainText(lines.join(QStringLiteral("\r\n"))));
+        }
+        const QString message = coreErrorOf([&] { coreIndividual(path); });
+        QVERIFY(!message.isEmpty());
+
+        window.open(path);
+        QCOMPARE(window.dialogs.errors, QStringList{errorBoxText(message)});
+        QVERIFY(window.form->sheetFromWidgets() == before);
+        QCOMPARE(window.form->state().data.Profile2Raw, dataBefore.Profile2Raw);
+        QCOMPARE(window.form->state().data.Answers, dataBefore.Answers);
+        QCOMPARE(window.form->state().data.TimingLines, dataBefore.TimingLines);
+        QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart2"));
+        QCOMPARE(DataFileName, path);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void groupOverTheDataDirectory() {
+        TestWindow window;
+        QList<AnalysisState> members;
+        for (int i = 0; i < 3; ++i)
+            members.append(coreIndividual(window.addExaminee(testExaminee(10 + i))));
+
+        window.action("mmSexWoman")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        const AnalysisState core = GroupAnalysis(window.dataDir(), NormKind::Sex,
+                                                 QStringLiteral("Женский"), AnalysisState{});
+        QVERIFY(window.form->sheetFromWidgets() == core.sheet);
+        QCOMPARE(window.edit("ceSex")->text(), QStringLiteral("Женский"));
+        QCOMPARE(window.edit("ceEduc")->text(), QString());
+        QCOMPARE(window.edit("ceCode")->text(), QStringLiteral("3"));
+        QCOMPARE(window.edit("ceName")->text(), QStringLiteral("Группа"));
+        QCOMPARE(window.label("stName")->text(), QStringLiteral("Группа"));
+        QCOMPARE(window.edit("ceOld")->text(), QString());
+
+        // The member list, one line per member, in the tooltip of the information icon.
+        const QStringList hint = window.label("ImageInfo")->toolTip().split(QLatin1Char('\n'));
+        QCOMPARE(hint.size(), 5);
+        QCOMPARE(hint.first(), QStringLiteral("Состав группы:"));
+        QCOMPARE(hint.last(), QStringLiteral("Общее число: 3"));
+        for (const AnalysisState& member : members)
+            QVERIFY(hint.contains(member.sheet.code + QStringLiteral(". ") + member.sheet.name));
+
+        // Means with one decimal.
+        for (int m = 0; m < 6; ++m) {
+            double sum = 0.0;
+            for (const AnalysisState& member : members)
+                sum += member.data.Profile1Raw[m];
+            QCOMPARE(window.grid("sgResulta")->text(7, m + 1).trimmed(),
+                     QLocale().toString(sum / 3.0, 'f', 1));
+        }
+        QCOMPARE(window.chartPanel()->frontChart()->footText(), QStringLiteral("3. Группа"));
+
+        // Menus: no answer-time chart for a group; "Нормирование" keeps its state.
+        QVERIFY(!window.action("mmChartAnswerT")->isEnabled());
+        QVERIFY(!window.action("mmNorm")->isEnabled());
+        for (const char* name : {"mmSave", "mmComment", "mmProfiles"})
+            QVERIFY2(window.action(name)->isEnabled(), name);
+
+        // The same command again gives the same grids.
+        const ResultSheet first = window.form->sheetFromWidgets();
+        window.action("mmSexWoman")->trigger();
+        QVERIFY(window.form->sheetFromWidgets() == first);
+
+        // A load afterwards is an individual analysis again, with the answer-time chart.
+        window.open(window.dataFile(QStringLiteral("00011.cry")));
+        QCOMPARE(window.label("stName")->text(), QStringLiteral("Ф.И.О."));
+        QVERIFY(window.action("mmChartAnswerT")->isEnabled());
+    }
+
+    void groupCriteria_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("sex");
+        QTest::addColumn<QString>("education");
+        QTest::addColumn<QString>("norm");
+        QTest::newRow("men") << "mmSexMan"
+                             << "Мужской"
+                             << ""
+                             << "Пол";
+        QTest::newRow("higher") << "mmEducHigh"
+                                << ""
+                                << "Высшее"
+                                << "Образование";
+        QTest::newRow("secondary") << "mmEducAverage"
+                                   << ""
+                                   << "Среднее"
+                                   << "Образование";
+        QTest::newRow("satisfaction") << "mmGroupSatisfaction"
+                                      << ""
+                                      << ""
+                                      << "Удовлетворенность";
+    }
+    void groupCriteria() {
+        QFETCH(QString, item);
+        QFETCH(QString, sex);
+        QFETCH(QString, education);
+        QFETCH(QString, norm);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(20)));
+        window.addExaminee(testExaminee(21));
+        window.action(item.toLatin1().constData())->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QCOMPARE(window.edit("ceSex")->text(), sex);
+        QCOMPARE(window.edit("ceEduc")->text(), education);
+        QCOMPARE(window.edit("ceNorm")->text(), norm);
+        QVERIFY(window.action("mmNorm")->isEnabled()); // kept from the individual analysis
+    }
+
+    void failingGroupChangesNothing_data() {
+        QTest::addColumn<QString>("defect");
+        QTest::newRow("bad member") << "member";
+        QTest::newRow("sub-directory") << "directory";
+        QTest::newRow("no members") << "empty";
+    }
+    void failingGroupChangesNothing() {
+        QFETCH(QString, defect);
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(30));
+        window.open(path);
+        const ResultSheet before = window.form->sheetFromWidgets();
+        const auto profileBefore = window.form->state().data.Profile1Raw;
+        if (defect == QLatin1String("member"))
+            TestWindow::writeBytes(window.dataFile(QStringLiteral("zz.txt")), "not a response");
+        else if (defect == QLatin1String("directory"))
+            QDir(window.dataDir()).mkdir(QStringLiteral("sub"));
+        else
+            QFile::remove(path);
+        const QString message = coreErrorOf([&] {
+            GroupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Мужской"),
+                          AnalysisState{});
+        });
+        QVERIFY(!message.isEmpty());
+
+        window.action("mmSexMan")->trigger();
+        QCOMPARE(window.dialogs.errors, QStringList{errorBoxText(message)});
+        QVERIFY(window.form->sheetFromWidgets() == before);
+        QCOMPARE(window.form->state().data.Profile1Raw, profileBefore);
+        QVERIFY(window.action("mmChartAnswerT")->isEnabled());
+        QCOMPARE(window.chartPanel()->frontChart()->footText(),
+                 before.code + QStringLiteral(". ") + before.name);
+    }
+
+    void answerTimeChartToggle() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(40)));
+        AnswerTimeChart* chart = window.timeChart();
+        QAction* toggle = window.action("mmChartAnswerT");
+        QAction* save = window.action("mmPlotTime");
+        QVERIFY(!chart->isVisible());
+
+        const bool expected[] = {true, false, true};
+        for (bool shown : expected) {
+            toggle->trigger();
+            QCOMPARE(chart->isVisible(), shown);
+            QCOMPARE(save->isEnabled(), shown);
+        }
+        QCOMPARE(chart->titleText(), window.edit("ceCode")->text() + QStringLiteral(". ") +
+                                         window.edit("ceName")->text());
+        QVERIFY(window.stackIndex(chart) > window.stackIndex(window.find<QWidget>("mInfo")));
+
+        // A new analysis sends the chart behind without changing its state: the next command
+        // hides it.
+        // Behind the panel it is hidden too, so that no edge of the previous examinee's chart
+        // shows above the information panel.
+        window.open(window.addExaminee(testExaminee(41)));
+        QVERIFY(window.stackIndex(chart) < window.stackIndex(window.find<QWidget>("mInfo")));
+        QVERIFY(!chart->isVisible());
+        QVERIFY(save->isEnabled());
+        toggle->trigger();
+        QVERIFY(!chart->isVisible());
+        QVERIFY(!save->isEnabled());
+        toggle->trigger();
+        QVERIFY(chart->isVisible());
+        QCOMPARE(chart->titleText(), window.edit("ceCode")->text() + QStringLiteral(". ") +
+                                         window.edit("ceName")->text());
+    }
+
+    void commentPanelToggle() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(50)));
+        auto* comment = window.find<QTextEdit>("meComment");
+        QLabel* caption = window.label("stInfo");
+        window.action("mmChartAnswerT")->trigger();
+        QVERIFY(window.timeChart()->isVisible());
+
+        window.action("mmComment")->trigger();
+        QVERIFY(comment->isVisible());
+        QCOMPARE(caption->text(), QStringLiteral("Комментарий"));
+        QVERIFY(!window.timeChart()->isVisible());
+        QVERIFY(!window.action("mmPlotTime")->isEnabled());
+        comment->setPlainText(QStringLiteral("Замечание"));
+
+        // The chart shown again lies over the comment; the comment keeps its state, so the
+        // next "Комментарий" hides it.
+        window.action("mmChartAnswerT")->trigger();
+        QVERIFY(window.stackIndex(window.timeChart()) > window.stackIndex(comment));
+        window.action("mmComment")->trigger();
+        QVERIFY(!comment->isVisible());
+        QCOMPARE(caption->text(), QStringLiteral("Дополнительная информация"));
+        QVERIFY(window.timeChart()->isVisible());
+        QCOMPARE(comment->toPlainText(), QStringLiteral("Замечание"));
+
+        // A new analysis empties the comment.
+        window.open(window.addExaminee(testExaminee(51)));
+        QCOMPARE(comment->toPlainText(), QString());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,187 @@
+#include "ProfileCharts.h"
+
+#include <QtTest>
+
+using namespace ezr;
+
+namespace {
+
+int pixelsOf(const QImage& image, const QColor& colour, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += QColor(image.pixel(x, y)) == colour;
+    return count;
+}
+
+// Text is antialiased: its strokes are of its colour mixed with the white ground.
+int bluishPixels(const QImage& image, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c(image.pixel(x, y));
+            count += c.blue() > 200 && c.red() < 160 && c.green() < 160;
+        }
+    return count;
+}
+
+TAnalysisData sampleData() {
+    TAnalysisData data;
+    for (int i = 0; i < 6; ++i) {
+        data.Profile1Raw[i] = 10 + 3 * i;
+        data.Profile1Chi[i] = 0.5 * i;
+    }
+    data.Profile1Raw[0] = 27;
+    data.Profile1Raw[1] = 10;
+    for (int i = 0; i < 12; ++i) {
+        data.Profile2Raw[i] = 4 + i % 5;
+        data.Profile2Chi[i] = 0.25 * i;
+    }
+    for (int i = 0; i < 18; ++i) {
+        data.Profile3Raw[i] = 3 + i % 4;
+        data.Profile3Chi[i] = 0.1 * i;
+    }
+    return data;
+}
+
+} // namespace
+
+class TestProfileCharts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void titles_data() {
+        QTest::addColumn<int>("profile");
+        QTest::addColumn<int>("values");
+        QTest::addColumn<QString>("title");
+        const char* heads[] = {"1. График смыслообразующих мотивов - ",
+                               "2. Результирующая и Процессуальная Ориентации - ",
+                               "3. Стимулы: Деньги, Коллектив и Труд - "};
+        for (int p = 1; p <= 3; ++p) {
+            const QString head = QString::fromUtf8(heads[p - 1]);
+            QTest::addRow("%d raw", p) << p << int(ProfileValues::Raw) << head + "Сырые баллы";
+            QTest::addRow("%d percent", p) << p << int(ProfileValues::Percent) << head + "%Баллы";
+            // Cyrillic "Х" for profiles 1 and 3, Latin "X" for profile 2.
+            QTest::addRow("%d chi", p)
+                << p << int(ProfileValues::Chi)
+                << head + (p == 2 ? QString::fromUtf8("X") : QString::fromUtf8("Х")) +
+                       QString::fromUtf8("м2");
+        }
+    }
+    void titles() {
+        QFETCH(int, profile);
+        QFETCH(int, values);
+        QFETCH(QString, title);
+        QCOMPARE(profileChartTitle(profile, static_cast<ProfileValues>(values)), title);
+        ProfileChartPanel panel(nullptr);
+        panel.drawProfile(profile, static_cast<ProfileValues>(values), sampleData(), "12", "Имя");
+        QCOMPARE(panel.frontChart(), panel.chart(profile));
+        QCOMPARE(panel.frontChart()->titleText(), title);
+        QCOMPARE(panel.frontChart()->footText(), QStringLiteral("12. Имя"));
+        QCOMPARE(panel.frontChart()->bottomAxisTitle(), QStringLiteral("Смыслообразующие мотивы"));
+    }
+
+    void startsAsDrawnOnTheForm() {
+        ProfileChartPanel panel(nullptr);
+        QCOMPARE(panel.objectName(), QStringLiteral("paChart"));
+        QCOMPARE(panel.size(), QSize(402, 318));
+        for (int p = 1; p <= 3; ++p) {
+            const ProfileChart* chart = panel.chart(p);
+            QCOMPARE(chart->objectName(), QStringLiteral("Chart%1").arg(p));
+            QCOMPARE(chart->geometry(), QRect(2, 2, 398, 314));
+            QCOMPARE(chart->titleText(), QStringLiteral("График"));
+            QCOMPARE(chart->footText(), QStringLiteral("Chart %1").arg(p));
+            QCOMPARE(chart->bottomAxisTitle(), QStringLiteral("Основные конфликтные зоны"));
+            QCOMPARE(chart->tag(), p);
+            QCOMPARE(chart->marksVisible(), p == 1);
+        }
+        const QList<QColor> colours[] = {{Qt::red},
+                                         {Qt::red, QColor(0, 255, 0)},
+                                         {Qt::red, QColor(0, 255, 0), QColor(255, 255, 0)}};
+        for (int p = 1; p <= 3; ++p) {
+            QCOMPARE(panel.chart(p)->seriesCount(), colours[p - 1].size());
+            for (int s = 0; s < colours[p - 1].size(); ++s)
+                QCOMPARE(panel.chart(p)->seriesColour(s), colours[p - 1][s]);
+        }
+    }
+
+    void valuesAndMarks() {
+        ProfileChartPanel panel(nullptr);
+        const TAnalysisData data = sampleData();
+        panel.drawProfile(1, ProfileValues::Percent, data, "1", "A");
+        const ProfileChart* chart = panel.chart(1);
+        // 27 raw answers are 25 %, 10 are 9.259... %, marked 9,3.
+        QCOMPARE(chart->values(0).at(0), 25.0);
+        QCOMPARE(chart->values(0).at(1), 10 * 100.0 / 108.0);
+        QCOMPARE(chart->markTexts(0).at(0), QStringLiteral("25,0"));
+        QCOMPARE(chart->markTexts(0).at(1), QStringLiteral("9,3"));
+        QVERIFY(chart->valueAxisMax() > 25.0 * 1.1);
+
+        panel.drawProfile(1, ProfileValues::Raw, data, "1", "A");
+        QCOMPARE(chart->markTexts(0).at(0), QStringLiteral("27"));
+        QCOMPARE(chart->values(0).at(0), 27.0);
+
+        panel.drawProfile(3, ProfileValues::Chi, data, "1", "A");
+        const ProfileChart* three = panel.chart(3);
+        for (int s = 0; s < 3; ++s)
+            for (int m = 0; m < 6; ++m)
+                QCOMPARE(three->values(s).at(m), data.Profile3Chi[s * 6 + m]);
+        QCOMPARE(three->markTexts(2).at(5), QLocale().toString(data.Profile3Chi[17], 'f', 1));
+    }
+
+    void drawingBringsToFrontButDoesNotShowThePanel() {
+        QWidget window;
+        auto* panel = new ProfileChartPanel(&window);
+        panel->hide();
+        panel->drawProfile(2, ProfileValues::Raw, sampleData(), "1", "A");
+        QCOMPARE(panel->frontChart(), panel->chart(2));
+        panel->drawProfile(1, ProfileValues::Raw, sampleData(), "1", "A");
+        QCOMPARE(panel->frontChart(), panel->chart(1));
+        QVERIFY(panel->isHidden());
+    }
+
+    void marksToggle() {
+        ProfileChartPanel panel(nullptr);
+        ProfileChart* two = panel.chart(2);
+        const bool expected[] = {false, true, false, true};
+        for (bool visible : expected) {
+            panel.Chart2Click();
+            QCOMPARE(two->marksVisible(), visible);
+        }
+        QVERIFY(!panel.chart(3)->marksVisible());
+    }
+
+    void footAndMarksAreRendered() {
+        ProfileChartPanel panel(nullptr);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.drawProfile(3, ProfileValues::Raw, sampleData(), "12", "Имя Фамилия");
+        ProfileChart* chart = panel.chart(3);
+        QCoreApplication::processEvents();
+        QImage picture = chart->grab().toImage();
+        const QRect foot(0, picture.height() - 20, picture.width(), 20);
+        QVERIFY(bluishPixels(picture, foot) > 10);
+        QCOMPARE(bluishPixels(picture, QRect(0, 0, picture.width(), picture.height() - 20)), 0);
+        const QRect plot(0, 0, picture.width(), picture.height());
+        QCOMPARE(pixelsOf(picture, QColor(255, 255, 225), plot), 0);
+        panel.Chart3Click();
+        panel.Chart3Click();
+        QCoreApplication::processEvents();
+        picture = chart->grab().toImage();
+        QVERIFY(pixelsOf(picture, QColor(255, 255, 225), plot) > 100);
+        // The frame around the charts: a raised outer and a lowered inner bevel.
+        const QImage whole = panel.grab().toImage();
+        const QColor light = panel.palette().color(QPalette::Light);
+        const QColor dark = panel.palette().color(QPalette::Dark);
+        QCOMPARE(whole.pixel(0, 100), light.rgb());
+        QCOMPARE(whole.pixel(1, 100), dark.rgb());
+        QCOMPARE(whole.pixel(401, 100), dark.rgb());
+        QCOMPARE(whole.pixel(400, 100), light.rgb());
+        QCOMPARE(whole.pixel(2, 100), QColor(Qt::white).rgb());
+    }
+};
+
+QTEST_MAIN(TestProfileCharts)
+#include "tst_profilecharts.moc"

@@ -1,0 +1,223 @@
+#include "WindowTestSupport.h"
+
+#include "Regional.h"
+#include "TextReport.h"
+
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextLayout>
+
+using namespace ezr;
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot);
+}
+
+const QString LongParagraph = QStringLiteral(
+    "Обследуемый отвечал сосредоточенно и ровно, без заметных колебаний во времени ответов; "
+    "по профилю смыслообразующих мотивов выделяется мотив достижения, тогда как утилитарный "
+    "мотив выражен слабо, что согласуется с данными беседы и с характеристикой руководителя "
+    "подразделения, где он работает третий год.");
+
+} // namespace
+
+class TestWindowOutput : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void reportEqualsTheCoresReport() {
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(1));
+        window.open(path);
+        const QString target = window.resultsDir() + QStringLiteral("/report.txt");
+        window.dialogs.saveAnswers << target;
+        window.action("mmAnalysis")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+
+        const SaveDialogRequest request = window.dialogs.saveRequests.last();
+        QCOMPARE(request.title, QStringLiteral("Сохранение результатов анализа в файле.txt"));
+        QCOMPARE(request.fileName, testExaminee(1).code + QStringLiteral(" Mel.Sb.txt"));
+        QCOMPARE(request.filter, QStringLiteral("Файлы данных (*.txt)"));
+        QCOMPARE(request.directory, ExeDir + QStringLiteral("Results"));
+
+        const ReportSnapshot core{coreIndividual(path).sheet, {}};
+        QCOMPARE(fileBytes(target), buildTextReport(core));
+    }
+
+    void reportCarriesTheCommentAsWrapped() {
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(2));
+        window.open(path);
+        window.action("mmComment")->trigger();
+        auto* comment = window.find<QTextEdit>("meComment");
+        comment->setPlainText(LongParagraph + QStringLiteral("\nВторой абзац.\n"));
+        window.action("mmComment")->trigger(); // hidden again: the text stays
+
+        const QStringList lines = window.form->commentLines();
+        QVERIFY2(lines.size() >= 3, qPrintable(lines.join(QLatin1Char('|'))));
+        QCOMPARE(lines.last(), QStringLiteral("Второй абзац."));
+        QCOMPARE(lines.mid(0, lines.size() - 1).join(QString()), LongParagraph);
+        // Each wrapped line fits the panel's text width, as the panel shows it.
+        const QFontMetricsF metrics(comment->font());
+        for (const QString& line : lines)
+            QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= comment->viewport()->width());
+
+        const QString target = window.resultsDir() + QStringLiteral("/with comment.txt");
+        window.dialogs.saveAnswers << target;
+        window.action("mmAnalysis")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QCOMPARE(fileBytes(target), buildTextReport({coreIndividual(path).sheet, lines}));
+    }
+
+    void commentNeverShownWrapsAsItWillBeShown() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(5)));
+        auto* comment = window.find<QTextEdit>("meComment");
+        comment->setPlainText(LongParagraph);
+        const QStringList hiddenLines = window.form->commentLines();
+        window.action("mmComment")->trigger();
+        QVERIFY(comment->isVisible());
+        QCOMPARE(window.form->commentLines(), hiddenLines);
+        QVERIFY(hiddenLines.size() >= 2);
+    }
+
+    void reportTakesTheFieldsAsEdited() {
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(3));
+        window.open(path);
+        window.edit("ceCode")->setText(QStringLiteral("77"));
+        window.edit("ceName")->setText(QStringLiteral("Исправленное имя"));
+        const QString target = window.resultsDir() + QStringLiteral("/edited.txt");
+        window.dialogs.saveAnswers << target;
+        window.action("mmAnalysis")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().fileName, QStringLiteral("77 Mel.Sb.txt"));
+
+        ResultSheet expected = coreIndividual(path).sheet;
+        expected.code = QStringLiteral("77");
+        expected.name = QStringLiteral("Исправленное имя");
+        QCOMPARE(fileBytes(target), buildTextReport({expected, {}}));
+    }
+
+    void proposedNames_data() {
+        QTest::addColumn<bool>("group");
+        QTest::addColumn<bool>("emptyCode");
+        QTest::newRow("individual") << false << false;
+        QTest::newRow("individual, empty code") << false << true;
+        QTest::newRow("group") << true << false;
+        QTest::newRow("group, empty code") << true << true;
+    }
+    void proposedNames() {
+        QFETCH(bool, group);
+        QFETCH(bool, emptyCode);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(4)));
+        for (int i = 5; i < 9; ++i)
+            window.addExaminee(testExaminee(i));
+        if (group)
+            window.action("mmGroupSatisfaction")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        if (emptyCode)
+            window.edit("ceCode")->clear();
+        const QString code = emptyCode ? QString()
+                             : group   ? QStringLiteral("5")
+                                       : testExaminee(4).code;
+        const QString results = ExeDir + QStringLiteral("Results/");
+
+        window.action("mmAnalysis")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().fileName,
+                 code + (group ? QStringLiteral(" Mel.Gr.txt") : QStringLiteral(" Mel.Sb.txt")));
+        window.action("Chart4")->trigger();
+        const SaveDialogRequest chart = window.dialogs.saveRequests.last();
+        QCOMPARE(chart.title, QStringLiteral("Запись текущей гистограммы в файл.gif"));
+        QCOMPARE(chart.fileName,
+                 results + code +
+                     (group ? QStringLiteral(" PlotH.Gr.gif") : QStringLiteral(" PlotH.Sb.gif")));
+        // The one save dialog keeps the filter of its previous use.
+        QCOMPARE(chart.filter, QStringLiteral("Файлы данных (*.txt)"));
+        if (!group) {
+            window.action("mmChartAnswerT")->trigger();
+            window.action("mmPlotTime")->trigger();
+            const SaveDialogRequest time = window.dialogs.saveRequests.last();
+            QCOMPARE(time.title, QStringLiteral("Запись графика времени ответов в файл.gif"));
+            QCOMPARE(time.fileName, results + code + QStringLiteral(" PlotT.Sb.gif"));
+        }
+        // Every dialog was cancelled: nothing written.
+        QCOMPARE(filesIn(window.resultsDir()), QStringList());
+        QVERIFY(window.dialogs.errors.isEmpty());
+    }
+
+    void unwritablePathShowsTheErrorAndLeavesNoFile_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("report") << "mmAnalysis";
+        QTest::newRow("chart picture") << "Chart4";
+    }
+    void unwritablePathShowsTheErrorAndLeavesNoFile() {
+        QFETCH(QString, command);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(10)));
+        const QString target = window.dir.path() + QStringLiteral("/missing/out.file");
+        window.dialogs.saveAnswers << target;
+        window.action(command.toLatin1().constData())->trigger();
+        QCOMPARE(window.dialogs.errors.size(), 1);
+        QVERIFY(!window.dialogs.errors.first().isEmpty());
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(window.panel()->isVisible()); // the program goes on
+    }
+
+    void chartPicturesHaveTheControlsSize() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(11)));
+        window.action("mmProfile2B")->trigger();
+
+        const QString histogram = window.resultsDir() + QStringLiteral("/h.gif");
+        window.dialogs.saveAnswers << histogram;
+        window.action("Chart4")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QImageReader reader(histogram);
+        QCOMPARE(reader.format(), QByteArray("gif"));
+        QCOMPARE(reader.size(), QSize(402, 318));
+        QCOMPARE(reader.imageCount(), 1);
+        QCOMPARE(window.form->lastPicture().size(), QSize(402, 318));
+
+        // The picture is the window's own rendering of the panel: its frame and the chart in
+        // front, whose title is drawn in black somewhere near the top.
+        const QImage picture = reader.read();
+        QVERIFY(!picture.isNull());
+        const QImage expected = window.panel()->grab(window.chartPanel()->geometry()).toImage();
+        int different = 0;
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                different += (expected.pixel(x, y) & 0xffffff) != (picture.pixel(x, y) & 0xffffff);
+        QVERIFY2(different < expected.width() * expected.height() / 20,
+                 qPrintable(QString::number(different)));
+
+        window.action("mmChartAnswerT")->trigger();
+        const QString times = window.resultsDir() + QStringLiteral("/t.gif");
+        window.dialogs.saveAnswers << times;
+        window.action("mmPlotTime")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QImageReader timeReader(times);
+        QCOMPARE(timeReader.size(), QSize(1015, 203));
+        QCOMPARE(timeReader.imageCount(), 1);
+
+        // Exporting again replaces the picture: still one frame.
+        window.dialogs.saveAnswers << histogram;
+        window.action("Chart4")->trigger();
+        QImageReader again(histogram);
+        QCOMPARE(again.size(), QSize(402, 318));
+        QCOMPARE(again.imageCount(), 1);
+    }
+};
+
+QTEST_MAIN(TestWindowOutput)
+#include "tst_windowoutput.moc"

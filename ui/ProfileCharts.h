@@ -1,0 +1,104 @@
+#pragma once
+
+#include "AnalysisData.h"
+
+#include <QFrame>
+#include <QList>
+#include <QStringList>
+#include <QtCharts/QChartView>
+
+QT_BEGIN_NAMESPACE
+class QBarCategoryAxis;
+class QBarSeries;
+class QBarSet;
+class QValueAxis;
+QT_END_NAMESPACE
+
+// The three profile bar charts on the chart panel `paChart`: raw scores, percentages or
+// cell chi-squares of profile 1 (motives), profile 2 (orientations) or profile 3 (stimuli).
+namespace ezr {
+
+enum class ProfileValues { Raw, Percent, Chi };
+
+// The title of the chart of profile 1..3 with the given values.
+QString profileChartTitle(int profile, ProfileValues values);
+
+// One bar chart: six bars per series at the motives 1..6, series side by side, the value
+// marks painted over the bars, a foot line under the plot.
+class ProfileChart : public QChartView {
+    Q_OBJECT
+public:
+    ProfileChart(const QString& name, int tag, const QList<QColor>& seriesColours,
+                 bool marksVisible, QWidget* parent);
+
+    // Replaces title, foot and every series; marks show the values with `decimals` digits.
+    void draw(const QString& title, const QString& foot, const QList<QList<double>>& series,
+              int decimals);
+
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    bool marksVisible() const { return marksVisible_; }
+    void setMarksVisible(bool visible);
+
+    QString titleText() const;
+    QString footText() const { return foot_; }
+    QString bottomAxisTitle() const;
+    int seriesCount() const { return int(sets_.size()); }
+    QColor seriesColour(int series) const;
+    QList<double> values(int series) const;
+    QStringList markTexts(int series) const { return marks_.value(series); }
+    double valueAxisMax() const;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
+
+private:
+    void fitValueAxis();
+
+    QChart* chart_;
+    QBarSeries* series_;
+    QList<QBarSet*> sets_;
+    QBarCategoryAxis* axisX_;
+    QValueAxis* axisY_;
+    QString foot_;
+    QList<QStringList> marks_;
+    int tag_;
+    bool marksVisible_;
+};
+
+// `paChart`: a panel with a raised outer and a lowered inner bevel of one pixel each, the
+// three charts stacked inside it; the chart drawn last is in front.
+class ProfileChartPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit ProfileChartPanel(QWidget* parent);
+
+    ProfileChart* chart(int profile) const; // Chart1, Chart2, Chart3
+    ProfileChart* frontChart() const;
+
+    // Draws profile 1..3 into its chart and brings that chart to the front; the panel's own
+    // visibility is left alone.
+    void drawProfile(int profile, ProfileValues values, const TAnalysisData& data,
+                     const QString& code, const QString& name);
+
+    // The marks toggles of Chart2 and Chart3 (tags start at 2 and 3, so the first click
+    // leaves the hidden marks hidden).
+    void Chart2Click();
+    void Chart3Click();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    static void toggleMarks(ProfileChart* chart);
+
+    ProfileChart* Chart1;
+    ProfileChart* Chart2;
+    ProfileChart* Chart3;
+};
+
+} // namespace ezr

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "ResultSheet.h"
+
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+// The six string grids of the result panel: per profile a header band that carries the
+// group headings and, 21 pixels lower, the data grid that covers all of the band but its
+// first row. Fixed cells look like fixed cells, data cells are white, every text is drawn
+// as it stands (the headings are aligned with blanks) at the cell's left edge.
+namespace ezr {
+
+enum class GridKind {
+    StimulusBand,    // sgResult3
+    StimulusGrid,    // sgResult3a
+    MotiveBand,      // sgResult
+    MotiveGrid,      // sgResulta
+    OrientationBand, // sgResult2
+    OrientationGrid, // sgResult2a
+};
+
+struct GridGeometry {
+    QString objectName;
+    QRect rect;              // position on the result panel, outer size
+    QList<int> columnWidths; // inner cell widths, without the grid line
+    int rowCount = 0;
+    int fixedRows = 1;
+    int fixedColumns = 1;
+    int tallRow = -1;   // the one row that is 21 pixels high instead of 20
+    int chiColumn = -1; // chi-square cells: this column below the fixed rows ...
+    int chiRow = -1;    // ... or this row right of the fixed columns
+};
+
+GridGeometry gridGeometry(GridKind kind);
+
+// How one cell is drawn.
+struct CellLook {
+    QColor text;
+    QColor background;
+    bool bold = false;
+    bool fixed = false;
+};
+
+class ResultGrid;
+
+// Draws every cell of a grid. The significance colouring of the chi-square cells is part
+// of it but stays detached until an analysis has filled those cells, and even then acts
+// only while the chart panel is visible (the cells are empty before the first comparison).
+class ResultGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit ResultGridDelegate(ResultGrid* grid);
+
+    void attach(const QWidget* chartPanel);
+    void detach();
+    bool isAttached() const { return attached_; }
+
+    CellLook look(int column, int row) const;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    // At most the single-cell critical value (3.84) is green, above it maroon; the value is
+    // the one the cell shows, read with the regional settings.
+    static QColor significanceColour(double value);
+
+private:
+    bool colouring(int column, int row) const;
+
+    ResultGrid* grid_;
+    QPointer<const QWidget> chartPanel_;
+    bool attached_ = false;
+};
+
+class ResultGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    ResultGrid(GridKind kind, QWidget* parent);
+
+    GridKind kind() const { return kind_; }
+    const GridGeometry& geometrySpec() const { return spec_; }
+    bool isFixedCell(int column, int row) const;
+    bool isChiCell(int column, int row) const;
+
+    void setTexts(const TextGrid& texts);
+    TextGrid texts() const;
+    QString text(int column, int row) const;
+
+    ResultGridDelegate* cellDrawing() const { return delegate_; }
+
+signals:
+    // A data cell has been selected, by the mouse (also again) or by the keyboard.
+    void cellSelected(int column, int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    GridKind kind_;
+    GridGeometry spec_;
+    ResultGridDelegate* delegate_;
+};
+
+} // namespace ezr
