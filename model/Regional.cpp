@@ -68,22 +68,34 @@ bool tryParseFloat(QStringView text, QChar decimalPoint, double& value) {
     int length = 0;
     qsizetype i = begin;
     const auto at = [&](qsizetype k) { return text[k].unicode(); };
+    bool negative = false;
     if (at(i) == u'+' || at(i) == u'-') {
-        if (at(i) == u'-')
+        negative = at(i) == u'-';
+        if (negative)
             buffer[length++] = '-';
         ++i;
     }
+    // The digits are also gathered as an integer for the common short case below.
+    std::uint64_t mantissa = 0;
     int mantissaDigits = 0;
-    for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits)
+    int fractionDigits = 0;
+    for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits) {
         buffer[length++] = static_cast<char>(at(i));
+        mantissa = mantissa * 10 + (at(i) - u'0');
+    }
     if (i < end && text[i] == decimalPoint) {
         buffer[length++] = '.';
-        for (++i; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits)
+        for (++i; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits) {
             buffer[length++] = static_cast<char>(at(i));
+            mantissa = mantissa * 10 + (at(i) - u'0');
+            ++fractionDigits;
+        }
     }
     if (mantissaDigits == 0)
         return false;
+    bool exponent = false;
     if (i < end && (at(i) == u'e' || at(i) == u'E')) {
+        exponent = true;
         buffer[length++] = 'e';
         ++i;
         if (i < end && (at(i) == u'+' || at(i) == u'-'))
@@ -96,6 +108,15 @@ bool tryParseFloat(QStringView text, QChar decimalPoint, double& value) {
     }
     if (i != end)
         return false;
+    if (!exponent && mantissaDigits <= 15) {
+        // Up to 15 digits the integer and the power of ten are exact doubles, and one IEEE
+        // division rounds correctly: the same value as from_chars, at a fraction of the cost.
+        static constexpr double PowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double magnitude = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
     const auto result = std::from_chars(buffer, buffer + length, value);
     return result.ec == std::errc() && result.ptr == buffer + length && std::isfinite(value);
 }
@@ -238,7 +259,7 @@ void roundDigits(DecimalDigits& d, int keep) {
 QString fixedText(bool negative, const DecimalDigits& d, int decimals) {
     std::string out;
     if (d.pointPosition <= 0) {
-        out = "0";
+        out.assign(1, '0');
     } else {
         for (int i = 0; i < d.pointPosition; ++i)
             out.push_back(i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)]

@@ -1,0 +1,181 @@
+// The analysis window in-process, offscreen: start-up to the window shown, "Индивид" from the
+// chosen file to the finished result panel, and a group run through the window against the
+// core's group analysis alone on the same directory.
+//
+//   build/bin/ezr_bench_window [--benchmark_filter=REGEX]
+
+#include "About.h"
+#include "Analysis.h"
+#include "Regional.h"
+#include "SampleMaker.h"
+#include "UnitMEL.h"
+#include "UserDialogs.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr int GroupSize = 1000;
+constexpr std::uint32_t GroupSeed = 2026u;
+
+// The open dialog always answers with the same file; nothing else is asked for.
+class FixedDialogs : public UserDialogs {
+public:
+    QString path;
+    QString getOpenFileName(QWidget*, const OpenDialogRequest&) override { return path; }
+    QString getSaveFileName(QWidget*, const SaveDialogRequest&) override { return {}; }
+    void showError(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+        std::exit(1);
+    }
+};
+
+// Notes when the window is first shown.
+class ShowWatcher : public QObject {
+public:
+    explicit ShowWatcher(const QElapsedTimer& clock) : clock_(clock) {}
+    qint64 shownAfterNs = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && shownAfterNs < 0)
+            shownAfterNs = clock_.nsecsElapsed();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer& clock_;
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    FixedDialogs dialogs;
+    TForm1* form = nullptr;
+    QString groupDir;
+};
+Fixture* fixture = nullptr;
+
+void makeFiles() {
+    QString error;
+    const QString single = fixture->dir.path() + QStringLiteral("/single");
+    fixture->groupDir = fixture->dir.path() + QStringLiteral("/Data");
+    if (!ezr::writeGeneratedFiles(single, 1, GroupSeed, &error) ||
+        !ezr::writeGeneratedFiles(fixture->groupDir, GroupSize, GroupSeed, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::exit(1);
+    }
+    fixture->dialogs.path = single + QStringLiteral("/00001.cry");
+    ezr::ExeDir = fixture->dir.path() + QLatin1Char('/');
+}
+
+void BM_IndividualInWindow(benchmark::State& state) {
+    for (auto _ : state)
+        fixture->form->mmOpenClick();
+    benchmark::DoNotOptimize(fixture->form->state().data.Profile1Chi);
+}
+BENCHMARK(BM_IndividualInWindow)->Unit(benchmark::kMillisecond);
+
+// The same with the window painted afterwards: the result panel as the user first sees it.
+void BM_IndividualInWindowPainted(benchmark::State& state) {
+    for (auto _ : state) {
+        fixture->form->mmOpenClick();
+        QCoreApplication::processEvents();
+        fixture->form->repaint();
+    }
+}
+BENCHMARK(BM_IndividualInWindowPainted)->Unit(benchmark::kMillisecond);
+
+void BM_IndividualCore(benchmark::State& state) {
+    for (auto _ : state) {
+        auto result = ezr::IndividualAnalysis(fixture->dialogs.path, ezr::AnalysisState{});
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_IndividualCore)->Unit(benchmark::kMillisecond);
+
+void BM_GroupInWindow(benchmark::State& state) {
+    for (auto _ : state)
+        fixture->form->mmSexManClick();
+    benchmark::DoNotOptimize(fixture->form->state().data.Profile1Raw);
+}
+BENCHMARK(BM_GroupInWindow)->Unit(benchmark::kMillisecond);
+
+void BM_GroupCore(benchmark::State& state) {
+    for (auto _ : state) {
+        auto result = ezr::GroupAnalysis(fixture->groupDir, ezr::NormKind::Sex,
+                                         QStringLiteral("Мужской"), ezr::AnalysisState{});
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_GroupCore)->Unit(benchmark::kMillisecond);
+
+// Seconds since the process started, from the kernel's records (10 ms resolution).
+double secondsSinceProcessStart() {
+    FILE* stat = std::fopen("/proc/self/stat", "r");
+    FILE* uptime = std::fopen("/proc/uptime", "r");
+    double result = -1.0;
+    if (stat && uptime) {
+        char buffer[1024] = {};
+        const size_t length = std::fread(buffer, 1, sizeof buffer - 1, stat);
+        buffer[length] = 0;
+        // Field 22 (starttime) counts from the closing parenthesis of the command name.
+        const char* p = std::strrchr(buffer, ')');
+        unsigned long long start = 0;
+        for (int field = 2; p && *p && field < 22; ++p)
+            field += *p == ' ';
+        double up = 0.0;
+        if (p && std::sscanf(p, "%llu", &start) == 1 && std::fscanf(uptime, "%lf", &up) == 1)
+            result = up - double(start) / double(sysconf(_SC_CLK_TCK));
+    }
+    if (stat)
+        std::fclose(stat);
+    if (uptime)
+        std::fclose(uptime);
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QElapsedTimer clock;
+    clock.start();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    ezr::installRegionalDefaults();
+    // The generated response files carry the decimal comma of the Russian settings.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+
+    fixture = new Fixture;
+    ShowWatcher watcher(clock);
+    fixture->form = new TForm1(&fixture->dialogs);
+    fixture->form->installEventFilter(&watcher);
+    auto* about = new TAboutBox(fixture->form);
+    fixture->form->setAboutBox(about);
+    fixture->form->showMaximized();
+    QCoreApplication::processEvents();
+    std::printf("Start-up, main() to the window shown: %.1f ms\n", watcher.shownAfterNs / 1e6);
+    std::printf("Start-up, process start to the window shown: %.0f ms (10 ms resolution)\n",
+                secondsSinceProcessStart() * 1e3);
+    about->OKButtonClick();
+
+    makeFiles();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete fixture->form;
+    delete fixture;
+    return 0;
+}

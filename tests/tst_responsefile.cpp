@@ -1,0 +1,661 @@
+#include "AnalysisError.h"
+#include "Regional.h"
+#include "ResponseFile.h"
+#include "SampleMaker.h"
+#include "Scoring.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace ezr;
+
+namespace {
+
+const QLocale Russian(QLocale::Russian, QLocale::Russia);
+
+template <typename F> QString errorOf(F&& f) {
+    try {
+        f();
+    } catch (const AnalysisError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// A plain text of 119 lines: a valid header and 108 valid item lines ("    1    0     5,0"
+// with the given decimal separator).
+QStringList plainLines(QChar separator = QLatin1Char(',')) {
+    QStringList lines = {QStringLiteral("06.06.2006"),
+                         QStringLiteral("06.06.1966"),
+                         QStringLiteral("7"),
+                         QStringLiteral("Иванов Иван Иванович"),
+                         QStringLiteral("Мужской"),
+                         QStringLiteral("Высшее"),
+                         QStringLiteral("Начало теста: 10:15:02"),
+                         QStringLiteral("Окончание теста: 10:41:37"),
+                         QStringLiteral("Общее время: 26 мин 35 с"),
+                         QStringLiteral("Среднее время ответа: 14,8 с"),
+                         QString()};
+    for (int item = 1; item <= 108; ++item)
+        lines << QStringLiteral("    1    0     5") + separator + QLatin1Char('0');
+    return lines;
+}
+
+QByteArray stored(const QStringList& lines) {
+    return scramblePlainText(lines.join(QStringLiteral("\r\n")));
+}
+
+QList<QStringView> viewsOf(const QStringList& lines) {
+    QList<QStringView> views;
+    for (const QString& line : lines)
+        views << QStringView(line);
+    return views;
+}
+
+MarkPair pairOf(const TAnalysisData& data, int item) {
+    return data
+        .Answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestResponseFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void scramblingRoundTrip_data();
+    void scramblingRoundTrip();
+    void keyRepeatsFromFirstCharacter();
+    void keyRunsAcrossLineBreaks();
+    void everyPositionUsesItsKeyCharacter_data();
+    void everyPositionUsesItsKeyCharacter();
+    void windows1251();
+
+    void splitAtCrLf();
+    void lineBeyondEndIsEmpty();
+
+    void itemLine_data();
+    void itemLine();
+    void itemLineErrors_data();
+    void itemLineErrors();
+    void failingFieldKeepsEarlierFields();
+    void readItemLinesZeroesFirst();
+    void itemBlocksInFileOrder();
+
+    void headerTakenOverExactly();
+    void line10Ignored_data();
+    void line10Ignored();
+    void linesAfter118Ignored();
+    void emptyFile();
+    void badBirthDate();
+    void headerOnly();
+    void file118Lines();
+    void shortItemLine();
+    void otherKeyFailsAtFirstLine();
+
+    void equalTimesHaveNoDeviation();
+    void statisticsByHand_data();
+    void statisticsByHand();
+
+    void ageText_data();
+    void ageText();
+
+    void bundledSampleEndToEnd();
+    void generatedFilesEndToEnd();
+    void decimalCommaRefusedUnderDecimalPoint();
+    void sampleIsDeterministic();
+
+    void missingFile();
+    void directory();
+    void fileTooLarge();
+    void largestAcceptedFile();
+    void readFromDisk();
+};
+
+void TestResponseFile::init() {
+    QLocale::setDefault(Russian);
+}
+
+void TestResponseFile::cleanup() {
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestResponseFile::scramblingRoundTrip_data() {
+    QTest::addColumn<QByteArray>("plain");
+    QByteArray everyByte;
+    for (int i = 0; i < 256; ++i)
+        everyByte.append(static_cast<char>(i));
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one byte") << QByteArray("0");
+    QTest::newRow("header") << QByteArray("06.06.2006\r\n06.06.1966\r\n");
+    QTest::newRow("every byte") << everyByte;
+    QTest::newRow("Cyrillic") << encodeWindows1251(u"Женский\r\nСреднее");
+}
+
+void TestResponseFile::scramblingRoundTrip() {
+    QFETCH(QByteArray, plain);
+    const QByteArray scrambled = UnscrambleText(plain);
+    QCOMPARE(scrambled.size(), plain.size());
+    QCOMPARE(UnscrambleText(scrambled), plain);
+    if (!plain.isEmpty())
+        QVERIFY(scrambled != plain);
+}
+
+void TestResponseFile::keyRepeatsFromFirstCharacter() {
+    // XOR with zero shows the key characters themselves: 1, 2, 3, 4, 5, 6, 1.
+    QCOMPARE(UnscrambleText(QByteArray(7, '\0')), QByteArray("quortaq"));
+    QCOMPARE(UnscrambleText(QByteArray(13, '\0')), QByteArray("quortaquortaq"));
+}
+
+void TestResponseFile::keyRunsAcrossLineBreaks() {
+    // "06.06.2006" fills positions 1-10; its CR LF falls on key characters 5 and 6.
+    const QByteArray plain("06.06.2006\r\n1");
+    const QByteArray scrambled = UnscrambleText(plain);
+    QCOMPARE(scrambled.at(10), char('\r' ^ 't'));
+    QCOMPARE(scrambled.at(11), char('\n' ^ 'a'));
+    QCOMPARE(scrambled.at(12), char('1' ^ 'q'));
+    QCOMPARE(scrambled.at(0), char('0' ^ 'q'));
+    QCOMPARE(scrambled.at(5), char('.' ^ 'a'));
+    QCOMPARE(scrambled.at(6), char('2' ^ 'q'));
+}
+
+void TestResponseFile::everyPositionUsesItsKeyCharacter_data() {
+    QTest::addColumn<QByteArray>("key");
+    QTest::newRow("response-file key") << QByteArray(DataKey);
+    QTest::newRow("one character") << QByteArray("k");
+    QTest::newRow("seven characters") << QByteArray("abcdefg");
+    QTest::newRow("longer than a block") << QByteArray(70, 'z') + "xy";
+}
+
+void TestResponseFile::everyPositionUsesItsKeyCharacter() {
+    QFETCH(QByteArray, key);
+    for (int length : {0, 1, 5, 6, 7, 63, 64, 65, 127, 128, 129, 300, 2357}) {
+        QByteArray plain(length, Qt::Uninitialized);
+        for (int i = 0; i < length; ++i)
+            plain[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+        const QByteArray scrambled = UnscrambleText(plain, key);
+        QCOMPARE(scrambled.size(), plain.size());
+        for (int i = 0; i < length; ++i) {
+            // Character i (from 1) goes with key character ((i - 1) mod keyLength) + 1.
+            const char expected = static_cast<char>(plain[i] ^ key[i % key.size()]);
+            if (scrambled[i] != expected)
+                QFAIL(qPrintable(QStringLiteral("length %1, position %2").arg(length).arg(i + 1)));
+        }
+    }
+}
+
+void TestResponseFile::windows1251() {
+    const QByteArray bytes = encodeWindows1251(u"Мужской");
+    QCOMPARE(bytes, QByteArray("\xCC\xF3\xE6\xF1\xEA\xEE\xE9"));
+    QCOMPARE(decodeWindows1251(bytes), QStringLiteral("Мужской"));
+    QCOMPARE(decodeWindows1251("\xB8\xA8"), QStringLiteral("ёЁ"));
+}
+
+void TestResponseFile::splitAtCrLf() {
+    const QString text = QStringLiteral("a\r\nbb\r\n\r\nc");
+    const QList<QStringView> lines = splitLines(text);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], u"a");
+    QCOMPARE(lines[1], u"bb");
+    QCOMPARE(lines[2], u"");
+    QCOMPARE(lines[3], u"c");
+    QCOMPARE(splitLines(u"").size(), 1);
+    // Only the pair ends a line; a CR or LF on its own stays inside the line.
+    const QString lone = QStringLiteral("a\rb\nc\r\nd\r");
+    const QList<QStringView> loneLines = splitLines(lone);
+    QCOMPARE(loneLines.size(), 2);
+    QCOMPARE(loneLines[0], u"a\rb\nc");
+    QCOMPARE(loneLines[1], u"d\r");
+}
+
+void TestResponseFile::lineBeyondEndIsEmpty() {
+    const QString text = QStringLiteral("only");
+    const QList<QStringView> lines = splitLines(text);
+    QCOMPARE(lineAt(lines, 0), u"only");
+    QVERIFY(lineAt(lines, 1).isEmpty());
+    QVERIFY(lineAt(lines, 118).isEmpty());
+}
+
+void TestResponseFile::itemLine_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("resultative");
+    QTest::addColumn<int>("procedural");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("decimal point") << "C"
+                                   << "    1    0    12.5" << 1 << 0 << 12.5;
+    QTest::newRow("decimal comma") << "ru"
+                                   << "    1    0    12,5" << 1 << 0 << 12.5;
+    QTest::newRow("procedural choice") << "ru"
+                                       << "    0    1     3,0" << 0 << 1 << 3.0;
+    QTest::newRow("unusual marks") << "ru"
+                                   << "   -1    2       7" << -1 << 2 << 7.0;
+    QTest::newRow("time left-aligned") << "ru"
+                                       << "    1    01,5     " << 1 << 0 << 1.5;
+    QTest::newRow("characters after column 18") << "ru"
+                                                << "    1    0    12,5xyz 99" << 1 << 0 << 12.5;
+    QTest::newRow("exponent") << "C"
+                              << "    0    1  1.25e1" << 0 << 1 << 12.5;
+}
+
+void TestResponseFile::itemLine() {
+    QFETCH(QString, locale);
+    QFETCH(QString, line);
+    QFETCH(int, resultative);
+    QFETCH(int, procedural);
+    QFETCH(double, seconds);
+    QLocale::setDefault(locale == QLatin1String("ru") ? Russian : QLocale::c());
+    QStringList lines = plainLines(decimalSeparator());
+    lines[11 + 40] = line; // item 41
+    TAnalysisData data;
+    ReadItemLines(viewsOf(lines), data);
+    QCOMPARE(pairOf(data, 41).ResultativeMark, resultative);
+    QCOMPARE(pairOf(data, 41).ProceduralMark, procedural);
+    QCOMPARE(data.AnswerTimes[40], seconds);
+}
+
+void TestResponseFile::itemLineErrors_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("blank after the digit") << "C"
+                                           << "1        0    12.5"
+                                           << "'1    ' is not a valid integer value";
+    QTest::newRow("bad procedural mark") << "C"
+                                         << "    1    x    12.5"
+                                         << "'    x' is not a valid integer value";
+    QTest::newRow("procedural mark ends in blank") << "C"
+                                                   << "    1   0     12.5"
+                                                   << "'   0 ' is not a valid integer value";
+    QTest::newRow("bad time") << "C"
+                              << "    1    0    12;5"
+                              << "'    12;5' is not a valid floating point value";
+    QTest::newRow("comma under decimal point") << "C"
+                                               << "    1    0    12,5"
+                                               << "'    12,5' is not a valid floating point value";
+    QTest::newRow("point under decimal comma") << "ru"
+                                               << "    1    0    12.5"
+                                               << "'    12.5' is not a valid floating point value";
+    QTest::newRow("blank time") << "ru"
+                                << "    1    0        "
+                                << "'        ' is not a valid floating point value";
+    QTest::newRow("no time") << "ru"
+                             << "    1    0"
+                             << "'' is not a valid floating point value";
+    QTest::newRow("only the first mark") << "ru"
+                                         << "    1"
+                                         << "'' is not a valid integer value";
+    QTest::newRow("empty line") << "ru"
+                                << ""
+                                << "'' is not a valid integer value";
+    QTest::newRow("tab separated") << "ru"
+                                   << "1\t0\t12,5"
+                                   << "'1\t0\t1' is not a valid integer value";
+}
+
+void TestResponseFile::itemLineErrors() {
+    QFETCH(QString, locale);
+    QFETCH(QString, line);
+    QFETCH(QString, message);
+    QLocale::setDefault(locale == QLatin1String("ru") ? Russian : QLocale::c());
+    QStringList lines = plainLines(decimalSeparator());
+    lines[11 + 9] = line; // item 10
+    TAnalysisData data;
+    QCOMPARE(errorOf([&] { ReadItemLines(viewsOf(lines), data); }), message);
+}
+
+void TestResponseFile::failingFieldKeepsEarlierFields() {
+    QStringList lines = plainLines();
+    lines[11 + 4] = QStringLiteral("    0    1     2,5"); // item 5
+    lines[11 + 5] = QStringLiteral("    1    1    xx");   // item 6: the time fails
+    TAnalysisData data;
+    QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
+    QCOMPARE(pairOf(data, 5), (MarkPair{0, 1}));
+    QCOMPARE(data.AnswerTimes[4], 2.5);
+    QCOMPARE(pairOf(data, 6), (MarkPair{1, 1}));
+    QCOMPARE(data.AnswerTimes[5], 0.0);
+    QCOMPARE(pairOf(data, 7), (MarkPair{0, 0}));
+}
+
+void TestResponseFile::readItemLinesZeroesFirst() {
+    TAnalysisData data;
+    data.MotiveCounts.fill(9);
+    data.AnswerTimes.fill(99.0);
+    for (auto& block : data.Answers)
+        block.fill(MarkPair{7, 7});
+    QStringList lines = plainLines();
+    lines[11] = QStringLiteral("x"); // the first item fails at once
+    QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
+    for (const int count : data.MotiveCounts)
+        QCOMPARE(count, 0);
+    for (const double t : data.AnswerTimes)
+        QCOMPARE(t, 0.0);
+    for (int item = 1; item <= 108; ++item)
+        QCOMPARE(pairOf(data, item), (MarkPair{0, 0}));
+}
+
+void TestResponseFile::itemBlocksInFileOrder() {
+    QStringList lines = plainLines();
+    for (int item = 1; item <= 108; ++item)
+        lines[10 + item] = QStringLiteral("%1%2%3,0").arg(item, 5).arg(-item, 5).arg(item, 6);
+    TAnalysisData data;
+    ReadItemLines(viewsOf(lines), data);
+    QCOMPARE(data.Answers[0][0], (MarkPair{1, -1}));
+    QCOMPARE(data.Answers[0][35], (MarkPair{36, -36}));
+    QCOMPARE(data.Answers[1][0], (MarkPair{37, -37}));
+    QCOMPARE(data.Answers[2][35], (MarkPair{108, -108}));
+    QCOMPARE(data.AnswerTimes[0], 1.0);
+    QCOMPARE(data.AnswerTimes[107], 108.0);
+}
+
+void TestResponseFile::headerTakenOverExactly() {
+    QStringList lines = plainLines();
+    lines[2] = QStringLiteral("  007 ");
+    lines[3] = QStringLiteral(" Петрова  Анна ");
+    lines[4] = QStringLiteral("Женский");
+    lines[5] = QStringLiteral("Среднее");
+    lines[9] = QStringLiteral("Среднее время ответа: 14,8 с ");
+    const ResponseFile file = parseResponseFile(stored(lines));
+    QCOMPARE(file.header.testDate, QStringLiteral("06.06.2006"));
+    QCOMPARE(file.header.birthDate, QStringLiteral("06.06.1966"));
+    QCOMPARE(file.header.code, QStringLiteral("  007 "));
+    QCOMPARE(file.header.name, QStringLiteral(" Петрова  Анна "));
+    QCOMPARE(file.header.sex, QStringLiteral("Женский"));
+    QCOMPARE(file.header.education, QStringLiteral("Среднее"));
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(file.header.timingLines[static_cast<std::size_t>(i)], lines[6 + i]);
+        QCOMPARE(file.data.TimingLines[static_cast<std::size_t>(i)], lines[6 + i]);
+    }
+    QCOMPARE(file.age, QStringLiteral("39.12"));
+}
+
+void TestResponseFile::line10Ignored_data() {
+    QTest::addColumn<QString>("line10");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("caption") << QStringLiteral("   РО   ПО   Время");
+    QTest::newRow("item-like") << QStringLiteral("    x    y    zz,z");
+    QTest::newRow("long") << QString(500, QLatin1Char('#'));
+}
+
+void TestResponseFile::line10Ignored() {
+    QFETCH(QString, line10);
+    QStringList lines = plainLines();
+    lines[11] = QStringLiteral("    0    1     7,5");
+    const ResponseFile reference = parseResponseFile(stored(lines));
+    lines[10] = line10;
+    const ResponseFile file = parseResponseFile(stored(lines));
+    QVERIFY(file.data.Answers == reference.data.Answers);
+    QCOMPARE(file.data.AnswerTimes, reference.data.AnswerTimes);
+    QCOMPARE(file.data.MeanTime, reference.data.MeanTime);
+    QCOMPARE(file.data.TimingLines, reference.data.TimingLines);
+}
+
+void TestResponseFile::linesAfter118Ignored() {
+    QStringList lines = plainLines();
+    const ResponseFile reference = parseResponseFile(stored(lines));
+    lines << QStringLiteral("garbage") << QStringLiteral("1        x") << QString();
+    const ResponseFile file = parseResponseFile(stored(lines));
+    QVERIFY(file.data.Answers == reference.data.Answers);
+    QCOMPARE(file.data.AnswerTimes, reference.data.AnswerTimes);
+}
+
+void TestResponseFile::emptyFile() {
+    QCOMPARE(errorOf([] { parseResponseFile(QByteArray()); }),
+             QStringLiteral("'' is not a valid date"));
+}
+
+void TestResponseFile::badBirthDate() {
+    QStringList lines = plainLines();
+    lines[1] = QStringLiteral("1966-06-06");
+    QCOMPARE(errorOf([&] { parseResponseFile(stored(lines)); }),
+             QStringLiteral("'1966-06-06' is not a valid date"));
+}
+
+void TestResponseFile::headerOnly() {
+    const QStringList lines = plainLines().mid(0, 10);
+    QCOMPARE(errorOf([&] { parseResponseFile(stored(lines)); }),
+             QStringLiteral("'' is not a valid integer value"));
+}
+
+void TestResponseFile::file118Lines() {
+    const QStringList lines = plainLines().mid(0, 118); // lines 0-117
+    QCOMPARE(lines.size(), 118);
+    QCOMPARE(errorOf([&] { parseResponseFile(stored(lines)); }),
+             QStringLiteral("'' is not a valid integer value"));
+    // Items 1-107 were read before item 108 failed.
+    TAnalysisData data;
+    QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
+    QCOMPARE(pairOf(data, 107), (MarkPair{1, 0}));
+    QCOMPARE(data.AnswerTimes[106], 5.0);
+    QCOMPARE(pairOf(data, 108), (MarkPair{0, 0}));
+}
+
+void TestResponseFile::shortItemLine() {
+    QStringList lines = plainLines();
+    lines[11 + 107] = QStringLiteral("    1    0"); // item 108 lacks its time
+    QCOMPARE(errorOf([&] { parseResponseFile(stored(lines)); }),
+             QStringLiteral("'' is not a valid floating point value"));
+}
+
+void TestResponseFile::otherKeyFailsAtFirstLine() {
+    const QString plain = plainLines().join(QStringLiteral("\r\n"));
+    const QByteArray otherKey = UnscrambleText(encodeWindows1251(plain), "abcdef");
+    const QString message = errorOf([&] { parseResponseFile(otherKey); });
+    QVERIFY2(message.endsWith(QStringLiteral("' is not a valid date")), qPrintable(message));
+}
+
+void TestResponseFile::equalTimesHaveNoDeviation() {
+    TAnalysisData data;
+    data.AnswerTimes.fill(7.3);
+    TimeStatistics(data);
+    QVERIFY(qAbs(data.MeanTime - 7.3) < 1e-12);
+    QVERIFY(qAbs(data.SdTime) < 1e-7);
+}
+
+void TestResponseFile::statisticsByHand_data() {
+    QTest::addColumn<int>("ones");
+    QTest::addColumn<double>("rest");
+    QTest::addColumn<double>("mean");
+    QTest::addColumn<double>("sd");
+    // 107 times 1 s and one of 109 s: mean 2, squares 107 * 1 + 107^2 = 11556, / 107 = 108.
+    QTest::newRow("one outlier") << 107 << 109.0 << 2.0 << std::sqrt(108.0);
+    // 54 times 1 s and 54 times 3 s: mean 2, squares 108, / 107.
+    QTest::newRow("two halves") << 54 << 3.0 << 2.0 << std::sqrt(108.0 / 107.0);
+}
+
+void TestResponseFile::statisticsByHand() {
+    QFETCH(int, ones);
+    QFETCH(double, rest);
+    QFETCH(double, mean);
+    QFETCH(double, sd);
+    TAnalysisData data;
+    for (int i = 0; i < 108; ++i)
+        data.AnswerTimes[static_cast<std::size_t>(i)] = i < ones ? 1.0 : rest;
+    TimeStatistics(data);
+    QVERIFY(qAbs(data.MeanTime - mean) < 1e-12);
+    QVERIFY(qAbs(data.SdTime - sd) < 1e-12);
+}
+
+void TestResponseFile::ageText_data() {
+    QTest::addColumn<QString>("test");
+    QTest::addColumn<QString>("birth");
+    QTest::addColumn<QString>("age");
+    QTest::newRow("exactly 40 years") << "06.06.2006"
+                                      << "06.06.1966"
+                                      << "39.12";
+    QTest::newRow("one day more") << "06.06.2006"
+                                  << "05.06.1966"
+                                  << "40.01";
+    QTest::newRow("1 March") << "06.06.2006"
+                             << "01.03.1966"
+                             << "40.04";
+    QTest::newRow("equal dates") << "06.06.2006"
+                                 << "06.06.2006"
+                                 << "99.12";
+    QTest::newRow("one day") << "02.01.2000"
+                             << "01.01.2000"
+                             << "99.12";
+    QTest::newRow("two days") << "03.01.2000"
+                              << "01.01.2000"
+                              << "00.01";
+}
+
+void TestResponseFile::ageText() {
+    QFETCH(QString, test);
+    QFETCH(QString, birth);
+    QFETCH(QString, age);
+    QCOMPARE(AgeText(test, birth), age);
+}
+
+namespace {
+
+void compareWithExaminee(const ResponseFile& file, const SampleExaminee& e) {
+    QCOMPARE(file.header.testDate, e.testDate);
+    QCOMPARE(file.header.birthDate, e.birthDate);
+    QCOMPARE(file.header.code, e.code);
+    QCOMPARE(file.header.name, e.name);
+    QCOMPARE(file.header.sex, e.sex);
+    QCOMPARE(file.header.education, e.education);
+    QCOMPARE(file.data.TimingLines, e.timingLines);
+    double sum = 0.0;
+    for (int item = 1; item <= 108; ++item) {
+        const auto i = static_cast<std::size_t>(item - 1);
+        QCOMPARE(pairOf(file.data, item), e.marks[i]);
+        QCOMPARE(file.data.AnswerTimes[i], e.answerTimes[i]);
+        sum += e.answerTimes[i];
+    }
+    QVERIFY(qAbs(file.data.MeanTime - sum / 108.0) < 1e-9);
+    QVERIFY(file.data.SdTime > 0.0);
+}
+
+} // namespace
+
+void TestResponseFile::bundledSampleEndToEnd() {
+    const QList<SampleExaminee> sample = bundledSample();
+    QCOMPARE(sample.size(), BundledSampleSize);
+    bool male = false, female = false, higher = false, secondary = false;
+    for (const SampleExaminee& e : sample) {
+        const ResponseFile file = parseResponseFile(makeResponseFile(e));
+        compareWithExaminee(file, e);
+        male |= e.sex == QStringLiteral("Мужской");
+        female |= e.sex == QStringLiteral("Женский");
+        higher |= e.education == QStringLiteral("Высшее");
+        secondary |= e.education == QStringLiteral("Среднее");
+        // A real examinee makes one choice per item.
+        for (const MarkPair& p : e.marks)
+            QVERIFY((p == MarkPair{1, 0}) || (p == MarkPair{0, 1}));
+        TAnalysisData data = file.data;
+        ScoreAnswers(data);
+        double total = 0.0;
+        for (const double p : data.Profile1Raw)
+            total += p;
+        QCOMPARE(total, 108.0);
+        const int years = file.age.left(2).toInt() + 1; // "yy.mm" counts from 1899-12-30
+        QVERIFY2(years >= 20 && years <= 61, qPrintable(file.age));
+    }
+    QVERIFY(male && female && higher && secondary);
+}
+
+void TestResponseFile::generatedFilesEndToEnd() {
+    for (int i = 0; i < 20; ++i) {
+        const SampleExaminee e = generatedExaminee(42u, i);
+        compareWithExaminee(parseResponseFile(makeResponseFile(e)), e);
+    }
+    QCOMPARE(generatedExaminee(42u, 0).code, QStringLiteral("00001"));
+}
+
+void TestResponseFile::decimalCommaRefusedUnderDecimalPoint() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const SampleExaminee e = bundledSample().front();
+    // Under en_US the dates do not parse either; the time refusal shows in ReadItemLines.
+    const QString plain = makePlainText(e);
+    const QList<QStringView> lines = splitLines(plain);
+    TAnalysisData data;
+    QCOMPARE(errorOf([&] { ReadItemLines(lines, data); }),
+             QStringLiteral("'%1' is not a valid floating point value")
+                 .arg(formatAnswerTime(e.answerTimes[0], QLatin1Char(',')), 8));
+    // The same examinee written with a decimal point reads.
+    QLocale::setDefault(QLocale::c());
+    const QString pointText = makePlainText(e, QLatin1Char('.'));
+    ReadItemLines(splitLines(pointText), data);
+    QCOMPARE(data.AnswerTimes, e.answerTimes);
+}
+
+void TestResponseFile::sampleIsDeterministic() {
+    const QList<SampleExaminee> first = bundledSample();
+    const QList<SampleExaminee> second = bundledSample();
+    for (int i = 0; i < first.size(); ++i)
+        QCOMPARE(makeResponseFile(first[i]), makeResponseFile(second[i]));
+    QCOMPARE(makeResponseFile(generatedExaminee(7u, 3)),
+             makeResponseFile(generatedExaminee(7u, 3)));
+    QVERIFY(makeResponseFile(generatedExaminee(7u, 3)) !=
+            makeResponseFile(generatedExaminee(8u, 3)));
+}
+
+void TestResponseFile::missingFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("nobody.cry"));
+    QCOMPARE(errorOf([&] { readResponseFile(path); }),
+             QStringLiteral("Cannot open file %1").arg(path));
+}
+
+void TestResponseFile::directory() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("folder.cry"));
+    QVERIFY(QDir().mkdir(path));
+    QCOMPARE(errorOf([&] { readResponseFile(path); }),
+             QStringLiteral("Cannot open file %1").arg(path));
+}
+
+void TestResponseFile::fileTooLarge() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // One byte over the limit, and a sparse file far beyond it.
+    for (const qint64 size : {MaxResponseFileSize + 1, qint64(64) << 20}) {
+        const QString path = dir.filePath(QStringLiteral("big %1.cry").arg(size));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(size));
+        }
+        const QString message = errorOf([&] { readResponseFile(path); });
+        QVERIFY2(message.contains(path), qPrintable(message));
+        QVERIFY2(!message.startsWith(QStringLiteral("Cannot open file")), qPrintable(message));
+    }
+}
+
+void TestResponseFile::largestAcceptedFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("limit.cry"));
+    QVERIFY(writeBytes(path, QByteArray(MaxResponseFileSize, 'x')));
+    QCOMPARE(readResponseBytes(path).size(), MaxResponseFileSize);
+}
+
+void TestResponseFile::readFromDisk() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const SampleExaminee e = bundledSample().at(3);
+    const QString path = dir.filePath(responseFileName(e));
+    QVERIFY(writeBytes(path, makeResponseFile(e)));
+    QCOMPARE(readResponseBytes(path), makeResponseFile(e));
+    compareWithExaminee(readResponseFile(path), e);
+}
+
+QTEST_GUILESS_MAIN(TestResponseFile)
+#include "tst_responsefile.moc"

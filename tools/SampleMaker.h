@@ -1,0 +1,87 @@
+#pragma once
+
+#include "AnalysisData.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <random>
+
+// Makes response files the way the data-entry program lays them out, for the bundled
+// sample, for tests and for benchmarks. Everything here is deterministic: the same examinee
+// gives the same bytes on every build and every platform.
+namespace ezr {
+
+// One examinee as the data-entry program writes it.
+struct SampleExaminee {
+    QString testDate;                            // line 0, dd.MM.yyyy
+    QString birthDate;                           // line 1
+    QString code;                                // line 2
+    QString name;                                // line 3
+    QString sex;                                 // line 4, "Мужской" or "Женский"
+    QString education;                           // line 5, "Высшее" or "Среднее"
+    std::array<QString, 4> timingLines;          // lines 6-9
+    QString line10;                              // present in the file, never read
+    std::array<MarkPair, ItemCount> marks{};     // item order 1..108
+    std::array<double, ItemCount> answerTimes{}; // seconds, written with one decimal
+};
+
+// The answer time as the data-entry program writes it: one decimal, the given separator.
+QString formatAnswerTime(double seconds, QChar decimalSeparator);
+
+// Columns 1-5 resultative mark, 6-10 procedural mark, 11-18 answer time, all right-aligned.
+QString itemLine(MarkPair marks, double seconds, QChar decimalSeparator);
+
+// The plain text: lines 0-118 joined by CR LF. The real data-entry program writes the answer
+// times with the separator of the Russian settings; a reader under a decimal-point locale
+// refuses them, as the original program does.
+QString makePlainText(const SampleExaminee& examinee, QChar decimalSeparator = QLatin1Char(','));
+
+// Windows-1251 encoding, then scrambling with the response-file key.
+QByteArray scramblePlainText(QStringView plain);
+
+// The stored bytes of the examinee's response file.
+QByteArray makeResponseFile(const SampleExaminee& examinee,
+                            QChar decimalSeparator = QLatin1Char(','));
+
+// The file name the data-entry program gives the examinee's file: code + ".cry".
+QString responseFileName(const SampleExaminee& examinee);
+
+// The bundled sample: twelve invented examinees with codes "101".."112".
+QList<SampleExaminee> bundledSample();
+inline constexpr int BundledSampleSize = 12;
+
+// Examinee number `index` (0-based) of a generated group; code and file name derive from
+// the index, everything else from `seed` and the index.
+SampleExaminee generatedExaminee(std::uint32_t seed, int index);
+
+// Writes each examinee to `dir` (created when missing) as responseFileName(). Returns false
+// and sets `error` on the first file that cannot be written.
+bool writeResponseFiles(const QString& dir, const QList<SampleExaminee>& examinees,
+                        QString* error = nullptr);
+bool writeGeneratedFiles(const QString& dir, int count, std::uint32_t seed,
+                         QString* error = nullptr);
+
+// Random numbers whose sequence is the same with every standard library: std::mt19937 is
+// fully specified, its distributions are not, so these are implemented here with integer
+// and IEEE arithmetic only (no transcendental functions).
+class SampleRandom {
+public:
+    explicit SampleRandom(std::uint32_t seed) : engine_(seed) {}
+    // Uniform on [0, 1) with 32-bit resolution.
+    double uniform() { return engine_() * (1.0 / 4294967296.0); }
+    // Uniform integer on [low, high], without modulo bias.
+    int uniformInt(int low, int high);
+    // Approximately standard normal (sum of twelve uniforms minus six), bounded by +-6.
+    double normal();
+    bool chance(double probability) { return uniform() < probability; }
+
+private:
+    std::mt19937 engine_;
+};
+
+} // namespace ezr

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the program and runs the test suite offscreen.
+# With --full, or when CI=true, also:
+#   - a build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests,
+#   - the response-file fuzzer built with clang (build-fuzz/), run for 60 seconds.
+# Any failing test, sanitizer report or fuzzer crash ends the script with a non-zero status.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+full=false
+for arg in "$@"; do
+  case "$arg" in
+    --full) full=true ;;
+    *) echo "usage: bash tools/test.sh [--full]" >&2; exit 2 ;;
+  esac
+done
+if [ "${CI:-}" = "true" ]; then
+  full=true
+fi
+
+export QT_QPA_PLATFORM=offscreen
+# EZR_BUILD_DIR chooses another build directory (default build/; also <dir>-asan, <dir>-fuzz).
+build="${EZR_BUILD_DIR:-build}"
+asan="$build-asan"
+fuzz="$build-fuzz"
+
+bash tools/setup.sh
+echo "== Tests ($build/)"
+ctest --test-dir "$build" --output-on-failure
+
+if [ "$full" != true ]; then
+  exit 0
+fi
+
+echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer ($asan/)"
+cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEZR_SANITIZE=ON \
+  -DEZR_BUILD_BENCH=OFF -DEZR_BUILD_FUZZ=OFF
+cmake --build "$asan" -j2
+ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
+LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir "$asan" --output-on-failure
+
+echo "== Fuzzing the response-file reader for 60 s ($fuzz/)"
+cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEZR_BUILD_FUZZ=ON \
+  -DCMAKE_CXX_COMPILER=clang++ -DEZR_BUILD_TESTS=OFF -DEZR_BUILD_BENCH=OFF
+cmake --build "$fuzz" -j2 --target fuzz_response_file
+corpus="$fuzz/corpus"
+artifacts="$fuzz/artifacts"
+seeds="$fuzz/seeds"
+mkdir -p "$corpus" "$artifacts"
+# Seeds: the bundled sample and a few generated files, all made by the Release build. The
+# corpus keeps what earlier runs found.
+rm -rf "$seeds"
+"$build/bin/ezr-make-sample" --generate 16 "$seeds" --seed 7
+cp "$build"/bin/Data/*.cry "$seeds"/*.cry "$corpus"/
+"$fuzz/bin/fuzz_response_file" -max_total_time=60 -max_len=4096 -timeout=10 \
+  -rss_limit_mb=2048 -artifact_prefix="$artifacts/" -print_final_stats=1 "$corpus"
+echo "== All checks passed"
