@@ -1,6 +1,7 @@
 // The analysis window in-process, offscreen: start-up to the window shown, "Индивид" from the
-// chosen file to the finished result panel, and a group run through the window against the
-// core's group analysis alone on the same directory.
+// chosen file to the finished result panel, a group run through the window against the core's
+// group analysis alone on the same directory (1,000 and 10,000 members), and saving the report
+// and the chart pictures from the confirmed dialog to the closed file.
 //
 //   build/bin/ezr_bench_window [--benchmark_filter=REGEX]
 
@@ -13,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -26,15 +28,16 @@
 
 namespace {
 
-constexpr int GroupSize = 1000;
+constexpr int GroupSizes[] = {1000, 10000};
 constexpr std::uint32_t GroupSeed = 2026u;
 
 // The open dialog always answers with the same file; nothing else is asked for.
 class FixedDialogs : public UserDialogs {
 public:
     QString path;
+    QString savePath;
     QString getOpenFileName(QWidget*, const OpenDialogRequest&) override { return path; }
-    QString getSaveFileName(QWidget*, const SaveDialogRequest&) override { return {}; }
+    QString getSaveFileName(QWidget*, const SaveDialogRequest&) override { return savePath; }
     void showError(QWidget*, const QString& text) override {
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
         std::exit(1);
@@ -62,16 +65,23 @@ struct Fixture {
     QTemporaryDir dir;
     FixedDialogs dialogs;
     TForm1* form = nullptr;
-    QString groupDir;
+    QString groupRoot; // one program directory per group size, each with its Data
 };
+
+QString groupExeDir(int size) {
+    return fixture->groupRoot + QStringLiteral("/%1/").arg(size);
+}
 Fixture* fixture = nullptr;
 
 void makeFiles() {
     QString error;
     const QString single = fixture->dir.path() + QStringLiteral("/single");
-    fixture->groupDir = fixture->dir.path() + QStringLiteral("/Data");
-    if (!ezr::writeGeneratedFiles(single, 1, GroupSeed, &error) ||
-        !ezr::writeGeneratedFiles(fixture->groupDir, GroupSize, GroupSeed, &error)) {
+    fixture->groupRoot = fixture->dir.path() + QStringLiteral("/groups");
+    bool written = ezr::writeGeneratedFiles(single, 1, GroupSeed, &error);
+    for (const int size : GroupSizes)
+        written = written && ezr::writeGeneratedFiles(groupExeDir(size) + QStringLiteral("Data"),
+                                                      size, GroupSeed, &error);
+    if (!written) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         std::exit(1);
     }
@@ -105,20 +115,51 @@ void BM_IndividualCore(benchmark::State& state) {
 BENCHMARK(BM_IndividualCore)->Unit(benchmark::kMillisecond);
 
 void BM_GroupInWindow(benchmark::State& state) {
+    const QString previousExeDir = ezr::ExeDir;
+    ezr::ExeDir = groupExeDir(int(state.range(0)));
     for (auto _ : state)
         fixture->form->mmSexManClick();
     benchmark::DoNotOptimize(fixture->form->state().data.Profile1Raw);
+    ezr::ExeDir = previousExeDir;
 }
-BENCHMARK(BM_GroupInWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GroupInWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_GroupCore(benchmark::State& state) {
+    const QString data = groupExeDir(int(state.range(0))) + QStringLiteral("Data");
     for (auto _ : state) {
-        auto result = ezr::GroupAnalysis(fixture->groupDir, ezr::NormKind::Sex,
-                                         QStringLiteral("Мужской"), ezr::AnalysisState{});
+        auto result = ezr::GroupAnalysis(data, ezr::NormKind::Sex, QStringLiteral("Мужской"),
+                                         ezr::AnalysisState{});
         benchmark::DoNotOptimize(result);
     }
 }
-BENCHMARK(BM_GroupCore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GroupCore)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// "Данные анализа", "Гистограмма" and "График времени" from the confirmed dialog to the closed
+// file, on the analysis of one examinee with the answer-time chart shown.
+void saveBenchmark(benchmark::State& state, const char* name, void (TForm1::*command)()) {
+    fixture->form->mmOpenClick();
+    if (!fixture->form->findChild<QAction*>(QStringLiteral("mmPlotTime"))->isEnabled())
+        fixture->form->mmChartAnswerTClick();
+    fixture->dialogs.savePath = fixture->dir.path() + QLatin1Char('/') + QLatin1String(name);
+    for (auto _ : state)
+        (fixture->form->*command)();
+    fixture->dialogs.savePath.clear();
+}
+
+void BM_SaveReport(benchmark::State& state) {
+    saveBenchmark(state, "report.txt", &TForm1::mmSaveResultClick);
+}
+BENCHMARK(BM_SaveReport)->Unit(benchmark::kMillisecond);
+
+void BM_SaveProfileChartGif(benchmark::State& state) {
+    saveBenchmark(state, "profile.gif", &TForm1::pmSaveChartClick);
+}
+BENCHMARK(BM_SaveProfileChartGif)->Unit(benchmark::kMillisecond);
+
+void BM_SaveAnswerTimeChartGif(benchmark::State& state) {
+    saveBenchmark(state, "time.gif", &TForm1::mmPlotTimeClick);
+}
+BENCHMARK(BM_SaveAnswerTimeChartGif)->Unit(benchmark::kMillisecond);
 
 // Seconds since the process started, from the kernel's records (10 ms resolution).
 double secondsSinceProcessStart() {
