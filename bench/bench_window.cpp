@@ -68,10 +68,11 @@ struct Fixture {
     QString groupRoot; // one program directory per group size, each with its Data
 };
 
+Fixture* fixture = nullptr;
+
 QString groupExeDir(int size) {
     return fixture->groupRoot + QStringLiteral("/%1/").arg(size);
 }
-Fixture* fixture = nullptr;
 
 void makeFiles() {
     QString error;
