@@ -96,10 +96,10 @@ ColorMapPtr makeColorMap(const QList<QRgb>& table) {
 
 // Up to 256 colours are kept exactly. A grabbed chart usually has a few hundred, nearly all
 // of them smoothing shades of text and lines: the most frequent colours (the background,
-// grid, series and text colours) stay exact, and a 6 x 6 x 6 colour cube catches the rest,
-// each pixel taking the nearest colour without dithering. Qt's own reduction of such a
-// picture dithers into that cube alone, which sprinkles dots over the white background and
-// shifts the flat colours of the chart.
+// grid, series and text colours) stay exact, and a 6 x 6 x 6 colour cube catches the rest.
+// Qt then maps each pixel to the nearest palette colour without dithering; its default
+// reduction would dither into the cube alone, which sprinkles dots over the white background
+// and shifts the flat colours of the chart.
 constexpr int GifColours = 256;
 constexpr int CubeLevels = 6;
 constexpr int CubeStep = 255 / (CubeLevels - 1);
@@ -124,101 +124,42 @@ QHash<QRgb, qsizetype> countColours(const QImage& rgb) {
     return counts;
 }
 
-int squaredDistance(QRgb a, QRgb b) {
-    const int r = qRed(a) - qRed(b);
-    const int g = qGreen(a) - qGreen(b);
-    const int bl = qBlue(a) - qBlue(b);
-    return r * r + g * g + bl * bl;
-}
-
-// The frequent colours first, then the cube.
-class ReducedPalette {
-public:
-    explicit ReducedPalette(const QHash<QRgb, qsizetype>& counts) {
-        std::vector<std::pair<qsizetype, QRgb>> byFrequency;
-        byFrequency.reserve(static_cast<std::size_t>(counts.size()));
-        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-            byFrequency.emplace_back(it.value(), it.key());
-        const auto frequentEnd =
-            byFrequency.begin() + std::min<qsizetype>(FrequentColours, counts.size());
-        std::partial_sort(byFrequency.begin(), frequentEnd, byFrequency.end(),
-                          [](const auto& a, const auto& b) {
-                              return a.first != b.first ? a.first > b.first : a.second < b.second;
-                          });
-        for (auto it = byFrequency.begin(); it != frequentEnd; ++it)
-            table_.append(it->second);
-        frequentCount_ = static_cast<int>(table_.size());
-        for (int r = 0; r < CubeLevels; ++r)
-            for (int g = 0; g < CubeLevels; ++g)
-                for (int b = 0; b < CubeLevels; ++b)
-                    table_.append(qRgb(r * CubeStep, g * CubeStep, b * CubeStep));
-    }
-
-    const QList<QRgb>& table() const { return table_; }
-
-    uchar nearest(QRgb colour) const {
-        const auto level = [](int channel) { return (channel + CubeStep / 2) / CubeStep; };
-        int best = frequentCount_ + level(qRed(colour)) * CubeLevels * CubeLevels +
-                   level(qGreen(colour)) * CubeLevels + level(qBlue(colour));
-        int bestDistance = squaredDistance(colour, table_.at(best));
-        for (int i = 0; i < frequentCount_ && bestDistance > 0; ++i) {
-            const int distance = squaredDistance(colour, table_.at(i));
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = i;
-            }
-        }
-        return static_cast<uchar>(best);
-    }
-
-private:
-    QList<QRgb> table_;
-    int frequentCount_ = 0;
-};
-
-template <typename IndexOf> void fillIndices(const QImage& rgb, QImage& indexed, IndexOf indexOf) {
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* source = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        uchar* target = indexed.scanLine(y);
-        QRgb previous = source[0];
-        uchar index = indexOf(previous);
-        for (int x = 0; x < rgb.width(); ++x) {
-            if (source[x] != previous) {
-                previous = source[x];
-                index = indexOf(previous);
-            }
-            target[x] = index;
-        }
-    }
+// The most frequent colours first, then the cube.
+QList<QRgb> reducedPalette(const QHash<QRgb, qsizetype>& counts) {
+    std::vector<std::pair<qsizetype, QRgb>> byFrequency;
+    byFrequency.reserve(static_cast<std::size_t>(counts.size()));
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        byFrequency.emplace_back(it.value(), it.key());
+    const auto frequentEnd =
+        byFrequency.begin() + std::min<qsizetype>(FrequentColours, counts.size());
+    std::partial_sort(byFrequency.begin(), frequentEnd, byFrequency.end(),
+                      [](const auto& a, const auto& b) {
+                          return a.first != b.first ? a.first > b.first : a.second < b.second;
+                      });
+    QList<QRgb> table;
+    table.reserve(GifColours);
+    for (auto it = byFrequency.begin(); it != frequentEnd; ++it)
+        table.append(it->second);
+    for (int r = 0; r < CubeLevels; ++r)
+        for (int g = 0; g < CubeLevels; ++g)
+            for (int b = 0; b < CubeLevels; ++b)
+                table.append(qRgb(r * CubeStep, g * CubeStep, b * CubeStep));
+    return table;
 }
 
 QImage toIndexed(const QImage& image) {
     // A GIF without a transparent colour is opaque; the alpha byte takes no part.
-    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     if (rgb.isNull())
         throw AnalysisError(QStringLiteral("Cannot reduce the picture to 256 colours"));
     const QHash<QRgb, qsizetype> counts = countColours(rgb);
-    QImage indexed(rgb.size(), QImage::Format_Indexed8);
+    const Qt::ImageConversionFlags exact = Qt::ThresholdDither | Qt::AvoidDither;
+    const QImage indexed =
+        counts.size() <= GifColours
+            ? rgb.convertToFormat(QImage::Format_Indexed8, exact)
+            : rgb.convertToFormat(QImage::Format_Indexed8, reducedPalette(counts), exact);
     if (indexed.isNull())
         throw AnalysisError(QStringLiteral("Not enough memory for the GIF picture"));
-
-    if (counts.size() <= GifColours) {
-        QList<QRgb> table;
-        table.reserve(counts.size());
-        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-            table.append(it.key());
-        std::sort(table.begin(), table.end());
-        QHash<QRgb, uchar> indexOf;
-        for (qsizetype i = 0; i < table.size(); ++i)
-            indexOf.insert(table.at(i), static_cast<uchar>(i));
-        fillIndices(rgb, indexed, [&](QRgb colour) { return indexOf.value(colour); });
-        indexed.setColorTable(table);
-        return indexed;
-    }
-
-    const ReducedPalette palette(counts);
-    fillIndices(rgb, indexed, [&](QRgb colour) { return palette.nearest(colour); });
-    indexed.setColorTable(palette.table());
     return indexed;
 }
 
