@@ -88,7 +88,8 @@ AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previ
 }
 
 QString noMembersMessage(const QString& dataDir) {
-    return QStringLiteral("Нет файлов данных в директории %1").arg(QDir::toNativeSeparators(dataDir));
+    return QStringLiteral("Нет файлов данных в директории %1")
+        .arg(QDir::toNativeSeparators(dataDir));
 }
 
 AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
@@ -103,8 +104,8 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
 
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
-    QDirIterator entries(dataDir, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                      QDir::NoDotAndDotDot);
+    QDirIterator entries(dataDir,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (entries.hasNext()) {
         const QString path = entries.next();
         try {

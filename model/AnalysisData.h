@@ -57,11 +57,17 @@ constexpr int profile3Index(Stimulus s, Motive m) {
     return static_cast<int>(s) * 6 + static_cast<int>(m);
 }
 // Item numbers run 1..108 in file order.
-constexpr Stimulus itemStimulus(int item) { return static_cast<Stimulus>((item - 1) / 36); }
-constexpr int itemPosition(int item) { return (item - 1) % 36 + 1; }
+constexpr Stimulus itemStimulus(int item) {
+    return static_cast<Stimulus>((item - 1) / 36);
+}
+constexpr int itemPosition(int item) {
+    return (item - 1) % 36 + 1;
+}
 
 // A percentage is never stored: it is always the share of all 108 answers.
-constexpr double percentOfAnswers(double raw) { return raw * 100.0 / 108.0; }
+constexpr double percentOfAnswers(double raw) {
+    return raw * 100.0 / 108.0;
+}
 
 // Process-wide strings. ExeDir ends with a separator.
 extern QString ExeDir;

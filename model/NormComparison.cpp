@@ -24,8 +24,8 @@ double chiSquares(const std::array<double, N>& observed, const std::array<double
         const long double o = observed[i];
         const long double e = norm[i] * PercentToCount;
         const long double inCell = (o - e) * (o - e) / e;
-        const long double rest = ((Answers - o) - (Answers - e)) * ((Answers - o) - (Answers - e)) /
-                                 (Answers - e);
+        const long double rest =
+            ((Answers - o) - (Answers - e)) * ((Answers - o) - (Answers - e)) / (Answers - e);
         cells[i] = static_cast<double>(inCell + rest);
         profile += inCell;
     }
@@ -48,7 +48,9 @@ ProfileVerdict profileVerdict(double x2, double critical, QString caption) {
 
 // The indices are judged as shown, with one decimal, so that a sum of two displayed
 // percentages that reads 17.2 is 17.2 and not a binary neighbour of it.
-double asShown(double value) { return std::round(value * 10.0) / 10.0; }
+double asShown(double value) {
+    return std::round(value * 10.0) / 10.0;
+}
 
 IndexVerdict indexVerdict(double value, Verdict verdict) {
     IndexVerdict v;
@@ -100,7 +102,8 @@ NormComparison compareWithNorms(const NormComparisonInput& input) {
         QStringLiteral("[X2(профиль)кр. = %1 для p = 0.05]    [X2(мотив)кр. = %2 для p = 0.05]")
             .arg(formatFixed(ChiCritical[row][2], 5, 2), formatFixed(ChiCritical[3][0], 5, 2)));
 
-    const double inclusion = parseFloat(input.cooperationScore) - parseFloat(input.utilitarianScore);
+    const double inclusion =
+        parseFloat(input.cooperationScore) - parseFloat(input.utilitarianScore);
     result.inclusion = indexVerdict(inclusion, inclusionVerdict(inclusion));
     const double innovation =
         parseFloat(input.roTransformationPct) + parseFloat(input.roAchievementPct);
@@ -131,21 +134,23 @@ void applyNormComparison(const NormComparison& result, ResultSheet& sheet, TAnal
     data.Profile3Chi = result.chi3;
 
     for (int row = 1; row <= 6; ++row)
-        sheet.motiveGrid.cell(9, row) = motiveChiText(result.chi1[static_cast<std::size_t>(row - 1)]);
+        sheet.motiveGrid.cell(9, row) =
+            motiveChiText(result.chi1[static_cast<std::size_t>(row - 1)]);
     for (int k = 1; k <= 12; ++k)
-        sheet.orientationGrid.cell(k, 3) = decimalText(result.chi2[static_cast<std::size_t>(k - 1)]);
+        sheet.orientationGrid.cell(k, 3) =
+            decimalText(result.chi2[static_cast<std::size_t>(k - 1)]);
     for (int k = 1; k <= 18; ++k)
         sheet.stimulusGrid.cell(k, 3) = decimalText(result.chi3[static_cast<std::size_t>(k - 1)]);
 
-    sheet.x21 = result.profile1.text;
-    sheet.x21Verdict = result.profile1.verdict;
-    sheet.profile1Caption = result.profile1.caption;
-    sheet.x22 = result.profile2.text;
-    sheet.x22Verdict = result.profile2.verdict;
-    sheet.profile2Caption = result.profile2.caption;
-    sheet.x23 = result.profile3.text;
-    sheet.x23Verdict = result.profile3.verdict;
-    sheet.profile3Caption = result.profile3.caption;
+    const auto showProfile = [](const ProfileVerdict& profile, QString& text, Verdict& verdict,
+                                QString& caption) {
+        text = profile.text;
+        verdict = profile.verdict;
+        caption = profile.caption;
+    };
+    showProfile(result.profile1, sheet.x21, sheet.x21Verdict, sheet.profile1Caption);
+    showProfile(result.profile2, sheet.x22, sheet.x22Verdict, sheet.profile2Caption);
+    showProfile(result.profile3, sheet.x23, sheet.x23Verdict, sheet.profile3Caption);
 
     sheet.index1 = result.inclusion.text;
     sheet.index1Verdict = result.inclusion.verdict;

@@ -35,8 +35,8 @@ struct NormComparisonInput {
     std::array<double, 12> profile2{};
     std::array<double, 18> profile3{};
     // The displayed cells the indices are read back from.
-    QString cooperationScore;   // motive grid, column "балл.", Cooperation row
-    QString utilitarianScore;   // motive grid, column "балл.", Utilitarian row
+    QString cooperationScore;    // motive grid, column "балл.", Cooperation row
+    QString utilitarianScore;    // motive grid, column "балл.", Utilitarian row
     QString roTransformationPct; // orientation grid, percentage row, column 1
     QString roAchievementPct;    // orientation grid, percentage row, column 6
 };

@@ -193,9 +193,15 @@ QDate parseShortDate(QStringView text) {
     int day = 0, month = 0, year = 0;
     for (int k = 0; k < 3; ++k) {
         switch (order.parts[k]) {
-        case 'd': day = values[k]; break;
-        case 'M': month = values[k]; break;
-        default: year = digits[k] <= 2 ? windowYear(values[k]) : values[k]; break;
+        case 'd':
+            day = values[k];
+            break;
+        case 'M':
+            month = values[k];
+            break;
+        default:
+            year = digits[k] <= 2 ? windowYear(values[k]) : values[k];
+            break;
         }
     }
     const QDate date(year, month, day);
@@ -204,13 +210,15 @@ QDate parseShortDate(QStringView text) {
     return date;
 }
 
-QString formatShortDate(const QDate& date) { return QLocale().toString(date, QLocale::ShortFormat); }
+QString formatShortDate(const QDate& date) {
+    return QLocale().toString(date, QLocale::ShortFormat);
+}
 
 namespace {
 
 // The shortest decimal digits that read back as the value, with the position of the point.
 struct DecimalDigits {
-    std::string digits; // no leading zeros unless the value is zero
+    std::string digits;    // no leading zeros unless the value is zero
     int pointPosition = 0; // digits before the decimal point (may be <= 0 or > size)
 };
 
@@ -262,8 +270,9 @@ QString fixedText(bool negative, const DecimalDigits& d, int decimals) {
         out.assign(1, '0');
     } else {
         for (int i = 0; i < d.pointPosition; ++i)
-            out.push_back(i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)]
-                                                                : '0');
+            out.push_back(i < static_cast<int>(d.digits.size())
+                              ? d.digits[static_cast<std::size_t>(i)]
+                              : '0');
     }
     std::string fraction;
     for (int i = 0; i < decimals; ++i) {
@@ -316,6 +325,8 @@ QString formatSignificant5(double value) {
     return fixedText(std::signbit(value), d, 2);
 }
 
-QString formatInt(long long value, int width) { return padLeft(QString::number(value), width); }
+QString formatInt(long long value, int width) {
+    return padLeft(QString::number(value), width);
+}
 
 } // namespace ezr

@@ -3,13 +3,16 @@
 #include "Regional.h"
 #include "UnitResorce.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ezr {
 
 namespace {
 
-QString padded(int blanks, const QString& text) { return QString(blanks, QLatin1Char(' ')) + text; }
+QString padded(int blanks, const QString& text) {
+    return QString(blanks, QLatin1Char(' ')) + text;
+}
 
 const QString MotivesHeading = QStringLiteral(" Смыслообразующие мотивы");
 
@@ -65,50 +68,50 @@ QString countText(double value) {
     return padded(4, formatInt(static_cast<long long>(std::nearbyint(value)), 2));
 }
 
-QString decimalText(double value) { return padded(2, formatFixed(value, 4, 1)); }
+QString decimalText(double value) {
+    return padded(2, formatFixed(value, 4, 1));
+}
 
-QString motiveChiText(double value) { return padded(3, formatFixed(value, 4, 1)); }
+QString motiveChiText(double value) {
+    return padded(3, formatFixed(value, 4, 1));
+}
 
-void fillIndividual(ResultSheet& sheet, const TAnalysisData& data) {
+namespace {
+
+// Counts and raw scores in the given format, percentages always with one decimal.
+void fillProfiles(ResultSheet& sheet, const GroupMeans& values, QString (*valueText)(double)) {
     for (int m = 0; m < MotiveCount; ++m) {
         for (int k = 0; k < 6; ++k)
             sheet.motiveGrid.cell(1 + k, m + 1) =
-                countText(data.MotiveCounts[static_cast<std::size_t>(m * 6 + k)]);
-        const double raw = data.Profile1Raw[static_cast<std::size_t>(m)];
-        sheet.motiveGrid.cell(7, m + 1) = countText(raw);
+                valueText(values.motiveCounts[static_cast<std::size_t>(m * 6 + k)]);
+        const double raw = values.profile1[static_cast<std::size_t>(m)];
+        sheet.motiveGrid.cell(7, m + 1) = valueText(raw);
         sheet.motiveGrid.cell(8, m + 1) = decimalText(percentOfAnswers(raw));
     }
-    for (int k = 1; k <= 12; ++k) {
-        const double raw = data.Profile2Raw[static_cast<std::size_t>(k - 1)];
-        sheet.orientationGrid.cell(k, 1) = countText(raw);
-        sheet.orientationGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
-    }
-    for (int k = 1; k <= 18; ++k) {
-        const double raw = data.Profile3Raw[static_cast<std::size_t>(k - 1)];
-        sheet.stimulusGrid.cell(k, 1) = countText(raw);
-        sheet.stimulusGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
-    }
+    const auto fillRows = [valueText](TextGrid& grid, const auto& profile) {
+        for (int k = 1; k <= static_cast<int>(profile.size()); ++k) {
+            const double raw = profile[static_cast<std::size_t>(k - 1)];
+            grid.cell(k, 1) = valueText(raw);
+            grid.cell(k, 2) = decimalText(percentOfAnswers(raw));
+        }
+    };
+    fillRows(sheet.orientationGrid, values.profile2);
+    fillRows(sheet.stimulusGrid, values.profile3);
+}
+
+} // namespace
+
+void fillIndividual(ResultSheet& sheet, const TAnalysisData& data) {
+    GroupMeans values;
+    std::copy(data.MotiveCounts.begin(), data.MotiveCounts.end(), values.motiveCounts.begin());
+    values.profile1 = data.Profile1Raw;
+    values.profile2 = data.Profile2Raw;
+    values.profile3 = data.Profile3Raw;
+    fillProfiles(sheet, values, countText);
 }
 
 void fillGroup(ResultSheet& sheet, const GroupMeans& means) {
-    for (int m = 0; m < MotiveCount; ++m) {
-        for (int k = 0; k < 6; ++k)
-            sheet.motiveGrid.cell(1 + k, m + 1) =
-                decimalText(means.motiveCounts[static_cast<std::size_t>(m * 6 + k)]);
-        const double raw = means.profile1[static_cast<std::size_t>(m)];
-        sheet.motiveGrid.cell(7, m + 1) = decimalText(raw);
-        sheet.motiveGrid.cell(8, m + 1) = decimalText(percentOfAnswers(raw));
-    }
-    for (int k = 1; k <= 12; ++k) {
-        const double raw = means.profile2[static_cast<std::size_t>(k - 1)];
-        sheet.orientationGrid.cell(k, 1) = decimalText(raw);
-        sheet.orientationGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
-    }
-    for (int k = 1; k <= 18; ++k) {
-        const double raw = means.profile3[static_cast<std::size_t>(k - 1)];
-        sheet.stimulusGrid.cell(k, 1) = decimalText(raw);
-        sheet.stimulusGrid.cell(k, 2) = decimalText(percentOfAnswers(raw));
-    }
+    fillProfiles(sheet, means, decimalText);
 }
 
 } // namespace ezr

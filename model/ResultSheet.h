@@ -52,12 +52,12 @@ struct ResultSheet {
     Verdict index1Verdict = Verdict::None, index2Verdict = Verdict::None;
 
     // Header bands and data grids, with their fixed headings.
-    TextGrid motiveBand{6, 2};        // sgResult
-    TextGrid motiveGrid{10, 7};       // sgResulta
-    TextGrid orientationBand{3, 2};   // sgResult2
-    TextGrid orientationGrid{13, 4};  // sgResult2a
-    TextGrid stimulusBand{4, 3};      // sgResult3
-    TextGrid stimulusGrid{19, 4};     // sgResult3a
+    TextGrid motiveBand{6, 2};       // sgResult
+    TextGrid motiveGrid{10, 7};      // sgResulta
+    TextGrid orientationBand{3, 2};  // sgResult2
+    TextGrid orientationGrid{13, 4}; // sgResult2a
+    TextGrid stimulusBand{4, 3};     // sgResult3
+    TextGrid stimulusGrid{19, 4};    // sgResult3a
 
     bool isIndividual() const { return nameCaption == IndividualCaption; }
     friend bool operator==(const ResultSheet&, const ResultSheet&) = default;
@@ -79,8 +79,8 @@ struct GroupMeans {
 void fillGroup(ResultSheet& sheet, const GroupMeans& means);
 
 // Cell formats of the grids.
-QString countText(double value);   // "    %2d", rounded half to even
-QString decimalText(double value); // "  %4.1f"
+QString countText(double value);     // "    %2d", rounded half to even
+QString decimalText(double value);   // "  %4.1f"
 QString motiveChiText(double value); // "   %4.1f"
 
 } // namespace ezr

@@ -23,7 +23,8 @@ const std::array<ScoringKeyRow, 36> ScoringKey = {{
 void ScoreAnswers(TAnalysisData& data) {
     for (int s = 0; s < StimulusCount; ++s) {
         for (int j = 0; j < ItemsPerStimulus; ++j) {
-            const MarkPair& pair = data.Answers[static_cast<std::size_t>(s)][static_cast<std::size_t>(j)];
+            const MarkPair& pair =
+                data.Answers[static_cast<std::size_t>(s)][static_cast<std::size_t>(j)];
             const ScoringKeyRow& row = ScoringKey[static_cast<std::size_t>(j)];
             if (pair.ResultativeMark == 1)
                 ++data.MotiveCounts[static_cast<std::size_t>(
@@ -33,7 +34,9 @@ void ScoreAnswers(TAnalysisData& data) {
                     motiveCountIndex(row.procedural, Stimulus(s), Orientation::Procedural))];
         }
     }
-    const auto count = [&](int index) { return data.MotiveCounts[static_cast<std::size_t>(index)]; };
+    const auto count = [&](int index) {
+        return data.MotiveCounts[static_cast<std::size_t>(index)];
+    };
     for (int m = 0; m < MotiveCount; ++m) {
         int total = 0;
         for (int k = 0; k < 6; ++k)

@@ -2,8 +2,8 @@
 
 namespace ezr {
 
-const std::array<QString, 3> NormKindNames = {
-    QStringLiteral("Пол"), QStringLiteral("Образование"), QStringLiteral("Удовлетворенность")};
+const std::array<QString, 3> NormKindNames = {QStringLiteral("Пол"), QStringLiteral("Образование"),
+                                              QStringLiteral("Удовлетворенность")};
 
 const std::array<std::array<double, 3>, 4> ChiCritical = {{
     {11.07, 19.67, 26.36},

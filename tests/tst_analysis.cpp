@@ -33,7 +33,9 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QDate fixedToday() { return QDate(2026, 12, 7); }
+QDate fixedToday() {
+    return QDate(2026, 12, 7);
+}
 
 } // namespace
 
@@ -47,8 +49,8 @@ private slots:
     void individualEndToEnd() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("101.cry"));
-        writeBytes(path, makeResponseFile(examinee(QStringLiteral("101"), true,
-                                                   QStringLiteral("Женский"))));
+        writeBytes(path, makeResponseFile(
+                             examinee(QStringLiteral("101"), true, QStringLiteral("Женский"))));
         const AnalysisState state = IndividualAnalysis(path, AnalysisState{});
         const ResultSheet& sheet = state.sheet;
         QCOMPARE(sheet.nameCaption, QStringLiteral("Ф.И.О."));
@@ -71,7 +73,8 @@ private slots:
         QCOMPARE(state.data.Profile1Raw[0], 18.0);
         QCOMPARE(state.data.TimingLines[3], QStringLiteral("Среднее: 16,7 с"));
         // Female norm row, because the file says so.
-        const NormComparison female = compareWithNorms(normInputFrom(NormKind::Sex, sheet, state.data));
+        const NormComparison female =
+            compareWithNorms(normInputFrom(NormKind::Sex, sheet, state.data));
         QCOMPARE(female.normGroup, 1);
         QCOMPARE(state.data.Profile1Chi, female.chi1);
     }
@@ -87,9 +90,8 @@ private slots:
         QString plain = makePlainText(examinee(QStringLiteral("8"), true, QString()));
         QStringList lines = plain.split(QStringLiteral("\r\n"));
         lines[11 + 40] = QStringLiteral("    1   x0     5,0");
-        QTest::newRow("bad mark")
-            << scramblePlainText(lines.join(QStringLiteral("\r\n")))
-            << QStringLiteral("'   x0' is not a valid integer value");
+        QTest::newRow("bad mark") << scramblePlainText(lines.join(QStringLiteral("\r\n")))
+                                  << QStringLiteral("'   x0' is not a valid integer value");
     }
 
     void individualFailureNamesTheProblem() {
@@ -143,9 +145,9 @@ private slots:
         QCOMPARE(hint.last(), QStringLiteral("Общее число: 3"));
         QStringList members = hint.mid(1, 3);
         members.sort();
-        QCOMPARE(members, QStringList({QStringLiteral("1. Испытуемый 1"),
-                                       QStringLiteral("2. Испытуемый 2"),
-                                       QStringLiteral("3. Испытуемый 3")}));
+        QCOMPARE(members,
+                 QStringList({QStringLiteral("1. Испытуемый 1"), QStringLiteral("2. Испытуемый 2"),
+                              QStringLiteral("3. Испытуемый 3")}));
         // RO cells (6 + 0 + 6) / 3, PO cells (0 + 6 + 0) / 3.
         QCOMPARE(sheet.motiveGrid.cell(1, 1), QStringLiteral("   4,0"));
         QCOMPARE(sheet.motiveGrid.cell(2, 1), QStringLiteral("   2,0"));
@@ -158,9 +160,9 @@ private slots:
         QCOMPARE(state.data.MeanTime, 4.5);
         QCOMPARE(state.data.TimingLines[0], QStringLiteral("прежний"));
         // The same run twice gives the same sheet.
-        QVERIFY(GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), state,
-                              fixedToday)
-                    .sheet == sheet);
+        QVERIFY(
+            GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), state, fixedToday)
+                .sheet == sheet);
     }
 
     void groupCriterionFields_data() {
@@ -169,17 +171,26 @@ private slots:
         QTest::addColumn<QString>("sex");
         QTest::addColumn<QString>("education");
         QTest::addColumn<QString>("norm");
-        QTest::newRow("men") << 1 << "Мужской" << "Мужской" << "" << "Пол";
-        QTest::newRow("secondary") << 2 << "Среднее" << "" << "Среднее" << "Образование";
-        QTest::newRow("satisfaction") << 3 << "" << "" << "" << "Удовлетворенность";
+        QTest::newRow("men") << 1 << "Мужской"
+                             << "Мужской"
+                             << ""
+                             << "Пол";
+        QTest::newRow("secondary") << 2 << "Среднее"
+                                   << ""
+                                   << "Среднее"
+                                   << "Образование";
+        QTest::newRow("satisfaction") << 3 << ""
+                                      << ""
+                                      << ""
+                                      << "Удовлетворенность";
     }
 
     void groupCriterionFields() {
         QFETCH(int, kind);
         QFETCH(QString, criterion);
         QTemporaryDir dir;
-        writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true,
-                                                 QStringLiteral("Женский"))});
+        writeResponseFiles(dir.path(),
+                           {examinee(QStringLiteral("1"), true, QStringLiteral("Женский"))});
         AnalysisState previous;
         previous.sheet.sex = QStringLiteral("Женский");
         previous.sheet.education = QStringLiteral("Высшее");
@@ -196,8 +207,8 @@ private slots:
         writeResponseFiles(dir.path(), {woman});
         const AnalysisState individual =
             IndividualAnalysis(dir.filePath(responseFileName(woman)), AnalysisState{});
-        const AnalysisState group = GroupAnalysis(dir.path(), NormKind::Sex,
-                                                  QStringLiteral("Женский"), AnalysisState{});
+        const AnalysisState group =
+            GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), AnalysisState{});
         QCOMPARE(group.data.Profile1Chi, individual.data.Profile1Chi);
         QCOMPARE(group.sheet.x23, individual.sheet.x23);
         QCOMPARE(group.sheet.index2, individual.sheet.index2);
@@ -219,7 +230,8 @@ private slots:
         QTest::addColumn<bool>("directory");
         QTest::addColumn<QString>("firstLine");
         QTest::newRow("sub-directory") << "sub" << true << "Cannot open file %1";
-        QTest::newRow("not a response file") << "x.cry" << false << "'' is not a valid integer value";
+        QTest::newRow("not a response file")
+            << "x.cry" << false << "'' is not a valid integer value";
     }
 
     void groupFailures() {

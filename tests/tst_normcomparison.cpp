@@ -1,6 +1,6 @@
+#include "AnalysisError.h"
 #include "NormComparison.h"
 #include "Regional.h"
-#include "AnalysisError.h"
 #include "ResultSheet.h"
 
 #include <QtTest>
@@ -63,10 +63,12 @@ private slots:
         QCOMPARE(sheet.index1, QStringLiteral("4.0"));
         QCOMPARE(sheet.profile1Caption, QStringLiteral("[X2(профиль)кр. = 11.07 для p = 0.05] "));
         QCOMPARE(sheet.profile2Caption, QStringLiteral("[X2(профиль)кр. = 19.67 для p = 0.05] "));
-        QCOMPARE(sheet.profile3Caption,
-                 QStringLiteral(
-                     "[X2(профиль)кр. = 26.36 для p = 0.05]    [X2(мотив)кр. =  3.84 для p = 0.05]"));
-        QCOMPARE(data.Profile1Chi, compareWithNorms(normInputFrom(NormKind::Sex, sheet, data)).chi1);
+        QCOMPARE(
+            sheet.profile3Caption,
+            QStringLiteral(
+                "[X2(профиль)кр. = 26.36 для p = 0.05]    [X2(мотив)кр. =  3.84 для p = 0.05]"));
+        QCOMPARE(data.Profile1Chi,
+                 compareWithNorms(normInputFrom(NormKind::Sex, sheet, data)).chi1);
 
         // A second call with the same kind changes nothing.
         const ResultSheet before = sheet;
@@ -173,9 +175,15 @@ private slots:
         QTest::addColumn<QString>("utilitarian");
         QTest::addColumn<QString>("inclusion");
         QTest::addColumn<int>("inclusionVerdict");
-        QTest::newRow("equal") << "    18" << "    18" << "0.0" << int(Verdict::WithinNorm);
-        QTest::newRow("negative") << "    17" << "    18" << "-1.0" << int(Verdict::BeyondNorm);
-        QTest::newRow("group means") << "   4.3" << "   2.1" << "2.2" << int(Verdict::WithinNorm);
+        QTest::newRow("equal") << "    18"
+                               << "    18"
+                               << "0.0" << int(Verdict::WithinNorm);
+        QTest::newRow("negative") << "    17"
+                                  << "    18"
+                                  << "-1.0" << int(Verdict::BeyondNorm);
+        QTest::newRow("group means") << "   4.3"
+                                     << "   2.1"
+                                     << "2.2" << int(Verdict::WithinNorm);
     }
 
     void indicesReadFromCells() {

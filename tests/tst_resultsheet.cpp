@@ -51,14 +51,30 @@ private slots:
         QTest::addColumn<QString>("count");
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("motiveChi");
-        QTest::newRow("whole") << "C" << 18.0 << "    18" << "  18.0" << "   18.0";
-        QTest::newRow("single digit") << "C" << 3.0 << "     3" << "   3.0" << "    3.0";
-        QTest::newRow("tie to even down") << "C" << 2.5 << "     2" << "   2.5" << "    2.5";
-        QTest::newRow("tie to even up") << "C" << 3.5 << "     4" << "   3.5" << "    3.5";
-        QTest::newRow("half rounds away") << "C" << 2.25 << "     2" << "   2.3" << "    2.3";
-        QTest::newRow("percentage") << "C" << 10 * 100.0 / 108 << "     9" << "   9.3" << "    9.3";
-        QTest::newRow("comma") << "ru" << 16.0 / 3 << "     5" << "   5,3" << "    5,3";
-        QTest::newRow("hundred") << "C" << 100.0 << "    100" << "  100.0" << "   100.0";
+        QTest::newRow("whole") << "C" << 18.0 << "    18"
+                               << "  18.0"
+                               << "   18.0";
+        QTest::newRow("single digit") << "C" << 3.0 << "     3"
+                                      << "   3.0"
+                                      << "    3.0";
+        QTest::newRow("tie to even down") << "C" << 2.5 << "     2"
+                                          << "   2.5"
+                                          << "    2.5";
+        QTest::newRow("tie to even up") << "C" << 3.5 << "     4"
+                                        << "   3.5"
+                                        << "    3.5";
+        QTest::newRow("half rounds away") << "C" << 2.25 << "     2"
+                                          << "   2.3"
+                                          << "    2.3";
+        QTest::newRow("percentage") << "C" << 10 * 100.0 / 108 << "     9"
+                                    << "   9.3"
+                                    << "    9.3";
+        QTest::newRow("comma") << "ru" << 16.0 / 3 << "     5"
+                               << "   5,3"
+                               << "    5,3";
+        QTest::newRow("hundred") << "C" << 100.0 << "    100"
+                                 << "  100.0"
+                                 << "   100.0";
     }
 
     void cellFormats() {
