@@ -2,6 +2,7 @@
 #include "AnalysisError.h"
 #include "Regional.h"
 #include "SampleMaker.h"
+#include "TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,12 +28,6 @@ SampleExaminee examinee(const QString& code, bool resultative, const QString& se
     return e;
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QDate fixedToday() {
     return QDate(2026, 12, 7);
 }
@@ -49,8 +44,8 @@ private slots:
     void individualEndToEnd() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("101.cry"));
-        writeBytes(path, makeResponseFile(
-                             examinee(QStringLiteral("101"), true, QStringLiteral("Женский"))));
+        QVERIFY(writeFile(path, makeResponseFile(examinee(QStringLiteral("101"), true,
+                                                          QStringLiteral("Женский")))));
         const AnalysisState state = IndividualAnalysis(path, AnalysisState{});
         const ResultSheet& sheet = state.sheet;
         QCOMPARE(sheet.nameCaption, QStringLiteral("Ф.И.О."));
@@ -99,7 +94,7 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.cry"));
-        writeBytes(path, bytes);
+        QVERIFY(writeFile(path, bytes));
         try {
             IndividualAnalysis(path, AnalysisState{});
             QFAIL("a bad file was accepted");
@@ -216,10 +211,10 @@ private slots:
 
     void everyEntryIsAMember() {
         QTemporaryDir dir;
-        writeBytes(dir.filePath(QStringLiteral("notes.txt")),
-                   makeResponseFile(examinee(QStringLiteral("1"), true, QString())));
-        writeBytes(dir.filePath(QStringLiteral(".hidden")),
-                   makeResponseFile(examinee(QStringLiteral("2"), false, QString())));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("notes.txt")),
+                          makeResponseFile(examinee(QStringLiteral("1"), true, QString()))));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral(".hidden")),
+                          makeResponseFile(examinee(QStringLiteral("2"), false, QString()))));
         const AnalysisState state =
             GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
         QCOMPARE(state.sheet.code, QStringLiteral("2"));
@@ -244,7 +239,7 @@ private slots:
         if (directory)
             QVERIFY(QDir(dir.path()).mkdir(entry));
         else
-            writeBytes(path, scramblePlainText(u"01.01.2020\r\n01.01.1990\r\n9\r\nX"));
+            QVERIFY(writeFile(path, scramblePlainText(u"01.01.2020\r\n01.01.1990\r\n9\r\nX")));
         try {
             GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
             QFAIL("a bad member was accepted");

@@ -2,6 +2,7 @@
 #include "ReportOptions.h"
 #include "ResponseFile.h"
 #include "SampleMaker.h"
+#include "TestFiles.h"
 #include "TextReport.h"
 
 #include <QDir>
@@ -42,18 +43,6 @@ Outcome run(const QStringList& arguments) {
     outcome.out = process.readAllStandardOutput();
     outcome.err = process.readAllStandardError();
     return outcome;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QString writeExaminee(const QString& dir, const SampleExaminee& examinee) {

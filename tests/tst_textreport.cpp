@@ -1,6 +1,7 @@
 #include "AnalysisError.h"
 #include "ResponseFile.h"
 #include "ResultSheet.h"
+#include "TestFiles.h"
 #include "TextReport.h"
 
 #include <QDir>
@@ -198,18 +199,6 @@ ResultSheet zeroSheet() {
             for (int column = 1; column < grid->columnCount(); ++column)
                 grid->cell(column, row) = QStringLiteral("     0");
     return s;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // The report as text lines; every line, the last one included, must end with CR LF.
