@@ -1,0 +1,161 @@
+# Writes the end-to-end test data: response files and the reports expected for them, computed
+# here independently of the program (scoring key, chi-square, grid and report formats), so the
+# suite compares the program against a second implementation. Run from tests/data:
+#   python3 make_endtoend.py .
+# The group's member lines are written in code order; the suite sorts the listed members the
+# same way, since the program lists them in the file system's order.
+from decimal import Decimal, ROUND_HALF_UP
+import math, os, sys
+
+KEY = b"quorta"
+T,C,U,K,P,A = range(6)
+SCORING = [(U,U),(C,C),(T,T),(K,K),(P,P),(A,A),(T,C),(C,U),(U,K),(K,P),(P,A),(A,P),
+           (T,U),(C,K),(U,P),(K,A),(P,K),(A,T),(T,A),(C,T),(U,C),(K,U),(A,K),(P,T),
+           (C,P),(T,K),(U,T),(A,C),(P,U),(T,P),(C,A),(K,T),(P,C),(A,U),(U,A),(K,C)]
+NAMES = ["Преобразование","Коммуникация  ","Утилитарность ","Кооперация    ","Конкуренция   ","Достижение    "]
+N1 = [[18.1,15.7,17.3,19.3,13.9,15.7],[18.5,16.5,17.7,18.4,14.3,14.5],[19.9,15.9,17.5,18.8,12.9,14.9],
+      [17.4,16.5,17.6,18.6,14.9,15.0],[18.5,16.3,16.5,19.4,13.9,15.3]]
+N2 = [[8.9,7.3,9.0,9.2,6.4,7.8,9.2,8.4,8.3,10.1,7.5,8.0],[7.9,7.0,8.3,8.0,6.2,6.6,10.6,9.6,9.4,10.4,8.1,8.0],
+      [9.9,7.3,9.7,9.5,6.2,7.3,10.1,8.6,7.82,9.31,6.7,7.6],[7.2,6.9,7.8,7.8,6.3,6.8,10.2,9.57,9.7,10.9,8.6,8.2],
+      [8.7,7.7,8.1,9.3,6.3,7.6,9.8,8.5,8.4,10.1,7.6,7.7]]
+N3 = [[5.7,5.0,6.7,6.9,4.1,5.1,6.1,5.2,5.7,6.3,4.8,5.3,6.3,5.5,4.9,6.1,4.9,5.3],
+      [6.1,5.3,6.7,6.0,4.4,4.5,5.9,5.4,5.6,6.4,5.3,4.5,6.5,5.8,5.3,6.0,4.6,5.5],
+      [6.6,4.9,6.8,6.8,3.6,4.6,6.4,5.3,5.5,6.2,4.6,5.4,6.9,5.7,5.2,5.9,4.7,5.8],
+      [5.6,5.4,6.7,5.8,4.7,4.8,5.7,5.4,5.8,6.5,5.4,4.8,6.1,5.7,5.1,6.2,4.7,5.8],
+      [6.0,5.3,6.4,6.8,3.7,4.7,6.2,5.1,5.4,6.5,5.4,4.9,6.4,5.9,4.7,6.1,4.8,5.7]]
+CRIT = [11.07, 19.67, 26.36]
+
+def fixed(x, decimals, width=0, sep="."):
+    d = Decimal(repr(float(x))).quantize(Decimal(1).scaleb(-decimals), rounding=ROUND_HALF_UP)
+    if d == 0: d = abs(d)
+    s = format(d, "f").replace(".", sep)
+    return s.rjust(width)
+
+def sig5(x, sep):
+    d = Decimal(repr(float(x)))
+    if d != 0:
+        e = d.adjusted()
+        d = d.quantize(Decimal(1).scaleb(e - 4), rounding=ROUND_HALF_UP)
+    return fixed(float(d), 2, 0, sep)
+
+def scramble(b):
+    return bytes(c ^ KEY[i % 6] for i, c in enumerate(b))
+
+def make_file(path, header, marks, times, sep):
+    lines = header + ["разделитель"]
+    for (r, p), t in zip(marks, times):
+        lines.append("%5d%5d%8s" % (r, p, ("%.1f" % t).replace(".", sep)))
+    data = "\r\n".join(lines).encode("cp1251")
+    open(path, "wb").write(scramble(data))
+
+def score(marks):
+    counts = [0]*36
+    for n, (r, p) in enumerate(marks):
+        s, j = n // 36, n % 36
+        if r == 1: counts[SCORING[j][0]*6 + s*2] += 1
+        if p == 1: counts[SCORING[j][1]*6 + s*2 + 1] += 1
+    p1 = [sum(counts[m*6:m*6+6]) for m in range(6)]
+    p2 = [counts[m*6+o] + counts[m*6+2+o] + counts[m*6+4+o] for o in range(2) for m in range(6)]
+    p3 = [counts[m*6+s*2] + counts[m*6+s*2+1] for s in range(3) for m in range(6)]
+    return counts, p1, p2, p3
+
+def chis(obs, norm):
+    cells, x2 = [], 0.0
+    for o, n in zip(obs, norm):
+        e = n * 1.08
+        first = (o - e)**2 / e
+        cells.append(first + ((108 - o) - (108 - e))**2 / (108 - e))
+        x2 += first
+    return cells, x2
+
+def report(h, counts, p1, p2, p3, group, sep, kind, sex, educ):
+    # grid texts as the window shows them
+    cnt = (lambda v: "    %2d" % round(v)) if not group else (lambda v: "  " + fixed(v, 1, 4, sep))
+    dec = lambda v: "  " + fixed(v, 1, 4, sep)
+    row = 2*(kind-1) + (1 if (kind == 1 and sex == "Женский") or (kind == 2 and educ == "Среднее") else 0)
+    c1, x21 = chis(p1, N1[row]); c2, x22 = chis(p2, N2[row]); c3, x23 = chis(p3, N3[row])
+    mgrid = []
+    for m in range(6):
+        cells = [" %d. %s" % (m+1, NAMES[m])] + [cnt(counts[m*6+k]) for k in range(6)]
+        cells += [cnt(p1[m]), dec(p1[m]*100/108), "   " + fixed(c1[m], 1, 4, sep)]
+        mgrid.append(cells)
+    def grid(p, c):
+        return [[" Сумма баллов"] + [cnt(v) for v in p], [" % "] + [dec(v*100/108) for v in p],
+                [" Xм2 "] + [dec(v) for v in c]]
+    g2, g3 = grid(p2, c2), grid(p3, c3)
+    parse = lambda t: float(t.strip().replace(sep, "."))
+    incl = parse(mgrid[3][7]) - parse(mgrid[2][7])
+    innov = parse(g2[1][1]) + parse(g2[1][6])
+    cap = lambda v: "[X2(профиль)кр. = %s для p = 0.05] " % fixed(v, 2, 5, sep)
+    L = []
+    L.append("Код: " + h["code"]); L.append("Дата обследования: " + h["date"])
+    L.append(("Группа: Группа") if group else ("Ф.И.О.: " + h["name"]))
+    if sex: L.append("Пол: " + sex)
+    if educ: L.append("Образование: " + educ)
+    if not group: L.append("Возраст: " + h["age"])
+    L.append("Нормирование: " + ["Пол", "Образование", "Удовлетворенность"][kind-1])
+    L.extend(h["hint"])
+    L.append("")
+    L.append("Включенность в коллектив: " + fixed(incl, 1, 0, sep))
+    L.append(" Инновационный потенциал: " + fixed(innov, 1, 0, sep))
+    L.append("")
+    L.append("Профиль 1.  X2 = " + sig5(x21, sep) + "  " + cap(CRIT[0]))
+    L.append("                       Деньги    Коллектив      Труд")
+    L.append("Смыслообраз. мотивы   РО    ПО    РО    ПО    РО    ПО  балл.  %      X2м")
+    for cells in mgrid: L.append("".join(cells))
+    L.append("")
+    pt = lambda t: fixed(parse(t), 1, 6, ".")
+    nums = "                  1     2     3     4     5     6     1     2     3     4     5     6"
+    L.append("Профиль 2.  X2 = " + sig5(x22, sep) + "  " + cap(CRIT[1]))
+    L.append("                      Результирующая ориентация          Процессуальная ориентация")
+    L.append(nums)
+    for r in g2: L.append(r[0].rjust(13) + "".join(pt(t) for t in r[1:13]))
+    L.append("")
+    L.append("Профиль 3.  X2 = " + sig5(x23, sep) + "  " + "[X2(профиль)кр. = %s для p = 0.05]    [X2(мотив)кр. = %s для p = 0.05]" % (fixed(CRIT[2], 2, 5, sep), fixed(3.84, 2, 5, sep)))
+    L.append("                            Д е н ь г и                   К о л л е к т и в")
+    L.append(nums)
+    for r in g3: L.append(r[0].rjust(13) + "".join(pt(t) for t in r[1:13]))
+    L.append("                              Т р у д")
+    L.append(nums[:49])
+    for r in g3: L.append(r[0].rjust(13) + "".join(pt(t) for t in r[13:19]))
+    L.append("")
+    L.append("Комментарий к анализу")
+    return ("\r\n".join(L) + "\r\n").encode("cp1251")
+
+def examinee(seed):
+    marks, times = [], []
+    for n in range(1, 109):
+        v = (n * 7 + seed * 13) % 11
+        marks.append((1, 0) if v < 5 else (0, 1) if v < 10 else (0, 0))
+        times.append(2.0 + ((n * 37 + seed * 5) % 181) / 10.0)
+    return marks, times
+
+out = sys.argv[1]
+os.makedirs(out + "/endtoend_group", exist_ok=True)
+timing = ["Начало теста: 10:15:02", "Окончание теста: 10:41:37", "Общее время: 26 мин 35 с", "Среднее время ответа: 14.8 с"]
+# One examinee under a decimal point (en_US: M/d/yy dates).
+marks, times = examinee(1)
+make_file(out + "/endtoend_individual.cry",
+          ["6/6/2006", "6/5/1966", "A-17", "Орлова Вера Павловна", "Женский", "Среднее"] + timing,
+          marks, times, ".")
+counts, p1, p2, p3 = score(marks)
+h = {"code": "A-17", "date": "6/6/2006", "name": "Орлова Вера Павловна", "age": "40.01",
+     "hint": ["Время выполнения:"] + timing}
+open(out + "/endtoend_individual_point.txt", "wb").write(
+    report(h, counts, p1, p2, p3, False, ".", 1, "Женский", "Среднее"))
+# A group of three under a decimal comma (ru_RU), compared by education "Среднее".
+members = []
+sums = [[0.0]*36, [0.0]*6, [0.0]*12, [0.0]*18]
+for i, (code, name) in enumerate([("201", "Белов Игорь Ильич"), ("202", "Зотова Анна Сергеевна"), ("203", "Кузин Олег Петрович")]):
+    marks, times = examinee(2 + i)
+    make_file(out + "/endtoend_group/%s.cry" % code,
+              ["14.10.2025", "02.03.1980", code, name, "Мужской", "Высшее"] + timing, marks, [round(t, 1) for t in times], ",")
+    s = score(marks)
+    for acc, vals in zip(sums, s):
+        for k, v in enumerate(vals): acc[k] += v
+means = [[v / 3 for v in acc] for acc in sums]
+h = {"code": "3", "date": "07.12.2026", "name": "Группа", "age": "",
+     "hint": ["Состав группы:", "201. Белов Игорь Ильич", "202. Зотова Анна Сергеевна",
+              "203. Кузин Олег Петрович", "Общее число: 3"]}
+open(out + "/endtoend_group_comma.txt", "wb").write(
+    report(h, means[0], means[1], means[2], means[3], True, ",", 2, "", "Среднее"))

@@ -1,0 +1,63 @@
+// Response files through the whole analysis into the report, compared byte for byte with
+// reports computed by a second, independent implementation (data/make_endtoend.py).
+
+#include "Analysis.h"
+#include "TestFiles.h"
+#include "TextReport.h"
+
+#include <QtTest>
+
+using namespace ezr;
+
+namespace {
+
+QString dataPath(const char* name) {
+    return QStringLiteral(EZR_TEST_DATA_DIR "/") + QLatin1String(name);
+}
+
+QDate fixedToday() { return QDate(2026, 12, 7); }
+
+// The members are listed in the file system's order; the expected report lists them by code.
+void sortMemberLines(ResultSheet& sheet) {
+    QStringList lines = sheet.infoHint.split(QStringLiteral("\r\n"));
+    std::sort(lines.begin() + 1, lines.end() - 1);
+    sheet.infoHint = lines.join(QStringLiteral("\r\n"));
+}
+
+void compareLines(const QByteArray& actual, const QByteArray& expected) {
+    const QList<QByteArray> actualLines = actual.split('\n');
+    const QList<QByteArray> expectedLines = expected.split('\n');
+    for (qsizetype i = 0; i < qMin(actualLines.size(), expectedLines.size()); ++i)
+        QVERIFY2(actualLines[i] == expectedLines[i],
+                 qPrintable(QStringLiteral("line %1").arg(i + 1)));
+    QCOMPARE(actual, expected);
+}
+
+} // namespace
+
+class TestReportEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::system()); }
+
+    void individualUnderDecimalPoint() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const AnalysisState state =
+            IndividualAnalysis(dataPath("endtoend_individual.cry"), AnalysisState{});
+        compareLines(buildTextReport({state.sheet, {}}),
+                     readFile(dataPath("endtoend_individual_point.txt")));
+    }
+
+    void groupUnderDecimalComma() {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        AnalysisState state = GroupAnalysis(dataPath("endtoend_group"), NormKind::Education,
+                                            QStringLiteral("Среднее"), AnalysisState{}, fixedToday);
+        sortMemberLines(state.sheet);
+        compareLines(buildTextReport({state.sheet, {}}),
+                     readFile(dataPath("endtoend_group_comma.txt")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportEndToEnd)
+#include "tst_reportendtoend.moc"
