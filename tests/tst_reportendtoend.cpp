@@ -15,7 +15,9 @@ QString dataPath(const char* name) {
     return QStringLiteral(EZR_TEST_DATA_DIR "/") + QLatin1String(name);
 }
 
-QDate fixedToday() { return QDate(2026, 12, 7); }
+QDate fixedToday() {
+    return QDate(2026, 12, 7);
+}
 
 // The members are listed in the file system's order; the expected report lists them by code.
 void sortMemberLines(ResultSheet& sheet) {
