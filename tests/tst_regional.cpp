@@ -1,4 +1,5 @@
 #include "AnalysisError.h"
+#include "ErrorText.h"
 #include "Regional.h"
 
 #include <QLocale>
@@ -18,15 +19,6 @@ QLocale localeNamed(const QString& name) {
     if (name == QLatin1String("ru"))
         return QLocale(QLocale::Russian, QLocale::Russia);
     return QLocale(QLocale::English, QLocale::UnitedStates);
-}
-
-template <typename F> QString errorOf(F&& f) {
-    try {
-        f();
-    } catch (const AnalysisError& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 } // namespace

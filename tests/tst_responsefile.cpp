@@ -1,4 +1,5 @@
 #include "AnalysisError.h"
+#include "ErrorText.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "SampleMaker.h"
@@ -17,15 +18,6 @@ using namespace ezr;
 namespace {
 
 const QLocale Russian(QLocale::Russian, QLocale::Russia);
-
-template <typename F> QString errorOf(F&& f) {
-    try {
-        f();
-    } catch (const AnalysisError& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 // A plain text of 119 lines: a valid header and 108 valid item lines ("    1    0     5,0"
 // with the given decimal separator).
