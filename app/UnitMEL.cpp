@@ -754,7 +754,7 @@ void TForm1::mmSaveResultClick() {
         return;
     SaveDialog.fileName = path;
     runCommand([&] {
-        writeFileAtomically(path,
+        writeFileVerified(path,
                             buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
     });
 }

@@ -59,7 +59,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
     try {
         const QByteArray report = makeReport(request);
         if (!request.outputPath.isEmpty()) {
-            writeFileAtomically(request.outputPath, report);
+            writeFileVerified(request.outputPath, report);
         } else {
             // A full disk or a closed pipe shows only when the bytes are flushed.
             auto* file = qobject_cast<QFileDevice*>(&standardOutput);

@@ -1,10 +1,11 @@
 #include "GifPicture.h"
 
+#include "VerifiedWrite.h"
+
 #include "AnalysisError.h"
 
 #include <QDir>
 #include <QHash>
-#include <QSaveFile>
 
 #include <gif_lib.h>
 
@@ -189,22 +190,7 @@ QByteArray encodeGif(const QImage& image) {
 }
 
 void writeGif(const QImage& image, const QString& path) {
-    const QByteArray bytes = encodeGif(image);
-    const QString shownPath = QDir::toNativeSeparators(path);
-    // The temporary file takes the place of the old one only when complete, so a failure
-    // leaves neither a partial picture nor a damaged earlier one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AnalysisError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(shownPath, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw AnalysisError(QStringLiteral("Cannot write file \"%1\". %2").arg(shownPath, reason));
-    }
-    if (!file.commit())
-        throw AnalysisError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(shownPath, file.errorString()));
+    writeFileVerified(path, encodeGif(image));
 }
 
 QString profileChartFileName(const QString& exeDir, const QString& code, bool individual) {

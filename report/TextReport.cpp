@@ -119,21 +119,4 @@ QString reportFileName(const ResultSheet& sheet) {
            (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.txt") : QStringLiteral(" Mel.Gr.txt"));
 }
 
-void writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    const auto fail = [&path](const QString& reason) {
-        throw AnalysisError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QDir::toNativeSeparators(path), reason));
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail(reason);
-    }
-    if (!file.commit())
-        fail(file.errorString());
-}
-
 } // namespace ezr

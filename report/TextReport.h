@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultSheet.h"
+#include "VerifiedWrite.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -20,9 +21,5 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot);
 
 // Proposed file names (no directory): the code followed by " Mel.Sb.txt" or " Mel.Gr.txt".
 QString reportFileName(const ResultSheet& sheet);
-
-// Writes all bytes or nothing (QSaveFile); an existing file stays intact on failure.
-// Throws AnalysisError with the platform's message.
-void writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace ezr

@@ -503,9 +503,9 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("0457 Mel.Sb.txt"));
         const QByteArray first = QByteArray("first report, longer than the second\r\n");
         const QByteArray second = QByteArray("second\r\n");
-        writeFileAtomically(path, first);
+        writeFileVerified(path, first);
         QCOMPARE(readFile(path), first);
-        writeFileAtomically(path, second);
+        writeFileVerified(path, second);
         QCOMPARE(readFile(path), second);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("0457 Mel.Sb.txt")});
@@ -556,7 +556,7 @@ private slots:
 
         bool thrown = false;
         try {
-            writeFileAtomically(path, QByteArray("new report\r\n"));
+            writeFileVerified(path, QByteArray("new report\r\n"));
         } catch (const AnalysisError& error) {
             thrown = true;
             QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)),

@@ -2,10 +2,11 @@
 
 #include "ResponseFile.h"
 #include "Scoring.h"
+#include "AnalysisError.h"
+#include "VerifiedWrite.h"
 
 #include <QDate>
 #include <QDir>
-#include <QSaveFile>
 #include <QTime>
 
 #include <cmath>
@@ -357,12 +358,14 @@ SampleExaminee generatedExaminee(std::uint32_t seed, int index) {
 namespace {
 
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    try {
+        ezr::writeFileVerified(path, bytes);
         return true;
-    if (error)
-        *error = QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString());
-    return false;
+    } catch (const ezr::AnalysisError& failure) {
+        if (error)
+            *error = failure.message();
+        return false;
+    }
 }
 
 bool makeDirectory(const QString& dir, QString* error) {
