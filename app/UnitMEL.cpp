@@ -326,10 +326,15 @@ void TForm1::createSystemMenu() {
 }
 
 void TForm1::createShortcuts() {
-    // Esc ends the program whichever control has the focus; F1 stands for "О программе".
+    // Esc ends the program from any control of the window, but not from the About dialog,
+    // where it only closes the dialog; F1 stands for "О программе" everywhere.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::ApplicationShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        // A window shortcut still reaches the window from dialogs it owns.
+        if (QApplication::activeWindow() == this)
+            close();
+    });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
     connect(help, &QShortcut::activated, this, &TForm1::showAboutBox);
@@ -577,7 +582,7 @@ template <typename Command> void TForm1::runCommand(Command&& command) {
     try {
         command();
     } catch (const AnalysisError& error) {
-        dialogs_->showError(this, errorBoxText(error.message()));
+        dialogs_->showError(this, errorBoxText(error));
     } catch (const std::exception& error) {
         dialogs_->showError(this, errorBoxText(QString::fromLocal8Bit(error.what())));
     }
@@ -755,7 +760,7 @@ void TForm1::mmSaveResultClick() {
     SaveDialog.fileName = path;
     runCommand([&] {
         writeFileVerified(path,
-                            buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
+                          buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
     });
 }
 

@@ -6,7 +6,15 @@
 #include "TextReport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
+
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace ezr {
 
@@ -14,6 +22,46 @@ namespace {
 
 void writeMessage(QIODevice& device, const QString& text) {
     device.write(text.toLocal8Bit());
+}
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+// The report must never take the place of what it is made from: the examinee's file, a
+// member of the group folder, or a new file in that folder, which would join the next group
+// run. Files are compared by device and inode, so links and other spellings are caught.
+void refuseOutputAmongInputs(const ReportRequest& request) {
+    const QString output = request.outputPath;
+    const auto refuse = [&output](const QString& reason) {
+        throw AnalysisError(QStringLiteral("Refusing to write the report to \"%1\": %2")
+                                .arg(QDir::toNativeSeparators(output), reason));
+    };
+    const std::optional<FileIdentity> target = identityOf(output);
+    if (request.mode == ReportRequest::Mode::Individual) {
+        if (target && target == identityOf(request.input))
+            refuse(QStringLiteral("it is the response file being analysed"));
+        return;
+    }
+    const std::optional<FileIdentity> folder = identityOf(request.input);
+    if (folder && folder == identityOf(QFileInfo(output).absolutePath()))
+        refuse(QStringLiteral("it lies in the group folder and would become one of its members"));
+    if (!target)
+        return;
+    QDirIterator entries(request.input,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext())
+        if (identityOf(entries.next()) == target)
+            refuse(QStringLiteral("it is a member of the group folder"));
 }
 
 } // namespace
@@ -57,6 +105,8 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
+        if (!request.outputPath.isEmpty())
+            refuseOutputAmongInputs(request);
         const QByteArray report = makeReport(request);
         if (!request.outputPath.isEmpty()) {
             writeFileVerified(request.outputPath, report);
@@ -68,7 +118,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                                         .arg(standardOutput.errorString()));
         }
     } catch (const AnalysisError& error) {
-        writeMessage(standardError, errorBoxText(error.message()) + QLatin1Char('\n'));
+        writeMessage(standardError, errorBoxText(error) + QLatin1Char('\n'));
         return 1;
     }
     return 0;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 
 namespace ezr {
 
@@ -52,9 +53,16 @@ struct GroupSums {
     }
 };
 
-// A member's failure names the member's file on a second line.
-[[noreturn]] void rethrowForMember(const AnalysisError& error, const QString& path) {
-    throw AnalysisError(error.message() + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+// A group folder that cannot be listed says why, rather than reading as an empty group.
+void checkGroupFolder(const QString& dataDir) {
+    const QFileInfo folder(dataDir);
+    const QString shown = QDir::toNativeSeparators(dataDir);
+    if (!folder.exists())
+        throw AnalysisError(QStringLiteral("Директория %1 не существует").arg(shown));
+    if (!folder.isDir())
+        throw AnalysisError(QStringLiteral("%1 не является директорией").arg(shown));
+    if (!folder.isReadable() || !folder.isExecutable())
+        throw AnalysisError(QStringLiteral("Нет доступа к директории %1").arg(shown));
 }
 
 } // namespace
@@ -102,6 +110,7 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     sheet.education = kind == NormKind::Education ? criterion : QString();
     QString hint = QStringLiteral("Состав группы:");
 
+    checkGroupFolder(dataDir);
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
     QDirIterator entries(dataDir,
@@ -117,7 +126,7 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
             hint += lineAt(lines, 3);
             ReadItemLines(lines, data);
         } catch (const AnalysisError& error) {
-            rethrowForMember(error, path);
+            throw error.forMember(path);
         }
         ScoreAnswers(data);
         group.add(data);

@@ -10,11 +10,23 @@ namespace ezr {
 class AnalysisError : public std::exception {
 public:
     explicit AnalysisError(QString message) : message_(std::move(message)) {}
+    // A failure about one named file: `unnamed` says the same without the file's name, for
+    // when the name stands apart (a group member's path goes on a line of its own).
+    AnalysisError(QString message, QString unnamed)
+        : message_(std::move(message)), unnamed_(std::move(unnamed)) {}
+
     const QString& message() const { return message_; }
+    // The group member whose file failed, or empty.
+    const QString& memberPath() const { return memberPath_; }
     const char* what() const noexcept override { return "ezr::AnalysisError"; }
+
+    // The same failure as it happened to the group member at `path`.
+    AnalysisError forMember(const QString& path) const;
 
 private:
     QString message_;
+    QString unnamed_;
+    QString memberPath_;
 };
 
 [[noreturn]] void throwCannotOpen(const QString& path);
@@ -23,7 +35,13 @@ private:
 [[noreturn]] void throwInvalidInteger(QStringView text);
 [[noreturn]] void throwInvalidFloat(QStringView text);
 
+// A text from a file as a message quotes it: control characters escaped (\0, \x1B) and at
+// most 80 characters, cut with "…", so that no file can flood the error box or drive a terminal.
+QString quotedInMessage(QStringView text);
+
 // The text of the error box: a full stop is appended when the last character sorts after '.'.
 QString errorBoxText(const QString& message);
+// The same for a failure, with a group member's path on a line of its own after the message.
+QString errorBoxText(const AnalysisError& error);
 
 } // namespace ezr

@@ -14,3 +14,13 @@ template <typename F> QString errorOf(F&& f) {
     }
     return QString();
 }
+
+// The error box's text for the AnalysisError a call raises, or an empty text.
+template <typename F> QString errorBoxTextOf(F&& f) {
+    try {
+        f();
+    } catch (const ezr::AnalysisError& e) {
+        return ezr::errorBoxText(e);
+    }
+    return QString();
+}

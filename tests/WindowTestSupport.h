@@ -8,6 +8,7 @@
 #include "AnalysisData.h"
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
+#include "ErrorText.h"
 #include "ProfileCharts.h"
 #include "Regional.h"
 #include "ResultGrids.h"
@@ -125,11 +126,3 @@ inline ezr::AnalysisState coreIndividual(const QString& path) {
     return ezr::IndividualAnalysis(path, ezr::AnalysisState{});
 }
 
-inline QString coreErrorOf(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const ezr::AnalysisError& error) {
-        return error.message();
-    }
-    return QString();
-}

@@ -1,5 +1,6 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
+#include "ErrorText.h"
 #include "Regional.h"
 #include "SampleMaker.h"
 #include "TestFiles.h"
@@ -224,9 +225,9 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("directory");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file %1";
+        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file.";
         QTest::newRow("not a response file")
-            << "x.cry" << false << "'' is not a valid integer value";
+            << "x.cry" << false << "'' is not a valid integer value.";
     }
 
     void groupFailures() {
@@ -244,30 +245,45 @@ private slots:
             GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
             QFAIL("a bad member was accepted");
         } catch (const AnalysisError& error) {
-            const QStringList lines = error.message().split(QLatin1Char('\n'));
-            QCOMPARE(lines.size(), 2);
-            QCOMPARE(lines[0], directory ? firstLine.arg(path) : firstLine);
-            QCOMPARE(lines[1], QDir::toNativeSeparators(path));
+            // The message with its full stop, then the member's path once, on its own line.
+            const QStringList lines = errorBoxText(error).split(QLatin1Char('\n'));
+            QCOMPARE(lines, QStringList({firstLine, QDir::toNativeSeparators(path)}));
         }
     }
 
-    void groupWithoutMembers_data() {
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("empty") << true;
-        QTest::newRow("missing") << false;
+    // Each reason a folder gives no members has its own message naming the folder.
+    void groupFolderMessages_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << ""
+                               << "Нет файлов данных в директории %1";
+        QTest::newRow("missing") << "Data"
+                                 << "Директория %1 не существует";
+        QTest::newRow("a file") << "file.cry"
+                                << "%1 не является директорией";
+        QTest::newRow("unreadable") << "locked"
+                                    << "Нет доступа к директории %1";
     }
 
-    void groupWithoutMembers() {
-        QFETCH(bool, exists);
+    void groupFolderMessages() {
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString data = exists ? dir.path() : dir.filePath(QStringLiteral("Data"));
-        try {
-            GroupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"), AnalysisState{});
-            QFAIL("an empty group was accepted");
-        } catch (const AnalysisError& error) {
-            QCOMPARE(error.message(), noMembersMessage(data));
-            QVERIFY(error.message().startsWith(QStringLiteral("Нет файлов данных в директории ")));
+        const QString data = folder.isEmpty() ? dir.path() : dir.filePath(folder);
+        if (folder == QLatin1String("file.cry"))
+            QVERIFY(writeFile(data, "a response file where a folder should be"));
+        if (folder == QLatin1String("locked")) {
+            QVERIFY(QDir(dir.path()).mkdir(folder));
+            QVERIFY(QFile::setPermissions(data, QFileDevice::WriteOwner));
+            if (QFileInfo(data).isReadable())
+                QSKIP("this user reads every folder (root)");
         }
+        const QString error = errorOf([&] {
+            GroupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"), AnalysisState{});
+        });
+        QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
+        QCOMPARE(error, message.arg(QDir::toNativeSeparators(data)));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "Analysis.h"
+#include "ReportCommand.h"
 #include "ReportOptions.h"
 #include "ResponseFile.h"
 #include "SampleMaker.h"
@@ -11,6 +12,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ezr;
 
@@ -27,15 +35,22 @@ struct Outcome {
     QByteArray err;
 };
 
-// The command as a user starts it, under a locale-less environment: the program then takes
-// the Russian settings, as the window does.
-Outcome run(const QStringList& arguments) {
-    QProcess process;
+void startCommand(QProcess& process, const QStringList& arguments) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(EZR_REPORT_EXE), arguments);
+}
+
+// The command as a user starts it, under a locale-less environment: the program then takes
+// the Russian settings, as the window does.
+Outcome run(const QStringList& arguments,
+            const std::function<void()>& childSetup = std::function<void()>()) {
+    QProcess process;
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
+    startCommand(process, arguments);
     Outcome outcome;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return outcome;
@@ -511,8 +526,10 @@ private slots:
         const QString message = QString::fromLocal8Bit(outcome.err);
         for (const QString& piece : expected)
             QVERIFY2(message.contains(piece), qPrintable(message));
-        // The error box's full stop: every one of these messages ends in a letter.
-        QVERIFY2(message.endsWith(QStringLiteral(".\n")), qPrintable(message));
+        // The error box's full stop: every one of these messages ends in a letter; a group
+        // member's path follows on a line of its own.
+        QVERIFY2(message.section(QLatin1Char('\n'), 0, 0).endsWith(QLatin1Char('.')),
+                 qPrintable(message));
 
         // Nothing is written to -o, and the file there keeps its bytes.
         const QString target = dir.filePath(QStringLiteral("report.txt"));
@@ -537,6 +554,81 @@ private slots:
         QVERIFY2(QString::fromLocal8Bit(outcome.err).contains(QDir::toNativeSeparators(target)),
                  outcome.err.constData());
         QVERIFY(!QFile::exists(target));
+    }
+
+    // A write that really fails (the file-size limit of a full disk or a quota): the old
+    // report stays byte for byte, no temporary file is left, and the command says so.
+    void failedWriteKeepsTheOldReport() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("report.txt"));
+        const QByteArray old("the report saved before\r\n");
+        QVERIFY(writeFile(target, old));
+        const Outcome outcome = run({firstFile_, QStringLiteral("-o"), target}, [] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{512, 512};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(QString::fromLocal8Bit(outcome.err).contains(QDir::toNativeSeparators(target)),
+                 outcome.err.constData());
+        QCOMPARE(readFile(target), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("report.txt")});
+    }
+
+    // -o into a FIFO streams the report to its reader and leaves the FIFO in place.
+    void outputIntoAFifo() {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess process;
+        startCommand(process, {firstFile_, QStringLiteral("-o"), fifo});
+        QFile reader(fifo);
+        QVERIFY(reader.open(QIODevice::ReadOnly)); // waits for the command to open its end
+        const QByteArray streamed = reader.readAll();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(streamed, makeReport(individual(firstFile_)));
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+    }
+
+    // The report never takes the place of its own input, however the path is spelt.
+    void outputAmongInputsRefused_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("the response file") << "same file";
+        QTest::newRow("a hard link to it") << "hard link";
+        QTest::newRow("a group member") << "member";
+        QTest::newRow("a new file in the group folder") << "new in group";
+    }
+    void outputAmongInputsRefused() {
+        QFETCH(QString, situation);
+        QTemporaryDir dir;
+        const QString input = writeExaminee(dir.path(), members_.first());
+        QVERIFY(!input.isEmpty());
+        const QByteArray stored = readFile(input);
+        QStringList arguments{input};
+        QString target = input;
+        if (situation == QLatin1String("hard link")) {
+            target = dir.filePath(QStringLiteral("elsewhere.txt"));
+            QCOMPARE(
+                ::link(QFile::encodeName(input).constData(), QFile::encodeName(target).constData()),
+                0);
+        } else if (situation != QLatin1String("same file")) {
+            arguments = QStringList{QStringLiteral("--group"), dir.path(),
+                                    QStringLiteral("--satisfaction")};
+            if (situation == QLatin1String("new in group"))
+                target = dir.filePath(QStringLiteral("r.txt"));
+        }
+        const QStringList before =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const Outcome outcome = run(arguments + QStringList{QStringLiteral("-o"), target});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains("Refusing to write the report"), outcome.err.constData());
+        QCOMPARE(readFile(input), stored);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 before);
     }
 
     void wrongUsage_data() {

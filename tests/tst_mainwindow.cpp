@@ -138,6 +138,27 @@ private slots:
         QVERIFY(!window.form->isVisible());
     }
 
+    // Esc belongs to the main window: in the About dialog it closes only the dialog, and the
+    // analysis, the comment and the menus stay.
+    void escapeInTheAboutDialogClosesOnlyTheDialog() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(1)));
+        window.action("mmComment")->trigger();
+        auto* comment = window.find<QTextEdit>("meComment");
+        comment->setPlainText(QStringLiteral("Не сохранённый комментарий"));
+        const ResultSheet before = window.form->sheetFromWidgets();
+        window.form->showAboutBox();
+        QApplication::setActiveWindow(window.about);
+        QTRY_COMPARE(QApplication::activeWindow(), window.about);
+        QTest::keyClick(window.about->okButton(), Qt::Key_Escape);
+        QVERIFY(!window.about->isVisible());
+        QVERIFY(window.form->isVisible());
+        QVERIFY(window.form->sheetFromWidgets() == before);
+        QCOMPARE(comment->toPlainText(), QStringLiteral("Не сохранённый комментарий"));
+        for (const char* name : TopLevelItems)
+            QVERIFY2(window.action(name)->isVisible(), name);
+    }
+
     void loadShowsTheCoresSheet() {
         TestWindow window;
         const QString path = window.addExaminee(testExaminee(1));
@@ -397,11 +418,11 @@ private slots:
                 lines[40] = QStringLiteral("    x    1     3,5");
             TestWindow::writeBytes(path, scramblePlainText(lines.join(QStringLiteral("\r\n"))));
         }
-        const QString message = coreErrorOf([&] { coreIndividual(path); });
+        const QString message = errorBoxTextOf([&] { coreIndividual(path); });
         QVERIFY(!message.isEmpty());
 
         window.open(path);
-        QCOMPARE(window.dialogs.errors, QStringList{errorBoxText(message)});
+        QCOMPARE(window.dialogs.errors, QStringList{message});
         QVERIFY(window.form->sheetFromWidgets() == before);
         QCOMPARE(window.form->state().data.Profile2Raw, dataBefore.Profile2Raw);
         QCOMPARE(window.form->state().data.Answers, dataBefore.Answers);
@@ -521,14 +542,14 @@ private slots:
             QDir(window.dataDir()).mkdir(QStringLiteral("sub"));
         else
             QFile::remove(path);
-        const QString message = coreErrorOf([&] {
+        const QString message = errorBoxTextOf([&] {
             GroupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Мужской"),
                           AnalysisState{});
         });
         QVERIFY(!message.isEmpty());
 
         window.action("mmSexMan")->trigger();
-        QCOMPARE(window.dialogs.errors, QStringList{errorBoxText(message)});
+        QCOMPARE(window.dialogs.errors, QStringList{message});
         QVERIFY(window.form->sheetFromWidgets() == before);
         QCOMPARE(window.form->state().data.Profile1Raw, profileBefore);
         QVERIFY(window.action("mmChartAnswerT")->isEnabled());

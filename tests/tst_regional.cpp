@@ -135,7 +135,7 @@ void TestRegional::invalidIntegers() {
     std::int32_t parsed = 0;
     QVERIFY(!tryParseInteger(text, parsed));
     QCOMPARE(errorOf([&] { parseInteger(text); }),
-             QStringLiteral("'%1' is not a valid integer value").arg(text));
+             QStringLiteral("'%1' is not a valid integer value").arg(quotedInMessage(text)));
 }
 
 void TestRegional::validFloats_data() {

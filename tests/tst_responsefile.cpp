@@ -84,6 +84,8 @@ private slots:
     void itemLineErrors_data();
     void itemLineErrors();
     void failingFieldKeepsEarlierFields();
+    void quotedTextStaysReadable_data();
+    void quotedTextStaysReadable();
     void readItemLinesZeroesFirst();
     void itemBlocksInFileOrder();
 
@@ -295,7 +297,27 @@ void TestResponseFile::itemLineErrors_data() {
                                 << "'' is not a valid integer value";
     QTest::newRow("tab separated") << "ru"
                                    << "1\t0\t12,5"
-                                   << "'1\t0\t1' is not a valid integer value";
+                                   << "'1\\x090\\x091' is not a valid integer value";
+}
+
+// The first line of a damaged file is quoted in the date message: an ordinary line as it
+// stands, control bytes escaped, a file without line breaks cut short.
+void TestResponseFile::quotedTextStaysReadable_data() {
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("ordinary") << QByteArray("31.02.2020") << "'31.02.2020' is not a valid date";
+    QTest::newRow("control bytes")
+        << QByteArray("\x1b[2J\0x", 6) << "'\\x1B[2J\\0x' is not a valid date";
+    const QByteArray flood = QByteArray(1024 * 1024 - 16, 'A');
+    QTest::newRow("1 MiB without line breaks")
+        << flood << QStringLiteral("'%1…' is not a valid date").arg(QString(79, u'A'));
+}
+
+void TestResponseFile::quotedTextStaysReadable() {
+    QFETCH(QByteArray, firstLine);
+    QFETCH(QString, message);
+    const QByteArray stored = UnscrambleText(firstLine + "\r\n01.01.1990\r\n");
+    QCOMPARE(errorOf([&] { parseResponseFile(stored); }), message);
 }
 
 void TestResponseFile::itemLineErrors() {

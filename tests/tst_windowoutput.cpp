@@ -1,5 +1,8 @@
 #include "WindowTestSupport.h"
 
+#include "FileSizeLimit.h"
+#include "TestFiles.h"
+
 #include "Regional.h"
 #include "TextReport.h"
 
@@ -10,11 +13,6 @@
 using namespace ezr;
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot);
@@ -51,7 +49,7 @@ private slots:
         QCOMPARE(request.directory, ExeDir + QStringLiteral("Results"));
 
         const ReportSnapshot core{coreIndividual(path).sheet, {}};
-        QCOMPARE(fileBytes(target), buildTextReport(core));
+        QCOMPARE(readFile(target), buildTextReport(core));
     }
 
     void reportCarriesTheCommentAsWrapped() {
@@ -76,7 +74,7 @@ private slots:
         window.dialogs.saveAnswers << target;
         window.action("mmAnalysis")->trigger();
         QVERIFY(window.dialogs.errors.isEmpty());
-        QCOMPARE(fileBytes(target), buildTextReport({coreIndividual(path).sheet, lines}));
+        QCOMPARE(readFile(target), buildTextReport({coreIndividual(path).sheet, lines}));
     }
 
     void commentNeverShownWrapsAsItWillBeShown() {
@@ -105,7 +103,7 @@ private slots:
         ResultSheet expected = coreIndividual(path).sheet;
         expected.code = QStringLiteral("77");
         expected.name = QStringLiteral("Исправленное имя");
-        QCOMPARE(fileBytes(target), buildTextReport({expected, {}}));
+        QCOMPARE(readFile(target), buildTextReport({expected, {}}));
     }
 
     void proposedNames_data() {
@@ -172,6 +170,32 @@ private slots:
         QVERIFY(!window.dialogs.errors.first().isEmpty());
         QVERIFY(!QFile::exists(target));
         QVERIFY(window.panel()->isVisible()); // the program goes on
+    }
+
+    // A write that really fails (the file-size limit stands in for a full disk): the error
+    // box, the old file byte for byte, and no temporary file beside it.
+    void failedWriteKeepsTheOldFile_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("report") << "mmAnalysis";
+        QTest::newRow("chart picture") << "Chart4";
+    }
+    void failedWriteKeepsTheOldFile() {
+        QFETCH(QString, command);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(12)));
+        const QString target = window.resultsDir() + QStringLiteral("/kept.out");
+        const QByteArray old("saved before");
+        TestWindow::writeBytes(target, old);
+        window.dialogs.saveAnswers << target;
+        {
+            const FileSizeLimit limit(64);
+            window.action(command.toLatin1().constData())->trigger();
+        }
+        QCOMPARE(window.dialogs.errors.size(), 1);
+        QVERIFY2(window.dialogs.errors.first().contains(target),
+                 qPrintable(window.dialogs.errors.first()));
+        QCOMPARE(readFile(target), old);
+        QCOMPARE(filesIn(window.resultsDir()), QStringList{QStringLiteral("kept.out")});
     }
 
     void chartPicturesHaveTheControlsSize() {

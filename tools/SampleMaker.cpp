@@ -1,8 +1,8 @@
 #include "SampleMaker.h"
 
+#include "AnalysisError.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
-#include "AnalysisError.h"
 #include "VerifiedWrite.h"
 
 #include <QDate>
