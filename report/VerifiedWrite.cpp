@@ -56,10 +56,15 @@ void replaceWhenComplete(const QString& path, QByteArrayView bytes) {
 } // namespace
 
 void writeFileVerified(const QString& path, QByteArrayView bytes) {
-    if (isSpecialFile(path))
+    if (isSpecialFile(path)) {
         writeInPlace(path, bytes);
-    else
-        replaceWhenComplete(path, bytes);
+        return;
+    }
+    // A link is written through, so the link stays and its target gets the new bytes
+    // (/dev/stdout redirected to a file names that file).
+    const QFileInfo existing(path);
+    const QString target = existing.exists() ? existing.canonicalFilePath() : path;
+    replaceWhenComplete(target.isEmpty() ? path : target, bytes);
 }
 
 } // namespace ezr
