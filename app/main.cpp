@@ -1,6 +1,6 @@
-#include "About.h"
+#include "AboutDialog.h"
+#include "MainWindow.h"
 #include "Regional.h"
-#include "UnitMEL.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -17,9 +17,8 @@ int main(int argc, char* argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    TForm1 Form1;
-    auto* AboutBox = new TAboutBox(&Form1);
-    Form1.setAboutBox(AboutBox);
-    Form1.showMaximized();
+    MainWindow window;
+    window.setAboutDialog(new AboutDialog(&window));
+    window.showMaximized();
     return application.exec();
 }

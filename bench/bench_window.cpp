@@ -5,11 +5,11 @@
 //
 //   build/bin/ezr_bench_window [--benchmark_filter=REGEX]
 
-#include "About.h"
+#include "AboutDialog.h"
 #include "Analysis.h"
+#include "MainWindow.h"
 #include "Regional.h"
 #include "SampleMaker.h"
-#include "UnitMEL.h"
 #include "UserDialogs.h"
 
 #include <benchmark/benchmark.h>
@@ -64,7 +64,7 @@ private:
 struct Fixture {
     QTemporaryDir dir;
     FixedDialogs dialogs;
-    TForm1* form = nullptr;
+    MainWindow* form = nullptr;
     QString groupRoot; // one program directory per group size, each with its Data
 };
 
@@ -90,17 +90,22 @@ void makeFiles() {
     ezr::ExeDir = fixture->dir.path() + QLatin1Char('/');
 }
 
+// A menu command, as the user chooses it.
+void trigger(const char* command) {
+    fixture->form->findChild<QAction*>(QLatin1String(command))->trigger();
+}
+
 void BM_IndividualInWindow(benchmark::State& state) {
     for (auto _ : state)
-        fixture->form->mmOpenClick();
-    benchmark::DoNotOptimize(fixture->form->state().data.Profile1Chi);
+        trigger("mmOpen");
+    benchmark::DoNotOptimize(fixture->form->analysis().data.Profile1Chi);
 }
 BENCHMARK(BM_IndividualInWindow)->Unit(benchmark::kMillisecond);
 
 // The same with the window painted afterwards: the result panel as the user first sees it.
 void BM_IndividualInWindowPainted(benchmark::State& state) {
     for (auto _ : state) {
-        fixture->form->mmOpenClick();
+        trigger("mmOpen");
         QCoreApplication::processEvents();
         fixture->form->repaint();
     }
@@ -119,8 +124,8 @@ void BM_GroupInWindow(benchmark::State& state) {
     const QString previousExeDir = ezr::ExeDir;
     ezr::ExeDir = groupExeDir(int(state.range(0)));
     for (auto _ : state)
-        fixture->form->mmSexManClick();
-    benchmark::DoNotOptimize(fixture->form->state().data.Profile1Raw);
+        trigger("mmSexMan");
+    benchmark::DoNotOptimize(fixture->form->analysis().data.Profile1Raw);
     ezr::ExeDir = previousExeDir;
 }
 BENCHMARK(BM_GroupInWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -137,28 +142,28 @@ BENCHMARK(BM_GroupCore)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // "Данные анализа", "Гистограмма" and "График времени" from the confirmed dialog to the closed
 // file, on the analysis of one examinee with the answer-time chart shown.
-void saveBenchmark(benchmark::State& state, const char* name, void (TForm1::*command)()) {
-    fixture->form->mmOpenClick();
+void saveBenchmark(benchmark::State& state, const char* name, const char* command) {
+    trigger("mmOpen");
     if (!fixture->form->findChild<QAction*>(QStringLiteral("mmPlotTime"))->isEnabled())
-        fixture->form->mmChartAnswerTClick();
+        trigger("mmChartAnswerT");
     fixture->dialogs.savePath = fixture->dir.path() + QLatin1Char('/') + QLatin1String(name);
     for (auto _ : state)
-        (fixture->form->*command)();
+        trigger(command);
     fixture->dialogs.savePath.clear();
 }
 
 void BM_SaveReport(benchmark::State& state) {
-    saveBenchmark(state, "report.txt", &TForm1::mmSaveResultClick);
+    saveBenchmark(state, "report.txt", "mmAnalysis");
 }
 BENCHMARK(BM_SaveReport)->Unit(benchmark::kMillisecond);
 
 void BM_SaveProfileChartGif(benchmark::State& state) {
-    saveBenchmark(state, "profile.gif", &TForm1::pmSaveChartClick);
+    saveBenchmark(state, "profile.gif", "Chart4");
 }
 BENCHMARK(BM_SaveProfileChartGif)->Unit(benchmark::kMillisecond);
 
 void BM_SaveAnswerTimeChartGif(benchmark::State& state) {
-    saveBenchmark(state, "time.gif", &TForm1::mmPlotTimeClick);
+    saveBenchmark(state, "time.gif", "mmPlotTime");
 }
 BENCHMARK(BM_SaveAnswerTimeChartGif)->Unit(benchmark::kMillisecond);
 
@@ -202,16 +207,16 @@ int main(int argc, char* argv[]) {
 
     fixture = new Fixture;
     ShowWatcher watcher(clock);
-    fixture->form = new TForm1(&fixture->dialogs);
+    fixture->form = new MainWindow(&fixture->dialogs);
     fixture->form->installEventFilter(&watcher);
-    auto* about = new TAboutBox(fixture->form);
-    fixture->form->setAboutBox(about);
+    auto* about = new AboutDialog(fixture->form);
+    fixture->form->setAboutDialog(about);
     fixture->form->showMaximized();
     QCoreApplication::processEvents();
     std::printf("Start-up, main() to the window shown: %.1f ms\n", watcher.shownAfterNs / 1e6);
     std::printf("Start-up, process start to the window shown: %.0f ms (10 ms resolution)\n",
                 secondsSinceProcessStart() * 1e3);
-    about->OKButtonClick();
+    about->confirm();
 
     makeFiles();
     benchmark::Initialize(&argc, argv);

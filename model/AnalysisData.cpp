@@ -6,7 +6,6 @@
 namespace ezr {
 
 QString ExeDir;
-QString DataFileName;
 
 void initExeDir() {
     QString dir = QCoreApplication::applicationDirPath();

@@ -69,9 +69,8 @@ constexpr double percentOfAnswers(double raw) {
     return raw * 100.0 / 108.0;
 }
 
-// Process-wide strings. ExeDir ends with a separator.
+// The executable's directory, with a trailing separator.
 extern QString ExeDir;
-extern QString DataFileName;
 inline constexpr char DataKey[] = "quorta";
 
 // Sets ExeDir from the running executable's directory.

@@ -3,17 +3,17 @@
 // Shared by the window suites: a scripted stand-in for the dialogs, a window started the way
 // the program starts it, and response files in a temporary program directory.
 
-#include "About.h"
+#include "AboutDialog.h"
 #include "Analysis.h"
 #include "AnalysisData.h"
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
 #include "ErrorText.h"
+#include "MainWindow.h"
 #include "ProfileCharts.h"
 #include "Regional.h"
 #include "ResultGrids.h"
 #include "SampleMaker.h"
-#include "UnitMEL.h"
 #include "UserDialogs.h"
 
 #include <QAction>
@@ -58,10 +58,10 @@ public:
     explicit TestWindow(bool openMenus = true) {
         QDir(dir.path()).mkpath(QStringLiteral("Data"));
         QDir(dir.path()).mkpath(QStringLiteral("Results"));
-        form = std::make_unique<TForm1>(&dialogs);
+        form = std::make_unique<MainWindow>(&dialogs);
         ezr::ExeDir = dir.path() + QLatin1Char('/');
-        about = new TAboutBox(form.get());
-        form->setAboutBox(about);
+        about = new AboutDialog(form.get());
+        form->setAboutDialog(about);
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
             qWarning("window not exposed");
@@ -83,6 +83,16 @@ public:
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(path));
+    }
+
+    // Replaces a header field's text as the user types it.
+    void type(const char* field, const QString& text) const {
+        QLineEdit* edit = this->edit(field);
+        edit->selectAll();
+        if (text.isEmpty())
+            edit->del();
+        else
+            edit->insert(text);
     }
 
     // "Индивид" on the file, as the user picks it in the open dialog.
@@ -112,8 +122,8 @@ public:
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
-    TAboutBox* about = nullptr;
+    std::unique_ptr<MainWindow> form;
+    AboutDialog* about = nullptr;
 };
 
 // Examinees with varied answers.
@@ -125,4 +135,3 @@ inline ezr::SampleExaminee testExaminee(int index, std::uint32_t seed = 4242u) {
 inline ezr::AnalysisState coreIndividual(const QString& path) {
     return ezr::IndividualAnalysis(path, ezr::AnalysisState{});
 }
-

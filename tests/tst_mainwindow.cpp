@@ -60,7 +60,7 @@ private slots:
         QVERIFY(window.about->isHidden());
 
         // Closing the About dialog by its title bar leaves the menus hidden ...
-        window.form->showAboutBox();
+        window.form->showAboutDialog();
         QVERIFY(window.about->isVisible());
         window.about->close();
         QVERIFY(window.about->isHidden());
@@ -68,7 +68,7 @@ private slots:
             QVERIFY2(!window.action(name)->isVisible(), name);
 
         // ... and a later "OK" still reveals them, with only "Индивид" and "Группа" enabled.
-        window.form->showAboutBox();
+        window.form->showAboutDialog();
         window.about->okButton()->click();
         QVERIFY(window.about->isHidden());
         for (const char* name : TopLevelItems) {
@@ -113,7 +113,7 @@ private slots:
         QVERIFY(window.about->isVisible());
         QTest::keyClick(window.form.get(), Qt::Key_F1);
         QVERIFY(window.about->isVisible());
-        QCOMPARE(window.form->findChildren<TAboutBox*>().size(), 1);
+        QCOMPARE(window.form->findChildren<AboutDialog*>().size(), 1);
         for (const char* name : TopLevelItems)
             QVERIFY2(!window.action(name)->isVisible(), name);
     }
@@ -146,14 +146,14 @@ private slots:
         window.action("mmComment")->trigger();
         auto* comment = window.find<QTextEdit>("meComment");
         comment->setPlainText(QStringLiteral("Не сохранённый комментарий"));
-        const ResultSheet before = window.form->sheetFromWidgets();
-        window.form->showAboutBox();
+        const ResultSheet before = window.form->analysis().sheet;
+        window.form->showAboutDialog();
         QApplication::setActiveWindow(window.about);
         QTRY_COMPARE(QApplication::activeWindow(), window.about);
         QTest::keyClick(window.about->okButton(), Qt::Key_Escape);
         QVERIFY(!window.about->isVisible());
         QVERIFY(window.form->isVisible());
-        QVERIFY(window.form->sheetFromWidgets() == before);
+        QVERIFY(window.form->analysis().sheet == before);
         QCOMPARE(comment->toPlainText(), QStringLiteral("Не сохранённый комментарий"));
         for (const char* name : TopLevelItems)
             QVERIFY2(window.action(name)->isVisible(), name);
@@ -169,10 +169,9 @@ private slots:
         QCOMPARE(request.title, QStringLiteral("Ввод данных Опросника - Мелира"));
         QCOMPARE(request.directory, ExeDir + QStringLiteral("Data"));
         QCOMPARE(request.filter, QStringLiteral("Data files (*.cry)"));
-        QCOMPARE(DataFileName, path);
 
         const AnalysisState core = coreIndividual(path);
-        QVERIFY(window.form->sheetFromWidgets() == core.sheet);
+        QVERIFY(window.form->analysis().sheet == core.sheet);
         compareGrids(window.grid("sgResulta"), core.sheet.motiveGrid);
         compareGrids(window.grid("sgResult2a"), core.sheet.orientationGrid);
         compareGrids(window.grid("sgResult3a"), core.sheet.stimulusGrid);
@@ -282,8 +281,8 @@ private slots:
         AnalysisState core = coreIndividual(path);
         CompareWithNorms(static_cast<NormKind>(kind), core.sheet, core.data);
         QCOMPARE(window.edit("ceNorm")->text(), normName);
-        QVERIFY(window.form->sheetFromWidgets() == core.sheet);
-        QCOMPARE(window.form->state().data.Profile1Chi, core.data.Profile1Chi);
+        QVERIFY(window.form->analysis().sheet == core.sheet);
+        QCOMPARE(window.form->analysis().data.Profile1Chi, core.data.Profile1Chi);
         QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart1"));
 
         // A new load compares with the sex norm again.
@@ -347,14 +346,14 @@ private slots:
     void profileMenuDrawsFromTheHeaderFields() {
         TestWindow window;
         window.open(window.addExaminee(testExaminee(5)));
-        window.edit("ceCode")->setText(QStringLiteral("X7"));
-        window.edit("ceName")->setText(QStringLiteral("Другое имя"));
+        window.type("ceCode", QStringLiteral("X7"));
+        window.type("ceName", QStringLiteral("Другое имя"));
         window.action("mmProfile3B")->trigger();
         const ProfileChart* front = window.chartPanel()->frontChart();
         QCOMPARE(front->objectName(), QStringLiteral("Chart3"));
         QCOMPARE(front->footText(), QStringLiteral("X7. Другое имя"));
         QCOMPARE(front->seriesCount(), 3);
-        const auto& raw = window.form->state().data.Profile3Raw;
+        const auto& raw = window.form->analysis().data.Profile3Raw;
         for (int s = 0; s < 3; ++s) {
             QStringList marks;
             for (int m = 0; m < 6; ++m)
@@ -383,11 +382,11 @@ private slots:
         TestWindow window;
         window.open(window.addExaminee(testExaminee(7)));
         window.action("mmChartAnswerT")->trigger();
-        const ResultSheet before = window.form->sheetFromWidgets();
+        const ResultSheet before = window.form->analysis().sheet;
         const int chartStack = window.stackIndex(window.timeChart());
         window.action("mmOpen")->trigger(); // the scripted dialog cancels
         QCOMPARE(window.dialogs.openRequests.size(), 2);
-        QVERIFY(window.form->sheetFromWidgets() == before);
+        QVERIFY(window.form->analysis().sheet == before);
         QCOMPARE(window.stackIndex(window.timeChart()), chartStack);
         QVERIFY(window.timeChart()->isVisible());
         QVERIFY(window.dialogs.errors.isEmpty());
@@ -405,8 +404,8 @@ private slots:
         window.open(window.addExaminee(testExaminee(8)));
         window.action("mmNormEducation")->trigger();
         window.action("mmProfile2A")->trigger();
-        const ResultSheet before = window.form->sheetFromWidgets();
-        const TAnalysisData dataBefore = window.form->state().data;
+        const ResultSheet before = window.form->analysis().sheet;
+        const TAnalysisData dataBefore = window.form->analysis().data;
 
         QString path = window.dataFile(QStringLiteral("bad.cry"));
         if (defect != QLatin1String("missing")) {
@@ -423,12 +422,11 @@ private slots:
 
         window.open(path);
         QCOMPARE(window.dialogs.errors, QStringList{message});
-        QVERIFY(window.form->sheetFromWidgets() == before);
-        QCOMPARE(window.form->state().data.Profile2Raw, dataBefore.Profile2Raw);
-        QCOMPARE(window.form->state().data.Answers, dataBefore.Answers);
-        QCOMPARE(window.form->state().data.TimingLines, dataBefore.TimingLines);
+        QVERIFY(window.form->analysis().sheet == before);
+        QCOMPARE(window.form->analysis().data.Profile2Raw, dataBefore.Profile2Raw);
+        QCOMPARE(window.form->analysis().data.Answers, dataBefore.Answers);
+        QCOMPARE(window.form->analysis().data.TimingLines, dataBefore.TimingLines);
         QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart2"));
-        QCOMPARE(DataFileName, path);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
@@ -442,7 +440,7 @@ private slots:
         QVERIFY(window.dialogs.errors.isEmpty());
         const AnalysisState core = GroupAnalysis(window.dataDir(), NormKind::Sex,
                                                  QStringLiteral("Женский"), AnalysisState{});
-        QVERIFY(window.form->sheetFromWidgets() == core.sheet);
+        QVERIFY(window.form->analysis().sheet == core.sheet);
         QCOMPARE(window.edit("ceSex")->text(), QStringLiteral("Женский"));
         QCOMPARE(window.edit("ceEduc")->text(), QString());
         QCOMPARE(window.edit("ceCode")->text(), QStringLiteral("3"));
@@ -475,9 +473,9 @@ private slots:
             QVERIFY2(window.action(name)->isEnabled(), name);
 
         // The same command again gives the same grids.
-        const ResultSheet first = window.form->sheetFromWidgets();
+        const ResultSheet first = window.form->analysis().sheet;
         window.action("mmSexWoman")->trigger();
-        QVERIFY(window.form->sheetFromWidgets() == first);
+        QVERIFY(window.form->analysis().sheet == first);
 
         // A load afterwards is an individual analysis again, with the answer-time chart.
         window.open(window.dataFile(QStringLiteral("00011.cry")));
@@ -534,8 +532,8 @@ private slots:
         TestWindow window;
         const QString path = window.addExaminee(testExaminee(30));
         window.open(path);
-        const ResultSheet before = window.form->sheetFromWidgets();
-        const auto profileBefore = window.form->state().data.Profile1Raw;
+        const ResultSheet before = window.form->analysis().sheet;
+        const auto profileBefore = window.form->analysis().data.Profile1Raw;
         if (defect == QLatin1String("member"))
             TestWindow::writeBytes(window.dataFile(QStringLiteral("zz.txt")), "not a response");
         else if (defect == QLatin1String("directory"))
@@ -550,8 +548,8 @@ private slots:
 
         window.action("mmSexMan")->trigger();
         QCOMPARE(window.dialogs.errors, QStringList{message});
-        QVERIFY(window.form->sheetFromWidgets() == before);
-        QCOMPARE(window.form->state().data.Profile1Raw, profileBefore);
+        QVERIFY(window.form->analysis().sheet == before);
+        QCOMPARE(window.form->analysis().data.Profile1Raw, profileBefore);
         QVERIFY(window.action("mmChartAnswerT")->isEnabled());
         QCOMPARE(window.chartPanel()->frontChart()->footText(),
                  before.code + QStringLiteral(". ") + before.name);

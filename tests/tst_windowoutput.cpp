@@ -93,8 +93,8 @@ private slots:
         TestWindow window;
         const QString path = window.addExaminee(testExaminee(3));
         window.open(path);
-        window.edit("ceCode")->setText(QStringLiteral("77"));
-        window.edit("ceName")->setText(QStringLiteral("Исправленное имя"));
+        window.type("ceCode", QStringLiteral("77"));
+        window.type("ceName", QStringLiteral("Исправленное имя"));
         const QString target = window.resultsDir() + QStringLiteral("/edited.txt");
         window.dialogs.saveAnswers << target;
         window.action("mmAnalysis")->trigger();
@@ -125,7 +125,7 @@ private slots:
             window.action("mmGroupSatisfaction")->trigger();
         QVERIFY(window.dialogs.errors.isEmpty());
         if (emptyCode)
-            window.edit("ceCode")->clear();
+            window.type("ceCode", QString());
         const QString code = emptyCode ? QString()
                              : group   ? QStringLiteral("5")
                                        : testExaminee(4).code;

@@ -1,4 +1,4 @@
-#include "About.h"
+#include "AboutDialog.h"
 
 #include "WindowFonts.h"
 
@@ -23,7 +23,7 @@ QLabel* addLabel(QWidget* parent, const QString& text, const QRect& geometry,
 
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
     setModal(false);
@@ -56,19 +56,19 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     rule->setGeometry(5, 120, 271, 2);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(111, 196, 75, 25);
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("OKButton"));
+    okButton_->setGeometry(111, 196, 75, 25);
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &AboutDialog::confirm);
 }
 
-void TAboutBox::OKButtonClick() {
+void AboutDialog::confirm() {
     hide();
     emit confirmed();
 }
 
-void TAboutBox::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
     if (!centred_) {
         centred_ = true;
         if (const QScreen* screen = QApplication::primaryScreen())

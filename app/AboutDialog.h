@@ -5,15 +5,15 @@
 class QPushButton;
 
 // The About dialog. It is not modal; its "OK" is what opens the main menu to the user.
-class TAboutBox : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
-    QPushButton* okButton() const { return OKButton; }
+    QPushButton* okButton() const { return okButton_; }
 
 public slots:
-    void OKButtonClick();
+    void confirm();
 
 signals:
     // "OK" was pressed; closing the dialog otherwise only hides it.
@@ -23,6 +23,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QPushButton* OKButton;
+    QPushButton* okButton_;
     bool centred_ = false;
 };

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+
+// Every command of the main menu.
+enum class Command {
+    OpenIndividual,
+    GroupMale,
+    GroupFemale,
+    GroupHigherEducation,
+    GroupSecondaryEducation,
+    GroupSatisfaction,
+    SaveReport,
+    SaveProfileChart,
+    SaveAnswerTimeChart,
+    NormSex,
+    NormEducation,
+    NormSatisfaction,
+    Profile1Raw,
+    Profile1Percent,
+    Profile1Chi,
+    Profile2Raw,
+    Profile2Percent,
+    Profile2Chi,
+    Profile3Raw,
+    Profile3Percent,
+    Profile3Chi,
+    AnswerTimeChart,
+    Comment,
+};
+
+// What the menu's enabled and visible states follow.
+struct MenuState {
+    bool opened = false;          // the About dialog's "OK" has revealed the menu
+    bool analysisShown = false;   // an analysis is on screen
+    bool individualShown = false; // the analysis on screen is one examinee's
+    bool individualEverShown = false;
+    bool answerTimeChartOn = false; // "Время ответа" toggled on
+};
+
+// The main menu: every item built from one table, the rules of what is enabled and shown in
+// one place. The legacy item names are the actions' object names.
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    MainMenu(QMainWindow* window, std::function<void(Command)> run);
+
+    QAction* action(Command command) const { return actions_.at(command); }
+    // Applies the enable and show rules.
+    void update(const MenuState& state);
+
+private:
+    void buildActions(QMainWindow* window, const std::function<void(Command)>& run);
+    void buildMenus(QMainWindow* window);
+
+    std::map<Command, QAction*> actions_;
+    QList<QAction*> topLevel_;
+    QAction* group_ = nullptr;
+    QAction* save_ = nullptr;
+    QAction* norm_ = nullptr;
+    QAction* profiles_ = nullptr;
+};

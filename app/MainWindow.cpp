@@ -1,0 +1,349 @@
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "AnalysisError.h"
+#include "AnswerTimeChart.h"
+#include "CellChoice.h"
+#include "GifPicture.h"
+#include "TextReport.h"
+#include "UnitResorce.h"
+#include "WaitCursor.h"
+
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QMenu>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+using namespace ezr;
+
+MainWindow::MainWindow(UserDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<StandardDialogs>();
+        dialogs_ = ownDialogs_.get();
+    }
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("ZOLT - Опросник персонала"));
+    resize(1032, 780);
+    initExeDir();
+
+    menu_ = new MainMenu(this, [this](Command command) { run(command); });
+    createWindowMenu();
+    createShortcuts();
+    createResultPanel();
+    panel_->showSheet(analysis_.sheet);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setAboutDialog(AboutDialog* dialog) {
+    aboutDialog_ = dialog;
+    connect(aboutDialog_, &AboutDialog::confirmed, this, &MainWindow::openMainMenu);
+}
+
+QStringList MainWindow::commentLines() const {
+    return panel_->commentLines();
+}
+
+// ---------------------------------------------------------------------------------------
+// Construction
+
+void MainWindow::createWindowMenu() {
+    // The platform gives the window no menu of its own to extend, so the window's context
+    // menu stands in for it: the usual window commands, a separator, "О программе".
+    windowMenu_ = new QMenu(this);
+    windowMenu_->setObjectName(QStringLiteral("systemMenu"));
+    windowMenu_->addAction(QStringLiteral("Восстановить"), this, &QWidget::showNormal);
+    windowMenu_->addAction(QStringLiteral("Свернуть"), this, &QWidget::showMinimized);
+    windowMenu_->addAction(QStringLiteral("Развернуть"), this, &QWidget::showMaximized);
+    windowMenu_->addAction(QStringLiteral("Закрыть"), this, &QWidget::close);
+    windowMenu_->addSeparator();
+    QAction* about =
+        windowMenu_->addAction(QStringLiteral("О программе"), this, &MainWindow::showAboutDialog);
+    about->setObjectName(QStringLiteral("mmAbout"));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+void MainWindow::createShortcuts() {
+    // Esc ends the program from any control of the window, but not from the About dialog,
+    // where it only closes the dialog; F1 stands for "О программе" everywhere.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        // A window shortcut still reaches the window from dialogs it owns.
+        if (QApplication::activeWindow() == this)
+            close();
+    });
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, &MainWindow::showAboutDialog);
+}
+
+void MainWindow::createResultPanel() {
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bevel = new QFrame(client);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    bevel->setFixedHeight(2);
+    layout->addWidget(bevel);
+
+    panel_ = new ResultPanel(client);
+    layout->addWidget(panel_, 1);
+    layout->addStretch(0); // keeps the bevel at the top while the panel is hidden
+    setCentralWidget(client);
+    panel_->hide();
+
+    connect(panel_, &ResultPanel::headerEdited, this, &MainWindow::editHeader);
+    connect(panel_, &ResultPanel::cellSelected, this, &MainWindow::selectCell);
+    connect(panel_, &ResultPanel::indexClicked, this, &MainWindow::explainIndex);
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+void MainWindow::run(Command command) {
+    switch (command) {
+    case Command::OpenIndividual:
+        return openIndividual();
+    case Command::GroupMale:
+        return runGroup(NormKind::Sex, QStringLiteral("Мужской"));
+    case Command::GroupFemale:
+        return runGroup(NormKind::Sex, QStringLiteral("Женский"));
+    case Command::GroupHigherEducation:
+        return runGroup(NormKind::Education, QStringLiteral("Высшее"));
+    case Command::GroupSecondaryEducation:
+        return runGroup(NormKind::Education, QStringLiteral("Среднее"));
+    case Command::GroupSatisfaction:
+        return runGroup(NormKind::Satisfaction, QString());
+    case Command::SaveReport:
+        return saveReport();
+    case Command::SaveProfileChart:
+        return saveProfileChart();
+    case Command::SaveAnswerTimeChart:
+        return saveAnswerTimeChart();
+    case Command::NormSex:
+        return compareWithNorm(NormKind::Sex);
+    case Command::NormEducation:
+        return compareWithNorm(NormKind::Education);
+    case Command::NormSatisfaction:
+        return compareWithNorm(NormKind::Satisfaction);
+    case Command::AnswerTimeChart:
+        return toggleAnswerTimeChart();
+    case Command::Comment:
+        return toggleComment();
+    default:
+        break;
+    }
+    // The nine profile charts, in the menu's order: profile 1..3, each raw, %, chi-square.
+    const int index = static_cast<int>(command) - static_cast<int>(Command::Profile1Raw);
+    showProfile(index / 3 + 1, static_cast<ProfileValues>(index % 3));
+}
+
+template <typename Body> void MainWindow::runCommand(Body&& body) {
+    try {
+        body();
+    } catch (const AnalysisError& error) {
+        dialogs_->showError(this, errorBoxText(error));
+    } catch (const std::exception& error) {
+        dialogs_->showError(this, errorBoxText(QString::fromLocal8Bit(error.what())));
+    }
+}
+
+void MainWindow::showAnalysis(AnalysisState next) {
+    analysis_ = std::move(next);
+    panel_->showSheet(analysis_.sheet);
+    showProfile(1, ProfileValues::Raw);
+    panel_->profileCharts()->show();
+    panel_->profileCharts()->raise();
+}
+
+void MainWindow::showNewAnalysis(AnalysisState next, bool individual) {
+    // The previous examinee's answer-time chart goes behind and out of sight; its toggle
+    // stays, so the next "Время ответа" hides it.
+    panel_->showAnswerTimeChart(false);
+    showAnalysis(std::move(next));
+    menuState_.analysisShown = true;
+    menuState_.individualShown = individual;
+    menuState_.individualEverShown = menuState_.individualEverShown || individual;
+    menu_->update(menuState_);
+    panel_->clearComment();
+    panel_->attachCellDrawing();
+    panel_->show();
+}
+
+void MainWindow::openIndividual() {
+    const QString path = dialogs_->getOpenFileName(
+        this, {QStringLiteral("Ввод данных Опросника - Мелира"), ExeDir + QStringLiteral("Data"),
+               QStringLiteral("Data files (*.cry)")});
+    if (path.isEmpty())
+        return;
+    runCommand([&] {
+        const WaitCursor wait;
+        showNewAnalysis(IndividualAnalysis(path, analysis_), true);
+    });
+}
+
+void MainWindow::runGroup(NormKind kind, const QString& criterion) {
+    runCommand([&] {
+        const WaitCursor wait;
+        showNewAnalysis(GroupAnalysis(ExeDir + QStringLiteral("Data"), kind, criterion, analysis_),
+                        false);
+    });
+}
+
+void MainWindow::compareWithNorm(NormKind kind) {
+    runCommand([&] {
+        AnalysisState next = analysis_;
+        CompareWithNorms(kind, next.sheet, next.data);
+        showAnalysis(std::move(next));
+    });
+}
+
+void MainWindow::showProfile(int profile, ProfileValues values) {
+    panel_->profileCharts()->drawProfile(profile, values, analysis_.data, analysis_.sheet.code,
+                                         analysis_.sheet.name);
+}
+
+void MainWindow::hideAnswerTimeChart() {
+    menuState_.answerTimeChartOn = false;
+    panel_->showAnswerTimeChart(false);
+    menu_->update(menuState_);
+}
+
+void MainWindow::toggleAnswerTimeChart() {
+    if (menuState_.answerTimeChartOn)
+        return hideAnswerTimeChart();
+    panel_->answerTimeChart()->plot(analysis_.data, analysis_.sheet.code, analysis_.sheet.name);
+    panel_->showAnswerTimeChart(true);
+    menuState_.answerTimeChartOn = true;
+    menu_->update(menuState_);
+}
+
+void MainWindow::toggleComment() {
+    commentShown_ = !commentShown_;
+    panel_->showComment(commentShown_);
+    if (!commentShown_) {
+        panel_->setInformationCaption(QStringLiteral("Дополнительная информация"));
+        return;
+    }
+    hideAnswerTimeChart();
+    panel_->setInformationCaption(QStringLiteral("Комментарий"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Saving
+
+bool MainWindow::askSavePath(const QString& title, const QString& proposedName, QString& path) {
+    saveDialog_.title = title;
+    saveDialog_.fileName = proposedName;
+    path = dialogs_->getSaveFileName(this, saveDialog_);
+    if (path.isEmpty())
+        return false;
+    saveDialog_.fileName = path;
+    return true;
+}
+
+void MainWindow::saveReport() {
+    saveDialog_.filter = QStringLiteral("Файлы данных (*.txt)");
+    saveDialog_.directory = ExeDir + QStringLiteral("Results");
+    QString path;
+    if (!askSavePath(QStringLiteral("Сохранение результатов анализа в файле.txt"),
+                     reportFileName(analysis_.sheet), path))
+        return;
+    runCommand([&] {
+        writeFileVerified(path, buildTextReport(ReportSnapshot{analysis_.sheet, commentLines()}));
+    });
+}
+
+void MainWindow::saveProfileChart() {
+    QString path;
+    if (askSavePath(
+            QStringLiteral("Запись текущей гистограммы в файл.gif"),
+            profileChartFileName(ExeDir, analysis_.sheet.code, analysis_.sheet.isIndividual()),
+            path))
+        saveControlPicture(panel_->profileCharts(), path);
+}
+
+void MainWindow::saveAnswerTimeChart() {
+    QString path;
+    if (askSavePath(QStringLiteral("Запись графика времени ответов в файл.gif"),
+                    answerTimeChartFileName(ExeDir, analysis_.sheet.code), path))
+        saveControlPicture(panel_->answerTimeChart(), path);
+}
+
+void MainWindow::saveControlPicture(QWidget* control, const QString& path) {
+    // Let the part of the window the dialog covered repaint before the picture is taken.
+    QCoreApplication::processEvents();
+    runCommand([&] {
+        // What the window shows in the control's rectangle, whatever lies in front there.
+        lastPicture_ = panel_->grab(control->geometry()).toImage();
+        writeGif(lastPicture_, path);
+    });
+}
+
+// ---------------------------------------------------------------------------------------
+// The user's edits and selections
+
+void MainWindow::editHeader(HeaderField field, const QString& text) {
+    ResultSheet& sheet = analysis_.sheet;
+    switch (field) {
+    case HeaderField::Code:
+        sheet.code = text;
+        break;
+    case HeaderField::Name:
+        sheet.name = text;
+        break;
+    case HeaderField::TestDate:
+        sheet.testDate = text;
+        break;
+    case HeaderField::Age:
+        sheet.age = text;
+        break;
+    }
+}
+
+void MainWindow::selectCell(ProfileGrid grid, int column, int row) {
+    const CellChoice choice = cellChoice(grid, column, row);
+    if (choice.chart && !panel_->profileCharts()->isHidden())
+        showProfile(choice.profile, *choice.chart);
+    if (choice.explanation)
+        panel_->setInformation(*choice.explanation);
+    panel_->setInformationCaption(choice.caption);
+}
+
+void MainWindow::explainIndex(int index) {
+    panel_->setInformation(index == 1 ? joinPieces(InclusionText) : joinPieces(InnovationText),
+                           ResultPanel::Cursor::AtEnd);
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up route and window
+
+void MainWindow::showAboutDialog() {
+    if (!aboutDialog_)
+        return;
+    aboutDialog_->show();
+    aboutDialog_->raise();
+    aboutDialog_->activateWindow();
+}
+
+void MainWindow::openMainMenu() {
+    menuState_.opened = true;
+    menu_->update(menuState_);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    windowMenu_->popup(event->globalPos());
+    event->accept();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The About dialog must not keep the program alive once the main window is gone.
+    if (aboutDialog_)
+        aboutDialog_->hide();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Analysis.h"
+#include "MainMenu.h"
+#include "ProfileCharts.h"
+#include "ResultPanel.h"
+#include "UserDialogs.h"
+
+#include <QImage>
+#include <QMainWindow>
+
+#include <memory>
+
+class AboutDialog;
+class QMenu;
+
+// The analysis window: the main menu and the result panel.
+//
+// The window owns what it shows: the analysis (sheet and record) and the state of its
+// toggles. Every widget is drawn from that state and nothing is read back from a widget; the
+// user's edits of the header fields go into the sheet as they are typed. A command computes a
+// complete new analysis through the core and only then shows it; when the core fails, the
+// error box appears and the window keeps showing the previous analysis.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `dialogs` must outlive the window; null means the standard dialogs.
+    explicit MainWindow(UserDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void setAboutDialog(AboutDialog* dialog);
+
+    // The analysis on screen, header fields as the user has edited them.
+    const ezr::AnalysisState& analysis() const { return analysis_; }
+    // The comment's lines as the panel wraps them.
+    QStringList commentLines() const;
+    // The last exported chart picture.
+    const QImage& lastPicture() const { return lastPicture_; }
+
+public slots:
+    // "О программе": shows the one About dialog, not modal.
+    void showAboutDialog();
+    // The About dialog's "OK": the main menu appears, "Индивид" and "Группа" enabled.
+    void openMainMenu();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createResultPanel();
+    void createWindowMenu();
+    void createShortcuts();
+
+    void run(Command command);
+    // Runs a command; a failure shows the error box and leaves the window as it was.
+    template <typename Body> void runCommand(Body&& body);
+
+    void openIndividual();
+    void runGroup(ezr::NormKind kind, const QString& criterion);
+    void compareWithNorm(ezr::NormKind kind);
+    void showProfile(int profile, ezr::ProfileValues values);
+    void toggleAnswerTimeChart();
+    void hideAnswerTimeChart();
+    void toggleComment();
+    void saveReport();
+    void saveProfileChart();
+    void saveAnswerTimeChart();
+    void saveControlPicture(QWidget* control, const QString& path);
+    bool askSavePath(const QString& title, const QString& proposedName, QString& path);
+
+    void editHeader(HeaderField field, const QString& text);
+    void selectCell(ProfileGrid grid, int column, int row);
+    void explainIndex(int index);
+
+    // A new analysis or comparison on screen, with the raw scores of profile 1 in front.
+    void showAnalysis(ezr::AnalysisState next);
+    void showNewAnalysis(ezr::AnalysisState next, bool individual);
+
+    UserDialogs* dialogs_;
+    std::unique_ptr<UserDialogs> ownDialogs_;
+    ezr::AnalysisState analysis_;
+    MenuState menuState_;
+    bool commentShown_ = false;
+    SaveDialogRequest saveDialog_; // the one save dialog, shared by the exports
+    QImage lastPicture_;
+    AboutDialog* aboutDialog_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    ResultPanel* panel_ = nullptr;
+};

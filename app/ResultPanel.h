@@ -1,0 +1,93 @@
+#pragma once
+
+#include "ResultSheet.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTextEdit;
+
+namespace ezr {
+class AnswerTimeChart;
+class ProfileChartPanel;
+class ResultGrid;
+} // namespace ezr
+
+// The header fields the user may type into; the others only show the analysis.
+enum class HeaderField { Code, Name, TestDate, Age };
+
+// The three profile grids a user selects cells in.
+enum class ProfileGrid { Motives, Orientations, Stimuli };
+
+// `paResult`: header fields, result fields, grids, profile charts, the answer-time chart and
+// the information and comment texts, at the places the questionnaire's users know. It shows
+// a sheet and reports what the user does; it keeps no analysis of its own.
+class ResultPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit ResultPanel(QWidget* parent);
+
+    void showSheet(const ezr::ResultSheet& sheet);
+    // The colouring of the chi-square cells, from the first analysis on.
+    void attachCellDrawing();
+
+    // The information area's caption and text.
+    void setInformationCaption(const QString& caption);
+    // The index explanations are typed in as the user would, leaving the cursor at the end.
+    enum class Cursor { AtStart, AtEnd };
+    void setInformation(const QString& text, Cursor cursor = Cursor::AtStart);
+    // The comment panel and the answer-time chart lie over the information area.
+    void showComment(bool shown);
+    void showAnswerTimeChart(bool shown);
+    void clearComment();
+    // The comment as the panel breaks it into lines; an empty last line is left out.
+    QStringList commentLines() const;
+
+    ezr::ProfileChartPanel* profileCharts() const { return profileCharts_; }
+    ezr::AnswerTimeChart* answerTimeChart() const { return answerTimeChart_; }
+
+signals:
+    void headerEdited(HeaderField field, const QString& text);
+    void cellSelected(ProfileGrid grid, int column, int row);
+    // The inclusion (1) or innovation (2) index field was clicked.
+    void indexClicked(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createHeaderFields();
+    void createResultFields();
+    void createGrids();
+    void createCharts();
+    void createInformationArea();
+    QLineEdit* addHeaderEdit(const QString& name, const QRect& geometry, HeaderField field);
+
+    QLineEdit* code_ = nullptr;
+    QLabel* infoIcon_ = nullptr;
+    QLabel* nameCaption_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QLineEdit* sex_ = nullptr;
+    QLineEdit* education_ = nullptr;
+    QLineEdit* testDate_ = nullptr;
+    QLineEdit* age_ = nullptr;
+    QLineEdit* norm_ = nullptr;
+    QLineEdit* profileX2_[3] = {};
+    QLabel* profileCaption_[3] = {};
+    QLineEdit* inclusion_ = nullptr;
+    QLineEdit* innovation_ = nullptr;
+    ezr::ResultGrid* motiveBand_ = nullptr;
+    ezr::ResultGrid* motiveGrid_ = nullptr;
+    ezr::ResultGrid* orientationBand_ = nullptr;
+    ezr::ResultGrid* orientationGrid_ = nullptr;
+    ezr::ResultGrid* stimulusBand_ = nullptr;
+    ezr::ResultGrid* stimulusGrid_ = nullptr;
+    ezr::ProfileChartPanel* profileCharts_ = nullptr;
+    ezr::AnswerTimeChart* answerTimeChart_ = nullptr;
+    QLabel* informationCaption_ = nullptr;
+    QPlainTextEdit* information_ = nullptr;
+    QTextEdit* comment_ = nullptr;
+};
