@@ -203,6 +203,7 @@ void TForm1::createActions() {
     mmPlotTime = item("mmPlotTime", QStringLiteral("График времени"), {}, chartIcon(false),
                       &TForm1::mmPlotTimeClick);
     mmPlotTime->setEnabled(false);
+    createExportActions();
 
     mmNormSex =
         item("mmNormSex", QStringLiteral("Пол обследуемого"), {}, {}, &TForm1::mmNormSexClick);
@@ -281,7 +282,7 @@ void TForm1::createMenus() {
     mmSave = submenu(nullptr, "mmSave", QStringLiteral("Сохранить"),
                      QStringLiteral("Сохранения данных анализа в текстовом файле"),
                      standard(QStyle::SP_DialogSaveButton), &mmSaveMenu);
-    mmSaveMenu->addActions({mmAnalysis, Chart4, mmPlotTime});
+    mmSaveMenu->addActions({mmAnalysis, mmSavePdf, mmSaveTable, Chart4, mmPlotTime});
 
     mmNorm = submenu(nullptr, "mmNorm", QStringLiteral("Нормирование"),
                      QStringLiteral("Выбор нормирования для сравнения по Х2"),
@@ -299,6 +300,8 @@ void TForm1::createMenus() {
         for (QAction* action : mmProfileActions[profile])
             menu->addAction(action);
     }
+    mmProfilesMenu->addSeparator();
+    mmProfilesMenu->addAction(mmShowNorm);
 
     topLevelItems_ = {mmOpen, mmGroup, mmSave, mmNorm, mmProfiles, mmChartAnswerT, mmComment};
     for (QAction* action : topLevelItems_) {
@@ -526,7 +529,7 @@ ResultSheet TForm1::sheetFromWidgets() const {
 }
 
 AnalysisState TForm1::stateFromWidgets() const {
-    return AnalysisState{sheetFromWidgets(), state_.data};
+    return AnalysisState{sheetFromWidgets(), state_.data, state_.members};
 }
 
 void TForm1::setInfoHint(const QString& hint) {
@@ -583,9 +586,15 @@ template <typename Command> void TForm1::runCommand(Command&& command) {
     }
 }
 
+void TForm1::runSaveCommand(const std::function<void()>& command) {
+    runCommand(command);
+}
+
 void TForm1::showAnalysis(AnalysisState next) {
     state_ = std::move(next);
     showSheet(state_.sheet);
+    const ResultSheet& sheet = state_.sheet;
+    paChart->setNorm(normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education), sheet.norm);
     mmProfile1AClick();
     paChart->show();
     paChart->raise();
@@ -755,7 +764,7 @@ void TForm1::mmSaveResultClick() {
     SaveDialog.fileName = path;
     runCommand([&] {
         writeFileVerified(path,
-                            buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
+                          buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -58,6 +59,11 @@ public slots:
     void mmSaveResultClick();
     void pmSaveChartClick();
     void mmPlotTimeClick();
+    // "Отчёт PDF", "Таблица…" (ExportCommands.cpp).
+    void mmSavePdfClick();
+    void mmSaveTableClick();
+    // "Показать норму": the norm markers on the profile charts.
+    void mmShowNormClick(bool shown);
     void mmNormSexClick();
     void mmNormEducationClick();
     void mSatisfactionClick();
@@ -91,6 +97,7 @@ protected:
 
 private:
     void createActions();
+    void createExportActions();
     void createMenus();
     void createSystemMenu();
     void createShortcuts();
@@ -117,6 +124,7 @@ private:
     QString infoHint() const;
     // Runs a command; a failure shows the error box and leaves the window as it was.
     template <typename Command> void runCommand(Command&& command);
+    void runSaveCommand(const std::function<void()>& command);
 
     UserDialogs* dialogs_;
     std::unique_ptr<UserDialogs> ownDialogs_;
@@ -143,6 +151,8 @@ private:
     QAction* mmAnalysis = nullptr;
     QAction* Chart4 = nullptr;
     QAction* mmPlotTime = nullptr;
+    QAction* mmSavePdf = nullptr;
+    QAction* mmSaveTable = nullptr;
     QMenu* mmNormMenu = nullptr;
     QAction* mmNorm = nullptr;
     QAction* mmNormSex = nullptr;
@@ -151,6 +161,7 @@ private:
     QMenu* mmProfilesMenu = nullptr;
     QAction* mmProfiles = nullptr;
     QAction* mmProfileActions[3][3] = {};
+    QAction* mmShowNorm = nullptr;
     QAction* mmChartAnswerT = nullptr;
     QAction* mmComment = nullptr;
     QList<QAction*> topLevelItems_;
