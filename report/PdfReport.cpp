@@ -194,7 +194,7 @@ Table motiveTable(const ResultSheet& sheet) {
     table.rows.append({heading(band.cell(0, 0)), heading(band.cell(1, 0), 2),
                        heading(band.cell(2, 0), 2), heading(band.cell(3, 0), 2),
                        heading(band.cell(4, 0), 2), heading(band.cell(5, 0))});
-    Row names{heading(grid.cell(0, 0))};
+    Row names{label(grid.cell(0, 0))};
     for (int column = 1; column <= 9; ++column)
         names.append(heading(grid.cell(column, 0)));
     table.rows.append(names);
@@ -220,7 +220,7 @@ Table bandTable(const TextGrid& band, const TextGrid& grid, double labelWidth, d
     for (int group = 1; group < band.columnCount(); ++group)
         top.append(heading(band.cell(group, 0), MotiveCount));
     table.rows.append(top);
-    Row numbers{heading(grid.cell(0, 0))};
+    Row numbers{label(grid.cell(0, 0))};
     for (int k = 1; k <= columns; ++k)
         numbers.append(heading(grid.cell(k, 0)));
     table.rows.append(numbers);
@@ -240,14 +240,16 @@ QString motiveLegend() {
     return QStringLiteral("Мотивы: ") + names.join(QStringLiteral(", "));
 }
 
+// The heading line of a profile stays on the page of its table.
 void profileHeading(PageFlow& flow, int number, const QString& x2, Verdict verdict,
-                    const QString& caption) {
-    flow.need(LineHeight + 2);
+                    const QString& caption, const Table& table) {
+    flow.need(4 + LineHeight + 1 + RowHeight * table.rows.size());
     flow.advance(4);
     flow.runs({{QStringLiteral("Профиль %1.  X2 = ").arg(number), Qt::black},
                {x2, verdictColour(verdict)},
                {QStringLiteral("  ") + caption, Qt::black}},
-              pdfFont(9, true), pdfFont(9, true));
+              pdfFont(8), pdfFont(9, true));
+    flow.table(table);
 }
 
 void profileChart(QPainter& painter, PageFlow& flow, int profile, const TAnalysisData& data,
@@ -304,7 +306,7 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& d
             flow.text(QStringLiteral("Возраст: ") + sheet.age, body);
         flow.text(QStringLiteral("Нормирование: ") + sheet.norm, body);
         const QStringList hint = sheet.infoHint.split(QStringLiteral("\r\n"));
-        // A group's member list can be long: it closes the report instead.
+        // A group's member list can be long: it follows the charts instead.
         if (sheet.isIndividual()) {
             for (const QString& line : hint)
                 flow.text(line, pdfFont(8), Qt::darkGray);
@@ -316,17 +318,17 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& d
                    {sheet.index2, verdictColour(sheet.index2Verdict)}},
                   body, bold);
 
-        profileHeading(flow, 1, sheet.x21, sheet.x21Verdict, sheet.profile1Caption);
-        flow.table(motiveTable(sheet));
+        profileHeading(flow, 1, sheet.x21, sheet.x21Verdict, sheet.profile1Caption,
+                       motiveTable(sheet));
         profileChart(painter, flow, 1, data, sheet);
 
-        profileHeading(flow, 2, sheet.x22, sheet.x22Verdict, sheet.profile2Caption);
-        flow.table(bandTable(sheet.orientationBand, sheet.orientationGrid, 95, 33));
+        profileHeading(flow, 2, sheet.x22, sheet.x22Verdict, sheet.profile2Caption,
+                       bandTable(sheet.orientationBand, sheet.orientationGrid, 110, 33));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
         profileChart(painter, flow, 2, data, sheet);
 
-        profileHeading(flow, 3, sheet.x23, sheet.x23Verdict, sheet.profile3Caption);
-        flow.table(bandTable(sheet.stimulusBand, sheet.stimulusGrid, 83, 24));
+        profileHeading(flow, 3, sheet.x23, sheet.x23Verdict, sheet.profile3Caption,
+                       bandTable(sheet.stimulusBand, sheet.stimulusGrid, 100, 23));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
         profileChart(painter, flow, 3, data, sheet);
 
@@ -343,16 +345,14 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& d
             flow.advance(height + 8);
         }
 
+        if (!sheet.isIndividual()) {
+            for (const QString& line : hint)
+                flow.text(line, pdfFont(8));
+        }
         flow.advance(4);
         flow.text(QStringLiteral("Комментарий к анализу"), bold);
         for (const QString& line : snapshot.commentLines)
             flow.text(line, body);
-
-        if (!sheet.isIndividual()) {
-            flow.advance(8);
-            for (const QString& line : hint)
-                flow.text(line, pdfFont(8));
-        }
     }
     return bytes;
 }
