@@ -144,8 +144,8 @@ private slots:
         QVERIFY(workbook.contains("name=\"Группа\""));
         const QByteArray sheetXml = unzipped(book, QStringLiteral("xl/worksheets/sheet1.xml"));
         QVERIFY(sheetXml.contains("state=\"frozen\""));
-        const QHash<QString, QString> cells =
-            sheetCells(sheetXml, sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
+        const QHash<QString, QString> cells = sheetCells(
+            sheetXml, sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
 
         // The headings the spreadsheet users rely on.
         const QStringList headings = examineeHeadings();
@@ -192,8 +192,8 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QChar>("separator");
         QTest::newRow("decimal comma") << QLocale(QLocale::Russian, QLocale::Russia) << QChar(u';');
-        QTest::newRow("decimal point") << QLocale(QLocale::English, QLocale::UnitedStates)
-                                       << QChar(u',');
+        QTest::newRow("decimal point")
+            << QLocale(QLocale::English, QLocale::UnitedStates) << QChar(u',');
     }
 
     void csvQuotingAndSeparators() {

@@ -150,12 +150,15 @@ QString ProfileChart::footText() const {
     return foot_;
 }
 
-QPointF ProfileChart::barPoint(int series, int index, double value) const {
+QPointF ProfileChart::barScenePoint(int series, int index, double value, double offset) const {
     // The centre of bar `series` of category `index`, as the bar series lays its bars out.
     const int setCount = std::max(1, int(sets_.size()));
-    const double x = index - BarWidth / 2 + (series + 0.5) * BarWidth / setCount;
-    const QPointF scene = chart_->mapToScene(chart_->mapToPosition(QPointF(x, value), series_));
-    return mapFromScene(scene);
+    const double x = index - BarWidth / 2 + (series + 0.5) * BarWidth / setCount + offset;
+    return chart_->mapToScene(chart_->mapToPosition(QPointF(x, value), series_));
+}
+
+QPointF ProfileChart::barPoint(int series, int index, double value) const {
+    return mapFromScene(barScenePoint(series, index, value));
 }
 
 QString ProfileChart::titleText() const {
@@ -199,37 +202,13 @@ void ProfileChart::drawForeground(QPainter* painter, const QRectF& rect) {
     painter->drawText(QRectF(area.left(), area.bottom() - FootHeight, area.width(), FootHeight),
                       Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, footText());
 
-    if (normShown_) {
-        // A black bar across each bar at its norm value, drawn under the value marks.
-        const int setCount = int(sets_.size());
-        const double halfBar = BarWidth / setCount / 2;
-        for (int s = 0; s < setCount && s < norm_.size(); ++s) {
-            for (int i = 0; i < norm_[s].size(); ++i) {
-                const double value = norm_[s][i];
-                const QPointF centre = chart_->mapToScene(chart_->mapToPosition(
-                    QPointF(i - BarWidth / 2 + (s + 0.5) * BarWidth / setCount, value), series_));
-                const QPointF left = chart_->mapToScene(chart_->mapToPosition(
-                    QPointF(i - BarWidth / 2 + (s + 0.5) * BarWidth / setCount - halfBar, value),
-                    series_));
-                const double half = std::max(3.0, centre.x() - left.x() + 2.0);
-                const double y = std::round(centre.y());
-                painter->fillRect(
-                    QRectF(std::round(centre.x() - half), y - 1, 2 * std::round(half), 3),
-                    Qt::black);
-            }
-        }
-    }
-
     if (marksVisible_) {
         const QFontMetrics metrics(painter->font());
         const int setCount = int(sets_.size());
         for (int s = 0; s < setCount; ++s) {
             const QBarSet* set = sets_[s];
             for (int i = 0; i < set->count() && i < marks_[s].size(); ++i) {
-                // The centre of bar s of category i, as the bar series lays its bars out.
-                const double x = i - BarWidth / 2 + (s + 0.5) * BarWidth / setCount;
-                const QPointF top =
-                    chart_->mapToScene(chart_->mapToPosition(QPointF(x, set->at(i)), series_));
+                const QPointF top = barScenePoint(s, i, set->at(i));
                 const QString& text = marks_[s][i];
                 const int width = metrics.horizontalAdvance(text) + 6;
                 const int height = metrics.height() + 2;
@@ -241,6 +220,21 @@ void ProfileChart::drawForeground(QPainter* painter, const QRectF& rect) {
                 painter->fillRect(box, MarkBackground);
                 painter->drawRect(box.adjusted(0, 0, -1, -1));
                 painter->drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+            }
+        }
+    }
+    if (normShown_) {
+        // A black bar across each bar at its norm value, a little wider than the bar, drawn
+        // over the value marks so that none hides it.
+        const double halfBar = BarWidth / std::max(1, int(sets_.size())) / 2;
+        for (int s = 0; s < int(sets_.size()) && s < norm_.size(); ++s) {
+            for (int i = 0; i < norm_[s].size(); ++i) {
+                const QPointF centre = barScenePoint(s, i, norm_[s][i]);
+                const QPointF left = barScenePoint(s, i, norm_[s][i], -halfBar);
+                const double half = std::round(std::max(3.0, centre.x() - left.x() + 2.0));
+                const double y = std::round(centre.y());
+                painter->fillRect(QRectF(std::round(centre.x()) - half, y - 1, 2 * half, 3),
+                                  Qt::black);
             }
         }
     }

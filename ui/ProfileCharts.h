@@ -63,6 +63,8 @@ protected:
 
 private:
     void fitValueAxis();
+    // `offset` moves along the category axis, in categories.
+    QPointF barScenePoint(int series, int index, double value, double offset = 0.0) const;
 
     QChart* chart_;
     QBarSeries* series_;
