@@ -18,6 +18,8 @@ enum class Command {
     GroupSecondaryEducation,
     GroupSatisfaction,
     SaveReport,
+    SavePdfReport,
+    SaveTable,
     SaveProfileChart,
     SaveAnswerTimeChart,
     NormSex,
@@ -32,6 +34,7 @@ enum class Command {
     Profile3Raw,
     Profile3Percent,
     Profile3Chi,
+    ShowNorm,
     AnswerTimeChart,
     Comment,
 };
@@ -43,6 +46,7 @@ struct MenuState {
     bool individualShown = false; // the analysis on screen is one examinee's
     bool individualEverShown = false;
     bool answerTimeChartOn = false; // "Время ответа" toggled on
+    bool normShown = false;         // "Показать норму" checked
 };
 
 // The main menu: every item built from one table, the rules of what is enabled and shown in

@@ -121,6 +121,12 @@ void MainWindow::run(Command command) {
         return runGroup(NormKind::Satisfaction, QString());
     case Command::SaveReport:
         return saveReport();
+    case Command::SavePdfReport:
+        return savePdfReport();
+    case Command::SaveTable:
+        return saveTable();
+    case Command::ShowNorm:
+        return toggleNorm();
     case Command::SaveProfileChart:
         return saveProfileChart();
     case Command::SaveAnswerTimeChart:
@@ -143,7 +149,7 @@ void MainWindow::run(Command command) {
     showProfile(index / 3 + 1, static_cast<ProfileValues>(index % 3));
 }
 
-template <typename Body> void MainWindow::runCommand(Body&& body) {
+void MainWindow::runCommand(const std::function<void()>& body) {
     try {
         body();
     } catch (const AnalysisError& error) {
@@ -155,7 +161,10 @@ template <typename Body> void MainWindow::runCommand(Body&& body) {
 
 void MainWindow::showAnalysis(AnalysisState next) {
     analysis_ = std::move(next);
-    panel_->showSheet(analysis_.sheet);
+    const ResultSheet& sheet = analysis_.sheet;
+    panel_->showSheet(sheet);
+    panel_->profileCharts()->setNorm(
+        normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education), sheet.norm);
     showProfile(1, ProfileValues::Raw);
     panel_->profileCharts()->show();
     panel_->profileCharts()->raise();

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class AboutDialog;
@@ -54,7 +55,7 @@ private:
 
     void run(Command command);
     // Runs a command; a failure shows the error box and leaves the window as it was.
-    template <typename Body> void runCommand(Body&& body);
+    void runCommand(const std::function<void()>& body);
 
     void openIndividual();
     void runGroup(ezr::NormKind kind, const QString& criterion);
@@ -67,6 +68,11 @@ private:
     void saveProfileChart();
     void saveAnswerTimeChart();
     void saveControlPicture(QWidget* control, const QString& path);
+    // The printed report, the table of every examinee and the norm on the charts
+    // (ExportCommands.cpp).
+    void savePdfReport();
+    void saveTable();
+    void toggleNorm();
     bool askSavePath(const QString& title, const QString& proposedName, QString& path);
 
     void editHeader(HeaderField field, const QString& text);

@@ -46,6 +46,10 @@ QIcon menuIcon(MenuIcon icon, const QStyle* style) {
         return style->standardIcon(QStyle::SP_DialogSaveButton);
     case MenuIcon::File:
         return style->standardIcon(QStyle::SP_FileIcon);
+    case MenuIcon::Pdf:
+        return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    case MenuIcon::Table:
+        return style->standardIcon(QStyle::SP_FileDialogListView);
     case MenuIcon::Contents:
         return style->standardIcon(QStyle::SP_FileDialogContentsView);
     case MenuIcon::Info:

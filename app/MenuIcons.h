@@ -5,6 +5,6 @@
 class QStyle;
 
 // The small pictures of the menu items.
-enum class MenuIcon { None, Open, Folder, Save, File, Contents, Info, Bars, Line };
+enum class MenuIcon { None, Open, Folder, Save, File, Pdf, Table, Contents, Info, Bars, Line };
 
 QIcon menuIcon(MenuIcon icon, const QStyle* style);

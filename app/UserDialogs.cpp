@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -12,6 +13,25 @@ QString chosenFile(QFileDialog& dialog) {
         return QString();
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.front();
+}
+
+// "name" under "Книга Excel (*.xlsx)" becomes "name.xlsx"; a name that matches one of the
+// filter's patterns stays as typed.
+QString withFilterSuffix(const QString& path, const QString& nameFilter) {
+    if (path.isEmpty())
+        return path;
+    static const QRegularExpression inBrackets(QStringLiteral("\\(([^)]*)\\)"));
+    const QRegularExpressionMatch match = inBrackets.match(nameFilter);
+    const QStringList patterns = (match.hasMatch() ? match.captured(1) : nameFilter)
+                                     .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString name = QFileInfo(path).fileName();
+    for (const QString& pattern : patterns) {
+        if (QDir::match(pattern, name))
+            return path;
+    }
+    if (patterns.isEmpty() || !patterns.front().startsWith(QStringLiteral("*.")))
+        return path;
+    return path + patterns.front().mid(1);
 }
 
 } // namespace
@@ -38,7 +58,8 @@ QString StandardDialogs::getSaveFileName(QWidget* parent, const SaveDialogReques
     } else {
         dialog.selectFile(request.fileName);
     }
-    return chosenFile(dialog);
+    const QString path = chosenFile(dialog);
+    return request.suffixFromFilter ? withFilterSuffix(path, dialog.selectedNameFilter()) : path;
 }
 
 void StandardDialogs::showError(QWidget* parent, const QString& text) {

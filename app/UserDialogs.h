@@ -18,6 +18,8 @@ struct SaveDialogRequest {
     QString fileName; // a bare name (opened in `directory`) or a full path
     QString directory;
     QString filter;
+    // The chosen name gets the extension of the chosen filter when it has none of its own.
+    bool suffixFromFilter = false;
 };
 
 class UserDialogs {

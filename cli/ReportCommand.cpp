@@ -2,6 +2,8 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
+#include "ExamineeTable.h"
+#include "PdfReport.h"
 #include "ResponseFile.h"
 #include "TextReport.h"
 
@@ -66,7 +68,7 @@ void refuseOutputAmongInputs(const ReportRequest& request) {
 
 } // namespace
 
-QByteArray makeReport(const ReportRequest& request) {
+AnalysisState analyse(const ReportRequest& request) {
     AnalysisState state;
     if (request.mode == ReportRequest::Mode::Group) {
         state = GroupAnalysis(request.input, request.kind, request.criterion, AnalysisState{});
@@ -77,8 +79,24 @@ QByteArray makeReport(const ReportRequest& request) {
         if (request.kind != NormKind::Sex)
             CompareWithNorms(request.kind, state.sheet, state.data);
     }
+    return state;
+}
+
+QByteArray makeReport(const ReportRequest& request) {
+    const AnalysisState state = analyse(request);
     // A new analysis empties the comment.
-    const QByteArray report = buildTextReport(ReportSnapshot{state.sheet, {}});
+    const ReportSnapshot snapshot{state.sheet, {}};
+    switch (request.format) {
+    case ReportFormat::Pdf:
+        return buildPdfReport(snapshot, state.data);
+    case ReportFormat::Xlsx:
+        return buildExamineeXlsx(state);
+    case ReportFormat::Csv:
+        return buildRegionalCsv(examineeTable(state));
+    case ReportFormat::Txt:
+        break;
+    }
+    const QByteArray report = buildTextReport(snapshot);
     if (request.encoding == ReportEncoding::Utf8)
         return decodeWindows1251(report).toUtf8();
     return report;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Analysis.h"
 #include "ReportOptions.h"
 
 #include <QByteArray>
@@ -8,7 +9,11 @@
 
 namespace ezr {
 
-// The report that the window writes for the request, in the requested encoding.
+// The analysis the window shows after the same commands.
+AnalysisState analyse(const ReportRequest& request);
+
+// The report that the window writes for the request: the text report in the requested
+// encoding, or the printed report or examinee table of the requested format.
 // Throws AnalysisError when the analysis or the report fails.
 QByteArray makeReport(const ReportRequest& request);
 

@@ -17,9 +17,12 @@ const QString Description = QStringLiteral(
     "Writes the analysis text report for one examinee's response file or for the group of\n"
     "files in a directory: Windows-1251, CR LF.\n"
     "\n"
-    "  ezr-report FILE [--norm sex|education|satisfaction] [-o PATH]\n"
+    "  ezr-report FILE [--norm sex|education|satisfaction] [--format F] [-o PATH]\n"
     "  ezr-report --group DIR (--sex male|female | --education higher|secondary |\n"
-    "             --satisfaction) [-o PATH]");
+    "             --satisfaction) [--format F] [-o PATH]\n"
+    "\n"
+    "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
+    "table of every examinee); pdf and xlsx are written to -o PATH only.");
 
 ReportOptions usageError(const QString& reason) {
     ReportOptions options;
@@ -86,8 +89,13 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         QStringLiteral("Кодировка вывода (по умолчанию windows-1251). / Output encoding "
                        "(default windows-1251)."),
         QStringLiteral("windows-1251|utf-8"), QStringLiteral("windows-1251"));
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"),
+        QStringLiteral("Формат: txt (по умолчанию), pdf, xlsx, csv. / Output format: txt "
+                       "(default), pdf, xlsx, csv."),
+        QStringLiteral("txt|pdf|xlsx|csv"), QStringLiteral("txt"));
     parser.addOptions({normOption, groupOption, sexOption, educationOption, satisfactionOption,
-                       outputOption, encodingOption});
+                       outputOption, encodingOption, formatOption});
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -106,8 +114,9 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         return options;
     }
 
-    for (const QCommandLineOption& option : {normOption, groupOption, sexOption, educationOption,
-                                             satisfactionOption, outputOption, encodingOption}) {
+    for (const QCommandLineOption& option :
+         {normOption, groupOption, sexOption, educationOption, satisfactionOption, outputOption,
+          encodingOption, formatOption}) {
         const QString name = option.names().constLast();
         if (parser.values(option).size() > 1 ||
             (option.valueName().isEmpty() && parser.optionNames().count(name) > 1))
@@ -193,6 +202,22 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         return usageError(badValue(QStringLiteral("encoding"), parser.value(encodingOption),
                                    QStringLiteral("windows-1251 or utf-8")));
     request.encoding = *encoding;
+
+    const auto format =
+        choose<ReportFormat>(parser.value(formatOption).toLower(), {{"txt", ReportFormat::Txt},
+                                                                    {"pdf", ReportFormat::Pdf},
+                                                                    {"xlsx", ReportFormat::Xlsx},
+                                                                    {"csv", ReportFormat::Csv}});
+    if (!format)
+        return usageError(badValue(QStringLiteral("format"), parser.value(formatOption),
+                                   QStringLiteral("txt, pdf, xlsx or csv")));
+    request.format = *format;
+    // A binary file does not belong on a terminal or in a text pipe.
+    if ((request.format == ReportFormat::Pdf || request.format == ReportFormat::Xlsx) &&
+        request.outputPath.isEmpty())
+        return usageError(QStringLiteral("--format %1 needs -o PATH (a binary file is not "
+                                         "written to standard output)")
+                              .arg(parser.value(formatOption).toLower()));
 
     ReportOptions options;
     options.status = ReportOptions::Status::Run;

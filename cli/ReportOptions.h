@@ -10,6 +10,8 @@
 namespace ezr {
 
 enum class ReportEncoding { Windows1251, Utf8 };
+// The text report, the printed report, the examinee table as a workbook or as CSV.
+enum class ReportFormat { Txt, Pdf, Xlsx, Csv };
 
 // One report to make: an examinee's file as after "Индивид" (and a norm chosen under
 // "Нормирование"), or a directory as after one command of the "Группа" menu.
@@ -20,7 +22,8 @@ struct ReportRequest {
     NormKind kind = NormKind::Sex;
     QString criterion;  // group only: the text the group menu puts into the sex or education field
     QString outputPath; // empty: standard output
-    ReportEncoding encoding = ReportEncoding::Windows1251;
+    ReportEncoding encoding = ReportEncoding::Windows1251; // of the text report
+    ReportFormat format = ReportFormat::Txt;
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;
 };
 

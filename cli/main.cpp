@@ -1,18 +1,44 @@
 #include "Regional.h"
 #include "ReportCommand.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
 #endif
 
+namespace {
+
+// Whether the command line asks for the printed report ("--format pdf" or "--format=pdf").
+bool wantsPdf(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument.toLower() == "--format=pdf")
+            return true;
+        if (argument == "--format" && i + 1 < argc && QByteArray(argv[i + 1]).toLower() == "pdf")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The printed report needs fonts, hence a GUI application, which the other formats do
+    // without. The command never opens a window, so it needs no display either.
+    std::unique_ptr<QCoreApplication> app;
+    if (wantsPdf(argc, argv)) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("ezr-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.04"));
     ezr::installRegionalDefaults();

@@ -4,6 +4,7 @@
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
+#include "UnitResorce.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -65,6 +66,26 @@ void checkGroupFolder(const QString& dataDir) {
         throw AnalysisError(QStringLiteral("Нет доступа к директории %1").arg(shown));
 }
 
+// What the table export needs of a member beyond the group's sums. The group itself reads
+// only the code and name lines; a member's dates that do not read leave its age empty
+// rather than failing the group.
+ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& lines,
+                            const TAnalysisData& scored) {
+    ExamineeRecord member{fileName, readHeader(lines), QString(), scored};
+    try {
+        member.age = AgeText(member.header.testDate, member.header.birthDate);
+    } catch (const AnalysisError&) {
+        member.age.clear();
+    }
+    // The record shared with the group still holds the previous comparison.
+    member.data.Profile1Chi = {};
+    member.data.Profile2Chi = {};
+    member.data.Profile3Chi = {};
+    member.data.TimingLines = member.header.timingLines;
+    TimeStatistics(member.data);
+    return member;
+}
+
 } // namespace
 
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous) {
@@ -92,6 +113,7 @@ AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previ
 
     fillIndividual(sheet, data);
     CompareWithNorms(NormKind::Sex, sheet, data);
+    next.members = {ExamineeRecord{QFileInfo(path).fileName(), file.header, file.age, data}};
     return next;
 }
 
@@ -113,6 +135,7 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     checkGroupFolder(dataDir);
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
+    QList<ExamineeRecord> members;
     QDirIterator entries(dataDir,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (entries.hasNext()) {
@@ -125,10 +148,11 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
             hint += QStringLiteral(". ");
             hint += lineAt(lines, 3);
             ReadItemLines(lines, data);
+            ScoreAnswers(data);
+            members.append(memberRecord(entries.fileName(), lines, data));
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
-        ScoreAnswers(data);
         group.add(data);
     }
     if (group.members == 0)
@@ -146,7 +170,24 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     data.Profile3Raw = means.profile3;
     fillGroup(sheet, means);
     CompareWithNorms(kind, sheet, data);
+    next.members = std::move(members);
     return next;
+}
+
+NormKind normKindNamed(const QString& normName) {
+    for (std::size_t i = 0; i < NormKindNames.size(); ++i) {
+        if (NormKindNames[i] == normName)
+            return static_cast<NormKind>(i + 1);
+    }
+    return NormKind::Sex;
+}
+
+NormComparison examineeComparison(const TAnalysisData& examinee, const ResultSheet& sheet) {
+    ResultSheet own = initialSheet();
+    own.sex = sheet.sex;
+    own.education = sheet.education;
+    fillIndividual(own, examinee);
+    return compareWithNorms(normInputFrom(normKindNamed(sheet.norm), own, examinee));
 }
 
 } // namespace ezr

@@ -2,6 +2,7 @@
 
 #include "AnalysisData.h"
 #include "NormComparison.h"
+#include "ResponseFile.h"
 #include "ResultSheet.h"
 
 #include <QDate>
@@ -12,9 +13,20 @@
 // failure, so a bad file never leaves a half-changed window.
 namespace ezr {
 
+// One examinee of the analysis as read from the response file: the table export writes a
+// row for each. `data` holds the examinee's own scores and answer-time statistics.
+struct ExamineeRecord {
+    QString fileName; // the entry's name, without directory
+    ResponseHeader header;
+    QString age; // empty when the dates do not read
+    TAnalysisData data;
+};
+
 struct AnalysisState {
     ResultSheet sheet = initialSheet();
     TAnalysisData data;
+    // The examinee of an individual analysis, or every member of a group in listing order.
+    QList<ExamineeRecord> members;
 };
 
 // Reads, scores, fills the grids and compares with the sex norm.
@@ -28,6 +40,14 @@ using TodayFunction = QDate (*)();
 // order the file system lists them.
 AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
                             const AnalysisState& previous, TodayFunction today = nullptr);
+
+// The norm kind whose name the norm field shows; Sex for an unknown name.
+NormKind normKindNamed(const QString& normName);
+
+// An examinee's cell chi-squares, profile chi-squares and indices against the norm the sheet
+// shows (its kind, and the row its sex or education text selects), computed as if the
+// examinee had been opened alone: the indices read the examinee's own displayed cells.
+NormComparison examineeComparison(const TAnalysisData& examinee, const ResultSheet& sheet);
 
 // The message for a group directory without members.
 QString noMembersMessage(const QString& dataDir);

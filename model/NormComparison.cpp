@@ -66,6 +66,10 @@ Verdict profileSignificance(double x2, double critical) {
     return x2 > critical ? Verdict::BeyondNorm : Verdict::WithinNorm;
 }
 
+Verdict cellSignificance(double chi) {
+    return chi <= ChiCritical[3][0] ? Verdict::WithinNorm : Verdict::BeyondNorm;
+}
+
 Verdict inclusionVerdict(double index) {
     return asShown(index) >= InclusionThreshold ? Verdict::WithinNorm : Verdict::BeyondNorm;
 }

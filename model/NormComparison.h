@@ -54,6 +54,8 @@ struct NormComparison {
 // The verdicts: a profile chi-square beyond its critical value only when greater; the
 // indices as shown with one decimal, inclusion within from 0, innovation from 17.2 per cent.
 Verdict profileSignificance(double x2, double critical);
+// A single cell's chi-square as the grids show it: at most 3.84 within the norm.
+Verdict cellSignificance(double chi);
 Verdict inclusionVerdict(double index);
 Verdict innovationVerdict(double index);
 

@@ -1,4 +1,5 @@
 #include "ProfileCharts.h"
+#include "UnitResorce.h"
 
 #include <QtTest>
 
@@ -180,6 +181,67 @@ private slots:
         QCOMPARE(whole.pixel(401, 100), dark.rgb());
         QCOMPARE(whole.pixel(400, 100), light.rgb());
         QCOMPARE(whole.pixel(2, 100), QColor(Qt::white).rgb());
+    }
+
+    void normMarkersAtTheirHeights_data() {
+        QTest::addColumn<int>("profile");
+        QTest::addColumn<int>("values");
+        QTest::newRow("profile 1 raw") << 1 << int(ProfileValues::Raw);
+        QTest::newRow("profile 2 percent") << 2 << int(ProfileValues::Percent);
+        QTest::newRow("profile 3 raw") << 3 << int(ProfileValues::Raw);
+        QTest::newRow("profile 1 chi-square") << 1 << int(ProfileValues::Chi);
+    }
+
+    void normMarkersAtTheirHeights() {
+        QFETCH(int, profile);
+        QFETCH(int, values);
+        const auto kind = ProfileValues(values);
+        const int women = 1;
+        // The norm row as the tables hold it, in the chart's units.
+        QList<double> norm;
+        const auto take = [&](const auto& row) {
+            for (double percent : row)
+                norm.append(kind == ProfileValues::Raw ? percent * 108.0 / 100.0 : percent);
+        };
+        if (profile == 1)
+            take(Norms1[women]);
+        else if (profile == 2)
+            take(Norms2[women]);
+        else
+            take(Norms3[women]);
+
+        ProfileChartPanel panel(nullptr);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.setNorm(women, QStringLiteral("Пол"));
+        panel.drawProfile(profile, kind, sampleData(), "12", "Имя Фамилия");
+        ProfileChart* chart = panel.chart(profile);
+        QCoreApplication::processEvents();
+        const QImage off = chart->grab().toImage();
+        QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия"));
+
+        panel.setNormShown(true);
+        QCoreApplication::processEvents();
+        const QImage on = chart->grab().toImage();
+        QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия    Норма: Пол"));
+        if (kind == ProfileValues::Chi) {
+            // A cell chi-square has no norm value of its own: no markers.
+            QVERIFY(chart->normValues(0).isEmpty());
+            return;
+        }
+        QVERIFY(chart->valueAxisMax() >= *std::max_element(norm.begin(), norm.end()));
+        for (int s = 0; s < chart->seriesCount(); ++s) {
+            const QList<double> shown = chart->normValues(s);
+            QCOMPARE(shown.size(), 6);
+            for (int i = 0; i < 6; ++i) {
+                QVERIFY(qFuzzyCompare(shown[i], norm[s * 6 + i]));
+                const QPoint at = chart->barPoint(s, i, norm[s * 6 + i]).toPoint();
+                QCOMPARE(QColor(on.pixel(at)), QColor(Qt::black));
+                // Three pixels higher the marker has ended.
+                QVERIFY(QColor(on.pixel(at - QPoint(0, 3))) != QColor(Qt::black));
+            }
+        }
+        QVERIFY(off != on);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "ExamineeTable.h"
 #include "WindowTestSupport.h"
 
 #include "FileSizeLimit.h"
@@ -50,6 +51,36 @@ private slots:
 
         const ReportSnapshot core{coreIndividual(path).sheet, {}};
         QCOMPARE(readFile(target), buildTextReport(core));
+    }
+
+    // "Отчёт PDF" and "Таблица…" after a group: proposed names, the format by the chosen
+    // file's extension, the table of the same analysis as the core's.
+    void exportsOfAGroup() {
+        TestWindow window;
+        for (int i = 0; i < 3; ++i)
+            window.addExaminee(testExaminee(i));
+        window.action("mmSexWoman")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+
+        const QString pdf = window.resultsDir() + QStringLiteral("/group.pdf");
+        window.dialogs.saveAnswers << pdf;
+        window.action("mmSavePdf")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().fileName, QStringLiteral("3 Mel.Gr.pdf"));
+        QCOMPARE(window.dialogs.saveRequests.last().directory, ExeDir + QStringLiteral("Results"));
+        QVERIFY(readFile(pdf).startsWith("%PDF-"));
+
+        const AnalysisState core = GroupAnalysis(window.dataDir(), NormKind::Sex,
+                                                 QStringLiteral("Женский"), AnalysisState{});
+        const QString csv = window.resultsDir() + QStringLiteral("/group.csv");
+        const QString xlsx = window.resultsDir() + QStringLiteral("/group.xlsx");
+        window.dialogs.saveAnswers << csv << xlsx;
+        window.action("mmSaveTable")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().fileName, QStringLiteral("3 Mel.Gr.xlsx"));
+        QVERIFY(window.dialogs.saveRequests.last().suffixFromFilter);
+        QCOMPARE(readFile(csv), buildRegionalCsv(examineeTable(core)));
+        window.action("mmSaveTable")->trigger();
+        QVERIFY(readFile(xlsx).startsWith("PK"));
+        QVERIFY(window.dialogs.errors.isEmpty());
     }
 
     void reportCarriesTheCommentAsWrapped() {

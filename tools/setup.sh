@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-translations-l10n libgif-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick hyperfine fonts-dejavu-core libgl1-mesa-dev
+  libxlsxwriter-dev poppler-utils unzip
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "AnswerTimeChart.h"
 
+#include "AnswerTimeBand.h"
+
 #include "Regional.h"
 
 #include <QFont>
@@ -177,8 +179,9 @@ AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QChartView(new QChart, paren
 }
 
 void AnswerTimeChart::plot(const TAnalysisData& data, const QString& code, const QString& name) {
-    const double upper = data.MeanTime + 2.0 * data.SdTime;
-    const double lower = data.MeanTime - 2.0 * data.SdTime;
+    const TimeBand band = timeBand(data.MeanTime, data.SdTime);
+    const double upper = band.upper;
+    const double lower = band.lower;
 
     for (QLineSeries* series :
          {SeriesMMPITime, SeriesMMPITimeAv, SeriesMMPITime2Dp, SeriesMMPITime2Dm})
@@ -212,9 +215,7 @@ void AnswerTimeChart::plot(const TAnalysisData& data, const QString& code, const
     axisLeft->setTitleText(PlottedLeftTitle);
     setAxisRanges(lower, upper);
     titleItem->setText(code + QStringLiteral(". ") + name);
-    axisBottom->setTitleText(
-        QStringLiteral("Номер утверждения.  Mean=%1  SD=%2 (T<=1-2 сек - Случайное нажатие?)")
-            .arg(formatFixed(data.MeanTime, 5, 2), formatFixed(data.SdTime, 5, 2)));
+    axisBottom->setTitleText(answerTimeFoot(data.MeanTime, data.SdTime));
     layoutTexts();
     viewport()->update();
 }
@@ -279,7 +280,7 @@ void AnswerTimeChart::clearReadout() {
 }
 
 QColor AnswerTimeChart::pointColour(double time, double lower, double upper) {
-    return (lower < time && time < upper) ? InsideColour : OutsideColour;
+    return withinTimeBand(time, {lower, upper}) ? InsideColour : OutsideColour;
 }
 
 QString AnswerTimeChart::statementText(int statement) {

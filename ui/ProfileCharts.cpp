@@ -28,40 +28,7 @@ const QColor Lime(0, 255, 0);
 const QColor Yellow(255, 255, 0);
 const QColor MarkBackground(255, 255, 225);
 
-QList<double> sliceOf(std::span<const double> values, int first, int count) {
-    return QList<double>(values.begin() + first, values.begin() + first + count);
-}
-
-template <std::size_t N> QList<double> percentages(const std::array<double, N>& raw) {
-    QList<double> result;
-    for (double value : raw)
-        result.append(percentOfAnswers(value));
-    return result;
-}
-
 } // namespace
-
-QString profileChartTitle(int profile, ProfileValues values) {
-    static const QString heads[3] = {
-        QStringLiteral("1. График смыслообразующих мотивов - "),
-        QStringLiteral("2. Результирующая и Процессуальная Ориентации - "),
-        QStringLiteral("3. Стимулы: Деньги, Коллектив и Труд - "),
-    };
-    // The chi-square title of profile 2 has always been written with the Latin X.
-    QString tail;
-    switch (values) {
-    case ProfileValues::Raw:
-        tail = QStringLiteral("Сырые баллы");
-        break;
-    case ProfileValues::Percent:
-        tail = QStringLiteral("%Баллы");
-        break;
-    case ProfileValues::Chi:
-        tail = profile == 2 ? QStringLiteral("Xм2") : QStringLiteral("Хм2");
-        break;
-    }
-    return heads[profile - 1] + tail;
-}
 
 ProfileChart::ProfileChart(const QString& name, int tag, const QList<QColor>& seriesColours,
                            bool marksVisible, QWidget* parent)
@@ -121,8 +88,11 @@ ProfileChart::ProfileChart(const QString& name, int tag, const QList<QColor>& se
 }
 
 void ProfileChart::draw(const QString& title, const QString& foot,
-                        const QList<QList<double>>& series, int decimals) {
+                        const QList<QList<double>>& series, int decimals,
+                        const QList<QList<double>>& norm, const QString& normFoot) {
     foot_ = foot;
+    norm_ = norm;
+    normFoot_ = normFoot;
     chart_->setTitle(title);
     axisX_->setTitleText(QStringLiteral("Смыслообразующие мотивы"));
     chart_->setLocale(QLocale());
@@ -147,6 +117,12 @@ void ProfileChart::fitValueAxis() {
         for (int i = 0; i < set->count(); ++i)
             top = std::max(top, set->at(i));
     }
+    if (normShown_) {
+        for (const QList<double>& values : norm_) {
+            for (double value : values)
+                top = std::max(top, value);
+        }
+    }
     // Room above the highest bar for its value mark.
     axisY_->setRange(0.0, top > 0.0 ? top * 1.2 : 1.0);
     axisY_->applyNiceNumbers();
@@ -160,6 +136,29 @@ void ProfileChart::fitValueAxis() {
 void ProfileChart::setMarksVisible(bool visible) {
     marksVisible_ = visible;
     viewport()->update();
+}
+
+void ProfileChart::setNormShown(bool shown) {
+    normShown_ = shown;
+    fitValueAxis();
+    viewport()->update();
+}
+
+QString ProfileChart::footText() const {
+    if (normShown_ && !normFoot_.isEmpty())
+        return foot_ + QStringLiteral("    ") + normFoot_;
+    return foot_;
+}
+
+QPointF ProfileChart::barScenePoint(int series, int index, double value, double offset) const {
+    // The centre of bar `series` of category `index`, as the bar series lays its bars out.
+    const int setCount = std::max(1, int(sets_.size()));
+    const double x = index - BarWidth / 2 + (series + 0.5) * BarWidth / setCount + offset;
+    return chart_->mapToScene(chart_->mapToPosition(QPointF(x, value), series_));
+}
+
+QPointF ProfileChart::barPoint(int series, int index, double value) const {
+    return mapFromScene(barScenePoint(series, index, value));
 }
 
 QString ProfileChart::titleText() const {
@@ -201,7 +200,7 @@ void ProfileChart::drawForeground(QPainter* painter, const QRectF& rect) {
     painter->setFont(arialFont(11));
     painter->setPen(Qt::blue);
     painter->drawText(QRectF(area.left(), area.bottom() - FootHeight, area.width(), FootHeight),
-                      Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, foot_);
+                      Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, footText());
 
     if (marksVisible_) {
         const QFontMetrics metrics(painter->font());
@@ -209,10 +208,7 @@ void ProfileChart::drawForeground(QPainter* painter, const QRectF& rect) {
         for (int s = 0; s < setCount; ++s) {
             const QBarSet* set = sets_[s];
             for (int i = 0; i < set->count() && i < marks_[s].size(); ++i) {
-                // The centre of bar s of category i, as the bar series lays its bars out.
-                const double x = i - BarWidth / 2 + (s + 0.5) * BarWidth / setCount;
-                const QPointF top =
-                    chart_->mapToScene(chart_->mapToPosition(QPointF(x, set->at(i)), series_));
+                const QPointF top = barScenePoint(s, i, set->at(i));
                 const QString& text = marks_[s][i];
                 const int width = metrics.horizontalAdvance(text) + 6;
                 const int height = metrics.height() + 2;
@@ -224,6 +220,21 @@ void ProfileChart::drawForeground(QPainter* painter, const QRectF& rect) {
                 painter->fillRect(box, MarkBackground);
                 painter->drawRect(box.adjusted(0, 0, -1, -1));
                 painter->drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+            }
+        }
+    }
+    if (normShown_) {
+        // A black bar across each bar at its norm value, a little wider than the bar, drawn
+        // over the value marks so that none hides it.
+        const double halfBar = BarWidth / std::max(1, int(sets_.size())) / 2;
+        for (int s = 0; s < int(sets_.size()) && s < norm_.size(); ++s) {
+            for (int i = 0; i < norm_[s].size(); ++i) {
+                const QPointF centre = barScenePoint(s, i, norm_[s][i]);
+                const QPointF left = barScenePoint(s, i, norm_[s][i], -halfBar);
+                const double half = std::round(std::max(3.0, centre.x() - left.x() + 2.0));
+                const double y = std::round(centre.y());
+                painter->fillRect(QRectF(std::round(centre.x()) - half, y - 1, 2 * half, 3),
+                                  Qt::black);
             }
         }
     }
@@ -269,37 +280,22 @@ ProfileChart* ProfileChartPanel::frontChart() const {
 
 void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const TAnalysisData& data,
                                     const QString& code, const QString& name) {
-    QList<QList<double>> series;
-    const auto split = [&](std::span<const double> cells) {
-        for (int first = 0; first < int(cells.size()); first += MotiveCount)
-            series.append(sliceOf(cells, first, MotiveCount));
-    };
-    const auto pick = [&](const auto& raw, const auto& chi) {
-        switch (values) {
-        case ProfileValues::Raw:
-            split(raw);
-            break;
-        case ProfileValues::Percent: {
-            const QList<double> percent = percentages(raw);
-            split(std::span<const double>(percent.constData(), percent.size()));
-            break;
-        }
-        case ProfileValues::Chi:
-            split(chi);
-            break;
-        }
-    };
-    if (profile == 1)
-        pick(data.Profile1Raw, data.Profile1Chi);
-    else if (profile == 2)
-        pick(data.Profile2Raw, data.Profile2Chi);
-    else
-        pick(data.Profile3Raw, data.Profile3Chi);
-
     ProfileChart* target = chart(profile);
-    target->draw(profileChartTitle(profile, values), code + QStringLiteral(". ") + name, series,
-                 values == ProfileValues::Raw ? 0 : 1);
+    target->draw(profileChartTitle(profile, values), code + QStringLiteral(". ") + name,
+                 profileSeries(profile, values, data), markDecimals(values),
+                 normSeries(profile, values, normGroup_), normFootText(normName_));
     target->raise();
+}
+
+void ProfileChartPanel::setNorm(int normGroup, const QString& normName) {
+    normGroup_ = normGroup;
+    normName_ = normName;
+}
+
+void ProfileChartPanel::setNormShown(bool shown) {
+    normShown_ = shown;
+    for (ProfileChart* each : {Chart1, Chart2, Chart3})
+        each->setNormShown(shown);
 }
 
 void ProfileChartPanel::toggleMarks(ProfileChart* chart) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "ProfileSeries.h"
 
 #include <QFrame>
 #include <QList>
@@ -18,11 +19,6 @@ QT_END_NAMESPACE
 // cell chi-squares of profile 1 (motives), profile 2 (orientations) or profile 3 (stimuli).
 namespace ezr {
 
-enum class ProfileValues { Raw, Percent, Chi };
-
-// The title of the chart of profile 1..3 with the given values.
-QString profileChartTitle(int profile, ProfileValues values);
-
 // One bar chart: six bars per series at the motives 1..6, series side by side, the value
 // marks painted over the bars, a foot line under the plot.
 class ProfileChart : public QChartView {
@@ -32,8 +28,17 @@ public:
                  bool marksVisible, QWidget* parent);
 
     // Replaces title, foot and every series; marks show the values with `decimals` digits.
+    // `norm` holds a norm value beside each bar (or nothing), shown while the norm is on,
+    // with `normFoot` added to the foot line.
     void draw(const QString& title, const QString& foot, const QList<QList<double>>& series,
-              int decimals);
+              int decimals, const QList<QList<double>>& norm = {},
+              const QString& normFoot = QString());
+
+    bool normShown() const { return normShown_; }
+    void setNormShown(bool shown);
+    QList<double> normValues(int series) const { return norm_.value(series); }
+    // Where bar `index` of `series` reaches `value`, in the chart's widget coordinates.
+    QPointF barPoint(int series, int index, double value) const;
 
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
@@ -41,7 +46,7 @@ public:
     void setMarksVisible(bool visible);
 
     QString titleText() const;
-    QString footText() const { return foot_; }
+    QString footText() const;
     QString bottomAxisTitle() const;
     int seriesCount() const { return int(sets_.size()); }
     QColor seriesColour(int series) const;
@@ -58,6 +63,8 @@ protected:
 
 private:
     void fitValueAxis();
+    // `offset` moves along the category axis, in categories.
+    QPointF barScenePoint(int series, int index, double value, double offset = 0.0) const;
 
     QChart* chart_;
     QBarSeries* series_;
@@ -66,6 +73,9 @@ private:
     QValueAxis* axisY_;
     QString foot_;
     QList<QStringList> marks_;
+    QList<QList<double>> norm_;
+    QString normFoot_;
+    bool normShown_ = false;
     int tag_;
     bool marksVisible_;
 };
@@ -85,6 +95,12 @@ public:
     void drawProfile(int profile, ProfileValues values, const TAnalysisData& data,
                      const QString& code, const QString& name);
 
+    // The norm row and name the markers of the next drawings show.
+    void setNorm(int normGroup, const QString& normName);
+    // "Показать норму": the norm markers on all three charts.
+    bool normShown() const { return normShown_; }
+    void setNormShown(bool shown);
+
     // The marks toggles of Chart2 and Chart3 (tags start at 2 and 3, so the first click
     // leaves the hidden marks hidden).
     void Chart2Click();
@@ -99,6 +115,9 @@ private:
     ProfileChart* Chart1;
     ProfileChart* Chart2;
     ProfileChart* Chart3;
+    int normGroup_ = 0;
+    QString normName_;
+    bool normShown_ = false;
 };
 
 } // namespace ezr

@@ -1,7 +1,7 @@
 #include "ResultGrids.h"
 
+#include "NormComparison.h"
 #include "Regional.h"
-#include "UnitResorce.h"
 #include "WindowFonts.h"
 
 #include <QApplication>
@@ -90,8 +90,7 @@ void ResultGridDelegate::detach() {
 }
 
 QColor ResultGridDelegate::significanceColour(double value) {
-    const double singleCellCritical = ChiCritical[3][0];
-    return value <= singleCellCritical ? SignificantGreen : Maroon;
+    return cellSignificance(value) == Verdict::WithinNorm ? SignificantGreen : Maroon;
 }
 
 bool ResultGridDelegate::colouring(int column, int row) const {

@@ -1,0 +1,48 @@
+// The commands that take the analysis out of the program in other forms than the text
+// report: the printed report, the table of every examinee, and the norm on the charts.
+
+#include "MainWindow.h"
+
+#include "ExamineeTable.h"
+#include "PdfReport.h"
+#include "VerifiedWrite.h"
+
+#include <QFileInfo>
+
+using namespace ezr;
+
+void MainWindow::savePdfReport() {
+    const ReportSnapshot snapshot{analysis_.sheet, commentLines()};
+    saveDialog_.filter = QStringLiteral("Отчёт PDF (*.pdf)");
+    saveDialog_.directory = ExeDir + QStringLiteral("Results");
+    QString path;
+    if (!askSavePath(QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
+                     pdfReportFileName(snapshot.sheet), path))
+        return;
+    runCommand([&] { writeFileVerified(path, buildPdfReport(snapshot, analysis_.data)); });
+}
+
+void MainWindow::saveTable() {
+    saveDialog_.filter = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)");
+    saveDialog_.directory = ExeDir + QStringLiteral("Results");
+    saveDialog_.suffixFromFilter = true;
+    QString path;
+    const bool chosen = askSavePath(QStringLiteral("Сохранение таблицы обследуемых"),
+                                    tableFileName(analysis_.sheet, QStringLiteral("xlsx")), path);
+    saveDialog_.suffixFromFilter = false;
+    if (!chosen)
+        return;
+    // The dialog gives the name the extension of the filter chosen in it.
+    const bool csv =
+        QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+    runCommand([&] {
+        writeFileVerified(path, csv ? buildRegionalCsv(examineeTable(analysis_))
+                                    : buildExamineeXlsx(analysis_));
+    });
+}
+
+void MainWindow::toggleNorm() {
+    menuState_.normShown = !menuState_.normShown;
+    menu_->update(menuState_);
+    panel_->profileCharts()->setNormShown(menuState_.normShown);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Analysis.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The table of every examinee of an analysis, for spreadsheets and statistics programs:
+// one row for an examinee, one per member for a group, in listing order.
+namespace ezr {
+
+// Cells are QString texts or double numbers (kept at full precision); an invalid QVariant
+// is an empty cell.
+using TableRow = QList<QVariant>;
+
+struct SheetTable {
+    QString name; // the worksheet's name
+    QList<TableRow> rows;
+    QList<int> boldRows;        // headings
+    bool frozenHeading = false; // the first row stays in view
+};
+
+// The headings of the examinee table, in column order.
+QStringList examineeHeadings();
+
+// One row per examinee of the state (its `members`). The cell chi-squares, profile
+// chi-squares and indices are each examinee's own against the norm the sheet shows; for an
+// individual analysis the header columns are the sheet's, as the window shows them.
+SheetTable examineeTable(const AnalysisState& state);
+
+// A group's means and comparison as the report shows them, numbers read from the sheet.
+SheetTable groupSummaryTable(const ResultSheet& sheet);
+
+// RFC 4180 with CR LF, UTF-8 with a byte-order mark; `separator` between fields. Numbers
+// are written in full with `decimalPoint`.
+QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint);
+// The CSV of the examinee table under the regional settings: ";" where the decimal
+// separator is a comma, "," otherwise.
+QByteArray buildRegionalCsv(const SheetTable& table);
+
+// An Excel workbook of the sheets, in order. Throws AnalysisError when it cannot be made.
+QByteArray buildXlsx(const QList<SheetTable>& sheets);
+
+// The workbook of the analysis: the examinees, and for a group a second sheet "Группа".
+QByteArray buildExamineeXlsx(const AnalysisState& state);
+
+// Proposed names: the code followed by " Mel.Sb" or " Mel.Gr" and the extension.
+QString tableFileName(const ResultSheet& sheet, const QString& extension);
+
+} // namespace ezr

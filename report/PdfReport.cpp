@@ -1,0 +1,365 @@
+#include "PdfReport.h"
+
+#include "Analysis.h"
+#include "ChartPainting.h"
+#include "NormComparison.h"
+#include "PdfFonts.h"
+#include "ProfileSeries.h"
+#include "Regional.h"
+#include "UnitResorce.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace ezr {
+
+namespace {
+
+const QColor Maroon(128, 0, 0);
+const QColor Green(0, 128, 0);
+const QColor HeadingFill(236, 233, 216);
+constexpr double Margin = 40.0; // points
+constexpr double RowHeight = 12.0;
+constexpr double LineHeight = 12.5;
+
+QColor verdictColour(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::WithinNorm:
+        return Green;
+    case Verdict::BeyondNorm:
+        return Maroon;
+    case Verdict::None:
+        break;
+    }
+    return Qt::black;
+}
+
+struct Cell {
+    QString text;
+    int span = 1;
+    bool heading = false;
+    Verdict verdict = Verdict::None; // coloured and bold when judged
+    Qt::Alignment align = Qt::AlignCenter;
+};
+using Row = QList<Cell>;
+
+struct Table {
+    QList<double> widths;
+    QList<Row> rows;
+    double width() const {
+        double sum = 0;
+        for (double w : widths)
+            sum += w;
+        return sum;
+    }
+};
+
+Cell heading(const QString& text, int span = 1) {
+    return Cell{text.trimmed(), span, true, Verdict::None, Qt::AlignCenter};
+}
+
+Cell label(const QString& text) {
+    return Cell{text.trimmed(), 1, true, Verdict::None, Qt::AlignLeft | Qt::AlignVCenter};
+}
+
+Cell value(const QString& text) {
+    return Cell{text.trimmed(), 1, false, Verdict::None, Qt::AlignRight | Qt::AlignVCenter};
+}
+
+// A cell chi-square as the grid colours it: judged on the text it shows.
+Cell chiValue(const QString& text) {
+    Cell cell = value(text);
+    double chi = 0.0;
+    if (tryParseFloat(text, decimalSeparator(), chi))
+        cell.verdict = cellSignificance(chi);
+    return cell;
+}
+
+// Pages in reading order: a cursor moves down and a new page begins where the next block
+// does not fit.
+class PageFlow {
+public:
+    PageFlow(QPdfWriter& writer, QPainter& painter) : writer_(writer), painter_(painter) {
+        const QSizeF page = writer.pageLayout().paintRect(QPageLayout::Point).size();
+        width_ = page.width();
+        height_ = page.height();
+        y_ = Margin;
+        footer();
+    }
+
+    double left() const { return Margin; }
+    double contentWidth() const { return width_ - 2 * Margin; }
+    double y() const { return y_; }
+    void advance(double height) { y_ += height; }
+
+    void need(double height) {
+        if (y_ + height > height_ - Margin)
+            newPage();
+    }
+
+    void newPage() {
+        writer_.newPage();
+        ++page_;
+        y_ = Margin;
+        footer();
+    }
+
+    // Plain text, wrapped at the content width.
+    void text(const QString& line, const QFont& font, const QColor& colour = Qt::black) {
+        painter_.setFont(font);
+        const QRectF box = painter_.boundingRect(QRectF(left(), 0, contentWidth(), 10000),
+                                                 Qt::TextWordWrap, line.isEmpty() ? " " : line);
+        need(box.height());
+        painter_.setPen(colour);
+        painter_.drawText(QRectF(left(), y_, contentWidth(), box.height()), Qt::TextWordWrap, line);
+        y_ += std::max(box.height(), LineHeight);
+    }
+
+    // Pieces of text one after another on one line, each in its own colour.
+    void runs(const QList<std::pair<QString, QColor>>& pieces, const QFont& font,
+              const QFont& valueFont) {
+        need(LineHeight);
+        double x = left();
+        bool isValue = false;
+        for (const auto& [piece, colour] : pieces) {
+            const QFont& f = isValue ? valueFont : font;
+            painter_.setFont(f);
+            painter_.setPen(colour);
+            const double width = QFontMetricsF(f).horizontalAdvance(piece);
+            painter_.drawText(QRectF(x, y_, width + 1, LineHeight),
+                              Qt::AlignLeft | Qt::AlignVCenter, piece);
+            x += width;
+            isValue = !isValue;
+        }
+        y_ += LineHeight + 1;
+    }
+
+    void table(const Table& table) {
+        need(RowHeight * table.rows.size());
+        const double x0 = left() + (contentWidth() - table.width()) / 2;
+        painter_.save();
+        for (const Row& row : table.rows) {
+            double x = x0;
+            int column = 0;
+            for (const Cell& cell : row) {
+                double w = 0;
+                for (int k = 0; k < cell.span && column + k < table.widths.size(); ++k)
+                    w += table.widths[column + k];
+                const QRectF box(x, y_, w, RowHeight);
+                painter_.setPen(QPen(QColor(128, 128, 128), 0.4));
+                painter_.setBrush(cell.heading ? HeadingFill : QColor(Qt::white));
+                painter_.drawRect(box);
+                QFont font = pdfFont(7, cell.verdict != Verdict::None);
+                painter_.setFont(font);
+                painter_.setPen(cell.verdict != Verdict::None ? verdictColour(cell.verdict)
+                                : cell.heading                ? QColor(Qt::black)
+                                                              : Maroon);
+                painter_.drawText(box.adjusted(2, 0, -2, 0), cell.align, cell.text);
+                x += w;
+                column += cell.span;
+            }
+            y_ += RowHeight;
+        }
+        painter_.restore();
+        y_ += 4;
+    }
+
+private:
+    void footer() {
+        painter_.save();
+        painter_.setFont(pdfFont(7));
+        painter_.setPen(Qt::gray);
+        painter_.drawText(QRectF(Margin, height_ - Margin + 10, width_ - 2 * Margin, 10),
+                          Qt::AlignRight | Qt::AlignVCenter,
+                          QStringLiteral("EZR v.1.04 — стр. %1").arg(page_));
+        painter_.restore();
+    }
+
+    QPdfWriter& writer_;
+    QPainter& painter_;
+    double width_ = 0;
+    double height_ = 0;
+    double y_ = 0;
+    int page_ = 1;
+};
+
+Table motiveTable(const ResultSheet& sheet) {
+    const TextGrid& band = sheet.motiveBand;
+    const TextGrid& grid = sheet.motiveGrid;
+    Table table;
+    table.widths = {118, 42, 42, 42, 42, 42, 42, 42, 42, 48};
+    table.rows.append({heading(band.cell(0, 0)), heading(band.cell(1, 0), 2),
+                       heading(band.cell(2, 0), 2), heading(band.cell(3, 0), 2),
+                       heading(band.cell(4, 0), 2), heading(band.cell(5, 0))});
+    Row names{label(grid.cell(0, 0))};
+    for (int column = 1; column <= 9; ++column)
+        names.append(heading(grid.cell(column, 0)));
+    table.rows.append(names);
+    for (int row = 1; row <= MotiveCount; ++row) {
+        Row cells{label(grid.cell(0, row))};
+        for (int column = 1; column <= 8; ++column)
+            cells.append(value(grid.cell(column, row)));
+        cells.append(chiValue(grid.cell(9, row)));
+        table.rows.append(cells);
+    }
+    return table;
+}
+
+// Profile 2 and 3: a band of headings over groups of six motive columns, then the sums,
+// percentages and chi-squares.
+Table bandTable(const TextGrid& band, const TextGrid& grid, double labelWidth, double columnWidth) {
+    const int columns = grid.columnCount() - 1;
+    Table table;
+    table.widths.append(labelWidth);
+    for (int k = 0; k < columns; ++k)
+        table.widths.append(columnWidth);
+    Row top{heading(band.cell(0, 0))};
+    for (int group = 1; group < band.columnCount(); ++group)
+        top.append(heading(band.cell(group, 0), MotiveCount));
+    table.rows.append(top);
+    Row numbers{label(grid.cell(0, 0))};
+    for (int k = 1; k <= columns; ++k)
+        numbers.append(heading(grid.cell(k, 0)));
+    table.rows.append(numbers);
+    for (int row = 1; row <= 3; ++row) {
+        Row cells{label(grid.cell(0, row))};
+        for (int k = 1; k <= columns; ++k)
+            cells.append(row == 3 ? chiValue(grid.cell(k, row)) : value(grid.cell(k, row)));
+        table.rows.append(cells);
+    }
+    return table;
+}
+
+QString motiveLegend() {
+    QStringList names;
+    for (int m = 0; m < MotiveCount; ++m)
+        names << QStringLiteral("%1 — %2").arg(m + 1).arg(MotiveNames[std::size_t(m)].trimmed());
+    return QStringLiteral("Мотивы: ") + names.join(QStringLiteral(", "));
+}
+
+// The heading line of a profile stays on the page of its table.
+void profileHeading(PageFlow& flow, int number, const QString& x2, Verdict verdict,
+                    const QString& caption, const Table& table) {
+    flow.need(4 + LineHeight + 1 + RowHeight * table.rows.size());
+    flow.advance(4);
+    flow.runs({{QStringLiteral("Профиль %1.  X2 = ").arg(number), Qt::black},
+               {x2, verdictColour(verdict)},
+               {QStringLiteral("  ") + caption, Qt::black}},
+              pdfFont(8), pdfFont(9, true));
+    flow.table(table);
+}
+
+void profileChart(QPainter& painter, PageFlow& flow, int profile, const TAnalysisData& data,
+                  const ResultSheet& sheet) {
+    const double height = 190;
+    flow.need(height + 6);
+    BarChartPicture chart;
+    chart.title = profileChartTitle(profile, ProfileValues::Raw);
+    chart.foot = sheet.code + QStringLiteral(". ") + sheet.name;
+    chart.series = profileSeries(profile, ProfileValues::Raw, data);
+    chart.colours = profileColours(profile);
+    chart.seriesNames = profileSeriesNames(profile);
+    chart.decimals = markDecimals(ProfileValues::Raw);
+    chart.marks = profile == 1;
+    chart.norm = normSeries(profile, ProfileValues::Raw,
+                            normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education));
+    chart.normFoot = normFootText(sheet.norm);
+    const double width = 380;
+    paintBarChart(painter,
+                  QRectF(flow.left() + (flow.contentWidth() - width) / 2, flow.y(), width, height),
+                  chart);
+    flow.advance(height + 8);
+}
+
+} // namespace
+
+QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& data) {
+    const ResultSheet& sheet = snapshot.sheet;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(72); // painter units are points
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+        writer.setCreator(QStringLiteral("EZR v.1.04"));
+        writer.setTitle(sheet.code + QStringLiteral(". ") + sheet.name);
+        QPainter painter(&writer);
+        PageFlow flow(writer, painter);
+
+        const QFont body = pdfFont(9);
+        const QFont bold = pdfFont(9, true);
+        flow.text(QStringLiteral("EZR v.1.04 — результаты анализа"), pdfFont(13, true));
+        flow.advance(4);
+        flow.text(QStringLiteral("Код: ") + sheet.code, body);
+        flow.text(QStringLiteral("Дата обследования: ") + sheet.testDate, body);
+        flow.text(sheet.nameCaption + QStringLiteral(": ") + sheet.name, body);
+        if (!sheet.sex.isEmpty())
+            flow.text(QStringLiteral("Пол: ") + sheet.sex, body);
+        if (!sheet.education.isEmpty())
+            flow.text(QStringLiteral("Образование: ") + sheet.education, body);
+        if (sheet.isIndividual())
+            flow.text(QStringLiteral("Возраст: ") + sheet.age, body);
+        flow.text(QStringLiteral("Нормирование: ") + sheet.norm, body);
+        const QStringList hint = sheet.infoHint.split(QStringLiteral("\r\n"));
+        // A group's member list can be long: it follows the charts instead.
+        if (sheet.isIndividual()) {
+            for (const QString& line : hint)
+                flow.text(line, pdfFont(8), Qt::darkGray);
+        }
+        flow.advance(6);
+        flow.runs({{QStringLiteral("Включенность в коллектив: "), Qt::black},
+                   {sheet.index1, verdictColour(sheet.index1Verdict)},
+                   {QStringLiteral("      Инновационный потенциал: "), Qt::black},
+                   {sheet.index2, verdictColour(sheet.index2Verdict)}},
+                  body, bold);
+
+        profileHeading(flow, 1, sheet.x21, sheet.x21Verdict, sheet.profile1Caption,
+                       motiveTable(sheet));
+        profileChart(painter, flow, 1, data, sheet);
+
+        profileHeading(flow, 2, sheet.x22, sheet.x22Verdict, sheet.profile2Caption,
+                       bandTable(sheet.orientationBand, sheet.orientationGrid, 110, 33));
+        flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
+        profileChart(painter, flow, 2, data, sheet);
+
+        profileHeading(flow, 3, sheet.x23, sheet.x23Verdict, sheet.profile3Caption,
+                       bandTable(sheet.stimulusBand, sheet.stimulusGrid, 100, 23));
+        flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
+        profileChart(painter, flow, 3, data, sheet);
+
+        if (sheet.isIndividual()) {
+            const double height = 210;
+            flow.need(height + 6);
+            AnswerTimePicture times;
+            times.title = sheet.code + QStringLiteral(". ") + sheet.name;
+            times.times = QList<double>(data.AnswerTimes.begin(), data.AnswerTimes.end());
+            times.mean = data.MeanTime;
+            times.sd = data.SdTime;
+            paintAnswerTimeChart(painter,
+                                 QRectF(flow.left(), flow.y(), flow.contentWidth(), height), times);
+            flow.advance(height + 8);
+        }
+
+        if (!sheet.isIndividual()) {
+            for (const QString& line : hint)
+                flow.text(line, pdfFont(8));
+        }
+        flow.advance(4);
+        flow.text(QStringLiteral("Комментарий к анализу"), bold);
+        for (const QString& line : snapshot.commentLines)
+            flow.text(line, body);
+    }
+    return bytes;
+}
+
+QString pdfReportFileName(const ResultSheet& sheet) {
+    return sheet.code +
+           (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.pdf") : QStringLiteral(" Mel.Gr.pdf"));
+}
+
+} // namespace ezr

@@ -1,0 +1,229 @@
+// The table of every examinee: the workbook read back by an independent reader (unzip and
+// the sheet XML), and the CSV's quoting and separators.
+
+#include "Analysis.h"
+#include "ExamineeTable.h"
+#include "Regional.h"
+#include "SampleMaker.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+using namespace ezr;
+
+namespace {
+
+const QString OddName = QStringLiteral("Иванов; \"Ваня\", мл.");
+
+// The group of three generated examinees, the second with a name that needs quoting.
+QString makeGroup(const QTemporaryDir& dir) {
+    const QString data = dir.filePath(QStringLiteral("Data"));
+    QList<SampleExaminee> examinees;
+    for (int i = 0; i < 3; ++i)
+        examinees.append(generatedExaminee(77u, i));
+    examinees[1].name = OddName;
+    for (SampleExaminee& examinee : examinees) {
+        const QString path = data + QLatin1Char('/') + responseFileName(examinee);
+        QDir().mkpath(data);
+        if (!writeFile(path, makeResponseFile(examinee, decimalSeparator())))
+            return QString();
+    }
+    return data;
+}
+
+QByteArray unzipped(const QString& zip, const QString& member) {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, member});
+    unzip.waitForFinished(30000);
+    return unzip.readAllStandardOutput();
+}
+
+// A worksheet's cells by reference ("B2"): shared strings resolved, numbers as text.
+QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList& shared) {
+    QHash<QString, QString> cells;
+    QXmlStreamReader xml(sheetXml);
+    QString reference, type;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("c")) {
+            reference = xml.attributes().value(QLatin1String("r")).toString();
+            type = xml.attributes().value(QLatin1String("t")).toString();
+        } else if (xml.name() == QLatin1String("v")) {
+            const QString v = xml.readElementText();
+            cells.insert(reference, type == QLatin1String("s") ? shared.value(v.toInt()) : v);
+        }
+    }
+    return cells;
+}
+
+QStringList sharedStrings(const QByteArray& xmlBytes) {
+    QStringList strings;
+    QXmlStreamReader xml(xmlBytes);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("t"))
+            strings.append(xml.readElementText());
+    }
+    return strings;
+}
+
+QString columnName(int column) {
+    QString name;
+    for (++column; column > 0; column = (column - 1) / 26)
+        name.prepend(QChar(u'A' + (column - 1) % 26));
+    return name;
+}
+
+// RFC 4180 read back: quoted fields, doubled quotes, CR LF records.
+QList<QStringList> parseCsv(const QString& text, QChar separator) {
+    QList<QStringList> records{{}};
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                field += c, ++i;
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == separator) {
+            records.last().append(field), field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            records.last().append(field), field.clear();
+            records.append(QStringList());
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (records.last().isEmpty())
+        records.removeLast();
+    return records;
+}
+
+// What the examinee's own individual analysis, compared with the same norm, shows.
+AnalysisState alone(const QString& path, NormKind kind, const QString& sex) {
+    AnalysisState state = IndividualAnalysis(path, AnalysisState{});
+    state.sheet.sex = sex;
+    CompareWithNorms(kind, state.sheet, state.data);
+    return state;
+}
+
+} // namespace
+
+class TestExamineeTable : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    void groupWorkbookReadBack() {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is not installed");
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        QVERIFY(!data.isEmpty());
+        const AnalysisState group =
+            GroupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"), AnalysisState{});
+        const QString book = dir.filePath(QStringLiteral("group.xlsx"));
+        QVERIFY(writeFile(book, buildExamineeXlsx(group)));
+
+        const QByteArray workbook = unzipped(book, QStringLiteral("xl/workbook.xml"));
+        QVERIFY(workbook.contains("name=\"Группа\""));
+        const QByteArray sheetXml = unzipped(book, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(sheetXml.contains("state=\"frozen\""));
+        const QHash<QString, QString> cells = sheetCells(
+            sheetXml, sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
+
+        // The headings the spreadsheet users rely on.
+        const QStringList headings = examineeHeadings();
+        QCOMPARE(headings.size(), 7 + 36 + 36 + 5 + 2);
+        QCOMPARE(headings.first(), QStringLiteral("Файл"));
+        QCOMPARE(headings[7], QStringLiteral("П1 Преобразование"));
+        QCOMPARE(headings[13], QStringLiteral("П2 РО Преобразование"));
+        QCOMPARE(headings[42], QStringLiteral("П3 Труд Достижение"));
+        QCOMPARE(headings[43], QStringLiteral("Хм2 П1 Преобразование"));
+        QCOMPARE(headings[79], QStringLiteral("X2 П1"));
+        QCOMPARE(headings.last(), QStringLiteral("Ст. откл. времени"));
+        for (int c = 0; c < headings.size(); ++c)
+            QCOMPARE(cells.value(columnName(c) + QLatin1Char('1')), headings[c]);
+
+        // One row per member in listing order, each as its own analysis under the group's
+        // norm shows it; the numbers at full precision.
+        QCOMPARE(group.members.size(), 3);
+        for (int m = 0; m < 3; ++m) {
+            const QString row = QString::number(m + 2);
+            const QString file = cells.value(QStringLiteral("A") + row);
+            QCOMPARE(file, group.members[m].fileName);
+            const AnalysisState own =
+                alone(data + QLatin1Char('/') + file, NormKind::Sex, QStringLiteral("Женский"));
+            QCOMPARE(cells.value(QStringLiteral("C") + row), own.sheet.name);
+            const auto number = [&](int column) {
+                return cells.value(columnName(column) + row).toDouble();
+            };
+            for (int i = 0; i < 6; ++i) {
+                QCOMPARE(number(7 + i), own.data.Profile1Raw[i]);
+                QCOMPARE(number(43 + i), own.data.Profile1Chi[i]);
+            }
+            for (int i = 0; i < 18; ++i)
+                QCOMPARE(number(61 + i), own.data.Profile3Chi[i]);
+            QCOMPARE(formatSignificant5(number(79)), own.sheet.x21);
+            QCOMPARE(formatFixed(number(82), 0, 1), own.sheet.index1);
+            QCOMPARE(formatFixed(number(83), 0, 1), own.sheet.index2);
+            QCOMPARE(number(84), own.data.MeanTime);
+            QCOMPARE(number(85), own.data.SdTime);
+        }
+        QVERIFY(!cells.contains(QStringLiteral("A5")));
+    }
+
+    void csvQuotingAndSeparators_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QChar>("separator");
+        QTest::newRow("decimal comma") << QLocale(QLocale::Russian, QLocale::Russia) << QChar(u';');
+        QTest::newRow("decimal point")
+            << QLocale(QLocale::English, QLocale::UnitedStates) << QChar(u',');
+    }
+
+    void csvQuotingAndSeparators() {
+        QFETCH(QLocale, locale);
+        QFETCH(QChar, separator);
+        QLocale::setDefault(locale);
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        const AnalysisState group =
+            GroupAnalysis(data, NormKind::Satisfaction, QString(), AnalysisState{});
+        const QByteArray csv = buildRegionalCsv(examineeTable(group));
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        const QString text = QString::fromUtf8(csv.mid(3));
+        QVERIFY(text.contains(QStringLiteral("\"Иванов; \"\"Ваня\"\", мл.\"")));
+
+        const QList<QStringList> records = parseCsv(text, separator);
+        QCOMPARE(records.size(), 4);
+        for (const QStringList& record : records)
+            QCOMPARE(record.size(), examineeHeadings().size());
+        QCOMPARE(records[0], examineeHeadings());
+        const auto member = std::find_if(records.begin(), records.end(), [](const QStringList& r) {
+            return r.value(2) == OddName;
+        });
+        QVERIFY(member != records.end());
+        // Numbers in full, with the regional decimal separator.
+        const int index = int(member - records.begin()) - 1;
+        QCOMPARE(locale.toDouble(member->at(84)), group.members[index].data.MeanTime);
+        QCOMPARE(locale.toDouble(member->at(85)), group.members[index].data.SdTime);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExamineeTable)
+#include "tst_examineetable.moc"
