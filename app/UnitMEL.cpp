@@ -3,9 +3,13 @@
 #include "About.h"
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
+#include "FittedText.h"
+#include "Folders.h"
 #include "GifPicture.h"
+#include "GroupProgressDialog.h"
 #include "MenuBarStyle.h"
 #include "ResultGrids.h"
+#include "StartHint.h"
 #include "TextReport.h"
 #include "UnitResorce.h"
 #include "WindowFonts.h"
@@ -13,6 +17,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -195,6 +200,8 @@ void TForm1::createActions() {
         item("mmEducAverage", QStringLiteral("Среднее"), {}, {}, &TForm1::mmEducAverageClick);
     mmGroupSatisfaction = item("mmGroupSatisfaction", QStringLiteral("Удовлетворенность"), {}, {},
                                &TForm1::mmGroupSatisfactionClick);
+    mmDataFolder =
+        item("mmDataFolder", QStringLiteral("Папка данных…"), {}, {}, &TForm1::mmDataFolderClick);
 
     mmAnalysis = item("mmAnalysis", QStringLiteral("Данные анализа"), {},
                       standard(QStyle::SP_FileIcon), &TForm1::mmSaveResultClick);
@@ -277,6 +284,11 @@ void TForm1::createMenus() {
     mmGroupEducationMenu->addAction(mmEducHigh);
     mmGroupEducationMenu->addAction(mmEducAverage);
     mmGroupMenu->addAction(mmGroupSatisfaction);
+    mmGroupMenu->addSeparator();
+    mmGroupMenu->addAction(mmDataFolder);
+    // The folder item tells which folder the group runs read.
+    mmGroupMenu->setToolTipsVisible(true);
+    connect(mmGroupMenu, &QMenu::aboutToShow, this, &TForm1::updateDataFolderHint);
 
     mmSave = submenu(nullptr, "mmSave", QStringLiteral("Сохранить"),
                      QStringLiteral("Сохранения данных анализа в текстовом файле"),
@@ -350,6 +362,8 @@ void TForm1::createResultPanel() {
     paResult->setObjectName(QStringLiteral("paResult"));
     paResult->setMinimumSize(1028, 730);
     layout->addWidget(paResult, 1);
+    laStartHint = createStartHint(client);
+    layout->addWidget(laStartHint, 1);
     layout->addStretch(0); // keeps the bevel at the top while the panel is hidden
     setCentralWidget(client);
 
@@ -362,7 +376,8 @@ void TForm1::createResultPanel() {
 }
 
 void TForm1::createHeaderFields() {
-    addLabel(paResult, QStringLiteral("StaticText7"), QStringLiteral("Код"), {8, 8}, 16, 46);
+    QLabel* codeLabel =
+        addLabel(paResult, QStringLiteral("StaticText7"), QStringLiteral("Код"), {8, 8}, 16, 46);
     ceCode = addEdit(paResult, QStringLiteral("ceCode"), {56, 8, 65, 24}, 16, false);
 
     ImageInfo = new QLabel(paResult);
@@ -373,10 +388,12 @@ void TForm1::createHeaderFields() {
 
     stName = addLabel(paResult, QStringLiteral("stName"), IndividualCaption, {168, 8}, 16, 70);
     ceName = addEdit(paResult, QStringLiteral("ceName"), {240, 8, 369, 24}, 16, false);
-    addLabel(paResult, QStringLiteral("StaticText8"), QStringLiteral("Пол"), {624, 8}, 16, 46);
+    QLabel* sexLabel =
+        addLabel(paResult, QStringLiteral("StaticText8"), QStringLiteral("Пол"), {624, 8}, 16, 46);
     ceSex = addEdit(paResult, QStringLiteral("ceSex"), {672, 8, 97, 24}, 16, true);
-    addLabel(paResult, QStringLiteral("StaticText2"), QStringLiteral("Образование"), {792, 8}, 16,
-             118);
+    QLabel* educationLabel = addLabel(paResult, QStringLiteral("StaticText2"),
+                                      QStringLiteral("Образование"), {792, 8}, 16, 118);
+    shareSmallestFont({codeLabel, stName, sexLabel, educationLabel});
     ceEduc = addEdit(paResult, QStringLiteral("ceEduc"), {912, 8, 97, 24}, 16, true);
     addLabel(paResult, QStringLiteral("StaticText4"), QStringLiteral("Дата"), {848, 40}, 16, 62);
     ceDatePFO = addEdit(paResult, QStringLiteral("ceDatePFO"), {912, 40, 97, 24}, 16, false);
@@ -389,23 +406,30 @@ void TForm1::createHeaderFields() {
 
 void TForm1::createResultFields() {
     const QString profileLabel = QStringLiteral("Профиль № %1    X2(профиль) ");
-    addLabel(paResult, QStringLiteral("StaticText5"), profileLabel.arg(3), {8, 43}, 15, 186);
+    QLabel* profile3Label =
+        addLabel(paResult, QStringLiteral("StaticText5"), profileLabel.arg(3), {8, 43}, 15, 186);
     ceX23 = addEdit(paResult, QStringLiteral("ceX23"), {196, 41, 65, 21}, 13, true);
     stProfile3 = addLabel(paResult, QStringLiteral("stProfile3"), {}, {274, 43}, 13);
 
-    addLabel(paResult, QStringLiteral("StaticText1"), profileLabel.arg(1), {8, 183}, 15, 186);
+    QLabel* profile1Label =
+        addLabel(paResult, QStringLiteral("StaticText1"), profileLabel.arg(1), {8, 183}, 15, 186);
     ceX21 = addEdit(paResult, QStringLiteral("ceX21"), {196, 181, 65, 21}, 13, true);
     stProfile1 = addLabel(paResult, QStringLiteral("stProfile1"), {}, {274, 183}, 13);
-    addLabel(paResult, QStringLiteral("StaticText11"), QStringLiteral("Включен. в коллектив"),
-             {558, 183}, 15, 156);
+    QLabel* index1Label = addLabel(paResult, QStringLiteral("StaticText11"),
+                                   QStringLiteral("Включен. в коллектив"), {558, 183}, 15, 156);
     ceIndex1 = addEdit(paResult, QStringLiteral("ceIndex1"), {716, 181, 65, 21}, 13, true);
-    addLabel(paResult, QStringLiteral("StaticText12"), QStringLiteral("Инновац. потенциал"),
-             {796, 183}, 15, 146);
+    QLabel* index2Label = addLabel(paResult, QStringLiteral("StaticText12"),
+                                   QStringLiteral("Инновац. потенциал"), {796, 183}, 15, 146);
+
     ceIndex2 = addEdit(paResult, QStringLiteral("ceIndex2"), {944, 181, 65, 21}, 13, true);
 
-    addLabel(paResult, QStringLiteral("StaticText6"), profileLabel.arg(2), {8, 390}, 15, 186);
+    QLabel* profile2Label =
+        addLabel(paResult, QStringLiteral("StaticText6"), profileLabel.arg(2), {8, 390}, 15, 186);
     ceX22 = addEdit(paResult, QStringLiteral("ceX22"), {196, 388, 65, 21}, 13, true);
     stProfile2 = addLabel(paResult, QStringLiteral("stProfile2"), {}, {274, 390}, 13);
+
+    // The indices share the line of profile 1; the three profile lines read alike.
+    shareSmallestFont({profile1Label, index1Label, index2Label, profile2Label, profile3Label});
 
     // The index fields explain themselves when clicked.
     ceIndex1->installEventFilter(this);
@@ -442,7 +466,7 @@ void TForm1::createInformationArea() {
     mInfo->setFont(arialFont(16));
     mInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    mInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // until a text needs one
     mInfo->setGeometry(8, 552, 1015, 172);
 
     meComment = new QTextEdit(paResult);
@@ -576,6 +600,8 @@ QStringList TForm1::commentLines() const {
 template <typename Command> void TForm1::runCommand(Command&& command) {
     try {
         command();
+    } catch (const GroupCancelled&) {
+        // The user stopped it: the window stays as it was, nothing to report.
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error.message()));
     } catch (const std::exception& error) {
@@ -597,11 +623,15 @@ void TForm1::attachCellDrawing() {
 }
 
 void TForm1::mmOpenClick() {
-    const QString path = dialogs_->getOpenFileName(
-        this, {QStringLiteral("Ввод данных Опросника - Мелира"), ExeDir + QStringLiteral("Data"),
-               QStringLiteral("Data files (*.cry)")});
+    const QString path =
+        dialogs_->getOpenFileName(this, {QStringLiteral("Ввод данных Опросника - Мелира"),
+                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
     if (path.isEmpty())
         return;
+    openResponseFile(path);
+}
+
+void TForm1::openResponseFile(const QString& path) {
     runCommand([&] {
         const WaitCursor wait;
         DataFileName = path;
@@ -619,8 +649,9 @@ void TForm1::mmOpenClick() {
 void TForm1::runGroupAnalysis(NormKind kind, const QString& criterion) {
     runCommand([&] {
         const WaitCursor wait;
-        AnalysisState next =
-            GroupAnalysis(ExeDir + QStringLiteral("Data"), kind, criterion, stateFromWidgets());
+        GroupProgressDialog progress(this, progressDelay_);
+        AnalysisState next = GroupAnalysis(dataFolder(), kind, criterion, stateFromWidgets(),
+                                           nullptr, progress.callback());
         // The answer times of a group are not aggregated: no chart for it.
         mmChartAnswerT->setEnabled(false);
         sendAnswerTimeChartBehind();
@@ -652,6 +683,27 @@ void TForm1::mmEducAverageClick() {
 
 void TForm1::mmGroupSatisfactionClick() {
     runGroupAnalysis(NormKind::Satisfaction, QString());
+}
+
+void TForm1::mmDataFolderClick() {
+    const QString chosen = dialogs_->getExistingDirectory(
+        this, QStringLiteral("Папка данных для группы и для «Индивид»"), dataFolder());
+    if (chosen.isEmpty())
+        return;
+    rememberDataFolder(chosen);
+    updateDataFolderHint();
+}
+
+void TForm1::updateDataFolderHint() {
+    const QString folder = QDir::toNativeSeparators(decideFolders(currentFolderInputs()).data.path);
+    const QString hint = QStringLiteral("Папка данных: %1").arg(folder);
+    mmDataFolder->setStatusTip(hint);
+    mmDataFolder->setToolTip(hint);
+    // The group entry keeps its own hint and names the folder it reads.
+    mmGroup->setStatusTip(QStringLiteral("Анализ данных по группе - директория \"Группа\"|"
+                                         "Предварительно надо выбрать нормирование. ") +
+                          hint);
+    mmGroup->setToolTip(QStringLiteral("Анализ данных по группе - директория \"Группа\"\n") + hint);
 }
 
 void TForm1::compareWithNorms(NormKind kind) {
@@ -748,21 +800,21 @@ void TForm1::mmSaveResultClick() {
     SaveDialog.title = QStringLiteral("Сохранение результатов анализа в файле.txt");
     SaveDialog.fileName = reportFileName(sheetFromWidgets());
     SaveDialog.filter = QStringLiteral("Файлы данных (*.txt)");
-    SaveDialog.directory = ExeDir + QStringLiteral("Results");
+    SaveDialog.directory = resultsFolder();
     const QString path = dialogs_->getSaveFileName(this, SaveDialog);
     if (path.isEmpty())
         return;
     SaveDialog.fileName = path;
     runCommand([&] {
         writeFileVerified(path,
-                            buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
+                          buildTextReport(ReportSnapshot{sheetFromWidgets(), commentLines()}));
     });
 }
 
 void TForm1::pmSaveChartClick() {
     SaveDialog.title = QStringLiteral("Запись текущей гистограммы в файл.gif");
     SaveDialog.fileName =
-        profileChartFileName(ExeDir, ceCode->text(), stName->text() == IndividualCaption);
+        profileChartFileName(resultsFolder(), ceCode->text(), stName->text() == IndividualCaption);
     const QString path = dialogs_->getSaveFileName(this, SaveDialog);
     if (path.isEmpty())
         return;
@@ -772,7 +824,7 @@ void TForm1::pmSaveChartClick() {
 
 void TForm1::mmPlotTimeClick() {
     SaveDialog.title = QStringLiteral("Запись графика времени ответов в файл.gif");
-    SaveDialog.fileName = answerTimeChartFileName(ExeDir, ceCode->text());
+    SaveDialog.fileName = answerTimeChartFileName(resultsFolder(), ceCode->text());
     const QString path = dialogs_->getSaveFileName(this, SaveDialog);
     if (path.isEmpty())
         return;
@@ -803,7 +855,7 @@ void TForm1::sgResultSelectCell(int column, int row) {
             mmProfile1CClick();
     }
     if (row >= 1 && row <= MotiveCount)
-        mInfo->setPlainText(joinPieces(MotiveTexts[row - 1]));
+        showInfoText(joinPieces(MotiveTexts[row - 1]));
     setCaption(stInfo, InfoCaption + QStringLiteral(": Смыслообразующие мотивы"));
 }
 
@@ -817,9 +869,9 @@ void TForm1::sgResult2SelectCell(int column, int row) {
             mmProfile2CClick();
     }
     if (column >= 1 && column <= 6)
-        mInfo->setPlainText(joinPieces(OrientationTexts[0]));
+        showInfoText(joinPieces(OrientationTexts[0]));
     else if (column >= 7 && column <= 12)
-        mInfo->setPlainText(joinPieces(OrientationTexts[1]));
+        showInfoText(joinPieces(OrientationTexts[1]));
     setCaption(stInfo, InfoCaption + QStringLiteral(": Ориентации"));
 }
 
@@ -833,20 +885,21 @@ void TForm1::sgResult3SelectCell(int column, int row) {
             mmProfile3CClick();
     }
     if (column >= 1 && column <= 18)
-        mInfo->setPlainText(joinPieces(StimulusText));
+        showInfoText(joinPieces(StimulusText));
     setCaption(stInfo, InfoCaption + QStringLiteral(": Стимулы"));
 }
 
 void TForm1::ceIndex1Click() {
-    mInfo->clear();
-    for (const QString& piece : InclusionText)
-        mInfo->insertPlainText(piece);
+    showInfoText(joinPieces(InclusionText));
 }
 
 void TForm1::ceIndex2Click() {
-    mInfo->clear();
-    for (const QString& piece : InnovationText)
-        mInfo->insertPlainText(piece);
+    showInfoText(joinPieces(InnovationText));
+}
+
+void TForm1::showInfoText(const QString& text) {
+    // The form's 16 pixels where the text fits; the long index texts a little smaller.
+    showFittedText(mInfo, text, 16, 12);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -876,6 +929,8 @@ void TForm1::showMainMenu() {
         action->setVisible(true);
     mmOpen->setEnabled(true);
     mmGroup->setEnabled(true);
+    laStartHint->hide();
+    updateDataFolderHint();
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {

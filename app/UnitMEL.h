@@ -48,6 +48,11 @@ public:
     // The last exported chart picture.
     const QImage& lastPicture() const { return RxGIF; }
 
+    // "Индивид" on a file given without the dialog (the command line, the desktop).
+    void openResponseFile(const QString& path);
+    // How long a group run goes before its progress dialog appears.
+    void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
+
 public slots:
     void mmOpenClick();
     void mmSexManClick();
@@ -55,6 +60,7 @@ public slots:
     void mmEducHighClick();
     void mmEducAverageClick();
     void mmGroupSatisfactionClick();
+    void mmDataFolderClick();
     void mmSaveResultClick();
     void pmSaveChartClick();
     void mmPlotTimeClick();
@@ -114,6 +120,8 @@ private:
     void sendAnswerTimeChartBehind();
     void saveControlPicture(QWidget* control, const QString& path);
     void setInfoHint(const QString& hint);
+    void showInfoText(const QString& text);
+    void updateDataFolderHint();
     QString infoHint() const;
     // Runs a command; a failure shows the error box and leaves the window as it was.
     template <typename Command> void runCommand(Command&& command);
@@ -125,6 +133,7 @@ private:
     QImage RxGIF;
     TAboutBox* AboutBox = nullptr;
     MenuBarStyle* menuBarStyle_ = nullptr;
+    int progressDelay_ = 500;
 
     // Main menu.
     QAction* mmOpen = nullptr;
@@ -138,6 +147,7 @@ private:
     QAction* mmEducHigh = nullptr;
     QAction* mmEducAverage = nullptr;
     QAction* mmGroupSatisfaction = nullptr;
+    QAction* mmDataFolder = nullptr;
     QMenu* mmSaveMenu = nullptr;
     QAction* mmSave = nullptr;
     QAction* mmAnalysis = nullptr;
@@ -155,6 +165,8 @@ private:
     QAction* mmComment = nullptr;
     QList<QAction*> topLevelItems_;
     QMenu* systemMenu_ = nullptr;
+
+    QLabel* laStartHint = nullptr;
 
     // Result panel.
     QWidget* paResult = nullptr;

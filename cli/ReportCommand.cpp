@@ -18,10 +18,11 @@ void writeMessage(QIODevice& device, const QString& text) {
 
 } // namespace
 
-QByteArray makeReport(const ReportRequest& request) {
+QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress) {
     AnalysisState state;
     if (request.mode == ReportRequest::Mode::Group) {
-        state = GroupAnalysis(request.input, request.kind, request.criterion, AnalysisState{});
+        state = GroupAnalysis(request.input, request.kind, request.criterion, AnalysisState{},
+                              nullptr, progress);
     } else {
         state = IndividualAnalysis(request.input, AnalysisState{});
         // A freshly opened file is compared with the sex norm; another choice under
@@ -37,7 +38,7 @@ QByteArray makeReport(const ReportRequest& request) {
 }
 
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
-                     QIODevice& standardError) {
+                     QIODevice& standardError, bool showProgress) {
     const ReportOptions options = parseReportOptions(arguments);
     switch (options.status) {
     case ReportOptions::Status::Help:
@@ -57,7 +58,32 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
-        const QByteArray report = makeReport(request);
+        // One line on the terminal, rewritten in place, then left for the messages below.
+        bool progressShown = false;
+        GroupProgress progress;
+        if (showProgress) {
+            progress = [&](int read, int total) {
+                writeMessage(standardError, QStringLiteral("\r%1: %2 / %3")
+                                                .arg(QCoreApplication::applicationName())
+                                                .arg(read)
+                                                .arg(total));
+                progressShown = true;
+                return true;
+            };
+        }
+        const auto endProgressLine = [&] {
+            if (progressShown)
+                writeMessage(standardError, QStringLiteral("\n"));
+            progressShown = false;
+        };
+        QByteArray report;
+        try {
+            report = makeReport(request, progress);
+        } catch (const AnalysisError&) {
+            endProgressLine();
+            throw;
+        }
+        endProgressLine();
         if (!request.outputPath.isEmpty()) {
             writeFileVerified(request.outputPath, report);
         } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Analysis.h"
 #include "ReportOptions.h"
 
 #include <QByteArray>
@@ -10,12 +11,14 @@ namespace ezr {
 
 // The report that the window writes for the request, in the requested encoding.
 // Throws AnalysisError when the analysis or the report fails.
-QByteArray makeReport(const ReportRequest& request);
+// A group run tells `progress` how many of its members have been read.
+QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress = {});
 
 // The whole command: parses `arguments`, makes the report and writes it to `standardOutput`
 // or to the -o file; messages go to `standardError`. Returns the exit code: 0 done,
-// 1 the analysis or the writing failed, 2 wrong usage.
+// 1 the analysis or the writing failed, 2 wrong usage. With `showProgress` (standard error
+// is a terminal) a group run counts its members read on standard error.
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
-                     QIODevice& standardError);
+                     QIODevice& standardError, bool showProgress = false);
 
 } // namespace ezr

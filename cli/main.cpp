@@ -9,7 +9,21 @@
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
+
+namespace {
+
+bool standardErrorIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -26,5 +40,7 @@ int main(int argc, char* argv[]) {
     if (!standardOutput.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         !standardError.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 1;
-    return ezr::runReportCommand(QCoreApplication::arguments(), standardOutput, standardError);
+    // Progress is for a person watching, not for a log or a pipe.
+    return ezr::runReportCommand(QCoreApplication::arguments(), standardOutput, standardError,
+                                 standardErrorIsTerminal());
 }

@@ -93,7 +93,8 @@ QString noMembersMessage(const QString& dataDir) {
 }
 
 AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            const AnalysisState& previous, TodayFunction today) {
+                            const AnalysisState& previous, TodayFunction today,
+                            const GroupProgress& progress) {
     AnalysisState next = previous;
     ResultSheet& sheet = next.sheet;
     TAnalysisData& data = next.data;
@@ -103,11 +104,17 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     QString hint = QStringLiteral("Состав группы:");
 
     // File-system order, every attribute, only "." and ".." left out.
-    GroupSums group;
+    // The whole listing first, so that progress can be told against the total.
+    QStringList paths;
     QDirIterator entries(dataDir,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        const QString path = entries.next();
+    while (entries.hasNext())
+        paths.append(entries.next());
+
+    GroupSums group;
+    if (progress && !progress(0, int(paths.size())))
+        throw GroupCancelled{};
+    for (const QString& path : std::as_const(paths)) {
         try {
             const QString text = decodeWindows1251(UnscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
@@ -121,6 +128,8 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
         }
         ScoreAnswers(data);
         group.add(data);
+        if (progress && !progress(group.members, int(paths.size())))
+            throw GroupCancelled{};
     }
     if (group.members == 0)
         throw AnalysisError(noMembersMessage(dataDir));

@@ -8,6 +8,7 @@
 #include "AnalysisData.h"
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
+#include "Folders.h"
 #include "ProfileCharts.h"
 #include "Regional.h"
 #include "ResultGrids.h"
@@ -23,6 +24,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -37,6 +40,8 @@ public:
     QStringList saveAnswers;
     QList<OpenDialogRequest> openRequests;
     QList<SaveDialogRequest> saveRequests;
+    QStringList directoryAnswers;
+    QStringList directoryRequests; // the folder each directory dialog started in
     QStringList errors;
 
     QString getOpenFileName(QWidget*, const OpenDialogRequest& request) override {
@@ -47,6 +52,10 @@ public:
         saveRequests.append(request);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
+    QString getExistingDirectory(QWidget*, const QString&, const QString& directory) override {
+        directoryRequests.append(directory);
+        return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
+    }
     void showError(QWidget*, const QString& text) override { errors.append(text); }
 };
 
@@ -55,6 +64,12 @@ public:
 class TestWindow {
 public:
     explicit TestWindow(bool openMenus = true) {
+        // No folder chosen in an earlier run or given on a command line may redirect the test.
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
+                  QStringLiteral("ezr"))
+            .clear();
+        ezr::setFolderOptions(QString(), QString());
         QDir(dir.path()).mkpath(QStringLiteral("Data"));
         QDir(dir.path()).mkpath(QStringLiteral("Results"));
         form = std::make_unique<TForm1>(&dialogs);
