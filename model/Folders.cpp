@@ -92,6 +92,8 @@ void rememberDataFolder(const QString& path) {
     QSettings s = settings();
     s.setValue(DataFolderKey, withoutTrailingSeparator(path));
     s.sync();
+    // The choice made now replaces the folder given on the command line.
+    dataOption.clear();
 }
 
 } // namespace ezr

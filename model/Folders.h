@@ -50,7 +50,8 @@ FolderInputs currentFolderInputs();
 QString dataFolder();
 QString resultsFolder();
 
-// Remembers the data folder chosen in the window for this and later runs.
+// Remembers the data folder chosen in the window for this and later runs; for the rest of
+// this run it also replaces a --data folder.
 void rememberDataFolder(const QString& path);
 
 } // namespace ezr
