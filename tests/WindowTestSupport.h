@@ -65,7 +65,10 @@ class TestWindow {
 public:
     explicit TestWindow(bool openMenus = true) {
         // No folder chosen in an earlier run or given on a command line may redirect the test.
+        // Settings of this test process only: suites run side by side.
         QStandardPaths::setTestModeEnabled(true);
+        static const QTemporaryDir settingsDir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
                   QStringLiteral("ezr"))
             .clear();

@@ -15,7 +15,10 @@ class TestFolders : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    }
     void init() {
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
                   QStringLiteral("ezr"))
@@ -134,6 +137,9 @@ private slots:
         // Nothing is made beside the program.
         QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
     }
+
+private:
+    QTemporaryDir settingsDir_; // this process's own settings: suites run side by side
 };
 
 QTEST_GUILESS_MAIN(TestFolders)
