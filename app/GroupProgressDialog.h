@@ -19,4 +19,5 @@ private:
     bool report(int read, int total);
 
     QProgressDialog dialog_;
+    int shown_ = 0; // the count the dialog shows
 };

@@ -17,8 +17,8 @@ bool fitsBox(const QString& text, const QFont& font, const QSize& box, qreal mar
     document.setDocumentMargin(margin);
     document.setPlainText(text);
     document.setTextWidth(box.width());
-    // A line of slack: the editor and the document may round line heights differently.
-    const qreal slack = QFontMetricsF(font).lineSpacing();
+    // Half a line of slack: the editor and the document may round line heights differently.
+    const qreal slack = QFontMetricsF(font).lineSpacing() / 2;
     return document.size().height() + slack <= box.height();
 }
 
