@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QFileDevice>
 
+#include <algorithm>
+
 namespace ezr {
 
 namespace {
@@ -63,6 +65,10 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
         GroupProgress progress;
         if (showProgress) {
             progress = [&](int read, int total) {
+                // A few hundred updates, however large the group.
+                const int step = std::max(1, total / 500);
+                if (read != 0 && read != total && read % step != 0)
+                    return true;
                 writeMessage(standardError, QStringLiteral("\r%1: %2 / %3")
                                                 .arg(QCoreApplication::applicationName())
                                                 .arg(read)
