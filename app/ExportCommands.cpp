@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "ExamineeTable.h"
+#include "Folders.h"
 #include "PdfReport.h"
 #include "VerifiedWrite.h"
 
@@ -14,7 +15,7 @@ using namespace ezr;
 void MainWindow::savePdfReport() {
     const ReportSnapshot snapshot{analysis_.sheet, commentLines()};
     saveDialog_.filter = QStringLiteral("Отчёт PDF (*.pdf)");
-    saveDialog_.directory = ExeDir + QStringLiteral("Results");
+    saveDialog_.directory = resultsFolder();
     QString path;
     if (!askSavePath(QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
                      pdfReportFileName(snapshot.sheet), path))
@@ -24,7 +25,7 @@ void MainWindow::savePdfReport() {
 
 void MainWindow::saveTable() {
     saveDialog_.filter = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)");
-    saveDialog_.directory = ExeDir + QStringLiteral("Results");
+    saveDialog_.directory = resultsFolder();
     saveDialog_.suffixFromFilter = true;
     QString path;
     const bool chosen = askSavePath(QStringLiteral("Сохранение таблицы обследуемых"),

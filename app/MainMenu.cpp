@@ -52,6 +52,8 @@ QList<Entry> menuTable() {
         {K::Item, P::GroupEducation, "mmEducHigh", QStringLiteral("Высшее"), {}, I::None, C::GroupHigherEducation},
         {K::Item, P::GroupEducation, "mmEducAverage", QStringLiteral("Среднее"), {}, I::None, C::GroupSecondaryEducation},
         {K::Item, P::Group, "mmGroupSatisfaction", QStringLiteral("Удовлетворенность"), {}, I::None, C::GroupSatisfaction},
+        {K::Separator, P::Group, "N3", {}},
+        {K::Item, P::Group, "mmDataFolder", QStringLiteral("Папка данных…"), {}, I::None, C::ChooseDataFolder},
 
         {K::Submenu, P::Bar, "mmSave", QStringLiteral("Сохранить"),
          QStringLiteral("Сохранения данных анализа в текстовом файле"), I::Save, {}, P::Save},
@@ -145,11 +147,24 @@ MainMenu::MainMenu(QMainWindow* window, std::function<void(Command)> run) : QObj
             topLevel_.append(action);
         }
     }
+    menus.at(Place::Group)->setToolTipsVisible(true); // the folder item names its folder
     group_ = menus.at(Place::Group)->menuAction();
+    groupHint_ = group_->statusTip();
     save_ = menus.at(Place::Save)->menuAction();
     norm_ = menus.at(Place::Norm)->menuAction();
     profiles_ = menus.at(Place::Profiles)->menuAction();
     update(MenuState{});
+}
+
+void MainMenu::showDataFolder(const QString& folder) {
+    const QString hint = QStringLiteral("Папка данных: %1").arg(folder);
+    QAction* item = action(Command::ChooseDataFolder);
+    item->setStatusTip(hint);
+    item->setToolTip(hint);
+    // The group entry keeps its own hint and names the folder it reads.
+    const QString groupHint = groupHint_.section(QLatin1Char('|'), 0, 0);
+    group_->setStatusTip(groupHint_ + QStringLiteral(". ") + hint);
+    group_->setToolTip(groupHint + QLatin1Char('\n') + hint);
 }
 
 void MainMenu::update(const MenuState& state) {

@@ -17,6 +17,7 @@ enum class Command {
     GroupHigherEducation,
     GroupSecondaryEducation,
     GroupSatisfaction,
+    ChooseDataFolder,
     SaveReport,
     SavePdfReport,
     SaveTable,
@@ -59,6 +60,8 @@ public:
     QAction* action(Command command) const { return actions_.at(command); }
     // Applies the enable and show rules.
     void update(const MenuState& state);
+    // Names the folder that group runs and "Индивид" read in the hints of "Группа".
+    void showDataFolder(const QString& folder);
 
 private:
     void buildActions(QMainWindow* window, const std::function<void(Command)>& run);
@@ -67,6 +70,7 @@ private:
     std::map<Command, QAction*> actions_;
     QList<QAction*> topLevel_;
     QAction* group_ = nullptr;
+    QString groupHint_;
     QAction* save_ = nullptr;
     QAction* norm_ = nullptr;
     QAction* profiles_ = nullptr;

@@ -4,13 +4,18 @@
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
 #include "CellChoice.h"
+#include "Folders.h"
 #include "GifPicture.h"
+#include "GroupProgressDialog.h"
+#include "StartHint.h"
 #include "TextReport.h"
 #include "UnitResorce.h"
 #include "WaitCursor.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -93,6 +98,8 @@ void MainWindow::createResultPanel() {
 
     panel_ = new ResultPanel(client);
     layout->addWidget(panel_, 1);
+    startHint_ = createStartHint(client);
+    layout->addWidget(startHint_, 1);
     layout->addStretch(0); // keeps the bevel at the top while the panel is hidden
     setCentralWidget(client);
     panel_->hide();
@@ -119,6 +126,8 @@ void MainWindow::run(Command command) {
         return runGroup(NormKind::Education, QStringLiteral("Среднее"));
     case Command::GroupSatisfaction:
         return runGroup(NormKind::Satisfaction, QString());
+    case Command::ChooseDataFolder:
+        return chooseDataFolder();
     case Command::SaveReport:
         return saveReport();
     case Command::SavePdfReport:
@@ -152,6 +161,8 @@ void MainWindow::run(Command command) {
 void MainWindow::runCommand(const std::function<void()>& body) {
     try {
         body();
+    } catch (const GroupCancelled&) {
+        // The user stopped it: the window stays as it was, nothing to report.
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error));
     } catch (const std::exception& error) {
@@ -185,11 +196,14 @@ void MainWindow::showNewAnalysis(AnalysisState next, bool individual) {
 }
 
 void MainWindow::openIndividual() {
-    const QString path = dialogs_->getOpenFileName(
-        this, {QStringLiteral("Ввод данных Опросника - Мелира"), ExeDir + QStringLiteral("Data"),
-               QStringLiteral("Data files (*.cry)")});
-    if (path.isEmpty())
-        return;
+    const QString path =
+        dialogs_->getOpenFileName(this, {QStringLiteral("Ввод данных Опросника - Мелира"),
+                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
+    if (!path.isEmpty())
+        openResponseFile(path);
+}
+
+void MainWindow::openResponseFile(const QString& path) {
     runCommand([&] {
         const WaitCursor wait;
         showNewAnalysis(IndividualAnalysis(path, analysis_), true);
@@ -199,9 +213,24 @@ void MainWindow::openIndividual() {
 void MainWindow::runGroup(NormKind kind, const QString& criterion) {
     runCommand([&] {
         const WaitCursor wait;
-        showNewAnalysis(GroupAnalysis(ExeDir + QStringLiteral("Data"), kind, criterion, analysis_),
-                        false);
+        GroupProgressDialog progress(this, progressDelay_);
+        showNewAnalysis(
+            GroupAnalysis(dataFolder(), kind, criterion, analysis_, nullptr, progress.callback()),
+            false);
     });
+}
+
+void MainWindow::chooseDataFolder() {
+    const QString chosen = dialogs_->getExistingDirectory(
+        this, QStringLiteral("Папка данных для группы и для «Индивид»"), dataFolder());
+    if (chosen.isEmpty())
+        return;
+    rememberDataFolder(chosen);
+    showDataFolder();
+}
+
+void MainWindow::showDataFolder() {
+    menu_->showDataFolder(QDir::toNativeSeparators(decideFolders(currentFolderInputs()).data.path));
 }
 
 void MainWindow::compareWithNorm(NormKind kind) {
@@ -258,7 +287,7 @@ bool MainWindow::askSavePath(const QString& title, const QString& proposedName, 
 
 void MainWindow::saveReport() {
     saveDialog_.filter = QStringLiteral("Файлы данных (*.txt)");
-    saveDialog_.directory = ExeDir + QStringLiteral("Results");
+    saveDialog_.directory = resultsFolder();
     QString path;
     if (!askSavePath(QStringLiteral("Сохранение результатов анализа в файле.txt"),
                      reportFileName(analysis_.sheet), path))
@@ -270,17 +299,17 @@ void MainWindow::saveReport() {
 
 void MainWindow::saveProfileChart() {
     QString path;
-    if (askSavePath(
-            QStringLiteral("Запись текущей гистограммы в файл.gif"),
-            profileChartFileName(ExeDir, analysis_.sheet.code, analysis_.sheet.isIndividual()),
-            path))
+    if (askSavePath(QStringLiteral("Запись текущей гистограммы в файл.gif"),
+                    profileChartFileName(resultsFolder(), analysis_.sheet.code,
+                                         analysis_.sheet.isIndividual()),
+                    path))
         saveControlPicture(panel_->profileCharts(), path);
 }
 
 void MainWindow::saveAnswerTimeChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись графика времени ответов в файл.gif"),
-                    answerTimeChartFileName(ExeDir, analysis_.sheet.code), path))
+                    answerTimeChartFileName(resultsFolder(), analysis_.sheet.code), path))
         saveControlPicture(panel_->answerTimeChart(), path);
 }
 
@@ -325,8 +354,7 @@ void MainWindow::selectCell(ProfileGrid grid, int column, int row) {
 }
 
 void MainWindow::explainIndex(int index) {
-    panel_->setInformation(index == 1 ? joinPieces(InclusionText) : joinPieces(InnovationText),
-                           ResultPanel::Cursor::AtEnd);
+    panel_->setInformation(index == 1 ? joinPieces(InclusionText) : joinPieces(InnovationText));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -343,6 +371,8 @@ void MainWindow::showAboutDialog() {
 void MainWindow::openMainMenu() {
     menuState_.opened = true;
     menu_->update(menuState_);
+    startHint_->hide();
+    showDataFolder();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

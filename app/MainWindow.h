@@ -13,6 +13,7 @@
 #include <memory>
 
 class AboutDialog;
+class QLabel;
 class QMenu;
 
 // The analysis window: the main menu and the result panel.
@@ -38,6 +39,11 @@ public:
     // The last exported chart picture.
     const QImage& lastPicture() const { return lastPicture_; }
 
+    // "Индивид" on a file given without the dialog (the command line, the desktop).
+    void openResponseFile(const QString& path);
+    // How long a group run goes before its progress dialog appears.
+    void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
+
 public slots:
     // "О программе": shows the one About dialog, not modal.
     void showAboutDialog();
@@ -59,6 +65,8 @@ private:
 
     void openIndividual();
     void runGroup(ezr::NormKind kind, const QString& criterion);
+    void chooseDataFolder();
+    void showDataFolder();
     void compareWithNorm(ezr::NormKind kind);
     void showProfile(int profile, ezr::ProfileValues values);
     void toggleAnswerTimeChart();
@@ -94,4 +102,6 @@ private:
     MainMenu* menu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     ResultPanel* panel_ = nullptr;
+    QLabel* startHint_ = nullptr;
+    int progressDelay_ = 500;
 };

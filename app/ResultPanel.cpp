@@ -1,6 +1,7 @@
 #include "ResultPanel.h"
 
 #include "AnswerTimeChart.h"
+#include "FittedText.h"
 #include "ProfileCharts.h"
 #include "ResultGrids.h"
 #include "WindowFonts.h"
@@ -105,7 +106,8 @@ QLineEdit* ResultPanel::addHeaderEdit(const QString& name, const QRect& geometry
 }
 
 void ResultPanel::createHeaderFields() {
-    addLabel(this, QStringLiteral("StaticText7"), QStringLiteral("Код"), {8, 8}, 16, 46);
+    QLabel* codeLabel =
+        addLabel(this, QStringLiteral("StaticText7"), QStringLiteral("Код"), {8, 8}, 16, 46);
     code_ = addHeaderEdit(QStringLiteral("ceCode"), {56, 8, 65, 24}, HeaderField::Code);
 
     infoIcon_ = new QLabel(this);
@@ -116,9 +118,13 @@ void ResultPanel::createHeaderFields() {
 
     nameCaption_ = addLabel(this, QStringLiteral("stName"), IndividualCaption, {168, 8}, 16, 70);
     name_ = addHeaderEdit(QStringLiteral("ceName"), {240, 8, 369, 24}, HeaderField::Name);
-    addLabel(this, QStringLiteral("StaticText8"), QStringLiteral("Пол"), {624, 8}, 16, 46);
+    QLabel* sexLabel =
+        addLabel(this, QStringLiteral("StaticText8"), QStringLiteral("Пол"), {624, 8}, 16, 46);
     sex_ = addEdit(this, QStringLiteral("ceSex"), {672, 8, 97, 24}, 16, true);
-    addLabel(this, QStringLiteral("StaticText2"), QStringLiteral("Образование"), {792, 8}, 16, 118);
+    QLabel* educationLabel = addLabel(this, QStringLiteral("StaticText2"),
+                                      QStringLiteral("Образование"), {792, 8}, 16, 118);
+    // Labels on one line read as one.
+    shareSmallestFont({codeLabel, nameCaption_, sexLabel, educationLabel});
     education_ = addEdit(this, QStringLiteral("ceEduc"), {912, 8, 97, 24}, 16, true);
     addLabel(this, QStringLiteral("StaticText4"), QStringLiteral("Дата"), {848, 40}, 16, 62);
     testDate_ =
@@ -142,23 +148,25 @@ void ResultPanel::createResultFields() {
                                            {390, "StaticText6", "ceX22", "stProfile2"},
                                            {43, "StaticText5", "ceX23", "stProfile3"}};
     const QString profileLabel = QStringLiteral("Профиль № %1    X2(профиль) ");
+    QList<QWidget*> sameLine; // the three profile lines and the indices read alike
     for (int profile : {2, 0, 1}) {
         const ProfileRow& row = rows[profile];
-        addLabel(this, QString::fromLatin1(row.label), profileLabel.arg(profile + 1), {8, row.top},
-                 15, 186);
+        sameLine << addLabel(this, QString::fromLatin1(row.label), profileLabel.arg(profile + 1),
+                             {8, row.top}, 15, 186);
         profileX2_[profile] =
             addEdit(this, QString::fromLatin1(row.field), {196, row.top - 2, 65, 21}, 13, true);
         profileCaption_[profile] =
             addLabel(this, QString::fromLatin1(row.caption), {}, {274, row.top}, 13);
         if (profile != 0)
             continue;
-        addLabel(this, QStringLiteral("StaticText11"), QStringLiteral("Включен. в коллектив"),
-                 {558, 183}, 15, 156);
+        sameLine << addLabel(this, QStringLiteral("StaticText11"),
+                             QStringLiteral("Включен. в коллектив"), {558, 183}, 15, 156);
         inclusion_ = addEdit(this, QStringLiteral("ceIndex1"), {716, 181, 65, 21}, 13, true);
-        addLabel(this, QStringLiteral("StaticText12"), QStringLiteral("Инновац. потенциал"),
-                 {796, 183}, 15, 146);
+        sameLine << addLabel(this, QStringLiteral("StaticText12"),
+                             QStringLiteral("Инновац. потенциал"), {796, 183}, 15, 146);
         innovation_ = addEdit(this, QStringLiteral("ceIndex2"), {944, 181, 65, 21}, 13, true);
     }
+    shareSmallestFont(sameLine);
     // The index fields explain themselves when clicked.
     inclusion_->installEventFilter(this);
     innovation_->installEventFilter(this);
@@ -199,7 +207,7 @@ void ResultPanel::createInformationArea() {
     information_->setFont(arialFont(16));
     information_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     information_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    information_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    information_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // until a text needs one
     information_->setGeometry(8, 552, 1015, 172);
 
     comment_ = new QTextEdit(this);
@@ -257,13 +265,9 @@ void ResultPanel::setInformationCaption(const QString& caption) {
     setCaption(informationCaption_, caption);
 }
 
-void ResultPanel::setInformation(const QString& text, Cursor cursor) {
-    if (cursor == Cursor::AtStart) {
-        information_->setPlainText(text);
-        return;
-    }
-    information_->clear();
-    information_->insertPlainText(text);
+void ResultPanel::setInformation(const QString& text) {
+    // The form's 16 pixels where the text fits; the long index texts a little smaller.
+    showFittedText(information_, text, 16, 12);
 }
 
 void ResultPanel::showComment(bool shown) {

@@ -36,9 +36,8 @@ public:
 
     // The information area's caption and text.
     void setInformationCaption(const QString& caption);
-    // The index explanations are typed in as the user would, leaving the cursor at the end.
-    enum class Cursor { AtStart, AtEnd };
-    void setInformation(const QString& text, Cursor cursor = Cursor::AtStart);
+    // Shows an explanation whole, in a smaller font or with a scroll bar where it is long.
+    void setInformation(const QString& text);
     // The comment panel and the answer-time chart lie over the information area.
     void showComment(bool shown);
     void showAnswerTimeChart(bool shown);

@@ -62,6 +62,15 @@ QString StandardDialogs::getSaveFileName(QWidget* parent, const SaveDialogReques
     return request.suffixFromFilter ? withFilterSuffix(path, dialog.selectedNameFilter()) : path;
 }
 
+QString StandardDialogs::getExistingDirectory(QWidget* parent, const QString& title,
+                                              const QString& directory) {
+    QFileDialog dialog(parent, title, directory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return chosenFile(dialog);
+}
+
 void StandardDialogs::showError(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, ApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();

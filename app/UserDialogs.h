@@ -29,6 +29,9 @@ public:
     virtual QString getOpenFileName(QWidget* parent, const OpenDialogRequest& request) = 0;
     // Asks before overwriting an existing file; empty on cancel.
     virtual QString getSaveFileName(QWidget* parent, const SaveDialogRequest& request) = 0;
+    // A folder chosen by the user, starting in `directory`; empty on cancel.
+    virtual QString getExistingDirectory(QWidget* parent, const QString& title,
+                                         const QString& directory) = 0;
     // The error box: the application title, an error icon, "OK".
     virtual void showError(QWidget* parent, const QString& text) = 0;
 };
@@ -37,6 +40,8 @@ class StandardDialogs : public UserDialogs {
 public:
     QString getOpenFileName(QWidget* parent, const OpenDialogRequest& request) override;
     QString getSaveFileName(QWidget* parent, const SaveDialogRequest& request) override;
+    QString getExistingDirectory(QWidget* parent, const QString& title,
+                                 const QString& directory) override;
     void showError(QWidget* parent, const QString& text) override;
 };
 

@@ -1,8 +1,10 @@
 #include "AboutDialog.h"
+#include "Folders.h"
 #include "MainWindow.h"
 #include "Regional.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -10,6 +12,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     ezr::installRegionalDefaults();
     QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setApplicationVersion(QStringLiteral("1.04"));
+    QApplication::setDesktopFileName(QStringLiteral("ezr"));
 
     // The interface is Russian, the standard dialogs' buttons included.
     QTranslator qtTexts;
@@ -17,8 +21,34 @@ int main(int argc, char* argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Анализ опросника мотивации персонала (EZR v.1.04)"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataOption(
+        QStringLiteral("data"), QStringLiteral("Папка файлов данных (*.cry) на этот запуск."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption resultsOption(
+        QStringLiteral("results"), QStringLiteral("Папка для отчётов и рисунков на этот запуск."),
+        QStringLiteral("DIR"));
+    parser.addOption(dataOption);
+    parser.addOption(resultsOption);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("Файл данных (*.cry): открыть и проанализировать."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(application);
+    ezr::setFolderOptions(parser.value(dataOption), parser.value(resultsOption));
+
     MainWindow window;
     window.setAboutDialog(new AboutDialog(&window));
     window.showMaximized();
+
+    // A file given by the desktop or the command line: the menus open, the examinee shown.
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty()) {
+        window.openMainMenu();
+        window.openResponseFile(files.front());
+    }
     return application.exec();
 }

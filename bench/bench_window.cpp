@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -38,6 +39,9 @@ public:
     QString savePath;
     QString getOpenFileName(QWidget*, const OpenDialogRequest&) override { return path; }
     QString getSaveFileName(QWidget*, const SaveDialogRequest&) override { return savePath; }
+    QString getExistingDirectory(QWidget*, const QString&, const QString&) override {
+        return QString();
+    }
     void showError(QWidget*, const QString& text) override {
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
         std::exit(1);
@@ -202,6 +206,8 @@ int main(int argc, char* argv[]) {
 
     QApplication application(argc, argv);
     ezr::installRegionalDefaults();
+    // A data folder the user chose in the program must not redirect the benchmark's groups.
+    QStandardPaths::setTestModeEnabled(true);
     // The generated response files carry the decimal comma of the Russian settings.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 

@@ -18,6 +18,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace ezr {
 
 namespace {
@@ -66,12 +68,45 @@ void refuseOutputAmongInputs(const ReportRequest& request) {
             refuse(QStringLiteral("it is a member of the group folder"));
 }
 
+// A group run's count of members read: one line on the terminal, rewritten in place, and
+// ended before any message that follows.
+class TerminalProgress {
+public:
+    explicit TerminalProgress(QIODevice& terminal) : terminal_(terminal) {}
+    ~TerminalProgress() {
+        if (shown_)
+            writeMessage(terminal_, QStringLiteral("\n"));
+    }
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
+
+    GroupProgress callback() {
+        return [this](int read, int total) {
+            // A few hundred updates, however large the group.
+            const int step = std::max(1, total / 500);
+            if (read != 0 && read != total && read % step != 0)
+                return true;
+            writeMessage(terminal_, QStringLiteral("\r%1: %2 / %3")
+                                        .arg(QCoreApplication::applicationName())
+                                        .arg(read)
+                                        .arg(total));
+            shown_ = true;
+            return true;
+        };
+    }
+
+private:
+    QIODevice& terminal_;
+    bool shown_ = false;
+};
+
 } // namespace
 
-AnalysisState analyse(const ReportRequest& request) {
+AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
     AnalysisState state;
     if (request.mode == ReportRequest::Mode::Group) {
-        state = GroupAnalysis(request.input, request.kind, request.criterion, AnalysisState{});
+        state = GroupAnalysis(request.input, request.kind, request.criterion, AnalysisState{},
+                              nullptr, progress);
     } else {
         state = IndividualAnalysis(request.input, AnalysisState{});
         // A freshly opened file is compared with the sex norm; another choice under
@@ -82,8 +117,8 @@ AnalysisState analyse(const ReportRequest& request) {
     return state;
 }
 
-QByteArray makeReport(const ReportRequest& request) {
-    const AnalysisState state = analyse(request);
+QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress) {
+    const AnalysisState state = analyse(request, progress);
     // A new analysis empties the comment.
     const ReportSnapshot snapshot{state.sheet, {}};
     switch (request.format) {
@@ -103,7 +138,7 @@ QByteArray makeReport(const ReportRequest& request) {
 }
 
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
-                     QIODevice& standardError) {
+                     QIODevice& standardError, bool showProgress) {
     const ReportOptions options = parseReportOptions(arguments);
     switch (options.status) {
     case ReportOptions::Status::Help:
@@ -125,7 +160,13 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
     try {
         if (!request.outputPath.isEmpty())
             refuseOutputAmongInputs(request);
-        const QByteArray report = makeReport(request);
+        QByteArray report;
+        {
+            std::optional<TerminalProgress> progress;
+            if (showProgress)
+                progress.emplace(standardError);
+            report = makeReport(request, progress ? progress->callback() : GroupProgress());
+        }
         if (!request.outputPath.isEmpty()) {
             writeFileVerified(request.outputPath, report);
         } else {

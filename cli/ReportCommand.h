@@ -9,18 +9,20 @@
 
 namespace ezr {
 
-// The analysis the window shows after the same commands.
-AnalysisState analyse(const ReportRequest& request);
+// The analysis the window shows after the same commands; a group run tells `progress` how
+// many of its members have been read.
+AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress = {});
 
 // The report that the window writes for the request: the text report in the requested
 // encoding, or the printed report or examinee table of the requested format.
 // Throws AnalysisError when the analysis or the report fails.
-QByteArray makeReport(const ReportRequest& request);
+QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress = {});
 
 // The whole command: parses `arguments`, makes the report and writes it to `standardOutput`
 // or to the -o file; messages go to `standardError`. Returns the exit code: 0 done,
-// 1 the analysis or the writing failed, 2 wrong usage.
+// 1 the analysis or the writing failed, 2 wrong usage. With `showProgress` (standard error
+// is a terminal) a group run counts its members read on standard error.
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
-                     QIODevice& standardError);
+                     QIODevice& standardError, bool showProgress = false);
 
 } // namespace ezr

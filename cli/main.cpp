@@ -10,6 +10,8 @@
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -24,6 +26,14 @@ bool wantsPdf(int argc, char* argv[]) {
             return true;
     }
     return false;
+}
+
+bool standardErrorIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
 }
 
 } // namespace
@@ -52,5 +62,7 @@ int main(int argc, char* argv[]) {
     if (!standardOutput.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         !standardError.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 1;
-    return ezr::runReportCommand(QCoreApplication::arguments(), standardOutput, standardError);
+    // Progress is for a person watching, not for a log or a pipe.
+    return ezr::runReportCommand(QCoreApplication::arguments(), standardOutput, standardError,
+                                 standardErrorIsTerminal());
 }

@@ -123,7 +123,8 @@ QString noMembersMessage(const QString& dataDir) {
 }
 
 AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            const AnalysisState& previous, TodayFunction today) {
+                            const AnalysisState& previous, TodayFunction today,
+                            const GroupProgress& progress) {
     AnalysisState next = previous;
     ResultSheet& sheet = next.sheet;
     TAnalysisData& data = next.data;
@@ -136,10 +137,16 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
     QList<ExamineeRecord> members;
+    // The whole listing first, so that progress can be told against the total.
+    QStringList paths;
     QDirIterator entries(dataDir,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        const QString path = entries.next();
+    while (entries.hasNext())
+        paths.append(entries.next());
+
+    if (progress && !progress(0, int(paths.size())))
+        throw GroupCancelled{};
+    for (const QString& path : std::as_const(paths)) {
         try {
             const QString text = decodeWindows1251(UnscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
@@ -149,11 +156,13 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
             hint += lineAt(lines, 3);
             ReadItemLines(lines, data);
             ScoreAnswers(data);
-            members.append(memberRecord(entries.fileName(), lines, data));
+            members.append(memberRecord(QFileInfo(path).fileName(), lines, data));
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
         group.add(data);
+        if (progress && !progress(group.members, int(paths.size())))
+            throw GroupCancelled{};
     }
     if (group.members == 0)
         throw AnalysisError(noMembersMessage(dataDir));

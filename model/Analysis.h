@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
+
 // The two analyses of the program. Each takes the sheet and record currently shown and
 // returns a complete new pair, or throws AnalysisError; the caller keeps the old pair on
 // failure, so a bad file never leaves a half-changed window.
@@ -35,11 +37,19 @@ AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previ
 // Today's date for a group, in the regional short format (a seam for tests).
 using TodayFunction = QDate (*)();
 
+// Told after each member how many of all the members have been read; returning false
+// stops the run, which then throws GroupCancelled.
+using GroupProgress = std::function<bool(int read, int total)>;
+
+// A group run stopped by its progress callback. Not an error: nothing is reported.
+struct GroupCancelled {};
+
 // `criterion` is the text the group menu puts into the sex or education field for kinds 1
 // and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." is a member, in the
 // order the file system lists them.
 AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            const AnalysisState& previous, TodayFunction today = nullptr);
+                            const AnalysisState& previous, TodayFunction today = nullptr,
+                            const GroupProgress& progress = {});
 
 // The norm kind whose name the norm field shows; Sex for an unknown name.
 NormKind normKindNamed(const QString& normName);

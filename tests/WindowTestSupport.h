@@ -9,6 +9,7 @@
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
 #include "ErrorText.h"
+#include "Folders.h"
 #include "MainWindow.h"
 #include "ProfileCharts.h"
 #include "Regional.h"
@@ -24,6 +25,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -38,6 +41,8 @@ public:
     QStringList saveAnswers;
     QList<OpenDialogRequest> openRequests;
     QList<SaveDialogRequest> saveRequests;
+    QStringList directoryAnswers;
+    QStringList directoryRequests; // the folder each directory dialog started in
     QStringList errors;
 
     QString getOpenFileName(QWidget*, const OpenDialogRequest& request) override {
@@ -48,6 +53,10 @@ public:
         saveRequests.append(request);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
+    QString getExistingDirectory(QWidget*, const QString&, const QString& directory) override {
+        directoryRequests.append(directory);
+        return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
+    }
     void showError(QWidget*, const QString& text) override { errors.append(text); }
 };
 
@@ -56,6 +65,15 @@ public:
 class TestWindow {
 public:
     explicit TestWindow(bool openMenus = true) {
+        // No folder chosen in an earlier run or given on a command line may redirect the test.
+        // Settings of this test process only: suites run side by side.
+        QStandardPaths::setTestModeEnabled(true);
+        static const QTemporaryDir settingsDir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
+                  QStringLiteral("ezr"))
+            .clear();
+        ezr::setFolderOptions(QString(), QString());
         QDir(dir.path()).mkpath(QStringLiteral("Data"));
         QDir(dir.path()).mkpath(QStringLiteral("Results"));
         form = std::make_unique<MainWindow>(&dialogs);
@@ -125,6 +143,12 @@ public:
     std::unique_ptr<MainWindow> form;
     AboutDialog* about = nullptr;
 };
+
+// A click on a cell of a result grid, as the user does it.
+inline void clickCell(ezr::ResultGrid* grid, int column, int row) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
 
 // Examinees with varied answers.
 inline ezr::SampleExaminee testExaminee(int index, std::uint32_t seed = 4242u) {

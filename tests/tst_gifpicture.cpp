@@ -224,18 +224,19 @@ void TestGifPicture::failedWriteKeepsExistingFile() {
 void TestGifPicture::proposedNames_data() {
     QTest::addColumn<QString>("actual");
     QTest::addColumn<QString>("expected");
-    const QString exe = QStringLiteral("/opt/ezr/");
-    QTest::newRow("profile, individual") << profileChartFileName(exe, QStringLiteral("101"), true)
-                                         << QStringLiteral("/opt/ezr/Results/101 PlotH.Sb.gif");
-    QTest::newRow("profile, group") << profileChartFileName(exe, QStringLiteral("12"), false)
+    const QString results = QStringLiteral("/opt/ezr/Results");
+    QTest::newRow("profile, individual")
+        << profileChartFileName(results, QStringLiteral("101"), true)
+        << QStringLiteral("/opt/ezr/Results/101 PlotH.Sb.gif");
+    QTest::newRow("profile, group") << profileChartFileName(results, QStringLiteral("12"), false)
                                     << QStringLiteral("/opt/ezr/Results/12 PlotH.Gr.gif");
-    QTest::newRow("answer times") << answerTimeChartFileName(exe, QStringLiteral("101"))
+    QTest::newRow("answer times") << answerTimeChartFileName(results, QStringLiteral("101"))
                                   << QStringLiteral("/opt/ezr/Results/101 PlotT.Sb.gif");
-    QTest::newRow("profile, empty code") << profileChartFileName(exe, QString(), true)
+    QTest::newRow("profile, empty code") << profileChartFileName(results, QString(), true)
                                          << QStringLiteral("/opt/ezr/Results/ PlotH.Sb.gif");
-    QTest::newRow("group, empty code") << profileChartFileName(exe, QString(), false)
+    QTest::newRow("group, empty code") << profileChartFileName(results, QString(), false)
                                        << QStringLiteral("/opt/ezr/Results/ PlotH.Gr.gif");
-    QTest::newRow("answer times, empty code") << answerTimeChartFileName(exe, QString())
+    QTest::newRow("answer times, empty code") << answerTimeChartFileName(results, QString())
                                               << QStringLiteral("/opt/ezr/Results/ PlotT.Sb.gif");
 }
 

@@ -33,11 +33,6 @@ void compareGrids(const ResultGrid* grid, const TextGrid& expected) {
 }
 
 // A press on the middle of a data cell, as the user selects it.
-void clickCell(ResultGrid* grid, int column, int row) {
-    const QRect cell = grid->visualRect(grid->model()->index(row, column));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-}
-
 QString wholeNumber(double value) {
     return QLocale().toString(value, 'f', 0);
 }

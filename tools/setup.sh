@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 lacks, then configures and builds the Release build in build/.
+# Without options: what building and running the program need.
+# With --test: also the tools the tests and checks use (benchmarks, fuzzing, sanitizers,
+# screenshots, the desktop-entry check, the Debian package tools).
 # Safe to run again: installed packages are skipped and the build is incremental.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+with_test_tools=false
+for arg in "$@"; do
+  case "$arg" in
+    --test) with_test_tools=true ;;
+    *) echo "usage: bash tools/setup.sh [--test]" >&2; exit 2 ;;
+  esac
+done
+
 packages=(
   cmake g++ make
-  qt6-base-dev qt6-charts-dev qt6-translations-l10n libgif-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  xvfb xauth imagemagick hyperfine fonts-dejavu-core libgl1-mesa-dev
-  libxlsxwriter-dev poppler-utils unzip
+  qt6-base-dev qt6-charts-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
+  libxlsxwriter-dev fonts-dejavu-core
 )
+if [ "$with_test_tools" = true ]; then
+  packages+=(
+    libbenchmark-dev
+    clang libclang-rt-14-dev
+    xvfb xauth imagemagick hyperfine
+    desktop-file-utils poppler-utils unzip
+    dpkg-dev fakeroot file
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

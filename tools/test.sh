@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and runs the test suite offscreen.
 # With --full, or when CI=true, also:
+#   - an installation into a staging folder and the Debian package checked (check_install.sh),
 #   - a build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests,
 #   - the response-file fuzzer built with clang (build-fuzz/), run for 60 seconds.
 # Any failing test, sanitizer report or fuzzer crash ends the script with a non-zero status.
@@ -24,13 +25,16 @@ build="${EZR_BUILD_DIR:-build}"
 asan="$build-asan"
 fuzz="$build-fuzz"
 
-bash tools/setup.sh
+bash tools/setup.sh --test
 echo "== Tests ($build/)"
 ctest --test-dir "$build" --output-on-failure
 
 if [ "$full" != true ]; then
   exit 0
 fi
+
+echo "== Installation and Debian package"
+bash tools/check_install.sh "$build"
 
 echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer ($asan/)"
 cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEZR_SANITIZE=ON \

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Analysis.h"
+
+#include <QProgressDialog>
+
+// The progress of a group run: members read of the total, with "Отмена". It appears only
+// when the run promises to take longer than `delayMs`; a short run never shows it.
+class GroupProgressDialog {
+public:
+    GroupProgressDialog(QWidget* window, int delayMs);
+    GroupProgressDialog(const GroupProgressDialog&) = delete;
+    GroupProgressDialog& operator=(const GroupProgressDialog&) = delete;
+
+    // For GroupAnalysis: false once the user has cancelled.
+    ezr::GroupProgress callback();
+
+private:
+    bool report(int read, int total);
+
+    QProgressDialog dialog_;
+    int shown_ = 0; // the count the dialog shows
+};

@@ -1,0 +1,99 @@
+#include "Folders.h"
+
+#include "AnalysisData.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace ezr {
+
+namespace {
+
+const QString DataName = QStringLiteral("Data");
+const QString ResultsName = QStringLiteral("Results");
+const QString DataFolderKey = QStringLiteral("folders/data");
+
+QString dataOption;
+QString resultsOption;
+
+// One settings file for the window and every later run: ~/.config/ezr/ezr.conf.
+QSettings settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
+                     QStringLiteral("ezr"));
+}
+
+QString withoutTrailingSeparator(const QString& path) {
+    return QDir::cleanPath(path);
+}
+
+QString ensured(const Folder& folder) {
+    // Only the program's own folders are made; a folder the user named must exist already.
+    if (folder.origin == FolderOrigin::UserFolder)
+        QDir().mkpath(folder.path);
+    return folder.path;
+}
+
+} // namespace
+
+Folders decideFolders(const FolderInputs& in) {
+    Folders folders;
+    if (!in.dataOption.isEmpty())
+        folders.data = {withoutTrailingSeparator(in.dataOption), FolderOrigin::CommandLine};
+    else if (!in.rememberedData.isEmpty())
+        folders.data = {withoutTrailingSeparator(in.rememberedData), FolderOrigin::Remembered};
+    else if (in.dataBesideProgram)
+        folders.data = {in.exeDir + DataName, FolderOrigin::BesideProgram};
+    else
+        folders.data = {in.userRoot + QLatin1Char('/') + DataName, FolderOrigin::UserFolder};
+
+    // A copy with its own Data keeps its results beside it too.
+    if (!in.resultsOption.isEmpty())
+        folders.results = {withoutTrailingSeparator(in.resultsOption), FolderOrigin::CommandLine};
+    else if (in.resultsBesideProgram || in.dataBesideProgram)
+        folders.results = {in.exeDir + ResultsName, FolderOrigin::BesideProgram};
+    else
+        folders.results = {in.userRoot + QLatin1Char('/') + ResultsName, FolderOrigin::UserFolder};
+    return folders;
+}
+
+void setFolderOptions(const QString& data, const QString& results) {
+    dataOption = data.isEmpty() ? QString() : QFileInfo(data).absoluteFilePath();
+    resultsOption = results.isEmpty() ? QString() : QFileInfo(results).absoluteFilePath();
+}
+
+QString userFolderRoot() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/ezr");
+}
+
+FolderInputs currentFolderInputs() {
+    FolderInputs in;
+    in.exeDir = ExeDir;
+    in.dataBesideProgram = QFileInfo(ExeDir + DataName).isDir();
+    in.resultsBesideProgram = QFileInfo(ExeDir + ResultsName).isDir();
+    in.rememberedData = settings().value(DataFolderKey).toString();
+    in.dataOption = dataOption;
+    in.resultsOption = resultsOption;
+    in.userRoot = userFolderRoot();
+    return in;
+}
+
+QString dataFolder() {
+    return ensured(decideFolders(currentFolderInputs()).data);
+}
+
+QString resultsFolder() {
+    return ensured(decideFolders(currentFolderInputs()).results);
+}
+
+void rememberDataFolder(const QString& path) {
+    QSettings s = settings();
+    s.setValue(DataFolderKey, withoutTrailingSeparator(path));
+    s.sync();
+    // The choice made now replaces the folder given on the command line.
+    dataOption.clear();
+}
+
+} // namespace ezr

@@ -1,0 +1,188 @@
+#include "WindowTestSupport.h"
+
+#include "UnitResorce.h"
+
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QTextBlock>
+
+using namespace ezr;
+
+namespace {
+
+// Notes the group progress dialog as it appears and presses its "Отмена" then, as the user
+// would: the press is served by the dialog's own event processing while the run reads on.
+class CancelOnShow : public QObject {
+public:
+    bool shown = false;
+    int maximumWhenShown = -1;
+    int valueWhenShown = -1;
+    QString labelWhenShown;
+    QString cancelText;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QProgressDialog*>(watched);
+        if (dialog && event->type() == QEvent::Show && !shown) {
+            shown = true;
+            maximumWhenShown = dialog->maximum();
+            valueWhenShown = dialog->value();
+            labelWhenShown = dialog->labelText();
+            for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+                cancelText = button->text();
+            QMetaObject::invokeMethod(dialog, &QProgressDialog::cancel, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// What the user sees of the window's analysis and commands.
+struct WindowSnapshot {
+    ResultSheet sheet;
+    std::array<double, 6> profile1;
+    std::array<double, 12> profile2;
+    std::array<double, 18> profile3;
+    QList<bool> enabled;
+    QString frontChart;
+    bool timeChartEnabled;
+
+    explicit WindowSnapshot(const TestWindow& w)
+        : sheet(w.form->analysis().sheet), profile1(w.form->analysis().data.Profile1Raw),
+          profile2(w.form->analysis().data.Profile2Raw), profile3(w.form->analysis().data.Profile3Raw),
+          frontChart(w.chartPanel()->frontChart()->objectName()),
+          timeChartEnabled(w.action("mmChartAnswerT")->isEnabled()) {
+        for (const char* name : {"mmOpen", "mmGroup", "mmSave", "mmNorm", "mmProfiles",
+                                 "mmChartAnswerT", "mmComment", "mmPlotTime"})
+            enabled.append(w.action(name)->isEnabled());
+    }
+    bool operator==(const WindowSnapshot&) const = default;
+};
+
+} // namespace
+
+class TestWindowGuidance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void startHintUntilTheMenusOpen() {
+        TestWindow window(false);
+        QLabel* hint = window.label("laStartHint");
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->text(), QStringLiteral("Нажмите F1 или щёлкните правой кнопкой мыши и "
+                                              "выберите «О программе»"));
+        // Centred in the empty window.
+        const QPoint centre = hint->mapTo(window.form.get(), hint->rect().center());
+        QVERIFY(qAbs(centre.x() - window.form->centralWidget()->geometry().center().x()) <= 2);
+        window.about->okButton()->click();
+        QVERIFY(!hint->isVisible());
+    }
+
+    void cancellingTheGroupProgressLeavesTheWindow() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(1)));
+        window.action("mmChartAnswerT")->trigger();
+        QVERIFY(writeGeneratedFiles(window.dataDir(), 24, 77u));
+        const int members = int(QDir(window.dataDir()).entryList(QDir::Files).size());
+        const WindowSnapshot before(window);
+
+        CancelOnShow canceller;
+        qApp->installEventFilter(&canceller);
+        window.form->setProgressDelay(0);
+        window.action("mmSexWoman")->trigger();
+        qApp->removeEventFilter(&canceller);
+
+        QVERIFY(canceller.shown);
+        QCOMPARE(canceller.maximumWhenShown, members);
+        QVERIFY(canceller.valueWhenShown > 0 && canceller.valueWhenShown < members);
+        QCOMPARE(canceller.labelWhenShown, QStringLiteral("Прочитано файлов группы: %1 из %2")
+                                               .arg(canceller.valueWhenShown)
+                                               .arg(members));
+        QCOMPARE(canceller.cancelText, QStringLiteral("Отмена"));
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QVERIFY(WindowSnapshot(window) == before);
+        QVERIFY(window.form->findChild<QProgressDialog*>() == nullptr);
+
+        // Not cancelled, the same run completes.
+        window.form->setProgressDelay(0);
+        window.action("mmSexWoman")->trigger();
+        QCOMPARE(window.edit("ceCode")->text(), QString::number(members));
+    }
+
+    void chosenDataFolderServesGroupAndOpen() {
+        TestWindow window;
+        window.addExaminee(testExaminee(1));
+        QTemporaryDir chosen;
+        QVERIFY(writeGeneratedFiles(chosen.path(), 3, 5u));
+
+        window.dialogs.directoryAnswers.append(chosen.path());
+        window.action("mmDataFolder")->trigger();
+        QCOMPARE(window.dialogs.directoryRequests, QStringList{window.dataDir()});
+        QVERIFY(window.action("mmDataFolder")->statusTip().contains(chosen.path()));
+        QVERIFY(window.action("mmGroup")->statusTip().contains(chosen.path()));
+
+        window.action("mmGroupSatisfaction")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QCOMPARE(window.edit("ceCode")->text(), QStringLiteral("3"));
+        window.action("mmOpen")->trigger();
+        QCOMPARE(window.dialogs.openRequests.last().directory, chosen.path());
+
+        // Remembered for the next start.
+        QCOMPARE(currentFolderInputs().rememberedData, chosen.path());
+    }
+
+    void everyExplanationShowsWhole_data() {
+        QTest::addColumn<int>("which");
+        const char* const names[] = {"motive 1",
+                                     "motive 2",
+                                     "motive 3",
+                                     "motive 4",
+                                     "motive 5",
+                                     "motive 6",
+                                     "resultative",
+                                     "procedural",
+                                     "stimuli",
+                                     "inclusion index",
+                                     "innovation potential"};
+        for (int i = 0; i < 11; ++i)
+            QTest::newRow(names[i]) << i;
+    }
+
+    void everyExplanationShowsWhole() {
+        QFETCH(int, which);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(2)));
+        if (which < 6)
+            clickCell(window.grid("sgResulta"), 1, which + 1);
+        else if (which < 8)
+            clickCell(window.grid("sgResult2a"), which == 6 ? 1 : 7, 1);
+        else if (which == 8)
+            clickCell(window.grid("sgResult3a"), 1, 1);
+        else
+            QTest::mouseClick(window.edit(which == 9 ? "ceIndex1" : "ceIndex2"), Qt::LeftButton);
+        auto* info = window.find<QPlainTextEdit>("mInfo");
+        QCoreApplication::processEvents();
+        // Every line within the box: nothing to scroll to, nothing cut off below.
+        QCOMPARE(info->verticalScrollBar()->maximum(), 0);
+        const QTextBlock last = info->document()->lastBlock();
+        QVERIFY(last.isValid());
+        QVERIFY2(info->cursorRect(QTextCursor(last)).bottom() <= info->viewport()->height(),
+                 "the last line lies below the box");
+        QVERIFY(info->font().pixelSize() >= 12);
+    }
+
+    void labelsOnOneLineShareOneSize() {
+        TestWindow window;
+        const auto size = [&](const char* name) { return window.label(name)->font().pixelSize(); };
+        QCOMPARE(size("StaticText11"), size("StaticText1"));
+        QCOMPARE(size("StaticText12"), size("StaticText1"));
+        QCOMPARE(size("StaticText7"), size("StaticText2"));
+        QCOMPARE(size("stName"), size("StaticText2"));
+        QCOMPARE(size("StaticText8"), size("StaticText2"));
+    }
+};
+
+QTEST_MAIN(TestWindowGuidance)
+#include "tst_windowguidance.moc"
