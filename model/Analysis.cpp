@@ -89,7 +89,11 @@ ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& l
 } // namespace
 
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous) {
-    const ResponseFile file = readResponseFile(path);
+    return IndividualAnalysisFromBytes(readResponseBytes(path), previous);
+}
+
+AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const AnalysisState& previous) {
+    const ResponseFile file = parseResponseFile(stored);
 
     AnalysisState next = previous;
     ResultSheet& sheet = next.sheet;

@@ -5,6 +5,7 @@
 #include "ResponseFile.h"
 #include "ResultSheet.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 
@@ -33,6 +34,8 @@ struct AnalysisState {
 
 // Reads, scores, fills the grids and compares with the sex norm.
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous);
+// The same from the stored (scrambled) bytes of a response file already read.
+AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const AnalysisState& previous);
 
 // Today's date for a group, in the regional short format (a seam for tests).
 using TodayFunction = QDate (*)();

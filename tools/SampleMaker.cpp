@@ -376,26 +376,33 @@ bool makeDirectory(const QString& dir, QString* error) {
     return false;
 }
 
+bool writeExaminee(const QDir& target, const SampleExaminee& e, ResponseForm form, QString* error) {
+    if (form == ResponseForm::Plain)
+        return writeFile(target.filePath(e.code + QStringLiteral(".txt")),
+                         encodeWindows1251(makePlainText(e)), error);
+    return writeFile(target.filePath(responseFileName(e)), makeResponseFile(e), error);
+}
+
 } // namespace
 
-bool writeResponseFiles(const QString& dir, const QList<SampleExaminee>& examinees,
-                        QString* error) {
+bool writeResponseFiles(const QString& dir, const QList<SampleExaminee>& examinees, QString* error,
+                        ResponseForm form) {
     if (!makeDirectory(dir, error))
         return false;
     const QDir target(dir);
     for (const SampleExaminee& e : examinees)
-        if (!writeFile(target.filePath(responseFileName(e)), makeResponseFile(e), error))
+        if (!writeExaminee(target, e, form, error))
             return false;
     return true;
 }
 
-bool writeGeneratedFiles(const QString& dir, int count, std::uint32_t seed, QString* error) {
+bool writeGeneratedFiles(const QString& dir, int count, std::uint32_t seed, QString* error,
+                         ResponseForm form) {
     if (!makeDirectory(dir, error))
         return false;
     const QDir target(dir);
     for (int i = 0; i < count; ++i) {
-        const SampleExaminee e = generatedExaminee(seed, i);
-        if (!writeFile(target.filePath(responseFileName(e)), makeResponseFile(e), error))
+        if (!writeExaminee(target, generatedExaminee(seed, i), form, error))
             return false;
     }
     return true;

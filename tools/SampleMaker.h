@@ -59,12 +59,16 @@ inline constexpr int BundledSampleSize = 12;
 // the index, everything else from `seed` and the index.
 SampleExaminee generatedExaminee(std::uint32_t seed, int index);
 
+// How a file is stored: scrambled, as the data-entry program writes it, or as the plain
+// Windows-1251 text named code + ".txt" (the seeds of the fuzz target on the plain text).
+enum class ResponseForm { Scrambled, Plain };
+
 // Writes each examinee to `dir` (created when missing) as responseFileName(). Returns false
 // and sets `error` on the first file that cannot be written.
 bool writeResponseFiles(const QString& dir, const QList<SampleExaminee>& examinees,
-                        QString* error = nullptr);
+                        QString* error = nullptr, ResponseForm form = ResponseForm::Scrambled);
 bool writeGeneratedFiles(const QString& dir, int count, std::uint32_t seed,
-                         QString* error = nullptr);
+                         QString* error = nullptr, ResponseForm form = ResponseForm::Scrambled);
 
 // Random numbers whose sequence is the same with every standard library: std::mt19937 is
 // fully specified, its distributions are not, so these are implemented here with integer

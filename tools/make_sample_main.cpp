@@ -1,8 +1,8 @@
 // ezr-make-sample: writes response files the way the data-entry program does, for the bundled
 // sample beside the executables and for benchmarks and large group tests.
 //
-//   ezr-make-sample --sample DIR
-//   ezr-make-sample --generate N DIR [--seed S]
+//   ezr-make-sample --sample DIR [--plain]
+//   ezr-make-sample --generate N DIR [--seed S] [--plain]
 
 #include "SampleMaker.h"
 
@@ -39,9 +39,13 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Seed of the generated files."),
                                         QStringLiteral("s"), QStringLiteral("1"));
+    const QCommandLineOption plainOption(
+        QStringLiteral("plain"),
+        QStringLiteral("Write the plain text as <code>.txt instead of the scrambled file."));
     parser.addOption(sampleOption);
     parser.addOption(generateOption);
     parser.addOption(seedOption);
+    parser.addOption(plainOption);
     parser.addPositionalArgument(QStringLiteral("DIR"),
                                  QStringLiteral("Target directory of --generate."));
     parser.process(app);
@@ -51,11 +55,14 @@ int main(int argc, char* argv[]) {
     if (sample == generate)
         return fail(QStringLiteral("give exactly one of --sample DIR and --generate N DIR"));
 
+    const ezr::ResponseForm form =
+        parser.isSet(plainOption) ? ezr::ResponseForm::Plain : ezr::ResponseForm::Scrambled;
     QString error;
     if (sample) {
         if (!parser.positionalArguments().isEmpty())
             return fail(QStringLiteral("--sample takes no further arguments"));
-        if (!ezr::writeResponseFiles(parser.value(sampleOption), ezr::bundledSample(), &error))
+        if (!ezr::writeResponseFiles(parser.value(sampleOption), ezr::bundledSample(), &error,
+                                     form))
             return fail(error);
         return 0;
     }
@@ -69,7 +76,7 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("'%1' is not a valid seed").arg(parser.value(seedOption)));
     if (parser.positionalArguments().size() != 1)
         return fail(QStringLiteral("--generate N needs exactly one target directory"));
-    if (!ezr::writeGeneratedFiles(parser.positionalArguments().front(), count, seed, &error))
+    if (!ezr::writeGeneratedFiles(parser.positionalArguments().front(), count, seed, &error, form))
         return fail(error);
     return 0;
 }

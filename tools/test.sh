@@ -3,7 +3,9 @@
 # With --full, or when CI=true, also:
 #   - an installation into a staging folder and the Debian package checked (check_install.sh),
 #   - a build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests,
-#   - the response-file fuzzer built with clang (build-fuzz/), run for 60 seconds.
+#   - the two fuzz targets built with clang (build-fuzz/), run for 45 seconds each: the
+#     response-file reader on the stored bytes, and the whole road to the text report on the
+#     plain text.
 # Any failing test, sanitizer report or fuzzer crash ends the script with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,19 +47,30 @@ LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$asan" --output-on-failure
 
-echo "== Fuzzing the response-file reader for 60 s ($fuzz/)"
+echo "== Fuzzing for 45 s per target ($fuzz/)"
 cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEZR_BUILD_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++ -DEZR_BUILD_TESTS=OFF -DEZR_BUILD_BENCH=OFF
-cmake --build "$fuzz" -j2 --target fuzz_response_file
-corpus="$fuzz/corpus"
-artifacts="$fuzz/artifacts"
+cmake --build "$fuzz" -j2 --target fuzz_response_file fuzz_report_text
+# Seeds: the bundled sample and a few generated files, all made by the Release build, stored
+# (scrambled) for the reader and plain for the report road. Each target keeps its own corpus
+# of what earlier runs found, and its own folder of crashing inputs.
 seeds="$fuzz/seeds"
-mkdir -p "$corpus" "$artifacts"
-# Seeds: the bundled sample and a few generated files, all made by the Release build. The
-# corpus keeps what earlier runs found.
 rm -rf "$seeds"
-"$build/bin/ezr-make-sample" --generate 16 "$seeds" --seed 7
-cp "$build"/bin/Data/*.cry "$seeds"/*.cry "$corpus"/
-"$fuzz/bin/fuzz_response_file" -max_total_time=60 -max_len=4096 -timeout=10 \
-  -rss_limit_mb=2048 -artifact_prefix="$artifacts/" -print_final_stats=1 "$corpus"
+"$build/bin/ezr-make-sample" --generate 16 "$seeds/stored" --seed 7
+cp "$build"/bin/Data/*.cry "$seeds/stored"/
+"$build/bin/ezr-make-sample" --sample "$seeds/plain" --plain
+"$build/bin/ezr-make-sample" --generate 16 "$seeds/plain" --seed 7 --plain
+
+run_fuzzer() { # target seed-dir [libFuzzer options]
+  local target="$1" seedDir="$2"
+  shift 2
+  local corpus="$fuzz/corpus/$target" artifacts="$fuzz/artifacts/$target"
+  mkdir -p "$corpus" "$artifacts"
+  cp "$seedDir"/* "$corpus"/
+  echo "-- $target"
+  "$fuzz/bin/$target" -max_total_time=45 -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1 "$@" "$corpus"
+}
+run_fuzzer fuzz_response_file "$seeds/stored"
+run_fuzzer fuzz_report_text "$seeds/plain" -dict=fuzz/report_text.dict
 echo "== All checks passed"
