@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ezr::AnalysisState state;
     try {
         // Scrambling is its own inverse.
-        state = ezr::IndividualAnalysisFromBytes(ezr::UnscrambleText(plain), ezr::AnalysisState{});
+        state = ezr::IndividualAnalysisFromBytes(ezr::UnscrambleText(plain),
+                                                 QStringLiteral("fuzz.cry"), ezr::AnalysisState{});
     } catch (const ezr::AnalysisError&) {
         // A refused file is one of the two regular outcomes.
         return 0;

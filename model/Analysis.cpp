@@ -89,10 +89,12 @@ ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& l
 } // namespace
 
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous) {
-    return IndividualAnalysisFromBytes(readResponseBytes(path), previous);
+    return IndividualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName(),
+                                       previous);
 }
 
-AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const AnalysisState& previous) {
+AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& fileName,
+                                          const AnalysisState& previous) {
     const ResponseFile file = parseResponseFile(stored);
 
     AnalysisState next = previous;
@@ -117,7 +119,7 @@ AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const AnalysisS
 
     fillIndividual(sheet, data);
     CompareWithNorms(NormKind::Sex, sheet, data);
-    next.members = {ExamineeRecord{QFileInfo(path).fileName(), file.header, file.age, data}};
+    next.members = {ExamineeRecord{fileName, file.header, file.age, data}};
     return next;
 }
 

@@ -34,8 +34,10 @@ struct AnalysisState {
 
 // Reads, scores, fills the grids and compares with the sex norm.
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous);
-// The same from the stored (scrambled) bytes of a response file already read.
-AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const AnalysisState& previous);
+// The same from the stored (scrambled) bytes of a response file already read; `fileName`
+// names the examinee's file in the table of examinees.
+AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& fileName,
+                                          const AnalysisState& previous);
 
 // Today's date for a group, in the regional short format (a seam for tests).
 using TodayFunction = QDate (*)();
