@@ -1,5 +1,7 @@
 #include "GroupProgressDialog.h"
 
+#include "Domain.h"
+
 #include "UserDialogs.h"
 
 #include <algorithm>
@@ -7,7 +9,7 @@
 GroupProgressDialog::GroupProgressDialog(QWidget* window, int delayMs)
     : dialog_(QString(), QStringLiteral("Отмена"), 0, 1, window) {
     dialog_.setObjectName(QStringLiteral("groupProgress"));
-    dialog_.setWindowTitle(ApplicationTitle);
+    dialog_.setWindowTitle(ezr::ApplicationTitle);
     // Modal to the window: while the run reads, the dialog's events are served and the
     // window takes no command.
     dialog_.setWindowModality(Qt::WindowModal);

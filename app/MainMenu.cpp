@@ -1,5 +1,6 @@
 #include "MainMenu.h"
 
+#include "Domain.h"
 #include "MenuBarStyle.h"
 #include "MenuIcons.h"
 
@@ -46,11 +47,11 @@ QList<Entry> menuTable() {
         {K::Heading, P::Group, "N1", QStringLiteral("Выбрать нормирование")},
         {K::Separator, P::Group, "N2", {}},
         {K::Submenu, P::Group, "mmGroupSex", QStringLiteral("Пол обследуемых"), {}, I::None, {}, P::GroupSex},
-        {K::Item, P::GroupSex, "mmSexMan", QStringLiteral("Мужской"), {}, I::None, C::GroupMale},
-        {K::Item, P::GroupSex, "mmSexWoman", QStringLiteral("Женский"), {}, I::None, C::GroupFemale},
+        {K::Item, P::GroupSex, "mmSexMan", ezr::MaleSex, {}, I::None, C::GroupMale},
+        {K::Item, P::GroupSex, "mmSexWoman", ezr::FemaleSex, {}, I::None, C::GroupFemale},
         {K::Submenu, P::Group, "mmGroupEducation", QStringLiteral("Образование"), {}, I::None, {}, P::GroupEducation},
-        {K::Item, P::GroupEducation, "mmEducHigh", QStringLiteral("Высшее"), {}, I::None, C::GroupHigherEducation},
-        {K::Item, P::GroupEducation, "mmEducAverage", QStringLiteral("Среднее"), {}, I::None, C::GroupSecondaryEducation},
+        {K::Item, P::GroupEducation, "mmEducHigh", ezr::HigherEducation, {}, I::None, C::GroupHigherEducation},
+        {K::Item, P::GroupEducation, "mmEducAverage", ezr::SecondaryEducation, {}, I::None, C::GroupSecondaryEducation},
         {K::Item, P::Group, "mmGroupSatisfaction", QStringLiteral("Удовлетворенность"), {}, I::None, C::GroupSatisfaction},
         {K::Separator, P::Group, "N3", {}},
         {K::Item, P::Group, "mmDataFolder", QStringLiteral("Папка данных…"), {}, I::None, C::ChooseDataFolder},

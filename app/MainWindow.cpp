@@ -4,6 +4,7 @@
 #include "AnalysisError.h"
 #include "AnswerTimeChart.h"
 #include "CellChoice.h"
+#include "Domain.h"
 #include "Folders.h"
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
@@ -117,13 +118,13 @@ void MainWindow::run(Command command) {
     case Command::OpenIndividual:
         return openIndividual();
     case Command::GroupMale:
-        return runGroup(NormKind::Sex, QStringLiteral("Мужской"));
+        return runGroup(NormKind::Sex, MaleSex);
     case Command::GroupFemale:
-        return runGroup(NormKind::Sex, QStringLiteral("Женский"));
+        return runGroup(NormKind::Sex, FemaleSex);
     case Command::GroupHigherEducation:
-        return runGroup(NormKind::Education, QStringLiteral("Высшее"));
+        return runGroup(NormKind::Education, HigherEducation);
     case Command::GroupSecondaryEducation:
-        return runGroup(NormKind::Education, QStringLiteral("Среднее"));
+        return runGroup(NormKind::Education, SecondaryEducation);
     case Command::GroupSatisfaction:
         return runGroup(NormKind::Satisfaction, QString());
     case Command::ChooseDataFolder:

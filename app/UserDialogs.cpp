@@ -1,5 +1,6 @@
 #include "UserDialogs.h"
 
+#include "Domain.h"
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -72,6 +73,6 @@ QString StandardDialogs::getExistingDirectory(QWidget* parent, const QString& ti
 }
 
 void StandardDialogs::showError(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }

@@ -45,5 +45,3 @@ public:
     void showError(QWidget* parent, const QString& text) override;
 };
 
-// The caption of every error box.
-inline const QString ApplicationTitle = QStringLiteral("EZR v.1.04");

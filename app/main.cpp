@@ -1,4 +1,5 @@
 #include "AboutDialog.h"
+#include "Domain.h"
 #include "Folders.h"
 #include "MainWindow.h"
 #include "Regional.h"
@@ -11,8 +12,8 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     ezr::installRegionalDefaults();
-    QApplication::setApplicationName(ApplicationTitle);
-    QApplication::setApplicationVersion(QStringLiteral("1.04"));
+    QApplication::setApplicationName(ezr::ApplicationTitle);
+    QApplication::setApplicationVersion(ezr::ProgramVersion);
     QApplication::setDesktopFileName(QStringLiteral("ezr"));
 
     // The interface is Russian, the standard dialogs' buttons included.
@@ -23,7 +24,7 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Анализ опросника мотивации персонала (EZR v.1.04)"));
+        QStringLiteral("Анализ опросника мотивации персонала (%1)").arg(ezr::ApplicationTitle));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption dataOption(

@@ -1,5 +1,6 @@
 #include "ReportOptions.h"
 
+#include "Domain.h"
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -150,8 +151,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
             return usageError(QStringLiteral("--group needs a directory"));
         if (parser.isSet(sexOption)) {
             const auto text =
-                choose<QString>(parser.value(sexOption), {{"male", QStringLiteral("Мужской")},
-                                                          {"female", QStringLiteral("Женский")}});
+                choose<QString>(parser.value(sexOption), {{"male", MaleSex},
+                                                          {"female", FemaleSex}});
             if (!text)
                 return usageError(badValue(QStringLiteral("sex"), parser.value(sexOption),
                                            QStringLiteral("male or female")));
@@ -160,7 +161,7 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         } else if (parser.isSet(educationOption)) {
             const auto text = choose<QString>(
                 parser.value(educationOption),
-                {{"higher", QStringLiteral("Высшее")}, {"secondary", QStringLiteral("Среднее")}});
+                {{"higher", HigherEducation}, {"secondary", SecondaryEducation}});
             if (!text)
                 return usageError(badValue(QStringLiteral("education"),
                                            parser.value(educationOption),

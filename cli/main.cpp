@@ -1,3 +1,4 @@
+#include "Domain.h"
 #include "Regional.h"
 #include "ReportCommand.h"
 
@@ -50,7 +51,7 @@ int main(int argc, char* argv[]) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("ezr-report"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.04"));
+    QCoreApplication::setApplicationVersion(ezr::ProgramVersion);
     ezr::installRegionalDefaults();
 
 #ifdef Q_OS_WIN

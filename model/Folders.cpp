@@ -1,5 +1,6 @@
 #include "Folders.h"
 
+#include "Domain.h"
 #include "AnalysisData.h"
 
 #include <QDir>
@@ -11,8 +12,8 @@ namespace ezr {
 
 namespace {
 
-const QString DataName = QStringLiteral("Data");
-const QString ResultsName = QStringLiteral("Results");
+const QString& DataName = DataFolderName;
+const QString& ResultsName = ResultsFolderName;
 const QString DataFolderKey = QStringLiteral("folders/data");
 
 QString dataOption;

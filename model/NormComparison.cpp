@@ -1,5 +1,6 @@
 #include "NormComparison.h"
 
+#include "Domain.h"
 #include "Regional.h"
 #include "UnitResorce.h"
 
@@ -80,9 +81,9 @@ Verdict innovationVerdict(double index) {
 
 int normGroup(NormKind kind, const QString& sex, const QString& education) {
     int subgroup = 0;
-    if (kind == NormKind::Sex && sex == QStringLiteral("Женский"))
+    if (kind == NormKind::Sex && sex == FemaleSex)
         subgroup = 1;
-    if (kind == NormKind::Education && education == QStringLiteral("Среднее"))
+    if (kind == NormKind::Education && education == SecondaryEducation)
         subgroup = 1;
     return 2 * (static_cast<int>(kind) - 1) + subgroup;
 }

@@ -1,5 +1,6 @@
 #include "ChartPainting.h"
 
+#include "Domain.h"
 #include "AnalysisData.h"
 #include "AnswerTimeBand.h"
 #include "PdfFonts.h"
@@ -18,7 +19,7 @@ namespace {
 const QColor Lime(0, 255, 0);
 const QColor Yellow(255, 255, 0);
 const QColor FootBlue(0, 0, 255);
-const QColor InsideGreen(0, 128, 0);
+const QColor InsideGreen(GreenRgb.red, GreenRgb.green, GreenRgb.blue);
 const QColor OutsideRed(255, 0, 0);
 const QColor MarkBackground(255, 255, 225);
 constexpr double BarWidth = 0.7; // of a motive's slot, shared by its series

@@ -1,5 +1,6 @@
 #include "PdfReport.h"
 
+#include "Domain.h"
 #include "Analysis.h"
 #include "ChartPainting.h"
 #include "NormComparison.h"
@@ -18,8 +19,8 @@ namespace ezr {
 
 namespace {
 
-const QColor Maroon(128, 0, 0);
-const QColor Green(0, 128, 0);
+const QColor Maroon(MaroonRgb.red, MaroonRgb.green, MaroonRgb.blue);
+const QColor Green(GreenRgb.red, GreenRgb.green, GreenRgb.blue);
 const QColor HeadingFill(236, 233, 216);
 constexpr double Margin = 40.0; // points
 constexpr double RowHeight = 12.0;
@@ -174,7 +175,7 @@ private:
         painter_.setPen(Qt::gray);
         painter_.drawText(QRectF(Margin, height_ - Margin + 10, width_ - 2 * Margin, 10),
                           Qt::AlignRight | Qt::AlignVCenter,
-                          QStringLiteral("EZR v.1.04 — стр. %1").arg(page_));
+                          QStringLiteral("%1 — стр. %2").arg(ApplicationTitle).arg(page_));
         painter_.restore();
     }
 
@@ -286,14 +287,14 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& d
         writer.setResolution(72); // painter units are points
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-        writer.setCreator(QStringLiteral("EZR v.1.04"));
+        writer.setCreator(ApplicationTitle);
         writer.setTitle(sheet.code + QStringLiteral(". ") + sheet.name);
         QPainter painter(&writer);
         PageFlow flow(writer, painter);
 
         const QFont body = pdfFont(9);
         const QFont bold = pdfFont(9, true);
-        flow.text(QStringLiteral("EZR v.1.04 — результаты анализа"), pdfFont(13, true));
+        flow.text(ApplicationTitle + QStringLiteral(" — результаты анализа"), pdfFont(13, true));
         flow.advance(4);
         flow.text(QStringLiteral("Код: ") + sheet.code, body);
         flow.text(QStringLiteral("Дата обследования: ") + sheet.testDate, body);

@@ -1,5 +1,6 @@
 #include "SampleMaker.h"
 
+#include "Domain.h"
 #include "AnalysisError.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
@@ -79,10 +80,10 @@ QString responseFileName(const SampleExaminee& examinee) {
 
 namespace {
 
-const QString Male = QStringLiteral("Мужской");
-const QString Female = QStringLiteral("Женский");
-const QString Higher = QStringLiteral("Высшее");
-const QString Secondary = QStringLiteral("Среднее");
+const QString& Male = MaleSex;
+const QString& Female = FemaleSex;
+const QString& Higher = HigherEducation;
+const QString& Secondary = SecondaryEducation;
 
 // How an examinee answers: a weight per motive (in Motive order), how strongly the result
 // of an activity appeals against the activity itself, and the usual answer time.

@@ -16,7 +16,7 @@ for arg in "$@"; do
 done
 
 packages=(
-  cmake g++ make
+  cmake g++ make pkgconf
   qt6-base-dev qt6-charts-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
   libxlsxwriter-dev fonts-dejavu-core
 )

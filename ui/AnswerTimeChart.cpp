@@ -1,5 +1,6 @@
 #include "AnswerTimeChart.h"
 
+#include "Domain.h"
 #include "AnswerTimeBand.h"
 
 #include "Regional.h"
@@ -23,7 +24,7 @@ namespace ezr {
 
 namespace {
 
-const QColor InsideColour(0, 128, 0);
+const QColor InsideColour(GreenRgb.red, GreenRgb.green, GreenRgb.blue);
 const QColor OutsideColour(255, 0, 0);
 const QColor MeanColour(0, 0, 255);
 

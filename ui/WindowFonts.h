@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Domain.h"
+
 #include <QColor>
 #include <QFont>
 
@@ -9,8 +11,8 @@
 // fixed boxes.
 namespace ezr {
 
-inline const QColor Maroon(128, 0, 0);
-inline const QColor SignificantGreen(0, 128, 0);
+inline const QColor Maroon(MaroonRgb.red, MaroonRgb.green, MaroonRgb.blue);
+inline const QColor SignificantGreen(GreenRgb.red, GreenRgb.green, GreenRgb.blue);
 
 QFont sansSerifFont(int pixelSize); // "MS Sans Serif"
 QFont arialFont(int pixelSize);     // "Arial"
