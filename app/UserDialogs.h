@@ -44,4 +44,3 @@ public:
                                  const QString& directory) override;
     void showError(QWidget* parent, const QString& text) override;
 };
-

@@ -150,18 +150,17 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         if (request.input.isEmpty())
             return usageError(QStringLiteral("--group needs a directory"));
         if (parser.isSet(sexOption)) {
-            const auto text =
-                choose<QString>(parser.value(sexOption), {{"male", MaleSex},
-                                                          {"female", FemaleSex}});
+            const auto text = choose<QString>(parser.value(sexOption),
+                                              {{"male", MaleSex}, {"female", FemaleSex}});
             if (!text)
                 return usageError(badValue(QStringLiteral("sex"), parser.value(sexOption),
                                            QStringLiteral("male or female")));
             request.kind = NormKind::Sex;
             request.criterion = *text;
         } else if (parser.isSet(educationOption)) {
-            const auto text = choose<QString>(
-                parser.value(educationOption),
-                {{"higher", HigherEducation}, {"secondary", SecondaryEducation}});
+            const auto text =
+                choose<QString>(parser.value(educationOption),
+                                {{"higher", HigherEducation}, {"secondary", SecondaryEducation}});
             if (!text)
                 return usageError(badValue(QStringLiteral("education"),
                                            parser.value(educationOption),

@@ -1,7 +1,7 @@
 #include "Folders.h"
 
-#include "Domain.h"
 #include "AnalysisData.h"
+#include "Domain.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "ChartPainting.h"
 
-#include "Domain.h"
 #include "AnalysisData.h"
 #include "AnswerTimeBand.h"
+#include "Domain.h"
 #include "PdfFonts.h"
 #include "Regional.h"
 

@@ -1,8 +1,8 @@
 #include "PdfReport.h"
 
-#include "Domain.h"
 #include "Analysis.h"
 #include "ChartPainting.h"
+#include "Domain.h"
 #include "NormComparison.h"
 #include "PdfFonts.h"
 #include "ProfileSeries.h"

@@ -48,7 +48,8 @@ struct WindowSnapshot {
 
     explicit WindowSnapshot(const TestWindow& w)
         : sheet(w.form->analysis().sheet), profile1(w.form->analysis().data.Profile1Raw),
-          profile2(w.form->analysis().data.Profile2Raw), profile3(w.form->analysis().data.Profile3Raw),
+          profile2(w.form->analysis().data.Profile2Raw),
+          profile3(w.form->analysis().data.Profile3Raw),
           frontChart(w.chartPanel()->frontChart()->objectName()),
           timeChartEnabled(w.action("mmChartAnswerT")->isEnabled()) {
         for (const char* name : {"mmOpen", "mmGroup", "mmSave", "mmNorm", "mmProfiles",

@@ -1,7 +1,7 @@
 #include "SampleMaker.h"
 
-#include "Domain.h"
 #include "AnalysisError.h"
+#include "Domain.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
 #include "VerifiedWrite.h"

@@ -1,7 +1,7 @@
 #include "AnswerTimeChart.h"
 
-#include "Domain.h"
 #include "AnswerTimeBand.h"
+#include "Domain.h"
 
 #include "Regional.h"
 
