@@ -1,7 +1,7 @@
 #include "CellChoice.h"
 
 #include "AnalysisData.h"
-#include "UnitResorce.h"
+#include "ExplanationTexts.h"
 
 using namespace ezr;
 

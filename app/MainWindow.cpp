@@ -5,12 +5,12 @@
 #include "AnswerTimeChart.h"
 #include "CellChoice.h"
 #include "Domain.h"
+#include "ExplanationTexts.h"
 #include "Folders.h"
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
 #include "StartHint.h"
 #include "TextReport.h"
-#include "UnitResorce.h"
 #include "WaitCursor.h"
 
 #include <QContextMenuEvent>
@@ -142,11 +142,11 @@ void MainWindow::run(Command command) {
     case Command::SaveAnswerTimeChart:
         return saveAnswerTimeChart();
     case Command::NormSex:
-        return compareWithNorm(NormKind::Sex);
+        return changeNorm(NormKind::Sex);
     case Command::NormEducation:
-        return compareWithNorm(NormKind::Education);
+        return changeNorm(NormKind::Education);
     case Command::NormSatisfaction:
-        return compareWithNorm(NormKind::Satisfaction);
+        return changeNorm(NormKind::Satisfaction);
     case Command::AnswerTimeChart:
         return toggleAnswerTimeChart();
     case Command::Comment:
@@ -234,10 +234,10 @@ void MainWindow::showDataFolder() {
     menu_->showDataFolder(QDir::toNativeSeparators(decideFolders(currentFolderInputs()).data.path));
 }
 
-void MainWindow::compareWithNorm(NormKind kind) {
+void MainWindow::changeNorm(NormKind kind) {
     runCommand([&] {
         AnalysisState next = analysis_;
-        CompareWithNorms(kind, next.sheet, next.data);
+        compareSheetWithNorm(kind, next.sheet, next.data);
         showAnalysis(std::move(next));
     });
 }

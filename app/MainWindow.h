@@ -67,7 +67,7 @@ private:
     void runGroup(ezr::NormKind kind, const QString& criterion);
     void chooseDataFolder();
     void showDataFolder();
-    void compareWithNorm(ezr::NormKind kind);
+    void changeNorm(ezr::NormKind kind);
     void showProfile(int profile, ezr::ProfileValues values);
     void toggleAnswerTimeChart();
     void hideAnswerTimeChart();

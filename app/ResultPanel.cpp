@@ -237,16 +237,17 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     infoIcon_->setToolTip(
         QString(sheet.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
-    const QString* x2[3] = {&sheet.x21, &sheet.x22, &sheet.x23};
-    const Verdict x2Verdicts[3] = {sheet.x21Verdict, sheet.x22Verdict, sheet.x23Verdict};
+    const QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
+    const Verdict x2Verdicts[3] = {sheet.profile1X2Verdict, sheet.profile2X2Verdict,
+                                   sheet.profile3X2Verdict};
     const QString* captions[3] = {&sheet.profile1Caption, &sheet.profile2Caption,
                                   &sheet.profile3Caption};
     for (int profile = 0; profile < 3; ++profile) {
         showVerdictField(profileX2_[profile], *x2[profile], x2Verdicts[profile]);
         setCaption(profileCaption_[profile], *captions[profile]);
     }
-    showVerdictField(inclusion_, sheet.index1, sheet.index1Verdict);
-    showVerdictField(innovation_, sheet.index2, sheet.index2Verdict);
+    showVerdictField(inclusion_, sheet.inclusionIndex, sheet.inclusionIndexVerdict);
+    showVerdictField(innovation_, sheet.innovationIndex, sheet.innovationIndexVerdict);
 
     motiveBand_->setTexts(sheet.motiveBand);
     motiveGrid_->setTexts(sheet.motiveGrid);

@@ -15,8 +15,8 @@
 
 namespace {
 
-ezr::TAnalysisData sampleTimes() {
-    ezr::TAnalysisData data;
+ezr::AnalysisRecord sampleTimes() {
+    ezr::AnalysisRecord data;
     double sum = 0.0;
     for (int i = 0; i < ezr::ItemCount; ++i) {
         const double t = 2.0 + (i * 37 % 60) / 10.0 + ((i % 17 == 5) ? 9.0 : 0.0);

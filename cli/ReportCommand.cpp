@@ -112,7 +112,7 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
         // A freshly opened file is compared with the sex norm; another choice under
         // "Нормирование" compares it again.
         if (request.kind != NormKind::Sex)
-            CompareWithNorms(request.kind, state.sheet, state.data);
+            compareSheetWithNorm(request.kind, state.sheet, state.data);
     }
     return state;
 }

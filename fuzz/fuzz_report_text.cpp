@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // for a second comparison, as "Нормирование" would after the load.
     const auto kind = static_cast<ezr::NormKind>(1 + (size > 0 ? data[0] % 3 : 0));
     if (kind != ezr::NormKind::Sex) {
-        ezr::CompareWithNorms(kind, state.sheet, state.data);
+        ezr::compareSheetWithNorm(kind, state.sheet, state.data);
         buildReport(state);
     }
     return 0;

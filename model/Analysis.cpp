@@ -1,10 +1,10 @@
 #include "Analysis.h"
 
 #include "AnalysisError.h"
+#include "NormTables.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
-#include "UnitResorce.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -28,7 +28,7 @@ struct GroupSums {
     GroupMeans sums;
     int members = 0;
 
-    void add(const TAnalysisData& member) {
+    void add(const AnalysisRecord& member) {
         for (std::size_t i = 0; i < sums.motiveCounts.size(); ++i)
             sums.motiveCounts[i] += member.MotiveCounts[i];
         for (std::size_t i = 0; i < sums.profile1.size(); ++i)
@@ -70,7 +70,7 @@ void checkGroupFolder(const QString& dataDir) {
 // only the code and name lines; a member's dates that do not read leave its age empty
 // rather than failing the group.
 ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& lines,
-                            const TAnalysisData& scored) {
+                            const AnalysisRecord& scored) {
     ExamineeRecord member{fileName, readHeader(lines), QString(), scored};
     try {
         member.age = AgeText(member.header.testDate, member.header.birthDate);
@@ -108,7 +108,7 @@ AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& 
     sheet.education = file.header.education;
     sheet.infoHint = timingHint(file.header.timingLines);
 
-    TAnalysisData& data = next.data;
+    AnalysisRecord& data = next.data;
     data.Answers = file.data.Answers;
     data.AnswerTimes = file.data.AnswerTimes;
     data.MeanTime = file.data.MeanTime;
@@ -118,7 +118,7 @@ AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& 
     ScoreAnswers(data);
 
     fillIndividual(sheet, data);
-    CompareWithNorms(NormKind::Sex, sheet, data);
+    compareSheetWithNorm(NormKind::Sex, sheet, data);
     next.members = {ExamineeRecord{fileName, file.header, file.age, data}};
     return next;
 }
@@ -133,7 +133,7 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
                             const GroupProgress& progress) {
     AnalysisState next = previous;
     ResultSheet& sheet = next.sheet;
-    TAnalysisData& data = next.data;
+    AnalysisRecord& data = next.data;
     sheet.nameCaption = GroupCaption;
     sheet.sex = kind == NormKind::Sex ? criterion : QString();
     sheet.education = kind == NormKind::Education ? criterion : QString();
@@ -184,7 +184,7 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     data.Profile2Raw = means.profile2;
     data.Profile3Raw = means.profile3;
     fillGroup(sheet, means);
-    CompareWithNorms(kind, sheet, data);
+    compareSheetWithNorm(kind, sheet, data);
     next.members = std::move(members);
     return next;
 }
@@ -197,12 +197,12 @@ NormKind normKindNamed(const QString& normName) {
     return NormKind::Sex;
 }
 
-NormComparison examineeComparison(const TAnalysisData& examinee, const ResultSheet& sheet) {
+NormComparison examineeComparison(const AnalysisRecord& examinee, const ResultSheet& sheet) {
     ResultSheet own = initialSheet();
     own.sex = sheet.sex;
     own.education = sheet.education;
     fillIndividual(own, examinee);
-    return compareWithNorms(normInputFrom(normKindNamed(sheet.norm), own, examinee));
+    return computeNormComparison(normInputFrom(normKindNamed(sheet.norm), own, examinee));
 }
 
 } // namespace ezr

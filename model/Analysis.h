@@ -4,6 +4,7 @@
 #include "NormComparison.h"
 #include "ResponseFile.h"
 #include "ResultSheet.h"
+#include "SheetComparison.h"
 
 #include <QByteArrayView>
 #include <QDate>
@@ -22,12 +23,12 @@ struct ExamineeRecord {
     QString fileName; // the entry's name, without directory
     ResponseHeader header;
     QString age; // empty when the dates do not read
-    TAnalysisData data;
+    AnalysisRecord data;
 };
 
 struct AnalysisState {
     ResultSheet sheet = initialSheet();
-    TAnalysisData data;
+    AnalysisRecord data;
     // The examinee of an individual analysis, or every member of a group in listing order.
     QList<ExamineeRecord> members;
 };
@@ -62,7 +63,7 @@ NormKind normKindNamed(const QString& normName);
 // An examinee's cell chi-squares, profile chi-squares and indices against the norm the sheet
 // shows (its kind, and the row its sex or education text selects), computed as if the
 // examinee had been opened alone: the indices read the examinee's own displayed cells.
-NormComparison examineeComparison(const TAnalysisData& examinee, const ResultSheet& sheet);
+NormComparison examineeComparison(const AnalysisRecord& examinee, const ResultSheet& sheet);
 
 // The message for a group directory without members.
 QString noMembersMessage(const QString& dataDir);

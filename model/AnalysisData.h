@@ -32,7 +32,7 @@ struct MarkPair {
 };
 
 // One analysis: one examinee, or the mean of a group.
-struct TAnalysisData {
+struct AnalysisRecord {
     std::array<std::array<MarkPair, ItemsPerStimulus>, StimulusCount> Answers{};
     std::array<double, ItemCount> AnswerTimes{};
     double MeanTime = 0.0;

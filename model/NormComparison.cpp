@@ -1,8 +1,8 @@
 #include "NormComparison.h"
 
 #include "Domain.h"
+#include "NormTables.h"
 #include "Regional.h"
-#include "UnitResorce.h"
 
 #include <cmath>
 
@@ -88,7 +88,7 @@ int normGroup(NormKind kind, const QString& sex, const QString& education) {
     return 2 * (static_cast<int>(kind) - 1) + subgroup;
 }
 
-NormComparison compareWithNorms(const NormComparisonInput& input) {
+NormComparison computeNormComparison(const NormComparisonInput& input) {
     const int kind = static_cast<int>(input.kind);
     const auto row = static_cast<std::size_t>(kind - 1);
     NormComparison result;
@@ -114,58 +114,6 @@ NormComparison compareWithNorms(const NormComparisonInput& input) {
         parseFloat(input.roTransformationPct) + parseFloat(input.roAchievementPct);
     result.innovation = indexVerdict(innovation, innovationVerdict(innovation));
     return result;
-}
-
-NormComparisonInput normInputFrom(NormKind kind, const ResultSheet& sheet,
-                                  const TAnalysisData& data) {
-    NormComparisonInput input;
-    input.kind = kind;
-    input.sex = sheet.sex;
-    input.education = sheet.education;
-    input.profile1 = data.Profile1Raw;
-    input.profile2 = data.Profile2Raw;
-    input.profile3 = data.Profile3Raw;
-    input.cooperationScore = sheet.motiveGrid.cell(7, 1 + static_cast<int>(Motive::Cooperation));
-    input.utilitarianScore = sheet.motiveGrid.cell(7, 1 + static_cast<int>(Motive::Utilitarian));
-    input.roTransformationPct = sheet.orientationGrid.cell(1, 2);
-    input.roAchievementPct = sheet.orientationGrid.cell(6, 2);
-    return input;
-}
-
-void applyNormComparison(const NormComparison& result, ResultSheet& sheet, TAnalysisData& data) {
-    sheet.norm = result.normName;
-    data.Profile1Chi = result.chi1;
-    data.Profile2Chi = result.chi2;
-    data.Profile3Chi = result.chi3;
-
-    for (int row = 1; row <= 6; ++row)
-        sheet.motiveGrid.cell(9, row) =
-            motiveChiText(result.chi1[static_cast<std::size_t>(row - 1)]);
-    for (int k = 1; k <= 12; ++k)
-        sheet.orientationGrid.cell(k, 3) =
-            decimalText(result.chi2[static_cast<std::size_t>(k - 1)]);
-    for (int k = 1; k <= 18; ++k)
-        sheet.stimulusGrid.cell(k, 3) = decimalText(result.chi3[static_cast<std::size_t>(k - 1)]);
-
-    const auto showProfile = [](const ProfileVerdict& profile, QString& text, Verdict& verdict,
-                                QString& caption) {
-        text = profile.text;
-        verdict = profile.verdict;
-        caption = profile.caption;
-    };
-    showProfile(result.profile1, sheet.x21, sheet.x21Verdict, sheet.profile1Caption);
-    showProfile(result.profile2, sheet.x22, sheet.x22Verdict, sheet.profile2Caption);
-    showProfile(result.profile3, sheet.x23, sheet.x23Verdict, sheet.profile3Caption);
-
-    sheet.index1 = result.inclusion.text;
-    sheet.index1Verdict = result.inclusion.verdict;
-    sheet.index2 = result.innovation.text;
-    sheet.index2Verdict = result.innovation.verdict;
-}
-
-void CompareWithNorms(NormKind kind, ResultSheet& sheet, TAnalysisData& data) {
-    const NormComparison result = compareWithNorms(normInputFrom(kind, sheet, data));
-    applyNormComparison(result, sheet, data);
 }
 
 } // namespace ezr

@@ -60,15 +60,6 @@ Verdict inclusionVerdict(double index);
 Verdict innovationVerdict(double index);
 
 // The arithmetic of the comparison; throws AnalysisError when an index cell is not a number.
-NormComparison compareWithNorms(const NormComparisonInput& input);
-
-NormComparisonInput normInputFrom(NormKind kind, const ResultSheet& sheet,
-                                  const TAnalysisData& data);
-// Writes the chi-square cells, fields, colours and captions into the sheet and the
-// chi-square arrays into the record.
-void applyNormComparison(const NormComparison& result, ResultSheet& sheet, TAnalysisData& data);
-
-// Both steps on a sheet whose raw-score and percentage cells are filled.
-void CompareWithNorms(NormKind kind, ResultSheet& sheet, TAnalysisData& data);
+NormComparison computeNormComparison(const NormComparisonInput& input);
 
 } // namespace ezr

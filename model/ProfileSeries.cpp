@@ -1,6 +1,6 @@
 #include "ProfileSeries.h"
 
-#include "UnitResorce.h"
+#include "NormTables.h"
 
 #include <span>
 
@@ -72,7 +72,7 @@ QString profileChartTitle(int profile, ProfileValues values) {
     return heads[profile - 1] + tail;
 }
 
-QList<QList<double>> profileSeries(int profile, ProfileValues values, const TAnalysisData& data) {
+QList<QList<double>> profileSeries(int profile, ProfileValues values, const AnalysisRecord& data) {
     if (profile == 1)
         return valuesOf(values, data.Profile1Raw, data.Profile1Chi);
     if (profile == 2)

@@ -16,7 +16,7 @@ QString profileChartTitle(int profile, ProfileValues values);
 
 // One series of six motives per orientation (profile 2) or stimulus (profile 3); profile 1
 // is one series. Percentages are computed from the unrounded raw scores.
-QList<QList<double>> profileSeries(int profile, ProfileValues values, const TAnalysisData& data);
+QList<QList<double>> profileSeries(int profile, ProfileValues values, const AnalysisRecord& data);
 
 // The chosen norm row beside each bar, in the chart's units: the norm percentage on a
 // percentage chart, the expected count (percentage x 1.08) on a raw-score chart. A cell

@@ -97,7 +97,7 @@ ResponseHeader readHeader(const QList<QStringView>& lines) {
     return h;
 }
 
-void ReadItemLines(const QList<QStringView>& lines, TAnalysisData& data) {
+void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
     data.Answers = {};
     data.MotiveCounts = {};
     data.AnswerTimes = {};
@@ -118,7 +118,7 @@ void ReadItemLines(const QList<QStringView>& lines, TAnalysisData& data) {
     }
 }
 
-void TimeStatistics(TAnalysisData& data) {
+void TimeStatistics(AnalysisRecord& data) {
     double sum = 0.0;
     for (const double t : data.AnswerTimes)
         sum += t;

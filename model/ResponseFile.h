@@ -38,8 +38,8 @@ ResponseHeader readHeader(const QList<QStringView>& lines);
 
 // Zeroes Answers, MotiveCounts and AnswerTimes, then reads the 108 item lines (11-118).
 // The first bad field throws; earlier fields stay stored in `data`.
-void ReadItemLines(const QList<QStringView>& lines, TAnalysisData& data);
-void TimeStatistics(TAnalysisData& data);
+void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data);
+void TimeStatistics(AnalysisRecord& data);
 // "yy.mm" of the day that lies (test - birth) days after 30 December 1899.
 QString AgeText(QStringView testDate, QStringView birthDate);
 
@@ -51,7 +51,7 @@ QByteArray readResponseBytes(const QString& path);
 struct ResponseFile {
     ResponseHeader header;
     QString age;
-    TAnalysisData data; // TimingLines, Answers, AnswerTimes, MeanTime, SdTime filled
+    AnalysisRecord data; // TimingLines, Answers, AnswerTimes, MeanTime, SdTime filled
 };
 
 ResponseFile parseResponseFile(QByteArrayView stored);

@@ -1,7 +1,7 @@
 #include "ResultSheet.h"
 
+#include "ExplanationTexts.h"
 #include "Regional.h"
-#include "UnitResorce.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +21,9 @@ void setProfileHeadings(TextGrid& grid) {
     grid.cell(0, 0) = MotivesHeading;
     for (int column = 1; column < grid.columnCount(); ++column)
         grid.cell(column, 0) = padded(4, QString::number((column - 1) % 6 + 1));
-    grid.cell(0, 1) = QStringLiteral(" Сумма баллов");
-    grid.cell(0, 2) = QStringLiteral(" % ");
-    grid.cell(0, 3) = QStringLiteral(" Xм2 ");
+    grid.cell(0, ProfileRow::Score) = QStringLiteral(" Сумма баллов");
+    grid.cell(0, ProfileRow::Percent) = QStringLiteral(" % ");
+    grid.cell(0, ProfileRow::Chi) = QStringLiteral(" Xм2 ");
 }
 
 } // namespace
@@ -50,9 +50,9 @@ ResultSheet initialSheet() {
         motives.cell(column, 0) = padded(3, QStringLiteral("РО"));
         motives.cell(column + 1, 0) = padded(3, QStringLiteral("ПО"));
     }
-    motives.cell(7, 0) = QStringLiteral("балл.");
-    motives.cell(8, 0) = padded(4, QStringLiteral("%"));
-    motives.cell(9, 0) = QStringLiteral("мотив.");
+    motives.cell(MotiveColumn::Score, 0) = QStringLiteral("балл.");
+    motives.cell(MotiveColumn::Percent, 0) = padded(4, QStringLiteral("%"));
+    motives.cell(MotiveColumn::Chi, 0) = QStringLiteral("мотив.");
     for (int row = 1; row <= 6; ++row)
         motives.cell(0, row) = QStringLiteral(" %1. %2").arg(row).arg(MotiveNames[row - 1]);
 
@@ -81,18 +81,20 @@ namespace {
 // Counts and raw scores in the given format, percentages always with one decimal.
 void fillProfiles(ResultSheet& sheet, const GroupMeans& values, QString (*valueText)(double)) {
     for (int m = 0; m < MotiveCount; ++m) {
+        const int row = motiveRow(static_cast<Motive>(m));
         for (int k = 0; k < 6; ++k)
-            sheet.motiveGrid.cell(1 + k, m + 1) =
+            sheet.motiveGrid.cell(MotiveColumn::FirstCount + k, row) =
                 valueText(values.motiveCounts[static_cast<std::size_t>(m * 6 + k)]);
         const double raw = values.profile1[static_cast<std::size_t>(m)];
-        sheet.motiveGrid.cell(7, m + 1) = valueText(raw);
-        sheet.motiveGrid.cell(8, m + 1) = decimalText(percentOfAnswers(raw));
+        sheet.motiveGrid.cell(MotiveColumn::Score, row) = valueText(raw);
+        sheet.motiveGrid.cell(MotiveColumn::Percent, row) = decimalText(percentOfAnswers(raw));
     }
     const auto fillRows = [valueText](TextGrid& grid, const auto& profile) {
-        for (int k = 1; k <= static_cast<int>(profile.size()); ++k) {
-            const double raw = profile[static_cast<std::size_t>(k - 1)];
-            grid.cell(k, 1) = valueText(raw);
-            grid.cell(k, 2) = decimalText(percentOfAnswers(raw));
+        for (int k = 0; k < static_cast<int>(profile.size()); ++k) {
+            const double raw = profile[static_cast<std::size_t>(k)];
+            grid.cell(profileCellColumn(k), ProfileRow::Score) = valueText(raw);
+            grid.cell(profileCellColumn(k), ProfileRow::Percent) =
+                decimalText(percentOfAnswers(raw));
         }
     };
     fillRows(sheet.orientationGrid, values.profile2);
@@ -101,7 +103,7 @@ void fillProfiles(ResultSheet& sheet, const GroupMeans& values, QString (*valueT
 
 } // namespace
 
-void fillIndividual(ResultSheet& sheet, const TAnalysisData& data) {
+void fillIndividual(ResultSheet& sheet, const AnalysisRecord& data) {
     GroupMeans values;
     std::copy(data.MotiveCounts.begin(), data.MotiveCounts.end(), values.motiveCounts.begin());
     values.profile1 = data.Profile1Raw;

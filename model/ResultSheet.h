@@ -26,6 +26,34 @@ private:
     QList<QString> cells_;
 };
 
+// The columns of the motive grid (sgResulta): the motive's name, its six counts (per
+// stimulus a resultative and a procedural one), then its raw score, percentage and chi-square.
+namespace MotiveColumn {
+inline constexpr int Name = 0;
+inline constexpr int FirstCount = 1;
+inline constexpr int Score = 7;
+inline constexpr int Percent = 8;
+inline constexpr int Chi = 9;
+} // namespace MotiveColumn
+
+// The rows of the orientation and stimulus grids: the motive numbers, then per profile cell
+// its raw score, percentage and chi-square.
+namespace ProfileRow {
+inline constexpr int Heading = 0;
+inline constexpr int Score = 1;
+inline constexpr int Percent = 2;
+inline constexpr int Chi = 3;
+} // namespace ProfileRow
+
+// The row of a motive in the motive grid, the column of a profile cell (profile2Index or
+// profile3Index) in the orientation and stimulus grids.
+constexpr int motiveRow(Motive motive) {
+    return 1 + static_cast<int>(motive);
+}
+constexpr int profileCellColumn(int cell) {
+    return 1 + cell;
+}
+
 // How a result field is coloured: not judged yet, within the norm (green), beyond it (maroon).
 enum class Verdict { None, WithinNorm, BeyondNorm };
 
@@ -45,11 +73,12 @@ struct ResultSheet {
     QString infoHint; // hint of the information icon: timing lines or the member list
 
     // Result fields written by the norm comparison.
-    QString x21, x22, x23;
-    Verdict x21Verdict = Verdict::None, x22Verdict = Verdict::None, x23Verdict = Verdict::None;
+    QString profile1X2, profile2X2, profile3X2;
+    Verdict profile1X2Verdict = Verdict::None, profile2X2Verdict = Verdict::None,
+            profile3X2Verdict = Verdict::None;
     QString profile1Caption, profile2Caption, profile3Caption;
-    QString index1, index2;
-    Verdict index1Verdict = Verdict::None, index2Verdict = Verdict::None;
+    QString inclusionIndex, innovationIndex;
+    Verdict inclusionIndexVerdict = Verdict::None, innovationIndexVerdict = Verdict::None;
 
     // Header bands and data grids, with their fixed headings.
     TextGrid motiveBand{6, 2};       // sgResult
@@ -67,7 +96,7 @@ struct ResultSheet {
 ResultSheet initialSheet();
 
 // Counts, raw scores and percentages of one examinee ("    %2d", "  %4.1f").
-void fillIndividual(ResultSheet& sheet, const TAnalysisData& data);
+void fillIndividual(ResultSheet& sheet, const AnalysisRecord& data);
 
 // Group means, every cell "  %4.1f".
 struct GroupMeans {

@@ -20,7 +20,7 @@ const std::array<ScoringKeyRow, 36> ScoringKey = {{
     {C, A}, {K, T}, {P, C}, {A, U}, {U, A}, {K, C}, // 31-36
 }};
 
-void ScoreAnswers(TAnalysisData& data) {
+void ScoreAnswers(AnalysisRecord& data) {
     for (int s = 0; s < StimulusCount; ++s) {
         for (int j = 0; j < ItemsPerStimulus; ++j) {
             const MarkPair& pair =

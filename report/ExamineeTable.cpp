@@ -1,7 +1,7 @@
 #include "ExamineeTable.h"
 
+#include "ExplanationTexts.h"
 #include "Regional.h"
-#include "UnitResorce.h"
 
 namespace ezr {
 
@@ -139,12 +139,12 @@ SheetTable groupSummaryTable(const ResultSheet& sheet) {
     if (!sheet.education.isEmpty())
         add({QStringLiteral("Образование"), sheet.education});
     add({QStringLiteral("Нормирование"), textCell(sheet.norm)});
-    add({QStringLiteral("Включенность в коллектив"), shownNumber(sheet.index1)});
-    add({QStringLiteral("Инновационный потенциал"), shownNumber(sheet.index2)});
+    add({QStringLiteral("Включенность в коллектив"), shownNumber(sheet.inclusionIndex)});
+    add({QStringLiteral("Инновационный потенциал"), shownNumber(sheet.innovationIndex)});
     add({});
 
     const QStringList motives = motiveNames();
-    add({QStringLiteral("Профиль 1"), QStringLiteral("X2"), shownNumber(sheet.x21),
+    add({QStringLiteral("Профиль 1"), QStringLiteral("X2"), shownNumber(sheet.profile1X2),
          textCell(sheet.profile1Caption.trimmed())},
         true);
     add({QStringLiteral("Смыслообразующие мотивы"), QStringLiteral("Деньги РО"),
@@ -178,9 +178,9 @@ SheetTable groupSummaryTable(const ResultSheet& sheet) {
         }
         add({});
     };
-    bandRows(2, sheet.x22, sheet.profile2Caption, sheet.orientationGrid,
+    bandRows(2, sheet.profile2X2, sheet.profile2Caption, sheet.orientationGrid,
              {QStringLiteral("РО"), QStringLiteral("ПО")});
-    bandRows(3, sheet.x23, sheet.profile3Caption, sheet.stimulusGrid,
+    bandRows(3, sheet.profile3X2, sheet.profile3Caption, sheet.stimulusGrid,
              {QStringLiteral("Деньги"), QStringLiteral("Коллектив"), QStringLiteral("Труд")});
     return table;
 }

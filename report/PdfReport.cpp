@@ -3,11 +3,11 @@
 #include "Analysis.h"
 #include "ChartPainting.h"
 #include "Domain.h"
+#include "ExplanationTexts.h"
 #include "NormComparison.h"
 #include "PdfFonts.h"
 #include "ProfileSeries.h"
 #include "Regional.h"
-#include "UnitResorce.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -253,7 +253,7 @@ void profileHeading(PageFlow& flow, int number, const QString& x2, Verdict verdi
     flow.table(table);
 }
 
-void profileChart(QPainter& painter, PageFlow& flow, int profile, const TAnalysisData& data,
+void profileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisRecord& data,
                   const ResultSheet& sheet) {
     const double height = 190;
     flow.need(height + 6);
@@ -277,7 +277,7 @@ void profileChart(QPainter& painter, PageFlow& flow, int profile, const TAnalysi
 
 } // namespace
 
-QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& data) {
+QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& data) {
     const ResultSheet& sheet = snapshot.sheet;
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -314,21 +314,21 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& d
         }
         flow.advance(6);
         flow.runs({{QStringLiteral("Включенность в коллектив: "), Qt::black},
-                   {sheet.index1, verdictColour(sheet.index1Verdict)},
+                   {sheet.inclusionIndex, verdictColour(sheet.inclusionIndexVerdict)},
                    {QStringLiteral("      Инновационный потенциал: "), Qt::black},
-                   {sheet.index2, verdictColour(sheet.index2Verdict)}},
+                   {sheet.innovationIndex, verdictColour(sheet.innovationIndexVerdict)}},
                   body, bold);
 
-        profileHeading(flow, 1, sheet.x21, sheet.x21Verdict, sheet.profile1Caption,
+        profileHeading(flow, 1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,
                        motiveTable(sheet));
         profileChart(painter, flow, 1, data, sheet);
 
-        profileHeading(flow, 2, sheet.x22, sheet.x22Verdict, sheet.profile2Caption,
+        profileHeading(flow, 2, sheet.profile2X2, sheet.profile2X2Verdict, sheet.profile2Caption,
                        bandTable(sheet.orientationBand, sheet.orientationGrid, 110, 33));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
         profileChart(painter, flow, 2, data, sheet);
 
-        profileHeading(flow, 3, sheet.x23, sheet.x23Verdict, sheet.profile3Caption,
+        profileHeading(flow, 3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
                        bandTable(sheet.stimulusBand, sheet.stimulusGrid, 100, 23));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
         profileChart(painter, flow, 3, data, sheet);

@@ -13,7 +13,7 @@ namespace ezr {
 // comment. Every text and number of the tables is the snapshot's, as the text report shows
 // it; the charts draw the record's values as the window's charts do. Needs a
 // QGuiApplication (fonts).
-QByteArray buildPdfReport(const ReportSnapshot& snapshot, const TAnalysisData& data);
+QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& data);
 
 // Proposed name: the code followed by " Mel.Sb.pdf" or " Mel.Gr.pdf".
 QString pdfReportFileName(const ResultSheet& sheet);

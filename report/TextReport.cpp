@@ -70,11 +70,11 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
     out.line(QStringLiteral("Нормирование: ") + sheet.norm);
     out.line(sheet.infoHint);
     out.line();
-    out.line(QStringLiteral("Включенность в коллектив: ") + sheet.index1);
-    out.line(QStringLiteral(" Инновационный потенциал: ") + sheet.index2);
+    out.line(QStringLiteral("Включенность в коллектив: ") + sheet.inclusionIndex);
+    out.line(QStringLiteral(" Инновационный потенциал: ") + sheet.innovationIndex);
     out.line();
 
-    out.line(profileLine(1, sheet.x21, sheet.profile1Caption));
+    out.line(profileLine(1, sheet.profile1X2, sheet.profile1Caption));
     out.line(QStringLiteral("                       Деньги    Коллектив      Труд"));
     out.line(QStringLiteral(
         "Смыслообраз. мотивы   РО    ПО    РО    ПО    РО    ПО  балл.  %      X2м"));
@@ -87,7 +87,7 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
     }
     out.line();
 
-    out.line(profileLine(2, sheet.x22, sheet.profile2Caption));
+    out.line(profileLine(2, sheet.profile2X2, sheet.profile2Caption));
     out.line(QStringLiteral("                      Результирующая ориентация"
                             "          Процессуальная ориентация"));
     out.line(MotiveNumbersLine);
@@ -95,7 +95,7 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
         out.line(valueRow(sheet.orientationGrid, row, 1, 12));
     out.line();
 
-    out.line(profileLine(3, sheet.x23, sheet.profile3Caption));
+    out.line(profileLine(3, sheet.profile3X2, sheet.profile3Caption));
     out.line(QStringLiteral("                            Д е н ь г и"
                             "                   К о л л е к т и в"));
     out.line(MotiveNumbersLine);

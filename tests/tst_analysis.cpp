@@ -70,7 +70,7 @@ private slots:
         QCOMPARE(state.data.TimingLines[3], QStringLiteral("Среднее: 16,7 с"));
         // Female norm row, because the file says so.
         const NormComparison female =
-            compareWithNorms(normInputFrom(NormKind::Sex, sheet, state.data));
+            computeNormComparison(normInputFrom(NormKind::Sex, sheet, state.data));
         QCOMPARE(female.normGroup, 1);
         QCOMPARE(state.data.Profile1Chi, female.chi1);
     }
@@ -206,8 +206,8 @@ private slots:
         const AnalysisState group =
             GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), AnalysisState{});
         QCOMPARE(group.data.Profile1Chi, individual.data.Profile1Chi);
-        QCOMPARE(group.sheet.x23, individual.sheet.x23);
-        QCOMPARE(group.sheet.index2, individual.sheet.index2);
+        QCOMPARE(group.sheet.profile3X2, individual.sheet.profile3X2);
+        QCOMPARE(group.sheet.innovationIndex, individual.sheet.innovationIndex);
     }
 
     void everyEntryIsAMember() {

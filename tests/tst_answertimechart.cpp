@@ -17,8 +17,8 @@ const QColor Green(0, 128, 0);
 const QColor Red(255, 0, 0);
 
 // Times that wander around 5 seconds, every point at its own height.
-TAnalysisData sampleData(double mean = 5.0, double sd = 1.0) {
-    TAnalysisData data;
+AnalysisRecord sampleData(double mean = 5.0, double sd = 1.0) {
+    AnalysisRecord data;
     for (int i = 0; i < ItemCount; ++i)
         data.AnswerTimes[static_cast<std::size_t>(i)] = 4.0 + (i % 7) * 0.3 + (i % 3) * 0.1;
     data.MeanTime = mean;
@@ -120,7 +120,7 @@ void TestAnswerTimeChart::layoutAsDesigned() {
 }
 
 void TestAnswerTimeChart::seriesHoldTheRecord() {
-    const TAnalysisData data = sampleData(5.0, 0.5);
+    const AnalysisRecord data = sampleData(5.0, 0.5);
     chart->plot(data, QStringLiteral("7"), QStringLiteral("Name"));
     QLineSeries* times = series("SeriesTime");
     QCOMPARE(times->count(), ItemCount);
@@ -137,7 +137,7 @@ void TestAnswerTimeChart::seriesHoldTheRecord() {
     QVERIFY(leftAxis()->min() < 4.0 && leftAxis()->max() > 6.0);
 
     // A second record replaces the first one completely.
-    TAnalysisData other = sampleData(20.0, 2.0);
+    AnalysisRecord other = sampleData(20.0, 2.0);
     other.AnswerTimes.fill(20.0);
     chart->plot(other, QStringLiteral("8"), QStringLiteral("Other"));
     QCOMPARE(times->count(), ItemCount);
@@ -167,7 +167,7 @@ void TestAnswerTimeChart::colourAtTheBounds() {
     QFETCH(QColor, colour);
     QCOMPARE(AnswerTimeChart::pointColour(time, mean - 2 * sd, mean + 2 * sd), colour);
 
-    TAnalysisData data;
+    AnalysisRecord data;
     data.AnswerTimes.fill(mean);
     data.AnswerTimes[40] = time;
     data.MeanTime = mean;
@@ -180,7 +180,7 @@ void TestAnswerTimeChart::colourAtTheBounds() {
 }
 
 void TestAnswerTimeChart::markersAreDrawnInTheirColours() {
-    TAnalysisData data = sampleData(5.0, 1.0);
+    AnalysisRecord data = sampleData(5.0, 1.0);
     data.AnswerTimes[9] = 9.0;  // statement 10, above the band
     data.AnswerTimes[59] = 1.0; // statement 60, below the band
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
@@ -196,7 +196,7 @@ void TestAnswerTimeChart::markersAreDrawnInTheirColours() {
 }
 
 void TestAnswerTimeChart::zeroDeviationIsAllRed() {
-    TAnalysisData data = sampleData(5.0, 0.0);
+    AnalysisRecord data = sampleData(5.0, 0.0);
     data.AnswerTimes[0] = 5.0;
     data.AnswerTimes[1] = 5.0;
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
@@ -214,7 +214,7 @@ void TestAnswerTimeChart::zeroDeviationIsAllRed() {
 }
 
 void TestAnswerTimeChart::lowerBoundBelowZero() {
-    TAnalysisData data = sampleData(2.0, 3.0);
+    AnalysisRecord data = sampleData(2.0, 3.0);
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     QCOMPARE(series("Series2Dm")->at(0).y(), -4.0);
     QVERIFY(leftAxis()->min() < -4.0);
@@ -331,7 +331,7 @@ void TestAnswerTimeChart::readoutKeptOutsidePlotArea() {
 }
 
 void TestAnswerTimeChart::repeatedPlotsLookTheSame() {
-    const TAnalysisData data = sampleData(5.0, 0.8);
+    const AnalysisRecord data = sampleData(5.0, 0.8);
     chart->plot(data, QStringLiteral("101"), QStringLiteral("Иванов"));
     const QImage first = chart->grab().toImage();
     chart->plot(data, QStringLiteral("101"), QStringLiteral("Иванов"));

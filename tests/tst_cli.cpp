@@ -368,7 +368,7 @@ private slots:
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY(lines(outcome.out).contains(normLine));
         AnalysisState state = IndividualAnalysis(firstFile_, AnalysisState{});
-        CompareWithNorms(static_cast<NormKind>(kind), state.sheet, state.data);
+        compareSheetWithNorm(static_cast<NormKind>(kind), state.sheet, state.data);
         QCOMPARE(outcome.out, buildTextReport({state.sheet, {}}));
     }
 

@@ -116,7 +116,7 @@ QList<QStringList> parseCsv(const QString& text, QChar separator) {
 AnalysisState alone(const QString& path, NormKind kind, const QString& sex) {
     AnalysisState state = IndividualAnalysis(path, AnalysisState{});
     state.sheet.sex = sex;
-    CompareWithNorms(kind, state.sheet, state.data);
+    compareSheetWithNorm(kind, state.sheet, state.data);
     return state;
 }
 
@@ -179,9 +179,9 @@ private slots:
             }
             for (int i = 0; i < 18; ++i)
                 QCOMPARE(number(61 + i), own.data.Profile3Chi[i]);
-            QCOMPARE(formatSignificant5(number(79)), own.sheet.x21);
-            QCOMPARE(formatFixed(number(82), 0, 1), own.sheet.index1);
-            QCOMPARE(formatFixed(number(83), 0, 1), own.sheet.index2);
+            QCOMPARE(formatSignificant5(number(79)), own.sheet.profile1X2);
+            QCOMPARE(formatFixed(number(82), 0, 1), own.sheet.inclusionIndex);
+            QCOMPARE(formatFixed(number(83), 0, 1), own.sheet.innovationIndex);
             QCOMPARE(number(84), own.data.MeanTime);
             QCOMPARE(number(85), own.data.SdTime);
         }

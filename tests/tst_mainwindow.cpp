@@ -1,8 +1,9 @@
 #include "WindowTestSupport.h"
 
+#include "ExplanationTexts.h"
 #include "NormComparison.h"
 #include "Regional.h"
-#include "UnitResorce.h"
+#include "SheetComparison.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -184,11 +185,11 @@ private slots:
             const char* name;
             QString text;
             Verdict verdict;
-        } fields[] = {{"ceX21", core.sheet.x21, core.sheet.x21Verdict},
-                      {"ceX22", core.sheet.x22, core.sheet.x22Verdict},
-                      {"ceX23", core.sheet.x23, core.sheet.x23Verdict},
-                      {"ceIndex1", core.sheet.index1, core.sheet.index1Verdict},
-                      {"ceIndex2", core.sheet.index2, core.sheet.index2Verdict}};
+        } fields[] = {{"ceX21", core.sheet.profile1X2, core.sheet.profile1X2Verdict},
+                      {"ceX22", core.sheet.profile2X2, core.sheet.profile2X2Verdict},
+                      {"ceX23", core.sheet.profile3X2, core.sheet.profile3X2Verdict},
+                      {"ceIndex1", core.sheet.inclusionIndex, core.sheet.inclusionIndexVerdict},
+                      {"ceIndex2", core.sheet.innovationIndex, core.sheet.innovationIndexVerdict}};
         for (const auto& field : fields) {
             QCOMPARE(window.edit(field.name)->text(), field.text);
             QVERIFY(field.verdict != Verdict::None);
@@ -274,7 +275,7 @@ private slots:
         QVERIFY(window.dialogs.errors.isEmpty());
 
         AnalysisState core = coreIndividual(path);
-        CompareWithNorms(static_cast<NormKind>(kind), core.sheet, core.data);
+        compareSheetWithNorm(static_cast<NormKind>(kind), core.sheet, core.data);
         QCOMPARE(window.edit("ceNorm")->text(), normName);
         QVERIFY(window.form->analysis().sheet == core.sheet);
         QCOMPARE(window.form->analysis().data.Profile1Chi, core.data.Profile1Chi);
@@ -400,7 +401,7 @@ private slots:
         window.action("mmNormEducation")->trigger();
         window.action("mmProfile2A")->trigger();
         const ResultSheet before = window.form->analysis().sheet;
-        const TAnalysisData dataBefore = window.form->analysis().data;
+        const AnalysisRecord dataBefore = window.form->analysis().data;
 
         QString path = window.dataFile(QStringLiteral("bad.cry"));
         if (defect != QLatin1String("missing")) {

@@ -2,6 +2,7 @@
 #include "NormComparison.h"
 #include "Regional.h"
 #include "ResultSheet.h"
+#include "SheetComparison.h"
 
 #include <QtTest>
 
@@ -32,7 +33,7 @@ private slots:
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
     void workedExampleCells() {
-        const NormComparison result = compareWithNorms(workedExample());
+        const NormComparison result = computeNormComparison(workedExample());
         // Expected counts 19.548, 16.956, 18.684, 20.844, 15.012, 16.956 (men's row x 1.08).
         const double expectedChi[6] = {6.824, 3.385, 0.030, 0.079, 0.079, 0.611};
         for (int i = 0; i < 6; ++i)
@@ -50,17 +51,17 @@ private slots:
 
     void workedExampleOnTheSheet() {
         ResultSheet sheet = initialSheet();
-        TAnalysisData data;
+        AnalysisRecord data;
         data.Profile1Raw = {30, 10, 18, 22, 14, 14};
         fillIndividual(sheet, data);
-        CompareWithNorms(NormKind::Sex, sheet, data);
+        compareSheetWithNorm(NormKind::Sex, sheet, data);
         const QStringList shown = {QStringLiteral("    6.8"), QStringLiteral("    3.4"),
                                    QStringLiteral("    0.0"), QStringLiteral("    0.1"),
                                    QStringLiteral("    0.1"), QStringLiteral("    0.6")};
         for (int row = 1; row <= 6; ++row)
             QCOMPARE(sheet.motiveGrid.cell(9, row), shown[row - 1]);
-        QCOMPARE(sheet.x21, QStringLiteral("9.11"));
-        QCOMPARE(sheet.index1, QStringLiteral("4.0"));
+        QCOMPARE(sheet.profile1X2, QStringLiteral("9.11"));
+        QCOMPARE(sheet.inclusionIndex, QStringLiteral("4.0"));
         QCOMPARE(sheet.profile1Caption, QStringLiteral("[X2(профиль)кр. = 11.07 для p = 0.05] "));
         QCOMPARE(sheet.profile2Caption, QStringLiteral("[X2(профиль)кр. = 19.67 для p = 0.05] "));
         QCOMPARE(
@@ -68,28 +69,28 @@ private slots:
             QStringLiteral(
                 "[X2(профиль)кр. = 26.36 для p = 0.05]    [X2(мотив)кр. =  3.84 для p = 0.05]"));
         QCOMPARE(data.Profile1Chi,
-                 compareWithNorms(normInputFrom(NormKind::Sex, sheet, data)).chi1);
+                 computeNormComparison(normInputFrom(NormKind::Sex, sheet, data)).chi1);
 
         // A second call with the same kind changes nothing.
         const ResultSheet before = sheet;
-        CompareWithNorms(NormKind::Sex, sheet, data);
+        compareSheetWithNorm(NormKind::Sex, sheet, data);
         QVERIFY(sheet == before);
     }
 
     void decimalCommaEverywhere() {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         ResultSheet sheet = initialSheet();
-        TAnalysisData data;
+        AnalysisRecord data;
         data.Profile1Raw = {30, 10, 18, 22, 14, 14};
         data.Profile2Raw = {10, 5, 9, 11, 6, 9, 9, 5, 9, 11, 8, 5};
         fillIndividual(sheet, data);
-        CompareWithNorms(NormKind::Education, sheet, data);
+        compareSheetWithNorm(NormKind::Education, sheet, data);
         QCOMPARE(sheet.norm, QStringLiteral("Образование"));
-        QVERIFY(sheet.x21.contains(QLatin1Char(',')));
+        QVERIFY(sheet.profile1X2.contains(QLatin1Char(',')));
         QVERIFY(sheet.profile1Caption.contains(QStringLiteral("11,07")));
         QVERIFY(sheet.orientationGrid.cell(1, 2).contains(QLatin1Char(',')));
         // 10 and 9 answers read back as 9,3 and 8,3: the index is their sum as shown.
-        QCOMPARE(sheet.index2, QStringLiteral("17,6"));
+        QCOMPARE(sheet.innovationIndex, QStringLiteral("17,6"));
     }
 
     void normRowChoice_data() {
@@ -124,8 +125,8 @@ private slots:
         NormComparisonInput b = a;
         b.sex = QStringLiteral("Женский");
         b.education = QStringLiteral("Среднее");
-        QCOMPARE(compareWithNorms(a).chi1, compareWithNorms(b).chi1);
-        QCOMPARE(compareWithNorms(a).profile3.text, compareWithNorms(b).profile3.text);
+        QCOMPARE(computeNormComparison(a).chi1, computeNormComparison(b).chi1);
+        QCOMPARE(computeNormComparison(a).profile3.text, computeNormComparison(b).profile3.text);
     }
 
     void cellChiSquareIsTwoCellTest() {
@@ -133,7 +134,7 @@ private slots:
         // weighted by E / (108 - E).
         NormComparisonInput input = workedExample();
         input.profile1 = {18.1 * 1.08, 0, 0, 0, 0, 0};
-        const NormComparison result = compareWithNorms(input);
+        const NormComparison result = computeNormComparison(input);
         QVERIFY(qAbs(result.chi1[0]) < 1e-12);
         const double e = 15.7 * 1.08;
         const double expected = e + e * e / (108.0 - e); // O = 0
@@ -194,7 +195,7 @@ private slots:
         NormComparisonInput input = workedExample();
         input.cooperationScore = cooperation;
         input.utilitarianScore = utilitarian;
-        const NormComparison result = compareWithNorms(input);
+        const NormComparison result = computeNormComparison(input);
         QCOMPARE(result.inclusion.text, inclusion);
         QCOMPARE(int(result.inclusion.verdict), inclusionVerdict);
     }
@@ -202,13 +203,13 @@ private slots:
     void unreadableIndexCellFails() {
         NormComparisonInput input = workedExample();
         input.cooperationScore = QStringLiteral("abc");
-        QVERIFY_THROWS_EXCEPTION(AnalysisError, compareWithNorms(input));
+        QVERIFY_THROWS_EXCEPTION(AnalysisError, computeNormComparison(input));
     }
 
     void significantProfileIsBeyondNorm() {
         NormComparisonInput input = workedExample();
         input.profile1 = {36, 0, 36, 36, 0, 0};
-        const NormComparison result = compareWithNorms(input);
+        const NormComparison result = computeNormComparison(input);
         QCOMPARE(result.profile1.verdict, Verdict::BeyondNorm);
         QVERIFY(result.profile1.x2 > 11.07);
     }

@@ -105,8 +105,9 @@ private slots:
         // The fields: chi-squares, critical values, indices, header and comment.
         const ResultSheet& sheet = state.sheet;
         for (const QString& value :
-             {sheet.x21, sheet.x22, sheet.x23, sheet.index1, sheet.index2,
-              QStringLiteral("Код: ") + sheet.code, QStringLiteral("Нормирование: ") + sheet.norm,
+             {sheet.profile1X2, sheet.profile2X2, sheet.profile3X2, sheet.inclusionIndex,
+              sheet.innovationIndex, QStringLiteral("Код: ") + sheet.code,
+              QStringLiteral("Нормирование: ") + sheet.norm,
               sheet.nameCaption + QStringLiteral(": ") + sheet.name,
               QStringLiteral("Норма: ") + sheet.norm, QStringLiteral("Вывод: норма.")})
             QVERIFY2(text.contains(value), qPrintable(value));

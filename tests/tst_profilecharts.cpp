@@ -1,5 +1,5 @@
+#include "NormTables.h"
 #include "ProfileCharts.h"
-#include "UnitResorce.h"
 
 #include <QtTest>
 
@@ -26,8 +26,8 @@ int bluishPixels(const QImage& image, const QRect& area) {
     return count;
 }
 
-TAnalysisData sampleData() {
-    TAnalysisData data;
+AnalysisRecord sampleData() {
+    AnalysisRecord data;
     for (int i = 0; i < 6; ++i) {
         data.Profile1Raw[i] = 10 + 3 * i;
         data.Profile1Chi[i] = 0.5 * i;
@@ -110,7 +110,7 @@ private slots:
 
     void valuesAndMarks() {
         ProfileChartPanel panel(nullptr);
-        const TAnalysisData data = sampleData();
+        const AnalysisRecord data = sampleData();
         panel.drawProfile(1, ProfileValues::Percent, data, "1", "A");
         const ProfileChart* chart = panel.chart(1);
         // 27 raw answers are 25 %, 10 are 9.259... %, marked 9,3.

@@ -49,7 +49,7 @@ QList<QStringView> viewsOf(const QStringList& lines) {
     return views;
 }
 
-MarkPair pairOf(const TAnalysisData& data, int item) {
+MarkPair pairOf(const AnalysisRecord& data, int item) {
     return data
         .Answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
 }
@@ -254,7 +254,7 @@ void TestResponseFile::itemLine() {
     QLocale::setDefault(locale == QLatin1String("ru") ? Russian : QLocale::c());
     QStringList lines = plainLines(decimalSeparator());
     lines[11 + 40] = line; // item 41
-    TAnalysisData data;
+    AnalysisRecord data;
     ReadItemLines(viewsOf(lines), data);
     QCOMPARE(pairOf(data, 41).ResultativeMark, resultative);
     QCOMPARE(pairOf(data, 41).ProceduralMark, procedural);
@@ -327,7 +327,7 @@ void TestResponseFile::itemLineErrors() {
     QLocale::setDefault(locale == QLatin1String("ru") ? Russian : QLocale::c());
     QStringList lines = plainLines(decimalSeparator());
     lines[11 + 9] = line; // item 10
-    TAnalysisData data;
+    AnalysisRecord data;
     QCOMPARE(errorOf([&] { ReadItemLines(viewsOf(lines), data); }), message);
 }
 
@@ -335,7 +335,7 @@ void TestResponseFile::failingFieldKeepsEarlierFields() {
     QStringList lines = plainLines();
     lines[11 + 4] = QStringLiteral("    0    1     2,5"); // item 5
     lines[11 + 5] = QStringLiteral("    1    1    xx");   // item 6: the time fails
-    TAnalysisData data;
+    AnalysisRecord data;
     QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
     QCOMPARE(pairOf(data, 5), (MarkPair{0, 1}));
     QCOMPARE(data.AnswerTimes[4], 2.5);
@@ -345,7 +345,7 @@ void TestResponseFile::failingFieldKeepsEarlierFields() {
 }
 
 void TestResponseFile::readItemLinesZeroesFirst() {
-    TAnalysisData data;
+    AnalysisRecord data;
     data.MotiveCounts.fill(9);
     data.AnswerTimes.fill(99.0);
     for (auto& block : data.Answers)
@@ -365,7 +365,7 @@ void TestResponseFile::itemBlocksInFileOrder() {
     QStringList lines = plainLines();
     for (int item = 1; item <= 108; ++item)
         lines[10 + item] = QStringLiteral("%1%2%3,0").arg(item, 5).arg(-item, 5).arg(item, 6);
-    TAnalysisData data;
+    AnalysisRecord data;
     ReadItemLines(viewsOf(lines), data);
     QCOMPARE(data.Answers[0][0], (MarkPair{1, -1}));
     QCOMPARE(data.Answers[0][35], (MarkPair{36, -36}));
@@ -450,7 +450,7 @@ void TestResponseFile::file118Lines() {
     QCOMPARE(errorOf([&] { parseResponseFile(stored(lines)); }),
              QStringLiteral("'' is not a valid integer value"));
     // Items 1-107 were read before item 108 failed.
-    TAnalysisData data;
+    AnalysisRecord data;
     QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
     QCOMPARE(pairOf(data, 107), (MarkPair{1, 0}));
     QCOMPARE(data.AnswerTimes[106], 5.0);
@@ -472,7 +472,7 @@ void TestResponseFile::otherKeyFailsAtFirstLine() {
 }
 
 void TestResponseFile::equalTimesHaveNoDeviation() {
-    TAnalysisData data;
+    AnalysisRecord data;
     data.AnswerTimes.fill(7.3);
     TimeStatistics(data);
     QVERIFY(qAbs(data.MeanTime - 7.3) < 1e-12);
@@ -495,7 +495,7 @@ void TestResponseFile::statisticsByHand() {
     QFETCH(double, rest);
     QFETCH(double, mean);
     QFETCH(double, sd);
-    TAnalysisData data;
+    AnalysisRecord data;
     for (int i = 0; i < 108; ++i)
         data.AnswerTimes[static_cast<std::size_t>(i)] = i < ones ? 1.0 : rest;
     TimeStatistics(data);
@@ -571,7 +571,7 @@ void TestResponseFile::bundledSampleEndToEnd() {
         // A real examinee makes one choice per item.
         for (const MarkPair& p : e.marks)
             QVERIFY((p == MarkPair{1, 0}) || (p == MarkPair{0, 1}));
-        TAnalysisData data = file.data;
+        AnalysisRecord data = file.data;
         ScoreAnswers(data);
         double total = 0.0;
         for (const double p : data.Profile1Raw)
@@ -597,7 +597,7 @@ void TestResponseFile::decimalCommaRefusedUnderDecimalPoint() {
     // Under en_US the dates do not parse either; the time refusal shows in ReadItemLines.
     const QString plain = makePlainText(e);
     const QList<QStringView> lines = splitLines(plain);
-    TAnalysisData data;
+    AnalysisRecord data;
     QCOMPARE(errorOf([&] { ReadItemLines(lines, data); }),
              QStringLiteral("'%1' is not a valid floating point value")
                  .arg(formatAnswerTime(e.answerTimes[0], QLatin1Char(',')), 8));

@@ -1,6 +1,5 @@
 #include "Regional.h"
 #include "ResultSheet.h"
-#include "UnitResorce.h"
 
 #include <QtTest>
 
@@ -88,7 +87,7 @@ private slots:
     }
 
     void individualFill() {
-        TAnalysisData data;
+        AnalysisRecord data;
         for (int m = 0; m < 6; ++m)
             for (int k = 0; k < 6; ++k)
                 data.MotiveCounts[m * 6 + k] = (k % 2 == 0) ? 6 : 0;

@@ -26,12 +26,12 @@ const std::pair<Motive, Motive> ManualKey[36] = {
     {C, P}, {T, K}, {U, T}, {A, C}, {P, U}, {T, P}, {C, A}, {K, T}, {P, C}, {A, U}, {U, A}, {K, C},
 };
 
-MarkPair& pairOf(TAnalysisData& data, int item) {
+MarkPair& pairOf(AnalysisRecord& data, int item) {
     return data
         .Answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
 }
 
-int countSum(const TAnalysisData& data) {
+int countSum(const AnalysisRecord& data) {
     return std::accumulate(data.MotiveCounts.begin(), data.MotiveCounts.end(), 0);
 }
 
@@ -185,7 +185,7 @@ void TestScoring::keyEveryMotiveSixTimesPerColumn() {
 }
 
 void TestScoring::allMarksZero() {
-    TAnalysisData data;
+    AnalysisRecord data;
     ScoreAnswers(data);
     QCOMPARE(countSum(data), 0);
     QCOMPARE(sumOf(data.Profile1Raw), 0.0);
@@ -217,7 +217,7 @@ void TestScoring::singleMark() {
     QFETCH(int, profile1);
     QFETCH(int, profile2);
     QFETCH(int, profile3);
-    TAnalysisData data;
+    AnalysisRecord data;
     if (resultative)
         pairOf(data, item).ResultativeMark = 1;
     else
@@ -234,7 +234,7 @@ void TestScoring::singleMark() {
 }
 
 void TestScoring::everyResultativeMark() {
-    TAnalysisData data;
+    AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {1, 0};
     ScoreAnswers(data);
@@ -249,7 +249,7 @@ void TestScoring::everyResultativeMark() {
 }
 
 void TestScoring::bothMarksEverywhere() {
-    TAnalysisData data;
+    AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {1, 1};
     ScoreAnswers(data);
@@ -270,7 +270,7 @@ void TestScoring::bothMarksEverywhere() {
 
 void TestScoring::oneChoicePerItem() {
     Lcg random{12345u};
-    TAnalysisData data;
+    AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = random.next(2) == 0 ? MarkPair{1, 0} : MarkPair{0, 1};
     ScoreAnswers(data);
@@ -294,7 +294,7 @@ void TestScoring::otherMarkValuesScoreNothing_data() {
 
 void TestScoring::otherMarkValuesScoreNothing() {
     QFETCH(int, mark);
-    TAnalysisData data;
+    AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {mark, mark};
     ScoreAnswers(data);
@@ -313,7 +313,7 @@ void TestScoring::profileTotalsMatchCounts_data() {
 void TestScoring::profileTotalsMatchCounts() {
     QFETCH(uint, seed);
     Lcg random{seed};
-    TAnalysisData data;
+    AnalysisRecord data;
     int onesPerStimulus[3] = {};
     for (int item = 1; item <= 108; ++item) {
         // Mostly 0 and 1, now and then values that must not score.
@@ -346,7 +346,7 @@ void TestScoring::profileTotalsMatchCounts() {
 }
 
 void TestScoring::secondCallDoublesCounts() {
-    TAnalysisData data;
+    AnalysisRecord data;
     pairOf(data, 1).ResultativeMark = 1;
     pairOf(data, 50).ProceduralMark = 1;
     ScoreAnswers(data);
@@ -357,7 +357,7 @@ void TestScoring::secondCallDoublesCounts() {
 }
 
 void TestScoring::profilesAreOverwritten() {
-    TAnalysisData data;
+    AnalysisRecord data;
     data.Profile1Raw.fill(99.0);
     data.Profile2Raw.fill(99.0);
     data.Profile3Raw.fill(99.0);
@@ -369,7 +369,7 @@ void TestScoring::profilesAreOverwritten() {
 }
 
 void TestScoring::touchesNothingElse() {
-    TAnalysisData data;
+    AnalysisRecord data;
     data.AnswerTimes.fill(4.5);
     data.MeanTime = 4.5;
     data.SdTime = 0.25;
@@ -378,7 +378,7 @@ void TestScoring::touchesNothingElse() {
     data.Profile3Chi.fill(3.5);
     data.TimingLines[0] = QStringLiteral("Начало теста: 10:15:02");
     pairOf(data, 2) = {1, 1};
-    const TAnalysisData before = data;
+    const AnalysisRecord before = data;
     ScoreAnswers(data);
     QCOMPARE(data.AnswerTimes, before.AnswerTimes);
     QCOMPARE(data.MeanTime, 4.5);

@@ -78,11 +78,11 @@ ResultSheet individualSheet() {
     s.infoHint = QStringLiteral("Время выполнения:\r\nНачало теста: 10:15:03\r\nОкончание "
                                 "теста: 10:41:47\r\nВремя теста: 00:26:44\r\nСреднее время "
                                 "ответа: 14,9 с");
-    s.index1 = QStringLiteral("4.0");
-    s.index2 = QStringLiteral("16.6");
-    s.x21 = QStringLiteral("0.64");
-    s.x22 = QStringLiteral("1.57");
-    s.x23 = QStringLiteral("1.83");
+    s.inclusionIndex = QStringLiteral("4.0");
+    s.innovationIndex = QStringLiteral("16.6");
+    s.profile1X2 = QStringLiteral("0.64");
+    s.profile2X2 = QStringLiteral("1.57");
+    s.profile3X2 = QStringLiteral("1.83");
     s.profile1Caption = QStringLiteral("[X2(профиль)кр. = 11.07 для p = 0.05] ");
     s.profile2Caption = QStringLiteral("[X2(профиль)кр. = 19.67 для p = 0.05] ");
     s.profile3Caption = QStringLiteral(
@@ -143,11 +143,11 @@ ResultSheet groupSheet() {
                              QStringLiteral("112. Фёдорова Юлия Романовна"),
                              QStringLiteral("Общее число: 12")}
                      .join(QStringLiteral("\r\n"));
-    s.index1 = QStringLiteral("2,8");
-    s.index2 = QStringLiteral("16,4");
-    s.x21 = QStringLiteral("2,19");
-    s.x22 = QStringLiteral("3,76");
-    s.x23 = QStringLiteral("3,29");
+    s.inclusionIndex = QStringLiteral("2,8");
+    s.innovationIndex = QStringLiteral("16,4");
+    s.profile1X2 = QStringLiteral("2,19");
+    s.profile2X2 = QStringLiteral("3,76");
+    s.profile3X2 = QStringLiteral("3,29");
     s.profile1Caption = QStringLiteral("[X2(профиль)кр. = 11,07 для p = 0.05] ");
     s.profile2Caption = QStringLiteral("[X2(профиль)кр. = 19,67 для p = 0.05] ");
     s.profile3Caption = QStringLiteral(

@@ -1,5 +1,5 @@
 #include "AnalysisData.h"
-#include "UnitResorce.h"
+#include "ExplanationTexts.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

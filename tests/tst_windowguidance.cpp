@@ -1,7 +1,5 @@
 #include "WindowTestSupport.h"
 
-#include "UnitResorce.h"
-
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QTextBlock>

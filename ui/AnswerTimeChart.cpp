@@ -179,7 +179,7 @@ AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QChartView(new QChart, paren
     laChartTime->raise();
 }
 
-void AnswerTimeChart::plot(const TAnalysisData& data, const QString& code, const QString& name) {
+void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, const QString& name) {
     const TimeBand band = timeBand(data.MeanTime, data.SdTime);
     const double upper = band.upper;
     const double lower = band.lower;

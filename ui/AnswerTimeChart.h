@@ -24,7 +24,7 @@ public:
     explicit AnswerTimeChart(QWidget* parent = nullptr);
 
     // Redraws everything from the record; the title is "code. name".
-    void plot(const TAnalysisData& data, const QString& code, const QString& name);
+    void plot(const AnalysisRecord& data, const QString& code, const QString& name);
 
     QLabel* readoutLabel() const { return laChartTime; } // `laChartTime`
     QString readoutText() const;

@@ -278,7 +278,7 @@ ProfileChart* ProfileChartPanel::frontChart() const {
     return nullptr;
 }
 
-void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const TAnalysisData& data,
+void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const AnalysisRecord& data,
                                     const QString& code, const QString& name) {
     ProfileChart* target = chart(profile);
     target->draw(profileChartTitle(profile, values), code + QStringLiteral(". ") + name,

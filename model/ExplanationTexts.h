@@ -4,18 +4,8 @@
 
 #include <array>
 
-// The program's constant tables and texts.
+// The motive names of the grids and the explanations the information area shows.
 namespace ezr {
-
-// Indexed by NormKind - 1.
-extern const std::array<QString, 3> NormKindNames;
-// [row][profile]: rows 0-2 the norm kinds (sex, education, satisfaction) with the profile
-// critical values; row 3 the single-cell value, repeated.
-extern const std::array<std::array<double, 3>, 4> ChiCritical;
-// [NormGroup][cell]: expected percentage of the 108 answers in that cell.
-extern const std::array<std::array<double, 6>, 6> Norms1;
-extern const std::array<std::array<double, 12>, 6> Norms2;
-extern const std::array<std::array<double, 18>, 6> Norms3;
 
 // Padded with trailing blanks to 14 characters.
 extern const std::array<QString, 6> MotiveNames;

@@ -1,8 +1,13 @@
-#include "UnitResorce.h"
+#include "ExplanationTexts.h"
 
 // The information field shows a description by appending its pieces one after another, so a
 // piece that stops inside a sentence keeps its trailing blank and the joined text reads on.
 namespace ezr {
+
+const std::array<QString, 6> MotiveNames = {
+    QStringLiteral("Преобразование"), QStringLiteral("Коммуникация  "),
+    QStringLiteral("Утилитарность "), QStringLiteral("Кооперация    "),
+    QStringLiteral("Конкуренция   "), QStringLiteral("Достижение    ")};
 
 const std::array<TextPieces, 6> MotiveTexts = {{
     // Transformation

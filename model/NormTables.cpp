@@ -1,4 +1,4 @@
-#include "UnitResorce.h"
+#include "NormTables.h"
 
 namespace ezr {
 
@@ -39,10 +39,5 @@ const std::array<std::array<double, 18>, 6> Norms3 = {{
     {6.0, 5.3, 6.4, 6.8, 3.7, 4.7, 6.2, 5.1, 5.4, 6.5, 5.4, 4.9, 6.4, 5.9, 4.7, 6.1, 4.8, 5.7},
     {6.0, 5.3, 6.4, 6.8, 3.7, 4.7, 6.2, 5.1, 5.4, 6.5, 5.4, 4.9, 6.4, 5.9, 4.7, 6.1, 4.8, 5.7},
 }};
-
-const std::array<QString, 6> MotiveNames = {
-    QStringLiteral("Преобразование"), QStringLiteral("Коммуникация  "),
-    QStringLiteral("Утилитарность "), QStringLiteral("Кооперация    "),
-    QStringLiteral("Конкуренция   "), QStringLiteral("Достижение    ")};
 
 } // namespace ezr
