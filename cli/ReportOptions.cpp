@@ -5,8 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <functional>
 #include <optional>
-#include <utility>
 
 namespace ezr {
 
@@ -32,23 +32,176 @@ ReportOptions usageError(const QString& reason) {
     return options;
 }
 
-// One value out of a fixed list; nullopt when the value is not in it.
-template <typename T>
-std::optional<T> choose(const QString& value,
-                        std::initializer_list<std::pair<const char*, T>> choices) {
-    for (const auto& [name, result] : choices)
-        if (value == QLatin1String(name))
-            return result;
+// A value of an option with a fixed list of values, and what it makes of the request.
+struct Choice {
+    const char* value;
+    std::function<void(ReportRequest&)> apply;
+};
+
+// Every option of the command, defined once: its names, help, value and values.
+struct OptionSpec {
+    QStringList names;
+    QString help;
+    QString valueName; // empty: a switch
+    QString defaultValue = {};
+    QList<Choice> choices = {};
+    bool foldCase = false; // the values are read in any case
+
+    QString name() const { return names.constLast(); }
+    QCommandLineOption option() const {
+        return QCommandLineOption(names, help, valueName, defaultValue);
+    }
+};
+
+enum OptionIndex { Norm, Group, Sex, Education, Satisfaction, Output, Encoding, Format };
+
+QList<OptionSpec> optionTable() {
+    const auto group = [](NormKind kind, const QString& criterion) {
+        return [kind, criterion](ReportRequest& r) {
+            r.kind = kind;
+            r.criterion = criterion;
+        };
+    };
+    const auto norm = [](NormKind kind) { return [kind](ReportRequest& r) { r.kind = kind; }; };
+    const auto encoding = [](ReportEncoding e) {
+        return [e](ReportRequest& r) { r.encoding = e; };
+    };
+    const auto format = [](ReportFormat f) { return [f](ReportRequest& r) { r.format = f; }; };
+    return {
+        {{QStringLiteral("norm")},
+         QStringLiteral("Нормирование для FILE (по умолчанию sex). / Norm for FILE (default sex)."),
+         QStringLiteral("sex|education|satisfaction"),
+         {},
+         {{"sex", norm(NormKind::Sex)},
+          {"education", norm(NormKind::Education)},
+          {"satisfaction", norm(NormKind::Satisfaction)}}},
+        {{QStringLiteral("group")},
+         QStringLiteral("Анализ группы: все файлы директории DIR. / Group analysis of every file "
+                        "in DIR."),
+         QStringLiteral("DIR")},
+        {{QStringLiteral("sex")},
+         QStringLiteral("Группа, нормирование по полу. / Group compared with the sex norm."),
+         QStringLiteral("male|female"),
+         {},
+         {{"male", group(NormKind::Sex, MaleSex)}, {"female", group(NormKind::Sex, FemaleSex)}}},
+        {{QStringLiteral("education")},
+         QStringLiteral("Группа, нормирование по образованию. / Group compared with the "
+                        "education norm."),
+         QStringLiteral("higher|secondary"),
+         {},
+         {{"higher", group(NormKind::Education, HigherEducation)},
+          {"secondary", group(NormKind::Education, SecondaryEducation)}}},
+        {{QStringLiteral("satisfaction")},
+         QStringLiteral("Группа, нормирование по удовлетворенности. / Group compared with the "
+                        "satisfaction norm."),
+         {}},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Записать отчёт в файл PATH (целиком или никак). / Write the report to "
+                        "PATH (all or nothing)."),
+         QStringLiteral("PATH")},
+        {{QStringLiteral("encoding")},
+         QStringLiteral("Кодировка вывода (по умолчанию windows-1251). / Output encoding "
+                        "(default windows-1251)."),
+         QStringLiteral("windows-1251|utf-8"),
+         QStringLiteral("windows-1251"),
+         {{"windows-1251", encoding(ReportEncoding::Windows1251)},
+          {"utf-8", encoding(ReportEncoding::Utf8)}},
+         true},
+        {{QStringLiteral("format")},
+         QStringLiteral("Формат: txt (по умолчанию), pdf, xlsx, csv. / Output format: txt "
+                        "(default), pdf, xlsx, csv."),
+         QStringLiteral("txt|pdf|xlsx|csv"),
+         QStringLiteral("txt"),
+         {{"txt", format(ReportFormat::Txt)},
+          {"pdf", format(ReportFormat::Pdf)},
+          {"xlsx", format(ReportFormat::Xlsx)},
+          {"csv", format(ReportFormat::Csv)}},
+         true},
+    };
+}
+
+// "a, b or c" of the allowed values.
+QString allowedValues(const QList<Choice>& choices) {
+    QStringList values;
+    for (const Choice& choice : choices)
+        values << QLatin1String(choice.value);
+    const QString last = values.takeLast();
+    return values.isEmpty() ? last
+                            : values.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// Applies the option's value to the request; the reason when the value is not one of its
+// values.
+std::optional<QString> applyChoice(const OptionSpec& spec, const QString& given,
+                                   ReportRequest& request) {
+    const QString value = spec.foldCase ? given.toLower() : given;
+    for (const Choice& choice : spec.choices) {
+        if (value == QLatin1String(choice.value)) {
+            choice.apply(request);
+            return std::nullopt;
+        }
+    }
+    return QStringLiteral("Invalid value '%1' for --%2 (expected %3)")
+        .arg(given, spec.name(), allowedValues(spec.choices));
+}
+
+// FILE or --group DIR with its one criterion; the reason when they do not go together.
+std::optional<QString> readInput(const QCommandLineParser& parser, const QList<OptionSpec>& table,
+                                 ReportRequest& request) {
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return QStringLiteral("Too many arguments: one FILE only (%1)").arg(positional.join(u' '));
+    const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
+    const int criteria = int(isSet(Sex)) + int(isSet(Education)) + int(isSet(Satisfaction));
+    if (!isSet(Group)) {
+        if (criteria > 0)
+            return QStringLiteral("--sex, --education and --satisfaction need --group DIR");
+        if (positional.isEmpty() || positional.front().isEmpty())
+            return QStringLiteral("Missing FILE (or --group DIR)");
+        request.mode = ReportRequest::Mode::Individual;
+        request.input = positional.front();
+        return std::nullopt;
+    }
+    if (!positional.isEmpty())
+        return QStringLiteral("Give either FILE or --group DIR, not both");
+    if (isSet(Norm))
+        return QStringLiteral("--norm applies to FILE; a group's norm is given by its criterion");
+    if (criteria == 0)
+        return QStringLiteral("--group needs one criterion: --sex, --education or --satisfaction");
+    if (criteria > 1)
+        return QStringLiteral(
+            "--group takes only one criterion of --sex, --education and --satisfaction");
+    request.mode = ReportRequest::Mode::Group;
+    request.input = parser.value(table[Group].name());
+    if (request.input.isEmpty())
+        return QStringLiteral("--group needs a directory");
+    if (isSet(Satisfaction))
+        request.kind = NormKind::Satisfaction;
     return std::nullopt;
 }
 
-QString badValue(const QString& option, const QString& value, const QString& allowed) {
-    return QStringLiteral("Invalid value '%1' for --%2 (expected %3)").arg(value, option, allowed);
+std::optional<QString> repeatedOption(const QCommandLineParser& parser,
+                                      const QList<OptionSpec>& table) {
+    for (const OptionSpec& spec : table) {
+        const QString name = spec.name();
+        if (parser.values(name).size() > 1 ||
+            (spec.valueName.isEmpty() && parser.optionNames().count(name) > 1))
+            return QStringLiteral("Option --%1 given more than once").arg(name);
+    }
+    return std::nullopt;
+}
+
+ReportOptions finished(ReportOptions::Status status, const QString& text) {
+    ReportOptions options;
+    options.status = status;
+    options.text = text;
+    return options;
 }
 
 } // namespace
 
 ReportOptions parseReportOptions(const QStringList& arguments) {
+    const QList<OptionSpec> table = optionTable();
     QCommandLineParser parser;
     parser.setApplicationDescription(Description);
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -57,167 +210,42 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         QStringLiteral("FILE"),
         QStringLiteral("Файл данных обследуемого (*.cry). / One examinee's response file."),
         QStringLiteral("[FILE]"));
-
-    const QCommandLineOption normOption(
-        QStringLiteral("norm"),
-        QStringLiteral("Нормирование для FILE (по умолчанию sex). / Norm for FILE (default sex)."),
-        QStringLiteral("sex|education|satisfaction"));
-    const QCommandLineOption groupOption(
-        QStringLiteral("group"),
-        QStringLiteral("Анализ группы: все файлы директории DIR. / Group analysis of every file "
-                       "in DIR."),
-        QStringLiteral("DIR"));
-    const QCommandLineOption sexOption(
-        QStringLiteral("sex"),
-        QStringLiteral("Группа, нормирование по полу. / Group compared with the sex norm."),
-        QStringLiteral("male|female"));
-    const QCommandLineOption educationOption(
-        QStringLiteral("education"),
-        QStringLiteral("Группа, нормирование по образованию. / Group compared with the "
-                       "education norm."),
-        QStringLiteral("higher|secondary"));
-    const QCommandLineOption satisfactionOption(
-        QStringLiteral("satisfaction"),
-        QStringLiteral("Группа, нормирование по удовлетворенности. / Group compared with the "
-                       "satisfaction norm."));
-    const QCommandLineOption outputOption(
-        QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Записать отчёт в файл PATH (целиком или никак). / Write the report to "
-                       "PATH (all or nothing)."),
-        QStringLiteral("PATH"));
-    const QCommandLineOption encodingOption(
-        QStringLiteral("encoding"),
-        QStringLiteral("Кодировка вывода (по умолчанию windows-1251). / Output encoding "
-                       "(default windows-1251)."),
-        QStringLiteral("windows-1251|utf-8"), QStringLiteral("windows-1251"));
-    const QCommandLineOption formatOption(
-        QStringLiteral("format"),
-        QStringLiteral("Формат: txt (по умолчанию), pdf, xlsx, csv. / Output format: txt "
-                       "(default), pdf, xlsx, csv."),
-        QStringLiteral("txt|pdf|xlsx|csv"), QStringLiteral("txt"));
-    parser.addOptions({normOption, groupOption, sexOption, educationOption, satisfactionOption,
-                       outputOption, encodingOption, formatOption});
+    for (const OptionSpec& spec : table)
+        parser.addOption(spec.option());
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(versionOption)) {
-        ReportOptions options;
-        options.status = ReportOptions::Status::Version;
-        options.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
-                       QCoreApplication::applicationVersion() + QLatin1Char('\n');
-        return options;
-    }
+    if (parser.isSet(versionOption))
+        return finished(ReportOptions::Status::Version,
+                        QCoreApplication::applicationName() + QLatin1Char(' ') +
+                            QCoreApplication::applicationVersion() + QLatin1Char('\n'));
     // --help-all comes with addHelpOption(); the Qt options it would add mean nothing here.
-    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        ReportOptions options;
-        options.status = ReportOptions::Status::Help;
-        options.text = parser.helpText();
-        return options;
-    }
-
-    for (const QCommandLineOption& option :
-         {normOption, groupOption, sexOption, educationOption, satisfactionOption, outputOption,
-          encodingOption, formatOption}) {
-        const QString name = option.names().constLast();
-        if (parser.values(option).size() > 1 ||
-            (option.valueName().isEmpty() && parser.optionNames().count(name) > 1))
-            return usageError(QStringLiteral("Option --%1 given more than once").arg(name));
-    }
-
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1)
-        return usageError(
-            QStringLiteral("Too many arguments: one FILE only (%1)").arg(positional.join(u' ')));
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        return finished(ReportOptions::Status::Help, parser.helpText());
+    if (const auto reason = repeatedOption(parser, table))
+        return usageError(*reason);
 
     ReportRequest request;
-    const bool group = parser.isSet(groupOption);
-    const int criteria = int(parser.isSet(sexOption)) + int(parser.isSet(educationOption)) +
-                         int(parser.isSet(satisfactionOption));
-    if (group) {
-        if (!positional.isEmpty())
-            return usageError(QStringLiteral("Give either FILE or --group DIR, not both"));
-        if (parser.isSet(normOption))
-            return usageError(
-                QStringLiteral("--norm applies to FILE; a group's norm is given by its criterion"));
-        if (criteria == 0)
-            return usageError(QStringLiteral(
-                "--group needs one criterion: --sex, --education or --satisfaction"));
-        if (criteria > 1)
-            return usageError(QStringLiteral(
-                "--group takes only one criterion of --sex, --education and --satisfaction"));
-        request.mode = ReportRequest::Mode::Group;
-        request.input = parser.value(groupOption);
-        if (request.input.isEmpty())
-            return usageError(QStringLiteral("--group needs a directory"));
-        if (parser.isSet(sexOption)) {
-            const auto text = choose<QString>(parser.value(sexOption),
-                                              {{"male", MaleSex}, {"female", FemaleSex}});
-            if (!text)
-                return usageError(badValue(QStringLiteral("sex"), parser.value(sexOption),
-                                           QStringLiteral("male or female")));
-            request.kind = NormKind::Sex;
-            request.criterion = *text;
-        } else if (parser.isSet(educationOption)) {
-            const auto text =
-                choose<QString>(parser.value(educationOption),
-                                {{"higher", HigherEducation}, {"secondary", SecondaryEducation}});
-            if (!text)
-                return usageError(badValue(QStringLiteral("education"),
-                                           parser.value(educationOption),
-                                           QStringLiteral("higher or secondary")));
-            request.kind = NormKind::Education;
-            request.criterion = *text;
-        } else {
-            request.kind = NormKind::Satisfaction;
-        }
-    } else {
-        if (criteria > 0)
-            return usageError(
-                QStringLiteral("--sex, --education and --satisfaction need --group DIR"));
-        if (positional.isEmpty() || positional.front().isEmpty())
-            return usageError(QStringLiteral("Missing FILE (or --group DIR)"));
-        request.mode = ReportRequest::Mode::Individual;
-        request.input = positional.front();
-        if (parser.isSet(normOption)) {
-            const auto kind = choose<NormKind>(parser.value(normOption),
-                                               {{"sex", NormKind::Sex},
-                                                {"education", NormKind::Education},
-                                                {"satisfaction", NormKind::Satisfaction}});
-            if (!kind)
-                return usageError(badValue(QStringLiteral("norm"), parser.value(normOption),
-                                           QStringLiteral("sex, education or satisfaction")));
-            request.kind = *kind;
-        }
+    if (const auto reason = readInput(parser, table, request))
+        return usageError(*reason);
+    // Every option with a list of values that is given, or has a default, sets its part.
+    for (const OptionSpec& spec : table) {
+        if (spec.choices.isEmpty() || (!parser.isSet(spec.name()) && spec.defaultValue.isEmpty()))
+            continue;
+        if (const auto reason = applyChoice(spec, parser.value(spec.name()), request))
+            return usageError(*reason);
     }
-
-    if (parser.isSet(outputOption)) {
-        request.outputPath = parser.value(outputOption);
+    if (parser.isSet(table[Output].name())) {
+        request.outputPath = parser.value(table[Output].name());
         if (request.outputPath.isEmpty())
             return usageError(QStringLiteral("-o needs a file name"));
     }
-    const auto encoding = choose<ReportEncoding>(
-        parser.value(encodingOption).toLower(),
-        {{"windows-1251", ReportEncoding::Windows1251}, {"utf-8", ReportEncoding::Utf8}});
-    if (!encoding)
-        return usageError(badValue(QStringLiteral("encoding"), parser.value(encodingOption),
-                                   QStringLiteral("windows-1251 or utf-8")));
-    request.encoding = *encoding;
-
-    const auto format =
-        choose<ReportFormat>(parser.value(formatOption).toLower(), {{"txt", ReportFormat::Txt},
-                                                                    {"pdf", ReportFormat::Pdf},
-                                                                    {"xlsx", ReportFormat::Xlsx},
-                                                                    {"csv", ReportFormat::Csv}});
-    if (!format)
-        return usageError(badValue(QStringLiteral("format"), parser.value(formatOption),
-                                   QStringLiteral("txt, pdf, xlsx or csv")));
-    request.format = *format;
     // A binary file does not belong on a terminal or in a text pipe.
     if ((request.format == ReportFormat::Pdf || request.format == ReportFormat::Xlsx) &&
         request.outputPath.isEmpty())
         return usageError(QStringLiteral("--format %1 needs -o PATH (a binary file is not "
                                          "written to standard output)")
-                              .arg(parser.value(formatOption).toLower()));
+                              .arg(parser.value(table[Format].name()).toLower()));
 
     ReportOptions options;
     options.status = ReportOptions::Status::Run;

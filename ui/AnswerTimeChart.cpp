@@ -276,10 +276,6 @@ QString AnswerTimeChart::readoutText() const {
     return laChartTime->text();
 }
 
-void AnswerTimeChart::clearReadout() {
-    laChartTime->clear();
-}
-
 QColor AnswerTimeChart::pointColour(double time, double lower, double upper) {
     return withinTimeBand(time, {lower, upper}) ? InsideColour : OutsideColour;
 }

@@ -28,7 +28,6 @@ public:
 
     QLabel* readoutLabel() const { return laChartTime; } // `laChartTime`
     QString readoutText() const;
-    void clearReadout();
 
     // Green strictly inside (lower, upper), red on or beyond either bound.
     static QColor pointColour(double time, double lower, double upper);

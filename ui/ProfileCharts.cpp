@@ -253,6 +253,7 @@ ProfileChartPanel::ProfileChartPanel(QWidget* parent) : QFrame(parent) {
     Chart3 = new ProfileChart(QStringLiteral("Chart3"), 3, {Qt::red, Lime, Yellow}, false, this);
     for (ProfileChart* chart : {Chart1, Chart2, Chart3})
         chart->setGeometry(inside);
+    front_ = Chart3; // created last, it lies on top
     connect(Chart2, &ProfileChart::clicked, this, &ProfileChartPanel::Chart2Click);
     connect(Chart3, &ProfileChart::clicked, this, &ProfileChartPanel::Chart3Click);
 }
@@ -269,13 +270,7 @@ ProfileChart* ProfileChartPanel::chart(int profile) const {
 }
 
 ProfileChart* ProfileChartPanel::frontChart() const {
-    // Raising a child moves it to the end of its parent's list: the last chart is on top.
-    const QObjectList& list = children();
-    for (auto it = list.crbegin(); it != list.crend(); ++it) {
-        if (auto* chart = qobject_cast<ProfileChart*>(*it))
-            return chart;
-    }
-    return nullptr;
+    return front_;
 }
 
 void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const AnalysisRecord& data,
@@ -285,6 +280,7 @@ void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const Ana
                  profileSeries(profile, values, data), markDecimals(values),
                  normSeries(profile, values, normGroup_), normFootText(normName_));
     target->raise();
+    front_ = target;
 }
 
 void ProfileChartPanel::setNorm(int normGroup, const QString& normName) {

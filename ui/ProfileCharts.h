@@ -115,6 +115,7 @@ private:
     ProfileChart* Chart1;
     ProfileChart* Chart2;
     ProfileChart* Chart3;
+    ProfileChart* front_; // the chart drawn last lies in front
     int normGroup_ = 0;
     QString normName_;
     bool normShown_ = false;

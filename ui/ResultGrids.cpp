@@ -147,7 +147,7 @@ void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 }
 
 ResultGrid::ResultGrid(GridKind kind, QWidget* parent)
-    : QTableWidget(parent), kind_(kind), spec_(gridGeometry(kind)) {
+    : QTableWidget(parent), spec_(gridGeometry(kind)) {
     setObjectName(spec_.objectName);
     setColumnCount(int(spec_.columnWidths.size()));
     setRowCount(spec_.rowCount);

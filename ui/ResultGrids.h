@@ -78,7 +78,6 @@ class ResultGrid : public QTableWidget {
 public:
     ResultGrid(GridKind kind, QWidget* parent);
 
-    GridKind kind() const { return kind_; }
     const GridGeometry& geometrySpec() const { return spec_; }
     bool isFixedCell(int column, int row) const;
     bool isChiCell(int column, int row) const;
@@ -97,7 +96,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    GridKind kind_;
     GridGeometry spec_;
     ResultGridDelegate* delegate_;
 };
