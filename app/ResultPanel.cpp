@@ -58,15 +58,8 @@ QLineEdit* addEdit(QWidget* parent, const QString& name, const QRect& geometry, 
 }
 
 QColor verdictColour(Verdict verdict) {
-    switch (verdict) {
-    case Verdict::WithinNorm:
-        return SignificantGreen;
-    case Verdict::BeyondNorm:
-        return Maroon;
-    case Verdict::None:
-        break;
-    }
-    return Qt::black;
+    const Rgb rgb = verdictRgb(verdict);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 void showVerdictField(QLineEdit* field, const QString& text, Verdict verdict) {

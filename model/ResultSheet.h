@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "Domain.h"
 
 #include <QList>
 #include <QString>
@@ -56,6 +57,19 @@ constexpr int profileCellColumn(int cell) {
 
 // How a result field is coloured: not judged yet, within the norm (green), beyond it (maroon).
 enum class Verdict { None, WithinNorm, BeyondNorm };
+
+// The colour a verdict is shown in: green within the norm, maroon beyond, black unjudged.
+constexpr Rgb verdictRgb(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::WithinNorm:
+        return GreenRgb;
+    case Verdict::BeyondNorm:
+        return MaroonRgb;
+    case Verdict::None:
+        break;
+    }
+    return Rgb{0, 0, 0};
+}
 
 inline const QString IndividualCaption = QStringLiteral("Ф.И.О.");
 inline const QString GroupCaption = QStringLiteral("Группа");

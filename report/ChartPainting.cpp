@@ -85,8 +85,10 @@ NiceAxis niceAxis(double low, double high, int ticks) {
     return axis;
 }
 
-void paintBarChart(QPainter& painter, const QRectF& area, const BarChartPicture& chart) {
-    painter.save();
+namespace {
+
+// The white framed box of a chart with its bold title along the top.
+void paintFrameAndTitle(QPainter& painter, const QRectF& area, const QString& title) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(QColor(160, 160, 160), 0.5));
     painter.setBrush(Qt::white);
@@ -94,8 +96,15 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartPicture&
 
     painter.setPen(Qt::black);
     painter.setFont(pdfFont(8, true));
-    const QRectF titleBox(area.left() + 4, area.top() + 3, area.width() - 8, 12);
-    painter.drawText(titleBox, Qt::AlignHCenter | Qt::AlignVCenter, chart.title);
+    painter.drawText(QRectF(area.left() + 4, area.top() + 3, area.width() - 8, 12), Qt::AlignCenter,
+                     title);
+}
+
+} // namespace
+
+void paintBarChart(QPainter& painter, const QRectF& area, const BarChartPicture& chart) {
+    painter.save();
+    paintFrameAndTitle(painter, area, chart.title);
 
     double top = area.top() + 18;
     if (chart.seriesNames.size() > 1) {
@@ -195,15 +204,7 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartPicture&
 
 void paintAnswerTimeChart(QPainter& painter, const QRectF& area, const AnswerTimePicture& chart) {
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(QColor(160, 160, 160), 0.5));
-    painter.setBrush(Qt::white);
-    painter.drawRect(area);
-
-    painter.setPen(Qt::black);
-    painter.setFont(pdfFont(8, true));
-    painter.drawText(QRectF(area.left() + 4, area.top() + 3, area.width() - 8, 12), Qt::AlignCenter,
-                     chart.title);
+    paintFrameAndTitle(painter, area, chart.title);
 
     const TimeBand band = timeBand(chart.mean, chart.sd);
     double low = std::min(0.0, band.lower);

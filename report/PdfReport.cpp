@@ -20,22 +20,14 @@ namespace ezr {
 namespace {
 
 const QColor Maroon(MaroonRgb.red, MaroonRgb.green, MaroonRgb.blue);
-const QColor Green(GreenRgb.red, GreenRgb.green, GreenRgb.blue);
 const QColor HeadingFill(236, 233, 216);
 constexpr double Margin = 40.0; // points
 constexpr double RowHeight = 12.0;
 constexpr double LineHeight = 12.5;
 
 QColor verdictColour(Verdict verdict) {
-    switch (verdict) {
-    case Verdict::WithinNorm:
-        return Green;
-    case Verdict::BeyondNorm:
-        return Maroon;
-    case Verdict::None:
-        break;
-    }
-    return Qt::black;
+    const Rgb rgb = verdictRgb(verdict);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 struct Cell {
