@@ -148,7 +148,7 @@ private slots:
         ProfileChart* two = panel.chart(2);
         const bool expected[] = {false, true, false, true};
         for (bool visible : expected) {
-            panel.Chart2Click();
+            panel.toggleMarksOfChart2();
             QCOMPARE(two->marksVisible(), visible);
         }
         QVERIFY(!panel.chart(3)->marksVisible());
@@ -167,8 +167,8 @@ private slots:
         QCOMPARE(bluishPixels(picture, QRect(0, 0, picture.width(), picture.height() - 20)), 0);
         const QRect plot(0, 0, picture.width(), picture.height());
         QCOMPARE(pixelsOf(picture, QColor(255, 255, 225), plot), 0);
-        panel.Chart3Click();
-        panel.Chart3Click();
+        panel.toggleMarksOfChart3();
+        panel.toggleMarksOfChart3();
         QCoreApplication::processEvents();
         picture = chart->grab().toImage();
         QVERIFY(pixelsOf(picture, QColor(255, 255, 225), plot) > 100);

@@ -109,74 +109,73 @@ AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QChartView(new QChart, paren
     c->layout()->setContentsMargins(0, 0, 0, 0);
     c->setMargins(ChartMargins);
 
-    axisBottom = new QValueAxis(c);
-    axisBottom->setObjectName(QStringLiteral("BottomAxis"));
+    axisBottom_ = new QValueAxis(c);
+    axisBottom_->setObjectName(QStringLiteral("BottomAxis"));
     // Whole numbers; Qt Charts 6.4 draws no labels at all for "%d" with localised numbers.
-    axisBottom->setLabelFormat(QStringLiteral("%.0f"));
-    axisBottom->setTickType(QValueAxis::TicksDynamic);
-    axisBottom->setTickAnchor(0.0);
-    axisBottom->setTickInterval(10.0);
-    axisBottom->setMinorTickCount(0);
-    axisBottom->setLabelsFont(font);
-    axisBottom->setLabelsBrush(Qt::black);
+    axisBottom_->setLabelFormat(QStringLiteral("%.0f"));
+    axisBottom_->setTickType(QValueAxis::TicksDynamic);
+    axisBottom_->setTickAnchor(0.0);
+    axisBottom_->setTickInterval(10.0);
+    axisBottom_->setMinorTickCount(0);
+    axisBottom_->setLabelsFont(font);
+    axisBottom_->setLabelsBrush(Qt::black);
     // The chart's foot is held as the bottom axis title. The chart would draw axis titles as
     // rich text, which swallows the foot's double blanks, and would shorten the left one to
     // the axis length; both are drawn as plain text instead.
-    axisBottom->setTitleText(FirstFootText);
-    axisBottom->setTitleVisible(false);
-    axisBottom->setRange(0.0, ItemCount + 1.0);
-    c->addAxis(axisBottom, Qt::AlignBottom);
+    axisBottom_->setTitleText(FirstFootText);
+    axisBottom_->setTitleVisible(false);
+    axisBottom_->setRange(0.0, ItemCount + 1.0);
+    c->addAxis(axisBottom_, Qt::AlignBottom);
 
-    axisLeft = new QValueAxis(c);
-    axisLeft->setObjectName(QStringLiteral("LeftAxis"));
-    axisLeft->setLabelFormat(QStringLiteral("%.1f"));
-    axisLeft->setTickType(QValueAxis::TicksDynamic);
-    axisLeft->setTickAnchor(0.0);
-    axisLeft->setTickInterval(1.0);
-    axisLeft->setMinorTickCount(0);
-    axisLeft->setLabelsFont(font);
-    axisLeft->setLabelsBrush(Qt::black);
-    axisLeft->setTitleText(FirstLeftTitle);
-    axisLeft->setTitleVisible(false);
-    axisLeft->setRange(0.0, 5.0);
-    c->addAxis(axisLeft, Qt::AlignLeft);
+    axisLeft_ = new QValueAxis(c);
+    axisLeft_->setObjectName(QStringLiteral("LeftAxis"));
+    axisLeft_->setLabelFormat(QStringLiteral("%.1f"));
+    axisLeft_->setTickType(QValueAxis::TicksDynamic);
+    axisLeft_->setTickAnchor(0.0);
+    axisLeft_->setTickInterval(1.0);
+    axisLeft_->setMinorTickCount(0);
+    axisLeft_->setLabelsFont(font);
+    axisLeft_->setLabelsBrush(Qt::black);
+    axisLeft_->setTitleText(FirstLeftTitle);
+    axisLeft_->setTitleVisible(false);
+    axisLeft_->setRange(0.0, 5.0);
+    c->addAxis(axisLeft_, Qt::AlignLeft);
 
     QPen boundPen(Qt::black, 1, Qt::DotLine);
     QPen meanPen(MeanColour, 1, Qt::DashLine);
-    SeriesMMPITime2Dp = makeSeries(c, QStringLiteral("Series2Dp"), boundPen);
-    SeriesMMPITime2Dm = makeSeries(c, QStringLiteral("Series2Dm"), boundPen);
-    SeriesMMPITimeAv = makeSeries(c, QStringLiteral("SeriesMean"), meanPen);
+    upperBand_ = makeSeries(c, QStringLiteral("Series2Dp"), boundPen);
+    lowerBand_ = makeSeries(c, QStringLiteral("Series2Dm"), boundPen);
+    meanLine_ = makeSeries(c, QStringLiteral("SeriesMean"), meanPen);
     // Added last, so the answer times are drawn over the mean and the band.
-    SeriesMMPITime = makeSeries(c, QStringLiteral("SeriesTime"), QPen(OutsideColour, 1));
-    SeriesMMPITime->setPointsVisible(true);
-    SeriesMMPITime->setMarkerSize(MarkerSize);
-    for (QLineSeries* series :
-         {SeriesMMPITime2Dp, SeriesMMPITime2Dm, SeriesMMPITimeAv, SeriesMMPITime}) {
+    times_ = makeSeries(c, QStringLiteral("SeriesTime"), QPen(OutsideColour, 1));
+    times_->setPointsVisible(true);
+    times_->setMarkerSize(MarkerSize);
+    for (QLineSeries* series : {upperBand_, lowerBand_, meanLine_, times_}) {
         c->addSeries(series);
-        series->attachAxis(axisBottom);
-        series->attachAxis(axisLeft);
+        series->attachAxis(axisBottom_);
+        series->attachAxis(axisLeft_);
     }
 
-    titleItem = new QGraphicsSimpleTextItem(c);
-    titleItem->setFont(font);
-    titleItem->setBrush(Qt::black);
-    footItem = new QGraphicsSimpleTextItem(c);
-    footItem->setFont(font);
-    footItem->setBrush(QColor(0, 0, 255));
-    leftTitleItem = new QGraphicsSimpleTextItem(c);
-    leftTitleItem->setFont(font);
-    leftTitleItem->setBrush(Qt::black);
-    leftTitleItem->setRotation(-90.0);
+    titleItem_ = new QGraphicsSimpleTextItem(c);
+    titleItem_->setFont(font);
+    titleItem_->setBrush(Qt::black);
+    footItem_ = new QGraphicsSimpleTextItem(c);
+    footItem_->setFont(font);
+    footItem_->setBrush(QColor(0, 0, 255));
+    leftTitleItem_ = new QGraphicsSimpleTextItem(c);
+    leftTitleItem_->setFont(font);
+    leftTitleItem_->setBrush(Qt::black);
+    leftTitleItem_->setRotation(-90.0);
     connect(c, &QChart::plotAreaChanged, this, [this] { layoutTexts(); });
     layoutTexts();
 
     // The read-out lies over the chart but must not take the pointer from it.
-    laChartTime = new QLabel(this);
-    laChartTime->setObjectName(QStringLiteral("laChartTime"));
-    laChartTime->setFont(font);
-    laChartTime->setAttribute(Qt::WA_TransparentForMouseEvents);
-    laChartTime->setGeometry(QRect(ReadoutPosition, ReadoutSize));
-    laChartTime->raise();
+    readout_ = new QLabel(this);
+    readout_->setObjectName(QStringLiteral("readout_"));
+    readout_->setFont(font);
+    readout_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    readout_->setGeometry(QRect(ReadoutPosition, ReadoutSize));
+    readout_->raise();
 }
 
 void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, const QString& name) {
@@ -184,10 +183,9 @@ void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, cons
     const double upper = band.upper;
     const double lower = band.lower;
 
-    for (QLineSeries* series :
-         {SeriesMMPITime, SeriesMMPITimeAv, SeriesMMPITime2Dp, SeriesMMPITime2Dm})
+    for (QLineSeries* series : {times_, meanLine_, upperBand_, lowerBand_})
         series->clear();
-    SeriesMMPITime->clearPointsConfiguration();
+    times_->clearPointsConfiguration();
 
     QList<QPointF> upperPoints, lowerPoints, meanPoints, timePoints;
     upperPoints.reserve(ItemCount);
@@ -205,18 +203,18 @@ void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, cons
         colours.insert(n - 1, {{QXYSeries::PointConfiguration::Color,
                                 QVariant::fromValue(pointColour(t, lower, upper))}});
     }
-    SeriesMMPITime2Dp->replace(upperPoints);
-    SeriesMMPITime2Dm->replace(lowerPoints);
-    SeriesMMPITimeAv->replace(meanPoints);
-    SeriesMMPITime->replace(timePoints);
-    SeriesMMPITime->setPointsConfiguration(colours);
+    upperBand_->replace(upperPoints);
+    lowerBand_->replace(lowerPoints);
+    meanLine_->replace(meanPoints);
+    times_->replace(timePoints);
+    times_->setPointsConfiguration(colours);
 
     chart()->setLocale(regionalLocale());
 
-    axisLeft->setTitleText(PlottedLeftTitle);
+    axisLeft_->setTitleText(PlottedLeftTitle);
     setAxisRanges(lower, upper);
-    titleItem->setText(code + QStringLiteral(". ") + name);
-    axisBottom->setTitleText(answerTimeFoot(data.MeanTime, data.SdTime));
+    titleItem_->setText(code + QStringLiteral(". ") + name);
+    axisBottom_->setTitleText(answerTimeFoot(data.MeanTime, data.SdTime));
     layoutTexts();
     viewport()->update();
 }
@@ -225,17 +223,17 @@ void AnswerTimeChart::layoutTexts() {
     const QRectF plotArea = chart()->plotArea();
     const QRectF whole = chart()->rect();
 
-    titleItem->setPos(plotArea.center().x() - titleItem->boundingRect().width() / 2.0, 1.0);
+    titleItem_->setPos(plotArea.center().x() - titleItem_->boundingRect().width() / 2.0, 1.0);
 
-    footItem->setText(axisBottom->titleText());
-    const QRectF foot = footItem->boundingRect();
-    footItem->setPos(plotArea.center().x() - foot.width() / 2.0,
-                     whole.bottom() - foot.height() - 1.0);
+    footItem_->setText(axisBottom_->titleText());
+    const QRectF foot = footItem_->boundingRect();
+    footItem_->setPos(plotArea.center().x() - foot.width() / 2.0,
+                      whole.bottom() - foot.height() - 1.0);
 
     // Turned by -90 degrees about its position, the text runs upwards from there.
-    leftTitleItem->setText(axisLeft->titleText());
-    const QRectF left = leftTitleItem->boundingRect();
-    leftTitleItem->setPos(1.0, plotArea.center().y() + left.width() / 2.0);
+    leftTitleItem_->setText(axisLeft_->titleText());
+    const QRectF left = leftTitleItem_->boundingRect();
+    leftTitleItem_->setPos(1.0, plotArea.center().y() + left.width() / 2.0);
 }
 
 void AnswerTimeChart::setAxisRanges(double lower, double upper) {
@@ -249,7 +247,7 @@ void AnswerTimeChart::setAxisRanges(double lower, double upper) {
     };
     include(lower);
     include(upper);
-    for (const QPointF& point : SeriesMMPITime->points())
+    for (const QPointF& point : times_->points())
         include(point.y());
     if (low > high) {
         low = 0.0;
@@ -266,14 +264,14 @@ void AnswerTimeChart::setAxisRanges(double lower, double upper) {
     }
     const double step = niceStep(span / 4.0);
     const double margin = span * 0.06;
-    axisLeft->setLabelFormat(step >= 0.1 ? QStringLiteral("%.1f") : QStringLiteral("%.2f"));
-    axisLeft->setTickInterval(step);
-    axisLeft->setRange(low - margin, high + margin);
-    axisBottom->setRange(0.0, ItemCount + 1.0);
+    axisLeft_->setLabelFormat(step >= 0.1 ? QStringLiteral("%.1f") : QStringLiteral("%.2f"));
+    axisLeft_->setTickInterval(step);
+    axisLeft_->setRange(low - margin, high + margin);
+    axisBottom_->setRange(0.0, ItemCount + 1.0);
 }
 
 QString AnswerTimeChart::readoutText() const {
-    return laChartTime->text();
+    return readout_->text();
 }
 
 QColor AnswerTimeChart::pointColour(double time, double lower, double upper) {
@@ -291,10 +289,10 @@ QString AnswerTimeChart::statementText(int statement) {
 }
 
 QList<QColor> AnswerTimeChart::pointColours() const {
-    const auto configuration = SeriesMMPITime->pointsConfiguration();
+    const auto configuration = times_->pointsConfiguration();
     QList<QColor> colours;
-    colours.reserve(SeriesMMPITime->count());
-    for (int i = 0; i < SeriesMMPITime->count(); ++i)
+    colours.reserve(times_->count());
+    for (int i = 0; i < times_->count(); ++i)
         colours.append(configuration.value(i)
                            .value(QXYSeries::PointConfiguration::Color, QColor(OutsideColour))
                            .value<QColor>());
@@ -302,35 +300,34 @@ QList<QColor> AnswerTimeChart::pointColours() const {
 }
 
 QString AnswerTimeChart::footText() const {
-    return footItem->text();
+    return footItem_->text();
 }
 
 QString AnswerTimeChart::titleText() const {
-    return titleItem->text();
+    return titleItem_->text();
 }
 
 void AnswerTimeChart::mouseMoveEvent(QMouseEvent* event) {
     QChartView::mouseMoveEvent(event);
-    ChartMMPITimeMouseMove(chart()->mapFromScene(mapToScene(event->position().toPoint())));
+    showReadoutAt(chart()->mapFromScene(mapToScene(event->position().toPoint())));
 }
 
-void AnswerTimeChart::ChartMMPITimeMouseMove(const QPointF& position) {
+void AnswerTimeChart::showReadoutAt(const QPointF& position) {
     // Outside the plotting area the read-out keeps whatever it shows.
     if (!chart()->plotArea().contains(position))
         return;
-    laChartTime->clear();
+    readout_->clear();
     const int index = hitAnswerTime(position);
     if (index < 0)
         return;
-    laChartTime->setText(statementText(qRound(SeriesMMPITime->at(index).x())));
+    readout_->setText(statementText(qRound(times_->at(index).x())));
 }
 
 int AnswerTimeChart::hitAnswerTime(const QPointF& chartPosition) const {
     int hit = -1;
     qreal nearest = HitTolerance * HitTolerance;
-    for (int i = 0; i < SeriesMMPITime->count(); ++i) {
-        const QPointF offset =
-            chart()->mapToPosition(SeriesMMPITime->at(i), SeriesMMPITime) - chartPosition;
+    for (int i = 0; i < times_->count(); ++i) {
+        const QPointF offset = chart()->mapToPosition(times_->at(i), times_) - chartPosition;
         const qreal distance = QPointF::dotProduct(offset, offset);
         if (distance <= nearest) {
             nearest = distance;

@@ -26,7 +26,7 @@ public:
     // Redraws everything from the record; the title is "code. name".
     void plot(const AnalysisRecord& data, const QString& code, const QString& name);
 
-    QLabel* readoutLabel() const { return laChartTime; } // `laChartTime`
+    QLabel* readoutLabel() const { return readout_; } // `laChartTime`
     QString readoutText() const;
 
     // Green strictly inside (lower, upper), red on or beyond either bound.
@@ -43,23 +43,23 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void ChartMMPITimeMouseMove(const QPointF& position);
+    void showReadoutAt(const QPointF& position);
     // The answer-time point within a few pixels of a chart position, or -1.
     int hitAnswerTime(const QPointF& chartPosition) const;
     void setAxisRanges(double lower, double upper);
     // Places the title, the foot and the left axis title around the plotting area.
     void layoutTexts();
 
-    QLabel* laChartTime = nullptr;
-    QLineSeries* SeriesMMPITime = nullptr;
-    QLineSeries* SeriesMMPITimeAv = nullptr;
-    QLineSeries* SeriesMMPITime2Dp = nullptr;
-    QLineSeries* SeriesMMPITime2Dm = nullptr;
-    QValueAxis* axisBottom = nullptr;
-    QValueAxis* axisLeft = nullptr;
-    QGraphicsSimpleTextItem* titleItem = nullptr;
-    QGraphicsSimpleTextItem* footItem = nullptr;
-    QGraphicsSimpleTextItem* leftTitleItem = nullptr;
+    QLabel* readout_ = nullptr;
+    QLineSeries* times_ = nullptr;
+    QLineSeries* meanLine_ = nullptr;
+    QLineSeries* upperBand_ = nullptr;
+    QLineSeries* lowerBand_ = nullptr;
+    QValueAxis* axisBottom_ = nullptr;
+    QValueAxis* axisLeft_ = nullptr;
+    QGraphicsSimpleTextItem* titleItem_ = nullptr;
+    QGraphicsSimpleTextItem* footItem_ = nullptr;
+    QGraphicsSimpleTextItem* leftTitleItem_ = nullptr;
 };
 
 } // namespace ezr

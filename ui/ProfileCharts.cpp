@@ -248,24 +248,24 @@ ProfileChartPanel::ProfileChartPanel(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
 
     const QRect inside(Bevel, Bevel, PanelSize[0] - 2 * Bevel, PanelSize[1] - 2 * Bevel);
-    Chart1 = new ProfileChart(QStringLiteral("Chart1"), 1, {Qt::red}, true, this);
-    Chart2 = new ProfileChart(QStringLiteral("Chart2"), 2, {Qt::red, Lime}, false, this);
-    Chart3 = new ProfileChart(QStringLiteral("Chart3"), 3, {Qt::red, Lime, Yellow}, false, this);
-    for (ProfileChart* chart : {Chart1, Chart2, Chart3})
+    chart1_ = new ProfileChart(QStringLiteral("Chart1"), 1, {Qt::red}, true, this);
+    chart2_ = new ProfileChart(QStringLiteral("Chart2"), 2, {Qt::red, Lime}, false, this);
+    chart3_ = new ProfileChart(QStringLiteral("Chart3"), 3, {Qt::red, Lime, Yellow}, false, this);
+    for (ProfileChart* chart : {chart1_, chart2_, chart3_})
         chart->setGeometry(inside);
-    front_ = Chart3; // created last, it lies on top
-    connect(Chart2, &ProfileChart::clicked, this, &ProfileChartPanel::Chart2Click);
-    connect(Chart3, &ProfileChart::clicked, this, &ProfileChartPanel::Chart3Click);
+    front_ = chart3_; // created last, it lies on top
+    connect(chart2_, &ProfileChart::clicked, this, &ProfileChartPanel::toggleMarksOfChart2);
+    connect(chart3_, &ProfileChart::clicked, this, &ProfileChartPanel::toggleMarksOfChart3);
 }
 
 ProfileChart* ProfileChartPanel::chart(int profile) const {
     switch (profile) {
     case 1:
-        return Chart1;
+        return chart1_;
     case 2:
-        return Chart2;
+        return chart2_;
     default:
-        return Chart3;
+        return chart3_;
     }
 }
 
@@ -290,7 +290,7 @@ void ProfileChartPanel::setNorm(int normGroup, const QString& normName) {
 
 void ProfileChartPanel::setNormShown(bool shown) {
     normShown_ = shown;
-    for (ProfileChart* each : {Chart1, Chart2, Chart3})
+    for (ProfileChart* each : {chart1_, chart2_, chart3_})
         each->setNormShown(shown);
 }
 
@@ -304,12 +304,12 @@ void ProfileChartPanel::toggleMarks(ProfileChart* chart) {
     }
 }
 
-void ProfileChartPanel::Chart2Click() {
-    toggleMarks(Chart2);
+void ProfileChartPanel::toggleMarksOfChart2() {
+    toggleMarks(chart2_);
 }
 
-void ProfileChartPanel::Chart3Click() {
-    toggleMarks(Chart3);
+void ProfileChartPanel::toggleMarksOfChart3() {
+    toggleMarks(chart3_);
 }
 
 void ProfileChartPanel::paintEvent(QPaintEvent*) {

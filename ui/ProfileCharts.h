@@ -101,10 +101,10 @@ public:
     bool normShown() const { return normShown_; }
     void setNormShown(bool shown);
 
-    // The marks toggles of Chart2 and Chart3 (tags start at 2 and 3, so the first click
+    // The marks toggles of chart2_ and chart3_ (tags start at 2 and 3, so the first click
     // leaves the hidden marks hidden).
-    void Chart2Click();
-    void Chart3Click();
+    void toggleMarksOfChart2();
+    void toggleMarksOfChart3();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -112,9 +112,9 @@ protected:
 private:
     static void toggleMarks(ProfileChart* chart);
 
-    ProfileChart* Chart1;
-    ProfileChart* Chart2;
-    ProfileChart* Chart3;
+    ProfileChart* chart1_;
+    ProfileChart* chart2_;
+    ProfileChart* chart3_;
     ProfileChart* front_; // the chart drawn last lies in front
     int normGroup_ = 0;
     QString normName_;
