@@ -101,7 +101,7 @@ public:
     bool normShown() const { return normShown_; }
     void setNormShown(bool shown);
 
-    // The marks toggles of chart2_ and chart3_ (tags start at 2 and 3, so the first click
+    // The marks toggles of Chart2 and Chart3 (tags start at 2 and 3, so the first click
     // leaves the hidden marks hidden).
     void toggleMarksOfChart2();
     void toggleMarksOfChart3();
