@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #ifdef Q_OS_WIN
@@ -37,9 +38,20 @@ bool standardErrorIsTerminal() {
 #endif
 }
 
+// The command's own messages go to standard error through its own device; Qt's notes about
+// the session it runs in (a missing XDG_RUNTIME_DIR under a service account, say) are not
+// the user's business. Fatal messages still end the program.
+void keepQtNotesOffTheTerminal(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        std::abort();
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    qInstallMessageHandler(keepQtNotesOffTheTerminal);
     // The printed report needs fonts, hence a GUI application, which the other formats do
     // without. The command never opens a window, so it needs no display either.
     std::unique_ptr<QCoreApplication> app;
