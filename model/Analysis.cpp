@@ -71,18 +71,14 @@ void checkGroupFolder(const QString& dataDir) {
 // rather than failing the group.
 ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& lines,
                             const AnalysisRecord& scored) {
-    ExamineeRecord member{fileName, readHeader(lines), QString(), scored};
+    AnalysisRecord own = scored;
+    TimeStatistics(own);
+    ExamineeRecord member{fileName, readHeader(lines), QString(), scoresOf(own)};
     try {
         member.age = AgeText(member.header.testDate, member.header.birthDate);
     } catch (const AnalysisError&) {
         member.age.clear();
     }
-    // The record shared with the group still holds the previous comparison.
-    member.data.Profile1Chi = {};
-    member.data.Profile2Chi = {};
-    member.data.Profile3Chi = {};
-    member.data.TimingLines = member.header.timingLines;
-    TimeStatistics(member.data);
     return member;
 }
 
@@ -119,7 +115,7 @@ AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& 
 
     fillIndividual(sheet, data);
     compareSheetWithNorm(NormKind::Sex, sheet, data);
-    next.members = {ExamineeRecord{fileName, file.header, file.age, data}};
+    next.members = {ExamineeRecord{fileName, file.header, file.age, scoresOf(data)}};
     return next;
 }
 
@@ -197,12 +193,22 @@ NormKind normKindNamed(const QString& normName) {
     return NormKind::Sex;
 }
 
-NormComparison examineeComparison(const AnalysisRecord& examinee, const ResultSheet& sheet) {
+ExamineeScores scoresOf(const AnalysisRecord& record) {
+    return ExamineeScores{record.MotiveCounts, record.Profile1Raw, record.Profile2Raw,
+                          record.Profile3Raw,  record.MeanTime,    record.SdTime};
+}
+
+NormComparison examineeComparison(const ExamineeScores& examinee, const ResultSheet& sheet) {
+    AnalysisRecord record;
+    record.MotiveCounts = examinee.MotiveCounts;
+    record.Profile1Raw = examinee.Profile1Raw;
+    record.Profile2Raw = examinee.Profile2Raw;
+    record.Profile3Raw = examinee.Profile3Raw;
     ResultSheet own = initialSheet();
     own.sex = sheet.sex;
     own.education = sheet.education;
-    fillIndividual(own, examinee);
-    return computeNormComparison(normInputFrom(normKindNamed(sheet.norm), own, examinee));
+    fillIndividual(own, record);
+    return computeNormComparison(normInputFrom(normKindNamed(sheet.norm), own, record));
 }
 
 } // namespace ezr

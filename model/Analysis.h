@@ -17,13 +17,27 @@
 // failure, so a bad file never leaves a half-changed window.
 namespace ezr {
 
+// What the table of examinees needs of one examinee's record: the scores and the answer-time
+// statistics, not the answers themselves, so that a group of many thousands stays small.
+// The names are those of AnalysisRecord.
+struct ExamineeScores {
+    std::array<std::int32_t, 36> MotiveCounts{};
+    std::array<double, 6> Profile1Raw{};
+    std::array<double, 12> Profile2Raw{};
+    std::array<double, 18> Profile3Raw{};
+    double MeanTime = 0.0;
+    double SdTime = 0.0;
+};
+
+ExamineeScores scoresOf(const AnalysisRecord& record);
+
 // One examinee of the analysis as read from the response file: the table export writes a
-// row for each. `data` holds the examinee's own scores and answer-time statistics.
+// row for each.
 struct ExamineeRecord {
     QString fileName; // the entry's name, without directory
     ResponseHeader header;
     QString age; // empty when the dates do not read
-    AnalysisRecord data;
+    ExamineeScores data;
 };
 
 struct AnalysisState {
@@ -63,7 +77,7 @@ NormKind normKindNamed(const QString& normName);
 // An examinee's cell chi-squares, profile chi-squares and indices against the norm the sheet
 // shows (its kind, and the row its sex or education text selects), computed as if the
 // examinee had been opened alone: the indices read the examinee's own displayed cells.
-NormComparison examineeComparison(const AnalysisRecord& examinee, const ResultSheet& sheet);
+NormComparison examineeComparison(const ExamineeScores& examinee, const ResultSheet& sheet);
 
 // The message for a group directory without members.
 QString noMembersMessage(const QString& dataDir);
