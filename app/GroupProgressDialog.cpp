@@ -2,8 +2,6 @@
 
 #include "Domain.h"
 
-#include "UserDialogs.h"
-
 #include <algorithm>
 
 GroupProgressDialog::GroupProgressDialog(QWidget* window, int delayMs)

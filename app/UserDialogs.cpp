@@ -1,6 +1,7 @@
 #include "UserDialogs.h"
 
 #include "Domain.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>

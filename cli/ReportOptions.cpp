@@ -1,6 +1,7 @@
 #include "ReportOptions.h"
 
 #include "Domain.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
