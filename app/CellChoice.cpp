@@ -7,8 +7,6 @@ using namespace ezr;
 
 namespace {
 
-const QString InfoCaption = QStringLiteral("Дополнительная информация");
-
 // The rows "Сумма баллов", "%", "Xм2" of the orientation and stimulus grids.
 std::optional<ProfileValues> valuesOfRow(int row) {
     switch (row) {
@@ -34,21 +32,21 @@ CellChoice cellChoice(ProfileGrid grid, int column, int row) {
         choice.chart = column >= 7 ? valuesOfRow(column - 6) : std::nullopt;
         if (row >= 1 && row <= MotiveCount)
             choice.explanation = joinPieces(MotiveTexts[std::size_t(row - 1)]);
-        choice.caption = InfoCaption + QStringLiteral(": Смыслообразующие мотивы");
+        choice.caption = InformationCaption + QStringLiteral(": Смыслообразующие мотивы");
         break;
     case ProfileGrid::Orientations:
         choice.profile = 2;
         choice.chart = valuesOfRow(row);
         if (column >= 1 && column <= 2 * MotiveCount)
             choice.explanation = joinPieces(OrientationTexts[column <= MotiveCount ? 0 : 1]);
-        choice.caption = InfoCaption + QStringLiteral(": Ориентации");
+        choice.caption = InformationCaption + QStringLiteral(": Ориентации");
         break;
     case ProfileGrid::Stimuli:
         choice.profile = 3;
         choice.chart = valuesOfRow(row);
         if (column >= 1 && column <= StimulusCount * MotiveCount)
             choice.explanation = joinPieces(StimulusText);
-        choice.caption = InfoCaption + QStringLiteral(": Стимулы");
+        choice.caption = InformationCaption + QStringLiteral(": Стимулы");
         break;
     }
     return choice;

@@ -19,5 +19,4 @@ private:
     bool report(int read, int total);
 
     QProgressDialog dialog_;
-    int shown_ = 0; // the count the dialog shows
 };

@@ -266,7 +266,7 @@ void MainWindow::toggleComment() {
     commentShown_ = !commentShown_;
     panel_->showComment(commentShown_);
     if (!commentShown_) {
-        panel_->setInformationCaption(QStringLiteral("Дополнительная информация"));
+        panel_->setInformationCaption(InformationCaption);
         return;
     }
     hideAnswerTimeChart();

@@ -191,8 +191,8 @@ void ResultPanel::createCharts() {
 }
 
 void ResultPanel::createInformationArea() {
-    informationCaption_ = addLabel(this, QStringLiteral("stInfo"),
-                                   QStringLiteral("Дополнительная информация"), {8, 532}, 15);
+    informationCaption_ =
+        addLabel(this, QStringLiteral("stInfo"), InformationCaption, {8, 532}, 15);
 
     information_ = new QPlainTextEdit(this);
     information_->setObjectName(QStringLiteral("mInfo"));

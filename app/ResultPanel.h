@@ -19,6 +19,9 @@ class ResultGrid;
 // The header fields the user may type into; the others only show the analysis.
 enum class HeaderField { Code, Name, TestDate, Age };
 
+// The caption of the information area when it shows no particular subject.
+inline const QString InformationCaption = QStringLiteral("Дополнительная информация");
+
 // The three profile grids a user selects cells in.
 enum class ProfileGrid { Motives, Orientations, Stimuli };
 

@@ -18,8 +18,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-
 namespace ezr {
 
 namespace {
@@ -82,10 +80,6 @@ public:
 
     GroupProgress callback() {
         return [this](int read, int total) {
-            // A few hundred updates, however large the group.
-            const int step = std::max(1, total / 500);
-            if (read != 0 && read != total && read % step != 0)
-                return true;
             writeMessage(terminal_, QStringLiteral("\r%1: %2 / %3")
                                         .arg(QCoreApplication::applicationName())
                                         .arg(read)

@@ -40,7 +40,7 @@ struct Choice {
 };
 
 // Every option of the command, defined once: its names, help, value and values.
-struct OptionSpec {
+struct CommandOption {
     QStringList names;
     QString help;
     QString valueName; // empty: a switch
@@ -49,14 +49,14 @@ struct OptionSpec {
     bool foldCase = false; // the values are read in any case
 
     QString name() const { return names.constLast(); }
-    QCommandLineOption option() const {
+    QCommandLineOption qtOption() const {
         return QCommandLineOption(names, help, valueName, defaultValue);
     }
 };
 
 enum OptionIndex { Norm, Group, Sex, Education, Satisfaction, Output, Encoding, Format };
 
-QList<OptionSpec> optionTable() {
+QList<CommandOption> optionTable() {
     const auto group = [](NormKind kind, const QString& criterion) {
         return [kind, criterion](ReportRequest& r) {
             r.kind = kind;
@@ -133,22 +133,22 @@ QString allowedValues(const QList<Choice>& choices) {
 
 // Applies the option's value to the request; the reason when the value is not one of its
 // values.
-std::optional<QString> applyChoice(const OptionSpec& spec, const QString& given,
+std::optional<QString> applyChoice(const CommandOption& option, const QString& given,
                                    ReportRequest& request) {
-    const QString value = spec.foldCase ? given.toLower() : given;
-    for (const Choice& choice : spec.choices) {
+    const QString value = option.foldCase ? given.toLower() : given;
+    for (const Choice& choice : option.choices) {
         if (value == QLatin1String(choice.value)) {
             choice.apply(request);
             return std::nullopt;
         }
     }
     return QStringLiteral("Invalid value '%1' for --%2 (expected %3)")
-        .arg(given, spec.name(), allowedValues(spec.choices));
+        .arg(given, option.name(), allowedValues(option.choices));
 }
 
 // FILE or --group DIR with its one criterion; the reason when they do not go together.
-std::optional<QString> readInput(const QCommandLineParser& parser, const QList<OptionSpec>& table,
-                                 ReportRequest& request) {
+std::optional<QString> readInput(const QCommandLineParser& parser,
+                                 const QList<CommandOption>& table, ReportRequest& request) {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return QStringLiteral("Too many arguments: one FILE only (%1)").arg(positional.join(u' '));
@@ -182,11 +182,11 @@ std::optional<QString> readInput(const QCommandLineParser& parser, const QList<O
 }
 
 std::optional<QString> repeatedOption(const QCommandLineParser& parser,
-                                      const QList<OptionSpec>& table) {
-    for (const OptionSpec& spec : table) {
-        const QString name = spec.name();
+                                      const QList<CommandOption>& table) {
+    for (const CommandOption& option : table) {
+        const QString name = option.name();
         if (parser.values(name).size() > 1 ||
-            (spec.valueName.isEmpty() && parser.optionNames().count(name) > 1))
+            (option.valueName.isEmpty() && parser.optionNames().count(name) > 1))
             return QStringLiteral("Option --%1 given more than once").arg(name);
     }
     return std::nullopt;
@@ -202,7 +202,7 @@ ReportOptions finished(ReportOptions::Status status, const QString& text) {
 } // namespace
 
 ReportOptions parseReportOptions(const QStringList& arguments) {
-    const QList<OptionSpec> table = optionTable();
+    const QList<CommandOption> table = optionTable();
     QCommandLineParser parser;
     parser.setApplicationDescription(Description);
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -211,8 +211,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         QStringLiteral("FILE"),
         QStringLiteral("Файл данных обследуемого (*.cry). / One examinee's response file."),
         QStringLiteral("[FILE]"));
-    for (const OptionSpec& spec : table)
-        parser.addOption(spec.option());
+    for (const CommandOption& option : table)
+        parser.addOption(option.qtOption());
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -230,10 +230,11 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
     if (const auto reason = readInput(parser, table, request))
         return usageError(*reason);
     // Every option with a list of values that is given, or has a default, sets its part.
-    for (const OptionSpec& spec : table) {
-        if (spec.choices.isEmpty() || (!parser.isSet(spec.name()) && spec.defaultValue.isEmpty()))
+    for (const CommandOption& option : table) {
+        if (option.choices.isEmpty() ||
+            (!parser.isSet(option.name()) && option.defaultValue.isEmpty()))
             continue;
-        if (const auto reason = applyChoice(spec, parser.value(spec.name()), request))
+        if (const auto reason = applyChoice(option, parser.value(option.name()), request))
             return usageError(*reason);
     }
     if (parser.isSet(table[Output].name())) {

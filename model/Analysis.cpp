@@ -10,6 +10,8 @@
 #include <QDirIterator>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace ezr {
 
 namespace {
@@ -82,6 +84,13 @@ ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& l
     return member;
 }
 
+// A few hundred reports, however large the group: each one lets the window serve its
+// events, which would otherwise cost more than reading the members.
+bool reportsProgress(int read, int total) {
+    const int step = std::max(1, total / 500);
+    return read == total || read % step == 0;
+}
+
 } // namespace
 
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous) {
@@ -146,24 +155,23 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     while (entries.hasNext())
         paths.append(entries.next());
 
-    if (progress && !progress(0, int(paths.size())))
+    const int total = int(paths.size());
+    if (progress && !progress(0, total))
         throw GroupCancelled{};
     for (const QString& path : std::as_const(paths)) {
         try {
             const QString text = decodeWindows1251(UnscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
-            hint += LineBreak;
-            hint += lineAt(lines, 2);
-            hint += QStringLiteral(". ");
-            hint += lineAt(lines, 3);
             ReadItemLines(lines, data);
             ScoreAnswers(data);
             members.append(memberRecord(QFileInfo(path).fileName(), lines, data));
+            const ResponseHeader& header = members.constLast().header;
+            hint += LineBreak + header.code + QStringLiteral(". ") + header.name;
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
         group.add(data);
-        if (progress && !progress(group.members, int(paths.size())))
+        if (progress && reportsProgress(group.members, total) && !progress(group.members, total))
             throw GroupCancelled{};
     }
     if (group.members == 0)

@@ -57,8 +57,9 @@ AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& 
 // Today's date for a group, in the regional short format (a seam for tests).
 using TodayFunction = QDate (*)();
 
-// Told after each member how many of all the members have been read; returning false
-// stops the run, which then throws GroupCancelled.
+// Told how many of all the members have been read: at the start, every few members (a few
+// hundred times in all) and at the end; returning false stops the run, which then throws
+// GroupCancelled.
 using GroupProgress = std::function<bool(int read, int total)>;
 
 // A group run stopped by its progress callback. Not an error: nothing is reported.

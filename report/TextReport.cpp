@@ -91,7 +91,7 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
     out.line(QStringLiteral("                      Результирующая ориентация"
                             "          Процессуальная ориентация"));
     out.line(MotiveNumbersLine);
-    for (int row = 1; row <= 3; ++row)
+    for (int row = ProfileRow::Score; row <= ProfileRow::Chi; ++row)
         out.line(valueRow(sheet.orientationGrid, row, 1, 12));
     out.line();
 
@@ -99,11 +99,11 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
     out.line(QStringLiteral("                            Д е н ь г и"
                             "                   К о л л е к т и в"));
     out.line(MotiveNumbersLine);
-    for (int row = 1; row <= 3; ++row)
+    for (int row = ProfileRow::Score; row <= ProfileRow::Chi; ++row)
         out.line(valueRow(sheet.stimulusGrid, row, 1, 12));
     out.line(QStringLiteral("                              Т р у д"));
     out.line(MotiveNumbersLine.left(49));
-    for (int row = 1; row <= 3; ++row)
+    for (int row = ProfileRow::Score; row <= ProfileRow::Chi; ++row)
         out.line(valueRow(sheet.stimulusGrid, row, 13, 18));
     out.line();
 

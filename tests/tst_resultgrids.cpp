@@ -81,7 +81,7 @@ private slots:
             QCOMPARE(height, kind == int(GridKind::MotiveGrid) && r == 3 ? 21 : 20);
         }
         // The data grids show every cell inside the grid.
-        if (grid.geometrySpec().chiColumn >= 0 || grid.geometrySpec().chiRow >= 0) {
+        if (grid.geometryOfGrid().chiColumn >= 0 || grid.geometryOfGrid().chiRow >= 0) {
             const QRect last =
                 grid.visualRect(grid.model()->index(rows - 1, cellWidths.size() - 1));
             QVERIFY(grid.viewport()->rect().contains(last));

@@ -43,7 +43,7 @@ GridGeometry gridGeometry(GridKind kind) {
         g.rect = QRect(8, 87, 817, 88);
         g.columnWidths = widths({200}, 33, 18);
         g.rowCount = 4;
-        g.chiRow = 3;
+        g.chiRow = ProfileRow::Chi;
         break;
     case GridKind::MotiveBand:
         g.objectName = QStringLiteral("sgResult");
@@ -57,7 +57,7 @@ GridGeometry gridGeometry(GridKind kind) {
         g.columnWidths = widths({200}, 44, 8, {47});
         g.rowCount = 7;
         g.tallRow = 3;
-        g.chiColumn = 9;
+        g.chiColumn = MotiveColumn::Chi;
         break;
     case GridKind::OrientationBand:
         g.objectName = QStringLiteral("sgResult2");
@@ -70,7 +70,7 @@ GridGeometry gridGeometry(GridKind kind) {
         g.rect = QRect(8, 435, 613, 88);
         g.columnWidths = widths({200}, 33, 12);
         g.rowCount = 4;
-        g.chiRow = 3;
+        g.chiRow = ProfileRow::Chi;
         break;
     }
     return g;
@@ -147,19 +147,19 @@ void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 }
 
 ResultGrid::ResultGrid(GridKind kind, QWidget* parent)
-    : QTableWidget(parent), spec_(gridGeometry(kind)) {
-    setObjectName(spec_.objectName);
-    setColumnCount(int(spec_.columnWidths.size()));
-    setRowCount(spec_.rowCount);
+    : QTableWidget(parent), geometry_(gridGeometry(kind)) {
+    setObjectName(geometry_.objectName);
+    setColumnCount(int(geometry_.columnWidths.size()));
+    setRowCount(geometry_.rowCount);
     for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
         header->hide();
         header->setMinimumSectionSize(0);
         header->setSectionResizeMode(QHeaderView::Fixed);
     }
     for (int c = 0; c < columnCount(); ++c)
-        setColumnWidth(c, spec_.columnWidths[c] + GridLine);
+        setColumnWidth(c, geometry_.columnWidths[c] + GridLine);
     for (int r = 0; r < rowCount(); ++r)
-        setRowHeight(r, (r == spec_.tallRow ? TallRowHeight : DefaultRowHeight) + GridLine);
+        setRowHeight(r, (r == geometry_.tallRow ? TallRowHeight : DefaultRowHeight) + GridLine);
 
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -175,7 +175,7 @@ ResultGrid::ResultGrid(GridKind kind, QWidget* parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Base, Qt::white);
     setPalette(pal);
-    setGeometry(spec_.rect);
+    setGeometry(geometry_.rect);
 
     // The header bands only carry headings: nothing in them can be selected.
     const bool band = kind == GridKind::StimulusBand || kind == GridKind::MotiveBand ||
@@ -191,7 +191,7 @@ ResultGrid::ResultGrid(GridKind kind, QWidget* parent)
     }
 
     delegate_ = new ResultGridDelegate(this);
-    delegate_->setObjectName(spec_.objectName + QStringLiteral("DrawCell"));
+    delegate_->setObjectName(geometry_.objectName + QStringLiteral("DrawCell"));
     setItemDelegate(delegate_);
 
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
@@ -201,13 +201,13 @@ ResultGrid::ResultGrid(GridKind kind, QWidget* parent)
 }
 
 bool ResultGrid::isFixedCell(int column, int row) const {
-    return row < spec_.fixedRows || column < spec_.fixedColumns;
+    return row < geometry_.fixedRows || column < geometry_.fixedColumns;
 }
 
 bool ResultGrid::isChiCell(int column, int row) const {
     if (isFixedCell(column, row))
         return false;
-    return column == spec_.chiColumn || row == spec_.chiRow;
+    return column == geometry_.chiColumn || row == geometry_.chiRow;
 }
 
 void ResultGrid::setTexts(const TextGrid& texts) {

@@ -78,7 +78,7 @@ class ResultGrid : public QTableWidget {
 public:
     ResultGrid(GridKind kind, QWidget* parent);
 
-    const GridGeometry& geometrySpec() const { return spec_; }
+    const GridGeometry& geometryOfGrid() const { return geometry_; }
     bool isFixedCell(int column, int row) const;
     bool isChiCell(int column, int row) const;
 
@@ -96,7 +96,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    GridGeometry spec_;
+    GridGeometry geometry_;
     ResultGridDelegate* delegate_;
 };
 
