@@ -1,45 +1,61 @@
-// The commands that take the analysis out of the program in other forms than the text
-// report: the printed report, the table of every examinee, and the norm on the charts.
+// The commands that save the analysis as a report or a table, and the norm on the charts.
 
 #include "MainWindow.h"
 
-#include "ExamineeTable.h"
-#include "Folders.h"
-#include "PdfReport.h"
 #include "VerifiedWrite.h"
 
 #include <QFileInfo>
 
 using namespace ezr;
 
-void MainWindow::savePdfReport() {
-    const ReportSnapshot snapshot{analysis_.sheet, commentLines()};
-    saveDialog_.filter = QStringLiteral("Отчёт PDF (*.pdf)");
-    saveDialog_.directory = resultsFolder();
-    QString path;
-    if (!askSavePath(QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
-                     pdfReportFileName(snapshot.sheet), path))
-        return;
-    runCommand([&] { writeFileVerified(path, buildPdfReport(snapshot, analysis_.data)); });
+namespace {
+
+// What the save dialog of a format shows.
+struct SaveDialogLook {
+    QString title;
+    QString filter;
+    bool suffixFromFilter = false; // several formats: the chosen filter gives the extension
+};
+
+SaveDialogLook saveDialogLook(ReportFormat format) {
+    switch (format) {
+    case ReportFormat::Txt:
+        return {QStringLiteral("Сохранение результатов анализа в файле.txt"),
+                QStringLiteral("Файлы данных (*.txt)")};
+    case ReportFormat::Pdf:
+        return {QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
+                QStringLiteral("Отчёт PDF (*.pdf)")};
+    case ReportFormat::Xlsx:
+    case ReportFormat::Csv:
+        break;
+    }
+    return {QStringLiteral("Сохранение таблицы обследуемых"),
+            QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)"), true};
 }
 
-void MainWindow::saveTable() {
-    saveDialog_.filter = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)");
-    saveDialog_.directory = resultsFolder();
-    saveDialog_.suffixFromFilter = true;
+// The table's format, as the dialog gave the name the extension of the filter chosen in it.
+ReportFormat tableFormatOf(const QString& path) {
+    return QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0
+               ? ReportFormat::Csv
+               : ReportFormat::Xlsx;
+}
+
+} // namespace
+
+void MainWindow::saveReport(ReportFormat format) {
+    const SaveDialogLook look = saveDialogLook(format);
+    saveDialog_.filter = look.filter;
+    saveDialog_.directory = folders_.resultsFolder();
+    saveDialog_.suffixFromFilter = look.suffixFromFilter;
     QString path;
-    const bool chosen = askSavePath(QStringLiteral("Сохранение таблицы обследуемых"),
-                                    tableFileName(analysis_.sheet, QStringLiteral("xlsx")), path);
+    const bool chosen = askSavePath(look.title, proposedReportName(analysis_, format), path);
     saveDialog_.suffixFromFilter = false;
     if (!chosen)
         return;
-    // The dialog gives the name the extension of the filter chosen in it.
-    const bool csv =
-        QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
-    runCommand([&] {
-        writeFileVerified(path, csv ? buildRegionalCsv(examineeTable(analysis_))
-                                    : buildExamineeXlsx(analysis_));
-    });
+    if (format == ReportFormat::Xlsx || format == ReportFormat::Csv)
+        format = tableFormatOf(path);
+    const ReportSnapshot snapshot{analysis_, commentLines()};
+    runCommand([&] { writeFileVerified(path, buildReport(format, snapshot)); });
 }
 
 void MainWindow::toggleNorm() {

@@ -12,7 +12,7 @@ public:
     GroupProgressDialog(const GroupProgressDialog&) = delete;
     GroupProgressDialog& operator=(const GroupProgressDialog&) = delete;
 
-    // For GroupAnalysis: false once the user has cancelled.
+    // For groupAnalysis: false once the user has cancelled.
     ezr::GroupProgress callback();
 
 private:

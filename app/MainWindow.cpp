@@ -10,7 +10,6 @@
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
 #include "StartHint.h"
-#include "TextReport.h"
 #include "WaitCursor.h"
 
 #include <QContextMenuEvent>
@@ -23,8 +22,8 @@
 
 using namespace ezr;
 
-MainWindow::MainWindow(UserDialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs) {
+MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), folders_(std::move(folders)) {
     if (!dialogs_) {
         ownDialogs_ = std::make_unique<StandardDialogs>();
         dialogs_ = ownDialogs_.get();
@@ -32,13 +31,12 @@ MainWindow::MainWindow(UserDialogs* dialogs, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZOLT - Опросник персонала"));
     resize(1032, 780);
-    initExeDir();
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
     createWindowMenu();
     createShortcuts();
     createResultPanel();
-    panel_->showSheet(analysis_.sheet);
+    panel_->showSheet(formatSheet(analysis_));
 }
 
 MainWindow::~MainWindow() = default;
@@ -130,11 +128,11 @@ void MainWindow::run(Command command) {
     case Command::ChooseDataFolder:
         return chooseDataFolder();
     case Command::SaveReport:
-        return saveReport();
+        return saveReport(ReportFormat::Txt);
     case Command::SavePdfReport:
-        return savePdfReport();
+        return saveReport(ReportFormat::Pdf);
     case Command::SaveTable:
-        return saveTable();
+        return saveReport(ReportFormat::Xlsx);
     case Command::ShowNorm:
         return toggleNorm();
     case Command::SaveProfileChart:
@@ -151,12 +149,25 @@ void MainWindow::run(Command command) {
         return toggleAnswerTimeChart();
     case Command::Comment:
         return toggleComment();
-    default:
-        break;
+    case Command::Profile1Raw:
+        return showProfile(1, ProfileValues::Raw);
+    case Command::Profile1Percent:
+        return showProfile(1, ProfileValues::Percent);
+    case Command::Profile1Chi:
+        return showProfile(1, ProfileValues::Chi);
+    case Command::Profile2Raw:
+        return showProfile(2, ProfileValues::Raw);
+    case Command::Profile2Percent:
+        return showProfile(2, ProfileValues::Percent);
+    case Command::Profile2Chi:
+        return showProfile(2, ProfileValues::Chi);
+    case Command::Profile3Raw:
+        return showProfile(3, ProfileValues::Raw);
+    case Command::Profile3Percent:
+        return showProfile(3, ProfileValues::Percent);
+    case Command::Profile3Chi:
+        return showProfile(3, ProfileValues::Chi);
     }
-    // The nine profile charts, in the menu's order: profile 1..3, each raw, %, chi-square.
-    const int index = static_cast<int>(command) - static_cast<int>(Command::Profile1Raw);
-    showProfile(index / 3 + 1, static_cast<ProfileValues>(index % 3));
 }
 
 void MainWindow::runCommand(const std::function<void()>& body) {
@@ -173,16 +184,16 @@ void MainWindow::runCommand(const std::function<void()>& body) {
 
 void MainWindow::showAnalysis(AnalysisState next) {
     analysis_ = std::move(next);
-    const ResultSheet& sheet = analysis_.sheet;
-    panel_->showSheet(sheet);
-    panel_->profileCharts()->setNorm(
-        normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education), sheet.norm);
+    panel_->showSheet(formatSheet(analysis_));
+    panel_->profileCharts()->setNorm(analysis_.comparison.row,
+                                     normKindName(analysis_.comparison.kind));
     showProfile(1, ProfileValues::Raw);
     panel_->profileCharts()->show();
     panel_->profileCharts()->raise();
 }
 
-void MainWindow::showNewAnalysis(AnalysisState next, bool individual) {
+void MainWindow::showNewAnalysis(AnalysisState next) {
+    const bool individual = next.kind == AnalysisKind::Individual;
     // The previous examinee's answer-time chart goes behind and out of sight; its toggle
     // stays, so the next "Время ответа" hides it.
     panel_->showAnswerTimeChart(false);
@@ -199,7 +210,7 @@ void MainWindow::showNewAnalysis(AnalysisState next, bool individual) {
 void MainWindow::openIndividual() {
     const QString path =
         dialogs_->getOpenFileName(this, {QStringLiteral("Ввод данных Опросника - Мелира"),
-                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
+                                         folders_.dataFolder(), QStringLiteral("Data files (*.cry)")});
     if (!path.isEmpty())
         openResponseFile(path);
 }
@@ -207,7 +218,7 @@ void MainWindow::openIndividual() {
 void MainWindow::openResponseFile(const QString& path) {
     runCommand([&] {
         const WaitCursor wait;
-        showNewAnalysis(IndividualAnalysis(path, analysis_), true);
+        showNewAnalysis(individualAnalysis(path));
     });
 }
 
@@ -215,36 +226,32 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion) {
     runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(this, progressDelay_);
-        showNewAnalysis(
-            GroupAnalysis(dataFolder(), kind, criterion, analysis_, nullptr, progress.callback()),
-            false);
+        showNewAnalysis(groupAnalysis(folders_.dataFolder(), kind, criterion, nullptr,
+                                      progress.callback()));
     });
 }
 
 void MainWindow::chooseDataFolder() {
     const QString chosen = dialogs_->getExistingDirectory(
-        this, QStringLiteral("Папка данных для группы и для «Индивид»"), dataFolder());
+        this, QStringLiteral("Папка данных для группы и для «Индивид»"), folders_.dataFolder());
     if (chosen.isEmpty())
         return;
-    rememberDataFolder(chosen);
+    folders_.rememberDataFolder(chosen);
     showDataFolder();
 }
 
 void MainWindow::showDataFolder() {
-    menu_->showDataFolder(QDir::toNativeSeparators(decideFolders(currentFolderInputs()).data.path));
+    menu_->showDataFolder(QDir::toNativeSeparators(decideFolders(folders_.inputs()).data.path));
 }
 
 void MainWindow::changeNorm(NormKind kind) {
-    runCommand([&] {
-        AnalysisState next = analysis_;
-        compareSheetWithNorm(kind, next.sheet, next.data);
-        showAnalysis(std::move(next));
-    });
+    runCommand([&] { showAnalysis(withNorm(analysis_, kind)); });
 }
 
 void MainWindow::showProfile(int profile, ProfileValues values) {
-    panel_->profileCharts()->drawProfile(profile, values, analysis_.data, analysis_.sheet.code,
-                                         analysis_.sheet.name);
+    panel_->profileCharts()->drawProfile(profile, values, analysis_.record.scores.raw,
+                                         analysis_.comparison.chi, analysis_.header.code,
+                                         analysis_.header.name);
 }
 
 void MainWindow::hideAnswerTimeChart() {
@@ -256,7 +263,8 @@ void MainWindow::hideAnswerTimeChart() {
 void MainWindow::toggleAnswerTimeChart() {
     if (menuState_.answerTimeChartOn)
         return hideAnswerTimeChart();
-    panel_->answerTimeChart()->plot(analysis_.data, analysis_.sheet.code, analysis_.sheet.name);
+    panel_->answerTimeChart()->plot(analysis_.record, analysis_.header.code,
+                                    analysis_.header.name);
     panel_->showAnswerTimeChart(true);
     menuState_.answerTimeChartOn = true;
     menu_->update(menuState_);
@@ -286,23 +294,11 @@ bool MainWindow::askSavePath(const QString& title, const QString& proposedName, 
     return true;
 }
 
-void MainWindow::saveReport() {
-    saveDialog_.filter = QStringLiteral("Файлы данных (*.txt)");
-    saveDialog_.directory = resultsFolder();
-    QString path;
-    if (!askSavePath(QStringLiteral("Сохранение результатов анализа в файле.txt"),
-                     reportFileName(analysis_.sheet), path))
-        return;
-    runCommand([&] {
-        writeFileVerified(path, buildTextReport(ReportSnapshot{analysis_.sheet, commentLines()}));
-    });
-}
-
 void MainWindow::saveProfileChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись текущей гистограммы в файл.gif"),
-                    profileChartFileName(resultsFolder(), analysis_.sheet.code,
-                                         analysis_.sheet.isIndividual()),
+                    profileChartFileName(folders_.resultsFolder(), analysis_.header.code,
+                                         analysis_.kind == AnalysisKind::Individual),
                     path))
         saveControlPicture(panel_->profileCharts(), path);
 }
@@ -310,7 +306,7 @@ void MainWindow::saveProfileChart() {
 void MainWindow::saveAnswerTimeChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись графика времени ответов в файл.gif"),
-                    answerTimeChartFileName(resultsFolder(), analysis_.sheet.code), path))
+                    answerTimeChartFileName(folders_.resultsFolder(), analysis_.header.code), path))
         saveControlPicture(panel_->answerTimeChart(), path);
 }
 
@@ -319,8 +315,7 @@ void MainWindow::saveControlPicture(QWidget* control, const QString& path) {
     QCoreApplication::processEvents();
     runCommand([&] {
         // What the window shows in the control's rectangle, whatever lies in front there.
-        lastPicture_ = panel_->grab(control->geometry()).toImage();
-        writeGif(lastPicture_, path);
+        writeGif(panel_->grab(control->geometry()).toImage(), path);
     });
 }
 
@@ -328,19 +323,19 @@ void MainWindow::saveControlPicture(QWidget* control, const QString& path) {
 // The user's edits and selections
 
 void MainWindow::editHeader(HeaderField field, const QString& text) {
-    ResultSheet& sheet = analysis_.sheet;
+    AnalysisHeader& header = analysis_.header;
     switch (field) {
     case HeaderField::Code:
-        sheet.code = text;
+        header.code = text;
         break;
     case HeaderField::Name:
-        sheet.name = text;
+        header.name = text;
         break;
     case HeaderField::TestDate:
-        sheet.testDate = text;
+        header.testDate = text;
         break;
     case HeaderField::Age:
-        sheet.age = text;
+        header.age = text;
         break;
     }
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "Analysis.h"
+#include "Export.h"
+#include "Folders.h"
 #include "MainMenu.h"
 #include "ProfileCharts.h"
 #include "ResultPanel.h"
 #include "UserDialogs.h"
 
-#include <QImage>
 #include <QMainWindow>
 
 #include <functional>
@@ -26,8 +27,10 @@ class QMenu;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // `dialogs` must outlive the window; null means the standard dialogs.
-    explicit MainWindow(UserDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    // `folders`: where the commands read and write; `dialogs` must outlive the window, null
+    // means the standard dialogs.
+    explicit MainWindow(ezr::FolderConfig folders = ezr::FolderConfig(),
+                        UserDialogs* dialogs = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void setAboutDialog(AboutDialog* dialog);
@@ -36,8 +39,6 @@ public:
     const ezr::AnalysisState& analysis() const { return analysis_; }
     // The comment's lines as the panel wraps them.
     QStringList commentLines() const;
-    // The last exported chart picture.
-    const QImage& lastPicture() const { return lastPicture_; }
 
     // "Индивид" on a file given without the dialog (the command line, the desktop).
     void openResponseFile(const QString& path);
@@ -72,14 +73,11 @@ private:
     void toggleAnswerTimeChart();
     void hideAnswerTimeChart();
     void toggleComment();
-    void saveReport();
+    // The text report, the printed report and the table of every examinee (ExportCommands.cpp).
+    void saveReport(ezr::ReportFormat format);
     void saveProfileChart();
     void saveAnswerTimeChart();
     void saveControlPicture(QWidget* control, const QString& path);
-    // The printed report, the table of every examinee and the norm on the charts
-    // (ExportCommands.cpp).
-    void savePdfReport();
-    void saveTable();
     void toggleNorm();
     bool askSavePath(const QString& title, const QString& proposedName, QString& path);
 
@@ -89,15 +87,15 @@ private:
 
     // A new analysis or comparison on screen, with the raw scores of profile 1 in front.
     void showAnalysis(ezr::AnalysisState next);
-    void showNewAnalysis(ezr::AnalysisState next, bool individual);
+    void showNewAnalysis(ezr::AnalysisState next);
 
     UserDialogs* dialogs_;
     std::unique_ptr<UserDialogs> ownDialogs_;
+    ezr::FolderConfig folders_;
     ezr::AnalysisState analysis_;
     MenuState menuState_;
     bool commentShown_ = false;
     SaveDialogRequest saveDialog_; // the one save dialog, shared by the exports
-    QImage lastPicture_;
     AboutDialog* aboutDialog_ = nullptr;
     MainMenu* menu_ = nullptr;
     QMenu* windowMenu_ = nullptr;

@@ -244,10 +244,13 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
 
     motiveBand_->setTexts(sheet.motiveBand);
     motiveGrid_->setTexts(sheet.motiveGrid);
+    motiveGrid_->setChiVerdicts(sheet.motiveChiVerdicts);
     orientationBand_->setTexts(sheet.orientationBand);
     orientationGrid_->setTexts(sheet.orientationGrid);
+    orientationGrid_->setChiVerdicts(sheet.orientationChiVerdicts);
     stimulusBand_->setTexts(sheet.stimulusBand);
     stimulusGrid_->setTexts(sheet.stimulusGrid);
+    stimulusGrid_->setChiVerdicts(sheet.stimulusChiVerdicts);
 }
 
 void ResultPanel::attachCellDrawing() {

@@ -20,14 +20,14 @@ ezr::AnalysisRecord sampleTimes() {
     double sum = 0.0;
     for (int i = 0; i < ezr::ItemCount; ++i) {
         const double t = 2.0 + (i * 37 % 60) / 10.0 + ((i % 17 == 5) ? 9.0 : 0.0);
-        data.AnswerTimes[static_cast<std::size_t>(i)] = t;
+        data.answerTimes[static_cast<std::size_t>(i)] = t;
         sum += t;
     }
-    data.MeanTime = sum / ezr::ItemCount;
+    data.meanTime = sum / ezr::ItemCount;
     double squares = 0.0;
-    for (double t : data.AnswerTimes)
-        squares += (t - data.MeanTime) * (t - data.MeanTime);
-    data.SdTime = std::sqrt(squares / (ezr::ItemCount - 1));
+    for (double t : data.answerTimes)
+        squares += (t - data.meanTime) * (t - data.meanTime);
+    data.sdTime = std::sqrt(squares / (ezr::ItemCount - 1));
     return data;
 }
 

@@ -102,7 +102,7 @@ void trigger(const char* command) {
 void BM_IndividualInWindow(benchmark::State& state) {
     for (auto _ : state)
         trigger("mmOpen");
-    benchmark::DoNotOptimize(fixture->form->analysis().data.Profile1Chi);
+    benchmark::DoNotOptimize(fixture->form->analysis().record.Profile1Chi);
 }
 BENCHMARK(BM_IndividualInWindow)->Unit(benchmark::kMillisecond);
 
@@ -118,7 +118,7 @@ BENCHMARK(BM_IndividualInWindowPainted)->Unit(benchmark::kMillisecond);
 
 void BM_IndividualCore(benchmark::State& state) {
     for (auto _ : state) {
-        auto result = ezr::IndividualAnalysis(fixture->dialogs.path, ezr::AnalysisState{});
+        auto result = ezr::individualAnalysis(fixture->dialogs.path);
         benchmark::DoNotOptimize(result);
     }
 }
@@ -129,7 +129,7 @@ void BM_GroupInWindow(benchmark::State& state) {
     ezr::ExeDir = groupExeDir(int(state.range(0)));
     for (auto _ : state)
         trigger("mmSexMan");
-    benchmark::DoNotOptimize(fixture->form->analysis().data.Profile1Raw);
+    benchmark::DoNotOptimize(fixture->form->analysis().record.scores.raw.profile1);
     ezr::ExeDir = previousExeDir;
 }
 BENCHMARK(BM_GroupInWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -137,8 +137,7 @@ BENCHMARK(BM_GroupInWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond
 void BM_GroupCore(benchmark::State& state) {
     const QString data = groupExeDir(int(state.range(0))) + QStringLiteral("Data");
     for (auto _ : state) {
-        auto result = ezr::GroupAnalysis(data, ezr::NormKind::Sex, QStringLiteral("Мужской"),
-                                         ezr::AnalysisState{});
+        auto result = ezr::groupAnalysis(data, ezr::NormKind::Sex, QStringLiteral("Мужской"));
         benchmark::DoNotOptimize(result);
     }
 }

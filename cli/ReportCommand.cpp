@@ -2,10 +2,7 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
-#include "ExamineeTable.h"
-#include "PdfReport.h"
-#include "ResponseFile.h"
-#include "TextReport.h"
+#include "Export.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -97,38 +94,20 @@ private:
 } // namespace
 
 AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
-    AnalysisState state;
-    if (request.mode == ReportRequest::Mode::Group) {
-        state = GroupAnalysis(request.input, request.kind, request.criterion, AnalysisState{},
-                              nullptr, progress);
-    } else {
-        state = IndividualAnalysis(request.input, AnalysisState{});
-        // A freshly opened file is compared with the sex norm; another choice under
-        // "Нормирование" compares it again.
-        if (request.kind != NormKind::Sex)
-            compareSheetWithNorm(request.kind, state.sheet, state.data);
-    }
+    if (request.mode == ReportRequest::Mode::Group)
+        return groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress);
+    // A freshly opened file is compared with the sex norm; another choice under
+    // "Нормирование" compares it again.
+    AnalysisState state = individualAnalysis(request.input);
+    if (request.kind != NormKind::Sex)
+        state = withNorm(std::move(state), request.kind);
     return state;
 }
 
 QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress) {
-    const AnalysisState state = analyse(request, progress);
     // A new analysis empties the comment.
-    const ReportSnapshot snapshot{state.sheet, {}};
-    switch (request.format) {
-    case ReportFormat::Pdf:
-        return buildPdfReport(snapshot, state.data);
-    case ReportFormat::Xlsx:
-        return buildExamineeXlsx(state);
-    case ReportFormat::Csv:
-        return buildRegionalCsv(examineeTable(state));
-    case ReportFormat::Txt:
-        break;
-    }
-    const QByteArray report = buildTextReport(snapshot);
-    if (request.encoding == ReportEncoding::Utf8)
-        return decodeWindows1251(report).toUtf8();
-    return report;
+    return buildReport(request.format, ReportSnapshot{analyse(request, progress), {}},
+                       request.encoding);
 }
 
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Export.h"
 #include "NormComparison.h"
 
 #include <QString>
@@ -9,9 +10,6 @@
 // with any argument list.
 namespace ezr {
 
-enum class ReportEncoding { Windows1251, Utf8 };
-// The text report, the printed report, the examinee table as a workbook or as CSV.
-enum class ReportFormat { Txt, Pdf, Xlsx, Csv };
 
 // One report to make: an examinee's file as after "Индивид" (and a norm chosen under
 // "Нормирование"), or a directory as after one command of the "Группа" menu.

@@ -24,7 +24,7 @@ namespace {
 
 void buildReport(const ezr::AnalysisState& state) {
     // A new analysis empties the comment.
-    (void)ezr::buildTextReport(ezr::ReportSnapshot{state.sheet, {}});
+    (void)ezr::buildTextReport(ezr::ReportSnapshot{state, {}});
 }
 
 } // namespace
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ezr::AnalysisState state;
     try {
         // Scrambling is its own inverse.
-        state = ezr::IndividualAnalysisFromBytes(ezr::UnscrambleText(plain),
-                                                 QStringLiteral("fuzz.cry"), ezr::AnalysisState{});
+        state = ezr::individualAnalysisFromBytes(ezr::unscrambleText(plain),
+                                                 QStringLiteral("fuzz.cry"));
     } catch (const ezr::AnalysisError&) {
         // A refused file is one of the two regular outcomes.
         return 0;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // for a second comparison, as "Нормирование" would after the load.
     const auto kind = static_cast<ezr::NormKind>(1 + (size > 0 ? data[0] % 3 : 0));
     if (kind != ezr::NormKind::Sex) {
-        ezr::compareSheetWithNorm(kind, state.sheet, state.data);
+        ezr::compareSheetWithNorm(kind, formatSheet(state), state.record);
         buildReport(state);
     }
     return 0;

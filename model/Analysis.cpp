@@ -1,7 +1,6 @@
 #include "Analysis.h"
 
 #include "AnalysisError.h"
-#include "NormTables.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
@@ -16,42 +15,35 @@ namespace ezr {
 
 namespace {
 
-const QString LineBreak = QStringLiteral("\r\n");
-
-QString timingHint(const std::array<QString, 4>& lines) {
-    QString hint = QStringLiteral("Время выполнения:");
-    for (const QString& line : lines)
-        hint += LineBreak + line;
-    return hint;
-}
-
 // Running sums of a group: double precision, started from zero on every run.
 struct GroupSums {
-    GroupMeans sums;
+    Scores sums;
     int members = 0;
 
-    void add(const AnalysisRecord& member) {
-        for (std::size_t i = 0; i < sums.motiveCounts.size(); ++i)
-            sums.motiveCounts[i] += member.MotiveCounts[i];
-        for (std::size_t i = 0; i < sums.profile1.size(); ++i)
-            sums.profile1[i] += member.Profile1Raw[i];
-        for (std::size_t i = 0; i < sums.profile2.size(); ++i)
-            sums.profile2[i] += member.Profile2Raw[i];
-        for (std::size_t i = 0; i < sums.profile3.size(); ++i)
-            sums.profile3[i] += member.Profile3Raw[i];
+    template <std::size_t N>
+    static void add(std::array<double, N>& sums, const std::array<double, N>& values) {
+        for (std::size_t i = 0; i < N; ++i)
+            sums[i] += values[i];
+    }
+    template <std::size_t N> void divide(std::array<double, N>& values) const {
+        for (double& v : values)
+            v /= members;
+    }
+
+    void add(const Scores& member) {
+        add(sums.motiveCounts, member.motiveCounts);
+        add(sums.raw.profile1, member.raw.profile1);
+        add(sums.raw.profile2, member.raw.profile2);
+        add(sums.raw.profile3, member.raw.profile3);
         ++members;
     }
 
-    GroupMeans means() const {
-        GroupMeans m = sums;
-        const auto divide = [this](auto& values) {
-            for (double& v : values)
-                v /= members;
-        };
+    Scores means() const {
+        Scores m = sums;
         divide(m.motiveCounts);
-        divide(m.profile1);
-        divide(m.profile2);
-        divide(m.profile3);
+        divide(m.raw.profile1);
+        divide(m.raw.profile2);
+        divide(m.raw.profile3);
         return m;
     }
 };
@@ -74,10 +66,10 @@ void checkGroupFolder(const QString& dataDir) {
 ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& lines,
                             const AnalysisRecord& scored) {
     AnalysisRecord own = scored;
-    TimeStatistics(own);
+    computeTimeStatistics(own);
     ExamineeRecord member{fileName, readHeader(lines), QString(), scoresOf(own)};
     try {
-        member.age = AgeText(member.header.testDate, member.header.birthDate);
+        member.age = ageText(member.header.testDate, member.header.birthDate);
     } catch (const AnalysisError&) {
         member.age.clear();
     }
@@ -93,39 +85,22 @@ bool reportsProgress(int read, int total) {
 
 } // namespace
 
-AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous) {
-    return IndividualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName(),
-                                       previous);
+AnalysisState individualAnalysis(const QString& path) {
+    return individualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName());
 }
 
-AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& fileName,
-                                          const AnalysisState& previous) {
+AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& fileName) {
     const ResponseFile file = parseResponseFile(stored);
 
-    AnalysisState next = previous;
-    ResultSheet& sheet = next.sheet;
-    sheet.nameCaption = IndividualCaption;
-    sheet.testDate = file.header.testDate;
-    sheet.age = file.age;
-    sheet.code = file.header.code;
-    sheet.name = file.header.name;
-    sheet.sex = file.header.sex;
-    sheet.education = file.header.education;
-    sheet.infoHint = timingHint(file.header.timingLines);
-
-    AnalysisRecord& data = next.data;
-    data.Answers = file.data.Answers;
-    data.AnswerTimes = file.data.AnswerTimes;
-    data.MeanTime = file.data.MeanTime;
-    data.SdTime = file.data.SdTime;
-    data.TimingLines = file.data.TimingLines;
-    data.MotiveCounts = {};
-    ScoreAnswers(data);
-
-    fillIndividual(sheet, data);
-    compareSheetWithNorm(NormKind::Sex, sheet, data);
-    next.members = {ExamineeRecord{fileName, file.header, file.age, scoresOf(data)}};
-    return next;
+    AnalysisState next;
+    next.kind = AnalysisKind::Individual;
+    const ResponseHeader& h = file.header;
+    next.header = AnalysisHeader{h.code, h.name, h.sex, h.education, h.testDate, file.age};
+    next.record = file.data;
+    next.record.scores = {};
+    scoreAnswers(next.record);
+    next.members = {ExamineeRecord{fileName, file.header, file.age, scoresOf(next.record)}};
+    return withNorm(std::move(next), NormKind::Sex);
 }
 
 QString noMembersMessage(const QString& dataDir) {
@@ -133,17 +108,8 @@ QString noMembersMessage(const QString& dataDir) {
         .arg(QDir::toNativeSeparators(dataDir));
 }
 
-AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            const AnalysisState& previous, TodayFunction today,
-                            const GroupProgress& progress) {
-    AnalysisState next = previous;
-    ResultSheet& sheet = next.sheet;
-    AnalysisRecord& data = next.data;
-    sheet.nameCaption = GroupCaption;
-    sheet.sex = kind == NormKind::Sex ? criterion : QString();
-    sheet.education = kind == NormKind::Education ? criterion : QString();
-    QString hint = QStringLiteral("Состав группы:");
-
+AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
+                            TodayFunction today, const GroupProgress& progress) {
     checkGroupFolder(dataDir);
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
@@ -158,65 +124,49 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     const int total = int(paths.size());
     if (progress && !progress(0, total))
         throw GroupCancelled{};
+    AnalysisRecord member;
     for (const QString& path : std::as_const(paths)) {
         try {
-            const QString text = decodeWindows1251(UnscrambleText(readResponseBytes(path)));
+            const QString text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
-            ReadItemLines(lines, data);
-            ScoreAnswers(data);
-            members.append(memberRecord(QFileInfo(path).fileName(), lines, data));
-            const ResponseHeader& header = members.constLast().header;
-            hint += LineBreak + header.code + QStringLiteral(". ") + header.name;
+            readItemLines(lines, member);
+            scoreAnswers(member);
+            members.append(memberRecord(QFileInfo(path).fileName(), lines, member));
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
-        group.add(data);
+        group.add(member.scores);
         if (progress && reportsProgress(group.members, total) && !progress(group.members, total))
             throw GroupCancelled{};
     }
     if (group.members == 0)
         throw AnalysisError(noMembersMessage(dataDir));
 
-    sheet.code = QString::number(group.members);
-    sheet.name = GroupCaption;
-    sheet.testDate = formatShortDate(today ? today() : QDate::currentDate());
-    sheet.age.clear();
-    sheet.infoHint = hint + LineBreak + QStringLiteral("Общее число: ") + sheet.code;
-
-    const GroupMeans means = group.means();
-    data.Profile1Raw = means.profile1;
-    data.Profile2Raw = means.profile2;
-    data.Profile3Raw = means.profile3;
-    fillGroup(sheet, means);
-    compareSheetWithNorm(kind, sheet, data);
+    AnalysisState next;
+    next.kind = AnalysisKind::Group;
+    next.header.code = QString::number(group.members);
+    next.header.name = QStringLiteral("Группа");
+    next.header.sex = kind == NormKind::Sex ? criterion : QString();
+    next.header.education = kind == NormKind::Education ? criterion : QString();
+    next.header.testDate = formatShortDate(today ? today() : QDate::currentDate());
+    next.record.scores = group.means();
     next.members = std::move(members);
-    return next;
+    return withNorm(std::move(next), kind);
 }
 
-NormKind normKindNamed(const QString& normName) {
-    for (std::size_t i = 0; i < NormKindNames.size(); ++i) {
-        if (NormKindNames[i] == normName)
-            return static_cast<NormKind>(i + 1);
-    }
-    return NormKind::Sex;
+AnalysisState withNorm(AnalysisState state, NormKind kind) {
+    const int row = normRow(kind, state.header.sex, state.header.education);
+    state.comparison = compareWithNorm(kind, row, state.record.scores.raw, state.kind);
+    return state;
 }
 
 ExamineeScores scoresOf(const AnalysisRecord& record) {
-    return ExamineeScores{record.MotiveCounts, record.Profile1Raw, record.Profile2Raw,
-                          record.Profile3Raw,  record.MeanTime,    record.SdTime};
+    return ExamineeScores{record.scores, record.meanTime, record.sdTime};
 }
 
-NormComparison examineeComparison(const ExamineeScores& examinee, const ResultSheet& sheet) {
-    AnalysisRecord record;
-    record.MotiveCounts = examinee.MotiveCounts;
-    record.Profile1Raw = examinee.Profile1Raw;
-    record.Profile2Raw = examinee.Profile2Raw;
-    record.Profile3Raw = examinee.Profile3Raw;
-    ResultSheet own = initialSheet();
-    own.sex = sheet.sex;
-    own.education = sheet.education;
-    fillIndividual(own, record);
-    return computeNormComparison(normInputFrom(normKindNamed(sheet.norm), own, record));
+NormComparison examineeComparison(const ExamineeScores& examinee, const AnalysisState& state) {
+    return compareWithNorm(state.comparison.kind, state.comparison.row, examinee.scores.raw,
+                           AnalysisKind::Individual);
 }
 
 } // namespace ezr

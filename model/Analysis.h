@@ -3,30 +3,25 @@
 #include "AnalysisData.h"
 #include "NormComparison.h"
 #include "ResponseFile.h"
-#include "ResultSheet.h"
-#include "SheetComparison.h"
 
 #include <QByteArrayView>
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <functional>
 
-// The two analyses of the program. Each takes the sheet and record currently shown and
-// returns a complete new pair, or throws AnalysisError; the caller keeps the old pair on
-// failure, so a bad file never leaves a half-changed window.
+// The two analyses of the program. Each returns a complete new state or throws
+// AnalysisError; the caller keeps the old state on failure, so a bad file never leaves a
+// half-changed window.
 namespace ezr {
 
-// What the table of examinees needs of one examinee's record: the scores and the answer-time
+// What the table of examinees needs of one examinee: the scores and the answer-time
 // statistics, not the answers themselves, so that a group of many thousands stays small.
-// The names are those of AnalysisRecord.
 struct ExamineeScores {
-    std::array<std::int32_t, 36> MotiveCounts{};
-    std::array<double, 6> Profile1Raw{};
-    std::array<double, 12> Profile2Raw{};
-    std::array<double, 18> Profile3Raw{};
-    double MeanTime = 0.0;
-    double SdTime = 0.0;
+    Scores scores;
+    double meanTime = 0.0;
+    double sdTime = 0.0;
 };
 
 ExamineeScores scoresOf(const AnalysisRecord& record);
@@ -40,21 +35,36 @@ struct ExamineeRecord {
     ExamineeScores data;
 };
 
+// The header fields as the window shows them. They start from the response file (or, for a
+// group, the member count, "Группа", the date of the run and the chosen criterion); the user
+// may correct the code, name, date and age before saving.
+struct AnalysisHeader {
+    QString code;
+    QString name;
+    QString sex;
+    QString education;
+    QString testDate;
+    QString age;
+};
+
+// Everything an analysis found, in numbers and kinds; every output formats it.
 struct AnalysisState {
-    ResultSheet sheet = initialSheet();
-    AnalysisRecord data;
+    AnalysisKind kind = AnalysisKind::None;
+    AnalysisHeader header;
+    // The examinee's answers, times and scores; for a group the scores are the means.
+    AnalysisRecord record;
+    NormComparison comparison;
     // The examinee of an individual analysis, or every member of a group in listing order.
     QList<ExamineeRecord> members;
 };
 
-// Reads, scores, fills the grids and compares with the sex norm.
-AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous);
+// Reads, scores and compares with the sex norm.
+AnalysisState individualAnalysis(const QString& path);
 // The same from the stored (scrambled) bytes of a response file already read; `fileName`
 // names the examinee's file in the table of examinees.
-AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& fileName,
-                                          const AnalysisState& previous);
+AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& fileName);
 
-// Today's date for a group, in the regional short format (a seam for tests).
+// Today's date for a group (a seam for tests).
 using TodayFunction = QDate (*)();
 
 // Told how many of all the members have been read: at the start, every few members (a few
@@ -68,17 +78,16 @@ struct GroupCancelled {};
 // `criterion` is the text the group menu puts into the sex or education field for kinds 1
 // and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." is a member, in the
 // order the file system lists them.
-AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            const AnalysisState& previous, TodayFunction today = nullptr,
-                            const GroupProgress& progress = {});
+AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
+                            TodayFunction today = nullptr, const GroupProgress& progress = {});
 
-// The norm kind whose name the norm field shows; Sex for an unknown name.
-NormKind normKindNamed(const QString& normName);
+// The analysis compared with another norm kind, the row chosen by its sex or education.
+AnalysisState withNorm(AnalysisState state, NormKind kind);
 
-// An examinee's cell chi-squares, profile chi-squares and indices against the norm the sheet
-// shows (its kind, and the row its sex or education text selects), computed as if the
-// examinee had been opened alone: the indices read the examinee's own displayed cells.
-NormComparison examineeComparison(const ExamineeScores& examinee, const ResultSheet& sheet);
+// An examinee's cell chi-squares, profile chi-squares and indices against the norm row of
+// the analysis, computed as if the examinee had been opened alone: the indices read the
+// examinee's own displayed cells.
+NormComparison examineeComparison(const ExamineeScores& examinee, const AnalysisState& state);
 
 // The message for a group directory without members.
 QString noMembersMessage(const QString& dataDir);

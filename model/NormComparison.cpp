@@ -2,7 +2,6 @@
 
 #include "Domain.h"
 #include "NormTables.h"
-#include "Regional.h"
 
 #include <cmath>
 
@@ -33,32 +32,10 @@ double chiSquares(const std::array<double, N>& observed, const std::array<double
     return static_cast<double>(profile);
 }
 
-QString profileCaption(double critical) {
-    return QStringLiteral("[X2(профиль)кр. = %1 для p = 0.05] ").arg(formatFixed(critical, 5, 2));
-}
-
-ProfileVerdict profileVerdict(double x2, double critical, QString caption) {
-    ProfileVerdict v;
-    v.x2 = x2;
-    v.critical = critical;
-    v.verdict = profileSignificance(x2, critical);
-    v.text = formatSignificant5(x2);
-    v.caption = std::move(caption);
-    return v;
-}
-
 // The indices are judged as shown, with one decimal, so that a sum of two displayed
 // percentages that reads 17.2 is 17.2 and not a binary neighbour of it.
 double asShown(double value) {
     return std::round(value * 10.0) / 10.0;
-}
-
-IndexVerdict indexVerdict(double value, Verdict verdict) {
-    IndexVerdict v;
-    v.value = value;
-    v.verdict = verdict;
-    v.text = formatFixed(value, 0, 1);
-    return v;
 }
 
 } // namespace
@@ -79,7 +56,11 @@ Verdict innovationVerdict(double index) {
     return asShown(index) >= InnovationNorm ? Verdict::WithinNorm : Verdict::BeyondNorm;
 }
 
-int normGroup(NormKind kind, const QString& sex, const QString& education) {
+double cellCritical() {
+    return ChiCritical[3][0];
+}
+
+int normRow(NormKind kind, const QString& sex, const QString& education) {
     int subgroup = 0;
     if (kind == NormKind::Sex && sex == FemaleSex)
         subgroup = 1;
@@ -88,31 +69,32 @@ int normGroup(NormKind kind, const QString& sex, const QString& education) {
     return 2 * (static_cast<int>(kind) - 1) + subgroup;
 }
 
-NormComparison computeNormComparison(const NormComparisonInput& input) {
-    const int kind = static_cast<int>(input.kind);
-    const auto row = static_cast<std::size_t>(kind - 1);
+NormComparison compareWithNorm(NormKind kind, int row, const Profiles& raw, AnalysisKind shown) {
+    const auto kindRow = static_cast<std::size_t>(static_cast<int>(kind) - 1);
+    const auto group = static_cast<std::size_t>(row);
     NormComparison result;
-    result.normName = NormKindNames[row];
-    result.normGroup = normGroup(input.kind, input.sex, input.education);
-    const auto group = static_cast<std::size_t>(result.normGroup);
+    result.kind = kind;
+    result.row = row;
+    const double x2[3] = {chiSquares(raw.profile1, Norms1[group], result.chi.profile1),
+                          chiSquares(raw.profile2, Norms2[group], result.chi.profile2),
+                          chiSquares(raw.profile3, Norms3[group], result.chi.profile3)};
+    for (std::size_t p = 0; p < 3; ++p) {
+        const double critical = ChiCritical[kindRow][p];
+        result.profiles[p] = ProfileVerdict{x2[p], critical, profileSignificance(x2[p], critical)};
+    }
 
-    const double x21 = chiSquares(input.profile1, Norms1[group], result.chi1);
-    const double x22 = chiSquares(input.profile2, Norms2[group], result.chi2);
-    const double x23 = chiSquares(input.profile3, Norms3[group], result.chi3);
-
-    result.profile1 = profileVerdict(x21, ChiCritical[row][0], profileCaption(ChiCritical[row][0]));
-    result.profile2 = profileVerdict(x22, ChiCritical[row][1], profileCaption(ChiCritical[row][1]));
-    result.profile3 = profileVerdict(
-        x23, ChiCritical[row][2],
-        QStringLiteral("[X2(профиль)кр. = %1 для p = 0.05]    [X2(мотив)кр. = %2 для p = 0.05]")
-            .arg(formatFixed(ChiCritical[row][2], 5, 2), formatFixed(ChiCritical[3][0], 5, 2)));
-
-    const double inclusion =
-        parseFloat(input.cooperationScore) - parseFloat(input.utilitarianScore);
-    result.inclusion = indexVerdict(inclusion, inclusionVerdict(inclusion));
+    const auto motive = [&](Motive m) {
+        return shownScore(raw.profile1[static_cast<std::size_t>(m)], shown);
+    };
+    const double inclusion = motive(Motive::Cooperation) - motive(Motive::Utilitarian);
+    result.inclusion = IndexVerdict{inclusion, inclusionVerdict(inclusion)};
+    const auto resultativePercent = [&](Motive m) {
+        return shownOneDecimal(percentOfAnswers(
+            raw.profile2[static_cast<std::size_t>(profile2Index(Orientation::Resultative, m))]));
+    };
     const double innovation =
-        parseFloat(input.roTransformationPct) + parseFloat(input.roAchievementPct);
-    result.innovation = indexVerdict(innovation, innovationVerdict(innovation));
+        resultativePercent(Motive::Transformation) + resultativePercent(Motive::Achievement);
+    result.innovation = IndexVerdict{innovation, innovationVerdict(innovation)};
     return result;
 }
 

@@ -72,12 +72,13 @@ QString profileChartTitle(int profile, ProfileValues values) {
     return heads[profile - 1] + tail;
 }
 
-QList<QList<double>> profileSeries(int profile, ProfileValues values, const AnalysisRecord& data) {
+QList<QList<double>> profileSeries(int profile, ProfileValues values, const Profiles& raw,
+                                   const Profiles& chi) {
     if (profile == 1)
-        return valuesOf(values, data.Profile1Raw, data.Profile1Chi);
+        return valuesOf(values, raw.profile1, chi.profile1);
     if (profile == 2)
-        return valuesOf(values, data.Profile2Raw, data.Profile2Chi);
-    return valuesOf(values, data.Profile3Raw, data.Profile3Chi);
+        return valuesOf(values, raw.profile2, chi.profile2);
+    return valuesOf(values, raw.profile3, chi.profile3);
 }
 
 QList<QList<double>> normSeries(int profile, ProfileValues values, int normGroup) {

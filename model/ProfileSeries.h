@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AnalysisData.h"
+#include "Profiles.h"
 
 #include <QList>
 #include <QString>
@@ -16,7 +16,8 @@ QString profileChartTitle(int profile, ProfileValues values);
 
 // One series of six motives per orientation (profile 2) or stimulus (profile 3); profile 1
 // is one series. Percentages are computed from the unrounded raw scores.
-QList<QList<double>> profileSeries(int profile, ProfileValues values, const AnalysisRecord& data);
+QList<QList<double>> profileSeries(int profile, ProfileValues values, const Profiles& raw,
+                                   const Profiles& chi);
 
 // The chosen norm row beside each bar, in the chart's units: the norm percentage on a
 // percentage chart, the expected count (percentage x 1.08) on a raw-score chart. A cell

@@ -308,6 +308,19 @@ QString nonFinite(double value) {
 
 } // namespace
 
+double roundedFixed(double value, int decimals) {
+    if (!std::isfinite(value))
+        return value;
+    DecimalDigits d = shortestDigits(std::fabs(value));
+    roundDigits(d, d.pointPosition + decimals);
+    // The kept digits are the shown number exactly; the nearest double stands for it.
+    const std::string scientific =
+        d.digits + 'e' + std::to_string(d.pointPosition - static_cast<int>(d.digits.size()));
+    double magnitude = 0.0;
+    std::from_chars(scientific.data(), scientific.data() + scientific.size(), magnitude);
+    return std::signbit(value) ? -magnitude : magnitude;
+}
+
 QString formatFixed(double value, int width, int decimals) {
     if (!std::isfinite(value))
         return padLeft(nonFinite(value), width);

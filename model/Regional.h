@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // Numbers and dates follow the user's regional settings, read through QLocale() so that
-// tests can choose them with QLocale::setDefault. Formatting and parsing use the same
-// settings because some results are read back from the texts the window shows.
+// tests can choose them with QLocale::setDefault. The response files are written under the
+// same settings.
 namespace ezr {
 
 // When the platform has no locale at all (C/POSIX), the program behaves as under Russian
@@ -33,6 +33,8 @@ QString formatShortDate(const QDate& date);
 // printf-like "%W.Pf" with the regional decimal separator; halves round away from zero
 // on the shortest decimal form of the value, as a reader of the numbers expects.
 QString formatFixed(double value, int width, int decimals);
+// The number formatFixed shows with `decimals` decimals, as a number.
+double roundedFixed(double value, int decimals);
 // Fixed notation with 2 decimals after rounding to 5 significant digits.
 QString formatSignificant5(double value);
 // printf-like "%Wd".

@@ -13,7 +13,7 @@
 
 namespace ezr {
 
-QByteArray UnscrambleText(QByteArrayView bytes, QByteArrayView key) {
+QByteArray unscrambleText(QByteArrayView bytes, QByteArrayView key) {
     const qsizetype n = bytes.size();
     QByteArray result(n, Qt::Uninitialized);
     const qsizetype keyLength = key.size();
@@ -97,39 +97,39 @@ ResponseHeader readHeader(const QList<QStringView>& lines) {
     return h;
 }
 
-void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
-    data.Answers = {};
-    data.MotiveCounts = {};
-    data.AnswerTimes = {};
+void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
+    data.answers = {};
+    data.scores.motiveCounts = {};
+    data.answerTimes = {};
     const QChar point = decimalSeparator();
     for (int item = 1; item <= ItemCount; ++item) {
         const QStringView line = lineAt(lines, 10 + item);
-        MarkPair& pair = data.Answers[static_cast<std::size_t>(item - 1) / 36]
+        MarkPair& pair = data.answers[static_cast<std::size_t>(item - 1) / 36]
                                      [static_cast<std::size_t>(item - 1) % 36];
         const QStringView resultative = line.mid(0, 5);
-        if (!tryParseInteger(resultative, pair.ResultativeMark))
+        if (!tryParseInteger(resultative, pair.resultative))
             throwInvalidInteger(resultative);
         const QStringView procedural = line.mid(5, 5);
-        if (!tryParseInteger(procedural, pair.ProceduralMark))
+        if (!tryParseInteger(procedural, pair.procedural))
             throwInvalidInteger(procedural);
         const QStringView time = line.mid(10, 8);
-        if (!tryParseFloat(time, point, data.AnswerTimes[static_cast<std::size_t>(item - 1)]))
+        if (!tryParseFloat(time, point, data.answerTimes[static_cast<std::size_t>(item - 1)]))
             throwInvalidFloat(time);
     }
 }
 
-void TimeStatistics(AnalysisRecord& data) {
+void computeTimeStatistics(AnalysisRecord& data) {
     double sum = 0.0;
-    for (const double t : data.AnswerTimes)
+    for (const double t : data.answerTimes)
         sum += t;
-    data.MeanTime = sum / ItemCount;
+    data.meanTime = sum / ItemCount;
     double squares = 0.0;
-    for (const double t : data.AnswerTimes)
-        squares += (data.MeanTime - t) * (data.MeanTime - t);
-    data.SdTime = std::sqrt(squares / (ItemCount - 1));
+    for (const double t : data.answerTimes)
+        squares += (data.meanTime - t) * (data.meanTime - t);
+    data.sdTime = std::sqrt(squares / (ItemCount - 1));
 }
 
-QString AgeText(QStringView testDate, QStringView birthDate) {
+QString ageText(QStringView testDate, QStringView birthDate) {
     const QDate test = parseShortDate(testDate);
     const QDate birth = parseShortDate(birthDate);
     const QDate age = QDate(1899, 12, 30).addDays(birth.daysTo(test));
@@ -161,14 +161,14 @@ QByteArray readResponseBytes(const QString& path) {
 }
 
 ResponseFile parseResponseFile(QByteArrayView stored) {
-    const QString text = decodeWindows1251(UnscrambleText(stored));
+    const QString text = decodeWindows1251(unscrambleText(stored));
     const QList<QStringView> lines = splitLines(text);
     ResponseFile file;
     file.header = readHeader(lines);
-    file.age = AgeText(file.header.testDate, file.header.birthDate);
-    file.data.TimingLines = file.header.timingLines;
-    ReadItemLines(lines, file.data);
-    TimeStatistics(file.data);
+    file.age = ageText(file.header.testDate, file.header.birthDate);
+    file.data.timingLines = file.header.timingLines;
+    readItemLines(lines, file.data);
+    computeTimeStatistics(file.data);
     return file;
 }
 

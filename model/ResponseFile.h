@@ -13,7 +13,7 @@ namespace ezr {
 inline constexpr qint64 MaxResponseFileSize = 1024 * 1024;
 
 // XOR of byte i with key character ((i - 1) mod 6) + 1; its own inverse.
-QByteArray UnscrambleText(QByteArrayView bytes, QByteArrayView key = DataKey);
+QByteArray unscrambleText(QByteArrayView bytes, QByteArrayView key = DataKey);
 
 QString decodeWindows1251(QByteArrayView bytes);
 QByteArray encodeWindows1251(QStringView text);
@@ -38,10 +38,10 @@ ResponseHeader readHeader(const QList<QStringView>& lines);
 
 // Zeroes Answers, MotiveCounts and AnswerTimes, then reads the 108 item lines (11-118).
 // The first bad field throws; earlier fields stay stored in `data`.
-void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data);
-void TimeStatistics(AnalysisRecord& data);
+void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data);
+void computeTimeStatistics(AnalysisRecord& data);
 // "yy.mm" of the day that lies (test - birth) days after 30 December 1899.
-QString AgeText(QStringView testDate, QStringView birthDate);
+QString ageText(QStringView testDate, QStringView birthDate);
 
 // Reads a whole file's bytes, refusing a missing, unreadable or oversized file.
 QByteArray readResponseBytes(const QString& path);

@@ -1,6 +1,7 @@
 #include "ResultSheet.h"
 
 #include "ExplanationTexts.h"
+#include "NormTables.h"
 #include "Regional.h"
 
 #include <algorithm>
@@ -76,44 +77,111 @@ QString motiveChiText(double value) {
     return padded(3, formatFixed(value, 4, 1));
 }
 
-namespace {
+QString scoreText(double value, AnalysisKind kind) {
+    return scoreDecimals(kind) == 0 ? countText(value) : decimalText(value);
+}
 
-// Counts and raw scores in the given format, percentages always with one decimal.
-void fillProfiles(ResultSheet& sheet, const GroupMeans& values, QString (*valueText)(double)) {
+QString profileX2Text(double x2) {
+    return formatSignificant5(x2);
+}
+
+QString indexText(double value) {
+    return formatFixed(value, 0, 1);
+}
+
+QString normKindName(NormKind kind) {
+    return NormKindNames[static_cast<std::size_t>(static_cast<int>(kind) - 1)];
+}
+
+QString profileCaption(int profile, const NormComparison& comparison) {
+    const double critical = comparison.profiles[std::size_t(profile - 1)].critical;
+    if (profile < 3)
+        return QStringLiteral("[X2(профиль)кр. = %1 для p = 0.05] ")
+            .arg(formatFixed(critical, 5, 2));
+    return QStringLiteral("[X2(профиль)кр. = %1 для p = 0.05]    [X2(мотив)кр. = %2 для p = 0.05]")
+        .arg(formatFixed(critical, 5, 2), formatFixed(cellCritical(), 5, 2));
+}
+
+QStringList informationLines(const AnalysisState& state) {
+    QStringList lines;
+    switch (state.kind) {
+    case AnalysisKind::None:
+        break;
+    case AnalysisKind::Individual:
+        lines << QStringLiteral("Время выполнения:");
+        for (const QString& line : state.record.timingLines)
+            lines << line;
+        break;
+    case AnalysisKind::Group:
+        lines << QStringLiteral("Состав группы:");
+        for (const ExamineeRecord& member : state.members)
+            lines << member.header.code + QStringLiteral(". ") + member.header.name;
+        lines << QStringLiteral("Общее число: ") + QString::number(state.members.size());
+        break;
+    }
+    return lines;
+}
+
+ResultSheet formatSheet(const AnalysisState& state) {
+    ResultSheet sheet = initialSheet();
+    if (state.kind == AnalysisKind::None)
+        return sheet;
+    const AnalysisHeader& h = state.header;
+    sheet.code = h.code;
+    sheet.nameCaption = state.kind == AnalysisKind::Group ? GroupCaption : IndividualCaption;
+    sheet.name = h.name;
+    sheet.sex = h.sex;
+    sheet.education = h.education;
+    sheet.testDate = h.testDate;
+    sheet.age = state.kind == AnalysisKind::Group ? QString() : h.age;
+    sheet.infoHint = informationLines(state).join(QStringLiteral("\r\n"));
+
+    const Scores& scores = state.record.scores;
+    const NormComparison& comparison = state.comparison;
     for (int m = 0; m < MotiveCount; ++m) {
         const int row = motiveRow(static_cast<Motive>(m));
-        for (int k = 0; k < 6; ++k)
-            sheet.motiveGrid.cell(MotiveColumn::FirstCount + k, row) =
-                valueText(values.motiveCounts[static_cast<std::size_t>(m * 6 + k)]);
-        const double raw = values.profile1[static_cast<std::size_t>(m)];
-        sheet.motiveGrid.cell(MotiveColumn::Score, row) = valueText(raw);
-        sheet.motiveGrid.cell(MotiveColumn::Percent, row) = decimalText(percentOfAnswers(raw));
+        const auto cell = std::size_t(m);
+        for (int k = 0; k < StimulusCount * OrientationCount; ++k)
+            sheet.motiveGrid.cell(MotiveColumn::FirstCount + k, row) = scoreText(
+                scores.motiveCounts[std::size_t(m * StimulusCount * OrientationCount + k)],
+                state.kind);
+        sheet.motiveGrid.cell(MotiveColumn::Score, row) =
+            scoreText(scores.raw.profile1[cell], state.kind);
+        sheet.motiveGrid.cell(MotiveColumn::Percent, row) =
+            decimalText(percentOfAnswers(scores.raw.profile1[cell]));
+        sheet.motiveGrid.cell(MotiveColumn::Chi, row) = motiveChiText(comparison.chi.profile1[cell]);
+        sheet.motiveChiVerdicts[cell] = shownCellVerdict(comparison.chi.profile1[cell]);
     }
-    const auto fillRows = [valueText](TextGrid& grid, const auto& profile) {
-        for (int k = 0; k < static_cast<int>(profile.size()); ++k) {
-            const double raw = profile[static_cast<std::size_t>(k)];
-            grid.cell(profileCellColumn(k), ProfileRow::Score) = valueText(raw);
-            grid.cell(profileCellColumn(k), ProfileRow::Percent) =
-                decimalText(percentOfAnswers(raw));
+    const auto fillRows = [&](TextGrid& grid, const auto& raw, const auto& chi, auto& verdicts) {
+        for (std::size_t k = 0; k < raw.size(); ++k) {
+            const int column = profileCellColumn(int(k));
+            grid.cell(column, ProfileRow::Score) = scoreText(raw[k], state.kind);
+            grid.cell(column, ProfileRow::Percent) = decimalText(percentOfAnswers(raw[k]));
+            grid.cell(column, ProfileRow::Chi) = decimalText(chi[k]);
+            verdicts[k] = shownCellVerdict(chi[k]);
         }
     };
-    fillRows(sheet.orientationGrid, values.profile2);
-    fillRows(sheet.stimulusGrid, values.profile3);
-}
+    fillRows(sheet.orientationGrid, scores.raw.profile2, comparison.chi.profile2,
+             sheet.orientationChiVerdicts);
+    fillRows(sheet.stimulusGrid, scores.raw.profile3, comparison.chi.profile3,
+             sheet.stimulusChiVerdicts);
 
-} // namespace
-
-void fillIndividual(ResultSheet& sheet, const AnalysisRecord& data) {
-    GroupMeans values;
-    std::copy(data.MotiveCounts.begin(), data.MotiveCounts.end(), values.motiveCounts.begin());
-    values.profile1 = data.Profile1Raw;
-    values.profile2 = data.Profile2Raw;
-    values.profile3 = data.Profile3Raw;
-    fillProfiles(sheet, values, countText);
-}
-
-void fillGroup(ResultSheet& sheet, const GroupMeans& means) {
-    fillProfiles(sheet, means, decimalText);
+    sheet.norm = normKindName(comparison.kind);
+    QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
+    Verdict* x2Verdicts[3] = {&sheet.profile1X2Verdict, &sheet.profile2X2Verdict,
+                              &sheet.profile3X2Verdict};
+    QString* captions[3] = {&sheet.profile1Caption, &sheet.profile2Caption,
+                            &sheet.profile3Caption};
+    for (int p = 0; p < 3; ++p) {
+        *x2[p] = profileX2Text(comparison.profiles[std::size_t(p)].x2);
+        *x2Verdicts[p] = comparison.profiles[std::size_t(p)].verdict;
+        *captions[p] = profileCaption(p + 1, comparison);
+    }
+    sheet.inclusionIndex = indexText(comparison.inclusion.value);
+    sheet.inclusionIndexVerdict = comparison.inclusion.verdict;
+    sheet.innovationIndex = indexText(comparison.innovation.value);
+    sheet.innovationIndexVerdict = comparison.innovation.verdict;
+    return sheet;
 }
 
 } // namespace ezr

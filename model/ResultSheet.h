@@ -1,14 +1,13 @@
 #pragma once
 
-#include "AnalysisData.h"
-#include "Domain.h"
+#include "Analysis.h"
+#include "ShownValues.h"
 
 #include <QList>
 #include <QString>
 
-// Every text that the result panel shows, held without widgets. The window shows a sheet,
-// and the text report is built from a sheet read back from the window, so the window, the
-// report and the batch command share one formatting path.
+// Every text that the result panel shows, formatted from an analysis state: the window, the
+// text report and the PDF lay out the same texts, and nothing is read back from them.
 namespace ezr {
 
 class TextGrid {
@@ -55,29 +54,13 @@ constexpr int profileCellColumn(int cell) {
     return 1 + cell;
 }
 
-// How a result field is coloured: not judged yet, within the norm (green), beyond it (maroon).
-enum class Verdict { None, WithinNorm, BeyondNorm };
-
-// The colour a verdict is shown in: green within the norm, maroon beyond, black unjudged.
-constexpr Rgb verdictRgb(Verdict verdict) {
-    switch (verdict) {
-    case Verdict::WithinNorm:
-        return GreenRgb;
-    case Verdict::BeyondNorm:
-        return MaroonRgb;
-    case Verdict::None:
-        break;
-    }
-    return Rgb{0, 0, 0};
-}
-
 inline const QString IndividualCaption = QStringLiteral("Ф.И.О.");
 inline const QString GroupCaption = QStringLiteral("Группа");
 
 struct ResultSheet {
     // Header fields.
     QString code;
-    QString nameCaption = IndividualCaption; // the mode flag
+    QString nameCaption = IndividualCaption;
     QString name;
     QString sex;
     QString education;
@@ -101,29 +84,38 @@ struct ResultSheet {
     TextGrid orientationGrid{13, 4}; // sgResult2a
     TextGrid stimulusBand{4, 3};     // sgResult3
     TextGrid stimulusGrid{19, 4};    // sgResult3a
-
-    bool isIndividual() const { return nameCaption == IndividualCaption; }
+    // The colours of the chi-square cells, judged on the values they show.
+    std::array<Verdict, MotiveCount> motiveChiVerdicts{};
+    std::array<Verdict, Profile2Cells> orientationChiVerdicts{};
+    std::array<Verdict, Profile3Cells> stimulusChiVerdicts{};
     friend bool operator==(const ResultSheet&, const ResultSheet&) = default;
 };
 
 // A sheet with the fixed headings of the six grids and everything else empty.
 ResultSheet initialSheet();
 
-// Counts, raw scores and percentages of one examinee ("    %2d", "  %4.1f").
-void fillIndividual(ResultSheet& sheet, const AnalysisRecord& data);
+// What the result panel shows of the state; the initial sheet while nothing is analysed.
+ResultSheet formatSheet(const AnalysisState& state);
 
-// Group means, every cell "  %4.1f".
-struct GroupMeans {
-    std::array<double, 36> motiveCounts{};
-    std::array<double, 6> profile1{};
-    std::array<double, 12> profile2{};
-    std::array<double, 18> profile3{};
-};
-void fillGroup(ResultSheet& sheet, const GroupMeans& means);
+// The hint of the information icon: the timing lines of an examinee, the member list of a
+// group. The sheet's infoHint joins them with CR LF.
+QStringList informationLines(const AnalysisState& state);
+
+// "Пол", "Образование" or "Удовлетворенность".
+QString normKindName(NormKind kind);
+
+// "[X2(профиль)кр. = ... для p = 0.05] " and, for profile 3, the single-cell value after it.
+QString profileCaption(int profile, const NormComparison& comparison);
 
 // Cell formats of the grids.
 QString countText(double value);     // "    %2d", rounded half to even
 QString decimalText(double value);   // "  %4.1f"
 QString motiveChiText(double value); // "   %4.1f"
+// A count or raw score of the analysis kind: "    %2d" for an examinee, "  %4.1f" for a group.
+QString scoreText(double value, AnalysisKind kind);
+// A profile chi-square: fixed 2 decimals after rounding to 5 significant digits.
+QString profileX2Text(double x2);
+// An index: one decimal.
+QString indexText(double value);
 
 } // namespace ezr

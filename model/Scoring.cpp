@@ -20,33 +20,33 @@ const std::array<ScoringKeyRow, 36> ScoringKey = {{
     {C, A}, {K, T}, {P, C}, {A, U}, {U, A}, {K, C}, // 31-36
 }};
 
-void ScoreAnswers(AnalysisRecord& data) {
+void scoreAnswers(AnalysisRecord& data) {
     for (int s = 0; s < StimulusCount; ++s) {
         for (int j = 0; j < ItemsPerStimulus; ++j) {
             const MarkPair& pair =
-                data.Answers[static_cast<std::size_t>(s)][static_cast<std::size_t>(j)];
+                data.answers[static_cast<std::size_t>(s)][static_cast<std::size_t>(j)];
             const ScoringKeyRow& row = ScoringKey[static_cast<std::size_t>(j)];
-            if (pair.ResultativeMark == 1)
-                ++data.MotiveCounts[static_cast<std::size_t>(
+            if (pair.resultative == 1)
+                ++data.scores.motiveCounts[static_cast<std::size_t>(
                     motiveCountIndex(row.resultative, Stimulus(s), Orientation::Resultative))];
-            if (pair.ProceduralMark == 1)
-                ++data.MotiveCounts[static_cast<std::size_t>(
+            if (pair.procedural == 1)
+                ++data.scores.motiveCounts[static_cast<std::size_t>(
                     motiveCountIndex(row.procedural, Stimulus(s), Orientation::Procedural))];
         }
     }
     const auto count = [&](int index) {
-        return data.MotiveCounts[static_cast<std::size_t>(index)];
+        return data.scores.motiveCounts[static_cast<std::size_t>(index)];
     };
     for (int m = 0; m < MotiveCount; ++m) {
-        int total = 0;
+        double total = 0;
         for (int k = 0; k < 6; ++k)
             total += count(m * 6 + k);
-        data.Profile1Raw[static_cast<std::size_t>(m)] = total;
+        data.scores.raw.profile1[static_cast<std::size_t>(m)] = total;
         for (int o = 0; o < OrientationCount; ++o)
-            data.Profile2Raw[static_cast<std::size_t>(o * 6 + m)] =
+            data.scores.raw.profile2[static_cast<std::size_t>(o * 6 + m)] =
                 count(m * 6 + o) + count(m * 6 + 2 + o) + count(m * 6 + 4 + o);
         for (int s = 0; s < StimulusCount; ++s)
-            data.Profile3Raw[static_cast<std::size_t>(s * 6 + m)] =
+            data.scores.raw.profile3[static_cast<std::size_t>(s * 6 + m)] =
                 count(m * 6 + s * 2) + count(m * 6 + s * 2 + 1);
     }
 }

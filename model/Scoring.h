@@ -14,6 +14,6 @@ extern const std::array<ScoringKeyRow, 36> ScoringKey;
 
 // Adds the marks equal to 1 into MotiveCounts (which the caller has zeroed) and
 // overwrites the three raw profiles from the counts.
-void ScoreAnswers(AnalysisRecord& data);
+void scoreAnswers(AnalysisRecord& data);
 
 } // namespace ezr

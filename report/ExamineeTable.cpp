@@ -2,6 +2,8 @@
 
 #include "ExplanationTexts.h"
 #include "Regional.h"
+#include "ReportHeader.h"
+#include "ResultSheet.h"
 
 namespace ezr {
 
@@ -34,16 +36,14 @@ template <std::size_t N> void appendNumbers(TableRow& row, const std::array<doub
         row.append(v);
 }
 
-QVariant textCell(const QString& text) {
-    return text.isEmpty() ? QVariant() : QVariant(text);
+void appendProfiles(TableRow& row, const Profiles& profiles) {
+    appendNumbers(row, profiles.profile1);
+    appendNumbers(row, profiles.profile2);
+    appendNumbers(row, profiles.profile3);
 }
 
-// A number as the sheet shows it, or the text when it is not one.
-QVariant shownNumber(const QString& text) {
-    double value = 0.0;
-    if (tryParseFloat(text, decimalSeparator(), value))
-        return value;
-    return textCell(text.trimmed());
+QVariant textCell(const QString& text) {
+    return text.isEmpty() ? QVariant() : QVariant(text);
 }
 
 QString numberText(double value, QChar decimalPoint) {
@@ -86,7 +86,7 @@ QStringList examineeHeadings() {
 }
 
 SheetTable examineeTable(const AnalysisState& state) {
-    const ResultSheet& sheet = state.sheet;
+    const AnalysisHeader& shown = state.header;
     SheetTable table;
     table.name = QStringLiteral("Обследуемые");
     table.frozenHeading = true;
@@ -99,9 +99,9 @@ SheetTable examineeTable(const AnalysisState& state) {
     for (const ExamineeRecord& member : state.members) {
         TableRow row;
         row.append(textCell(member.fileName));
-        if (sheet.isIndividual()) {
-            for (const QString* field : {&sheet.code, &sheet.name, &sheet.sex, &sheet.education,
-                                         &sheet.testDate, &sheet.age})
+        if (state.kind == AnalysisKind::Individual) {
+            for (const QString* field : {&shown.code, &shown.name, &shown.sex, &shown.education,
+                                         &shown.testDate, &shown.age})
                 row.append(textCell(*field));
         } else {
             const ResponseHeader& h = member.header;
@@ -109,22 +109,22 @@ SheetTable examineeTable(const AnalysisState& state) {
                  {&h.code, &h.name, &h.sex, &h.education, &h.testDate, &member.age})
                 row.append(textCell(*field));
         }
-        appendNumbers(row, member.data.Profile1Raw);
-        appendNumbers(row, member.data.Profile2Raw);
-        appendNumbers(row, member.data.Profile3Raw);
-        const NormComparison comparison = examineeComparison(member.data, sheet);
-        appendNumbers(row, comparison.chi1);
-        appendNumbers(row, comparison.chi2);
-        appendNumbers(row, comparison.chi3);
-        row << comparison.profile1.x2 << comparison.profile2.x2 << comparison.profile3.x2
-            << comparison.inclusion.value << comparison.innovation.value << member.data.MeanTime
-            << member.data.SdTime;
+        appendProfiles(row, member.data.scores.raw);
+        const NormComparison comparison = examineeComparison(member.data, state);
+        appendProfiles(row, comparison.chi);
+        for (const ProfileVerdict& profile : comparison.profiles)
+            row << profile.x2;
+        row << comparison.inclusion.value << comparison.innovation.value << member.data.meanTime
+            << member.data.sdTime;
         table.rows.append(row);
     }
     return table;
 }
 
-SheetTable groupSummaryTable(const ResultSheet& sheet) {
+SheetTable groupSummaryTable(const AnalysisState& state) {
+    const ResultSheet sheet = formatSheet(state);
+    const Scores& scores = state.record.scores;
+    const NormComparison& comparison = state.comparison;
     SheetTable table;
     table.name = QStringLiteral("Группа");
     const auto add = [&](TableRow row, bool bold = false) {
@@ -132,56 +132,64 @@ SheetTable groupSummaryTable(const ResultSheet& sheet) {
             table.boldRows.append(int(table.rows.size()));
         table.rows.append(std::move(row));
     };
-    add({QStringLiteral("Код"), textCell(sheet.code)});
-    add({QStringLiteral("Дата обследования"), textCell(sheet.testDate)});
-    if (!sheet.sex.isEmpty())
-        add({QStringLiteral("Пол"), sheet.sex});
-    if (!sheet.education.isEmpty())
-        add({QStringLiteral("Образование"), sheet.education});
-    add({QStringLiteral("Нормирование"), textCell(sheet.norm)});
-    add({QStringLiteral("Включенность в коллектив"), shownNumber(sheet.inclusionIndex)});
-    add({QStringLiteral("Инновационный потенциал"), shownNumber(sheet.innovationIndex)});
+    // The sheet is the group's: its name line would only repeat "Группа".
+    for (const HeaderLine& line : reportHeader(state))
+        if (line.field != HeaderLine::Field::Name)
+            add({line.label, textCell(line.value)});
+    add({QStringLiteral("Включенность в коллектив"), comparison.inclusion.value});
+    add({QStringLiteral("Инновационный потенциал"), comparison.innovation.value});
     add({});
 
+    const auto profileRow = [&](int number) {
+        add({QStringLiteral("Профиль %1").arg(number), QStringLiteral("X2"),
+             comparison.profiles[std::size_t(number - 1)].x2,
+             profileCaption(number, comparison).trimmed()},
+            true);
+    };
     const QStringList motives = motiveNames();
-    add({QStringLiteral("Профиль 1"), QStringLiteral("X2"), shownNumber(sheet.profile1X2),
-         textCell(sheet.profile1Caption.trimmed())},
-        true);
+    profileRow(1);
     add({QStringLiteral("Смыслообразующие мотивы"), QStringLiteral("Деньги РО"),
          QStringLiteral("Деньги ПО"), QStringLiteral("Коллектив РО"),
          QStringLiteral("Коллектив ПО"), QStringLiteral("Труд РО"), QStringLiteral("Труд ПО"),
          QStringLiteral("балл."), QStringLiteral("%"), QStringLiteral("Хм2")},
         true);
-    for (int row = 1; row <= MotiveCount; ++row) {
-        TableRow cells{motives[row - 1]};
-        for (int column = 1; column <= 9; ++column)
-            cells.append(shownNumber(sheet.motiveGrid.cell(column, row)));
+    for (int m = 0; m < MotiveCount; ++m) {
+        TableRow cells{motives[m]};
+        const int perMotive = StimulusCount * OrientationCount;
+        for (int k = 0; k < perMotive; ++k)
+            cells.append(scores.motiveCounts[std::size_t(m * perMotive + k)]);
+        const double raw = scores.raw.profile1[std::size_t(m)];
+        cells << raw << percentOfAnswers(raw) << comparison.chi.profile1[std::size_t(m)];
         add(cells);
     }
     add({});
 
-    const auto bandRows = [&](int number, const QString& x2, const QString& caption,
-                              const TextGrid& grid, const QStringList& groups) {
-        add({QStringLiteral("Профиль %1").arg(number), QStringLiteral("X2"), shownNumber(x2),
-             textCell(caption.trimmed())},
-            true);
+    const auto bandRows = [&](int number, const TextGrid& grid, const QStringList& groups,
+                              const auto& raw, const auto& chi) {
+        profileRow(number);
         TableRow head{QString()};
         for (const QString& group : groups)
             for (const QString& m : motives)
                 head.append(group + QLatin1Char(' ') + m);
         add(head, true);
-        for (int row = 1; row <= 3; ++row) {
-            TableRow cells{grid.cell(0, row).trimmed()};
-            for (int k = 1; k < grid.columnCount(); ++k)
-                cells.append(shownNumber(grid.cell(k, row)));
-            add(cells);
+        TableRow rawRow{grid.cell(0, ProfileRow::Score).trimmed()};
+        TableRow percentRow{grid.cell(0, ProfileRow::Percent).trimmed()};
+        TableRow chiRow{grid.cell(0, ProfileRow::Chi).trimmed()};
+        for (std::size_t k = 0; k < raw.size(); ++k) {
+            rawRow.append(raw[k]);
+            percentRow.append(percentOfAnswers(raw[k]));
+            chiRow.append(chi[k]);
         }
+        add(rawRow);
+        add(percentRow);
+        add(chiRow);
         add({});
     };
-    bandRows(2, sheet.profile2X2, sheet.profile2Caption, sheet.orientationGrid,
-             {QStringLiteral("РО"), QStringLiteral("ПО")});
-    bandRows(3, sheet.profile3X2, sheet.profile3Caption, sheet.stimulusGrid,
-             {QStringLiteral("Деньги"), QStringLiteral("Коллектив"), QStringLiteral("Труд")});
+    bandRows(2, sheet.orientationGrid, {QStringLiteral("РО"), QStringLiteral("ПО")},
+             scores.raw.profile2, comparison.chi.profile2);
+    bandRows(3, sheet.stimulusGrid,
+             {QStringLiteral("Деньги"), QStringLiteral("Коллектив"), QStringLiteral("Труд")},
+             scores.raw.profile3, comparison.chi.profile3);
     return table;
 }
 
@@ -204,15 +212,9 @@ QByteArray buildRegionalCsv(const SheetTable& table) {
 
 QByteArray buildExamineeXlsx(const AnalysisState& state) {
     QList<SheetTable> sheets{examineeTable(state)};
-    if (!state.sheet.isIndividual())
-        sheets.append(groupSummaryTable(state.sheet));
+    if (state.kind == AnalysisKind::Group)
+        sheets.append(groupSummaryTable(state));
     return buildXlsx(sheets);
-}
-
-QString tableFileName(const ResultSheet& sheet, const QString& extension) {
-    return sheet.code +
-           (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.") : QStringLiteral(" Mel.Gr.")) +
-           extension;
 }
 
 } // namespace ezr

@@ -27,12 +27,12 @@ struct SheetTable {
 QStringList examineeHeadings();
 
 // One row per examinee of the state (its `members`). The cell chi-squares, profile
-// chi-squares and indices are each examinee's own against the norm the sheet shows; for an
-// individual analysis the header columns are the sheet's, as the window shows them.
+// chi-squares and indices are each examinee's own against the norm of the analysis; for an
+// individual analysis the header columns are the header fields as the window shows them.
 SheetTable examineeTable(const AnalysisState& state);
 
-// A group's means and comparison as the report shows them, numbers read from the sheet.
-SheetTable groupSummaryTable(const ResultSheet& sheet);
+// A group's header, means and comparison, the numbers at full precision.
+SheetTable groupSummaryTable(const AnalysisState& state);
 
 // RFC 4180 with CR LF, UTF-8 with a byte-order mark; `separator` between fields. Numbers
 // are written in full with `decimalPoint`.
@@ -46,8 +46,5 @@ QByteArray buildXlsx(const QList<SheetTable>& sheets);
 
 // The workbook of the analysis: the examinees, and for a group a second sheet "Группа".
 QByteArray buildExamineeXlsx(const AnalysisState& state);
-
-// Proposed names: the code followed by " Mel.Sb" or " Mel.Gr" and the extension.
-QString tableFileName(const ResultSheet& sheet, const QString& extension);
 
 } // namespace ezr

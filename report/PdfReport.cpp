@@ -1,13 +1,12 @@
 #include "PdfReport.h"
 
-#include "Analysis.h"
 #include "ChartPainting.h"
 #include "Domain.h"
 #include "ExplanationTexts.h"
-#include "NormComparison.h"
 #include "PdfFonts.h"
 #include "ProfileSeries.h"
-#include "Regional.h"
+#include "ReportHeader.h"
+#include "ResultSheet.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -62,12 +61,10 @@ Cell value(const QString& text) {
     return Cell{text.trimmed(), 1, false, Verdict::None, Qt::AlignRight | Qt::AlignVCenter};
 }
 
-// A cell chi-square as the grid colours it: judged on the text it shows.
-Cell chiValue(const QString& text) {
+// A cell chi-square, coloured as the grid colours it.
+Cell chiValue(const QString& text, Verdict verdict) {
     Cell cell = value(text);
-    double chi = 0.0;
-    if (tryParseFloat(text, decimalSeparator(), chi))
-        cell.verdict = cellSignificance(chi);
+    cell.verdict = verdict;
     return cell;
 }
 
@@ -195,7 +192,7 @@ Table motiveTable(const ResultSheet& sheet) {
         Row cells{label(grid.cell(0, row))};
         for (int column = 1; column <= 8; ++column)
             cells.append(value(grid.cell(column, row)));
-        cells.append(chiValue(grid.cell(9, row)));
+        cells.append(chiValue(grid.cell(9, row), sheet.motiveChiVerdicts[std::size_t(row - 1)]));
         table.rows.append(cells);
     }
     return table;
@@ -203,7 +200,9 @@ Table motiveTable(const ResultSheet& sheet) {
 
 // Profile 2 and 3: a band of headings over groups of six motive columns, then the sums,
 // percentages and chi-squares.
-Table bandTable(const TextGrid& band, const TextGrid& grid, double labelWidth, double columnWidth) {
+template <std::size_t N>
+Table bandTable(const TextGrid& band, const TextGrid& grid, const std::array<Verdict, N>& verdicts,
+                double labelWidth, double columnWidth) {
     const int columns = grid.columnCount() - 1;
     Table table;
     table.widths.append(labelWidth);
@@ -220,7 +219,9 @@ Table bandTable(const TextGrid& band, const TextGrid& grid, double labelWidth, d
     for (int row = 1; row <= 3; ++row) {
         Row cells{label(grid.cell(0, row))};
         for (int k = 1; k <= columns; ++k)
-            cells.append(row == 3 ? chiValue(grid.cell(k, row)) : value(grid.cell(k, row)));
+            cells.append(row == ProfileRow::Chi
+                             ? chiValue(grid.cell(k, row), verdicts[std::size_t(k - 1)])
+                             : value(grid.cell(k, row)));
         table.rows.append(cells);
     }
     return table;
@@ -245,21 +246,20 @@ void profileHeading(PageFlow& flow, int number, const QString& x2, Verdict verdi
     flow.table(table);
 }
 
-void profileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisRecord& data,
-                  const ResultSheet& sheet) {
+void profileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisState& state) {
     const double height = 190;
     flow.need(height + 6);
     BarChartPicture chart;
     chart.title = profileChartTitle(profile, ProfileValues::Raw);
-    chart.foot = sheet.code + QStringLiteral(". ") + sheet.name;
-    chart.series = profileSeries(profile, ProfileValues::Raw, data);
+    chart.foot = state.header.code + QStringLiteral(". ") + state.header.name;
+    chart.series = profileSeries(profile, ProfileValues::Raw, state.record.scores.raw,
+                                 state.comparison.chi);
     chart.colours = profileColours(profile);
     chart.seriesNames = profileSeriesNames(profile);
     chart.decimals = markDecimals(ProfileValues::Raw);
     chart.marks = profile == 1;
-    chart.norm = normSeries(profile, ProfileValues::Raw,
-                            normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education));
-    chart.normFoot = normFootText(sheet.norm);
+    chart.norm = normSeries(profile, ProfileValues::Raw, state.comparison.row);
+    chart.normFoot = normFootText(normKindName(state.comparison.kind));
     const double width = 380;
     paintBarChart(painter,
                   QRectF(flow.left() + (flow.contentWidth() - width) / 2, flow.y(), width, height),
@@ -269,8 +269,10 @@ void profileChart(QPainter& painter, PageFlow& flow, int profile, const Analysis
 
 } // namespace
 
-QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& data) {
-    const ResultSheet& sheet = snapshot.sheet;
+QByteArray buildPdfReport(const ReportSnapshot& snapshot) {
+    const AnalysisState& state = snapshot.analysis;
+    const bool individual = state.kind != AnalysisKind::Group;
+    const ResultSheet sheet = formatSheet(state);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -288,19 +290,11 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& 
         const QFont bold = pdfFont(9, true);
         flow.text(ApplicationTitle + QStringLiteral(" — результаты анализа"), pdfFont(13, true));
         flow.advance(4);
-        flow.text(QStringLiteral("Код: ") + sheet.code, body);
-        flow.text(QStringLiteral("Дата обследования: ") + sheet.testDate, body);
-        flow.text(sheet.nameCaption + QStringLiteral(": ") + sheet.name, body);
-        if (!sheet.sex.isEmpty())
-            flow.text(QStringLiteral("Пол: ") + sheet.sex, body);
-        if (!sheet.education.isEmpty())
-            flow.text(QStringLiteral("Образование: ") + sheet.education, body);
-        if (sheet.isIndividual())
-            flow.text(QStringLiteral("Возраст: ") + sheet.age, body);
-        flow.text(QStringLiteral("Нормирование: ") + sheet.norm, body);
-        const QStringList hint = sheet.infoHint.split(QStringLiteral("\r\n"));
+        for (const HeaderLine& line : reportHeader(state))
+            flow.text(line.label + QStringLiteral(": ") + line.value, body);
+        const QStringList hint = informationLines(state);
         // A group's member list can be long: it follows the charts instead.
-        if (sheet.isIndividual()) {
+        if (individual) {
             for (const QString& line : hint)
                 flow.text(line, pdfFont(8), Qt::darkGray);
         }
@@ -313,32 +307,35 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& 
 
         profileHeading(flow, 1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,
                        motiveTable(sheet));
-        profileChart(painter, flow, 1, data, sheet);
+        profileChart(painter, flow, 1, state);
 
         profileHeading(flow, 2, sheet.profile2X2, sheet.profile2X2Verdict, sheet.profile2Caption,
-                       bandTable(sheet.orientationBand, sheet.orientationGrid, 110, 33));
+                       bandTable(sheet.orientationBand, sheet.orientationGrid,
+                                 sheet.orientationChiVerdicts, 110, 33));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
-        profileChart(painter, flow, 2, data, sheet);
+        profileChart(painter, flow, 2, state);
 
         profileHeading(flow, 3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
-                       bandTable(sheet.stimulusBand, sheet.stimulusGrid, 100, 23));
+                       bandTable(sheet.stimulusBand, sheet.stimulusGrid, sheet.stimulusChiVerdicts,
+                                 100, 23));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
-        profileChart(painter, flow, 3, data, sheet);
+        profileChart(painter, flow, 3, state);
 
-        if (sheet.isIndividual()) {
+        if (individual) {
             const double height = 210;
             flow.need(height + 6);
             AnswerTimePicture times;
             times.title = sheet.code + QStringLiteral(". ") + sheet.name;
-            times.times = QList<double>(data.AnswerTimes.begin(), data.AnswerTimes.end());
-            times.mean = data.MeanTime;
-            times.sd = data.SdTime;
+            const AnalysisRecord& record = state.record;
+            times.times = QList<double>(record.answerTimes.begin(), record.answerTimes.end());
+            times.mean = record.meanTime;
+            times.sd = record.sdTime;
             paintAnswerTimeChart(painter,
                                  QRectF(flow.left(), flow.y(), flow.contentWidth(), height), times);
             flow.advance(height + 8);
         }
 
-        if (!sheet.isIndividual()) {
+        if (!individual) {
             for (const QString& line : hint)
                 flow.text(line, pdfFont(8));
         }
@@ -348,11 +345,6 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& 
             flow.text(line, body);
     }
     return bytes;
-}
-
-QString pdfReportFileName(const ResultSheet& sheet) {
-    return sheet.code +
-           (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.pdf") : QStringLiteral(" Mel.Gr.pdf"));
 }
 
 } // namespace ezr

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AnalysisData.h"
 #include "TextReport.h"
 
 #include <QByteArray>
@@ -10,12 +9,8 @@ namespace ezr {
 // The printed report: A4 pages with the header fields, the indices, the three result tables
 // with their profile chi-squares and critical values, the raw-score charts of the three
 // profiles with the norm beside each bar, for one examinee the answer-time chart, and the
-// comment. Every text and number of the tables is the snapshot's, as the text report shows
-// it; the charts draw the record's values as the window's charts do. Needs a
-// QGuiApplication (fonts).
-QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& data);
-
-// Proposed name: the code followed by " Mel.Sb.pdf" or " Mel.Gr.pdf".
-QString pdfReportFileName(const ResultSheet& sheet);
+// comment. The tables show the texts the window shows; the charts draw the same numbers as
+// the window's charts. Needs a QGuiApplication (fonts).
+QByteArray buildPdfReport(const ReportSnapshot& snapshot);
 
 } // namespace ezr

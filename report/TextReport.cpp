@@ -1,11 +1,9 @@
 #include "TextReport.h"
 
-#include "AnalysisError.h"
 #include "Regional.h"
+#include "ReportHeader.h"
 #include "ResponseFile.h"
-
-#include <QDir>
-#include <QSaveFile>
+#include "ResultSheet.h"
 
 namespace ezr {
 
@@ -30,10 +28,8 @@ private:
     QString text_;
 };
 
-// The grid shows the number with the regional separator; the report always uses a point, with
-// the same rounding as the screen.
-QString pointValue(const QString& cellText) {
-    const double value = parseFloat(cellText);
+// The report always writes a point, with the same rounding as the screen.
+QString pointValue(double value) {
     QString text = formatFixed(value, 6, 1);
     const QChar separator = decimalSeparator();
     if (separator != QLatin1Char('.'))
@@ -41,10 +37,26 @@ QString pointValue(const QString& cellText) {
     return text;
 }
 
-QString valueRow(const TextGrid& grid, int row, int firstColumn, int lastColumn) {
+// One row of profile 2 or 3: the label of `row`, then the cells `first` to `last` (profile
+// cells, from 0).
+template <std::size_t N>
+QString valueRow(const AnalysisState& state, const TextGrid& grid, int row,
+                 const std::array<double, N>& raw, const std::array<double, N>& chi,
+                 std::size_t first, std::size_t last) {
     QString text = grid.cell(0, row).rightJustified(13, QLatin1Char(' '));
-    for (int column = firstColumn; column <= lastColumn; ++column)
-        text += pointValue(grid.cell(column, row));
+    for (std::size_t k = first; k <= last; ++k) {
+        switch (row) {
+        case ProfileRow::Score:
+            text += pointValue(shownScore(raw[k], state.kind));
+            break;
+        case ProfileRow::Percent:
+            text += pointValue(percentOfAnswers(raw[k]));
+            break;
+        default:
+            text += pointValue(chi[k]);
+            break;
+        }
+    }
     return text;
 }
 
@@ -55,19 +67,14 @@ QString profileLine(int number, const QString& x2, const QString& caption) {
 } // namespace
 
 QByteArray buildTextReport(const ReportSnapshot& snapshot) {
-    const ResultSheet& sheet = snapshot.sheet;
+    const AnalysisState& state = snapshot.analysis;
+    const ResultSheet sheet = formatSheet(state);
+    const Profiles& raw = state.record.scores.raw;
+    const Profiles& chi = state.comparison.chi;
     ReportWriter out;
 
-    out.line(QStringLiteral("Код: ") + sheet.code);
-    out.line(QStringLiteral("Дата обследования: ") + sheet.testDate);
-    out.line(sheet.nameCaption + QStringLiteral(": ") + sheet.name);
-    if (!sheet.sex.isEmpty())
-        out.line(QStringLiteral("Пол: ") + sheet.sex);
-    if (!sheet.education.isEmpty())
-        out.line(QStringLiteral("Образование: ") + sheet.education);
-    if (sheet.isIndividual())
-        out.line(QStringLiteral("Возраст: ") + sheet.age);
-    out.line(QStringLiteral("Нормирование: ") + sheet.norm);
+    for (const HeaderLine& line : reportHeader(state))
+        out.line(line.label + QStringLiteral(": ") + line.value);
     out.line(sheet.infoHint);
     out.line();
     out.line(QStringLiteral("Включенность в коллектив: ") + sheet.inclusionIndex);
@@ -92,7 +99,7 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
                             "          Процессуальная ориентация"));
     out.line(MotiveNumbersLine);
     for (int row = ProfileRow::Score; row <= ProfileRow::Chi; ++row)
-        out.line(valueRow(sheet.orientationGrid, row, 1, 12));
+        out.line(valueRow(state, sheet.orientationGrid, row, raw.profile2, chi.profile2, 0, 11));
     out.line();
 
     out.line(profileLine(3, sheet.profile3X2, sheet.profile3Caption));
@@ -100,11 +107,11 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
                             "                   К о л л е к т и в"));
     out.line(MotiveNumbersLine);
     for (int row = ProfileRow::Score; row <= ProfileRow::Chi; ++row)
-        out.line(valueRow(sheet.stimulusGrid, row, 1, 12));
+        out.line(valueRow(state, sheet.stimulusGrid, row, raw.profile3, chi.profile3, 0, 11));
     out.line(QStringLiteral("                              Т р у д"));
     out.line(MotiveNumbersLine.left(49));
     for (int row = ProfileRow::Score; row <= ProfileRow::Chi; ++row)
-        out.line(valueRow(sheet.stimulusGrid, row, 13, 18));
+        out.line(valueRow(state, sheet.stimulusGrid, row, raw.profile3, chi.profile3, 12, 17));
     out.line();
 
     out.line(QStringLiteral("Комментарий к анализу"));
@@ -112,11 +119,6 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
         out.line(commentLine);
 
     return encodeWindows1251(out.text());
-}
-
-QString reportFileName(const ResultSheet& sheet) {
-    return sheet.code +
-           (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.txt") : QStringLiteral(" Mel.Gr.txt"));
 }
 
 } // namespace ezr

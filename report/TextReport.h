@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResultSheet.h"
+#include "Analysis.h"
 #include "VerifiedWrite.h"
 
 #include <QByteArray>
@@ -8,18 +8,14 @@
 
 namespace ezr {
 
-// What the report is made of: the texts the window shows at the moment of saving, and the
-// comment's lines as the panel wraps them.
+// What a report is made of: the analysis at the moment of saving (with the header fields as
+// the user has corrected them), and the comment's lines as the panel wraps them.
 struct ReportSnapshot {
-    ResultSheet sheet;
+    AnalysisState analysis;
     QStringList commentLines;
 };
 
-// The report's bytes: Windows-1251, CR LF after every line. Throws AnalysisError when a
-// value cell of profile 2 or 3 does not read as a number.
+// The report's bytes: Windows-1251, CR LF after every line.
 QByteArray buildTextReport(const ReportSnapshot& snapshot);
-
-// Proposed file names (no directory): the code followed by " Mel.Sb.txt" or " Mel.Gr.txt".
-QString reportFileName(const ResultSheet& sheet);
 
 } // namespace ezr

@@ -73,11 +73,10 @@ public:
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
                   QStringLiteral("ezr"))
             .clear();
-        ezr::setFolderOptions(QString(), QString());
         QDir(dir.path()).mkpath(QStringLiteral("Data"));
         QDir(dir.path()).mkpath(QStringLiteral("Results"));
-        form = std::make_unique<MainWindow>(&dialogs);
-        ezr::ExeDir = dir.path() + QLatin1Char('/');
+        form = std::make_unique<MainWindow>(ezr::FolderConfig(dir.path() + QLatin1Char('/')),
+                                            &dialogs);
         about = new AboutDialog(form.get());
         form->setAboutDialog(about);
         form->show();
@@ -157,5 +156,5 @@ inline ezr::SampleExaminee testExaminee(int index, std::uint32_t seed = 4242u) {
 
 // What the core gives for the same file, from a fresh start.
 inline ezr::AnalysisState coreIndividual(const QString& path) {
-    return ezr::IndividualAnalysis(path, ezr::AnalysisState{});
+    return ezr::individualAnalysis(path);
 }

@@ -2,6 +2,7 @@
 #include "AnalysisError.h"
 #include "ErrorText.h"
 #include "Regional.h"
+#include "ResultSheet.h"
 #include "SampleMaker.h"
 #include "TestFiles.h"
 
@@ -47,8 +48,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("101.cry"));
         QVERIFY(writeFile(path, makeResponseFile(examinee(QStringLiteral("101"), true,
                                                           QStringLiteral("Женский")))));
-        const AnalysisState state = IndividualAnalysis(path, AnalysisState{});
-        const ResultSheet& sheet = state.sheet;
+        const AnalysisState state = individualAnalysis(path);
+        const ResultSheet& sheet = formatSheet(state);
         QCOMPARE(sheet.nameCaption, QStringLiteral("Ф.И.О."));
         QCOMPARE(sheet.code, QStringLiteral("101"));
         QCOMPARE(sheet.name, QStringLiteral("Испытуемый 101"));
@@ -66,13 +67,13 @@ private slots:
         QCOMPARE(sheet.orientationGrid.cell(1, 1), QStringLiteral("    18"));
         QCOMPARE(sheet.orientationGrid.cell(12, 1), QStringLiteral("     0"));
         QVERIFY(!sheet.motiveGrid.cell(9, 1).isEmpty());
-        QCOMPARE(state.data.Profile1Raw[0], 18.0);
-        QCOMPARE(state.data.TimingLines[3], QStringLiteral("Среднее: 16,7 с"));
+        QCOMPARE(state.record.scores.raw.profile1[0], 18.0);
+        QCOMPARE(state.record.timingLines[3], QStringLiteral("Среднее: 16,7 с"));
         // Female norm row, because the file says so.
-        const NormComparison female =
-            computeNormComparison(normInputFrom(NormKind::Sex, sheet, state.data));
-        QCOMPARE(female.normGroup, 1);
-        QCOMPARE(state.data.Profile1Chi, female.chi1);
+        const NormComparison female = compareWithNorm(NormKind::Sex, 1, state.record.scores.raw,
+                                                      AnalysisKind::Individual);
+        QCOMPARE(state.comparison.row, 1);
+        QCOMPARE(state.comparison.chi, female.chi);
     }
 
     void individualFailureNamesTheProblem_data() {
@@ -97,7 +98,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("bad.cry"));
         QVERIFY(writeFile(path, bytes));
         try {
-            IndividualAnalysis(path, AnalysisState{});
+            individualAnalysis(path);
             QFAIL("a bad file was accepted");
         } catch (const AnalysisError& error) {
             QCOMPARE(error.message(), message);
@@ -108,7 +109,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("none.cry"));
         try {
-            IndividualAnalysis(path, AnalysisState{});
+            individualAnalysis(path);
             QFAIL("a missing file was accepted");
         } catch (const AnalysisError& error) {
             QCOMPARE(error.message(), QStringLiteral("Cannot open file %1").arg(path));
@@ -121,14 +122,11 @@ private slots:
         writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true, QString()),
                                         examinee(QStringLiteral("2"), false, QString()),
                                         examinee(QStringLiteral("3"), true, QString())});
-        AnalysisState previous;
-        previous.data.MeanTime = 4.5;
-        previous.data.TimingLines[0] = QStringLiteral("прежний");
-        const AnalysisState state = GroupAnalysis(dir.path(), NormKind::Sex,
-                                                  QStringLiteral("Женский"), previous, fixedToday);
-        const ResultSheet& sheet = state.sheet;
+        const AnalysisState state =
+            groupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), fixedToday);
+        const ResultSheet& sheet = formatSheet(state);
         QCOMPARE(sheet.nameCaption, QStringLiteral("Группа"));
-        QVERIFY(!sheet.isIndividual());
+        QCOMPARE(state.kind, AnalysisKind::Group);
         QCOMPARE(sheet.name, QStringLiteral("Группа"));
         QCOMPARE(sheet.code, QStringLiteral("3"));
         QCOMPARE(sheet.testDate, QStringLiteral("07.12.2026"));
@@ -151,14 +149,12 @@ private slots:
         QCOMPARE(sheet.orientationGrid.cell(1, 1), QStringLiteral("  12,0"));
         QCOMPARE(sheet.orientationGrid.cell(7, 1), QStringLiteral("   6,0"));
         QCOMPARE(sheet.stimulusGrid.cell(1, 1), QStringLiteral("   6,0"));
-        QCOMPARE(state.data.Profile2Raw[0], 12.0);
-        // Untouched by a group: the statistics and timing lines of the previous examinee.
-        QCOMPARE(state.data.MeanTime, 4.5);
-        QCOMPARE(state.data.TimingLines[0], QStringLiteral("прежний"));
+        QCOMPARE(state.record.scores.raw.profile2[0], 12.0);
+        // A group has no answer times of its own.
+        QCOMPARE(state.record.meanTime, 0.0);
         // The same run twice gives the same sheet.
-        QVERIFY(
-            GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), state, fixedToday)
-                .sheet == sheet);
+        QVERIFY(formatSheet(groupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"),
+                                          fixedToday)) == sheet);
     }
 
     void groupCriterionFields_data() {
@@ -187,14 +183,11 @@ private slots:
         QTemporaryDir dir;
         writeResponseFiles(dir.path(),
                            {examinee(QStringLiteral("1"), true, QStringLiteral("Женский"))});
-        AnalysisState previous;
-        previous.sheet.sex = QStringLiteral("Женский");
-        previous.sheet.education = QStringLiteral("Высшее");
         const AnalysisState state =
-            GroupAnalysis(dir.path(), NormKind(kind), criterion, previous, fixedToday);
-        QTEST(state.sheet.sex, "sex");
-        QTEST(state.sheet.education, "education");
-        QTEST(state.sheet.norm, "norm");
+            groupAnalysis(dir.path(), NormKind(kind), criterion, fixedToday);
+        QTEST(formatSheet(state).sex, "sex");
+        QTEST(formatSheet(state).education, "education");
+        QTEST(formatSheet(state).norm, "norm");
     }
 
     void groupOfOneComparesLikeTheIndividual() {
@@ -202,12 +195,12 @@ private slots:
         const SampleExaminee woman = examinee(QStringLiteral("5"), true, QStringLiteral("Женский"));
         writeResponseFiles(dir.path(), {woman});
         const AnalysisState individual =
-            IndividualAnalysis(dir.filePath(responseFileName(woman)), AnalysisState{});
+            individualAnalysis(dir.filePath(responseFileName(woman)));
         const AnalysisState group =
-            GroupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), AnalysisState{});
-        QCOMPARE(group.data.Profile1Chi, individual.data.Profile1Chi);
-        QCOMPARE(group.sheet.profile3X2, individual.sheet.profile3X2);
-        QCOMPARE(group.sheet.innovationIndex, individual.sheet.innovationIndex);
+            groupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"));
+        QCOMPARE(group.comparison.chi, individual.comparison.chi);
+        QCOMPARE(formatSheet(group).profile3X2, formatSheet(individual).profile3X2);
+        QCOMPARE(formatSheet(group).innovationIndex, formatSheet(individual).innovationIndex);
     }
 
     void everyEntryIsAMember() {
@@ -217,8 +210,8 @@ private slots:
         QVERIFY(writeFile(dir.filePath(QStringLiteral(".hidden")),
                           makeResponseFile(examinee(QStringLiteral("2"), false, QString()))));
         const AnalysisState state =
-            GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
-        QCOMPARE(state.sheet.code, QStringLiteral("2"));
+            groupAnalysis(dir.path(), NormKind::Satisfaction, QString());
+        QCOMPARE(formatSheet(state).code, QStringLiteral("2"));
     }
 
     void groupFailures_data() {
@@ -242,7 +235,7 @@ private slots:
         else
             QVERIFY(writeFile(path, scramblePlainText(u"01.01.2020\r\n01.01.1990\r\n9\r\nX")));
         try {
-            GroupAnalysis(dir.path(), NormKind::Satisfaction, QString(), AnalysisState{});
+            groupAnalysis(dir.path(), NormKind::Satisfaction, QString());
             QFAIL("a bad member was accepted");
         } catch (const AnalysisError& error) {
             // The message with its full stop, then the member's path once, on its own line.
@@ -279,7 +272,7 @@ private slots:
                 QSKIP("this user reads every folder (root)");
         }
         const QString error = errorOf([&] {
-            GroupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"), AnalysisState{});
+            groupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"));
         });
         QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                         QFileDevice::ExeOwner);

@@ -20,9 +20,9 @@ const QColor Red(255, 0, 0);
 AnalysisRecord sampleData(double mean = 5.0, double sd = 1.0) {
     AnalysisRecord data;
     for (int i = 0; i < ItemCount; ++i)
-        data.AnswerTimes[static_cast<std::size_t>(i)] = 4.0 + (i % 7) * 0.3 + (i % 3) * 0.1;
-    data.MeanTime = mean;
-    data.SdTime = sd;
+        data.answerTimes[static_cast<std::size_t>(i)] = 4.0 + (i % 7) * 0.3 + (i % 3) * 0.1;
+    data.meanTime = mean;
+    data.sdTime = sd;
     return data;
 }
 
@@ -128,7 +128,7 @@ void TestAnswerTimeChart::seriesHoldTheRecord() {
     QCOMPARE(series("Series2Dp")->count(), ItemCount);
     QCOMPARE(series("Series2Dm")->count(), ItemCount);
     for (int n = 1; n <= ItemCount; ++n) {
-        QCOMPARE(times->at(n - 1), QPointF(n, data.AnswerTimes[static_cast<std::size_t>(n - 1)]));
+        QCOMPARE(times->at(n - 1), QPointF(n, data.answerTimes[static_cast<std::size_t>(n - 1)]));
         QCOMPARE(series("SeriesMean")->at(n - 1), QPointF(n, 5.0));
         QCOMPARE(series("Series2Dp")->at(n - 1), QPointF(n, 6.0));
         QCOMPARE(series("Series2Dm")->at(n - 1), QPointF(n, 4.0));
@@ -138,7 +138,7 @@ void TestAnswerTimeChart::seriesHoldTheRecord() {
 
     // A second record replaces the first one completely.
     AnalysisRecord other = sampleData(20.0, 2.0);
-    other.AnswerTimes.fill(20.0);
+    other.answerTimes.fill(20.0);
     chart->plot(other, QStringLiteral("8"), QStringLiteral("Other"));
     QCOMPARE(times->count(), ItemCount);
     QCOMPARE(times->at(0), QPointF(1, 20.0));
@@ -168,10 +168,10 @@ void TestAnswerTimeChart::colourAtTheBounds() {
     QCOMPARE(AnswerTimeChart::pointColour(time, mean - 2 * sd, mean + 2 * sd), colour);
 
     AnalysisRecord data;
-    data.AnswerTimes.fill(mean);
-    data.AnswerTimes[40] = time;
-    data.MeanTime = mean;
-    data.SdTime = sd;
+    data.answerTimes.fill(mean);
+    data.answerTimes[40] = time;
+    data.meanTime = mean;
+    data.sdTime = sd;
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     const QList<QColor> colours = chart->pointColours();
     QCOMPARE(colours.size(), ItemCount);
@@ -181,8 +181,8 @@ void TestAnswerTimeChart::colourAtTheBounds() {
 
 void TestAnswerTimeChart::markersAreDrawnInTheirColours() {
     AnalysisRecord data = sampleData(5.0, 1.0);
-    data.AnswerTimes[9] = 9.0;  // statement 10, above the band
-    data.AnswerTimes[59] = 1.0; // statement 60, below the band
+    data.answerTimes[9] = 9.0;  // statement 10, above the band
+    data.answerTimes[59] = 1.0; // statement 60, below the band
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     const QImage picture = chart->grab().toImage();
     const auto colourAt = [&](int statement) {
@@ -197,13 +197,13 @@ void TestAnswerTimeChart::markersAreDrawnInTheirColours() {
 
 void TestAnswerTimeChart::zeroDeviationIsAllRed() {
     AnalysisRecord data = sampleData(5.0, 0.0);
-    data.AnswerTimes[0] = 5.0;
-    data.AnswerTimes[1] = 5.0;
+    data.answerTimes[0] = 5.0;
+    data.answerTimes[1] = 5.0;
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     QCOMPARE(chart->pointColours(), QList<QColor>(ItemCount, Red));
 
     // All times equal to the mean: the axis still has a height.
-    data.AnswerTimes.fill(5.0);
+    data.answerTimes.fill(5.0);
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     QCOMPARE(chart->pointColours(), QList<QColor>(ItemCount, Red));
     QVERIFY(leftAxis()->max() > leftAxis()->min());

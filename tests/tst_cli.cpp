@@ -344,8 +344,8 @@ private slots:
                          qPrintable(line));
 
         // The same report as the window's analysis of that file.
-        const AnalysisState state = IndividualAnalysis(firstFile_, AnalysisState{});
-        QCOMPARE(outcome.out, buildTextReport({state.sheet, {}}));
+        const AnalysisState state = individualAnalysis(firstFile_);
+        QCOMPARE(outcome.out, buildTextReport({state, {}}));
     }
 
     void normChoice_data() {
@@ -367,9 +367,9 @@ private slots:
         const Outcome outcome = run({firstFile_, QStringLiteral("--norm"), norm});
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY(lines(outcome.out).contains(normLine));
-        AnalysisState state = IndividualAnalysis(firstFile_, AnalysisState{});
-        compareSheetWithNorm(static_cast<NormKind>(kind), state.sheet, state.data);
-        QCOMPARE(outcome.out, buildTextReport({state.sheet, {}}));
+        const AnalysisState state =
+            withNorm(individualAnalysis(firstFile_), static_cast<NormKind>(kind));
+        QCOMPARE(outcome.out, buildTextReport({state, {}}));
     }
 
     void utf8ForATerminal() {
@@ -456,9 +456,9 @@ private slots:
         const ReportOptions options = parseReportOptions(
             QStringList{Program, QStringLiteral("--group"), dataDir_} + criterion);
         QCOMPARE(options.status, ReportOptions::Status::Run);
-        const AnalysisState state = GroupAnalysis(dataDir_, options.request.kind,
-                                                  options.request.criterion, AnalysisState{});
-        QStringList expected = lines(buildTextReport({state.sheet, {}}));
+        const AnalysisState state = groupAnalysis(dataDir_, options.request.kind,
+                                                  options.request.criterion);
+        QStringList expected = lines(buildTextReport({state, {}}));
         expected[1] = report.value(1);
         QCOMPARE(report, expected);
     }

@@ -114,10 +114,9 @@ QList<QStringList> parseCsv(const QString& text, QChar separator) {
 
 // What the examinee's own individual analysis, compared with the same norm, shows.
 AnalysisState alone(const QString& path, NormKind kind, const QString& sex) {
-    AnalysisState state = IndividualAnalysis(path, AnalysisState{});
-    state.sheet.sex = sex;
-    compareSheetWithNorm(kind, state.sheet, state.data);
-    return state;
+    AnalysisState state = individualAnalysis(path);
+    state.header.sex = sex;
+    return withNorm(std::move(state), kind);
 }
 
 } // namespace
@@ -136,7 +135,7 @@ private slots:
         const QString data = makeGroup(dir);
         QVERIFY(!data.isEmpty());
         const AnalysisState group =
-            GroupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"), AnalysisState{});
+            groupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"));
         const QString book = dir.filePath(QStringLiteral("group.xlsx"));
         QVERIFY(writeFile(book, buildExamineeXlsx(group)));
 
@@ -169,21 +168,21 @@ private slots:
             QCOMPARE(file, group.members[m].fileName);
             const AnalysisState own =
                 alone(data + QLatin1Char('/') + file, NormKind::Sex, QStringLiteral("Женский"));
-            QCOMPARE(cells.value(QStringLiteral("C") + row), own.sheet.name);
+            QCOMPARE(cells.value(QStringLiteral("C") + row), formatSheet(own).name);
             const auto number = [&](int column) {
                 return cells.value(columnName(column) + row).toDouble();
             };
             for (int i = 0; i < 6; ++i) {
-                QCOMPARE(number(7 + i), own.data.Profile1Raw[i]);
-                QCOMPARE(number(43 + i), own.data.Profile1Chi[i]);
+                QCOMPARE(number(7 + i), own.record.scores.raw.profile1[i]);
+                QCOMPARE(number(43 + i), own.comparison.chi.profile1[i]);
             }
             for (int i = 0; i < 18; ++i)
-                QCOMPARE(number(61 + i), own.data.Profile3Chi[i]);
-            QCOMPARE(formatSignificant5(number(79)), own.sheet.profile1X2);
-            QCOMPARE(formatFixed(number(82), 0, 1), own.sheet.inclusionIndex);
-            QCOMPARE(formatFixed(number(83), 0, 1), own.sheet.innovationIndex);
-            QCOMPARE(number(84), own.data.MeanTime);
-            QCOMPARE(number(85), own.data.SdTime);
+                QCOMPARE(number(61 + i), own.comparison.chi.profile3[i]);
+            QCOMPARE(formatSignificant5(number(79)), formatSheet(own).profile1X2);
+            QCOMPARE(formatFixed(number(82), 0, 1), formatSheet(own).inclusionIndex);
+            QCOMPARE(formatFixed(number(83), 0, 1), formatSheet(own).innovationIndex);
+            QCOMPARE(number(84), own.record.meanTime);
+            QCOMPARE(number(85), own.record.sdTime);
         }
         QVERIFY(!cells.contains(QStringLiteral("A5")));
     }
@@ -203,7 +202,7 @@ private slots:
         QTemporaryDir dir;
         const QString data = makeGroup(dir);
         const AnalysisState group =
-            GroupAnalysis(data, NormKind::Satisfaction, QString(), AnalysisState{});
+            groupAnalysis(data, NormKind::Satisfaction, QString());
         const QByteArray csv = buildRegionalCsv(examineeTable(group));
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
         const QString text = QString::fromUtf8(csv.mid(3));
@@ -220,8 +219,8 @@ private slots:
         QVERIFY(member != records.end());
         // Numbers in full, with the regional decimal separator.
         const int index = int(member - records.begin()) - 1;
-        QCOMPARE(locale.toDouble(member->at(84)), group.members[index].data.MeanTime);
-        QCOMPARE(locale.toDouble(member->at(85)), group.members[index].data.SdTime);
+        QCOMPARE(locale.toDouble(member->at(84)), group.members[index].data.meanTime);
+        QCOMPARE(locale.toDouble(member->at(85)), group.members[index].data.sdTime);
     }
 };
 

@@ -23,7 +23,6 @@ private slots:
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
                   QStringLiteral("ezr"))
             .clear();
-        setFolderOptions(QString(), QString());
     }
 
     void decides_data() {
@@ -96,35 +95,36 @@ private slots:
     void gathersTheInputs() {
         QTemporaryDir program;
         QVERIFY(program.isValid());
-        ExeDir = program.path() + QLatin1Char('/');
+        const QString exeDir = program.path() + QLatin1Char('/');
+        FolderConfig folders(exeDir);
         QVERIFY(QDir(program.path()).mkdir(QStringLiteral("Results")));
-        FolderInputs in = currentFolderInputs();
+        FolderInputs in = folders.inputs();
         QVERIFY(!in.dataBesideProgram);
         QVERIFY(in.resultsBesideProgram);
         QVERIFY(in.rememberedData.isEmpty());
 
         QTemporaryDir chosen;
-        rememberDataFolder(chosen.path());
-        QCOMPARE(currentFolderInputs().rememberedData, chosen.path());
+        folders.rememberDataFolder(chosen.path());
+        QCOMPARE(folders.inputs().rememberedData, chosen.path());
 
-        setFolderOptions(QStringLiteral("relative/data"), QString());
-        in = currentFolderInputs();
+        FolderConfig withOption(exeDir, QStringLiteral("relative/data"));
+        in = withOption.inputs();
         QCOMPARE(in.dataOption, QDir::current().absoluteFilePath(QStringLiteral("relative/data")));
         QVERIFY(in.resultsOption.isEmpty());
         // A folder chosen in the window replaces the one of the command line.
-        rememberDataFolder(chosen.path());
-        QCOMPARE(dataFolder(), chosen.path());
+        withOption.rememberDataFolder(chosen.path());
+        QCOMPARE(withOption.dataFolder(), chosen.path());
     }
 
     // An installed program makes the user's folders when they are first needed, empty.
     void makesTheUserFoldersEmpty() {
         QTemporaryDir program;
-        ExeDir = program.path() + QLatin1Char('/');
+        const FolderConfig folders(program.path() + QLatin1Char('/'));
         QTemporaryDir home;
         qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
         QStandardPaths::setTestModeEnabled(false);
-        const QString data = dataFolder();
-        const QString results = resultsFolder();
+        const QString data = folders.dataFolder();
+        const QString results = folders.resultsFolder();
         QStandardPaths::setTestModeEnabled(true);
         qunsetenv("XDG_DATA_HOME");
 

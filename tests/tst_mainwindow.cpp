@@ -142,14 +142,14 @@ private slots:
         window.action("mmComment")->trigger();
         auto* comment = window.find<QTextEdit>("meComment");
         comment->setPlainText(QStringLiteral("Не сохранённый комментарий"));
-        const ResultSheet before = window.form->analysis().sheet;
+        const ResultSheet before = formatSheet(window.form->analysis());
         window.form->showAboutDialog();
         QApplication::setActiveWindow(window.about);
         QTRY_COMPARE(QApplication::activeWindow(), window.about);
         QTest::keyClick(window.about->okButton(), Qt::Key_Escape);
         QVERIFY(!window.about->isVisible());
         QVERIFY(window.form->isVisible());
-        QVERIFY(window.form->analysis().sheet == before);
+        QVERIFY(formatSheet(window.form->analysis()) == before);
         QCOMPARE(comment->toPlainText(), QStringLiteral("Не сохранённый комментарий"));
         for (const char* name : TopLevelItems)
             QVERIFY2(window.action(name)->isVisible(), name);
@@ -163,21 +163,21 @@ private slots:
         QCOMPARE(window.dialogs.openRequests.size(), 1);
         const OpenDialogRequest request = window.dialogs.openRequests.first();
         QCOMPARE(request.title, QStringLiteral("Ввод данных Опросника - Мелира"));
-        QCOMPARE(request.directory, ExeDir + QStringLiteral("Data"));
+        QCOMPARE(request.directory, window.dir.path() + QStringLiteral("/Data"));
         QCOMPARE(request.filter, QStringLiteral("Data files (*.cry)"));
 
         const AnalysisState core = coreIndividual(path);
-        QVERIFY(window.form->analysis().sheet == core.sheet);
-        compareGrids(window.grid("sgResulta"), core.sheet.motiveGrid);
-        compareGrids(window.grid("sgResult2a"), core.sheet.orientationGrid);
-        compareGrids(window.grid("sgResult3a"), core.sheet.stimulusGrid);
-        compareGrids(window.grid("sgResult"), core.sheet.motiveBand);
-        QCOMPARE(window.edit("ceCode")->text(), core.sheet.code);
+        QVERIFY(formatSheet(window.form->analysis()) == formatSheet(core));
+        compareGrids(window.grid("sgResulta"), formatSheet(core).motiveGrid);
+        compareGrids(window.grid("sgResult2a"), formatSheet(core).orientationGrid);
+        compareGrids(window.grid("sgResult3a"), formatSheet(core).stimulusGrid);
+        compareGrids(window.grid("sgResult"), formatSheet(core).motiveBand);
+        QCOMPARE(window.edit("ceCode")->text(), formatSheet(core).code);
         QCOMPARE(window.label("stName")->text(), QStringLiteral("Ф.И.О."));
         QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Пол"));
         QCOMPARE(
             window.label("ImageInfo")->toolTip(),
-            QString(core.sheet.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            QString(formatSheet(core).infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         QCOMPARE(window.label("ImageInfo")->toolTipDuration(), 50000);
 
         // Result fields and their colours.
@@ -185,11 +185,11 @@ private slots:
             const char* name;
             QString text;
             Verdict verdict;
-        } fields[] = {{"ceX21", core.sheet.profile1X2, core.sheet.profile1X2Verdict},
-                      {"ceX22", core.sheet.profile2X2, core.sheet.profile2X2Verdict},
-                      {"ceX23", core.sheet.profile3X2, core.sheet.profile3X2Verdict},
-                      {"ceIndex1", core.sheet.inclusionIndex, core.sheet.inclusionIndexVerdict},
-                      {"ceIndex2", core.sheet.innovationIndex, core.sheet.innovationIndexVerdict}};
+        } fields[] = {{"ceX21", formatSheet(core).profile1X2, formatSheet(core).profile1X2Verdict},
+                      {"ceX22", formatSheet(core).profile2X2, formatSheet(core).profile2X2Verdict},
+                      {"ceX23", formatSheet(core).profile3X2, formatSheet(core).profile3X2Verdict},
+                      {"ceIndex1", formatSheet(core).inclusionIndex, formatSheet(core).inclusionIndexVerdict},
+                      {"ceIndex2", formatSheet(core).innovationIndex, formatSheet(core).innovationIndexVerdict}};
         for (const auto& field : fields) {
             QCOMPARE(window.edit(field.name)->text(), field.text);
             QVERIFY(field.verdict != Verdict::None);
@@ -224,12 +224,12 @@ private slots:
         QCOMPARE(front->objectName(), QStringLiteral("Chart1"));
         QCOMPARE(front->titleText(),
                  QStringLiteral("1. График смыслообразующих мотивов - Сырые баллы"));
-        QCOMPARE(front->footText(), core.sheet.code + QStringLiteral(". ") + core.sheet.name);
+        QCOMPARE(front->footText(), formatSheet(core).code + QStringLiteral(". ") + formatSheet(core).name);
         QVERIFY(front->marksVisible());
         QStringList marks;
         for (int m = 0; m < 6; ++m) {
-            QCOMPARE(front->values(0).at(m), core.data.Profile1Raw[m]);
-            marks << wholeNumber(core.data.Profile1Raw[m]);
+            QCOMPARE(front->values(0).at(m), core.record.scores.raw.profile1[m]);
+            marks << wholeNumber(core.record.scores.raw.profile1[m]);
         }
         QCOMPARE(front->markTexts(0), marks);
 
@@ -274,11 +274,10 @@ private slots:
         window.find<QAction>(item.toLatin1().constData())->trigger();
         QVERIFY(window.dialogs.errors.isEmpty());
 
-        AnalysisState core = coreIndividual(path);
-        compareSheetWithNorm(static_cast<NormKind>(kind), core.sheet, core.data);
+        const AnalysisState core = withNorm(coreIndividual(path), static_cast<NormKind>(kind));
         QCOMPARE(window.edit("ceNorm")->text(), normName);
-        QVERIFY(window.form->analysis().sheet == core.sheet);
-        QCOMPARE(window.form->analysis().data.Profile1Chi, core.data.Profile1Chi);
+        QVERIFY(formatSheet(window.form->analysis()) == formatSheet(core));
+        QCOMPARE(window.form->analysis().comparison.chi, core.comparison.chi);
         QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart1"));
 
         // A new load compares with the sex norm again.
@@ -349,7 +348,7 @@ private slots:
         QCOMPARE(front->objectName(), QStringLiteral("Chart3"));
         QCOMPARE(front->footText(), QStringLiteral("X7. Другое имя"));
         QCOMPARE(front->seriesCount(), 3);
-        const auto& raw = window.form->analysis().data.Profile3Raw;
+        const auto& raw = window.form->analysis().record.scores.raw.profile3;
         for (int s = 0; s < 3; ++s) {
             QStringList marks;
             for (int m = 0; m < 6; ++m)
@@ -378,11 +377,11 @@ private slots:
         TestWindow window;
         window.open(window.addExaminee(testExaminee(7)));
         window.action("mmChartAnswerT")->trigger();
-        const ResultSheet before = window.form->analysis().sheet;
+        const ResultSheet before = formatSheet(window.form->analysis());
         const int chartStack = window.stackIndex(window.timeChart());
         window.action("mmOpen")->trigger(); // the scripted dialog cancels
         QCOMPARE(window.dialogs.openRequests.size(), 2);
-        QVERIFY(window.form->analysis().sheet == before);
+        QVERIFY(formatSheet(window.form->analysis()) == before);
         QCOMPARE(window.stackIndex(window.timeChart()), chartStack);
         QVERIFY(window.timeChart()->isVisible());
         QVERIFY(window.dialogs.errors.isEmpty());
@@ -400,8 +399,8 @@ private slots:
         window.open(window.addExaminee(testExaminee(8)));
         window.action("mmNormEducation")->trigger();
         window.action("mmProfile2A")->trigger();
-        const ResultSheet before = window.form->analysis().sheet;
-        const AnalysisRecord dataBefore = window.form->analysis().data;
+        const ResultSheet before = formatSheet(window.form->analysis());
+        const AnalysisRecord dataBefore = window.form->analysis().record;
 
         QString path = window.dataFile(QStringLiteral("bad.cry"));
         if (defect != QLatin1String("missing")) {
@@ -418,10 +417,10 @@ private slots:
 
         window.open(path);
         QCOMPARE(window.dialogs.errors, QStringList{message});
-        QVERIFY(window.form->analysis().sheet == before);
-        QCOMPARE(window.form->analysis().data.Profile2Raw, dataBefore.Profile2Raw);
-        QCOMPARE(window.form->analysis().data.Answers, dataBefore.Answers);
-        QCOMPARE(window.form->analysis().data.TimingLines, dataBefore.TimingLines);
+        QVERIFY(formatSheet(window.form->analysis()) == before);
+        QCOMPARE(window.form->analysis().record.scores.raw.profile2, dataBefore.scores.raw.profile2);
+        QCOMPARE(window.form->analysis().record.answers, dataBefore.answers);
+        QCOMPARE(window.form->analysis().record.timingLines, dataBefore.timingLines);
         QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart2"));
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
@@ -434,9 +433,9 @@ private slots:
 
         window.action("mmSexWoman")->trigger();
         QVERIFY(window.dialogs.errors.isEmpty());
-        const AnalysisState core = GroupAnalysis(window.dataDir(), NormKind::Sex,
-                                                 QStringLiteral("Женский"), AnalysisState{});
-        QVERIFY(window.form->analysis().sheet == core.sheet);
+        const AnalysisState core = groupAnalysis(window.dataDir(), NormKind::Sex,
+                                                 QStringLiteral("Женский"));
+        QVERIFY(formatSheet(window.form->analysis()) == formatSheet(core));
         QCOMPARE(window.edit("ceSex")->text(), QStringLiteral("Женский"));
         QCOMPARE(window.edit("ceEduc")->text(), QString());
         QCOMPARE(window.edit("ceCode")->text(), QStringLiteral("3"));
@@ -450,13 +449,13 @@ private slots:
         QCOMPARE(hint.first(), QStringLiteral("Состав группы:"));
         QCOMPARE(hint.last(), QStringLiteral("Общее число: 3"));
         for (const AnalysisState& member : members)
-            QVERIFY(hint.contains(member.sheet.code + QStringLiteral(". ") + member.sheet.name));
+            QVERIFY(hint.contains(formatSheet(member).code + QStringLiteral(". ") + formatSheet(member).name));
 
         // Means with one decimal.
         for (int m = 0; m < 6; ++m) {
             double sum = 0.0;
             for (const AnalysisState& member : members)
-                sum += member.data.Profile1Raw[m];
+                sum += member.data.scores.raw.profile1[m];
             QCOMPARE(window.grid("sgResulta")->text(7, m + 1).trimmed(),
                      QLocale().toString(sum / 3.0, 'f', 1));
         }
@@ -469,9 +468,9 @@ private slots:
             QVERIFY2(window.action(name)->isEnabled(), name);
 
         // The same command again gives the same grids.
-        const ResultSheet first = window.form->analysis().sheet;
+        const ResultSheet first = formatSheet(window.form->analysis());
         window.action("mmSexWoman")->trigger();
-        QVERIFY(window.form->analysis().sheet == first);
+        QVERIFY(formatSheet(window.form->analysis()) == first);
 
         // A load afterwards is an individual analysis again, with the answer-time chart.
         window.open(window.dataFile(QStringLiteral("00011.cry")));
@@ -528,8 +527,8 @@ private slots:
         TestWindow window;
         const QString path = window.addExaminee(testExaminee(30));
         window.open(path);
-        const ResultSheet before = window.form->analysis().sheet;
-        const auto profileBefore = window.form->analysis().data.Profile1Raw;
+        const ResultSheet before = formatSheet(window.form->analysis());
+        const auto profileBefore = window.form->analysis().record.scores.raw.profile1;
         if (defect == QLatin1String("member"))
             TestWindow::writeBytes(window.dataFile(QStringLiteral("zz.txt")), "not a response");
         else if (defect == QLatin1String("directory"))
@@ -537,15 +536,14 @@ private slots:
         else
             QFile::remove(path);
         const QString message = errorBoxTextOf([&] {
-            GroupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Мужской"),
-                          AnalysisState{});
+            groupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Мужской"));
         });
         QVERIFY(!message.isEmpty());
 
         window.action("mmSexMan")->trigger();
         QCOMPARE(window.dialogs.errors, QStringList{message});
-        QVERIFY(window.form->analysis().sheet == before);
-        QCOMPARE(window.form->analysis().data.Profile1Raw, profileBefore);
+        QVERIFY(formatSheet(window.form->analysis()) == before);
+        QCOMPARE(window.form->analysis().record.scores.raw.profile1, profileBefore);
         QVERIFY(window.action("mmChartAnswerT")->isEnabled());
         QCOMPARE(window.chartPanel()->frontChart()->footText(),
                  before.code + QStringLiteral(". ") + before.name);

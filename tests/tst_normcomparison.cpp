@@ -1,8 +1,6 @@
-#include "AnalysisError.h"
 #include "NormComparison.h"
 #include "Regional.h"
 #include "ResultSheet.h"
-#include "SheetComparison.h"
 
 #include <QtTest>
 
@@ -10,17 +8,26 @@ using namespace ezr;
 
 namespace {
 
-NormComparisonInput workedExample() {
-    // Men's row; the index cells as an individual's grid shows them.
-    NormComparisonInput input;
-    input.kind = NormKind::Sex;
-    input.sex = QStringLiteral("Мужской");
-    input.profile1 = {30, 10, 18, 22, 14, 14};
-    input.cooperationScore = QStringLiteral("    22");
-    input.utilitarianScore = QStringLiteral("    18");
-    input.roTransformationPct = QStringLiteral("   9.3");
-    input.roAchievementPct = QStringLiteral("   8.3");
-    return input;
+// Men's row. Profile 2 puts 10 answers on RO Transformation and 9 on RO Achievement, which
+// an examinee's grid shows as 9.3 and 8.3 per cent.
+Profiles workedExample() {
+    Profiles raw;
+    raw.profile1 = {30, 10, 18, 22, 14, 14};
+    raw.profile2 = {10, 5, 9, 11, 6, 9, 9, 5, 9, 11, 8, 5};
+    return raw;
+}
+
+NormComparison compareExample(const Profiles& raw, NormKind kind = NormKind::Sex, int row = 0,
+                              AnalysisKind shown = AnalysisKind::Individual) {
+    return compareWithNorm(kind, row, raw, shown);
+}
+
+// The sheet of an examinee with these raw profiles, compared with the sex norm's men's row.
+ResultSheet sheetOf(const Profiles& raw, NormKind kind = NormKind::Sex) {
+    AnalysisState state;
+    state.kind = AnalysisKind::Individual;
+    state.record.scores.raw = raw;
+    return formatSheet(withNorm(state, kind));
 }
 
 } // namespace
@@ -33,28 +40,25 @@ private slots:
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
     void workedExampleCells() {
-        const NormComparison result = computeNormComparison(workedExample());
+        const NormComparison result = compareExample(workedExample());
         // Expected counts 19.548, 16.956, 18.684, 20.844, 15.012, 16.956 (men's row x 1.08).
         const double expectedChi[6] = {6.824, 3.385, 0.030, 0.079, 0.079, 0.611};
         for (int i = 0; i < 6; ++i)
-            QVERIFY2(qAbs(result.chi1[i] - expectedChi[i]) < 0.001,
-                     qPrintable(QString::number(result.chi1[i])));
-        QCOMPARE(result.normGroup, 0);
-        QCOMPARE(result.normName, QStringLiteral("Пол"));
-        QCOMPARE(result.profile1.text, QStringLiteral("9.11"));
-        QCOMPARE(result.profile1.verdict, Verdict::WithinNorm);
-        QCOMPARE(result.inclusion.text, QStringLiteral("4.0"));
+            QVERIFY2(qAbs(result.chi.profile1[i] - expectedChi[i]) < 0.001,
+                     qPrintable(QString::number(result.chi.profile1[i])));
+        QCOMPARE(result.row, 0);
+        QCOMPARE(normKindName(result.kind), QStringLiteral("Пол"));
+        QCOMPARE(profileX2Text(result.profiles[0].x2), QStringLiteral("9.11"));
+        QCOMPARE(result.profiles[0].verdict, Verdict::WithinNorm);
+        QCOMPARE(indexText(result.inclusion.value), QStringLiteral("4.0"));
         QCOMPARE(result.inclusion.verdict, Verdict::WithinNorm);
-        QCOMPARE(result.innovation.text, QStringLiteral("17.6"));
+        // 9.3 + 8.3 as shown, not 9.259 + 8.333.
+        QCOMPARE(indexText(result.innovation.value), QStringLiteral("17.6"));
         QCOMPARE(result.innovation.verdict, Verdict::WithinNorm);
     }
 
     void workedExampleOnTheSheet() {
-        ResultSheet sheet = initialSheet();
-        AnalysisRecord data;
-        data.Profile1Raw = {30, 10, 18, 22, 14, 14};
-        fillIndividual(sheet, data);
-        compareSheetWithNorm(NormKind::Sex, sheet, data);
+        const ResultSheet sheet = sheetOf(workedExample());
         const QStringList shown = {QStringLiteral("    6.8"), QStringLiteral("    3.4"),
                                    QStringLiteral("    0.0"), QStringLiteral("    0.1"),
                                    QStringLiteral("    0.1"), QStringLiteral("    0.6")};
@@ -68,23 +72,16 @@ private slots:
             sheet.profile3Caption,
             QStringLiteral(
                 "[X2(профиль)кр. = 26.36 для p = 0.05]    [X2(мотив)кр. =  3.84 для p = 0.05]"));
-        QCOMPARE(data.Profile1Chi,
-                 computeNormComparison(normInputFrom(NormKind::Sex, sheet, data)).chi1);
+        QCOMPARE(sheet.motiveChiVerdicts[0], Verdict::BeyondNorm); // 6.8
+        QCOMPARE(sheet.motiveChiVerdicts[1], Verdict::WithinNorm); // 3.4
 
-        // A second call with the same kind changes nothing.
-        const ResultSheet before = sheet;
-        compareSheetWithNorm(NormKind::Sex, sheet, data);
-        QVERIFY(sheet == before);
+        // A second comparison with the same kind changes nothing.
+        QVERIFY(sheetOf(workedExample()) == sheet);
     }
 
     void decimalCommaEverywhere() {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        ResultSheet sheet = initialSheet();
-        AnalysisRecord data;
-        data.Profile1Raw = {30, 10, 18, 22, 14, 14};
-        data.Profile2Raw = {10, 5, 9, 11, 6, 9, 9, 5, 9, 11, 8, 5};
-        fillIndividual(sheet, data);
-        compareSheetWithNorm(NormKind::Education, sheet, data);
+        const ResultSheet sheet = sheetOf(workedExample(), NormKind::Education);
         QCOMPARE(sheet.norm, QStringLiteral("Образование"));
         QVERIFY(sheet.profile1X2.contains(QLatin1Char(',')));
         QVERIFY(sheet.profile1Caption.contains(QStringLiteral("11,07")));
@@ -116,30 +113,33 @@ private slots:
         QFETCH(QString, sex);
         QFETCH(QString, education);
         QFETCH(int, group);
-        QCOMPARE(normGroup(static_cast<NormKind>(kind), sex, education), group);
+        QCOMPARE(normRow(static_cast<NormKind>(kind), sex, education), group);
     }
 
     void satisfactionIgnoresHeaderTexts() {
-        NormComparisonInput a = workedExample();
-        a.kind = NormKind::Satisfaction;
-        NormComparisonInput b = a;
-        b.sex = QStringLiteral("Женский");
-        b.education = QStringLiteral("Среднее");
-        QCOMPARE(computeNormComparison(a).chi1, computeNormComparison(b).chi1);
-        QCOMPARE(computeNormComparison(a).profile3.text, computeNormComparison(b).profile3.text);
+        AnalysisState a;
+        a.kind = AnalysisKind::Individual;
+        a.record.scores.raw = workedExample();
+        AnalysisState b = a;
+        b.header.sex = QStringLiteral("Женский");
+        b.header.education = QStringLiteral("Среднее");
+        a = withNorm(a, NormKind::Satisfaction);
+        b = withNorm(b, NormKind::Satisfaction);
+        QCOMPARE(a.comparison.chi, b.comparison.chi);
+        QCOMPARE(a.comparison.profiles[2].x2, b.comparison.profiles[2].x2);
     }
 
     void cellChiSquareIsTwoCellTest() {
         // O = E gives 0; the complement term doubles what the first term alone would give
         // weighted by E / (108 - E).
-        NormComparisonInput input = workedExample();
-        input.profile1 = {18.1 * 1.08, 0, 0, 0, 0, 0};
-        const NormComparison result = computeNormComparison(input);
-        QVERIFY(qAbs(result.chi1[0]) < 1e-12);
+        Profiles raw = workedExample();
+        raw.profile1 = {18.1 * 1.08, 0, 0, 0, 0, 0};
+        const NormComparison result = compareExample(raw);
+        QVERIFY(qAbs(result.chi.profile1[0]) < 1e-12);
         const double e = 15.7 * 1.08;
         const double expected = e + e * e / (108.0 - e); // O = 0
-        QVERIFY(qAbs(result.chi1[1] - expected) < 1e-9);
-        for (double chi : result.chi1)
+        QVERIFY(qAbs(result.chi.profile1[1] - expected) < 1e-9);
+        for (double chi : result.chi.profile1)
             QVERIFY(chi >= 0.0);
     }
 
@@ -171,47 +171,59 @@ private slots:
         QCOMPARE(verdict, within ? Verdict::WithinNorm : Verdict::BeyondNorm);
     }
 
-    void indicesReadFromCells_data() {
-        QTest::addColumn<QString>("cooperation");
-        QTest::addColumn<QString>("utilitarian");
+    // The indices take the scores and percentages as the grids show them: whole scores for
+    // an examinee, one decimal for a group's means.
+    void indicesAsShown_data() {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<double>("cooperation");
+        QTest::addColumn<double>("utilitarian");
         QTest::addColumn<QString>("inclusion");
         QTest::addColumn<int>("inclusionVerdict");
-        QTest::newRow("equal") << "    18"
-                               << "    18"
-                               << "0.0" << int(Verdict::WithinNorm);
-        QTest::newRow("negative") << "    17"
-                                  << "    18"
-                                  << "-1.0" << int(Verdict::BeyondNorm);
-        QTest::newRow("group means") << "   4.3"
-                                     << "   2.1"
-                                     << "2.2" << int(Verdict::WithinNorm);
+        QTest::newRow("equal") << int(AnalysisKind::Individual) << 18.0 << 18.0 << "0.0"
+                               << int(Verdict::WithinNorm);
+        QTest::newRow("negative") << int(AnalysisKind::Individual) << 17.0 << 18.0 << "-1.0"
+                                  << int(Verdict::BeyondNorm);
+        // 4.26 - 2.14 = 2.12 exactly, but the grid shows 4.3 and 2.1.
+        QTest::newRow("group means") << int(AnalysisKind::Group) << 4.26 << 2.14 << "2.2"
+                                     << int(Verdict::WithinNorm);
+        // -0.02 would read as 0.0 and within the norm; the cells show 2.0 and 2.1.
+        QTest::newRow("group near zero") << int(AnalysisKind::Group) << 2.04 << 2.06 << "-0.1"
+                                         << int(Verdict::BeyondNorm);
     }
 
-    void indicesReadFromCells() {
-        QFETCH(QString, cooperation);
-        QFETCH(QString, utilitarian);
+    void indicesAsShown() {
+        QFETCH(int, shown);
+        QFETCH(double, cooperation);
+        QFETCH(double, utilitarian);
         QFETCH(QString, inclusion);
         QFETCH(int, inclusionVerdict);
-        NormComparisonInput input = workedExample();
-        input.cooperationScore = cooperation;
-        input.utilitarianScore = utilitarian;
-        const NormComparison result = computeNormComparison(input);
-        QCOMPARE(result.inclusion.text, inclusion);
+        Profiles raw = workedExample();
+        raw.profile1[std::size_t(Motive::Cooperation)] = cooperation;
+        raw.profile1[std::size_t(Motive::Utilitarian)] = utilitarian;
+        const NormComparison result =
+            compareExample(raw, NormKind::Sex, 0, static_cast<AnalysisKind>(shown));
+        QCOMPARE(indexText(result.inclusion.value), inclusion);
         QCOMPARE(int(result.inclusion.verdict), inclusionVerdict);
     }
 
-    void unreadableIndexCellFails() {
-        NormComparisonInput input = workedExample();
-        input.cooperationScore = QStringLiteral("abc");
-        QVERIFY_THROWS_EXCEPTION(AnalysisError, computeNormComparison(input));
+    // A group's innovation index sums the two percentages as shown: 10.05 and 8.95 answers
+    // are 9.31 and 8.29 per cent, shown 9.3 and 8.3, so 17.6 and within the norm.
+    void groupInnovationAsShown() {
+        Profiles raw = workedExample();
+        raw.profile2[0] = 10.05;
+        raw.profile2[5] = 8.95;
+        const NormComparison result =
+            compareExample(raw, NormKind::Sex, 0, AnalysisKind::Group);
+        QCOMPARE(indexText(result.innovation.value), QStringLiteral("17.6"));
+        QCOMPARE(result.innovation.verdict, Verdict::WithinNorm);
     }
 
     void significantProfileIsBeyondNorm() {
-        NormComparisonInput input = workedExample();
-        input.profile1 = {36, 0, 36, 36, 0, 0};
-        const NormComparison result = computeNormComparison(input);
-        QCOMPARE(result.profile1.verdict, Verdict::BeyondNorm);
-        QVERIFY(result.profile1.x2 > 11.07);
+        Profiles raw = workedExample();
+        raw.profile1 = {36, 0, 36, 36, 0, 0};
+        const NormComparison result = compareExample(raw);
+        QCOMPARE(result.profiles[0].verdict, Verdict::BeyondNorm);
+        QVERIFY(result.profiles[0].x2 > 11.07);
     }
 };
 

@@ -63,11 +63,11 @@ private slots:
             QSKIP("pdftotext (poppler-utils) is not installed");
 
         const AnalysisState state =
-            group ? GroupAnalysis(dataPath("endtoend_group"), NormKind::Education,
-                                  QStringLiteral("Среднее"), AnalysisState{})
-                  : IndividualAnalysis(dataPath("endtoend_individual.cry"), AnalysisState{});
-        const ReportSnapshot snapshot{state.sheet, {QStringLiteral("Вывод: норма.")}};
-        const QByteArray pdf = buildPdfReport(snapshot, state.data);
+            group ? groupAnalysis(dataPath("endtoend_group"), NormKind::Education,
+                                  QStringLiteral("Среднее"))
+                  : individualAnalysis(dataPath("endtoend_individual.cry"));
+        const ReportSnapshot snapshot{formatSheet(state), {QStringLiteral("Вывод: норма.")}};
+        const QByteArray pdf = buildPdfReport(snapshot, state.record);
         QVERIFY(pdf.startsWith("%PDF-"));
 
         QTemporaryDir dir;
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(rows, 6 + 3 + 3 + 3);
 
         // The fields: chi-squares, critical values, indices, header and comment.
-        const ResultSheet& sheet = state.sheet;
+        const ResultSheet& sheet = formatSheet(state);
         for (const QString& value :
              {sheet.profile1X2, sheet.profile2X2, sheet.profile3X2, sheet.inclusionIndex,
               sheet.innovationIndex, QStringLiteral("Код: ") + sheet.code,

@@ -26,23 +26,30 @@ int bluishPixels(const QImage& image, const QRect& area) {
     return count;
 }
 
-AnalysisRecord sampleData() {
-    AnalysisRecord data;
+struct ChartValues {
+    Profiles raw;
+    Profiles chi;
+};
+
+ChartValues sampleData() {
+    ChartValues values;
+    Profiles& raw = values.raw;
+    Profiles& chi = values.chi;
     for (int i = 0; i < 6; ++i) {
-        data.Profile1Raw[i] = 10 + 3 * i;
-        data.Profile1Chi[i] = 0.5 * i;
+        raw.profile1[i] = 10 + 3 * i;
+        chi.profile1[i] = 0.5 * i;
     }
-    data.Profile1Raw[0] = 27;
-    data.Profile1Raw[1] = 10;
+    raw.profile1[0] = 27;
+    raw.profile1[1] = 10;
     for (int i = 0; i < 12; ++i) {
-        data.Profile2Raw[i] = 4 + i % 5;
-        data.Profile2Chi[i] = 0.25 * i;
+        raw.profile2[i] = 4 + i % 5;
+        chi.profile2[i] = 0.25 * i;
     }
     for (int i = 0; i < 18; ++i) {
-        data.Profile3Raw[i] = 3 + i % 4;
-        data.Profile3Chi[i] = 0.1 * i;
+        raw.profile3[i] = 3 + i % 4;
+        chi.profile3[i] = 0.1 * i;
     }
-    return data;
+    return values;
 }
 
 } // namespace
@@ -77,7 +84,7 @@ private slots:
         QFETCH(QString, title);
         QCOMPARE(profileChartTitle(profile, static_cast<ProfileValues>(values)), title);
         ProfileChartPanel panel(nullptr);
-        panel.drawProfile(profile, static_cast<ProfileValues>(values), sampleData(), "12", "Имя");
+        panel.drawProfile(profile, static_cast<ProfileValues>(values), sampleData().raw, sampleData().chi, "12", "Имя");
         QCOMPARE(panel.frontChart(), panel.chart(profile));
         QCOMPARE(panel.frontChart()->titleText(), title);
         QCOMPARE(panel.frontChart()->footText(), QStringLiteral("12. Имя"));
@@ -110,8 +117,8 @@ private slots:
 
     void valuesAndMarks() {
         ProfileChartPanel panel(nullptr);
-        const AnalysisRecord data = sampleData();
-        panel.drawProfile(1, ProfileValues::Percent, data, "1", "A");
+        const ChartValues data = sampleData();
+        panel.drawProfile(1, ProfileValues::Percent, data.raw, data.chi, "1", "A");
         const ProfileChart* chart = panel.chart(1);
         // 27 raw answers are 25 %, 10 are 9.259... %, marked 9,3.
         QCOMPARE(chart->values(0).at(0), 25.0);
@@ -120,25 +127,25 @@ private slots:
         QCOMPARE(chart->markTexts(0).at(1), QStringLiteral("9,3"));
         QVERIFY(chart->valueAxisMax() > 25.0 * 1.1);
 
-        panel.drawProfile(1, ProfileValues::Raw, data, "1", "A");
+        panel.drawProfile(1, ProfileValues::Raw, data.raw, data.chi, "1", "A");
         QCOMPARE(chart->markTexts(0).at(0), QStringLiteral("27"));
         QCOMPARE(chart->values(0).at(0), 27.0);
 
-        panel.drawProfile(3, ProfileValues::Chi, data, "1", "A");
+        panel.drawProfile(3, ProfileValues::Chi, data.raw, data.chi, "1", "A");
         const ProfileChart* three = panel.chart(3);
         for (int s = 0; s < 3; ++s)
             for (int m = 0; m < 6; ++m)
-                QCOMPARE(three->values(s).at(m), data.Profile3Chi[s * 6 + m]);
-        QCOMPARE(three->markTexts(2).at(5), QLocale().toString(data.Profile3Chi[17], 'f', 1));
+                QCOMPARE(three->values(s).at(m), chi.profile3[s * 6 + m]);
+        QCOMPARE(three->markTexts(2).at(5), QLocale().toString(chi.profile3[17], 'f', 1));
     }
 
     void drawingBringsToFrontButDoesNotShowThePanel() {
         QWidget window;
         auto* panel = new ProfileChartPanel(&window);
         panel->hide();
-        panel->drawProfile(2, ProfileValues::Raw, sampleData(), "1", "A");
+        panel->drawProfile(2, ProfileValues::Raw, sampleData().raw, sampleData().chi, "1", "A");
         QCOMPARE(panel->frontChart(), panel->chart(2));
-        panel->drawProfile(1, ProfileValues::Raw, sampleData(), "1", "A");
+        panel->drawProfile(1, ProfileValues::Raw, sampleData().raw, sampleData().chi, "1", "A");
         QCOMPARE(panel->frontChart(), panel->chart(1));
         QVERIFY(panel->isHidden());
     }
@@ -158,7 +165,7 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.drawProfile(3, ProfileValues::Raw, sampleData(), "12", "Имя Фамилия");
+        panel.drawProfile(3, ProfileValues::Raw, sampleData().raw, sampleData().chi, "12", "Имя Фамилия");
         ProfileChart* chart = panel.chart(3);
         QCoreApplication::processEvents();
         QImage picture = chart->grab().toImage();
@@ -214,7 +221,7 @@ private slots:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         panel.setNorm(women, QStringLiteral("Пол"));
-        panel.drawProfile(profile, kind, sampleData(), "12", "Имя Фамилия");
+        panel.drawProfile(profile, kind, sampleData().raw, sampleData().chi, "12", "Имя Фамилия");
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage off = chart->grab().toImage();

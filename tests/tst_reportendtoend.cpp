@@ -46,17 +46,17 @@ private slots:
     void individualUnderDecimalPoint() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         const AnalysisState state =
-            IndividualAnalysis(dataPath("endtoend_individual.cry"), AnalysisState{});
-        compareLines(buildTextReport({state.sheet, {}}),
+            individualAnalysis(dataPath("endtoend_individual.cry"));
+        compareLines(buildTextReport({formatSheet(state), {}}),
                      readFile(dataPath("endtoend_individual_point.txt")));
     }
 
     void groupUnderDecimalComma() {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        AnalysisState state = GroupAnalysis(dataPath("endtoend_group"), NormKind::Education,
-                                            QStringLiteral("Среднее"), AnalysisState{}, fixedToday);
-        sortMemberLines(state.sheet);
-        compareLines(buildTextReport({state.sheet, {}}),
+        AnalysisState state = groupAnalysis(dataPath("endtoend_group"), NormKind::Education,
+                                            QStringLiteral("Среднее"), fixedToday);
+        sortMemberLines(formatSheet(state));
+        compareLines(buildTextReport({formatSheet(state), {}}),
                      readFile(dataPath("endtoend_group_comma.txt")));
     }
 };

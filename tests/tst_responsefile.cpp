@@ -51,7 +51,7 @@ QList<QStringView> viewsOf(const QStringList& lines) {
 
 MarkPair pairOf(const AnalysisRecord& data, int item) {
     return data
-        .Answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
+        .answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
@@ -141,23 +141,23 @@ void TestResponseFile::scramblingRoundTrip_data() {
 
 void TestResponseFile::scramblingRoundTrip() {
     QFETCH(QByteArray, plain);
-    const QByteArray scrambled = UnscrambleText(plain);
+    const QByteArray scrambled = unscrambleText(plain);
     QCOMPARE(scrambled.size(), plain.size());
-    QCOMPARE(UnscrambleText(scrambled), plain);
+    QCOMPARE(unscrambleText(scrambled), plain);
     if (!plain.isEmpty())
         QVERIFY(scrambled != plain);
 }
 
 void TestResponseFile::keyRepeatsFromFirstCharacter() {
     // XOR with zero shows the key characters themselves: 1, 2, 3, 4, 5, 6, 1.
-    QCOMPARE(UnscrambleText(QByteArray(7, '\0')), QByteArray("quortaq"));
-    QCOMPARE(UnscrambleText(QByteArray(13, '\0')), QByteArray("quortaquortaq"));
+    QCOMPARE(unscrambleText(QByteArray(7, '\0')), QByteArray("quortaq"));
+    QCOMPARE(unscrambleText(QByteArray(13, '\0')), QByteArray("quortaquortaq"));
 }
 
 void TestResponseFile::keyRunsAcrossLineBreaks() {
     // "06.06.2006" fills positions 1-10; its CR LF falls on key characters 5 and 6.
     const QByteArray plain("06.06.2006\r\n1");
-    const QByteArray scrambled = UnscrambleText(plain);
+    const QByteArray scrambled = unscrambleText(plain);
     QCOMPARE(scrambled.at(10), char('\r' ^ 't'));
     QCOMPARE(scrambled.at(11), char('\n' ^ 'a'));
     QCOMPARE(scrambled.at(12), char('1' ^ 'q'));
@@ -180,7 +180,7 @@ void TestResponseFile::everyPositionUsesItsKeyCharacter() {
         QByteArray plain(length, Qt::Uninitialized);
         for (int i = 0; i < length; ++i)
             plain[i] = static_cast<char>((i * 37 + 11) & 0xFF);
-        const QByteArray scrambled = UnscrambleText(plain, key);
+        const QByteArray scrambled = unscrambleText(plain, key);
         QCOMPARE(scrambled.size(), plain.size());
         for (int i = 0; i < length; ++i) {
             // Character i (from 1) goes with key character ((i - 1) mod keyLength) + 1.
@@ -255,10 +255,10 @@ void TestResponseFile::itemLine() {
     QStringList lines = plainLines(decimalSeparator());
     lines[11 + 40] = line; // item 41
     AnalysisRecord data;
-    ReadItemLines(viewsOf(lines), data);
-    QCOMPARE(pairOf(data, 41).ResultativeMark, resultative);
-    QCOMPARE(pairOf(data, 41).ProceduralMark, procedural);
-    QCOMPARE(data.AnswerTimes[40], seconds);
+    readItemLines(viewsOf(lines), data);
+    QCOMPARE(pairOf(data, 41).resultative, resultative);
+    QCOMPARE(pairOf(data, 41).procedural, procedural);
+    QCOMPARE(data.answerTimes[40], seconds);
 }
 
 void TestResponseFile::itemLineErrors_data() {
@@ -316,7 +316,7 @@ void TestResponseFile::quotedTextStaysReadable_data() {
 void TestResponseFile::quotedTextStaysReadable() {
     QFETCH(QByteArray, firstLine);
     QFETCH(QString, message);
-    const QByteArray stored = UnscrambleText(firstLine + "\r\n01.01.1990\r\n");
+    const QByteArray stored = unscrambleText(firstLine + "\r\n01.01.1990\r\n");
     QCOMPARE(errorOf([&] { parseResponseFile(stored); }), message);
 }
 
@@ -328,7 +328,7 @@ void TestResponseFile::itemLineErrors() {
     QStringList lines = plainLines(decimalSeparator());
     lines[11 + 9] = line; // item 10
     AnalysisRecord data;
-    QCOMPARE(errorOf([&] { ReadItemLines(viewsOf(lines), data); }), message);
+    QCOMPARE(errorOf([&] { readItemLines(viewsOf(lines), data); }), message);
 }
 
 void TestResponseFile::failingFieldKeepsEarlierFields() {
@@ -336,26 +336,26 @@ void TestResponseFile::failingFieldKeepsEarlierFields() {
     lines[11 + 4] = QStringLiteral("    0    1     2,5"); // item 5
     lines[11 + 5] = QStringLiteral("    1    1    xx");   // item 6: the time fails
     AnalysisRecord data;
-    QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
+    QVERIFY(!errorOf([&] { readItemLines(viewsOf(lines), data); }).isEmpty());
     QCOMPARE(pairOf(data, 5), (MarkPair{0, 1}));
-    QCOMPARE(data.AnswerTimes[4], 2.5);
+    QCOMPARE(data.answerTimes[4], 2.5);
     QCOMPARE(pairOf(data, 6), (MarkPair{1, 1}));
-    QCOMPARE(data.AnswerTimes[5], 0.0);
+    QCOMPARE(data.answerTimes[5], 0.0);
     QCOMPARE(pairOf(data, 7), (MarkPair{0, 0}));
 }
 
 void TestResponseFile::readItemLinesZeroesFirst() {
     AnalysisRecord data;
-    data.MotiveCounts.fill(9);
-    data.AnswerTimes.fill(99.0);
-    for (auto& block : data.Answers)
+    data.scores.motiveCounts.fill(9);
+    data.answerTimes.fill(99.0);
+    for (auto& block : data.answers)
         block.fill(MarkPair{7, 7});
     QStringList lines = plainLines();
     lines[11] = QStringLiteral("x"); // the first item fails at once
-    QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
-    for (const int count : data.MotiveCounts)
+    QVERIFY(!errorOf([&] { readItemLines(viewsOf(lines), data); }).isEmpty());
+    for (const int count : data.scores.motiveCounts)
         QCOMPARE(count, 0);
-    for (const double t : data.AnswerTimes)
+    for (const double t : data.answerTimes)
         QCOMPARE(t, 0.0);
     for (int item = 1; item <= 108; ++item)
         QCOMPARE(pairOf(data, item), (MarkPair{0, 0}));
@@ -366,13 +366,13 @@ void TestResponseFile::itemBlocksInFileOrder() {
     for (int item = 1; item <= 108; ++item)
         lines[10 + item] = QStringLiteral("%1%2%3,0").arg(item, 5).arg(-item, 5).arg(item, 6);
     AnalysisRecord data;
-    ReadItemLines(viewsOf(lines), data);
-    QCOMPARE(data.Answers[0][0], (MarkPair{1, -1}));
-    QCOMPARE(data.Answers[0][35], (MarkPair{36, -36}));
-    QCOMPARE(data.Answers[1][0], (MarkPair{37, -37}));
-    QCOMPARE(data.Answers[2][35], (MarkPair{108, -108}));
-    QCOMPARE(data.AnswerTimes[0], 1.0);
-    QCOMPARE(data.AnswerTimes[107], 108.0);
+    readItemLines(viewsOf(lines), data);
+    QCOMPARE(data.answers[0][0], (MarkPair{1, -1}));
+    QCOMPARE(data.answers[0][35], (MarkPair{36, -36}));
+    QCOMPARE(data.answers[1][0], (MarkPair{37, -37}));
+    QCOMPARE(data.answers[2][35], (MarkPair{108, -108}));
+    QCOMPARE(data.answerTimes[0], 1.0);
+    QCOMPARE(data.answerTimes[107], 108.0);
 }
 
 void TestResponseFile::headerTakenOverExactly() {
@@ -391,7 +391,7 @@ void TestResponseFile::headerTakenOverExactly() {
     QCOMPARE(file.header.education, QStringLiteral("Среднее"));
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(file.header.timingLines[static_cast<std::size_t>(i)], lines[6 + i]);
-        QCOMPARE(file.data.TimingLines[static_cast<std::size_t>(i)], lines[6 + i]);
+        QCOMPARE(file.data.timingLines[static_cast<std::size_t>(i)], lines[6 + i]);
     }
     QCOMPARE(file.age, QStringLiteral("39.12"));
 }
@@ -411,10 +411,10 @@ void TestResponseFile::line10Ignored() {
     const ResponseFile reference = parseResponseFile(stored(lines));
     lines[10] = line10;
     const ResponseFile file = parseResponseFile(stored(lines));
-    QVERIFY(file.data.Answers == reference.data.Answers);
-    QCOMPARE(file.data.AnswerTimes, reference.data.AnswerTimes);
-    QCOMPARE(file.data.MeanTime, reference.data.MeanTime);
-    QCOMPARE(file.data.TimingLines, reference.data.TimingLines);
+    QVERIFY(file.data.answers == reference.data.answers);
+    QCOMPARE(file.data.answerTimes, reference.data.answerTimes);
+    QCOMPARE(file.data.meanTime, reference.data.meanTime);
+    QCOMPARE(file.data.timingLines, reference.data.timingLines);
 }
 
 void TestResponseFile::linesAfter118Ignored() {
@@ -422,8 +422,8 @@ void TestResponseFile::linesAfter118Ignored() {
     const ResponseFile reference = parseResponseFile(stored(lines));
     lines << QStringLiteral("garbage") << QStringLiteral("1        x") << QString();
     const ResponseFile file = parseResponseFile(stored(lines));
-    QVERIFY(file.data.Answers == reference.data.Answers);
-    QCOMPARE(file.data.AnswerTimes, reference.data.AnswerTimes);
+    QVERIFY(file.data.answers == reference.data.answers);
+    QCOMPARE(file.data.answerTimes, reference.data.answerTimes);
 }
 
 void TestResponseFile::emptyFile() {
@@ -451,9 +451,9 @@ void TestResponseFile::file118Lines() {
              QStringLiteral("'' is not a valid integer value"));
     // Items 1-107 were read before item 108 failed.
     AnalysisRecord data;
-    QVERIFY(!errorOf([&] { ReadItemLines(viewsOf(lines), data); }).isEmpty());
+    QVERIFY(!errorOf([&] { readItemLines(viewsOf(lines), data); }).isEmpty());
     QCOMPARE(pairOf(data, 107), (MarkPair{1, 0}));
-    QCOMPARE(data.AnswerTimes[106], 5.0);
+    QCOMPARE(data.answerTimes[106], 5.0);
     QCOMPARE(pairOf(data, 108), (MarkPair{0, 0}));
 }
 
@@ -466,17 +466,17 @@ void TestResponseFile::shortItemLine() {
 
 void TestResponseFile::otherKeyFailsAtFirstLine() {
     const QString plain = plainLines().join(QStringLiteral("\r\n"));
-    const QByteArray otherKey = UnscrambleText(encodeWindows1251(plain), "abcdef");
+    const QByteArray otherKey = unscrambleText(encodeWindows1251(plain), "abcdef");
     const QString message = errorOf([&] { parseResponseFile(otherKey); });
     QVERIFY2(message.endsWith(QStringLiteral("' is not a valid date")), qPrintable(message));
 }
 
 void TestResponseFile::equalTimesHaveNoDeviation() {
     AnalysisRecord data;
-    data.AnswerTimes.fill(7.3);
-    TimeStatistics(data);
-    QVERIFY(qAbs(data.MeanTime - 7.3) < 1e-12);
-    QVERIFY(qAbs(data.SdTime) < 1e-7);
+    data.answerTimes.fill(7.3);
+    computeTimeStatistics(data);
+    QVERIFY(qAbs(data.meanTime - 7.3) < 1e-12);
+    QVERIFY(qAbs(data.sdTime) < 1e-7);
 }
 
 void TestResponseFile::statisticsByHand_data() {
@@ -497,10 +497,10 @@ void TestResponseFile::statisticsByHand() {
     QFETCH(double, sd);
     AnalysisRecord data;
     for (int i = 0; i < 108; ++i)
-        data.AnswerTimes[static_cast<std::size_t>(i)] = i < ones ? 1.0 : rest;
-    TimeStatistics(data);
-    QVERIFY(qAbs(data.MeanTime - mean) < 1e-12);
-    QVERIFY(qAbs(data.SdTime - sd) < 1e-12);
+        data.answerTimes[static_cast<std::size_t>(i)] = i < ones ? 1.0 : rest;
+    computeTimeStatistics(data);
+    QVERIFY(qAbs(data.meanTime - mean) < 1e-12);
+    QVERIFY(qAbs(data.sdTime - sd) < 1e-12);
 }
 
 void TestResponseFile::ageText_data() {
@@ -531,7 +531,7 @@ void TestResponseFile::ageText() {
     QFETCH(QString, test);
     QFETCH(QString, birth);
     QFETCH(QString, age);
-    QCOMPARE(AgeText(test, birth), age);
+    QCOMPARE(ageText(test, birth), age);
 }
 
 namespace {
@@ -543,16 +543,16 @@ void compareWithExaminee(const ResponseFile& file, const SampleExaminee& e) {
     QCOMPARE(file.header.name, e.name);
     QCOMPARE(file.header.sex, e.sex);
     QCOMPARE(file.header.education, e.education);
-    QCOMPARE(file.data.TimingLines, e.timingLines);
+    QCOMPARE(file.data.timingLines, e.timingLines);
     double sum = 0.0;
     for (int item = 1; item <= 108; ++item) {
         const auto i = static_cast<std::size_t>(item - 1);
         QCOMPARE(pairOf(file.data, item), e.marks[i]);
-        QCOMPARE(file.data.AnswerTimes[i], e.answerTimes[i]);
+        QCOMPARE(file.data.answerTimes[i], e.answerTimes[i]);
         sum += e.answerTimes[i];
     }
-    QVERIFY(qAbs(file.data.MeanTime - sum / 108.0) < 1e-9);
-    QVERIFY(file.data.SdTime > 0.0);
+    QVERIFY(qAbs(file.data.meanTime - sum / 108.0) < 1e-9);
+    QVERIFY(file.data.sdTime > 0.0);
 }
 
 } // namespace
@@ -572,9 +572,9 @@ void TestResponseFile::bundledSampleEndToEnd() {
         for (const MarkPair& p : e.marks)
             QVERIFY((p == MarkPair{1, 0}) || (p == MarkPair{0, 1}));
         AnalysisRecord data = file.data;
-        ScoreAnswers(data);
+        scoreAnswers(data);
         double total = 0.0;
-        for (const double p : data.Profile1Raw)
+        for (const double p : data.scores.raw.profile1)
             total += p;
         QCOMPARE(total, 108.0);
         const int years = file.age.left(2).toInt() + 1; // "yy.mm" counts from 1899-12-30
@@ -594,18 +594,18 @@ void TestResponseFile::generatedFilesEndToEnd() {
 void TestResponseFile::decimalCommaRefusedUnderDecimalPoint() {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const SampleExaminee e = bundledSample().front();
-    // Under en_US the dates do not parse either; the time refusal shows in ReadItemLines.
+    // Under en_US the dates do not parse either; the time refusal shows in readItemLines.
     const QString plain = makePlainText(e);
     const QList<QStringView> lines = splitLines(plain);
     AnalysisRecord data;
-    QCOMPARE(errorOf([&] { ReadItemLines(lines, data); }),
+    QCOMPARE(errorOf([&] { readItemLines(lines, data); }),
              QStringLiteral("'%1' is not a valid floating point value")
                  .arg(formatAnswerTime(e.answerTimes[0], QLatin1Char(',')), 8));
     // The same examinee written with a decimal point reads.
     QLocale::setDefault(QLocale::c());
     const QString pointText = makePlainText(e, QLatin1Char('.'));
-    ReadItemLines(splitLines(pointText), data);
-    QCOMPARE(data.AnswerTimes, e.answerTimes);
+    readItemLines(splitLines(pointText), data);
+    QCOMPARE(data.answerTimes, e.answerTimes);
 }
 
 void TestResponseFile::sampleIsDeterministic() {

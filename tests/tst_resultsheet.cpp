@@ -41,7 +41,7 @@ private slots:
         QCOMPARE(sheet.orientationGrid.cell(0, 3).at(1), QLatin1Char('X'));
         QCOMPARE(sheet.motiveBand.cell(5, 0).at(5), QChar(0x0425));
         QCOMPARE(sheet.stimulusBand.cell(0, 0).indexOf(QStringLiteral("Стимулы")), 43);
-        QVERIFY(sheet.isIndividual());
+        QVERIFY(sheet.nameCaption == IndividualCaption);
     }
 
     void cellFormats_data() {
@@ -90,11 +90,11 @@ private slots:
         AnalysisRecord data;
         for (int m = 0; m < 6; ++m)
             for (int k = 0; k < 6; ++k)
-                data.MotiveCounts[m * 6 + k] = (k % 2 == 0) ? 6 : 0;
-        data.Profile1Raw.fill(18);
+                data.scores.motiveCounts[m * 6 + k] = (k % 2 == 0) ? 6 : 0;
+        data.scores.raw.profile1.fill(18);
         for (int i = 0; i < 12; ++i)
-            data.Profile2Raw[i] = i < 6 ? 18 : 0;
-        data.Profile3Raw.fill(6);
+            data.scores.raw.profile2[i] = i < 6 ? 18 : 0;
+        data.scores.raw.profile3.fill(6);
         ResultSheet sheet = initialSheet();
         fillIndividual(sheet, data);
         QCOMPARE(sheet.motiveGrid.cell(1, 1), QStringLiteral("     6"));

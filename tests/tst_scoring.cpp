@@ -28,11 +28,11 @@ const std::pair<Motive, Motive> ManualKey[36] = {
 
 MarkPair& pairOf(AnalysisRecord& data, int item) {
     return data
-        .Answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
+        .answers[static_cast<std::size_t>(item - 1) / 36][static_cast<std::size_t>(item - 1) % 36];
 }
 
 int countSum(const AnalysisRecord& data) {
-    return std::accumulate(data.MotiveCounts.begin(), data.MotiveCounts.end(), 0);
+    return std::accumulate(data.scores.motiveCounts.begin(), data.scores.motiveCounts.end(), 0);
 }
 
 template <std::size_t N> double sumOf(const std::array<double, N>& values) {
@@ -186,11 +186,11 @@ void TestScoring::keyEveryMotiveSixTimesPerColumn() {
 
 void TestScoring::allMarksZero() {
     AnalysisRecord data;
-    ScoreAnswers(data);
+    scoreAnswers(data);
     QCOMPARE(countSum(data), 0);
-    QCOMPARE(sumOf(data.Profile1Raw), 0.0);
-    QCOMPARE(sumOf(data.Profile2Raw), 0.0);
-    QCOMPARE(sumOf(data.Profile3Raw), 0.0);
+    QCOMPARE(sumOf(data.scores.raw.profile1), 0.0);
+    QCOMPARE(sumOf(data.scores.raw.profile2), 0.0);
+    QCOMPARE(sumOf(data.scores.raw.profile3), 0.0);
 }
 
 void TestScoring::singleMark_data() {
@@ -219,32 +219,32 @@ void TestScoring::singleMark() {
     QFETCH(int, profile3);
     AnalysisRecord data;
     if (resultative)
-        pairOf(data, item).ResultativeMark = 1;
+        pairOf(data, item).resultative = 1;
     else
-        pairOf(data, item).ProceduralMark = 1;
-    ScoreAnswers(data);
+        pairOf(data, item).procedural = 1;
+    scoreAnswers(data);
     for (int i = 0; i < 36; ++i)
-        QCOMPARE(data.MotiveCounts[static_cast<std::size_t>(i)], i == countIndex ? 1 : 0);
+        QCOMPARE(data.scores.motiveCounts[static_cast<std::size_t>(i)], i == countIndex ? 1 : 0);
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(data.Profile1Raw[static_cast<std::size_t>(i)], i == profile1 ? 1.0 : 0.0);
+        QCOMPARE(data.scores.raw.profile1[static_cast<std::size_t>(i)], i == profile1 ? 1.0 : 0.0);
     for (int i = 0; i < 12; ++i)
-        QCOMPARE(data.Profile2Raw[static_cast<std::size_t>(i)], i == profile2 ? 1.0 : 0.0);
+        QCOMPARE(data.scores.raw.profile2[static_cast<std::size_t>(i)], i == profile2 ? 1.0 : 0.0);
     for (int i = 0; i < 18; ++i)
-        QCOMPARE(data.Profile3Raw[static_cast<std::size_t>(i)], i == profile3 ? 1.0 : 0.0);
+        QCOMPARE(data.scores.raw.profile3[static_cast<std::size_t>(i)], i == profile3 ? 1.0 : 0.0);
 }
 
 void TestScoring::everyResultativeMark() {
     AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {1, 0};
-    ScoreAnswers(data);
+    scoreAnswers(data);
     for (int i = 0; i < 36; ++i)
-        QCOMPARE(data.MotiveCounts[static_cast<std::size_t>(i)], i % 2 == 0 ? 6 : 0);
-    for (const double p : data.Profile1Raw)
+        QCOMPARE(data.scores.motiveCounts[static_cast<std::size_t>(i)], i % 2 == 0 ? 6 : 0);
+    for (const double p : data.scores.raw.profile1)
         QCOMPARE(p, 18.0);
     for (int i = 0; i < 12; ++i)
-        QCOMPARE(data.Profile2Raw[static_cast<std::size_t>(i)], i < 6 ? 18.0 : 0.0);
-    for (const double p : data.Profile3Raw)
+        QCOMPARE(data.scores.raw.profile2[static_cast<std::size_t>(i)], i < 6 ? 18.0 : 0.0);
+    for (const double p : data.scores.raw.profile3)
         QCOMPARE(p, 6.0);
 }
 
@@ -252,19 +252,19 @@ void TestScoring::bothMarksEverywhere() {
     AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {1, 1};
-    ScoreAnswers(data);
-    for (const int count : data.MotiveCounts)
+    scoreAnswers(data);
+    for (const int count : data.scores.motiveCounts)
         QCOMPARE(count, 6);
     QCOMPARE(countSum(data), 216);
     double percentTotal = 0.0;
-    for (const double p : data.Profile1Raw) {
+    for (const double p : data.scores.raw.profile1) {
         QCOMPARE(p, 36.0);
         percentTotal += percentOfAnswers(p);
     }
     QVERIFY(qAbs(percentTotal - 200.0) < 1e-9);
-    for (const double p : data.Profile2Raw)
+    for (const double p : data.scores.raw.profile2)
         QCOMPARE(p, 18.0);
-    for (const double p : data.Profile3Raw)
+    for (const double p : data.scores.raw.profile3)
         QCOMPARE(p, 12.0);
 }
 
@@ -273,12 +273,12 @@ void TestScoring::oneChoicePerItem() {
     AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = random.next(2) == 0 ? MarkPair{1, 0} : MarkPair{0, 1};
-    ScoreAnswers(data);
+    scoreAnswers(data);
     QCOMPARE(countSum(data), 108);
-    QCOMPARE(sumOf(data.Profile1Raw), 108.0);
-    QCOMPARE(sumOf(data.Profile2Raw), 108.0);
-    QCOMPARE(sumOf(data.Profile3Raw), 108.0);
-    for (const int count : data.MotiveCounts)
+    QCOMPARE(sumOf(data.scores.raw.profile1), 108.0);
+    QCOMPARE(sumOf(data.scores.raw.profile2), 108.0);
+    QCOMPARE(sumOf(data.scores.raw.profile3), 108.0);
+    for (const int count : data.scores.motiveCounts)
         QVERIFY(count >= 0 && count <= 6);
 }
 
@@ -297,11 +297,11 @@ void TestScoring::otherMarkValuesScoreNothing() {
     AnalysisRecord data;
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {mark, mark};
-    ScoreAnswers(data);
+    scoreAnswers(data);
     QCOMPARE(countSum(data), 0);
-    QCOMPARE(sumOf(data.Profile1Raw), 0.0);
-    QCOMPARE(sumOf(data.Profile2Raw), 0.0);
-    QCOMPARE(sumOf(data.Profile3Raw), 0.0);
+    QCOMPARE(sumOf(data.scores.raw.profile1), 0.0);
+    QCOMPARE(sumOf(data.scores.raw.profile2), 0.0);
+    QCOMPARE(sumOf(data.scores.raw.profile3), 0.0);
 }
 
 void TestScoring::profileTotalsMatchCounts_data() {
@@ -319,75 +319,69 @@ void TestScoring::profileTotalsMatchCounts() {
         // Mostly 0 and 1, now and then values that must not score.
         const int values[5] = {0, 1, 1, 2, -1};
         MarkPair& pair = pairOf(data, item);
-        pair.ResultativeMark = values[random.next(5)];
-        pair.ProceduralMark = values[random.next(5)];
+        pair.resultative = values[random.next(5)];
+        pair.procedural = values[random.next(5)];
         onesPerStimulus[(item - 1) / 36] +=
-            (pair.ResultativeMark == 1 ? 1 : 0) + (pair.ProceduralMark == 1 ? 1 : 0);
+            (pair.resultative == 1 ? 1 : 0) + (pair.procedural == 1 ? 1 : 0);
     }
-    ScoreAnswers(data);
+    scoreAnswers(data);
     const int ones = onesPerStimulus[0] + onesPerStimulus[1] + onesPerStimulus[2];
     QCOMPARE(countSum(data), ones);
-    QCOMPARE(sumOf(data.Profile1Raw), double(ones));
-    QCOMPARE(sumOf(data.Profile2Raw), double(ones));
-    QCOMPARE(sumOf(data.Profile3Raw), double(ones));
+    QCOMPARE(sumOf(data.scores.raw.profile1), double(ones));
+    QCOMPARE(sumOf(data.scores.raw.profile2), double(ones));
+    QCOMPARE(sumOf(data.scores.raw.profile3), double(ones));
     for (int s = 0; s < 3; ++s) {
         double block = 0.0;
         for (int m = 0; m < 6; ++m)
-            block += data.Profile3Raw[static_cast<std::size_t>(s * 6 + m)];
+            block += data.scores.raw.profile3[static_cast<std::size_t>(s * 6 + m)];
         QCOMPARE(block, double(onesPerStimulus[s]));
     }
     // Profile 2 splits profile 1 by orientation; each count cell is bounded by the key.
     for (int m = 0; m < 6; ++m)
-        QCOMPARE(data.Profile2Raw[static_cast<std::size_t>(m)] +
-                     data.Profile2Raw[static_cast<std::size_t>(6 + m)],
-                 data.Profile1Raw[static_cast<std::size_t>(m)]);
-    for (const int count : data.MotiveCounts)
+        QCOMPARE(data.scores.raw.profile2[static_cast<std::size_t>(m)] +
+                     data.scores.raw.profile2[static_cast<std::size_t>(6 + m)],
+                 data.scores.raw.profile1[static_cast<std::size_t>(m)]);
+    for (const int count : data.scores.motiveCounts)
         QVERIFY(count >= 0 && count <= 6);
 }
 
 void TestScoring::secondCallDoublesCounts() {
     AnalysisRecord data;
-    pairOf(data, 1).ResultativeMark = 1;
-    pairOf(data, 50).ProceduralMark = 1;
-    ScoreAnswers(data);
-    ScoreAnswers(data);
-    QCOMPARE(data.MotiveCounts[12], 2);
+    pairOf(data, 1).resultative = 1;
+    pairOf(data, 50).procedural = 1;
+    scoreAnswers(data);
+    scoreAnswers(data);
+    QCOMPARE(data.scores.motiveCounts[12], 2);
     QCOMPARE(countSum(data), 4);
-    QCOMPARE(sumOf(data.Profile1Raw), 4.0);
+    QCOMPARE(sumOf(data.scores.raw.profile1), 4.0);
 }
 
 void TestScoring::profilesAreOverwritten() {
     AnalysisRecord data;
-    data.Profile1Raw.fill(99.0);
-    data.Profile2Raw.fill(99.0);
-    data.Profile3Raw.fill(99.0);
-    pairOf(data, 1).ResultativeMark = 1;
-    ScoreAnswers(data);
-    QCOMPARE(sumOf(data.Profile1Raw), 1.0);
-    QCOMPARE(sumOf(data.Profile2Raw), 1.0);
-    QCOMPARE(sumOf(data.Profile3Raw), 1.0);
+    data.scores.raw.profile1.fill(99.0);
+    data.scores.raw.profile2.fill(99.0);
+    data.scores.raw.profile3.fill(99.0);
+    pairOf(data, 1).resultative = 1;
+    scoreAnswers(data);
+    QCOMPARE(sumOf(data.scores.raw.profile1), 1.0);
+    QCOMPARE(sumOf(data.scores.raw.profile2), 1.0);
+    QCOMPARE(sumOf(data.scores.raw.profile3), 1.0);
 }
 
 void TestScoring::touchesNothingElse() {
     AnalysisRecord data;
-    data.AnswerTimes.fill(4.5);
-    data.MeanTime = 4.5;
-    data.SdTime = 0.25;
-    data.Profile1Chi.fill(1.5);
-    data.Profile2Chi.fill(2.5);
-    data.Profile3Chi.fill(3.5);
-    data.TimingLines[0] = QStringLiteral("Начало теста: 10:15:02");
+    data.answerTimes.fill(4.5);
+    data.meanTime = 4.5;
+    data.sdTime = 0.25;
+    data.timingLines[0] = QStringLiteral("Начало теста: 10:15:02");
     pairOf(data, 2) = {1, 1};
     const AnalysisRecord before = data;
-    ScoreAnswers(data);
-    QCOMPARE(data.AnswerTimes, before.AnswerTimes);
-    QCOMPARE(data.MeanTime, 4.5);
-    QCOMPARE(data.SdTime, 0.25);
-    QCOMPARE(data.Profile1Chi, before.Profile1Chi);
-    QCOMPARE(data.Profile2Chi, before.Profile2Chi);
-    QCOMPARE(data.Profile3Chi, before.Profile3Chi);
-    QCOMPARE(data.TimingLines, before.TimingLines);
-    QVERIFY(data.Answers == before.Answers);
+    scoreAnswers(data);
+    QCOMPARE(data.answerTimes, before.answerTimes);
+    QCOMPARE(data.meanTime, 4.5);
+    QCOMPARE(data.sdTime, 0.25);
+    QCOMPARE(data.timingLines, before.timingLines);
+    QVERIFY(data.answers == before.answers);
 }
 
 QTEST_GUILESS_MAIN(TestScoring)

@@ -45,9 +45,9 @@ struct WindowSnapshot {
     bool timeChartEnabled;
 
     explicit WindowSnapshot(const TestWindow& w)
-        : sheet(w.form->analysis().sheet), profile1(w.form->analysis().data.Profile1Raw),
-          profile2(w.form->analysis().data.Profile2Raw),
-          profile3(w.form->analysis().data.Profile3Raw),
+        : sheet(w.formatSheet(form->analysis())), profile1(w.form->analysis().record.scores.raw.profile1),
+          profile2(w.form->analysis().record.scores.raw.profile2),
+          profile3(w.form->analysis().record.scores.raw.profile3),
           frontChart(w.chartPanel()->frontChart()->objectName()),
           timeChartEnabled(w.action("mmChartAnswerT")->isEnabled()) {
         for (const char* name : {"mmOpen", "mmGroup", "mmSave", "mmNorm", "mmProfiles",

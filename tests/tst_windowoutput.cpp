@@ -47,7 +47,7 @@ private slots:
         QCOMPARE(request.title, QStringLiteral("Сохранение результатов анализа в файле.txt"));
         QCOMPARE(request.fileName, testExaminee(1).code + QStringLiteral(" Mel.Sb.txt"));
         QCOMPARE(request.filter, QStringLiteral("Файлы данных (*.txt)"));
-        QCOMPARE(request.directory, ExeDir + QStringLiteral("Results"));
+        QCOMPARE(request.directory, window.dir.path() + QStringLiteral("/Results"));
 
         const ReportSnapshot core{coreIndividual(path).sheet, {}};
         QCOMPARE(readFile(target), buildTextReport(core));
@@ -66,11 +66,11 @@ private slots:
         window.dialogs.saveAnswers << pdf;
         window.action("mmSavePdf")->trigger();
         QCOMPARE(window.dialogs.saveRequests.last().fileName, QStringLiteral("3 Mel.Gr.pdf"));
-        QCOMPARE(window.dialogs.saveRequests.last().directory, ExeDir + QStringLiteral("Results"));
+        QCOMPARE(window.dialogs.saveRequests.last().directory, window.dir.path() + QStringLiteral("/Results"));
         QVERIFY(readFile(pdf).startsWith("%PDF-"));
 
-        const AnalysisState core = GroupAnalysis(window.dataDir(), NormKind::Sex,
-                                                 QStringLiteral("Женский"), AnalysisState{});
+        const AnalysisState core = groupAnalysis(window.dataDir(), NormKind::Sex,
+                                                 QStringLiteral("Женский"));
         const QString csv = window.resultsDir() + QStringLiteral("/group.csv");
         const QString xlsx = window.resultsDir() + QStringLiteral("/group.xlsx");
         window.dialogs.saveAnswers << csv << xlsx;
@@ -160,7 +160,7 @@ private slots:
         const QString code = emptyCode ? QString()
                              : group   ? QStringLiteral("5")
                                        : testExaminee(4).code;
-        const QString results = ExeDir + QStringLiteral("Results/");
+        const QString results = window.dir.path() + QStringLiteral("/Results/");
 
         window.action("mmAnalysis")->trigger();
         QCOMPARE(window.dialogs.saveRequests.last().fileName,

@@ -46,8 +46,8 @@ QString formatAnswerTime(double seconds, QChar decimalSeparator) {
 
 QString itemLine(MarkPair marks, double seconds, QChar decimalSeparator) {
     return QStringLiteral("%1%2%3")
-        .arg(marks.ResultativeMark, 5)
-        .arg(marks.ProceduralMark, 5)
+        .arg(marks.resultative, 5)
+        .arg(marks.procedural, 5)
         .arg(formatAnswerTime(seconds, decimalSeparator), 8);
 }
 
@@ -67,7 +67,7 @@ QString makePlainText(const SampleExaminee& examinee, QChar decimalSeparator) {
 
 QByteArray scramblePlainText(QStringView plain) {
     // Scrambling is its own inverse.
-    return UnscrambleText(encodeWindows1251(plain));
+    return unscrambleText(encodeWindows1251(plain));
 }
 
 QByteArray makeResponseFile(const SampleExaminee& examinee, QChar decimalSeparator) {
@@ -113,8 +113,8 @@ void fillAnswers(SampleExaminee& examinee, const Disposition& d, SampleRandom& r
         // One choice per item: exactly one of the two statements is marked.
         const bool choosesResultative = random.uniform() < resultative / (resultative + procedural);
         MarkPair& pair = examinee.marks[static_cast<std::size_t>(item - 1)];
-        pair.ResultativeMark = choosesResultative ? 1 : 0;
-        pair.ProceduralMark = choosesResultative ? 0 : 1;
+        pair.resultative = choosesResultative ? 1 : 0;
+        pair.procedural = choosesResultative ? 0 : 1;
 
         double t = d.baseSeconds * (1.0 + 0.35 * random.normal());
         if (item <= 3)

@@ -179,7 +179,7 @@ AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QChartView(new QChart, paren
 }
 
 void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, const QString& name) {
-    const TimeBand band = timeBand(data.MeanTime, data.SdTime);
+    const TimeBand band = timeBand(data.meanTime, data.sdTime);
     const double upper = band.upper;
     const double lower = band.lower;
 
@@ -195,10 +195,10 @@ void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, cons
     QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> colours;
     colours.reserve(ItemCount);
     for (int n = 1; n <= ItemCount; ++n) {
-        const double t = data.AnswerTimes[static_cast<std::size_t>(n - 1)];
+        const double t = data.answerTimes[static_cast<std::size_t>(n - 1)];
         upperPoints.append(QPointF(n, upper));
         lowerPoints.append(QPointF(n, lower));
-        meanPoints.append(QPointF(n, data.MeanTime));
+        meanPoints.append(QPointF(n, data.meanTime));
         timePoints.append(QPointF(n, t));
         colours.insert(n - 1, {{QXYSeries::PointConfiguration::Color,
                                 QVariant::fromValue(pointColour(t, lower, upper))}});
@@ -214,7 +214,7 @@ void AnswerTimeChart::plot(const AnalysisRecord& data, const QString& code, cons
     axisLeft_->setTitleText(PlottedLeftTitle);
     setAxisRanges(lower, upper);
     titleItem_->setText(code + QStringLiteral(". ") + name);
-    axisBottom_->setTitleText(answerTimeFoot(data.MeanTime, data.SdTime));
+    axisBottom_->setTitleText(answerTimeFoot(data.meanTime, data.sdTime));
     layoutTexts();
     viewport()->update();
 }

@@ -273,11 +273,12 @@ ProfileChart* ProfileChartPanel::frontChart() const {
     return front_;
 }
 
-void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const AnalysisRecord& data,
-                                    const QString& code, const QString& name) {
+void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const Profiles& raw,
+                                    const Profiles& chi, const QString& code,
+                                    const QString& name) {
     ProfileChart* target = chart(profile);
     target->draw(profileChartTitle(profile, values), code + QStringLiteral(". ") + name,
-                 profileSeries(profile, values, data), markDecimals(values),
+                 profileSeries(profile, values, raw, chi), markDecimals(values),
                  normSeries(profile, values, normGroup_), normFootText(normName_));
     target->raise();
     front_ = target;

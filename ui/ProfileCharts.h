@@ -92,7 +92,7 @@ public:
 
     // Draws profile 1..3 into its chart and brings that chart to the front; the panel's own
     // visibility is left alone.
-    void drawProfile(int profile, ProfileValues values, const AnalysisRecord& data,
+    void drawProfile(int profile, ProfileValues values, const Profiles& raw, const Profiles& chi,
                      const QString& code, const QString& name);
 
     // The norm row and name the markers of the next drawings show.

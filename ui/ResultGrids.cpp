@@ -89,8 +89,8 @@ void ResultGridDelegate::detach() {
     grid_->viewport()->update();
 }
 
-QColor ResultGridDelegate::significanceColour(double value) {
-    return cellSignificance(value) == Verdict::WithinNorm ? SignificantGreen : Maroon;
+QColor ResultGridDelegate::significanceColour(Verdict verdict) {
+    return verdict == Verdict::WithinNorm ? SignificantGreen : Maroon;
 }
 
 bool ResultGridDelegate::colouring(int column, int row) const {
@@ -103,11 +103,10 @@ CellLook ResultGridDelegate::look(int column, int row) const {
     cell.background = cell.fixed ? grid_->palette().color(QPalette::Button) : QColor(Qt::white);
     cell.text = Maroon;
     if (!cell.fixed && colouring(column, row)) {
-        // A cell that does not read as a number (never after a comparison) stays plain:
-        // a paint must not fail.
-        double value = 0.0;
-        if (tryParseFloat(grid_->text(column, row), decimalSeparator(), value)) {
-            cell.text = significanceColour(value);
+        // A cell not judged yet (never after a comparison) stays plain.
+        const Verdict verdict = grid_->chiVerdict(column, row);
+        if (verdict != Verdict::None) {
+            cell.text = significanceColour(verdict);
             cell.bold = true;
         }
     }
@@ -202,6 +201,14 @@ ResultGrid::ResultGrid(GridKind kind, QWidget* parent)
 
 bool ResultGrid::isFixedCell(int column, int row) const {
     return row < geometry_.fixedRows || column < geometry_.fixedColumns;
+}
+
+Verdict ResultGrid::chiVerdict(int column, int row) const {
+    if (!isChiCell(column, row))
+        return Verdict::None;
+    const int index = geometry_.chiColumn >= 0 ? row - geometry_.fixedRows
+                                               : column - geometry_.fixedColumns;
+    return chiVerdicts_.value(index, Verdict::None);
 }
 
 bool ResultGrid::isChiCell(int column, int row) const {

@@ -61,9 +61,8 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
-    // At most the single-cell critical value (3.84) is green, above it maroon; the value is
-    // the one the cell shows, read with the regional settings.
-    static QColor significanceColour(double value);
+    // Within the norm green, beyond it maroon.
+    static QColor significanceColour(Verdict verdict);
 
 private:
     bool colouring(int column, int row) const;
@@ -83,6 +82,13 @@ public:
     bool isChiCell(int column, int row) const;
 
     void setTexts(const TextGrid& texts);
+    // The verdicts of the chi-square cells, in cell order (down the chi-square column or
+    // along the chi-square row).
+    template <std::size_t N> void setChiVerdicts(const std::array<Verdict, N>& verdicts) {
+        chiVerdicts_ = QList<Verdict>(verdicts.begin(), verdicts.end());
+        viewport()->update();
+    }
+    Verdict chiVerdict(int column, int row) const;
     TextGrid texts() const;
     QString text(int column, int row) const;
 
@@ -98,6 +104,7 @@ protected:
 private:
     GridGeometry geometry_;
     ResultGridDelegate* delegate_;
+    QList<Verdict> chiVerdicts_;
 };
 
 } // namespace ezr

@@ -1,8 +1,8 @@
 #include "Folders.h"
 
-#include "AnalysisData.h"
 #include "Domain.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -15,9 +15,6 @@ namespace {
 const QString& DataName = DataFolderName;
 const QString& ResultsName = ResultsFolderName;
 const QString DataFolderKey = QStringLiteral("folders/data");
-
-QString dataOption;
-QString resultsOption;
 
 // One settings file for the window and every later run: ~/.config/ezr/ezr.conf.
 QSettings settings() {
@@ -59,42 +56,55 @@ Folders decideFolders(const FolderInputs& in) {
     return folders;
 }
 
-void setFolderOptions(const QString& data, const QString& results) {
-    dataOption = data.isEmpty() ? QString() : QFileInfo(data).absoluteFilePath();
-    resultsOption = results.isEmpty() ? QString() : QFileInfo(results).absoluteFilePath();
+QString executableFolder() {
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
 }
 
-QString userFolderRoot() {
+namespace {
+QString absoluteOrEmpty(const QString& path) {
+    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+} // namespace
+
+FolderConfig::FolderConfig(QString exeDir, const QString& dataOption,
+                           const QString& resultsOption)
+    : exeDir_(std::move(exeDir)), dataOption_(absoluteOrEmpty(dataOption)),
+      resultsOption_(absoluteOrEmpty(resultsOption)) {}
+
+QString FolderConfig::userFolderRoot() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/ezr");
 }
 
-FolderInputs currentFolderInputs() {
+FolderInputs FolderConfig::inputs() const {
     FolderInputs in;
-    in.exeDir = ExeDir;
-    in.dataBesideProgram = QFileInfo(ExeDir + DataName).isDir();
-    in.resultsBesideProgram = QFileInfo(ExeDir + ResultsName).isDir();
+    in.exeDir = exeDir_;
+    in.dataBesideProgram = QFileInfo(exeDir_ + DataName).isDir();
+    in.resultsBesideProgram = QFileInfo(exeDir_ + ResultsName).isDir();
     in.rememberedData = settings().value(DataFolderKey).toString();
-    in.dataOption = dataOption;
-    in.resultsOption = resultsOption;
+    in.dataOption = dataOption_;
+    in.resultsOption = resultsOption_;
     in.userRoot = userFolderRoot();
     return in;
 }
 
-QString dataFolder() {
-    return ensured(decideFolders(currentFolderInputs()).data);
+QString FolderConfig::dataFolder() const {
+    return ensured(decideFolders(inputs()).data);
 }
 
-QString resultsFolder() {
-    return ensured(decideFolders(currentFolderInputs()).results);
+QString FolderConfig::resultsFolder() const {
+    return ensured(decideFolders(inputs()).results);
 }
 
-void rememberDataFolder(const QString& path) {
+void FolderConfig::rememberDataFolder(const QString& path) {
     QSettings s = settings();
     s.setValue(DataFolderKey, withoutTrailingSeparator(path));
     s.sync();
     // The choice made now replaces the folder given on the command line.
-    dataOption.clear();
+    dataOption_.clear();
 }
 
 } // namespace ezr

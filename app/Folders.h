@@ -37,21 +37,37 @@ struct Folders {
 
 Folders decideFolders(const FolderInputs& inputs);
 
-// The folders given on the command line for this run (empty: not given).
-void setFolderOptions(const QString& data, const QString& results);
+// The executable's directory, with a trailing separator.
+QString executableFolder();
 
-// The program's folder in the user's data directory (XDG: ~/.local/share/ezr).
-QString userFolderRoot();
+// The folders of one run of the window: built in main from the executable's place and the
+// command line, and asked by the commands that open and save files.
+class FolderConfig {
+public:
+    // `dataOption` and `resultsOption`: the folders given on the command line for this run
+    // (empty: not given).
+    explicit FolderConfig(QString exeDir = executableFolder(), const QString& dataOption = {},
+                          const QString& resultsOption = {});
 
-// The inputs as they stand now: ExeDir, the file system, the settings, the command line.
-FolderInputs currentFolderInputs();
+    // The program's folder in the user's data directory (XDG: ~/.local/share/ezr).
+    static QString userFolderRoot();
 
-// The folders for the next command. A user folder is made when it does not exist yet.
-QString dataFolder();
-QString resultsFolder();
+    // The inputs as they stand now: the executable's place, the file system, the settings,
+    // the command line.
+    FolderInputs inputs() const;
 
-// Remembers the data folder chosen in the window for this and later runs; for the rest of
-// this run it also replaces a --data folder.
-void rememberDataFolder(const QString& path);
+    // The folders for the next command. A user folder is made when it does not exist yet.
+    QString dataFolder() const;
+    QString resultsFolder() const;
+
+    // Remembers the data folder chosen in the window for this and later runs; for the rest of
+    // this run it also replaces a --data folder.
+    void rememberDataFolder(const QString& path);
+
+private:
+    QString exeDir_;
+    QString dataOption_;
+    QString resultsOption_;
+};
 
 } // namespace ezr
