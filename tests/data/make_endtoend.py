@@ -4,8 +4,10 @@
 #   python3 make_endtoend.py .
 # The group's member lines are written in code order; the suite sorts the listed members the
 # same way, since the program lists them in the file system's order.
+# It also writes the table of examinees expected for each analysis (every column, numbers at
+# full precision) and the rows of a group's "Группа" sheet, as CSV with "," and a point.
 from decimal import Decimal, ROUND_HALF_UP
-import math, os, sys
+import csv, datetime, math, os, sys
 
 KEY = b"quorta"
 T,C,U,K,P,A = range(6)
@@ -122,6 +124,65 @@ def report(h, counts, p1, p2, p3, group, sep, kind, sex, educ):
     L.append("Комментарий к анализу")
     return ("\r\n".join(L) + "\r\n").encode("cp1251")
 
+def norm_row(kind, sex, educ):
+    return 2*(kind-1) + (1 if (kind == 1 and sex == "Женский") or (kind == 2 and educ == "Среднее") else 0)
+
+def age_text(test, birth):
+    day = datetime.date(1899, 12, 30) + (test - birth)
+    return "%02d.%02d" % (day.year % 100, day.month)
+
+def time_stats(times):
+    mean = sum(times) / 108
+    return mean, math.sqrt(sum((mean - t)**2 for t in times) / 107)
+
+def table_row(file, fields, marks, times, row):
+    # One examinee as if opened alone: whole scores, percentages shown with one decimal.
+    counts, p1, p2, p3 = score(marks)
+    c1, x21 = chis(p1, N1[row]); c2, x22 = chis(p2, N2[row]); c3, x23 = chis(p3, N3[row])
+    shown = lambda v: float(fixed(v * 100 / 108, 1))
+    incl = p1[K] - p1[U]
+    innov = shown(p2[T]) + shown(p2[A])
+    mean, sd = time_stats(times)
+    return [file] + fields + p1 + p2 + p3 + c1 + c2 + c3 + [x21, x22, x23, incl, innov, mean, sd]
+
+def write_csv(path, rows):
+    with open(path, "w", newline="", encoding="utf-8") as f:
+        w = csv.writer(f, lineterminator="\r\n")
+        for r in rows:
+            w.writerow([repr(float(v)) if isinstance(v, (int, float)) else v for v in r])
+
+def group_sheet(header, means, kind, sex, educ, sep):
+    counts, p1, p2, p3 = means
+    row = norm_row(kind, sex, educ)
+    c1, x21 = chis(p1, N1[row]); c2, x22 = chis(p2, N2[row]); c3, x23 = chis(p3, N3[row])
+    shown = lambda v: float(fixed(v, 1))
+    incl = shown(p1[K]) - shown(p1[U])
+    innov = shown(p2[T] * 100 / 108) + shown(p2[A] * 100 / 108)
+    cap = lambda v: "[X2(профиль)кр. = %s для p = 0.05]" % fixed(v, 2, 5, sep)
+    motives = [n.strip() for n in NAMES]
+    rows = [["Код", header["code"]], ["Дата обследования", header["date"]]]
+    if sex: rows.append(["Пол", sex])
+    if educ: rows.append(["Образование", educ])
+    rows.append(["Нормирование", ["Пол", "Образование", "Удовлетворенность"][kind-1]])
+    rows += [["Включенность в коллектив", incl], ["Инновационный потенциал", innov], []]
+    rows.append(["Профиль 1", "X2", x21, cap(CRIT[0]).strip()])
+    rows.append(["Смыслообразующие мотивы", "Деньги РО", "Деньги ПО", "Коллектив РО",
+                 "Коллектив ПО", "Труд РО", "Труд ПО", "балл.", "%", "Хм2"])
+    for m in range(6):
+        rows.append([motives[m]] + counts[m*6:m*6+6] + [p1[m], p1[m] * 100 / 108, c1[m]])
+    rows.append([])
+    for number, groups, p, c, x2, caption in [
+            (2, ["РО", "ПО"], p2, c2, x22, cap(CRIT[1])),
+            (3, ["Деньги", "Коллектив", "Труд"], p3, c3, x23,
+             cap(CRIT[2]) + "    [X2(мотив)кр. = %s для p = 0.05]" % fixed(3.84, 2, 5, sep))]:
+        rows.append(["Профиль %d" % number, "X2", x2, caption.strip()])
+        rows.append([""] + ["%s %s" % (g, m) for g in groups for m in motives])
+        rows.append(["Сумма баллов"] + p)
+        rows.append(["%"] + [v * 100 / 108 for v in p])
+        rows.append(["Xм2"] + c)
+        rows.append([])
+    return rows
+
 def examinee(seed):
     marks, times = [], []
     for n in range(1, 109):
@@ -143,6 +204,9 @@ h = {"code": "A-17", "date": "6/6/2006", "name": "Орлова Вера Павл
      "hint": ["Время выполнения:"] + timing}
 open(out + "/endtoend_individual_point.txt", "wb").write(
     report(h, counts, p1, p2, p3, False, ".", 1, "Женский", "Среднее"))
+write_csv(out + "/endtoend_individual_table.csv", [table_row(
+    "endtoend_individual.cry", ["A-17", "Орлова Вера Павловна", "Женский", "Среднее", "6/6/2006", "40.01"],
+    marks, [float("%.1f" % t) for t in times], norm_row(1, "Женский", "Среднее"))])
 # A group of three under a decimal comma (ru_RU), compared by education "Среднее".
 members = []
 sums = [[0.0]*36, [0.0]*6, [0.0]*12, [0.0]*18]
@@ -151,6 +215,9 @@ for i, (code, name) in enumerate([("201", "Белов Игорь Ильич"), (
     make_file(out + "/endtoend_group/%s.cry" % code,
               ["14.10.2025", "02.03.1980", code, name, "Мужской", "Высшее"] + timing, marks, [round(t, 1) for t in times], ",")
     s = score(marks)
+    members.append(table_row("%s.cry" % code, [code, name, "Мужской", "Высшее", "14.10.2025",
+                                              age_text(datetime.date(2025, 10, 14), datetime.date(1980, 3, 2))],
+                             marks, [float(("%.1f" % round(t, 1))) for t in times], norm_row(2, "", "Среднее")))
     for acc, vals in zip(sums, s):
         for k, v in enumerate(vals): acc[k] += v
 means = [[v / 3 for v in acc] for acc in sums]
@@ -159,3 +226,5 @@ h = {"code": "3", "date": "07.12.2026", "name": "Группа", "age": "",
               "203. Кузин Олег Петрович", "Общее число: 3"]}
 open(out + "/endtoend_group_comma.txt", "wb").write(
     report(h, means[0], means[1], means[2], means[3], True, ",", 2, "", "Среднее"))
+write_csv(out + "/endtoend_group_table.csv", members)
+write_csv(out + "/endtoend_group_sheet.csv", group_sheet(h, means, 2, "", "Среднее", ","))
