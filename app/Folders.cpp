@@ -69,8 +69,7 @@ QString absoluteOrEmpty(const QString& path) {
 }
 } // namespace
 
-FolderConfig::FolderConfig(QString exeDir, const QString& dataOption,
-                           const QString& resultsOption)
+FolderConfig::FolderConfig(QString exeDir, const QString& dataOption, const QString& resultsOption)
     : exeDir_(std::move(exeDir)), dataOption_(absoluteOrEmpty(dataOption)),
       resultsOption_(absoluteOrEmpty(resultsOption)) {}
 

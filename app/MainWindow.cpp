@@ -47,7 +47,7 @@ void MainWindow::setAboutDialog(AboutDialog* dialog) {
 }
 
 QStringList MainWindow::commentLines() const {
-    return panel_->commentLines();
+    return panel_->commentLines(comment_);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -104,6 +104,8 @@ void MainWindow::createResultPanel() {
     panel_->hide();
 
     connect(panel_, &ResultPanel::headerEdited, this, &MainWindow::editHeader);
+    connect(panel_, &ResultPanel::commentEdited, this,
+            [this](const QString& text) { comment_ = text; });
     connect(panel_, &ResultPanel::cellSelected, this, &MainWindow::selectCell);
     connect(panel_, &ResultPanel::indexClicked, this, &MainWindow::explainIndex);
 }
@@ -202,15 +204,17 @@ void MainWindow::showNewAnalysis(AnalysisState next) {
     menuState_.individualShown = individual;
     menuState_.individualEverShown = menuState_.individualEverShown || individual;
     menu_->update(menuState_);
-    panel_->clearComment();
+    // A new analysis starts without a comment.
+    comment_.clear();
+    panel_->showCommentText(comment_);
     panel_->attachCellDrawing();
     panel_->show();
 }
 
 void MainWindow::openIndividual() {
-    const QString path =
-        dialogs_->getOpenFileName(this, {QStringLiteral("Ввод данных Опросника - Мелира"),
-                                         folders_.dataFolder(), QStringLiteral("Data files (*.cry)")});
+    const QString path = dialogs_->getOpenFileName(
+        this, {QStringLiteral("Ввод данных Опросника - Мелира"), folders_.dataFolder(),
+               QStringLiteral("Data files (*.cry)")});
     if (!path.isEmpty())
         openResponseFile(path);
 }
@@ -226,8 +230,8 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion) {
     runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(this, progressDelay_);
-        showNewAnalysis(groupAnalysis(folders_.dataFolder(), kind, criterion, nullptr,
-                                      progress.callback()));
+        showNewAnalysis(
+            groupAnalysis(folders_.dataFolder(), kind, criterion, nullptr, progress.callback()));
     });
 }
 
@@ -263,8 +267,7 @@ void MainWindow::hideAnswerTimeChart() {
 void MainWindow::toggleAnswerTimeChart() {
     if (menuState_.answerTimeChartOn)
         return hideAnswerTimeChart();
-    panel_->answerTimeChart()->plot(analysis_.record, analysis_.header.code,
-                                    analysis_.header.name);
+    panel_->answerTimeChart()->plot(analysis_.record, analysis_.header.code, analysis_.header.name);
     panel_->showAnswerTimeChart(true);
     menuState_.answerTimeChartOn = true;
     menu_->update(menuState_);

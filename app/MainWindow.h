@@ -19,11 +19,11 @@ class QMenu;
 
 // The analysis window: the main menu and the result panel.
 //
-// The window owns what it shows: the analysis (sheet and record) and the state of its
-// toggles. Every widget is drawn from that state and nothing is read back from a widget; the
-// user's edits of the header fields go into the sheet as they are typed. A command computes a
-// complete new analysis through the core and only then shows it; when the core fails, the
-// error box appears and the window keeps showing the previous analysis.
+// The window owns what it shows: the analysis, the comment and the state of its toggles.
+// Every widget is drawn from that state and nothing is read back from a widget; the user's
+// edits of the header fields and the comment go into the state as they are typed. A command
+// computes a complete new analysis through the core and only then shows it; when the core fails,
+// the error box appears and the window keeps showing the previous analysis.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -37,7 +37,8 @@ public:
 
     // The analysis on screen, header fields as the user has edited them.
     const ezr::AnalysisState& analysis() const { return analysis_; }
-    // The comment's lines as the panel wraps them.
+    // The comment's text, and its lines as the panel wraps them.
+    const QString& comment() const { return comment_; }
     QStringList commentLines() const;
 
     // "Индивид" on a file given without the dialog (the command line, the desktop).
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<UserDialogs> ownDialogs_;
     ezr::FolderConfig folders_;
     ezr::AnalysisState analysis_;
+    QString comment_; // the analyst's comment, as typed
     MenuState menuState_;
     bool commentShown_ = false;
     SaveDialogRequest saveDialog_; // the one save dialog, shared by the exports

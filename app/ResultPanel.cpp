@@ -212,6 +212,8 @@ void ResultPanel::createInformationArea() {
     comment_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     comment_->setGeometry(8, 552, 1015, 172);
     comment_->hide();
+    connect(comment_, &QTextEdit::textChanged, this,
+            [this] { emit commentEdited(comment_->toPlainText()); });
 
     // The answer-time chart lies over this area; it starts behind it.
     answerTimeChart_->lower();
@@ -287,11 +289,13 @@ void ResultPanel::showAnswerTimeChart(bool shown) {
     }
 }
 
-void ResultPanel::clearComment() {
-    comment_->clear();
+void ResultPanel::showCommentText(const QString& text) {
+    // Typing already shows the text; setting it again would move the cursor.
+    if (comment_->toPlainText() != text)
+        comment_->setPlainText(text);
 }
 
-QStringList ResultPanel::commentLines() const {
+QStringList ResultPanel::commentLines(const QString& text) const {
     // The lines as the panel breaks them at its width. A panel never shown yet has not been
     // told its size: tell it, so the wrapping is the one it will show.
     if (comment_->testAttribute(Qt::WA_PendingResizeEvent)) {
@@ -302,7 +306,14 @@ QStringList ResultPanel::commentLines() const {
             widget->setAttribute(Qt::WA_PendingResizeEvent, false);
         }
     }
-    QTextDocument* document = comment_->document();
+    // The text laid out as the panel shows it: its font, its width, its wrapping.
+    QTextDocument layoutDocument;
+    layoutDocument.setDefaultFont(comment_->document()->defaultFont());
+    layoutDocument.setDefaultTextOption(comment_->document()->defaultTextOption());
+    layoutDocument.setDocumentMargin(comment_->document()->documentMargin());
+    layoutDocument.setTextWidth(comment_->document()->textWidth());
+    layoutDocument.setPlainText(text);
+    QTextDocument* document = &layoutDocument;
     document->documentLayout()->documentSize();
     QStringList lines;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {

@@ -44,15 +44,16 @@ public:
     // The comment panel and the answer-time chart lie over the information area.
     void showComment(bool shown);
     void showAnswerTimeChart(bool shown);
-    void clearComment();
-    // The comment as the panel breaks it into lines; an empty last line is left out.
-    QStringList commentLines() const;
+    void showCommentText(const QString& text);
+    // `text` broken into lines as the comment panel breaks it; an empty last line is left out.
+    QStringList commentLines(const QString& text) const;
 
     ezr::ProfileChartPanel* profileCharts() const { return profileCharts_; }
     ezr::AnswerTimeChart* answerTimeChart() const { return answerTimeChart_; }
 
 signals:
     void headerEdited(HeaderField field, const QString& text);
+    void commentEdited(const QString& text);
     void cellSelected(ProfileGrid grid, int column, int row);
     // The inclusion (1) or innovation (2) index field was clicked.
     void indexClicked(int index);

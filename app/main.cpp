@@ -39,8 +39,8 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("Файл данных (*.cry): открыть и проанализировать."),
                                  QStringLiteral("[FILE]"));
     parser.process(application);
-    MainWindow window(
-        ezr::FolderConfig(ezr::executableFolder(), parser.value(dataOption), parser.value(resultsOption)));
+    MainWindow window(ezr::FolderConfig(ezr::executableFolder(), parser.value(dataOption),
+                                        parser.value(resultsOption)));
     window.setAboutDialog(new AboutDialog(&window));
     window.showMaximized();
 

@@ -10,7 +10,6 @@
 // with any argument list.
 namespace ezr {
 
-
 // One report to make: an examinee's file as after "Индивид" (and a norm chosen under
 // "Нормирование"), or a directory as after one command of the "Группа" menu.
 struct ReportRequest {

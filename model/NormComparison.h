@@ -31,7 +31,7 @@ struct IndexVerdict {
 struct NormComparison {
     NormKind kind = NormKind::Sex;
     int row = 0;
-    Profiles chi; // the cell chi-squares
+    Profiles chi;                           // the cell chi-squares
     std::array<ProfileVerdict, 3> profiles; // profile 1, 2, 3
     IndexVerdict inclusion, innovation;
 };

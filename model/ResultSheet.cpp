@@ -149,7 +149,8 @@ ResultSheet formatSheet(const AnalysisState& state) {
             scoreText(scores.raw.profile1[cell], state.kind);
         sheet.motiveGrid.cell(MotiveColumn::Percent, row) =
             decimalText(percentOfAnswers(scores.raw.profile1[cell]));
-        sheet.motiveGrid.cell(MotiveColumn::Chi, row) = motiveChiText(comparison.chi.profile1[cell]);
+        sheet.motiveGrid.cell(MotiveColumn::Chi, row) =
+            motiveChiText(comparison.chi.profile1[cell]);
         sheet.motiveChiVerdicts[cell] = shownCellVerdict(comparison.chi.profile1[cell]);
     }
     const auto fillRows = [&](TextGrid& grid, const auto& raw, const auto& chi, auto& verdicts) {
@@ -170,8 +171,7 @@ ResultSheet formatSheet(const AnalysisState& state) {
     QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     Verdict* x2Verdicts[3] = {&sheet.profile1X2Verdict, &sheet.profile2X2Verdict,
                               &sheet.profile3X2Verdict};
-    QString* captions[3] = {&sheet.profile1Caption, &sheet.profile2Caption,
-                            &sheet.profile3Caption};
+    QString* captions[3] = {&sheet.profile1Caption, &sheet.profile2Caption, &sheet.profile3Caption};
     for (int p = 0; p < 3; ++p) {
         *x2[p] = profileX2Text(comparison.profiles[std::size_t(p)].x2);
         *x2Verdicts[p] = comparison.profiles[std::size_t(p)].verdict;

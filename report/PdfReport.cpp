@@ -252,8 +252,8 @@ void profileChart(QPainter& painter, PageFlow& flow, int profile, const Analysis
     BarChartPicture chart;
     chart.title = profileChartTitle(profile, ProfileValues::Raw);
     chart.foot = state.header.code + QStringLiteral(". ") + state.header.name;
-    chart.series = profileSeries(profile, ProfileValues::Raw, state.record.scores.raw,
-                                 state.comparison.chi);
+    chart.series =
+        profileSeries(profile, ProfileValues::Raw, state.record.scores.raw, state.comparison.chi);
     chart.colours = profileColours(profile);
     chart.seriesNames = profileSeriesNames(profile);
     chart.decimals = markDecimals(ProfileValues::Raw);
@@ -315,9 +315,9 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot) {
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
         profileChart(painter, flow, 2, state);
 
-        profileHeading(flow, 3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
-                       bandTable(sheet.stimulusBand, sheet.stimulusGrid, sheet.stimulusChiVerdicts,
-                                 100, 23));
+        profileHeading(
+            flow, 3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
+            bandTable(sheet.stimulusBand, sheet.stimulusGrid, sheet.stimulusChiVerdicts, 100, 23));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
         profileChart(painter, flow, 3, state);
 

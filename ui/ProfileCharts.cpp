@@ -274,8 +274,7 @@ ProfileChart* ProfileChartPanel::frontChart() const {
 }
 
 void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const Profiles& raw,
-                                    const Profiles& chi, const QString& code,
-                                    const QString& name) {
+                                    const Profiles& chi, const QString& code, const QString& name) {
     ProfileChart* target = chart(profile);
     target->draw(profileChartTitle(profile, values), code + QStringLiteral(". ") + name,
                  profileSeries(profile, values, raw, chi), markDecimals(values),

@@ -206,8 +206,8 @@ bool ResultGrid::isFixedCell(int column, int row) const {
 Verdict ResultGrid::chiVerdict(int column, int row) const {
     if (!isChiCell(column, row))
         return Verdict::None;
-    const int index = geometry_.chiColumn >= 0 ? row - geometry_.fixedRows
-                                               : column - geometry_.fixedColumns;
+    const int index =
+        geometry_.chiColumn >= 0 ? row - geometry_.fixedRows : column - geometry_.fixedColumns;
     return chiVerdicts_.value(index, Verdict::None);
 }
 
