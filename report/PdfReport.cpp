@@ -1,12 +1,12 @@
 #include "PdfReport.h"
 
 #include "Analysis.h"
-#include "ChartPainting.h"
+#include "ChartDescription.h"
+#include "ChartPainter.h"
 #include "Domain.h"
 #include "ExplanationTexts.h"
 #include "NormComparison.h"
 #include "PdfFonts.h"
-#include "ProfileSeries.h"
 #include "Regional.h"
 
 #include <QBuffer>
@@ -245,25 +245,42 @@ void profileHeading(PageFlow& flow, int number, const QString& x2, Verdict verdi
     flow.table(table);
 }
 
-void profileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisRecord& data,
+// The window's charts drawn smaller: a chart unit is this many points, so that their texts
+// come out at the size of the report's small print.
+constexpr double ChartUnit = 0.6;
+
+// Paints a chart in `area` (points) at the report's scale, in a thin frame.
+template <typename Description, typename Paint>
+void paintScaled(QPainter& painter, const QRectF& area, const Description& chart, Paint paint) {
+    painter.save();
+    painter.setPen(QPen(QColor(160, 160, 160), 0.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(area);
+    painter.translate(area.topLeft());
+    painter.scale(ChartUnit, ChartUnit);
+    paint(painter, QRectF(QPointF(0, 0), area.size() / ChartUnit), chart, pdfFont(8));
+    painter.restore();
+}
+
+// The raw scores of the profile against the norm the analysis was compared with, as the
+// window shows them at the start: profile 1 with its value marks.
+void printProfileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisRecord& data,
                   const ResultSheet& sheet) {
     const double height = 190;
     flow.need(height + 6);
-    BarChartPicture chart;
-    chart.title = profileChartTitle(profile, ProfileValues::Raw);
-    chart.foot = sheet.code + QStringLiteral(". ") + sheet.name;
-    chart.series = profileSeries(profile, ProfileValues::Raw, data);
-    chart.colours = profileColours(profile);
-    chart.seriesNames = profileSeriesNames(profile);
-    chart.decimals = markDecimals(ProfileValues::Raw);
-    chart.marks = profile == 1;
-    chart.norm = normSeries(profile, ProfileValues::Raw,
-                            normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education));
-    chart.normFoot = normFootText(sheet.norm);
+    ProfileChartOptions options;
+    options.code = sheet.code;
+    options.name = sheet.name;
+    options.normGroup = normGroup(normKindNamed(sheet.norm), sheet.sex, sheet.education);
+    options.normName = sheet.norm;
+    options.normShown = true;
+    options.marksVisible = marksShownAtStart(profile);
+    options.legendShown = true;
+    const BarChartDescription chart = profileChart(profile, ProfileValues::Raw, data, options);
     const double width = 380;
-    paintBarChart(painter,
-                  QRectF(flow.left() + (flow.contentWidth() - width) / 2, flow.y(), width, height),
-                  chart);
+    paintScaled(painter,
+                QRectF(flow.left() + (flow.contentWidth() - width) / 2, flow.y(), width, height),
+                chart, paintBarChart);
     flow.advance(height + 8);
 }
 
@@ -313,28 +330,23 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& 
 
         profileHeading(flow, 1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,
                        motiveTable(sheet));
-        profileChart(painter, flow, 1, data, sheet);
+        printProfileChart(painter, flow, 1, data, sheet);
 
         profileHeading(flow, 2, sheet.profile2X2, sheet.profile2X2Verdict, sheet.profile2Caption,
                        bandTable(sheet.orientationBand, sheet.orientationGrid, 110, 33));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
-        profileChart(painter, flow, 2, data, sheet);
+        printProfileChart(painter, flow, 2, data, sheet);
 
         profileHeading(flow, 3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
                        bandTable(sheet.stimulusBand, sheet.stimulusGrid, 100, 23));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
-        profileChart(painter, flow, 3, data, sheet);
+        printProfileChart(painter, flow, 3, data, sheet);
 
         if (sheet.isIndividual()) {
             const double height = 210;
             flow.need(height + 6);
-            AnswerTimePicture times;
-            times.title = sheet.code + QStringLiteral(". ") + sheet.name;
-            times.times = QList<double>(data.AnswerTimes.begin(), data.AnswerTimes.end());
-            times.mean = data.MeanTime;
-            times.sd = data.SdTime;
-            paintAnswerTimeChart(painter,
-                                 QRectF(flow.left(), flow.y(), flow.contentWidth(), height), times);
+            paintScaled(painter, QRectF(flow.left(), flow.y(), flow.contentWidth(), height),
+                        answerTimeChart(data, sheet.code, sheet.name), paintAnswerTimeChart);
             flow.advance(height + 8);
         }
 
