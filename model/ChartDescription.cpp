@@ -151,9 +151,9 @@ BarChartDescription profileChart(int profile, ProfileValues values, const Analys
     chart.normShown = options.normShown;
     chart.legendShown = options.legendShown;
     const QList<QList<double>> numbers = profileSeries(profile, values, data);
-    const QList<QList<double>> norm =
-        options.normGroup >= 0 ? normSeries(profile, values, options.normGroup)
-                               : QList<QList<double>>{};
+    const QList<QList<double>> norm = options.normGroup >= 0
+                                          ? normSeries(profile, values, options.normGroup)
+                                          : QList<QList<double>>{};
     if (options.normGroup >= 0)
         chart.normFoot = normFootText(options.normName);
     const int decimals = markDecimals(values);

@@ -136,8 +136,7 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescript
 
     painter.setPen(Qt::black);
     painter.setFont(sized(face, TitleSize));
-    paintCentred(painter, QRectF(area.left(), area.top() + 4, area.width(), line + 2),
-                 chart.title);
+    paintCentred(painter, QRectF(area.left(), area.top() + 4, area.width(), line + 2), chart.title);
 
     if (chart.legendShown && chart.series.size() > 1) {
         // A swatch and the name of each series, centred under the title.
@@ -198,9 +197,9 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescript
                 const QRectF bar = layout.bar(s, i, series.norm[i]);
                 const double half = std::max(3.0, bar.width() / 2 + 2);
                 const double y = std::round(bar.top());
-                painter.fillRect(QRectF(std::round(bar.center().x() - half), y - 1, 2 * half,
-                                        NormMarkerHeight),
-                                 Qt::black);
+                painter.fillRect(
+                    QRectF(std::round(bar.center().x() - half), y - 1, 2 * half, NormMarkerHeight),
+                    Qt::black);
             }
         }
     }
@@ -268,8 +267,7 @@ void paintAnswerTimeChart(QPainter& painter, const QRectF& area, const TimeChart
     painter.save();
     painter.translate(area.left() + 2, plot.center().y());
     painter.rotate(-90);
-    paintCentred(painter, QRectF(-plot.height(), 0, 2 * plot.height(), line),
-                 chart.valueAxisTitle);
+    paintCentred(painter, QRectF(-plot.height(), 0, 2 * plot.height(), line), chart.valueAxisTitle);
     painter.restore();
 
     painter.save();

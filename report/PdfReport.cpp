@@ -265,7 +265,7 @@ void paintScaled(QPainter& painter, const QRectF& area, const Description& chart
 // The raw scores of the profile against the norm the analysis was compared with, as the
 // window shows them at the start: profile 1 with its value marks.
 void printProfileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisRecord& data,
-                  const ResultSheet& sheet) {
+                       const ResultSheet& sheet) {
     const double height = 190;
     flow.need(height + 6);
     ProfileChartOptions options;

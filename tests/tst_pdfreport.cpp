@@ -238,8 +238,8 @@ private slots:
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
         if (pdftoppm.isEmpty())
             QSKIP("pdftoppm (poppler-utils) is not installed");
-        const QList<QImage> pages = rasterise(
-            pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
+        const QList<QImage> pages =
+            rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
         QCOMPARE(pages.size(), 2);
 
         // The individual examinee is compared with the norm of the sex, the group with that of
@@ -253,10 +253,9 @@ private slots:
             QList<double>(d.Profile1Raw.begin(), d.Profile1Raw.end()),
             QList<double>(d.Profile2Raw.begin(), d.Profile2Raw.end()),
             QList<double>(d.Profile3Raw.begin(), d.Profile3Raw.end())};
-        const QList<QList<double>> norms = {
-            QList<double>(Norms1[row].begin(), Norms1[row].end()),
-            QList<double>(Norms2[row].begin(), Norms2[row].end()),
-            QList<double>(Norms3[row].begin(), Norms3[row].end())};
+        const QList<QList<double>> norms = {QList<double>(Norms1[row].begin(), Norms1[row].end()),
+                                            QList<double>(Norms2[row].begin(), Norms2[row].end()),
+                                            QList<double>(Norms3[row].begin(), Norms3[row].end())};
         const QList<QList<QRgb>> colours = {{Red}, {Red, Lime}, {Red, Lime, Yellow}};
 
         const QList<QList<Bar>> charts = chartsOf(pages);
@@ -314,8 +313,8 @@ private slots:
         times[9] = upper;
         times[40] = upper + 0.3 * state.data.SdTime;
         times[99] = upper + 0.6 * state.data.SdTime;
-        const QList<QImage> pages = rasterise(
-            pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
+        const QList<QImage> pages =
+            rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
         QVERIFY(!pages.isEmpty());
 
         // The dashed blue line of the mean is the longest blue row of all pages.

@@ -106,7 +106,8 @@ private slots:
         for (int p = 1; p <= 3; ++p) {
             QCOMPARE(panel.chart(p)->seriesCount(), colours[p - 1].size());
             for (int s = 0; s < colours[p - 1].size(); ++s)
-                QCOMPARE(colourOf(panel.chart(p)->description().series[s].colour), colours[p - 1][s]);
+                QCOMPARE(colourOf(panel.chart(p)->description().series[s].colour),
+                         colours[p - 1][s]);
         }
     }
 
@@ -166,8 +167,9 @@ private slots:
     void barsArePaintedInTheirSeriesColours() {
         QFETCH(int, profile);
         // Red; red and lime; red, lime and yellow, in the order of the orientations and stimuli.
-        const QList<QColor> colours = QList<QColor>{Qt::red, QColor(0, 255, 0), QColor(255, 255, 0)}
-                                          .mid(0, profile == 1 ? 1 : profile);
+        const QList<QColor> colours =
+            QList<QColor>{Qt::red, QColor(0, 255, 0), QColor(255, 255, 0)}.mid(
+                0, profile == 1 ? 1 : profile);
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));

@@ -25,8 +25,7 @@ QFont chartFace() {
 
 } // namespace
 
-AnswerTimeChart::AnswerTimeChart(QWidget* parent)
-    : QFrame(parent), chart_(blankAnswerTimeChart()) {
+AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QFrame(parent), chart_(blankAnswerTimeChart()) {
     setObjectName(QStringLiteral("ChartMMPITime"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);

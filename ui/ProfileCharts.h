@@ -4,7 +4,6 @@
 #include "ChartDescription.h"
 #include "ProfileSeries.h"
 
-#include <QColor>
 #include <QFrame>
 #include <QList>
 #include <QStringList>
