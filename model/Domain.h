@@ -24,6 +24,7 @@ struct Rgb {
     int red;
     int green;
     int blue;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 // Beyond the norm (and the labels of the result panel), within the norm.
 inline constexpr Rgb MaroonRgb{128, 0, 0};

@@ -1,10 +1,10 @@
 #include "PdfReport.h"
 
-#include "ChartPainting.h"
+#include "ChartDescription.h"
+#include "ChartPainter.h"
 #include "Domain.h"
 #include "ExplanationTexts.h"
 #include "PdfFonts.h"
-#include "ProfileSeries.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
 
@@ -246,24 +246,42 @@ void profileHeading(PageFlow& flow, int number, const QString& x2, Verdict verdi
     flow.table(table);
 }
 
-void profileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisState& state) {
+// The window's charts drawn smaller: a chart unit is this many points, so that their texts
+// come out at the size of the report's small print.
+constexpr double ChartUnit = 0.6;
+
+// Paints a chart in `area` (points) at the report's scale, in a thin frame.
+template <typename Description, typename Paint>
+void paintScaled(QPainter& painter, const QRectF& area, const Description& chart, Paint paint) {
+    painter.save();
+    painter.setPen(QPen(QColor(160, 160, 160), 0.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(area);
+    painter.translate(area.topLeft());
+    painter.scale(ChartUnit, ChartUnit);
+    paint(painter, QRectF(QPointF(0, 0), area.size() / ChartUnit), chart, pdfFont(8));
+    painter.restore();
+}
+
+// The raw scores of the profile against the norm the analysis was compared with, as the
+// window shows them at the start: profile 1 with its value marks.
+void printProfileChart(QPainter& painter, PageFlow& flow, int profile, const AnalysisState& state) {
     const double height = 190;
     flow.need(height + 6);
-    BarChartPicture chart;
-    chart.title = profileChartTitle(profile, ProfileValues::Raw);
-    chart.foot = state.header.code + QStringLiteral(". ") + state.header.name;
-    chart.series =
-        profileSeries(profile, ProfileValues::Raw, state.record.scores.raw, state.comparison.chi);
-    chart.colours = profileColours(profile);
-    chart.seriesNames = profileSeriesNames(profile);
-    chart.decimals = markDecimals(ProfileValues::Raw);
-    chart.marks = profile == 1;
-    chart.norm = normSeries(profile, ProfileValues::Raw, state.comparison.row);
-    chart.normFoot = normFootText(normKindName(state.comparison.kind));
+    ProfileChartOptions options;
+    options.code = state.header.code;
+    options.name = state.header.name;
+    options.normGroup = state.comparison.row;
+    options.normName = normKindName(state.comparison.kind);
+    options.normShown = true;
+    options.marksVisible = marksShownAtStart(profile);
+    options.legendShown = true;
+    const BarChartDescription chart = profileChart(profile, ProfileValues::Raw, state.record.scores.raw,
+                                                   state.comparison.chi, options);
     const double width = 380;
-    paintBarChart(painter,
-                  QRectF(flow.left() + (flow.contentWidth() - width) / 2, flow.y(), width, height),
-                  chart);
+    paintScaled(painter,
+                QRectF(flow.left() + (flow.contentWidth() - width) / 2, flow.y(), width, height),
+                chart, paintBarChart);
     flow.advance(height + 8);
 }
 
@@ -307,31 +325,25 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot) {
 
         profileHeading(flow, 1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,
                        motiveTable(sheet));
-        profileChart(painter, flow, 1, state);
+        printProfileChart(painter, flow, 1, state);
 
         profileHeading(flow, 2, sheet.profile2X2, sheet.profile2X2Verdict, sheet.profile2Caption,
                        bandTable(sheet.orientationBand, sheet.orientationGrid,
                                  sheet.orientationChiVerdicts, 110, 33));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
-        profileChart(painter, flow, 2, state);
+        printProfileChart(painter, flow, 2, state);
 
         profileHeading(
             flow, 3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
             bandTable(sheet.stimulusBand, sheet.stimulusGrid, sheet.stimulusChiVerdicts, 100, 23));
         flow.text(motiveLegend(), pdfFont(7), Qt::darkGray);
-        profileChart(painter, flow, 3, state);
+        printProfileChart(painter, flow, 3, state);
 
         if (individual) {
             const double height = 210;
             flow.need(height + 6);
-            AnswerTimePicture times;
-            times.title = sheet.code + QStringLiteral(". ") + sheet.name;
-            const AnalysisRecord& record = state.record;
-            times.times = QList<double>(record.answerTimes.begin(), record.answerTimes.end());
-            times.mean = record.meanTime;
-            times.sd = record.sdTime;
-            paintAnswerTimeChart(painter,
-                                 QRectF(flow.left(), flow.y(), flow.contentWidth(), height), times);
+            paintScaled(painter, QRectF(flow.left(), flow.y(), flow.contentWidth(), height),
+                        answerTimeChart(state.record, state.header.code, state.header.name), paintAnswerTimeChart);
             flow.advance(height + 8);
         }
 

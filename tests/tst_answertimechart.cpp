@@ -3,9 +3,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QTest>
-#include <QtCharts/QChart>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 
 #include <memory>
 
@@ -53,10 +50,9 @@ private slots:
     void repeatedPlotsLookTheSame();
 
 private:
-    QPoint viewportPosition(const QPointF& chartPosition) const;
     QPoint pointPosition(int statement) const;
-    QLineSeries* series(const char* name) const;
-    QValueAxis* leftAxis() const;
+    const LevelLine* level(const char* name) const;
+    const ChartAxis& leftAxis() const { return chart->description().valueAxis; }
 
     std::unique_ptr<AnswerTimeChart> chart;
 };
@@ -74,22 +70,16 @@ void TestAnswerTimeChart::cleanup() {
     QLocale::setDefault(QLocale::c());
 }
 
-QPoint TestAnswerTimeChart::viewportPosition(const QPointF& chartPosition) const {
-    return chart->mapFromScene(chart->chart()->mapToScene(chartPosition));
-}
-
 QPoint TestAnswerTimeChart::pointPosition(int statement) const {
-    QLineSeries* times = series("SeriesTime");
-    return viewportPosition(chart->chart()->mapToPosition(times->at(statement - 1), times));
+    return chart->position(statement, chart->description().times.at(statement - 1)).toPoint();
 }
 
-QLineSeries* TestAnswerTimeChart::series(const char* name) const {
-    return chart->chart()->findChild<QLineSeries*>(QString::fromLatin1(name));
-}
-
-QValueAxis* TestAnswerTimeChart::leftAxis() const {
-    const auto axes = chart->chart()->axes(Qt::Vertical);
-    return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.first());
+const LevelLine* TestAnswerTimeChart::level(const char* name) const {
+    for (const LevelLine& line : chart->description().levels) {
+        if (line.name == QLatin1String(name))
+            return &line;
+    }
+    return nullptr;
 }
 
 void TestAnswerTimeChart::layoutAsDesigned() {
@@ -100,48 +90,66 @@ void TestAnswerTimeChart::layoutAsDesigned() {
     QVERIFY(chart->readoutText().isEmpty());
     QVERIFY(chart->titleText().isEmpty());
     QCOMPARE(chart->footText(), QStringLiteral("Номер утверждения"));
-    QVERIFY(leftAxis());
-    QCOMPARE(leftAxis()->titleText(), QStringLiteral("Время ответа, сек."));
-    QVERIFY(!chart->chart()->legend()->isVisible());
-    for (const char* name : {"SeriesTime", "SeriesMean", "Series2Dp", "Series2Dm"})
-        QVERIFY2(series(name), name);
-    QCOMPARE(series("SeriesMean")->pen().style(), Qt::DashLine);
-    QCOMPARE(series("SeriesMean")->pen().color(), QColor(0, 0, 255));
-    QCOMPARE(series("Series2Dp")->pen().style(), Qt::DotLine);
-    QCOMPARE(series("Series2Dm")->pen().style(), Qt::DotLine);
-    QCOMPARE(series("Series2Dp")->pen().color(), QColor(Qt::black));
-    QCOMPARE(series("SeriesTime")->pen().color(), Red);
-    QVERIFY(series("SeriesTime")->pointsVisible());
-    QVERIFY(!series("SeriesMean")->pointsVisible());
-    const auto bottom = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal).value(0));
-    QVERIFY(bottom);
-    QCOMPARE(bottom->tickType(), QValueAxis::TicksDynamic);
-    QCOMPARE(bottom->tickInterval(), 10.0);
+    QCOMPARE(chart->description().valueAxisTitle, QStringLiteral("Время ответа, сек."));
+    QVERIFY(chart->description().times.isEmpty());
+    QCOMPARE(chart->frameShape(), QFrame::Panel);
+    QCOMPARE(chart->frameShadow(), QFrame::Sunken);
+
+    chart->plot(sampleData(), QStringLiteral("1"), QStringLiteral("A"));
+    for (const char* name : {"SeriesMean", "Series2Dp", "Series2Dm"})
+        QVERIFY2(level(name), name);
+    QCOMPARE(level("SeriesMean")->style, LineStyle::Dashed);
+    QCOMPARE(level("SeriesMean")->colour, (Rgb{0, 0, 255}));
+    QCOMPARE(level("Series2Dp")->style, LineStyle::Dotted);
+    QCOMPARE(level("Series2Dm")->style, LineStyle::Dotted);
+    QCOMPARE(level("Series2Dp")->colour, (Rgb{0, 0, 0}));
+    QCOMPARE(level("Series2Dm")->colour, (Rgb{0, 0, 0}));
+    QCOMPARE(chart->description().lineColour, (Rgb{255, 0, 0}));
+    // The statement axis: one label every 10, the statements 1..108 inside.
+    const ChartAxis& bottom = chart->description().statementAxis;
+    QCOMPARE(bottom.step, 10.0);
+    QCOMPARE(axisTicks(bottom).first(), 0.0);
+    QCOMPARE(axisTicks(bottom).last(), 100.0);
+    QVERIFY(bottom.min < 1.0 && bottom.max > 108.0);
+
+    // The mean is drawn blue and the bounds black across the plot, where no answer time
+    // lies over them.
+    AnalysisRecord flat = sampleData(5.0, 1.0);
+    flat.answerTimes.fill(9.0);
+    chart->plot(flat, QStringLiteral("1"), QStringLiteral("A"));
+    const QImage picture = chart->grab().toImage();
+    const auto colourAlong = [&](double value, const QColor& colour) {
+        int count = 0;
+        for (int n = 1; n <= ItemCount; ++n)
+            count += QColor(picture.pixel(chart->position(n + 0.5, value).toPoint())) == colour;
+        return count;
+    };
+    QVERIFY(colourAlong(5.0, QColor(0, 0, 255)) > 30);
+    QVERIFY(colourAlong(7.0, QColor(Qt::black)) > 30);
+    QVERIFY(colourAlong(3.0, QColor(Qt::black)) > 30);
+    QCOMPARE(colourAlong(4.0, QColor(0, 0, 255)), 0);
 }
 
 void TestAnswerTimeChart::seriesHoldTheRecord() {
     const AnalysisRecord data = sampleData(5.0, 0.5);
     chart->plot(data, QStringLiteral("7"), QStringLiteral("Name"));
-    QLineSeries* times = series("SeriesTime");
-    QCOMPARE(times->count(), ItemCount);
-    QCOMPARE(series("SeriesMean")->count(), ItemCount);
-    QCOMPARE(series("Series2Dp")->count(), ItemCount);
-    QCOMPARE(series("Series2Dm")->count(), ItemCount);
-    for (int n = 1; n <= ItemCount; ++n) {
-        QCOMPARE(times->at(n - 1), QPointF(n, data.answerTimes[static_cast<std::size_t>(n - 1)]));
-        QCOMPARE(series("SeriesMean")->at(n - 1), QPointF(n, 5.0));
-        QCOMPARE(series("Series2Dp")->at(n - 1), QPointF(n, 6.0));
-        QCOMPARE(series("Series2Dm")->at(n - 1), QPointF(n, 4.0));
-    }
-    QCOMPARE(leftAxis()->titleText(), QStringLiteral("Время ответов - Mean+/-2SD"));
-    QVERIFY(leftAxis()->min() < 4.0 && leftAxis()->max() > 6.0);
+    const QList<double>& times = chart->description().times;
+    QCOMPARE(times.size(), ItemCount);
+    for (int n = 1; n <= ItemCount; ++n)
+        QCOMPARE(times.at(n - 1), data.answerTimes[static_cast<std::size_t>(n - 1)]);
+    QCOMPARE(level("SeriesMean")->value, 5.0);
+    QCOMPARE(level("Series2Dp")->value, 6.0);
+    QCOMPARE(level("Series2Dm")->value, 4.0);
+    QCOMPARE(chart->description().valueAxisTitle, QStringLiteral("Время ответов - Mean+/-2SD"));
+    QVERIFY(leftAxis().min < 4.0 && leftAxis().max > 6.0);
 
     // A second record replaces the first one completely.
     AnalysisRecord other = sampleData(20.0, 2.0);
     other.answerTimes.fill(20.0);
     chart->plot(other, QStringLiteral("8"), QStringLiteral("Other"));
-    QCOMPARE(times->count(), ItemCount);
-    QCOMPARE(times->at(0), QPointF(1, 20.0));
+    QCOMPARE(chart->description().times.size(), ItemCount);
+    QCOMPARE(chart->description().times.at(0), 20.0);
+    QCOMPARE(level("SeriesMean")->value, 20.0);
     QCOMPARE(chart->pointColours(), QList<QColor>(ItemCount, Green));
 }
 
@@ -186,8 +194,7 @@ void TestAnswerTimeChart::markersAreDrawnInTheirColours() {
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     const QImage picture = chart->grab().toImage();
     const auto colourAt = [&](int statement) {
-        const QPoint inView = pointPosition(statement);
-        return QColor(picture.pixel(chart->viewport()->mapTo(chart.get(), inView)));
+        return QColor(picture.pixel(pointPosition(statement)));
     };
     QCOMPARE(colourAt(10), Red);
     QCOMPARE(colourAt(60), Red);
@@ -206,21 +213,18 @@ void TestAnswerTimeChart::zeroDeviationIsAllRed() {
     data.answerTimes.fill(5.0);
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
     QCOMPARE(chart->pointColours(), QList<QColor>(ItemCount, Red));
-    QVERIFY(leftAxis()->max() > leftAxis()->min());
-    QVERIFY(leftAxis()->min() < 5.0 && leftAxis()->max() > 5.0);
-    const QRectF plotArea = chart->chart()->plotArea();
-    const QPointF meanAt = chart->chart()->mapToPosition(QPointF(50, 5.0), series("SeriesTime"));
-    QVERIFY(plotArea.contains(meanAt));
+    QVERIFY(leftAxis().max > leftAxis().min);
+    QVERIFY(leftAxis().min < 5.0 && leftAxis().max > 5.0);
+    QVERIFY(chart->plotArea().contains(chart->position(50, 5.0)));
 }
 
 void TestAnswerTimeChart::lowerBoundBelowZero() {
     AnalysisRecord data = sampleData(2.0, 3.0);
     chart->plot(data, QStringLiteral("1"), QStringLiteral("A"));
-    QCOMPARE(series("Series2Dm")->at(0).y(), -4.0);
-    QVERIFY(leftAxis()->min() < -4.0);
-    QVERIFY(leftAxis()->max() > 8.0);
-    const QPointF lowerAt = chart->chart()->mapToPosition(QPointF(50, -4.0), series("Series2Dm"));
-    QVERIFY(chart->chart()->plotArea().contains(lowerAt));
+    QCOMPARE(level("Series2Dm")->value, -4.0);
+    QVERIFY(leftAxis().min < -4.0);
+    QVERIFY(leftAxis().max > 8.0);
+    QVERIFY(chart->plotArea().contains(chart->position(50, -4.0)));
 }
 
 void TestAnswerTimeChart::texts_data() {
@@ -287,45 +291,44 @@ void TestAnswerTimeChart::readoutOverPoint() {
     QFETCH(int, statement);
     QFETCH(QString, text);
     chart->plot(sampleData(), QStringLiteral("1"), QStringLiteral("A"));
-    QTest::mouseMove(chart->viewport(), pointPosition(statement));
+    QTest::mouseMove(chart.get(), pointPosition(statement));
     QCOMPARE(chart->readoutText(), text);
     QVERIFY(chart->readoutLabel()->isVisible());
     // A pixel off the centre still hits the same point.
-    QTest::mouseMove(chart->viewport(), pointPosition(statement) + QPoint(1, -1));
+    QTest::mouseMove(chart.get(), pointPosition(statement) + QPoint(1, -1));
     QCOMPARE(chart->readoutText(), text);
 }
 
 void TestAnswerTimeChart::readoutClearedInsidePlotArea() {
     chart->plot(sampleData(), QStringLiteral("1"), QStringLiteral("A"));
-    QTest::mouseMove(chart->viewport(), pointPosition(50));
+    QTest::mouseMove(chart.get(), pointPosition(50));
     QCOMPARE(chart->readoutText(), QStringLiteral("14. Коллектив"));
 
     // Between the left axis and the first statement, well inside the plotting area.
-    const QRectF plotArea = chart->chart()->plotArea();
+    const QRectF plotArea = chart->plotArea();
     const QPointF empty(plotArea.left() + 2, plotArea.center().y());
     QVERIFY(plotArea.contains(empty));
-    QTest::mouseMove(chart->viewport(), viewportPosition(empty));
+    QTest::mouseMove(chart.get(), empty.toPoint());
     QVERIFY(chart->readoutText().isEmpty());
 
     // The mean line is never read out.
-    QTest::mouseMove(chart->viewport(), pointPosition(50));
+    QTest::mouseMove(chart.get(), pointPosition(50));
     QCOMPARE(chart->readoutText(), QStringLiteral("14. Коллектив"));
-    const QPointF onMean = chart->chart()->mapToPosition(QPointF(50.5, 5.0), series("SeriesMean"));
-    QTest::mouseMove(chart->viewport(), viewportPosition(onMean));
+    QTest::mouseMove(chart.get(), chart->position(50.5, 5.0).toPoint());
     QVERIFY(chart->readoutText().isEmpty());
 }
 
 void TestAnswerTimeChart::readoutKeptOutsidePlotArea() {
     chart->plot(sampleData(), QStringLiteral("1"), QStringLiteral("A"));
-    QTest::mouseMove(chart->viewport(), pointPosition(73));
+    QTest::mouseMove(chart.get(), pointPosition(73));
     QCOMPARE(chart->readoutText(), QStringLiteral("1. Труд"));
 
-    const QRectF plotArea = chart->chart()->plotArea();
+    const QRectF plotArea = chart->plotArea();
     for (const QPointF& outside :
          {QPointF(plotArea.left() - 10, plotArea.center().y()),
           QPointF(plotArea.center().x(), plotArea.bottom() + 12), QPointF(3, 3)}) {
         QVERIFY(!plotArea.contains(outside));
-        QTest::mouseMove(chart->viewport(), viewportPosition(outside));
+        QTest::mouseMove(chart.get(), outside.toPoint());
         QCOMPARE(chart->readoutText(), QStringLiteral("1. Труд"));
     }
 }

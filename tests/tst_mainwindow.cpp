@@ -364,12 +364,12 @@ private slots:
         ProfileChart* chart = window.chartPanel()->frontChart();
         QCOMPARE(chart->objectName(), QStringLiteral("Chart3"));
         QVERIFY(!chart->marksVisible());
-        const QPoint middle = chart->viewport()->rect().center();
-        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, middle);
+        const QPoint middle = chart->rect().center();
+        QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
         QVERIFY(!chart->marksVisible());
-        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, middle);
+        QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
         QVERIFY(chart->marksVisible());
-        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, middle);
+        QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
         QVERIFY(!chart->marksVisible());
     }
 

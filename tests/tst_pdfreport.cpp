@@ -2,6 +2,8 @@
 // its text.
 
 #include "Analysis.h"
+#include "NormComparison.h"
+#include "NormTables.h"
 #include "PdfReport.h"
 #include "TestFiles.h"
 #include "TextReport.h"
@@ -39,6 +41,122 @@ bool containsRun(const QList<double>& haystack, const QList<double>& needle) {
     return false;
 }
 
+AnalysisState endToEndState(bool group) {
+    // The bundled test data: the examinee under a decimal point, the group under a comma.
+    QLocale::setDefault(group ? QLocale(QLocale::Russian, QLocale::Russia)
+                              : QLocale(QLocale::English, QLocale::UnitedStates));
+    return group ? groupAnalysis(dataPath("endtoend_group"), NormKind::Education,
+                                 QStringLiteral("Среднее"))
+                 : individualAnalysis(dataPath("endtoend_individual.cry"));
+}
+
+// The pages of a PDF as the user's viewer shows them, one pixel a point.
+QList<QImage> rasterise(const QString& pdftoppm, const QByteArray& pdf) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    if (!writeFile(path, pdf))
+        return {};
+    QProcess run;
+    run.start(pdftoppm, {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"), path,
+                         dir.filePath(QStringLiteral("page"))});
+    if (!run.waitForFinished(60000) || run.exitCode() != 0)
+        return {};
+    QList<QImage> pages;
+    for (const QString& name :
+         QDir(dir.path()).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
+        pages.append(QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32));
+    return pages;
+}
+
+const QRgb Red = qRgb(255, 0, 0);
+const QRgb Lime = qRgb(0, 255, 0);
+const QRgb Yellow = qRgb(255, 255, 0);
+
+// A bar as the page shows it: the pixels of its flat colour inside its black outline.
+struct Bar {
+    int page = 0;
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+    QRgb colour = 0;
+    int centre() const { return (left + right) / 2; }
+};
+
+// Every flat red, lime or yellow rectangle at least `minWidth` pixels wide and 2 high.
+QList<Bar> barsOn(const QImage& page, int pageNumber, int minWidth) {
+    QList<Bar> bars;
+    QList<Bar> open;
+    for (int x = 0; x < page.width(); ++x) {
+        QList<Bar> runs;
+        for (int y = 0; y < page.height();) {
+            const QRgb colour = page.pixel(x, y) & 0xffffff;
+            if (colour != (Red & 0xffffff) && colour != (Lime & 0xffffff) &&
+                colour != (Yellow & 0xffffff)) {
+                ++y;
+                continue;
+            }
+            int end = y;
+            while (end + 1 < page.height() && (page.pixel(x, end + 1) & 0xffffff) == colour)
+                ++end;
+            // A norm marker across a bar parts its colour for a few pixels.
+            if (!runs.isEmpty() && runs.last().colour == (colour | 0xff000000) &&
+                y - runs.last().bottom <= 5)
+                runs.last().bottom = end;
+            else
+                runs.append(Bar{pageNumber, x, x, y, end, colour | 0xff000000});
+            y = end + 1;
+        }
+        runs.removeIf([](const Bar& run) { return run.bottom - run.top < 1; });
+        // A run continues a bar of the previous column with the same colour and extent.
+        QList<Bar> next;
+        for (Bar run : runs) {
+            for (qsizetype i = 0; i < open.size(); ++i) {
+                const Bar& bar = open[i];
+                if (bar.colour == run.colour && std::abs(bar.top - run.top) <= 1 &&
+                    std::abs(bar.bottom - run.bottom) <= 1) {
+                    run.left = bar.left;
+                    run.top = std::min(run.top, bar.top);
+                    run.bottom = std::max(run.bottom, bar.bottom);
+                    open.removeAt(i);
+                    break;
+                }
+            }
+            next.append(run);
+        }
+        for (const Bar& bar : open)
+            if (bar.right - bar.left + 1 >= minWidth)
+                bars.append(bar);
+        open = next;
+    }
+    return bars;
+}
+
+// The bars of the charts, one list per chart standing on one baseline, in page order.
+QList<QList<Bar>> chartsOf(const QList<QImage>& pages) {
+    QList<QList<Bar>> charts;
+    for (int p = 0; p < pages.size(); ++p) {
+        QList<Bar> bars = barsOn(pages[p], p, 6);
+        std::sort(bars.begin(), bars.end(), [](const Bar& a, const Bar& b) {
+            return a.bottom != b.bottom ? a.bottom < b.bottom : a.left < b.left;
+        });
+        for (const Bar& bar : bars) {
+            if (charts.isEmpty() || charts.last().first().page != p ||
+                std::abs(charts.last().first().bottom - bar.bottom) > 1)
+                charts.append(QList<Bar>{});
+            charts.last().append(bar);
+        }
+    }
+    for (QList<Bar>& chart : charts)
+        std::sort(chart.begin(), chart.end(),
+                  [](const Bar& a, const Bar& b) { return a.left < b.left; });
+    return charts;
+}
+
+bool dark(QRgb pixel) {
+    return qRed(pixel) < 60 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+}
+
 } // namespace
 
 class TestPdfReport : public QObject {
@@ -55,19 +173,13 @@ private slots:
 
     void valuesOfTheTextReport() {
         QFETCH(bool, group);
-        // The bundled test data: the examinee under a decimal point, the group under a comma.
-        QLocale::setDefault(group ? QLocale(QLocale::Russian, QLocale::Russia)
-                                  : QLocale(QLocale::English, QLocale::UnitedStates));
+        const AnalysisState state = endToEndState(group);
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         if (pdftotext.isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
 
-        const AnalysisState state =
-            group ? groupAnalysis(dataPath("endtoend_group"), NormKind::Education,
-                                  QStringLiteral("Среднее"))
-                  : individualAnalysis(dataPath("endtoend_individual.cry"));
-        const ReportSnapshot snapshot{formatSheet(state), {QStringLiteral("Вывод: норма.")}};
-        const QByteArray pdf = buildPdfReport(snapshot, state.record);
+        const ReportSnapshot snapshot{state, {QStringLiteral("Вывод: норма.")}};
+        const QByteArray pdf = buildPdfReport(snapshot);
         QVERIFY(pdf.startsWith("%PDF-"));
 
         QTemporaryDir dir;
@@ -114,6 +226,186 @@ private slots:
         for (const QString& caption :
              {sheet.profile1Caption, sheet.profile2Caption, sheet.profile3Caption})
             QVERIFY2(text.simplified().contains(caption.simplified()), qPrintable(caption));
+    }
+
+    void chartsAsDrawn_data() { valuesOfTheTextReport_data(); }
+
+    // The bars of the three raw-score charts in their series colours, each as high as its
+    // score, with the norm marker at the expected count of its cell.
+    void chartsAsDrawn() {
+        QFETCH(bool, group);
+        const AnalysisState state = endToEndState(group);
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        const QList<QImage> pages =
+            rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
+        QCOMPARE(pages.size(), 2);
+
+        // The individual examinee is compared with the norm of the sex, the group with that of
+        // secondary education.
+        const QString sex = state.sheet.sex;
+        const int row = group ? 3 : (sex == QStringLiteral("Мужской") ? 0 : 1);
+        QCOMPARE(row, normGroup(group ? NormKind::Education : NormKind::Sex, sex,
+                                state.sheet.education));
+        const auto& d = state.data;
+        const QList<QList<double>> scores = {
+            QList<double>(d.scores.raw.profile1.begin(), d.scores.raw.profile1.end()),
+            QList<double>(d.scores.raw.profile2.begin(), d.scores.raw.profile2.end()),
+            QList<double>(d.scores.raw.profile3.begin(), d.scores.raw.profile3.end())};
+        const QList<QList<double>> norms = {QList<double>(Norms1[row].begin(), Norms1[row].end()),
+                                            QList<double>(Norms2[row].begin(), Norms2[row].end()),
+                                            QList<double>(Norms3[row].begin(), Norms3[row].end())};
+        const QList<QList<QRgb>> colours = {{Red}, {Red, Lime}, {Red, Lime, Yellow}};
+
+        const QList<QList<Bar>> charts = chartsOf(pages);
+        QCOMPARE(charts.size(), 3);
+        for (int p = 0; p < 3; ++p) {
+            const QList<Bar>& bars = charts[p];
+            const int seriesCount = int(colours[p].size());
+            // Bars side by side: for each motive the series in their order. A score too small
+            // to show a flat colour shows no bar.
+            QList<int> cells;
+            for (int m = 0; m < 6; ++m)
+                for (int s = 0; s < seriesCount; ++s)
+                    cells.append(s * 6 + m);
+            const double tallest = *std::max_element(scores[p].begin(), scores[p].end());
+            const int highest = std::min_element(bars.begin(), bars.end(), [](auto& a, auto& b) {
+                                    return a.top < b.top;
+                                })->top;
+            const double baseline = bars.first().bottom + 1.0;
+            const double pixelsPerAnswer = (baseline - highest + 1.0) / tallest;
+            cells.removeIf([&](int cell) { return scores[p][cell] * pixelsPerAnswer < 3.0; });
+            QCOMPARE(bars.size(), cells.size());
+            for (int i = 0; i < bars.size(); ++i) {
+                const int cell = cells[i];
+                const QString where = QStringLiteral("profile %1 cell %2").arg(p + 1).arg(cell);
+                QVERIFY2(bars[i].colour == colours[p][cell / 6], qPrintable(where));
+                const double height = baseline - bars[i].top + 1.0;
+                // A norm marker over the top of a bar may hide up to three pixels of it.
+                QVERIFY2(std::abs(height - scores[p][cell] * pixelsPerAnswer) <= 3.0,
+                         qPrintable(where));
+                // The norm: the expected count of 108 answers, a black stroke across the bar.
+                const double normY = baseline - norms[p][cell] * 1.08 * pixelsPerAnswer;
+                bool marked = false;
+                for (int y = int(std::floor(normY)) - 2; y <= int(std::ceil(normY)) + 2; ++y)
+                    marked = marked || dark(pages[bars[i].page].pixel(bars[i].centre(), y));
+                QVERIFY2(marked, qPrintable(where + QStringLiteral(" norm at %1").arg(normY)));
+            }
+        }
+    }
+
+    // The individual report shows the answer-time chart: each answer time a marker on its
+    // statement, green strictly inside the band of two standard deviations, red on or
+    // beyond it. A group has no answer-time chart.
+    void answerTimeChartInTheIndividualReport_data() { valuesOfTheTextReport_data(); }
+
+    void answerTimeChartInTheIndividualReport() {
+        QFETCH(bool, group);
+        AnalysisState state = endToEndState(group);
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        // The examinee answered every statement within the band: a few times on and beyond its
+        // upper bound make red markers too.
+        auto& times = state.data.answerTimes;
+        const double upper = state.data.meanTime + 2 * state.data.sdTime;
+        times[9] = upper;
+        times[40] = upper + 0.3 * state.data.sdTime;
+        times[99] = upper + 0.6 * state.data.sdTime;
+        const QList<QImage> pages =
+            rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
+        QVERIFY(!pages.isEmpty());
+
+        // The dashed blue line of the mean is the longest blue row of all pages.
+        const auto blue = [](QRgb c) {
+            return qBlue(c) > 180 && qRed(c) < 150 && qGreen(c) < 150 &&
+                   std::abs(qRed(c) - qGreen(c)) < 30;
+        };
+        int bestPage = 0, bestRow = 0, bestCount = 0;
+        for (int p = 0; p < pages.size(); ++p)
+            for (int y = 0; y < pages[p].height(); ++y) {
+                int count = 0;
+                for (int x = 0; x < pages[p].width(); ++x)
+                    count += blue(pages[p].pixel(x, y));
+                if (count > bestCount) {
+                    bestPage = p;
+                    bestRow = y;
+                    bestCount = count;
+                }
+            }
+        if (group) {
+            QVERIFY2(bestCount < 150, qPrintable(QString::number(bestCount)));
+            return;
+        }
+        QVERIFY2(bestCount > 250, qPrintable(QString::number(bestCount)));
+        const QImage& page = pages[bestPage];
+        int first = 0;
+        int last = page.width() - 1;
+        while (!blue(page.pixel(first, bestRow)))
+            ++first;
+        while (!blue(page.pixel(last, bestRow)))
+            --last;
+
+        const double mean = state.data.meanTime;
+        const double sd = state.data.sdTime;
+        QVERIFY(sd > 0.0);
+        // Green markers, smoothed into the white ground at their edges; the lime of the bars
+        // and the red line are no green.
+        const auto green = [](QRgb c) {
+            return qGreen(c) < 200 && qGreen(c) - qRed(c) > 50 && qGreen(c) - qBlue(c) > 50;
+        };
+        const auto red = [](QRgb c) { return (c & 0xffffff) == 0xff0000; };
+        // The column of a statement, within a pixel: the dashes of the mean line may end a
+        // little short of the last statement.
+        const auto columnOf = [&](int n) {
+            return int(std::lround(first + (n - 1) * (last - first) / 107.0));
+        };
+        const auto anyNear = [&](int x, int y, int rows, auto test) {
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -rows; dy <= rows; ++dy)
+                    if (test(page.pixel(x + dx, std::clamp(y + dy, 0, page.height() - 1))))
+                        return true;
+            return false;
+        };
+        // The scale of the value axis, from the green marker nearest to the mean in the
+        // column of each time well off the mean.
+        QList<double> scales;
+        int greens = 0;
+        for (int n = 1; n <= ItemCount; ++n) {
+            const double t = state.data.answerTimes[std::size_t(n - 1)];
+            if (!(mean - 2 * sd < t && t < mean + 2 * sd))
+                continue;
+            ++greens;
+            if (std::abs(t - mean) < sd / 2)
+                continue;
+            for (int distance = 0; distance < 300; ++distance) {
+                const int y = t > mean ? bestRow - distance : bestRow + distance;
+                if (anyNear(columnOf(n), y, 0, green)) {
+                    scales.append(distance / std::abs(t - mean));
+                    break;
+                }
+            }
+        }
+        // Both colours occur, or the test would not tell them apart.
+        QVERIFY(greens > 10 && greens < ItemCount);
+        QVERIFY(scales.size() > 10);
+        std::sort(scales.begin(), scales.end());
+        const double pixelsPerSecond = scales[scales.size() / 2];
+        QVERIFY(pixelsPerSecond > 1.0);
+
+        // Every marker at its time in its colour: green strictly inside the band, red on or
+        // beyond it.
+        for (int n = 1; n <= ItemCount; ++n) {
+            const double t = state.data.answerTimes[std::size_t(n - 1)];
+            const bool inside = mean - 2 * sd < t && t < mean + 2 * sd;
+            const int x = columnOf(n);
+            const int y = int(std::lround(bestRow - (t - mean) * pixelsPerSecond));
+            const QString where = QStringLiteral("statement %1, %2 s").arg(n).arg(t);
+            QVERIFY2(anyNear(x, y, 3, green) == inside, qPrintable(where));
+            if (!inside)
+                QVERIFY2(anyNear(x, y, 3, red), qPrintable(where));
+        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "ChartPainter.h"
 #include "NormTables.h"
 #include "ProfileCharts.h"
 
@@ -88,7 +89,8 @@ private slots:
         QCOMPARE(panel.frontChart(), panel.chart(profile));
         QCOMPARE(panel.frontChart()->titleText(), title);
         QCOMPARE(panel.frontChart()->footText(), QStringLiteral("12. Имя"));
-        QCOMPARE(panel.frontChart()->bottomAxisTitle(), QStringLiteral("Смыслообразующие мотивы"));
+        QCOMPARE(panel.frontChart()->description().axisTitle,
+                 QStringLiteral("Смыслообразующие мотивы"));
     }
 
     void startsAsDrawnOnTheForm() {
@@ -101,7 +103,7 @@ private slots:
             QCOMPARE(chart->geometry(), QRect(2, 2, 398, 314));
             QCOMPARE(chart->titleText(), QStringLiteral("График"));
             QCOMPARE(chart->footText(), QStringLiteral("Chart %1").arg(p));
-            QCOMPARE(chart->bottomAxisTitle(), QStringLiteral("Основные конфликтные зоны"));
+            QCOMPARE(chart->description().axisTitle, QStringLiteral("Основные конфликтные зоны"));
             QCOMPARE(chart->tag(), p);
             QCOMPARE(chart->marksVisible(), p == 1);
         }
@@ -111,7 +113,8 @@ private slots:
         for (int p = 1; p <= 3; ++p) {
             QCOMPARE(panel.chart(p)->seriesCount(), colours[p - 1].size());
             for (int s = 0; s < colours[p - 1].size(); ++s)
-                QCOMPARE(panel.chart(p)->seriesColour(s), colours[p - 1][s]);
+                QCOMPARE(colourOf(panel.chart(p)->description().series[s].colour),
+                         colours[p - 1][s]);
         }
     }
 
@@ -125,7 +128,7 @@ private slots:
         QCOMPARE(chart->values(0).at(1), 10 * 100.0 / 108.0);
         QCOMPARE(chart->markTexts(0).at(0), QStringLiteral("25,0"));
         QCOMPARE(chart->markTexts(0).at(1), QStringLiteral("9,3"));
-        QVERIFY(chart->valueAxisMax() > 25.0 * 1.1);
+        QVERIFY(chart->description().valueAxis.max > 25.0 * 1.1);
 
         panel.drawProfile(1, ProfileValues::Raw, data.raw, data.chi, "1", "A");
         QCOMPARE(chart->markTexts(0).at(0), QStringLiteral("27"));
@@ -159,6 +162,43 @@ private slots:
             QCOMPARE(two->marksVisible(), visible);
         }
         QVERIFY(!panel.chart(3)->marksVisible());
+    }
+
+    void barsArePaintedInTheirSeriesColours_data() {
+        QTest::addColumn<int>("profile");
+        QTest::newRow("profile 1") << 1;
+        QTest::newRow("profile 2") << 2;
+        QTest::newRow("profile 3") << 3;
+    }
+
+    void barsArePaintedInTheirSeriesColours() {
+        QFETCH(int, profile);
+        // Red; red and lime; red, lime and yellow, in the order of the orientations and stimuli.
+        const QList<QColor> colours =
+            QList<QColor>{Qt::red, QColor(0, 255, 0), QColor(255, 255, 0)}.mid(
+                0, profile == 1 ? 1 : profile);
+        ProfileChartPanel panel(nullptr);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        const AnalysisRecord data = sampleData();
+        panel.drawProfile(profile, ProfileValues::Raw, data, "1", "A");
+        ProfileChart* chart = panel.chart(profile);
+        QCoreApplication::processEvents();
+        const QImage picture = chart->grab().toImage();
+        QCOMPARE(chart->seriesCount(), colours.size());
+        for (int s = 0; s < colours.size(); ++s) {
+            for (int m = 0; m < 6; ++m) {
+                const double value = chart->values(s).at(m);
+                QVERIFY(value > 0);
+                // Halfway up each bar, and the bar reaches the height of its value.
+                const QPoint middle = chart->barPoint(s, m, value / 2).toPoint();
+                QCOMPARE(QColor(picture.pixel(middle)), colours[s]);
+                const QPoint nearTop = chart->barPoint(s, m, value).toPoint() + QPoint(0, 2);
+                QCOMPARE(QColor(picture.pixel(nearTop)), colours[s]);
+                const QPoint above = chart->barPoint(s, m, value).toPoint() - QPoint(0, 2);
+                QVERIFY(QColor(picture.pixel(above)) != colours[s]);
+            }
+        }
     }
 
     void footAndMarksAreRendered() {
@@ -233,12 +273,12 @@ private slots:
         QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия    Норма: Пол"));
         if (kind == ProfileValues::Chi) {
             // A cell chi-square has no norm value of its own: no markers.
-            QVERIFY(chart->normValues(0).isEmpty());
+            QVERIFY(chart->description().series[0].norm.isEmpty());
             return;
         }
-        QVERIFY(chart->valueAxisMax() >= *std::max_element(norm.begin(), norm.end()));
+        QVERIFY(chart->description().valueAxis.max >= *std::max_element(norm.begin(), norm.end()));
         for (int s = 0; s < chart->seriesCount(); ++s) {
-            const QList<double> shown = chart->normValues(s);
+            const QList<double> shown = chart->description().series[s].norm;
             QCOMPARE(shown.size(), 6);
             for (int i = 0; i < 6; ++i) {
                 QVERIFY(qFuzzyCompare(shown[i], norm[s * 6 + i]));

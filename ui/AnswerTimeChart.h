@@ -1,24 +1,20 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "ChartDescription.h"
 
 #include <QColor>
+#include <QFrame>
 #include <QString>
-#include <QtCharts/QChartView>
 
-class QGraphicsSimpleTextItem;
 class QLabel;
-QT_BEGIN_NAMESPACE
-class QLineSeries;
-class QScatterSeries;
-class QValueAxis;
-QT_END_NAMESPACE
 
 namespace ezr {
 
 // The answer-time chart (`ChartMMPITime`): the 108 answer times against their mean and the
-// band of two standard deviations, with the statement read-out under the pointer.
-class AnswerTimeChart : public QChartView {
+// band of two standard deviations, with the statement read-out under the pointer. Paints its
+// description with the shared chart painter inside a lowered bevel.
+class AnswerTimeChart : public QFrame {
     Q_OBJECT
 public:
     explicit AnswerTimeChart(QWidget* parent = nullptr);
@@ -26,6 +22,7 @@ public:
     // Redraws everything from the record; the title is "code. name".
     void plot(const AnalysisRecord& data, const QString& code, const QString& name);
 
+    const TimeChartDescription& description() const { return chart_; }
     QLabel* readoutLabel() const { return readout_; } // `laChartTime`
     QString readoutText() const;
 
@@ -34,32 +31,26 @@ public:
     // "n. Деньги", "n. Коллектив", "n. Труд" for statement 1..108.
     static QString statementText(int statement);
 
-    // The plotted answer times' series and its per-point colours (for tests and export).
     QList<QColor> pointColours() const;
-    QString footText() const;
-    QString titleText() const;
+    QString footText() const { return chart_.foot; }
+    QString titleText() const { return chart_.title; }
+
+    // The plotting area, enclosed by the axes, and where a value of a statement lies, in the
+    // chart's coordinates.
+    QRectF plotArea() const;
+    QPointF position(double statement, double value) const;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void showReadoutAt(const QPointF& position);
-    // The answer-time point within a few pixels of a chart position, or -1.
-    int hitAnswerTime(const QPointF& chartPosition) const;
-    void setAxisRanges(double lower, double upper);
-    // Places the title, the foot and the left axis title around the plotting area.
-    void layoutTexts();
+    // The answer-time point within a few pixels of a position, or 0.
+    int statementAt(const QPointF& position) const;
 
+    TimeChartDescription chart_;
     QLabel* readout_ = nullptr;
-    QLineSeries* times_ = nullptr;
-    QLineSeries* meanLine_ = nullptr;
-    QLineSeries* upperBand_ = nullptr;
-    QLineSeries* lowerBand_ = nullptr;
-    QValueAxis* axisBottom_ = nullptr;
-    QValueAxis* axisLeft_ = nullptr;
-    QGraphicsSimpleTextItem* titleItem_ = nullptr;
-    QGraphicsSimpleTextItem* footItem_ = nullptr;
-    QGraphicsSimpleTextItem* leftTitleItem_ = nullptr;
 };
 
 } // namespace ezr

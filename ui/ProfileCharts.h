@@ -1,83 +1,52 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "ChartDescription.h"
 #include "ProfileSeries.h"
 
 #include <QFrame>
 #include <QList>
 #include <QStringList>
-#include <QtCharts/QChartView>
-
-QT_BEGIN_NAMESPACE
-class QBarCategoryAxis;
-class QBarSeries;
-class QBarSet;
-class QValueAxis;
-QT_END_NAMESPACE
+#include <QWidget>
 
 // The three profile bar charts on the chart panel `paChart`: raw scores, percentages or
 // cell chi-squares of profile 1 (motives), profile 2 (orientations) or profile 3 (stimuli).
 namespace ezr {
 
-// One bar chart: six bars per series at the motives 1..6, series side by side, the value
-// marks painted over the bars, a foot line under the plot.
-class ProfileChart : public QChartView {
+// One bar chart: paints its description with the shared chart painter.
+class ProfileChart : public QWidget {
     Q_OBJECT
 public:
-    ProfileChart(const QString& name, int tag, const QList<QColor>& seriesColours,
-                 bool marksVisible, QWidget* parent);
+    ProfileChart(int profile, QWidget* parent);
 
-    // Replaces title, foot and every series; marks show the values with `decimals` digits.
-    // `norm` holds a norm value beside each bar (or nothing), shown while the norm is on,
-    // with `normFoot` added to the foot line.
-    void draw(const QString& title, const QString& foot, const QList<QList<double>>& series,
-              int decimals, const QList<QList<double>>& norm = {},
-              const QString& normFoot = QString());
-
-    bool normShown() const { return normShown_; }
-    void setNormShown(bool shown);
-    QList<double> normValues(int series) const { return norm_.value(series); }
-    // Where bar `index` of `series` reaches `value`, in the chart's widget coordinates.
+    const BarChartDescription& description() const { return chart_; }
+    void setDescription(const BarChartDescription& chart);
+    // Where bar `index` of `series` reaches `value`, in the chart's coordinates.
     QPointF barPoint(int series, int index, double value) const;
 
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
-    bool marksVisible() const { return marksVisible_; }
+    bool marksVisible() const { return chart_.marksVisible; }
     void setMarksVisible(bool visible);
+    bool normShown() const { return chart_.normShown; }
+    void setNormShown(bool shown);
 
-    QString titleText() const;
-    QString footText() const;
-    QString bottomAxisTitle() const;
-    int seriesCount() const { return int(sets_.size()); }
-    QColor seriesColour(int series) const;
-    QList<double> values(int series) const;
-    QStringList markTexts(int series) const { return marks_.value(series); }
-    double valueAxisMax() const;
+    QString titleText() const { return chart_.title; }
+    QString footText() const { return chart_.footLine(); }
+    int seriesCount() const { return int(chart_.series.size()); }
+    QList<double> values(int series) const { return chart_.series.value(series).values; }
+    QStringList markTexts(int series) const { return chart_.series.value(series).marks; }
 
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void drawForeground(QPainter* painter, const QRectF& rect) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    void fitValueAxis();
-    // `offset` moves along the category axis, in categories.
-    QPointF barScenePoint(int series, int index, double value, double offset = 0.0) const;
-
-    QChart* chart_;
-    QBarSeries* series_;
-    QList<QBarSet*> sets_;
-    QBarCategoryAxis* axisX_;
-    QValueAxis* axisY_;
-    QString foot_;
-    QList<QStringList> marks_;
-    QList<QList<double>> norm_;
-    QString normFoot_;
-    bool normShown_ = false;
+    BarChartDescription chart_;
     int tag_;
-    bool marksVisible_;
 };
 
 // `paChart`: a panel with a raised outer and a lowered inner bevel of one pixel each, the
