@@ -74,7 +74,16 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     QFont bold = entryCaption_->font();
     bold.setBold(true);
     entryCaption_->setFont(bold);
-    layout->addWidget(entryCaption_);
+    auto* keys = new QLabel(
+        QStringLiteral("Ответ — одна клавиша: 1 или Р — РО, 2 или П — ПО; курсор идёт дальше сам. "
+                       "Стрелки — к другому пункту, Backspace — стереть, Ctrl+S — сохранить."),
+        this);
+    keys->setObjectName(QStringLiteral("laKeys"));
+    keys->setWordWrap(true);
+    auto* captionRow = new QHBoxLayout;
+    captionRow->addWidget(entryCaption_);
+    captionRow->addWidget(keys, 1);
+    layout->addLayout(captionRow);
 
     auto* blocks = new QHBoxLayout;
     createItems(blocks);

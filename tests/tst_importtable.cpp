@@ -79,6 +79,7 @@ private slots:
     void rowsReadAsEntered();
     void refusals_data();
     void refusals();
+    void shippedTemplateImports();
     void commandWritesOnlyGoodRows();
     void existingFilesNeedReplace();
     void importedGroupReportsAsGenerated();
@@ -176,6 +177,18 @@ void TestImportTable::refusals() {
     QCOMPARE(problems.front().row, row);
     QCOMPARE(problems.front().column, expectedColumn);
     QVERIFY(!problems.front().reason.isEmpty());
+}
+
+void TestImportTable::shippedTemplateImports() {
+    // The template users copy from must itself be a table the import takes whole.
+    const ImportTable table =
+        parseImportTable(readFile(QStringLiteral(EZR_TEST_DATA_DIR "/../../dist/"
+                                                 "ezr-import-template.csv")));
+    QVERIFY(table.headingProblems.isEmpty());
+    QCOMPARE(table.rows.size(), 1);
+    QCOMPARE(table.rows.front().problems, QList<SheetProblem>{});
+    QCOMPARE(table.rows.front().sheet.testDate, QStringLiteral("09.03.2026"));
+    QCOMPARE(table.rows.front().sheet.name, QStringLiteral("Иванова Мария Сергеевна"));
 }
 
 void TestImportTable::commandWritesOnlyGoodRows() {
