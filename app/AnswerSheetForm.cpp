@@ -1,8 +1,8 @@
 #include "AnswerSheetForm.h"
 
 #include "AnalysisError.h"
-#include "DoubleEntry.h"
 #include "Domain.h"
+#include "DoubleEntry.h"
 #include "ItemAnswerBox.h"
 #include "Regional.h"
 #include "ResponseWriter.h"
@@ -316,8 +316,8 @@ void AnswerSheetForm::refreshProblems() {
     for (const SheetProblem& problem : checkSheet(current)) {
         bool isItem = false;
         const int item = problem.column.toInt(&isItem);
-        if (isItem && itemAnswer(current.marks[static_cast<std::size_t>(item - 1)]) ==
-                          ItemAnswer::None) {
+        if (isItem &&
+            itemAnswer(current.marks[static_cast<std::size_t>(item - 1)]) == ItemAnswer::None) {
             unanswered << item;
             continue;
         }
@@ -356,8 +356,9 @@ void AnswerSheetForm::focusColumn(const QString& column) {
     if (isItem)
         return focusItem(item);
     const std::pair<const QString&, QWidget*> fields[] = {
-        {TestDateColumn, testDate_}, {BirthDateColumn, birthDate_}, {CodeColumn, code_},
-        {NameColumn, name_},         {SexColumn, sex_},             {EducationColumn, education_}};
+        {TestDateColumn, testDate_}, {BirthDateColumn, birthDate_},
+        {CodeColumn, code_},         {NameColumn, name_},
+        {SexColumn, sex_},           {EducationColumn, education_}};
     for (const auto& [name, field] : fields)
         if (name == column)
             field->setFocus();
@@ -405,8 +406,8 @@ bool AnswerSheetForm::save() {
                 bool isItem = false;
                 d.column.toInt(&isItem);
                 lines << QStringLiteral("%1%2: первый ввод «%3», второй «%4»")
-                             .arg(isItem ? QStringLiteral("пункт ") : QString(), d.column,
-                                  d.first, d.second);
+                             .arg(isItem ? QStringLiteral("пункт ") : QString(), d.column, d.first,
+                                  d.second);
             }
             status_->setText(QStringLiteral("Не сохранено: вводы расходятся (%1). Сверьте с "
                                             "бланком и исправьте второй ввод.\n%2")

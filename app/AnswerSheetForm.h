@@ -59,8 +59,8 @@ private:
 
     UserDialogs* dialogs_;
     QString dataDir_;
-    ezr::AnswerSheet base_;  // what the fields do not show: timing lines, times, line 10
-    QString openedPath_;     // the file being corrected; empty for a new sheet
+    ezr::AnswerSheet base_; // what the fields do not show: timing lines, times, line 10
+    QString openedPath_;    // the file being corrected; empty for a new sheet
     std::optional<ezr::AnswerSheet> firstEntry_;
     bool dirty_ = false;
     QLineEdit* testDate_ = nullptr;

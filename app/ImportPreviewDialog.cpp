@@ -24,10 +24,10 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     setWindowTitle(QStringLiteral("Импорт таблицы"));
     resize(900, 560);
     auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(QStringLiteral("Таблица: %1\nПапка данных: %2")
-                                   .arg(QDir::toNativeSeparators(tablePath),
-                                        QDir::toNativeSeparators(dataDir)),
-                               this);
+    auto* caption =
+        new QLabel(QStringLiteral("Таблица: %1\nПапка данных: %2")
+                       .arg(QDir::toNativeSeparators(tablePath), QDir::toNativeSeparators(dataDir)),
+                   this);
     caption->setWordWrap(true);
     layout->addWidget(caption);
     rows_ = new QTableWidget(0, 4, this);
@@ -42,8 +42,8 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("laImportSummary"));
     layout->addWidget(summary_);
-    replace_ = new QCheckBox(QStringLiteral("Заменять файлы, которые уже есть в папке данных"),
-                             this);
+    replace_ =
+        new QCheckBox(QStringLiteral("Заменять файлы, которые уже есть в папке данных"), this);
     replace_->setObjectName(QStringLiteral("cbReplace"));
     allOrNothing_ = new QCheckBox(
         QStringLiteral("Ничего не записывать, если хоть одна строка не годится"), this);
@@ -51,8 +51,8 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     layout->addWidget(replace_);
     layout->addWidget(allOrNothing_);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* write = buttons->addButton(QStringLiteral("Записать"),
-                                            QDialogButtonBox::AcceptRole);
+    QPushButton* write =
+        buttons->addButton(QStringLiteral("Записать"), QDialogButtonBox::AcceptRole);
     write->setObjectName(QStringLiteral("btWrite"));
     buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
@@ -66,9 +66,10 @@ void ImportPreviewDialog::showRows() {
     const QList<RowProblem> problems = importProblems(table_, dataDir_, replace_->isChecked());
     QMap<int, QStringList> byRow;
     for (const RowProblem& problem : problems)
-        byRow[problem.row] << (problem.column.isEmpty()
-                                   ? problem.reason
-                                   : QStringLiteral("«%1»: %2").arg(problem.column, problem.reason));
+        byRow[problem.row]
+            << (problem.column.isEmpty()
+                    ? problem.reason
+                    : QStringLiteral("«%1»: %2").arg(problem.column, problem.reason));
     rows_->setRowCount(0);
     const auto addRow = [this](int row, const QString& code, const QString& name,
                                const QStringList& notes) {

@@ -65,9 +65,9 @@ void MainWindow::newSheet() {
 }
 
 void MainWindow::openSheet() {
-    const QString path = dialogs_->getOpenFileName(
-        this, {QStringLiteral("Открыть бланк для исправления"), dataFolder(),
-               QStringLiteral("Data files (*.cry)")});
+    const QString path =
+        dialogs_->getOpenFileName(this, {QStringLiteral("Открыть бланк для исправления"),
+                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
     if (path.isEmpty())
         return;
     runCommand([&] {
@@ -94,9 +94,8 @@ void MainWindow::importTable() {
             throwCannotOpen(path);
         if (file.size() > MaxImportTableSize)
             throwFileTooLarge(path);
-        auto* preview =
-            new ImportPreviewDialog(dialogs_, parseImportTable(file.readAll()), path,
-                                    dataFolder(), this);
+        auto* preview = new ImportPreviewDialog(dialogs_, parseImportTable(file.readAll()), path,
+                                                dataFolder(), this);
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->setWindowModality(Qt::WindowModal);
         preview->show();

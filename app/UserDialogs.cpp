@@ -91,7 +91,6 @@ bool StandardDialogs::askQuestion(QWidget* parent, const QString& text) {
 }
 
 void StandardDialogs::showInformation(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Information, ezr::ApplicationTitle, text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::Information, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }

@@ -1,8 +1,8 @@
 #include "ImportTable.h"
 
 #include "AnalysisError.h"
-#include "DoubleEntry.h"
 #include "Domain.h"
+#include "DoubleEntry.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "ResponseWriter.h"
@@ -221,10 +221,11 @@ ImportRow readRow(int rowNumber, const QStringList& cells, const Columns& column
         if (const std::optional<double> seconds = secondsOf(timeCell)) {
             sheet.answerTimes[i] = *seconds;
         } else {
-            row.problems.append({timeColumn(item), timeCell.trimmed().isEmpty()
-                                                       ? QStringLiteral("время ответа не заполнено")
-                                                       : QStringLiteral("«%1» — не число секунд")
-                                                             .arg(quotedInMessage(timeCell))});
+            row.problems.append(
+                {timeColumn(item),
+                 timeCell.trimmed().isEmpty()
+                     ? QStringLiteral("время ответа не заполнено")
+                     : QStringLiteral("«%1» — не число секунд").arg(quotedInMessage(timeCell))});
             unreadable.insert(timeColumn(item));
         }
     }
@@ -289,7 +290,8 @@ QString importLine(const AnswerSheet& sheet, bool withTimes) {
     const auto quoted = [](const QString& text) {
         if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')))
             return text;
-        return QLatin1Char('"') + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+        return QLatin1Char('"') +
+               QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
                QLatin1Char('"');
     };
     QStringList cells = {quoted(sheet.testDate), quoted(sheet.birthDate), quoted(sheet.code),

@@ -19,8 +19,7 @@ void writeAnswerSheet(const QString& path, const AnswerSheet& sheet) {
     writeFileVerified(path, responseFileBytes(sheet, decimalSeparator()));
 }
 
-QList<RowProblem> importProblems(const ImportTable& table, const QString& dataDir,
-                                 bool replace) {
+QList<RowProblem> importProblems(const ImportTable& table, const QString& dataDir, bool replace) {
     QList<RowProblem> problems;
     for (const SheetProblem& problem : table.headingProblems)
         problems.append({1, problem.column, problem.reason});

@@ -125,9 +125,15 @@ void TestAnswerSheet::refusals_data() {
     QTest::newRow("name outside Windows-1251") << NameColumn << "Wang 王" << NameColumn;
     QTest::newRow("sex abbreviated") << SexColumn << "муж" << SexColumn;
     QTest::newRow("education other") << EducationColumn << "Неполное" << EducationColumn;
-    QTest::newRow("item not answered") << "17" << "" << "17";
-    QTest::newRow("negative time") << "t5" << "-1" << "t5";
-    QTest::newRow("time too long") << "t108" << "123456789" << "t108";
+    QTest::newRow("item not answered") << "17"
+                                       << ""
+                                       << "17";
+    QTest::newRow("negative time") << "t5"
+                                   << "-1"
+                                   << "t5";
+    QTest::newRow("time too long") << "t108"
+                                   << "123456789"
+                                   << "t108";
 }
 
 void TestAnswerSheet::refusals() {

@@ -56,8 +56,8 @@ int typeSheet(const AnswerSheet& sheet, AnswerSheetForm* form) {
     const QStringList procedural = {QStringLiteral("2"), QStringLiteral("П"), QStringLiteral("p"),
                                     QStringLiteral("G")};
     for (int i = 0; i < ItemCount; ++i) {
-        const bool first = itemAnswer(sheet.marks[static_cast<std::size_t>(i)]) ==
-                           ItemAnswer::Resultative;
+        const bool first =
+            itemAnswer(sheet.marks[static_cast<std::size_t>(i)]) == ItemAnswer::Resultative;
         type((first ? resultative : procedural)[i % 4]);
     }
     return keys;
@@ -159,13 +159,14 @@ void TestAnswerSheetForm::doubleEntrySavesOnlyWhenEntriesAgree() {
 
     AnswerSheet misread = sheet;
     misread.name += QStringLiteral("а");
-    misread.marks[6] = marksFor(itemAnswer(sheet.marks[6]) == ItemAnswer::Resultative
-                                    ? ItemAnswer::Procedural
-                                    : ItemAnswer::Resultative);
+    misread.marks[6] =
+        marksFor(itemAnswer(sheet.marks[6]) == ItemAnswer::Resultative ? ItemAnswer::Procedural
+                                                                       : ItemAnswer::Resultative);
     typeSheet(misread, form);
     save(form);
     QVERIFY(!QFile::exists(path));
-    QVERIFY2(status(form).contains(QStringLiteral("вводы расходятся (2)")), qPrintable(status(form)));
+    QVERIFY2(status(form).contains(QStringLiteral("вводы расходятся (2)")),
+             qPrintable(status(form)));
     QVERIFY(status(form).contains(QStringLiteral("Ф.И.О.: первый ввод «%1»").arg(sheet.name)));
     QVERIFY(status(form).contains(QStringLiteral("пункт 7: первый ввод «%1», второй «%2»")
                                       .arg(itemAnswerText(itemAnswer(sheet.marks[6])),
@@ -232,7 +233,8 @@ void TestAnswerSheetForm::importPreviewListsProblemsBeforeWriting() {
     QStringList lines = {importHeading(false)};
     for (int i = 0; i < 3; ++i)
         lines << importLine(answerSheetOf(testExaminee(i)), false);
-    lines[2].replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
+    lines[2]
+        .replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
         .replace(QStringLiteral(";Среднее;"), QStringLiteral(";Никакое;"));
     const QString table = window.dir.filePath(QStringLiteral("table.csv"));
     TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());

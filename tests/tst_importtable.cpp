@@ -100,8 +100,8 @@ void TestImportTable::rowsReadAsEntered() {
     QString text = tableOf(examinees);
     if (commas)
         text.replace(QLatin1Char(';'), QLatin1Char(','));
-    QByteArray bytes = encoding == QStringLiteral("cp1251") ? encodeWindows1251(text)
-                                                             : text.toUtf8();
+    QByteArray bytes =
+        encoding == QStringLiteral("cp1251") ? encodeWindows1251(text) : text.toUtf8();
     if (encoding == QStringLiteral("bom"))
         bytes.prepend("\xEF\xBB\xBF");
 
@@ -141,15 +141,24 @@ void TestImportTable::refusals_data() {
     QTest::newRow("code missing") << code << " " << 3 << code;
     QTest::newRow("code as a path") << code << "../x" << 3 << code;
     QTest::newRow("code of row 2 again") << code << "00001" << 3 << code;
-    QTest::newRow("sex unknown") << "Пол" << "X" << 3 << "Пол";
-    QTest::newRow("education unknown") << "Образование" << "Начальное" << 3 << "Образование";
-    QTest::newRow("answer unknown") << "57" << "РП" << 3 << "57";
-    QTest::newRow("answer missing") << "108" << "" << 3 << "108";
-    QTest::newRow("time not a number") << "t1" << "12с" << 3 << "t1";
-    QTest::newRow("time missing") << "t36" << "" << 3 << "t36";
-    QTest::newRow("time negative") << "t2" << "-0.5" << 3 << "t2";
-    QTest::newRow("heading without item 57") << "#57" << "x" << 1 << "57";
-    QTest::newRow("heading with one time missing") << "#t9" << "" << 1 << "t9";
+    QTest::newRow("sex unknown") << "Пол"
+                                 << "X" << 3 << "Пол";
+    QTest::newRow("education unknown") << "Образование"
+                                       << "Начальное" << 3 << "Образование";
+    QTest::newRow("answer unknown") << "57"
+                                    << "РП" << 3 << "57";
+    QTest::newRow("answer missing") << "108"
+                                    << "" << 3 << "108";
+    QTest::newRow("time not a number") << "t1"
+                                       << "12с" << 3 << "t1";
+    QTest::newRow("time missing") << "t36"
+                                  << "" << 3 << "t36";
+    QTest::newRow("time negative") << "t2"
+                                   << "-0.5" << 3 << "t2";
+    QTest::newRow("heading without item 57") << "#57"
+                                             << "x" << 1 << "57";
+    QTest::newRow("heading with one time missing") << "#t9"
+                                                   << "" << 1 << "t9";
 }
 
 void TestImportTable::refusals() {
@@ -183,7 +192,7 @@ void TestImportTable::shippedTemplateImports() {
     // The template users copy from must itself be a table the import takes whole.
     const ImportTable table =
         parseImportTable(readFile(QStringLiteral(EZR_TEST_DATA_DIR "/../../dist/"
-                                                 "ezr-import-template.csv")));
+                                                                   "ezr-import-template.csv")));
     QVERIFY(table.headingProblems.isEmpty());
     QCOMPARE(table.rows.size(), 1);
     QCOMPARE(table.rows.front().problems, QList<SheetProblem>{});
@@ -203,8 +212,8 @@ void TestImportTable::commandWritesOnlyGoodRows() {
     const QString table = dir.filePath(QStringLiteral("table.csv"));
     QVERIFY(writeFile(table, lines.join(QStringLiteral("\r\n")).toUtf8()));
 
-    const CommandOutcome all = runImport({table, QStringLiteral("--data"), data,
-                                          QStringLiteral("--all-or-nothing")});
+    const CommandOutcome all =
+        runImport({table, QStringLiteral("--data"), data, QStringLiteral("--all-or-nothing")});
     QCOMPARE(all.exitCode, 1);
     QCOMPARE(all.errorLines,
              QStringList{QStringLiteral("ezr-import: строка 3, столбец «Пол»: нужно «Мужской» "
