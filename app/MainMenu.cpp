@@ -14,7 +14,7 @@
 namespace {
 
 // Where an entry goes: the menu bar or one of the submenus.
-enum class Place { Bar, Group, GroupSex, GroupEducation, Save, Norm, Profiles, P1, P2, P3 };
+enum class Place { Bar, Sheets, Group, GroupSex, GroupEducation, Save, Norm, Profiles, P1, P2, P3 };
 
 enum class Kind { Item, Toggle, Submenu, Heading, Separator };
 
@@ -27,6 +27,7 @@ struct Entry {
     MenuIcon icon = MenuIcon::None;
     Command command = Command::OpenIndividual; // items only
     Place opens = Place::Bar;                  // submenus only
+    QKeySequence shortcut = {};
 };
 
 QList<Entry> menuTable() {
@@ -55,6 +56,17 @@ QList<Entry> menuTable() {
         {K::Item, P::Group, "mmGroupSatisfaction", QStringLiteral("Удовлетворенность"), {}, I::None, C::GroupSatisfaction},
         {K::Separator, P::Group, "N3", {}},
         {K::Item, P::Group, "mmDataFolder", QStringLiteral("Папка данных…"), {}, I::None, C::ChooseDataFolder},
+
+        // Response files made by the program itself: typed from paper or taken from a table.
+        {K::Submenu, P::Bar, "mmSheets", QStringLiteral("Бланк"),
+         QStringLiteral("Ввод бланков ответов и импорт таблицы в папку данных"), I::File, {}, P::Sheets},
+        {K::Item, P::Sheets, "mmNewSheet", QStringLiteral("Новый бланк"), {}, I::None, C::NewSheet,
+         {}, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {K::Item, P::Sheets, "mmOpenSheet", QStringLiteral("Открыть бланк…"), {}, I::None, C::OpenSheet,
+         {}, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {K::Separator, P::Sheets, "N5", {}},
+        {K::Item, P::Sheets, "mmImportTable", QStringLiteral("Импорт таблицы…"), {}, I::Table,
+         C::ImportTable, {}, QKeySequence(Qt::CTRL | Qt::Key_I)},
 
         {K::Submenu, P::Bar, "mmSave", QStringLiteral("Сохранить"),
          QStringLiteral("Сохранения данных анализа в текстовом файле"), I::Save, {}, P::Save},
@@ -134,6 +146,7 @@ MainMenu::MainMenu(QMainWindow* window, std::function<void(Command)> run) : QObj
                 const Command command = entry.command;
                 connect(action, &QAction::triggered, this, [run, command] { run(command); });
                 actions_[command] = action;
+                action->setShortcut(entry.shortcut);
             }
             if (parent)
                 parent->addAction(action);
@@ -172,6 +185,8 @@ void MainMenu::update(const MenuState& state) {
     for (QAction* item : topLevel_)
         item->setVisible(state.opened);
     action(Command::OpenIndividual)->setEnabled(state.opened);
+    for (const Command command : {Command::NewSheet, Command::OpenSheet, Command::ImportTable})
+        action(command)->setEnabled(state.opened);
     group_->setEnabled(state.opened);
     for (QAction* item : {save_, profiles_, action(Command::Comment)})
         item->setEnabled(state.analysisShown);

@@ -38,6 +38,9 @@ enum class Command {
     ShowNorm,
     AnswerTimeChart,
     Comment,
+    NewSheet,
+    OpenSheet,
+    ImportTable,
 };
 
 // What the menu's enabled and visible states follow.

@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "AnalysisError.h"
+#include "AnswerSheet.h"
 #include "AnswerTimeChart.h"
 #include "CellChoice.h"
 #include "Domain.h"
@@ -169,6 +170,14 @@ void MainWindow::run(Command command) {
         return showProfile(3, ProfileValues::Percent);
     case Command::Profile3Chi:
         return showProfile(3, ProfileValues::Chi);
+    case Command::NewSheet:
+        return newSheet();
+    case Command::OpenSheet:
+        return openSheet();
+    case Command::ImportTable:
+        return importTable();
+    default:
+        break;
     }
 }
 
@@ -199,6 +208,7 @@ void MainWindow::showNewAnalysis(AnalysisState next) {
     // The previous examinee's answer-time chart goes behind and out of sight; its toggle
     // stays, so the next "Время ответа" hides it.
     panel_->showAnswerTimeChart(false);
+    showTimesNotMeasured(false);
     showAnalysis(std::move(next));
     menuState_.analysisShown = true;
     menuState_.individualShown = individual;
@@ -261,14 +271,20 @@ void MainWindow::showProfile(int profile, ProfileValues values) {
 void MainWindow::hideAnswerTimeChart() {
     menuState_.answerTimeChartOn = false;
     panel_->showAnswerTimeChart(false);
+    showTimesNotMeasured(false);
     menu_->update(menuState_);
 }
 
 void MainWindow::toggleAnswerTimeChart() {
     if (menuState_.answerTimeChartOn)
         return hideAnswerTimeChart();
-    panel_->answerTimeChart()->plot(analysis_.record, analysis_.header.code, analysis_.header.name);
-    panel_->showAnswerTimeChart(true);
+    if (answerTimesMeasured(analysis_.record.answerTimes)) {
+        panel_->answerTimeChart()->plot(analysis_.record, analysis_.header.code,
+                                        analysis_.header.name);
+        panel_->showAnswerTimeChart(true);
+    } else {
+        showTimesNotMeasured(true); // a flat line at zero would tell nothing
+    }
     menuState_.answerTimeChartOn = true;
     menu_->update(menuState_);
 }

@@ -9,11 +9,13 @@
 #include "UserDialogs.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 
 class AboutDialog;
+class AnswerSheetForm;
 class QLabel;
 class QMenu;
 
@@ -72,6 +74,13 @@ private:
     void changeNorm(ezr::NormKind kind);
     void showProfile(int profile, ezr::ProfileValues values);
     void toggleAnswerTimeChart();
+    // In place of the chart for a sheet whose answer times were not measured (SheetCommands.cpp).
+    void showTimesNotMeasured(bool shown);
+    // The answer sheet form and the table import (SheetCommands.cpp).
+    void newSheet();
+    void openSheet();
+    void importTable();
+    AnswerSheetForm* sheetForm();
     void hideAnswerTimeChart();
     void toggleComment();
     // The text report, the printed report and the table of every examinee (ExportCommands.cpp).
@@ -103,5 +112,7 @@ private:
     QMenu* windowMenu_ = nullptr;
     ResultPanel* panel_ = nullptr;
     QLabel* startHint_ = nullptr;
+    QLabel* timesNotMeasured_ = nullptr;
+    QPointer<AnswerSheetForm> sheetForm_;
     int progressDelay_ = 500;
 };

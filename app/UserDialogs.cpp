@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace {
@@ -75,5 +76,21 @@ QString StandardDialogs::getExistingDirectory(QWidget* parent, const QString& ti
 
 void StandardDialogs::showError(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool StandardDialogs::askQuestion(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, ezr::ApplicationTitle, text, QMessageBox::NoButton,
+                    parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void StandardDialogs::showInformation(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Information, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }

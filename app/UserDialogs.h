@@ -34,6 +34,10 @@ public:
                                          const QString& directory) = 0;
     // The error box: the application title, an error icon, "OK".
     virtual void showError(QWidget* parent, const QString& text) = 0;
+    // A question answered "Да" (true) or "Нет"; "Нет" is the default button.
+    virtual bool askQuestion(QWidget* parent, const QString& text) = 0;
+    // A message with "OK", after a command that has done what it was asked.
+    virtual void showInformation(QWidget* parent, const QString& text) = 0;
 };
 
 class StandardDialogs : public UserDialogs {
@@ -43,4 +47,6 @@ public:
     QString getExistingDirectory(QWidget* parent, const QString& title,
                                  const QString& directory) override;
     void showError(QWidget* parent, const QString& text) override;
+    bool askQuestion(QWidget* parent, const QString& text) override;
+    void showInformation(QWidget* parent, const QString& text) override;
 };

@@ -46,6 +46,8 @@ public:
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
         std::exit(1);
     }
+    bool askQuestion(QWidget*, const QString&) override { return false; }
+    void showInformation(QWidget*, const QString&) override {}
 };
 
 // Notes when the window is first shown.

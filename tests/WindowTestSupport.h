@@ -44,6 +44,9 @@ public:
     QStringList directoryAnswers;
     QStringList directoryRequests; // the folder each directory dialog started in
     QStringList errors;
+    QList<bool> questionAnswers; // an empty queue answers "Нет"
+    QStringList questions;
+    QStringList informations;
 
     QString getOpenFileName(QWidget*, const OpenDialogRequest& request) override {
         openRequests.append(request);
@@ -58,6 +61,11 @@ public:
         return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
     }
     void showError(QWidget*, const QString& text) override { errors.append(text); }
+    bool askQuestion(QWidget*, const QString& text) override {
+        questions.append(text);
+        return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+    }
+    void showInformation(QWidget*, const QString& text) override { informations.append(text); }
 };
 
 // A program directory with Data and Results, and the window started on it with its menus
@@ -95,6 +103,12 @@ public:
         const QString path = dataFile(ezr::responseFileName(examinee));
         writeBytes(path, ezr::makeResponseFile(examinee, ezr::decimalSeparator()));
         return path;
+    }
+    static QByteArray readBytesOf(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(path));
+        return file.readAll();
     }
     static void writeBytes(const QString& path, const QByteArray& bytes) {
         QFile file(path);

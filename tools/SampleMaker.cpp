@@ -34,48 +34,31 @@ double SampleRandom::normal() {
     return sum - 6.0;
 }
 
-QString formatAnswerTime(double seconds, QChar decimalSeparator) {
-    const long long tenths = std::llround(seconds * 10.0);
-    const long long magnitude = tenths < 0 ? -tenths : tenths;
-    QString text = tenths < 0 ? QStringLiteral("-") : QString();
-    text += QString::number(magnitude / 10);
-    text += decimalSeparator;
-    text += QString::number(magnitude % 10);
-    return text;
-}
-
-QString itemLine(MarkPair marks, double seconds, QChar decimalSeparator) {
-    return QStringLiteral("%1%2%3")
-        .arg(marks.resultative, 5)
-        .arg(marks.procedural, 5)
-        .arg(formatAnswerTime(seconds, decimalSeparator), 8);
+AnswerSheet answerSheetOf(const SampleExaminee& examinee) {
+    AnswerSheet sheet;
+    sheet.testDate = examinee.testDate;
+    sheet.birthDate = examinee.birthDate;
+    sheet.code = examinee.code;
+    sheet.name = examinee.name;
+    sheet.sex = examinee.sex;
+    sheet.education = examinee.education;
+    sheet.timingLines = examinee.timingLines;
+    sheet.line10 = examinee.line10;
+    sheet.marks = examinee.marks;
+    sheet.answerTimes = examinee.answerTimes;
+    return sheet;
 }
 
 QString makePlainText(const SampleExaminee& examinee, QChar decimalSeparator) {
-    QStringList lines;
-    lines.reserve(11 + ItemCount);
-    lines << examinee.testDate << examinee.birthDate << examinee.code << examinee.name
-          << examinee.sex << examinee.education;
-    for (const QString& timing : examinee.timingLines)
-        lines << timing;
-    lines << examinee.line10;
-    for (int i = 0; i < ItemCount; ++i)
-        lines << itemLine(examinee.marks[static_cast<std::size_t>(i)],
-                          examinee.answerTimes[static_cast<std::size_t>(i)], decimalSeparator);
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-QByteArray scramblePlainText(QStringView plain) {
-    // Scrambling is its own inverse.
-    return unscrambleText(encodeWindows1251(plain));
+    return responsePlainText(answerSheetOf(examinee), decimalSeparator);
 }
 
 QByteArray makeResponseFile(const SampleExaminee& examinee, QChar decimalSeparator) {
-    return scramblePlainText(makePlainText(examinee, decimalSeparator));
+    return responseFileBytes(answerSheetOf(examinee), decimalSeparator);
 }
 
 QString responseFileName(const SampleExaminee& examinee) {
-    return examinee.code + QStringLiteral(".cry");
+    return responseFileNameFor(examinee.code);
 }
 
 namespace {
@@ -155,7 +138,7 @@ QString dateText(const QDate& date) {
     return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-const QString ColumnCaption = QStringLiteral("   РО   ПО   Время");
+const QString& ColumnCaption = ItemColumnCaption;
 
 struct BundledPerson {
     const char* code;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "ResponseWriter.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -30,19 +31,13 @@ struct SampleExaminee {
     std::array<double, ItemCount> answerTimes{}; // seconds, written with one decimal
 };
 
-// The answer time as the data-entry program writes it: one decimal, the given separator.
-QString formatAnswerTime(double seconds, QChar decimalSeparator);
-
-// Columns 1-5 resultative mark, 6-10 procedural mark, 11-18 answer time, all right-aligned.
-QString itemLine(MarkPair marks, double seconds, QChar decimalSeparator);
+// The sheet the examinee's response file holds.
+AnswerSheet answerSheetOf(const SampleExaminee& examinee);
 
 // The plain text: lines 0-118 joined by CR LF. The real data-entry program writes the answer
 // times with the separator of the Russian settings; a reader under a decimal-point locale
 // refuses them, as the original program does.
 QString makePlainText(const SampleExaminee& examinee, QChar decimalSeparator = QLatin1Char(','));
-
-// Windows-1251 encoding, then scrambling with the response-file key.
-QByteArray scramblePlainText(QStringView plain);
 
 // The stored bytes of the examinee's response file.
 QByteArray makeResponseFile(const SampleExaminee& examinee,

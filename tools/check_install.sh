@@ -12,12 +12,15 @@ build="${1:-${EZR_BUILD_DIR:-build}}"
 expected=(
   usr/bin/ezr
   usr/bin/ezr-report
+  usr/bin/ezr-import
   usr/share/applications/ezr.desktop
   usr/share/mime/packages/ezr.xml
   usr/share/icons/hicolor/scalable/apps/ezr.svg
   usr/share/icons/hicolor/48x48/apps/ezr.png
   usr/share/icons/hicolor/256x256/apps/ezr.png
   usr/share/man/man1/ezr-report.1
+  usr/share/man/man1/ezr-import.1
+  usr/share/ezr/ezr-import-template.csv
   usr/share/doc/ezr/README.md
   usr/share/doc/ezr/LICENSE
   usr/share/doc/ezr/copyright

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ImportTable.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QTableWidget;
+class UserDialogs;
+
+// "Импорт таблицы…": every row of the table with what keeps it from being written, before
+// anything is written; "Записать" then writes the good rows (or, asked to, all or nothing)
+// into the data folder and never replaces a file unless "Заменять" is ticked.
+class ImportPreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    ImportPreviewDialog(UserDialogs* dialogs, ezr::ImportTable table, const QString& tablePath,
+                        const QString& dataDir, QWidget* parent);
+
+    QTableWidget* rows() const { return rows_; }
+
+public slots:
+    // Writes and closes the dialog; returns the number of files written.
+    int writeRows();
+
+private:
+    void showRows();
+
+    UserDialogs* dialogs_;
+    ezr::ImportTable table_;
+    QString dataDir_;
+    QTableWidget* rows_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QCheckBox* replace_ = nullptr;
+    QCheckBox* allOrNothing_ = nullptr;
+};

@@ -1,0 +1,103 @@
+// The window's commands that make response files: "Новый бланк", "Открыть бланк…",
+// "Импорт таблицы…", and the note shown instead of the chart of unmeasured answer times.
+
+#include "AnalysisError.h"
+#include "AnswerSheetForm.h"
+#include "AnswerTimeChart.h"
+#include "Folders.h"
+#include "ImportPreviewDialog.h"
+#include "MainWindow.h"
+#include "ResponseFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+
+using namespace ezr;
+
+namespace {
+
+// A table of a few thousand examinees has some megabytes; this is far beyond any survey.
+constexpr qint64 MaxImportTableSize = 256 * 1024 * 1024;
+
+} // namespace
+
+void MainWindow::showTimesNotMeasured(bool shown) {
+    if (!timesNotMeasured_) {
+        if (!shown)
+            return;
+        timesNotMeasured_ = new QLabel(TimesNotMeasuredText, panel_);
+        timesNotMeasured_->setObjectName(QStringLiteral("laTimesNotMeasured"));
+        timesNotMeasured_->setAlignment(Qt::AlignCenter);
+        timesNotMeasured_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        timesNotMeasured_->setAutoFillBackground(true);
+        QPalette palette = timesNotMeasured_->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        timesNotMeasured_->setPalette(palette);
+        QFont font = timesNotMeasured_->font();
+        font.setPixelSize(18);
+        timesNotMeasured_->setFont(font);
+    }
+    // Where the chart would stand, over the information area.
+    timesNotMeasured_->setGeometry(panel_->answerTimeChart()->geometry());
+    timesNotMeasured_->setVisible(shown);
+    if (shown)
+        timesNotMeasured_->raise();
+}
+
+AnswerSheetForm* MainWindow::sheetForm() {
+    if (!sheetForm_) {
+        sheetForm_ = new AnswerSheetForm(dialogs_, folders_.dataFolder(), this);
+        sheetForm_->setAttribute(Qt::WA_DeleteOnClose);
+        // One sheet at a time, and no analysis changes the data folder under it.
+        sheetForm_->setModal(true);
+        sheetForm_->resize(1000, 640);
+    }
+    return sheetForm_;
+}
+
+void MainWindow::newSheet() {
+    AnswerSheetForm* form = sheetForm();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+void MainWindow::openSheet() {
+    const QString path =
+        dialogs_->getOpenFileName(this, {QStringLiteral("Открыть бланк для исправления"),
+                                         folders_.dataFolder(), QStringLiteral("Data files (*.cry)")});
+    if (path.isEmpty())
+        return;
+    runCommand([&] {
+        const AnswerSheet sheet = readAnswerSheet(readResponseBytes(path));
+        // The sheet in the form, if any, is closed first: the user may keep it unsaved.
+        if (sheetForm_ && !sheetForm_->close())
+            return;
+        sheetForm_.clear(); // deleted once closed
+        AnswerSheetForm* form = sheetForm();
+        form->loadSheet(sheet, path);
+        newSheet();
+    });
+}
+
+void MainWindow::importTable() {
+    const QString path = dialogs_->getOpenFileName(
+        this, {QStringLiteral("Импорт таблицы обследуемых"), folders_.dataFolder(),
+               QStringLiteral("Таблицы CSV (*.csv *.txt);;Все файлы (*)")});
+    if (path.isEmpty())
+        return;
+    runCommand([&] {
+        QFile file(path);
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+            throwCannotOpen(path);
+        if (file.size() > MaxImportTableSize)
+            throwFileTooLarge(path);
+        auto* preview = new ImportPreviewDialog(dialogs_, parseImportTable(file.readAll()), path,
+                                                folders_.dataFolder(), this);
+        preview->setAttribute(Qt::WA_DeleteOnClose);
+        preview->setWindowModality(Qt::WindowModal);
+        preview->show();
+    });
+}

@@ -1,0 +1,103 @@
+#include "ImportCommand.h"
+
+#include "AnalysisError.h"
+#include "Domain.h"
+#include "Folders.h"
+#include "ImportTable.h"
+#include "SheetFiles.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace ezr {
+
+namespace {
+
+// A table far larger than any survey: refused before it is read.
+constexpr qint64 MaxTableSize = 256 * 1024 * 1024;
+
+void writeLine(QIODevice& device, const QString& text) {
+    device.write((text + QLatin1Char('\n')).toLocal8Bit());
+}
+
+QString problemLine(const RowProblem& problem) {
+    QString line = QStringLiteral("ezr-import: строка %1").arg(problem.row);
+    if (!problem.column.isEmpty())
+        line += QStringLiteral(", столбец «%1»").arg(problem.column);
+    return line + QStringLiteral(": ") + problem.reason;
+}
+
+} // namespace
+
+int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
+                     QIODevice& standardError) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes one response file (CODE.cry) per row of a CSV table into the data folder."));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this help."));
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Show the version."));
+    const QCommandLineOption dataOption(
+        QStringLiteral("data"),
+        QStringLiteral("The data folder to write into (default: the program's data folder)."),
+        QStringLiteral("dir"));
+    const QCommandLineOption replaceOption(
+        QStringLiteral("replace"), QStringLiteral("Replace response files that already exist."));
+    const QCommandLineOption allOption(
+        QStringLiteral("all-or-nothing"),
+        QStringLiteral("Write nothing at all when any row is refused."));
+    parser.addOptions({helpOption, versionOption, dataOption, replaceOption, allOption});
+    parser.addPositionalArgument(QStringLiteral("TABLE"),
+                                 QStringLiteral("The CSV table, one examinee per row."));
+    if (!parser.parse(arguments)) {
+        writeLine(standardError, QStringLiteral("ezr-import: ") + parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        standardOutput.write(parser.helpText().toLocal8Bit());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        writeLine(standardOutput, QStringLiteral("ezr-import ") + ProgramVersion);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        writeLine(standardError, QStringLiteral("ezr-import: give exactly one TABLE; see --help"));
+        return 2;
+    }
+    try {
+        const QString tablePath = positional.front();
+        QFile file(tablePath);
+        if (!QFileInfo(tablePath).isFile() || !file.open(QIODevice::ReadOnly))
+            throwCannotOpen(tablePath);
+        if (file.size() > MaxTableSize)
+            throwFileTooLarge(tablePath);
+        const ImportTable table = parseImportTable(file.readAll());
+        const QString dataDir =
+            parser.isSet(dataOption) ? parser.value(dataOption) : ezr::FolderConfig().dataFolder();
+        const ImportOutcome outcome =
+            importRows(table, dataDir, parser.isSet(replaceOption), parser.isSet(allOption));
+        for (const RowProblem& problem : outcome.refused)
+            writeLine(standardError, problemLine(problem));
+        QSet<int> refusedRows;
+        for (const RowProblem& problem : outcome.refused)
+            refusedRows.insert(problem.row);
+        writeLine(standardOutput,
+                  QStringLiteral("Записано файлов: %1 (заменено: %2) в %3; отклонено строк: %4")
+                      .arg(outcome.written.size())
+                      .arg(outcome.replaced)
+                      .arg(QDir::toNativeSeparators(dataDir))
+                      .arg(refusedRows.size()));
+        return outcome.refused.isEmpty() ? 0 : 1;
+    } catch (const AnalysisError& error) {
+        writeLine(standardError, QStringLiteral("ezr-import: ") + error.message());
+        return 1;
+    }
+}
+
+} // namespace ezr

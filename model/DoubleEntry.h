@@ -1,0 +1,26 @@
+#pragma once
+
+#include "AnswerSheet.h"
+
+#include <QList>
+#include <QString>
+
+// A sheet entered twice from the same paper: every field and item where the two entries
+// differ, for the operator to look at the paper again.
+namespace ezr {
+
+struct EntryDifference {
+    QString column; // as in SheetProblem
+    QString first;  // the field or answer as the first entry has it
+    QString second;
+    friend bool operator==(const EntryDifference&, const EntryDifference&) = default;
+};
+
+// "РО", "ПО", or "—" for an item not answered.
+QString itemAnswerText(ItemAnswer answer);
+
+// The header fields and items in sheet order; answer times and timing lines are not typed
+// and so not compared.
+QList<EntryDifference> compareEntries(const AnswerSheet& first, const AnswerSheet& second);
+
+} // namespace ezr

@@ -1,0 +1,258 @@
+// The answer sheet form as the user types it: keyboard only, double entry, saving without
+// replacing unasked, correcting a file, and the note in place of the answer-time chart.
+
+#include "AnswerSheet.h"
+#include "AnswerSheetForm.h"
+#include "DoubleEntry.h"
+#include "ImportPreviewDialog.h"
+#include "ImportTable.h"
+#include "ResponseWriter.h"
+#include "WindowTestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTableWidget>
+
+using namespace ezr;
+
+namespace {
+
+// Key presses that type the text, Cyrillic included, as a keyboard in either layout sends them.
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        const auto key = static_cast<Qt::Key>(c.toUpper().unicode());
+        QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), Qt::NoModifier);
+    }
+}
+
+// Types the sheet into the form from its first field on, the way an operator does: each text,
+// Enter, one key for the sex and the education, one key per item.
+int typeSheet(const AnswerSheet& sheet, AnswerSheetForm* form) {
+    int keys = 0;
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form))
+        qWarning("the form is not the active window");
+    form->findChild<QLineEdit*>(QStringLiteral("ceTestDate"))->setFocus();
+    const auto type = [&keys, form](const QString& text, Qt::Key then = Qt::Key_unknown) {
+        QWidget* field = form->focusWidget();
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+            edit->selectAll(); // the operator types over what the field holds
+        }
+        typeText(field, text);
+        keys += int(text.size());
+        if (then != Qt::Key_unknown) {
+            QTest::keyClick(field, then);
+            ++keys;
+        }
+    };
+    for (const QString& text : {sheet.testDate, sheet.birthDate, sheet.code, sheet.name})
+        type(text, Qt::Key_Return);
+    type(sheet.sex == MaleSex ? QStringLiteral("м") : QStringLiteral("ж"));
+    type(sheet.education == HigherEducation ? QStringLiteral("1") : QStringLiteral("2"));
+    // Every way of answering: digits, Cyrillic letters, and the Latin letters of both layouts.
+    const QStringList resultative = {QStringLiteral("1"), QStringLiteral("р"), QStringLiteral("R"),
+                                     QStringLiteral("h")};
+    const QStringList procedural = {QStringLiteral("2"), QStringLiteral("П"), QStringLiteral("p"),
+                                    QStringLiteral("G")};
+    for (int i = 0; i < ItemCount; ++i) {
+        const bool first =
+            itemAnswer(sheet.marks[static_cast<std::size_t>(i)]) == ItemAnswer::Resultative;
+        type((first ? resultative : procedural)[i % 4]);
+    }
+    return keys;
+}
+
+AnswerSheet paperSheet(const QString& code, std::uint32_t seed = 5u) {
+    const SampleExaminee e = generatedExaminee(seed, 3);
+    AnswerSheet sheet;
+    sheet.testDate = e.testDate;
+    sheet.birthDate = e.birthDate;
+    sheet.code = code;
+    sheet.name = e.name;
+    sheet.sex = e.sex;
+    sheet.education = e.education;
+    sheet.marks = e.marks;
+    return sheet;
+}
+
+void save(AnswerSheetForm* form) {
+    // Offscreen, the window system's activation reaches the application late; the user has the
+    // form in front when pressing the key.
+    QApplication::setActiveWindow(form);
+    QCOMPARE(QApplication::activeWindow(), form);
+    QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
+}
+
+QString status(AnswerSheetForm* form) {
+    return form->findChild<QLabel*>(QStringLiteral("laStatus"))->text();
+}
+
+} // namespace
+
+class TestAnswerSheetForm : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void sheetTypedByKeyboardReadsBack();
+    void doubleEntrySavesOnlyWhenEntriesAgree();
+    void existingFileReplacedOnlyWhenConfirmed();
+    void correctedFileKeepsAnswersAndTimes();
+    void importPreviewListsProblemsBeforeWriting();
+};
+
+void TestAnswerSheetForm::sheetTypedByKeyboardReadsBack() {
+    TestWindow window;
+    QTest::keyClick(window.form.get(), Qt::Key_N, Qt::ControlModifier); // "Новый бланк"
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    QVERIFY(form && form->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    const AnswerSheet sheet = paperSheet(QStringLiteral("Б-1"));
+    const int keys = typeSheet(sheet, form);
+    qInfo("keys typed for one sheet: %d", keys);
+    // After item 108 the cursor stands on "Сохранить"; nothing is left to complain about.
+    QCOMPARE(form->focusWidget()->objectName(), QStringLiteral("btSave"));
+    QCOMPARE(form->problemsText(), QString());
+    QCOMPARE(form->sheet(), sheet);
+    save(form);
+
+    const QString path = window.dataFile(QStringLiteral("Б-1.cry"));
+    QVERIFY2(QFile::exists(path), qPrintable(status(form)));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(readAnswerSheet(file.readAll()), sheet);
+    // The form is ready for the next sheet of the same sitting.
+    QCOMPARE(form->sheet().testDate, sheet.testDate);
+    QCOMPARE(form->sheet().code, QString());
+
+    // The window shows the note instead of a flat answer-time chart.
+    window.open(path);
+    QVERIFY(window.dialogs.errors.isEmpty());
+    window.action("mmChartAnswerT")->trigger();
+    auto* note = window.label("laTimesNotMeasured");
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), QStringLiteral("Время ответа не измерялось"));
+    QVERIFY(window.timeChart()->isHidden());
+    window.action("mmChartAnswerT")->trigger();
+    QVERIFY(note->isHidden());
+    // A file with measured times still gets its chart.
+    window.open(window.addExaminee(testExaminee(1)));
+    window.action("mmChartAnswerT")->trigger();
+    QVERIFY(window.timeChart()->isVisible());
+    QVERIFY(note->isHidden());
+}
+
+void TestAnswerSheetForm::doubleEntrySavesOnlyWhenEntriesAgree() {
+    TestWindow window;
+    window.action("mmNewSheet")->trigger();
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    form->findChild<QCheckBox*>(QStringLiteral("cbDoubleEntry"))->setChecked(true);
+    const AnswerSheet sheet = paperSheet(QStringLiteral("D2"));
+    const QString path = window.dataFile(QStringLiteral("D2.cry"));
+
+    typeSheet(sheet, form);
+    save(form); // the first entry is taken, the form empties for the second
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(form->sheet().code, QString());
+
+    AnswerSheet misread = sheet;
+    misread.name += QStringLiteral("а");
+    misread.marks[6] =
+        marksFor(itemAnswer(sheet.marks[6]) == ItemAnswer::Resultative ? ItemAnswer::Procedural
+                                                                       : ItemAnswer::Resultative);
+    typeSheet(misread, form);
+    save(form);
+    QVERIFY(!QFile::exists(path));
+    QVERIFY2(status(form).contains(QStringLiteral("вводы расходятся (2)")),
+             qPrintable(status(form)));
+    QVERIFY(status(form).contains(QStringLiteral("Ф.И.О.: первый ввод «%1»").arg(sheet.name)));
+    QVERIFY(status(form).contains(QStringLiteral("пункт 7: первый ввод «%1», второй «%2»")
+                                      .arg(itemAnswerText(itemAnswer(sheet.marks[6])),
+                                           itemAnswerText(itemAnswer(misread.marks[6])))));
+
+    // The operator looks at the paper again and corrects the second entry.
+    typeSheet(sheet, form);
+    save(form);
+    QVERIFY2(QFile::exists(path), qPrintable(status(form)));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(readAnswerSheet(file.readAll()), sheet);
+}
+
+void TestAnswerSheetForm::existingFileReplacedOnlyWhenConfirmed() {
+    TestWindow window;
+    const QString path = window.dataFile(QStringLiteral("R3.cry"));
+    TestWindow::writeBytes(path, "earlier file");
+    window.action("mmNewSheet")->trigger();
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    typeSheet(paperSheet(QStringLiteral("R3")), form);
+    // The code in use is named as it is typed.
+    QVERIFY(form->problemsText().contains(QStringLiteral("«R3.cry» уже есть")));
+
+    save(form); // "Нет"
+    QCOMPARE(window.dialogs.questions.size(), 1);
+    QVERIFY(window.dialogs.questions.front().contains(QStringLiteral("Заменить")));
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("earlier file"));
+    kept.close();
+
+    window.dialogs.questionAnswers = {true};
+    save(form);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(readAnswerSheet(kept.readAll()).code, QStringLiteral("R3"));
+}
+
+void TestAnswerSheetForm::correctedFileKeepsAnswersAndTimes() {
+    TestWindow window;
+    const SampleExaminee examinee = testExaminee(4);
+    const QString path = window.addExaminee(examinee);
+    window.dialogs.openAnswers = {path};
+    window.action("mmOpenSheet")->trigger();
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    QVERIFY(form && form->isVisible());
+    auto* name = form->findChild<QLineEdit*>(QStringLiteral("ceName"));
+    name->selectAll();
+    typeText(name, QStringLiteral("Исправленное Имя"));
+    window.dialogs.questionAnswers = {true};
+    save(form);
+    QCOMPARE(window.dialogs.questions.size(), 1); // saving back asks first
+
+    const ResponseFile file = readResponseFile(path);
+    QCOMPARE(file.header.name, QStringLiteral("Исправленное Имя"));
+    QCOMPARE(file.header.code, examinee.code);
+    QCOMPARE(file.data.answerTimes, examinee.answerTimes);
+    QCOMPARE(file.data.timingLines, examinee.timingLines);
+    QCOMPARE(readAnswerSheet(TestWindow::readBytesOf(path)).marks, examinee.marks);
+}
+
+void TestAnswerSheetForm::importPreviewListsProblemsBeforeWriting() {
+    TestWindow window;
+    QStringList lines = {importHeading(false)};
+    for (int i = 0; i < 3; ++i)
+        lines << importLine(answerSheetOf(testExaminee(i)), false);
+    lines[2]
+        .replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
+        .replace(QStringLiteral(";Среднее;"), QStringLiteral(";Никакое;"));
+    const QString table = window.dir.filePath(QStringLiteral("table.csv"));
+    TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());
+    window.dialogs.openAnswers = {table};
+    window.action("mmImportTable")->trigger();
+    auto* preview = window.form->findChild<ImportPreviewDialog*>();
+    QVERIFY(preview && preview->isVisible());
+    QVERIFY(QDir(window.dataDir()).isEmpty()); // nothing written before "Записать"
+    QTableWidget* rows = preview->rows();
+    QCOMPARE(rows->rowCount(), 3);
+    QCOMPARE(rows->item(1, 0)->text(), QStringLiteral("3"));
+    QVERIFY(rows->item(1, 3)->text().startsWith(QStringLiteral("«Образование»")));
+    QCOMPARE(rows->item(0, 3)->text(), QStringLiteral("годится"));
+
+    preview->writeRows();
+    QCOMPARE(QDir(window.dataDir()).entryList(QDir::Files).size(), 2);
+    QCOMPARE(window.dialogs.informations.size(), 1);
+}
+
+QTEST_MAIN(TestAnswerSheetForm)
+#include "tst_answersheetform.moc"
