@@ -5,8 +5,9 @@
 
 #include "ExamineeTable.h"
 #include "Folders.h"
+#include "OutputGuard.h"
+#include "OutputNames.h"
 #include "PdfReport.h"
-#include "VerifiedWrite.h"
 
 #include <QFileInfo>
 
@@ -17,10 +18,12 @@ void MainWindow::savePdfReport() {
     saveDialog_.filter = QStringLiteral("Отчёт PDF (*.pdf)");
     saveDialog_.directory = resultsFolder();
     QString path;
-    if (!askSavePath(QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
-                     pdfReportFileName(snapshot.sheet), path))
+    if (!askSavePath(
+            QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
+            proposedFileName(ReportFormat::Pdf, snapshot.sheet.code, snapshot.sheet.isIndividual()),
+            path))
         return;
-    runCommand([&] { writeFileVerified(path, buildPdfReport(snapshot, analysis_.data)); });
+    runCommand([&] { writeOutput(path, analysis_, buildPdfReport(snapshot, analysis_.data)); });
 }
 
 void MainWindow::saveTable() {
@@ -28,8 +31,10 @@ void MainWindow::saveTable() {
     saveDialog_.directory = resultsFolder();
     saveDialog_.suffixFromFilter = true;
     QString path;
-    const bool chosen = askSavePath(QStringLiteral("Сохранение таблицы обследуемых"),
-                                    tableFileName(analysis_.sheet, QStringLiteral("xlsx")), path);
+    const bool chosen = askSavePath(
+        QStringLiteral("Сохранение таблицы обследуемых"),
+        proposedFileName(ReportFormat::Xlsx, analysis_.sheet.code, analysis_.sheet.isIndividual()),
+        path);
     saveDialog_.suffixFromFilter = false;
     if (!chosen)
         return;
@@ -37,8 +42,9 @@ void MainWindow::saveTable() {
     const bool csv =
         QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
     runCommand([&] {
-        writeFileVerified(path, csv ? buildRegionalCsv(examineeTable(analysis_))
-                                    : buildExamineeXlsx(analysis_));
+        writeOutput(path, analysis_,
+                    csv ? buildRegionalCsv(examineeTable(analysis_))
+                        : buildExamineeXlsx(analysis_));
     });
 }
 

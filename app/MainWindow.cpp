@@ -9,6 +9,9 @@
 #include "Folders.h"
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
+#include "OutputError.h"
+#include "OutputGuard.h"
+#include "OutputNames.h"
 #include "StartHint.h"
 #include "TextReport.h"
 #include "WaitCursor.h"
@@ -164,6 +167,9 @@ void MainWindow::runCommand(const std::function<void()>& body) {
         body();
     } catch (const GroupCancelled&) {
         // The user stopped it: the window stays as it was, nothing to report.
+    } catch (const OutputError& error) {
+        // The window's own message, in Russian; the batch command's English one is the base.
+        dialogs_->showError(this, errorBoxText(error.windowText()));
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error));
     } catch (const std::exception& error) {
@@ -291,17 +297,21 @@ void MainWindow::saveReport() {
     saveDialog_.directory = resultsFolder();
     QString path;
     if (!askSavePath(QStringLiteral("Сохранение результатов анализа в файле.txt"),
-                     reportFileName(analysis_.sheet), path))
+                     proposedFileName(ReportFormat::Txt, analysis_.sheet.code,
+                                      analysis_.sheet.isIndividual()),
+                     path))
         return;
     runCommand([&] {
-        writeFileVerified(path, buildTextReport(ReportSnapshot{analysis_.sheet, commentLines()}));
+        writeOutput(path, analysis_,
+                    buildTextReport(ReportSnapshot{analysis_.sheet, commentLines()}));
     });
 }
 
 void MainWindow::saveProfileChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись текущей гистограммы в файл.gif"),
-                    profileChartFileName(resultsFolder(), analysis_.sheet.code,
+                    resultsFolder() + QLatin1Char('/') +
+                        proposedFileName(ChartPicture::Profile, analysis_.sheet.code,
                                          analysis_.sheet.isIndividual()),
                     path))
         saveControlPicture(panel_->profileCharts(), path);
@@ -310,7 +320,9 @@ void MainWindow::saveProfileChart() {
 void MainWindow::saveAnswerTimeChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись графика времени ответов в файл.gif"),
-                    answerTimeChartFileName(resultsFolder(), analysis_.sheet.code), path))
+                    resultsFolder() + QLatin1Char('/') +
+                        proposedFileName(ChartPicture::AnswerTime, analysis_.sheet.code, true),
+                    path))
         saveControlPicture(panel_->answerTimeChart(), path);
 }
 
@@ -320,7 +332,7 @@ void MainWindow::saveControlPicture(QWidget* control, const QString& path) {
     runCommand([&] {
         // What the window shows in the control's rectangle, whatever lies in front there.
         lastPicture_ = panel_->grab(control->geometry()).toImage();
-        writeGif(lastPicture_, path);
+        writeOutput(path, analysis_, encodeGif(lastPicture_));
     });
 }
 

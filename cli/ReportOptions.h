@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NormComparison.h"
+#include "OutputNames.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,8 +11,6 @@
 namespace ezr {
 
 enum class ReportEncoding { Windows1251, Utf8 };
-// The text report, the printed report, the examinee table as a workbook or as CSV.
-enum class ReportFormat { Txt, Pdf, Xlsx, Csv };
 
 // One report to make: an examinee's file as after "Индивид" (and a norm chosen under
 // "Нормирование"), or a directory as after one command of the "Группа" menu.
@@ -21,7 +20,7 @@ struct ReportRequest {
     QString input; // the response file or the group directory
     NormKind kind = NormKind::Sex;
     QString criterion;  // group only: the text the group menu puts into the sex or education field
-    QString outputPath; // empty: standard output
+    QString outputPath; // empty: standard output; a folder: the proposed name inside it
     ReportEncoding encoding = ReportEncoding::Windows1251; // of the text report
     ReportFormat format = ReportFormat::Txt;
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;

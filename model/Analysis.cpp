@@ -94,8 +94,10 @@ bool reportsProgress(int read, int total) {
 } // namespace
 
 AnalysisState IndividualAnalysis(const QString& path, const AnalysisState& previous) {
-    return IndividualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName(),
-                                       previous);
+    AnalysisState next =
+        IndividualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName(), previous);
+    next.source = path;
+    return next;
 }
 
 AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& fileName,
@@ -125,6 +127,7 @@ AnalysisState IndividualAnalysisFromBytes(QByteArrayView stored, const QString& 
     fillIndividual(sheet, data);
     compareSheetWithNorm(NormKind::Sex, sheet, data);
     next.members = {ExamineeRecord{fileName, file.header, file.age, scoresOf(data)}};
+    next.source.clear();
     return next;
 }
 
@@ -190,6 +193,7 @@ AnalysisState GroupAnalysis(const QString& dataDir, NormKind kind, const QString
     fillGroup(sheet, means);
     compareSheetWithNorm(kind, sheet, data);
     next.members = std::move(members);
+    next.source = dataDir;
     return next;
 }
 

@@ -45,6 +45,9 @@ struct AnalysisState {
     AnalysisRecord data;
     // The examinee of an individual analysis, or every member of a group in listing order.
     QList<ExamineeRecord> members;
+    // The response file or the group folder the analysis was read from; empty when it was
+    // made from bytes already read.
+    QString source;
 };
 
 // Reads, scores, fills the grids and compares with the sex norm.

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -97,6 +98,15 @@ ResponseHeader readHeader(const QList<QStringView>& lines) {
     return h;
 }
 
+namespace {
+
+// A time the statistics can still square and sum: a larger one (1e308 fits the field) would
+// make the mean infinite and the deviation NaN, which no output can show. Far beyond any time
+// an answer takes, so only a damaged or forged file meets it.
+constexpr double MaxAnswerTime = 1e150;
+
+} // namespace
+
 void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
     data.Answers = {};
     data.MotiveCounts = {};
@@ -113,7 +123,8 @@ void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
         if (!tryParseInteger(procedural, pair.ProceduralMark))
             throwInvalidInteger(procedural);
         const QStringView time = line.mid(10, 8);
-        if (!tryParseFloat(time, point, data.AnswerTimes[static_cast<std::size_t>(item - 1)]))
+        double& seconds = data.AnswerTimes[static_cast<std::size_t>(item - 1)];
+        if (!tryParseFloat(time, point, seconds) || !(std::fabs(seconds) <= MaxAnswerTime))
             throwInvalidFloat(time);
     }
 }
@@ -141,14 +152,17 @@ QString AgeText(QStringView testDate, QStringView birthDate) {
 
 QByteArray readResponseBytes(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        throwCannotOpen(path);
+    if (!info.exists())
+        throwCannotOpen(path, ENOENT);
+    if (!info.isFile())
+        throwCannotOpen(path, info.isDir() ? EISDIR : EINVAL);
     const qint64 size = info.size();
     if (size > MaxResponseFileSize)
         throwFileTooLarge(path);
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throwCannotOpen(path);
+        throwCannotOpen(path, errno != 0 ? errno : EIO);
     // The buffer is sized by what the file held a moment ago: a buffer of the whole limit for
     // every file of a group would cost more than parsing it. The one byte more shows whether
     // the file has grown since; then the rest is read up to the limit.

@@ -35,7 +35,8 @@ SheetTable examineeTable(const AnalysisState& state);
 SheetTable groupSummaryTable(const ResultSheet& sheet);
 
 // RFC 4180 with CR LF, UTF-8 with a byte-order mark; `separator` between fields. Numbers
-// are written in full with `decimalPoint`.
+// are written in full with `decimalPoint`; a text that begins with =, +, -, @, a tab or a
+// carriage return gets a leading ' so that no spreadsheet takes it for a formula.
 QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint);
 // The CSV of the examinee table under the regional settings: ";" where the decimal
 // separator is a comma, "," otherwise.
@@ -46,8 +47,5 @@ QByteArray buildXlsx(const QList<SheetTable>& sheets);
 
 // The workbook of the analysis: the examinees, and for a group a second sheet "Группа".
 QByteArray buildExamineeXlsx(const AnalysisState& state);
-
-// Proposed names: the code followed by " Mel.Sb" or " Mel.Gr" and the extension.
-QString tableFileName(const ResultSheet& sheet, const QString& extension);
 
 } // namespace ezr

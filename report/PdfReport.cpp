@@ -350,9 +350,4 @@ QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& 
     return bytes;
 }
 
-QString pdfReportFileName(const ResultSheet& sheet) {
-    return sheet.code +
-           (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.pdf") : QStringLiteral(" Mel.Gr.pdf"));
-}
-
 } // namespace ezr

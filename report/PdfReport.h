@@ -15,7 +15,4 @@ namespace ezr {
 // QGuiApplication (fonts).
 QByteArray buildPdfReport(const ReportSnapshot& snapshot, const AnalysisRecord& data);
 
-// Proposed name: the code followed by " Mel.Sb.pdf" or " Mel.Gr.pdf".
-QString pdfReportFileName(const ResultSheet& sheet);
-
 } // namespace ezr

@@ -114,9 +114,4 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
     return encodeWindows1251(out.text());
 }
 
-QString reportFileName(const ResultSheet& sheet) {
-    return sheet.code +
-           (sheet.isIndividual() ? QStringLiteral(" Mel.Sb.txt") : QStringLiteral(" Mel.Gr.txt"));
-}
-
 } // namespace ezr

@@ -19,7 +19,4 @@ struct ReportSnapshot {
 // value cell of profile 2 or 3 does not read as a number.
 QByteArray buildTextReport(const ReportSnapshot& snapshot);
 
-// Proposed file names (no directory): the code followed by " Mel.Sb.txt" or " Mel.Gr.txt".
-QString reportFileName(const ResultSheet& sheet);
-
 } // namespace ezr
