@@ -659,14 +659,13 @@ private slots:
         QTemporaryDir dir;
         const QString input = writeExaminee(dir.path(), members_.first());
         const QString target = dir.filePath(QStringLiteral("book.xlsx"));
-        const Outcome outcome =
-            run({input, QStringLiteral("--format"), QStringLiteral("xlsx"), QStringLiteral("-o"),
-                 target},
-                [] {
-                    ::signal(SIGXFSZ, SIG_IGN);
-                    const rlimit limit{8192, 8192};
-                    setrlimit(RLIMIT_FSIZE, &limit);
-                });
+        const Outcome outcome = run({input, QStringLiteral("--format"), QStringLiteral("xlsx"),
+                                     QStringLiteral("-o"), target},
+                                    [] {
+                                        ::signal(SIGXFSZ, SIG_IGN);
+                                        const rlimit limit{8192, 8192};
+                                        setrlimit(RLIMIT_FSIZE, &limit);
+                                    });
         QCOMPARE(outcome.exitCode, 1);
         QVERIFY2(outcome.err.startsWith("Cannot make the workbook. ") ||
                      outcome.err.startsWith("Cannot write file"),

@@ -226,9 +226,8 @@ private slots:
         }
         QCOMPARE(window.dialogs.errors.size(), 1);
         // The window's own message in Russian, with the system's reason for the failed write.
-        QCOMPARE(window.dialogs.errors.first(),
-                 QStringLiteral("Не удалось записать файл «%1»: %2.")
-                     .arg(target, qt_error_string(EFBIG)));
+        QCOMPARE(window.dialogs.errors.first(), QStringLiteral("Не удалось записать файл «%1»: %2.")
+                                                    .arg(target, qt_error_string(EFBIG)));
         QCOMPARE(readFile(target), old);
         QCOMPARE(filesIn(window.resultsDir()), QStringList{QStringLiteral("kept.out")});
     }
