@@ -111,6 +111,23 @@ private:
     lxw_workbook* book_ = nullptr;
 };
 
+// The text as XML may carry it: a lone surrogate or a noncharacter U+FFFE/U+FFFF (XML 1.0 allows
+// neither, and the library writes them as they are) becomes U+FFFD, as a decoder shows a
+// damaged character. Control characters the library escapes itself.
+QByteArray xmlText(const QString& text) {
+    QString safe = text;
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const QChar c = safe[i];
+        if (c.isHighSurrogate() && i + 1 < safe.size() && safe[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate() || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+            safe[i] = QChar::ReplacementCharacter;
+    }
+    return safe.toUtf8();
+}
+
 // The width a cell needs, in characters, as a spreadsheet shows it.
 double cellWidth(const QVariant& cell) {
     if (!cell.isValid())
@@ -141,7 +158,7 @@ void writeSheet(lxw_workbook* workbook, lxw_format* bold, const SheetTable& tabl
                                              format));
             else
                 check(worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
-                                             cell.toString().toUtf8().constData(), format));
+                                             xmlText(cell.toString()).constData(), format));
         }
     }
     for (int c = 0; c < widths.size(); ++c)
