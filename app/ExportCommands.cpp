@@ -2,7 +2,7 @@
 
 #include "MainWindow.h"
 
-#include "VerifiedWrite.h"
+#include "OutputGuard.h"
 
 #include <QFileInfo>
 
@@ -55,7 +55,7 @@ void MainWindow::saveReport(ReportFormat format) {
     if (format == ReportFormat::Xlsx || format == ReportFormat::Csv)
         format = tableFormatOf(path);
     const ReportSnapshot snapshot{analysis_, commentLines()};
-    runCommand([&] { writeFileVerified(path, buildReport(format, snapshot)); });
+    runCommand([&] { writeOutput(path, analysis_, buildReport(format, snapshot)); });
 }
 
 void MainWindow::toggleNorm() {

@@ -10,6 +10,9 @@
 #include "Folders.h"
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
+#include "OutputError.h"
+#include "OutputGuard.h"
+#include "OutputNames.h"
 #include "StartHint.h"
 #include "WaitCursor.h"
 
@@ -186,6 +189,9 @@ void MainWindow::runCommand(const std::function<void()>& body) {
         body();
     } catch (const GroupCancelled&) {
         // The user stopped it: the window stays as it was, nothing to report.
+    } catch (const OutputError& error) {
+        // The window's own message, in Russian; the batch command's English one is the base.
+        dialogs_->showError(this, errorBoxText(error.windowText()));
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error));
     } catch (const std::exception& error) {
@@ -316,8 +322,9 @@ bool MainWindow::askSavePath(const QString& title, const QString& proposedName, 
 void MainWindow::saveProfileChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись текущей гистограммы в файл.gif"),
-                    profileChartFileName(folders_.resultsFolder(), analysis_.header.code,
-                                         analysis_.kind == AnalysisKind::Individual),
+                    folders_.resultsFolder() + QLatin1Char('/') +
+                        proposedFileName(ChartPicture::Profile, analysis_.header.code,
+                                         analysis_.kind != AnalysisKind::Group),
                     path))
         saveControlPicture(panel_->profileCharts(), path);
 }
@@ -325,7 +332,9 @@ void MainWindow::saveProfileChart() {
 void MainWindow::saveAnswerTimeChart() {
     QString path;
     if (askSavePath(QStringLiteral("Запись графика времени ответов в файл.gif"),
-                    answerTimeChartFileName(folders_.resultsFolder(), analysis_.header.code), path))
+                    folders_.resultsFolder() + QLatin1Char('/') +
+                        proposedFileName(ChartPicture::AnswerTime, analysis_.header.code, true),
+                    path))
         saveControlPicture(panel_->answerTimeChart(), path);
 }
 
@@ -334,7 +343,7 @@ void MainWindow::saveControlPicture(QWidget* control, const QString& path) {
     QCoreApplication::processEvents();
     runCommand([&] {
         // What the window shows in the control's rectangle, whatever lies in front there.
-        writeGif(panel_->grab(control->geometry()).toImage(), path);
+        writeOutput(path, analysis_, encodeGif(panel_->grab(control->geometry()).toImage()));
     });
 }
 

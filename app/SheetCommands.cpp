@@ -9,16 +9,12 @@
 #include "MainWindow.h"
 #include "ResponseFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 
 using namespace ezr;
 
 namespace {
 
-// A table of a few thousand examinees has some megabytes; this is far beyond any survey.
-constexpr qint64 MaxImportTableSize = 256 * 1024 * 1024;
 
 } // namespace
 
@@ -89,12 +85,8 @@ void MainWindow::importTable() {
     if (path.isEmpty())
         return;
     runCommand([&] {
-        QFile file(path);
-        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-            throwCannotOpen(path);
-        if (file.size() > MaxImportTableSize)
-            throwFileTooLarge(path);
-        auto* preview = new ImportPreviewDialog(dialogs_, parseImportTable(file.readAll()), path,
+        const QByteArray bytes = readFileBytes(path, MaxImportTableSize);
+        auto* preview = new ImportPreviewDialog(dialogs_, parseImportTable(bytes), path,
                                                 folders_.dataFolder(), this);
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->setWindowModality(Qt::WindowModal);

@@ -76,6 +76,8 @@ QString StandardDialogs::getExistingDirectory(QWidget* parent, const QString& ti
 
 void StandardDialogs::showError(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
+    // Messages quote file contents and paths: never rendered as rich text.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -4,20 +4,16 @@
 #include "Domain.h"
 #include "Folders.h"
 #include "ImportTable.h"
+#include "ResponseFile.h"
 #include "SheetFiles.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSet>
 
 namespace ezr {
 
 namespace {
-
-// A table far larger than any survey: refused before it is read.
-constexpr qint64 MaxTableSize = 256 * 1024 * 1024;
 
 void writeLine(QIODevice& device, const QString& text) {
     device.write((text + QLatin1Char('\n')).toLocal8Bit());
@@ -72,12 +68,7 @@ int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
     }
     try {
         const QString tablePath = positional.front();
-        QFile file(tablePath);
-        if (!QFileInfo(tablePath).isFile() || !file.open(QIODevice::ReadOnly))
-            throwCannotOpen(tablePath);
-        if (file.size() > MaxTableSize)
-            throwFileTooLarge(tablePath);
-        const ImportTable table = parseImportTable(file.readAll());
+        const ImportTable table = parseImportTable(readFileBytes(tablePath, MaxImportTableSize));
         const QString dataDir =
             parser.isSet(dataOption) ? parser.value(dataOption) : ezr::FolderConfig().dataFolder();
         const ImportOutcome outcome =

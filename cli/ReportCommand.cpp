@@ -3,17 +3,16 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "Export.h"
+#include "OutputGuard.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 
+#include <limits>
 #include <optional>
-
-#include <sys/stat.h>
 
 namespace ezr {
 
@@ -23,44 +22,14 @@ void writeMessage(QIODevice& device, const QString& text) {
     device.write(text.toLocal8Bit());
 }
 
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-std::optional<FileIdentity> identityOf(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return std::nullopt;
-    return FileIdentity{info.st_dev, info.st_ino};
-}
-
-// The report must never take the place of what it is made from: the examinee's file, a
-// member of the group folder, or a new file in that folder, which would join the next group
-// run. Files are compared by device and inode, so links and other spellings are caught.
-void refuseOutputAmongInputs(const ReportRequest& request) {
-    const QString output = request.outputPath;
-    const auto refuse = [&output](const QString& reason) {
-        throw AnalysisError(QStringLiteral("Refusing to write the report to \"%1\": %2")
-                                .arg(QDir::toNativeSeparators(output), reason));
-    };
-    const std::optional<FileIdentity> target = identityOf(output);
-    if (request.mode == ReportRequest::Mode::Individual) {
-        if (target && target == identityOf(request.input))
-            refuse(QStringLiteral("it is the response file being analysed"));
-        return;
-    }
-    const std::optional<FileIdentity> folder = identityOf(request.input);
-    if (folder && folder == identityOf(QFileInfo(output).absolutePath()))
-        refuse(QStringLiteral("it lies in the group folder and would become one of its members"));
-    if (!target)
-        return;
-    QDirIterator entries(request.input,
-                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext())
-        if (identityOf(entries.next()) == target)
-            refuse(QStringLiteral("it is a member of the group folder"));
+// An error message as the terminal gets it: whatever a path or a file put into it, no control
+// character but the line breaks reaches the terminal.
+QString terminalSafe(const QString& message) {
+    QString safe;
+    for (const QString& line : message.split(QLatin1Char('\n')))
+        safe += (safe.isEmpty() ? QString() : QStringLiteral("\n")) +
+                quotedInMessage(line, std::numeric_limits<qsizetype>::max());
+    return safe;
 }
 
 // A group run's count of members read: one line on the terminal, rewritten in place, and
@@ -93,6 +62,13 @@ private:
 
 } // namespace
 
+QString outputPathFor(const ReportRequest& request, const AnalysisState& state) {
+    const QString& path = request.outputPath;
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return path;
+    return QDir(path).filePath(proposedReportName(state, request.format));
+}
+
 AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
     if (request.mode == ReportRequest::Mode::Group)
         return groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress);
@@ -105,9 +81,12 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
 }
 
 QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress) {
+    return reportOf(request, analyse(request, progress));
+}
+
+QByteArray reportOf(const ReportRequest& request, const AnalysisState& state) {
     // A new analysis empties the comment.
-    return buildReport(request.format, ReportSnapshot{analyse(request, progress), {}},
-                       request.encoding);
+    return buildReport(request.format, ReportSnapshot{state, {}}, request.encoding);
 }
 
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
@@ -131,18 +110,17 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
-        if (!request.outputPath.isEmpty())
-            refuseOutputAmongInputs(request);
-        QByteArray report;
+        AnalysisState state;
         {
             std::optional<TerminalProgress> progress;
             if (showProgress)
                 progress.emplace(standardError);
-            report = makeReport(request, progress ? progress->callback() : GroupProgress());
+            state = analyse(request, progress ? progress->callback() : GroupProgress());
         }
         if (!request.outputPath.isEmpty()) {
-            writeFileVerified(request.outputPath, report);
+            writeOutput(outputPathFor(request, state), state, reportOf(request, state));
         } else {
+            const QByteArray report = reportOf(request, state);
             // A full disk or a closed pipe shows only when the bytes are flushed.
             auto* file = qobject_cast<QFileDevice*>(&standardOutput);
             if (standardOutput.write(report) != report.size() || (file && !file->flush()))
@@ -150,7 +128,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                                         .arg(standardOutput.errorString()));
         }
     } catch (const AnalysisError& error) {
-        writeMessage(standardError, errorBoxText(error) + QLatin1Char('\n'));
+        writeMessage(standardError, terminalSafe(errorBoxText(error)) + QLatin1Char('\n'));
         return 1;
     }
     return 0;

@@ -18,6 +18,13 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
 // Throws AnalysisError when the analysis or the report fails.
 QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress = {});
 
+// The report of an analysis already made, as makeReport gives it.
+QByteArray reportOf(const ReportRequest& request, const AnalysisState& state);
+
+// Where the report goes: the -o path, or the name proposed for the analysis inside the
+// folder -o names.
+QString outputPathFor(const ReportRequest& request, const AnalysisState& state);
+
 // The whole command: parses `arguments`, makes the report and writes it to `standardOutput`
 // or to the -o file; messages go to `standardError`. Returns the exit code: 0 done,
 // 1 the analysis or the writing failed, 2 wrong usage. With `showProgress` (standard error

@@ -97,8 +97,9 @@ QList<CommandOption> optionTable() {
                         "satisfaction norm."),
          {}},
         {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("Записать отчёт в файл PATH (целиком или никак). / Write the report to "
-                        "PATH (all or nothing)."),
+         QStringLiteral("Записать отчёт в файл PATH (целиком или никак); в папку PATH - под "
+                        "предлагаемым именем. / Write the report to PATH (all or nothing); "
+                        "into folder PATH under the proposed name."),
          QStringLiteral("PATH")},
         {{QStringLiteral("encoding")},
          QStringLiteral("Кодировка вывода (по умолчанию windows-1251). / Output encoding "

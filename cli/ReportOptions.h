@@ -2,6 +2,7 @@
 
 #include "Export.h"
 #include "NormComparison.h"
+#include "OutputNames.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,7 @@ struct ReportRequest {
     QString input; // the response file or the group directory
     NormKind kind = NormKind::Sex;
     QString criterion;  // group only: the text the group menu puts into the sex or education field
-    QString outputPath; // empty: standard output
+    QString outputPath; // empty: standard output; a folder: the proposed name inside it
     ReportEncoding encoding = ReportEncoding::Windows1251; // of the text report
     ReportFormat format = ReportFormat::Txt;
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;

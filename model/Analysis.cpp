@@ -86,7 +86,10 @@ bool reportsProgress(int read, int total) {
 } // namespace
 
 AnalysisState individualAnalysis(const QString& path) {
-    return individualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName());
+    AnalysisState next =
+        individualAnalysisFromBytes(readResponseBytes(path), QFileInfo(path).fileName());
+    next.source = path;
+    return next;
 }
 
 AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& fileName) {
@@ -151,6 +154,7 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
     next.header.testDate = formatShortDate(today ? today() : QDate::currentDate());
     next.record.scores = group.means();
     next.members = std::move(members);
+    next.source = dataDir;
     return withNorm(std::move(next), kind);
 }
 

@@ -56,6 +56,9 @@ struct AnalysisState {
     NormComparison comparison;
     // The examinee of an individual analysis, or every member of a group in listing order.
     QList<ExamineeRecord> members;
+    // The response file or the group folder the analysis was read from; empty when it was
+    // made from bytes already read.
+    QString source;
 };
 
 // Reads, scores and compares with the sex norm.

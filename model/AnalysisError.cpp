@@ -2,23 +2,30 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <locale.h>
+
 namespace ezr {
 
 AnalysisError AnalysisError::forMember(const QString& path) const {
     AnalysisError error(unnamed_.isEmpty() ? message_ : unnamed_);
-    error.memberPath_ = QDir::toNativeSeparators(path);
+    error.memberPath_ = pathInMessage(path);
     return error;
 }
 
-void throwCannotOpen(const QString& path) {
-    throw AnalysisError(QStringLiteral("Cannot open file %1").arg(path),
-                        QStringLiteral("Cannot open file"));
+void throwCannotOpen(const QString& path, int error) {
+    const QString reason = systemReason(error);
+    throw AnalysisError(QStringLiteral("Cannot open file %1. %2").arg(pathInMessage(path), reason),
+                        QStringLiteral("Cannot open file. %1").arg(reason));
 }
 
 void throwFileTooLarge(const QString& path) {
-    throw AnalysisError(
-        QStringLiteral("Файл %1 слишком велик для файла данных (больше 1 МБ)").arg(path),
-        QStringLiteral("Файл слишком велик для файла данных (больше 1 МБ)"));
+    throw AnalysisError(QStringLiteral("Файл %1 слишком велик для файла данных (больше 1 МБ)")
+                            .arg(pathInMessage(path)),
+                        QStringLiteral("Файл слишком велик для файла данных (больше 1 МБ)"));
 }
 
 void throwInvalidDate(QStringView text) {
@@ -48,21 +55,42 @@ QString shownInMessage(QChar c) {
 
 } // namespace
 
-QString quotedInMessage(QStringView text) {
-    constexpr qsizetype MaxLength = 80;
+QString quotedInMessage(QStringView text, qsizetype maxLength) {
+    const qsizetype limit = std::max<qsizetype>(maxLength, 1);
     QString quoted;
     qsizetype cut = -1; // where "…" goes if the text turns out too long
     for (const QChar c : text) {
         const QString piece = shownInMessage(c);
-        if (cut < 0 && quoted.size() + piece.size() > MaxLength - 1)
+        if (cut < 0 && quoted.size() + piece.size() > limit - 1)
             cut = quoted.size();
         quoted += piece;
-        if (quoted.size() > MaxLength) {
+        if (quoted.size() > limit) {
             quoted.truncate(cut);
             return quoted + QChar(0x2026);
         }
     }
     return quoted;
+}
+
+QString pathInMessage(const QString& path) {
+    constexpr qsizetype MaxLength = 120;
+    constexpr qsizetype Head = 40;
+    QString shown;
+    for (const QChar c : QDir::toNativeSeparators(path))
+        shown += shownInMessage(c);
+    if (shown.size() <= MaxLength)
+        return shown;
+    // A cut through an escape such as \x1B leaves plain characters, never a control one.
+    return shown.left(Head) + QChar(0x2026) + shown.right(MaxLength - Head - 1);
+}
+
+QString systemReason(int error) {
+    // The C locale's texts: the command's messages are English, and a localised reason would
+    // mix two languages in one line.
+    static const locale_t english = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    if (english)
+        return QString::fromLocal8Bit(strerror_l(error, english));
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString errorBoxText(const QString& message) {

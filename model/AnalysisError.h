@@ -29,7 +29,8 @@ private:
     QString memberPath_;
 };
 
-[[noreturn]] void throwCannotOpen(const QString& path);
+// "Cannot open file <path>" followed by the system's reason for `error` (an errno value).
+[[noreturn]] void throwCannotOpen(const QString& path, int error);
 [[noreturn]] void throwFileTooLarge(const QString& path);
 [[noreturn]] void throwInvalidDate(QStringView text);
 [[noreturn]] void throwInvalidInteger(QStringView text);
@@ -37,7 +38,13 @@ private:
 
 // A text from a file as a message quotes it: control characters escaped (\0, \x1B) and at
 // most 80 characters, cut with "…", so that no file can flood the error box or drive a terminal.
-QString quotedInMessage(QStringView text);
+QString quotedInMessage(QStringView text, qsizetype maxLength = 80);
+// A path as a message names it: native separators, control characters escaped as above and at
+// most 120 characters; a longer path keeps its beginning and its end (the file's own name) with
+// "…" between them.
+QString pathInMessage(const QString& path);
+// The system's reason for `error` (an errno value) in English, whatever the session's language.
+QString systemReason(int error);
 
 // The text of the error box: a full stop is appended when the last character sorts after '.'.
 QString errorBoxText(const QString& message);

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -97,6 +98,15 @@ ResponseHeader readHeader(const QList<QStringView>& lines) {
     return h;
 }
 
+namespace {
+
+// A time the statistics can still square and sum: a larger one (1e308 fits the field) would
+// make the mean infinite and the deviation NaN, which no output can show. Far beyond any time
+// an answer takes, so only a damaged or forged file meets it.
+constexpr double MaxAnswerTime = 1e150;
+
+} // namespace
+
 void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
     data.answers = {};
     data.scores.motiveCounts = {};
@@ -113,7 +123,8 @@ void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
         if (!tryParseInteger(procedural, pair.procedural))
             throwInvalidInteger(procedural);
         const QStringView time = line.mid(10, 8);
-        if (!tryParseFloat(time, point, data.answerTimes[static_cast<std::size_t>(item - 1)]))
+        double& seconds = data.answerTimes[static_cast<std::size_t>(item - 1)];
+        if (!tryParseFloat(time, point, seconds) || !(std::fabs(seconds) <= MaxAnswerTime))
             throwInvalidFloat(time);
     }
 }
@@ -139,25 +150,32 @@ QString ageText(QStringView testDate, QStringView birthDate) {
         .arg(age.month(), 2, 10, QLatin1Char('0'));
 }
 
-QByteArray readResponseBytes(const QString& path) {
+QByteArray readFileBytes(const QString& path, qint64 maxSize) {
     const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        throwCannotOpen(path);
+    if (!info.exists())
+        throwCannotOpen(path, ENOENT);
+    if (!info.isFile())
+        throwCannotOpen(path, info.isDir() ? EISDIR : EINVAL);
     const qint64 size = info.size();
-    if (size > MaxResponseFileSize)
+    if (size > maxSize)
         throwFileTooLarge(path);
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throwCannotOpen(path);
+        throwCannotOpen(path, errno != 0 ? errno : EIO);
     // The buffer is sized by what the file held a moment ago: a buffer of the whole limit for
     // every file of a group would cost more than parsing it. The one byte more shows whether
     // the file has grown since; then the rest is read up to the limit.
     QByteArray bytes = file.read(size + 1);
     if (bytes.size() > size)
-        bytes += file.read(MaxResponseFileSize + 1 - bytes.size());
-    if (bytes.size() > MaxResponseFileSize)
+        bytes += file.read(maxSize + 1 - bytes.size());
+    if (bytes.size() > maxSize)
         throwFileTooLarge(path);
     return bytes;
+}
+
+QByteArray readResponseBytes(const QString& path) {
+    return readFileBytes(path, MaxResponseFileSize);
 }
 
 ResponseFile parseResponseFile(QByteArrayView stored) {

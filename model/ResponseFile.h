@@ -45,6 +45,8 @@ QString ageText(QStringView testDate, QStringView birthDate);
 
 // Reads a whole file's bytes, refusing a missing, unreadable or oversized file.
 QByteArray readResponseBytes(const QString& path);
+// The same for any file the program reads whole, refused beyond `maxSize` bytes.
+QByteArray readFileBytes(const QString& path, qint64 maxSize);
 
 // One examinee, read completely from the stored bytes: header, age, answers, times and
 // statistics. Throws AnalysisError at the first bad value; nothing outside is touched.

@@ -59,6 +59,11 @@ QString csvField(const QVariant& cell, QChar separator, QChar decimalPoint) {
     if (cell.typeId() == QMetaType::Double)
         return numberText(cell.toDouble(), decimalPoint);
     QString text = cell.toString();
+    // A spreadsheet program would run a text that starts like a formula ("=HYPERLINK(…)",
+    // "+cmd|…", "@SUM(…)"); the leading apostrophe keeps it text, as spreadsheet guidance
+    // recommends.
+    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        text.prepend(QLatin1Char('\''));
     if (text.contains(separator) || text.contains(QLatin1Char('"')) ||
         text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
         text.replace(QStringLiteral("\""), QStringLiteral("\"\""));

@@ -35,7 +35,8 @@ SheetTable examineeTable(const AnalysisState& state);
 SheetTable groupSummaryTable(const AnalysisState& state);
 
 // RFC 4180 with CR LF, UTF-8 with a byte-order mark; `separator` between fields. Numbers
-// are written in full with `decimalPoint`.
+// are written in full with `decimalPoint`; a text that begins with =, +, -, @, a tab or a
+// carriage return gets a leading ' so that no spreadsheet takes it for a formula.
 QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint);
 // The CSV of the examinee table under the regional settings: ";" where the decimal
 // separator is a comma, "," otherwise.

@@ -6,24 +6,8 @@
 
 namespace ezr {
 
-QString formatExtension(ReportFormat format) {
-    switch (format) {
-    case ReportFormat::Txt:
-        return QStringLiteral("txt");
-    case ReportFormat::Pdf:
-        return QStringLiteral("pdf");
-    case ReportFormat::Xlsx:
-        return QStringLiteral("xlsx");
-    case ReportFormat::Csv:
-        return QStringLiteral("csv");
-    }
-    return QString();
-}
-
 QString proposedReportName(const AnalysisState& state, ReportFormat format) {
-    const QString kind =
-        state.kind == AnalysisKind::Group ? QStringLiteral(" Mel.Gr.") : QStringLiteral(" Mel.Sb.");
-    return state.header.code + kind + formatExtension(format);
+    return proposedFileName(format, state.header.code, state.kind != AnalysisKind::Group);
 }
 
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputNames.h"
 #include "TextReport.h"
 
 #include <QByteArray>
@@ -9,16 +10,10 @@
 // ezr-report.
 namespace ezr {
 
-// The text report, the printed report, the examinee table as a workbook or as CSV.
-enum class ReportFormat { Txt, Pdf, Xlsx, Csv };
 // The text report's encoding; the other formats have their own.
 enum class ReportEncoding { Windows1251, Utf8 };
 
-// "txt", "pdf", "xlsx", "csv".
-QString formatExtension(ReportFormat format);
-
-// The proposed name (no directory): the code followed by " Mel.Sb." for an examinee or
-// " Mel.Gr." for a group, and the format's extension.
+// The proposed name (no directory) of the analysis in `format` (proposedFileName).
 QString proposedReportName(const AnalysisState& state, ReportFormat format);
 
 // The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made.

@@ -193,13 +193,4 @@ void writeGif(const QImage& image, const QString& path) {
     writeFileVerified(path, encodeGif(image));
 }
 
-QString profileChartFileName(const QString& resultsDir, const QString& code, bool individual) {
-    return resultsDir + QLatin1Char('/') + code +
-           (individual ? QStringLiteral(" PlotH.Sb.gif") : QStringLiteral(" PlotH.Gr.gif"));
-}
-
-QString answerTimeChartFileName(const QString& resultsDir, const QString& code) {
-    return resultsDir + QLatin1Char('/') + code + QStringLiteral(" PlotT.Sb.gif");
-}
-
 } // namespace ezr

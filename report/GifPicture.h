@@ -14,9 +14,4 @@ QByteArray encodeGif(const QImage& image);
 // Encodes and writes atomically; throws AnalysisError on failure.
 void writeGif(const QImage& image, const QString& path);
 
-// Proposed picture names in the results folder: code + " PlotH.Sb.gif" / " PlotH.Gr.gif",
-// or " PlotT.Sb.gif" for the answer-time chart.
-QString profileChartFileName(const QString& resultsDir, const QString& code, bool individual);
-QString answerTimeChartFileName(const QString& resultsDir, const QString& code);
-
 } // namespace ezr

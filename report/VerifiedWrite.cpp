@@ -1,70 +1,216 @@
 #include "VerifiedWrite.h"
 
-#include "AnalysisError.h"
+#include "OutputError.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ezr {
 
 namespace {
 
-[[noreturn]] void fail(const char* what, const QString& path, const QString& reason) {
-    throw AnalysisError(QStringLiteral("%1 \"%2\". %3")
-                            .arg(QLatin1String(what), QDir::toNativeSeparators(path), reason));
+WriteCalls calls{::fdatasync, ::close, ::fsync};
+
+// The longest chain of links followed, as the kernel's own limit.
+constexpr int MaxLinkHops = 40;
+// Room for ".", ".ezr-" and six characters within the 255 bytes of a name.
+constexpr qsizetype MaxPrefixNameBytes = 200;
+constexpr int RandomLength = 6;
+
+[[noreturn]] void fail(OutputError::Kind kind, const QString& path, int error) {
+    throw OutputError(kind, path, error != 0 ? error : EIO);
+}
+
+// Writes everything, going on after a short write: only a failed call has a reason (a full
+// disk shows as a short write first and as ENOSPC on the next call).
+bool writeAll(int fd, QByteArrayView bytes) {
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, std::size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
 }
 
 // FIFOs, devices and sockets: renaming a new file over them would destroy what the user
 // named (a pipe to a reader, /dev/null) instead of writing to it.
-bool isSpecialFile(const QString& path) {
+bool isSpecialFile(const QByteArray& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(path.constData(), &info) != 0)
         return false;
     return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
-void writeInPlace(const QString& path, QByteArrayView bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail("Cannot create file", path, file.errorString());
-    if (file.write(bytes.data(), bytes.size()) != bytes.size())
-        fail("Cannot write file", path, file.errorString());
+void writeInPlace(const QString& path, const QByteArray& encoded, QByteArrayView bytes) {
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(OutputError::Kind::CannotCreate, path, errno);
+    if (!writeAll(fd, bytes)) {
+        const int error = errno;
+        calls.closeFile(fd);
+        fail(OutputError::Kind::CannotWrite, path, error);
+    }
+    if (calls.closeFile(fd) != 0)
+        fail(OutputError::Kind::CannotWrite, path, errno);
 }
 
-void replaceWhenComplete(const QString& path, QByteArrayView bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail("Cannot create file", path, file.errorString());
-    // QSaveFile buffers: a full disk or a size limit shows only when the buffer is flushed,
-    // and Qt 6.4 renames the temporary file over the old one even after such a failure, so
-    // the flush is checked here and the write cancelled before commit() can replace anything.
-    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        file.commit(); // removes the temporary file; the old one is untouched
-        fail("Cannot write file", path, reason);
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArray(".");
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QByteArray encodedPrefix(const QByteArray& name) {
+    return '.' + name.left(MaxPrefixNameBytes) + ".ezr-";
+}
+
+// Temporary files of earlier writes to the same target that never finished (the run was
+// killed between writing and renaming): same prefix, six characters more, a regular file.
+void removeLeftovers(const QByteArray& folder, const QByteArray& prefix) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int folderFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (name.size() != prefix.size() + RandomLength || !name.startsWith(prefix))
+            continue;
+        struct stat info {};
+        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            ::unlinkat(folderFd, entry->d_name, 0);
     }
-    if (!file.commit())
-        fail("Cannot write file", path, file.errorString());
+    ::closedir(dir);
+}
+
+// A new temporary file beside the target, created with the permissions a new file gets.
+int createTemporary(const QByteArray& folder, const QByteArray& prefix, QByteArray& name) {
+    static constexpr char Letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + '/' + prefix;
+        for (int i = 0; i < RandomLength; ++i)
+            name += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void syncFolder(const QByteArray& folder, const QString& path) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        fail(OutputError::Kind::CannotWrite, path, errno);
+    const int synced = calls.syncFolder(fd);
+    const int error = errno;
+    ::close(fd);
+    if (synced != 0)
+        fail(OutputError::Kind::CannotWrite, path, error);
+}
+
+void replaceWhenComplete(const QString& path, const QByteArray& target, QByteArrayView bytes) {
+    const QByteArray folder = folderOf(target);
+    const QByteArray prefix = encodedPrefix(nameOf(target));
+    removeLeftovers(folder, prefix);
+
+    QByteArray temporary;
+    const int fd = createTemporary(folder, prefix, temporary);
+    if (fd < 0)
+        fail(OutputError::Kind::CannotCreate, path, errno);
+    int error = 0;
+    // Each step runs only when the ones before it succeeded; the first failure is reported.
+    const auto step = [&error](bool done) {
+        if (error == 0 && !done)
+            error = errno != 0 ? errno : EIO;
+    };
+    struct stat old {};
+    if (::stat(target.constData(), &old) == 0)
+        step(::fchmod(fd, old.st_mode & 07777) == 0);
+    step(writeAll(fd, bytes));
+    if (error == 0)
+        step(calls.syncFile(fd) == 0);
+    // The descriptor is gone after close whatever it returns.
+    const int closed = calls.closeFile(fd);
+    if (error == 0)
+        step(closed == 0);
+    if (error == 0)
+        step(::rename(temporary.constData(), target.constData()) == 0);
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        fail(OutputError::Kind::CannotWrite, path, error);
+    }
+    syncFolder(folder, path);
 }
 
 } // namespace
 
+QString temporaryNamePrefix(const QString& fileName) {
+    return QFile::decodeName(encodedPrefix(QFile::encodeName(fileName)));
+}
+
+QString resolvedOutputPath(const QString& path) {
+    QByteArray current = QFile::encodeName(path);
+    for (int hop = 0;; ++hop) {
+        struct stat info {};
+        if (::lstat(current.constData(), &info) != 0) {
+            // A name that does not exist yet is the new file; any other failure is met
+            // again, with its reason, when the file is created.
+            if (errno == ELOOP)
+                fail(OutputError::Kind::CannotCreate, path, ELOOP);
+            return QFile::decodeName(current);
+        }
+        if (!S_ISLNK(info.st_mode))
+            return QFile::decodeName(current);
+        if (hop == MaxLinkHops)
+            fail(OutputError::Kind::CannotCreate, path, ELOOP);
+        QByteArray link(PATH_MAX, '\0');
+        const ssize_t length =
+            ::readlink(current.constData(), link.data(), std::size_t(link.size()));
+        if (length < 0)
+            fail(OutputError::Kind::CannotCreate, path, errno);
+        link.truncate(length);
+        current = link.startsWith('/') ? link : folderOf(current) + '/' + link;
+    }
+}
+
 void writeFileVerified(const QString& path, QByteArrayView bytes) {
-    if (isSpecialFile(path)) {
-        writeInPlace(path, bytes);
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.isEmpty())
+        fail(OutputError::Kind::CannotCreate, path, ENOENT);
+    if (isSpecialFile(encoded)) {
+        writeInPlace(path, encoded, bytes);
         return;
     }
-    // A link is written through, so the link stays and its target gets the new bytes
-    // (/dev/stdout redirected to a file names that file).
-    const QFileInfo existing(path);
-    const QString target = existing.exists() ? existing.canonicalFilePath() : path;
-    replaceWhenComplete(target.isEmpty() ? path : target, bytes);
+    replaceWhenComplete(path, QFile::encodeName(resolvedOutputPath(path)), bytes);
+}
+
+ScopedWriteCalls::ScopedWriteCalls(const WriteCalls& replacement) : saved_(calls) {
+    calls = replacement;
+}
+
+ScopedWriteCalls::~ScopedWriteCalls() {
+    calls = saved_;
 }
 
 } // namespace ezr

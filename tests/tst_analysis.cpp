@@ -112,7 +112,8 @@ private slots:
             individualAnalysis(path);
             QFAIL("a missing file was accepted");
         } catch (const AnalysisError& error) {
-            QCOMPARE(error.message(), QStringLiteral("Cannot open file %1").arg(path));
+            QCOMPARE(error.message(),
+                     QStringLiteral("Cannot open file %1. No such file or directory").arg(path));
             QCOMPARE(errorBoxText(error.message()), error.message() + QLatin1Char('.'));
         }
     }
@@ -218,7 +219,7 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("directory");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file.";
+        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file. Is a directory.";
         QTest::newRow("not a response file")
             << "x.cry" << false << "'' is not a valid integer value.";
     }

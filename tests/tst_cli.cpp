@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -601,6 +602,7 @@ private slots:
         QTest::newRow("a hard link to it") << "hard link";
         QTest::newRow("a group member") << "member";
         QTest::newRow("a new file in the group folder") << "new in group";
+        QTest::newRow("a link into the group folder") << "link into group";
     }
     void outputAmongInputsRefused() {
         QFETCH(QString, situation);
@@ -621,6 +623,11 @@ private slots:
             if (situation == QLatin1String("new in group"))
                 target = dir.filePath(QStringLiteral("r.txt"));
         }
+        QTemporaryDir elsewhere;
+        if (situation == QLatin1String("link into group")) {
+            target = elsewhere.filePath(QStringLiteral("report.txt"));
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("r.txt")), target));
+        }
         const QStringList before =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         const Outcome outcome = run(arguments + QStringList{QStringLiteral("-o"), target});
@@ -629,6 +636,54 @@ private slots:
         QCOMPARE(readFile(input), stored);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  before);
+    }
+
+    void linkLoopAsOutput() {
+        QTemporaryDir dir;
+        const QString input = writeExaminee(dir.path(), members_.first());
+        const QString a = dir.filePath(QStringLiteral("a.txt"));
+        const QString b = dir.filePath(QStringLiteral("b.txt"));
+        QVERIFY(QFile::link(b, a) && QFile::link(a, b));
+        const Outcome outcome = run({input, QStringLiteral("-o"), a});
+        QCOMPARE(outcome.exitCode, 1);
+        QCOMPARE(QString::fromLocal8Bit(outcome.err),
+                 QStringLiteral("Cannot create file \"%1\". Too many levels of symbolic links.\n")
+                     .arg(a));
+        QVERIFY(QFileInfo(a).isSymLink());
+        QCOMPARE(QFileInfo(a).symLinkTarget(), b);
+    }
+
+    // The library's own diagnostics stay off the terminal; its failure is the program's one
+    // message, and no damaged workbook is left.
+    void workbookBeyondTheFileSizeLimit() {
+        QTemporaryDir dir;
+        const QString input = writeExaminee(dir.path(), members_.first());
+        const QString target = dir.filePath(QStringLiteral("book.xlsx"));
+        const Outcome outcome = run({input, QStringLiteral("--format"), QStringLiteral("xlsx"),
+                                     QStringLiteral("-o"), target},
+                                    [] {
+                                        ::signal(SIGXFSZ, SIG_IGN);
+                                        const rlimit limit{8192, 8192};
+                                        setrlimit(RLIMIT_FSIZE, &limit);
+                                    });
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.startsWith("Cannot make the workbook. ") ||
+                     outcome.err.startsWith("Cannot write file"),
+                 outcome.err.constData());
+        QCOMPARE(outcome.err.count('\n'), 1);
+        QVERIFY2(!outcome.err.contains("[ERROR]"), outcome.err.constData());
+        QVERIFY(!QFile::exists(target));
+    }
+
+    // A file name that would clear the screen and retitle the terminal reaches it escaped.
+    void escapeSequenceInAPath() {
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QStringLiteral("\x1B]0;owned\x07\x1B[2J.cry"));
+        const Outcome outcome = run({input});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(!outcome.err.contains('\x1B') && !outcome.err.contains('\x07'),
+                 outcome.err.constData());
+        QVERIFY2(outcome.err.contains("\\x1B]0;owned\\x07\\x1B[2J.cry"), outcome.err.constData());
     }
 
     void wrongUsage_data() {

@@ -3,9 +3,12 @@
 
 #include "Analysis.h"
 #include "ExamineeTable.h"
+#include "FileSizeLimit.h"
+#include "OutputError.h"
 #include "Regional.h"
 #include "SampleMaker.h"
 #include "TestFiles.h"
+#include "ZipCheck.h"
 
 #include <QDir>
 #include <QProcess>
@@ -13,6 +16,10 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 using namespace ezr;
 
@@ -221,6 +228,104 @@ private slots:
         const int index = int(member - records.begin()) - 1;
         QCOMPARE(locale.toDouble(member->at(84)), group.members[index].data.meanTime);
         QCOMPARE(locale.toDouble(member->at(85)), group.members[index].data.sdTime);
+    }
+
+    // Text that a spreadsheet would take for a formula: an apostrophe in the CSV, a string
+    // cell in the workbook.
+    void formulaLikeText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("csvField");
+        QTest::newRow("equals") << "=HYPERLINK(\"http://x\")"
+                                << "\"'=HYPERLINK(\"\"http://x\"\")\"";
+        QTest::newRow("plus") << "+cmd|' /C calc'!A0"
+                              << "'+cmd|' /C calc'!A0";
+        QTest::newRow("minus") << "-2+3"
+                               << "'-2+3";
+        QTest::newRow("at") << "@SUM(A1)"
+                            << "'@SUM(A1)";
+        QTest::newRow("tab") << "\t=1"
+                             << "'\t=1";
+        QTest::newRow("carriage return") << "\r=1"
+                                         << "\"'\r=1\"";
+        QTest::newRow("inside is harmless") << "a=b-c"
+                                            << "a=b-c";
+    }
+    void formulaLikeText() {
+        QFETCH(QString, text);
+        QFETCH(QString, csvField);
+        SheetTable table;
+        table.name = QStringLiteral("Обследуемые");
+        table.rows = {{text, -1.5}};
+        const QString csv = QString::fromUtf8(buildCsv(table, u';', u',').mid(3));
+        QCOMPARE(csv, csvField + QStringLiteral(";-1,5\r\n"));
+
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is not installed");
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        QVERIFY(writeFile(book, buildXlsx({table})));
+        const QByteArray sheetXml = unzipped(book, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(sheetXml.contains("<c r=\"A1\" t=\"s\">"));
+        QVERIFY(!sheetXml.contains("<f>"));
+        const QHash<QString, QString> cells = sheetCells(
+            sheetXml, sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
+        // OOXML writes a carriage return as "_x000D_", which spreadsheets read back as one.
+        QCOMPARE(cells.value(QStringLiteral("A1"))
+                     .replace(QStringLiteral("_x000D_"), QStringLiteral("\r")),
+                 text);
+    }
+
+    // The read-back check finds what an unchecked write of the library leaves: a damaged or
+    // missing part, a cut archive.
+    void damagedWorkbookIsFound() {
+        SheetTable table;
+        table.name = QStringLiteral("Обследуемые");
+        for (int r = 0; r < 50; ++r)
+            table.rows.append({QStringLiteral("строка %1").arg(r), double(r)});
+        const QByteArray good = buildXlsx({table});
+        const QStringList required{QStringLiteral("xl/worksheets/sheet1.xml")};
+        QVERIFY(!archiveDamage(good, required));
+
+        const QString sheet = QStringLiteral("xl/worksheets/sheet1.xml");
+        const qsizetype name = good.indexOf(sheet.toLatin1());
+        QVERIFY(name > 0);
+        QByteArray flipped = good;
+        flipped[name + sheet.size() + 10] = char(flipped[name + sheet.size() + 10] ^ 0x55);
+        const std::optional<ArchiveDamage> damage = archiveDamage(flipped, required);
+        QVERIFY(damage);
+        QCOMPARE(damage->part, sheet);
+        QVERIFY(archiveDamage(good.left(good.size() - 30), required));
+        const std::optional<ArchiveDamage> missing =
+            archiveDamage(good, {QStringLiteral("xl/worksheets/sheet2.xml")});
+        QVERIFY(missing && missing->missing);
+    }
+
+    // The library's writes fail under the limit: an error that names the reason, and not a
+    // word of the library's own on standard error.
+    void workbookWhoseLibraryWriteFails() {
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        const AnalysisState group =
+            groupAnalysis(data, NormKind::Satisfaction, QString(), AnalysisState{});
+        const QString errors = dir.filePath(QStringLiteral("stderr.txt"));
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        QVERIFY(std::freopen(QFile::encodeName(errors).constData(), "w", stderr));
+        bool thrown = false;
+        try {
+            const FileSizeLimit limit(4096);
+            buildExamineeXlsx(group);
+        } catch (const OutputError& error) {
+            thrown = true;
+            QCOMPARE(error.kind(), OutputError::Kind::Workbook);
+            QVERIFY2(error.message().startsWith(QStringLiteral("Cannot make the workbook. ")),
+                     qPrintable(error.message()));
+        }
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QVERIFY(thrown);
+        QCOMPARE(readFile(errors), QByteArray());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "AnalysisError.h"
 #include "GifPicture.h"
+#include "OutputNames.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -224,20 +225,22 @@ void TestGifPicture::failedWriteKeepsExistingFile() {
 void TestGifPicture::proposedNames_data() {
     QTest::addColumn<QString>("actual");
     QTest::addColumn<QString>("expected");
-    const QString results = QStringLiteral("/opt/ezr/Results");
     QTest::newRow("profile, individual")
-        << profileChartFileName(results, QStringLiteral("101"), true)
-        << QStringLiteral("/opt/ezr/Results/101 PlotH.Sb.gif");
-    QTest::newRow("profile, group") << profileChartFileName(results, QStringLiteral("12"), false)
-                                    << QStringLiteral("/opt/ezr/Results/12 PlotH.Gr.gif");
-    QTest::newRow("answer times") << answerTimeChartFileName(results, QStringLiteral("101"))
-                                  << QStringLiteral("/opt/ezr/Results/101 PlotT.Sb.gif");
-    QTest::newRow("profile, empty code") << profileChartFileName(results, QString(), true)
-                                         << QStringLiteral("/opt/ezr/Results/ PlotH.Sb.gif");
-    QTest::newRow("group, empty code") << profileChartFileName(results, QString(), false)
-                                       << QStringLiteral("/opt/ezr/Results/ PlotH.Gr.gif");
-    QTest::newRow("answer times, empty code") << answerTimeChartFileName(results, QString())
-                                              << QStringLiteral("/opt/ezr/Results/ PlotT.Sb.gif");
+        << proposedFileName(ChartPicture::Profile, QStringLiteral("101"), true)
+        << QStringLiteral("101 PlotH.Sb.gif");
+    QTest::newRow("profile, group")
+        << proposedFileName(ChartPicture::Profile, QStringLiteral("12"), false)
+        << QStringLiteral("12 PlotH.Gr.gif");
+    QTest::newRow("answer times") << proposedFileName(ChartPicture::AnswerTime,
+                                                      QStringLiteral("101"), true)
+                                  << QStringLiteral("101 PlotT.Sb.gif");
+    QTest::newRow("profile, empty code") << proposedFileName(ChartPicture::Profile, QString(), true)
+                                         << QStringLiteral(" PlotH.Sb.gif");
+    QTest::newRow("group, empty code") << proposedFileName(ChartPicture::Profile, QString(), false)
+                                       << QStringLiteral(" PlotH.Gr.gif");
+    QTest::newRow("answer times, empty code")
+        << proposedFileName(ChartPicture::AnswerTime, QString(), true)
+        << QStringLiteral(" PlotT.Sb.gif");
 }
 
 void TestGifPicture::proposedNames() {

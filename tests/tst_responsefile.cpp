@@ -289,6 +289,20 @@ void TestResponseFile::itemLineErrors_data() {
     QTest::newRow("no time") << "ru"
                              << "    1    0"
                              << "'' is not a valid floating point value";
+    // Finite but too large for the statistics: the mean would be infinite, the deviation NaN.
+    QTest::newRow("time that overflows the mean")
+        << "C"
+        << "    1    0   1e308"
+        << "'   1e308' is not a valid floating point value";
+    QTest::newRow("time beyond a double") << "C"
+                                          << "    1    0   1e999"
+                                          << "'   1e999' is not a valid floating point value";
+    QTest::newRow("infinite time") << "C"
+                                   << "    1    0     inf"
+                                   << "'     inf' is not a valid floating point value";
+    QTest::newRow("negative overflow") << "ru"
+                                       << "    1    0 -1,e300"
+                                       << "' -1,e300' is not a valid floating point value";
     QTest::newRow("only the first mark") << "ru"
                                          << "    1"
                                          << "'' is not a valid integer value";
@@ -624,7 +638,7 @@ void TestResponseFile::missingFile() {
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("nobody.cry"));
     QCOMPARE(errorOf([&] { readResponseFile(path); }),
-             QStringLiteral("Cannot open file %1").arg(path));
+             QStringLiteral("Cannot open file %1. No such file or directory").arg(path));
 }
 
 void TestResponseFile::directory() {
@@ -633,7 +647,7 @@ void TestResponseFile::directory() {
     const QString path = dir.filePath(QStringLiteral("folder.cry"));
     QVERIFY(QDir().mkdir(path));
     QCOMPARE(errorOf([&] { readResponseFile(path); }),
-             QStringLiteral("Cannot open file %1").arg(path));
+             QStringLiteral("Cannot open file %1. Is a directory").arg(path));
 }
 
 void TestResponseFile::fileTooLarge() {

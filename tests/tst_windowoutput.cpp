@@ -11,12 +11,14 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <cerrno>
+
 using namespace ezr;
 
 namespace {
 
 QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 const QString LongParagraph = QStringLiteral(
@@ -223,10 +225,50 @@ private slots:
             window.action(command.toLatin1().constData())->trigger();
         }
         QCOMPARE(window.dialogs.errors.size(), 1);
-        QVERIFY2(window.dialogs.errors.first().contains(target),
-                 qPrintable(window.dialogs.errors.first()));
+        // The window's own message in Russian, with the system's reason for the failed write.
+        QCOMPARE(window.dialogs.errors.first(), QStringLiteral("Не удалось записать файл «%1»: %2.")
+                                                    .arg(target, qt_error_string(EFBIG)));
         QCOMPARE(readFile(target), old);
         QCOMPARE(filesIn(window.resultsDir()), QStringList{QStringLiteral("kept.out")});
+    }
+
+    // "Таблица…" whose workbook the library cannot write in full: an error, never a damaged
+    // workbook in place of the old one.
+    void failedWorkbookKeepsTheOldBook() {
+        TestWindow window;
+        for (int i = 0; i < 3; ++i)
+            window.addExaminee(testExaminee(i));
+        window.action("mmSexWoman")->trigger();
+        const QString target = window.resultsDir() + QStringLiteral("/book.xlsx");
+        const QByteArray old("the workbook saved before");
+        TestWindow::writeBytes(target, old);
+        window.dialogs.saveAnswers << target;
+        {
+            const FileSizeLimit limit(4096);
+            window.action("mmSaveTable")->trigger();
+        }
+        QCOMPARE(window.dialogs.errors.size(), 1);
+        QVERIFY2(window.dialogs.errors.first().startsWith(QStringLiteral("Не удалось ")),
+                 qPrintable(window.dialogs.errors.first()));
+        QCOMPARE(readFile(target), old);
+        QCOMPARE(filesIn(window.resultsDir()), QStringList{QStringLiteral("book.xlsx")});
+    }
+
+    // After a group run no output may land in its data folder, nor through a link into it.
+    void outputsStayOutOfTheGroupFolder() {
+        TestWindow window;
+        for (int i = 0; i < 3; ++i)
+            window.addExaminee(testExaminee(i));
+        window.action("mmSexWoman")->trigger();
+        const QString link = window.resultsDir() + QStringLiteral("/into data");
+        QVERIFY(QFile::link(window.dataFile(QStringLiteral("new.txt")), link));
+        window.dialogs.saveAnswers << link;
+        window.action("mmAnalysis")->trigger();
+        QCOMPARE(window.dialogs.errors.size(), 1);
+        QVERIFY2(window.dialogs.errors.first().startsWith(
+                     QStringLiteral("Нельзя записать файл «%1»: ").arg(link)),
+                 qPrintable(window.dialogs.errors.first()));
+        QCOMPARE(filesIn(window.dataDir()).size(), 3);
     }
 
     void chartPicturesHaveTheControlsSize() {
