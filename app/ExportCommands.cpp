@@ -6,7 +6,9 @@
 #include "ExamineeTable.h"
 #include "Folders.h"
 #include "PdfReport.h"
+#include "StatisticsFile.h"
 #include "VerifiedWrite.h"
+#include "WaitCursor.h"
 
 #include <QFileInfo>
 
@@ -24,7 +26,8 @@ void MainWindow::savePdfReport() {
 }
 
 void MainWindow::saveTable() {
-    saveDialog_.filter = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)");
+    saveDialog_.filter = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv);;"
+                                        "Данные SPSS (*.sav);;Данные Stata (*.dta)");
     saveDialog_.directory = resultsFolder();
     saveDialog_.suffixFromFilter = true;
     QString path;
@@ -33,12 +36,21 @@ void MainWindow::saveTable() {
     saveDialog_.suffixFromFilter = false;
     if (!chosen)
         return;
-    // The dialog gives the name the extension of the filter chosen in it.
-    const bool csv =
-        QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+    // The dialog gives the name the extension of the filter chosen in it; any other
+    // extension is a workbook.
+    const QString suffix = QFileInfo(path).suffix().toLower();
     runCommand([&] {
-        writeFileVerified(path, csv ? buildRegionalCsv(examineeTable(analysis_))
-                                    : buildExamineeXlsx(analysis_));
+        const WaitCursor wait;
+        QByteArray bytes;
+        if (suffix == QLatin1String("csv"))
+            bytes = buildRegionalCsv(examineeTable(analysis_));
+        else if (suffix == statisticsExtension(StatisticsFormat::Spss))
+            bytes = buildStatisticsFile(analysis_, StatisticsFormat::Spss);
+        else if (suffix == statisticsExtension(StatisticsFormat::Stata))
+            bytes = buildStatisticsFile(analysis_, StatisticsFormat::Stata);
+        else
+            bytes = buildExamineeXlsx(analysis_);
+        writeFileVerified(path, bytes);
     });
 }
 

@@ -5,6 +5,7 @@
 #include "ExamineeTable.h"
 #include "PdfReport.h"
 #include "ResponseFile.h"
+#include "StatisticsFile.h"
 #include "TextReport.h"
 
 #include <QCoreApplication>
@@ -122,6 +123,10 @@ QByteArray makeReport(const ReportRequest& request, const GroupProgress& progres
         return buildExamineeXlsx(state);
     case ReportFormat::Csv:
         return buildRegionalCsv(examineeTable(state));
+    case ReportFormat::Sav:
+        return buildStatisticsFile(state, StatisticsFormat::Spss);
+    case ReportFormat::Dta:
+        return buildStatisticsFile(state, StatisticsFormat::Stata);
     case ReportFormat::Txt:
         break;
     }

@@ -10,8 +10,9 @@
 namespace ezr {
 
 enum class ReportEncoding { Windows1251, Utf8 };
-// The text report, the printed report, the examinee table as a workbook or as CSV.
-enum class ReportFormat { Txt, Pdf, Xlsx, Csv };
+// The text report, the printed report, the examinee table as a workbook, as CSV or as an
+// SPSS or Stata data file.
+enum class ReportFormat { Txt, Pdf, Xlsx, Csv, Sav, Dta };
 
 // One report to make: an examinee's file as after "Индивид" (and a norm chosen under
 // "Нормирование"), or a directory as after one command of the "Группа" menu.
