@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 
 #include "OutputGuard.h"
+#include "WaitCursor.h"
 
 #include <QFileInfo>
 
@@ -27,17 +28,24 @@ SaveDialogLook saveDialogLook(ReportFormat format) {
                 QStringLiteral("Отчёт PDF (*.pdf)")};
     case ReportFormat::Xlsx:
     case ReportFormat::Csv:
+    case ReportFormat::Sav:
+    case ReportFormat::Dta:
         break;
     }
     return {QStringLiteral("Сохранение таблицы обследуемых"),
-            QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)"), true};
+            QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv);;Данные SPSS (*.sav);;"
+                           "Данные Stata (*.dta)"),
+            true};
 }
 
-// The table's format, as the dialog gave the name the extension of the filter chosen in it.
+// The table's format, as the dialog gave the name the extension of the filter chosen in it;
+// any other extension is a workbook.
 ReportFormat tableFormatOf(const QString& path) {
-    return QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0
-               ? ReportFormat::Csv
-               : ReportFormat::Xlsx;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const ReportFormat format : {ReportFormat::Csv, ReportFormat::Sav, ReportFormat::Dta})
+        if (suffix == formatExtension(format))
+            return format;
+    return ReportFormat::Xlsx;
 }
 
 } // namespace
@@ -52,10 +60,13 @@ void MainWindow::saveReport(ReportFormat format) {
     saveDialog_.suffixFromFilter = false;
     if (!chosen)
         return;
-    if (format == ReportFormat::Xlsx || format == ReportFormat::Csv)
+    if (format != ReportFormat::Txt && format != ReportFormat::Pdf)
         format = tableFormatOf(path);
     const ReportSnapshot snapshot{analysis_, commentLines()};
-    runCommand([&] { writeOutput(path, analysis_, buildReport(format, snapshot)); });
+    runCommand([&] {
+        const WaitCursor wait;
+        writeOutput(path, analysis_, buildReport(format, snapshot));
+    });
 }
 
 void MainWindow::toggleNorm() {

@@ -24,7 +24,9 @@ const QString Description = QStringLiteral(
     "             --satisfaction) [--format F] [-o PATH]\n"
     "\n"
     "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
-    "table of every examinee); pdf and xlsx are written to -o PATH only.");
+    "table of every examinee), sav or dta (the same table for SPSS or Stata: one case per\n"
+    "examinee, variables such as p3_money_transform labelled with the table's headings);\n"
+    "pdf, xlsx, sav and dta are written to -o PATH only.");
 
 ReportOptions usageError(const QString& reason) {
     ReportOptions options;
@@ -110,14 +112,16 @@ QList<CommandOption> optionTable() {
           {"utf-8", encoding(ReportEncoding::Utf8)}},
          true},
         {{QStringLiteral("format")},
-         QStringLiteral("Формат: txt (по умолчанию), pdf, xlsx, csv. / Output format: txt "
-                        "(default), pdf, xlsx, csv."),
-         QStringLiteral("txt|pdf|xlsx|csv"),
+         QStringLiteral("Формат: txt (по умолчанию), pdf, xlsx, csv, sav (SPSS), dta (Stata). / "
+                        "Output format: txt (default), pdf, xlsx, csv, sav (SPSS), dta (Stata)."),
+         QStringLiteral("txt|pdf|xlsx|csv|sav|dta"),
          QStringLiteral("txt"),
          {{"txt", format(ReportFormat::Txt)},
           {"pdf", format(ReportFormat::Pdf)},
           {"xlsx", format(ReportFormat::Xlsx)},
-          {"csv", format(ReportFormat::Csv)}},
+          {"csv", format(ReportFormat::Csv)},
+          {"sav", format(ReportFormat::Sav)},
+          {"dta", format(ReportFormat::Dta)}},
          true},
     };
 }
@@ -244,7 +248,7 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
             return usageError(QStringLiteral("-o needs a file name"));
     }
     // A binary file does not belong on a terminal or in a text pipe.
-    if ((request.format == ReportFormat::Pdf || request.format == ReportFormat::Xlsx) &&
+    if (request.format != ReportFormat::Txt && request.format != ReportFormat::Csv &&
         request.outputPath.isEmpty())
         return usageError(QStringLiteral("--format %1 needs -o PATH (a binary file is not "
                                          "written to standard output)")

@@ -5,6 +5,8 @@
 #include "ReportHeader.h"
 #include "ResultSheet.h"
 
+#include <array>
+
 namespace ezr {
 
 namespace {
@@ -16,19 +18,25 @@ QStringList motiveNames() {
     return names;
 }
 
-// The 36 profile cells in the order of the record: profile 1, 2, 3.
-QStringList profileCellNames() {
+// The motives' words in variable names, in the order of MotiveNames.
+constexpr std::array<const char*, MotiveCount> MotiveWords = {
+    "transform", "communication", "utility", "cooperation", "competition", "achievement"};
+
+// The 36 profile cells in the order of the record: profile 1, 2, 3. Numbers of answers.
+QList<ExamineeColumn> profileCells() {
     const QStringList motives = motiveNames();
-    QStringList names;
-    for (const QString& m : motives)
-        names << QStringLiteral("П1 ") + m;
-    for (const char* orientation : {"РО", "ПО"})
-        for (const QString& m : motives)
-            names << QStringLiteral("П2 %1 %2").arg(QString::fromUtf8(orientation), m);
-    for (const char* stimulus : {"Деньги", "Коллектив", "Труд"})
-        for (const QString& m : motives)
-            names << QStringLiteral("П3 %1 %2").arg(QString::fromUtf8(stimulus), m);
-    return names;
+    QList<ExamineeColumn> cells;
+    const auto add = [&](const QString& heading, const QByteArray& variable) {
+        for (int m = 0; m < MotiveCount; ++m)
+            cells.append({heading + motives[m], variable + MotiveWords[m], 0});
+    };
+    add(QStringLiteral("П1 "), "p1_");
+    add(QStringLiteral("П2 РО "), "p2_result_");
+    add(QStringLiteral("П2 ПО "), "p2_process_");
+    add(QStringLiteral("П3 Деньги "), "p3_money_");
+    add(QStringLiteral("П3 Коллектив "), "p3_team_");
+    add(QStringLiteral("П3 Труд "), "p3_work_");
+    return cells;
 }
 
 template <std::size_t N> void appendNumbers(TableRow& row, const std::array<double, N>& values) {
@@ -74,19 +82,33 @@ QString csvField(const QVariant& cell, QChar separator, QChar decimalPoint) {
 
 } // namespace
 
+QList<ExamineeColumn> examineeColumns() {
+    QList<ExamineeColumn> columns = {{QStringLiteral("Файл"), "file"},
+                                     {QStringLiteral("Код"), "code"},
+                                     {QStringLiteral("Ф.И.О."), "name"},
+                                     {QStringLiteral("Пол"), "sex"},
+                                     {QStringLiteral("Образование"), "education"},
+                                     {QStringLiteral("Дата"), "test_date"},
+                                     {QStringLiteral("Возраст"), "age"}};
+    const QList<ExamineeColumn> cells = profileCells();
+    columns += cells;
+    // Each cell's chi-square against the norm.
+    for (const ExamineeColumn& cell : cells)
+        columns.append({QStringLiteral("Хм2 ") + cell.heading, "chi_" + cell.variable, 2});
+    columns += QList<ExamineeColumn>{{QStringLiteral("X2 П1"), "x2_p1", 3},
+                                     {QStringLiteral("X2 П2"), "x2_p2", 3},
+                                     {QStringLiteral("X2 П3"), "x2_p3", 3},
+                                     {QStringLiteral("Включенность в коллектив"), "inclusion", 1},
+                                     {QStringLiteral("Инновационный потенциал"), "innovation", 1},
+                                     {QStringLiteral("Среднее время"), "time_mean", 2},
+                                     {QStringLiteral("Ст. откл. времени"), "time_sd", 2}};
+    return columns;
+}
+
 QStringList examineeHeadings() {
-    QStringList headings = {QStringLiteral("Файл"),        QStringLiteral("Код"),
-                            QStringLiteral("Ф.И.О."),      QStringLiteral("Пол"),
-                            QStringLiteral("Образование"), QStringLiteral("Дата"),
-                            QStringLiteral("Возраст")};
-    const QStringList cells = profileCellNames();
-    headings += cells;
-    for (const QString& cell : cells)
-        headings << QStringLiteral("Хм2 ") + cell;
-    headings << QStringLiteral("X2 П1") << QStringLiteral("X2 П2") << QStringLiteral("X2 П3")
-             << QStringLiteral("Включенность в коллектив")
-             << QStringLiteral("Инновационный потенциал") << QStringLiteral("Среднее время")
-             << QStringLiteral("Ст. откл. времени");
+    QStringList headings;
+    for (const ExamineeColumn& column : examineeColumns())
+        headings << column.heading;
     return headings;
 }
 

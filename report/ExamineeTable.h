@@ -23,6 +23,19 @@ struct SheetTable {
     bool frozenHeading = false; // the first row stays in view
 };
 
+// A column of the examinee table. Statistics programs know it by `variable`: the heading's
+// words in short ASCII, lower case, joined by "_" ("П3 Деньги Преобразование" is
+// p3_money_transform), unique and at most 32 characters.
+struct ExamineeColumn {
+    QString heading;
+    QByteArray variable;
+    int decimals = -1; // the decimals a number is shown with; -1 for a text column
+    bool isNumber() const { return decimals >= 0; }
+};
+
+// The columns of the examinee table, in order: the one definition every table format uses.
+QList<ExamineeColumn> examineeColumns();
+
 // The headings of the examinee table, in column order.
 QStringList examineeHeadings();
 

@@ -2,6 +2,7 @@
 
 #include "ExamineeTable.h"
 #include "PdfReport.h"
+#include "StatisticsFile.h"
 #include "ResponseFile.h"
 
 namespace ezr {
@@ -19,6 +20,10 @@ QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
         return buildExamineeXlsx(snapshot.analysis);
     case ReportFormat::Csv:
         return buildRegionalCsv(examineeTable(snapshot.analysis));
+    case ReportFormat::Sav:
+        return buildStatisticsFile(snapshot.analysis, StatisticsFormat::Spss);
+    case ReportFormat::Dta:
+        return buildStatisticsFile(snapshot.analysis, StatisticsFormat::Stata);
     case ReportFormat::Txt:
         break;
     }

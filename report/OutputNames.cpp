@@ -23,18 +23,28 @@ QString codeInFileName(const QString& code) {
     return safe;
 }
 
-QString proposedFileName(ReportFormat format, const QString& code, bool individual) {
+QString formatExtension(ReportFormat format) {
     switch (format) {
     case ReportFormat::Txt:
-        return nameOf(code, individual ? " Mel.Sb.txt" : " Mel.Gr.txt");
+        return QStringLiteral("txt");
     case ReportFormat::Pdf:
-        return nameOf(code, individual ? " Mel.Sb.pdf" : " Mel.Gr.pdf");
+        return QStringLiteral("pdf");
     case ReportFormat::Xlsx:
-        return nameOf(code, individual ? " Mel.Sb.xlsx" : " Mel.Gr.xlsx");
+        return QStringLiteral("xlsx");
     case ReportFormat::Csv:
-        return nameOf(code, individual ? " Mel.Sb.csv" : " Mel.Gr.csv");
+        return QStringLiteral("csv");
+    case ReportFormat::Sav:
+        return QStringLiteral("sav");
+    case ReportFormat::Dta:
+        return QStringLiteral("dta");
     }
     return QString();
+}
+
+QString proposedFileName(ReportFormat format, const QString& code, bool individual) {
+    const QString ending = (individual ? QStringLiteral(" Mel.Sb.") : QStringLiteral(" Mel.Gr.")) +
+                           formatExtension(format);
+    return codeInFileName(code) + ending;
 }
 
 QString proposedFileName(ChartPicture picture, const QString& code, bool individual) {

@@ -6,8 +6,12 @@
 // and ezr-report.
 namespace ezr {
 
-// The text report, the printed report, the examinee table as a workbook or as CSV.
-enum class ReportFormat { Txt, Pdf, Xlsx, Csv };
+// The text report, the printed report, the examinee table as a workbook, as CSV or as an
+// SPSS or Stata data file.
+enum class ReportFormat { Txt, Pdf, Xlsx, Csv, Sav, Dta };
+
+// The format's file extension: "txt", "pdf", "xlsx", "csv", "sav", "dta".
+QString formatExtension(ReportFormat format);
 // The pictures of the window's two charts.
 enum class ChartPicture { Profile, AnswerTime };
 

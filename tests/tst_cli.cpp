@@ -1,8 +1,10 @@
 #include "Analysis.h"
+#include "ExamineeTable.h"
 #include "ReportCommand.h"
 #include "ReportOptions.h"
 #include "ResponseFile.h"
 #include "SampleMaker.h"
+#include "StatisticsReader.h"
 #include "TestFiles.h"
 #include "TextReport.h"
 
@@ -462,6 +464,42 @@ private slots:
         QStringList expected = lines(buildTextReport({state, {}}));
         expected[1] = report.value(1);
         QCOMPARE(report, expected);
+    }
+
+    // --format sav: the table of the same analysis as an SPSS file, for one examinee and for
+    // a group; never to standard output.
+    void statisticsFile_data() {
+        QTest::addColumn<QStringList>("input");
+        QTest::newRow("examinee") << QStringList{firstFile_};
+        QTest::newRow("group") << QStringList{QStringLiteral("--group"), dataDir_,
+                                              QStringLiteral("--sex"), QStringLiteral("female")};
+    }
+    void statisticsFile() {
+        QFETCH(QStringList, input);
+        const QStringList arguments =
+            input + QStringList{QStringLiteral("--format"), QStringLiteral("sav")};
+        const Outcome toTerminal = run(arguments);
+        QCOMPARE(toTerminal.exitCode, 2);
+        QVERIFY(toTerminal.out.isEmpty());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("table.sav"));
+        const QStringList toFile = arguments + QStringList{QStringLiteral("-o"), path};
+        const Outcome outcome = run(toFile);
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.err.isEmpty(), outcome.err.constData());
+        const StatisticsData file = readStatisticsData(path, true);
+        QVERIFY(file.parsed);
+
+        const ReportOptions options = parseReportOptions(QStringList{Program} + toFile);
+        QCOMPARE(options.status, ReportOptions::Status::Run);
+        const QList<TableRow> rows = examineeTable(analyse(options.request)).rows.mid(1);
+        QCOMPARE(file.labels, examineeHeadings());
+        QCOMPARE(file.cases.size(), rows.size());
+        for (int m = 0; m < rows.size(); ++m) {
+            for (int c : {0, 2, 7, 42, 79, 84}) // file, name, two scores, X2, mean time
+                QCOMPARE(file.cases[m][c].toString(), rows[m][c].toString());
+        }
     }
 
     void analysisFailure_data() {

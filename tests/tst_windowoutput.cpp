@@ -1,4 +1,5 @@
 #include "ExamineeTable.h"
+#include "StatisticsFile.h"
 #include "WindowTestSupport.h"
 
 #include "FileSizeLimit.h"
@@ -83,6 +84,20 @@ private slots:
         window.action("mmSaveTable")->trigger();
         QVERIFY(readFile(xlsx).startsWith("PK"));
         QVERIFY(window.dialogs.errors.isEmpty());
+
+        // The statistics files by their extensions, as the filters give them.
+        QVERIFY(window.dialogs.saveRequests.last().filter.endsWith(
+            QStringLiteral(";;Данные SPSS (*.sav);;Данные Stata (*.dta)")));
+        for (const StatisticsFormat format : {StatisticsFormat::Spss, StatisticsFormat::Stata}) {
+            const QString path =
+                window.resultsDir() + QStringLiteral("/group.") + statisticsExtension(format);
+            window.dialogs.saveAnswers << path;
+            window.action("mmSaveTable")->trigger();
+            QVERIFY(window.dialogs.errors.isEmpty());
+            const StatisticsFileSummary file = readStatisticsFile(readFile(path), format);
+            QCOMPARE(file.cases, 3);
+            QCOMPARE(file.labels, examineeHeadings());
+        }
     }
 
     void reportCarriesTheCommentAsWrapped() {

@@ -18,7 +18,7 @@ done
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
-  libxlsxwriter-dev zlib1g-dev fonts-dejavu-core
+  libxlsxwriter-dev zlib1g-dev libreadstat-dev fonts-dejavu-core
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(

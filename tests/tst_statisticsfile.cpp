@@ -1,0 +1,146 @@
+// The examinee table as SPSS and Stata files, read back from disk by ReadStat's own reader
+// and compared with the table the workbook and the CSV are made from.
+
+#include "Analysis.h"
+#include "AnalysisError.h"
+#include "ExamineeTable.h"
+#include "Regional.h"
+#include "SampleMaker.h"
+#include "StatisticsFile.h"
+#include "StatisticsReader.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+
+using namespace ezr;
+
+Q_DECLARE_METATYPE(ezr::StatisticsFormat)
+
+namespace {
+
+const QString CyrillicName = QStringLiteral("Щукина-Эйхвальд Ёлка \"Ю\"");
+
+// Three generated examinees, the second with a longer Cyrillic name.
+QString makeGroup(const QTemporaryDir& dir) {
+    const QString data = dir.filePath(QStringLiteral("Data"));
+    QDir().mkpath(data);
+    for (int i = 0; i < 3; ++i) {
+        SampleExaminee examinee = generatedExaminee(2024u, i);
+        if (i == 1)
+            examinee.name = CyrillicName;
+        if (!writeFile(data + QLatin1Char('/') + responseFileName(examinee),
+                       makeResponseFile(examinee, decimalSeparator())))
+            return QString();
+    }
+    return data;
+}
+
+} // namespace
+
+class TestStatisticsFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    // The names every statistics program takes: ASCII, a letter first, at most 32 characters
+    // (Stata's limit; SPSS allows 64), unique.
+    void variableNames() {
+        const QRegularExpression allowed(QStringLiteral("^[a-z][a-z0-9_]{0,31}$"));
+        QSet<QByteArray> seen;
+        for (const ExamineeColumn& column : examineeColumns()) {
+            QVERIFY2(allowed.match(QString::fromLatin1(column.variable)).hasMatch(),
+                     column.variable.constData());
+            QVERIFY2(!seen.contains(column.variable), column.variable.constData());
+            seen.insert(column.variable);
+        }
+        QCOMPARE(seen.size(), examineeHeadings().size());
+    }
+
+    void groupReadsBack_data() {
+        QTest::addColumn<StatisticsFormat>("format");
+        QTest::addColumn<QByteArray>("threeDecimals"); // the format of the X2 columns
+        QTest::newRow("SPSS") << StatisticsFormat::Spss << QByteArray("F10.3");
+        QTest::newRow("Stata") << StatisticsFormat::Stata << QByteArray("%10.3f");
+    }
+
+    void groupReadsBack() {
+        QFETCH(StatisticsFormat, format);
+        QFETCH(QByteArray, threeDecimals);
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        QVERIFY(!data.isEmpty());
+        const AnalysisState group =
+            groupAnalysis(data, NormKind::Education, QStringLiteral("Среднее"), AnalysisState{});
+        const QDateTime analysed(QDate(2024, 5, 17), QTime(10, 30));
+        const QString path = dir.filePath(QStringLiteral("group.") + statisticsExtension(format));
+        QVERIFY(writeFile(path, buildStatisticsFile(group, format, analysed)));
+
+        const StatisticsData file = readStatisticsData(path, format == StatisticsFormat::Spss);
+        QVERIFY(file.parsed);
+        QCOMPARE(file.label, QStringLiteral("Норма: Образование, Среднее; 2024-05-17"));
+
+        // One variable per column, labelled with its heading in UTF-8.
+        const QList<ExamineeColumn> columns = examineeColumns();
+        QCOMPARE(file.labels, examineeHeadings());
+        QCOMPARE(file.names.size(), columns.size());
+        const int money = int(file.names.indexOf("p3_money_transform"));
+        QVERIFY(money > 0);
+        QCOMPARE(file.labels[money], QStringLiteral("П3 Деньги Преобразование"));
+        QCOMPARE(file.labels[file.names.indexOf("name")], QStringLiteral("Ф.И.О."));
+        for (int c = 0; c < columns.size(); ++c) {
+            QCOMPARE(file.names[c], columns[c].variable);
+            QCOMPARE(file.numeric[c], columns[c].isNumber());
+        }
+        QCOMPARE(file.formats[file.names.indexOf("x2_p1")], threeDecimals);
+
+        // One case per member in listing order, every value as the table holds it.
+        const QList<TableRow> rows = examineeTable(group).rows.mid(1);
+        QCOMPARE(file.headerCases, 3);
+        QCOMPARE(file.cases.size(), 3);
+        for (int m = 0; m < 3; ++m) {
+            for (int c = 0; c < columns.size(); ++c) {
+                const QVariant& cell = rows[m][c];
+                const QVariant& read = file.cases[m][c];
+                if (columns[c].isNumber())
+                    QCOMPARE(read.toDouble(), cell.toDouble());
+                else
+                    QCOMPARE(read.toString(), cell.toString());
+            }
+        }
+        QVERIFY(std::any_of(file.cases.begin(), file.cases.end(), [](const QList<QVariant>& c) {
+            return c[2].toString() == CyrillicName;
+        }));
+        for (int m = 0; m < 3; ++m)
+            QCOMPARE(file.cases[m][0].toString(), group.members[m].fileName);
+    }
+
+    // The check before the write: bytes ReadStat cannot read are refused, not handed on.
+    void unreadableBytesRefused_data() {
+        QTest::addColumn<StatisticsFormat>("format");
+        QTest::newRow("SPSS") << StatisticsFormat::Spss;
+        QTest::newRow("Stata") << StatisticsFormat::Stata;
+    }
+
+    void unreadableBytesRefused() {
+        QFETCH(StatisticsFormat, format);
+        QTemporaryDir dir;
+        const AnalysisState group =
+            groupAnalysis(makeGroup(dir), NormKind::Satisfaction, QString(), AnalysisState{});
+        const QByteArray bytes = buildStatisticsFile(group, format);
+        const StatisticsFileSummary whole = readStatisticsFile(bytes, format);
+        QCOMPARE(whole.cases, 3);
+        QCOMPARE(whole.values, 3 * examineeColumns().size());
+        QVERIFY_THROWS_EXCEPTION(AnalysisError,
+                                 readStatisticsFile(bytes.left(bytes.size() - 40), format));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStatisticsFile)
+#include "tst_statisticsfile.moc"
