@@ -3,6 +3,7 @@
 
 #include "Analysis.h"
 #include "PdfReport.h"
+#include "ResultSheet.h"
 #include "TestFiles.h"
 #include "TextReport.h"
 
@@ -66,8 +67,8 @@ private slots:
             group ? groupAnalysis(dataPath("endtoend_group"), NormKind::Education,
                                   QStringLiteral("Среднее"))
                   : individualAnalysis(dataPath("endtoend_individual.cry"));
-        const ReportSnapshot snapshot{formatSheet(state), {QStringLiteral("Вывод: норма.")}};
-        const QByteArray pdf = buildPdfReport(snapshot, state.record);
+        const ReportSnapshot snapshot{state, {QStringLiteral("Вывод: норма.")}};
+        const QByteArray pdf = buildPdfReport(snapshot);
         QVERIFY(pdf.startsWith("%PDF-"));
 
         QTemporaryDir dir;
@@ -103,7 +104,7 @@ private slots:
         QCOMPARE(rows, 6 + 3 + 3 + 3);
 
         // The fields: chi-squares, critical values, indices, header and comment.
-        const ResultSheet& sheet = formatSheet(state);
+        const ResultSheet sheet = formatSheet(state);
         for (const QString& value :
              {sheet.profile1X2, sheet.profile2X2, sheet.profile3X2, sheet.inclusionIndex,
               sheet.innovationIndex, QStringLiteral("Код: ") + sheet.code,
