@@ -5,9 +5,9 @@
 // and not the key of everything after it.
 //
 // A text may be refused by the analysis with an AnalysisError. Once the analysis has accepted
-// it, nothing may fail any more: the norm comparisons and the report only read back numbers
-// the analysis itself wrote, so an exception there escapes and counts as a fault, like a
-// crash or a sanitizer report.
+// it, nothing may fail any more: the norm comparisons and the report only format the numbers
+// the analysis computed, so an exception there escapes and counts as a fault, like a crash
+// or a sanitizer report.
 
 #include "Analysis.h"
 #include "AnalysisError.h"
@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -51,9 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first character, a digit of the test date in a readable file, also chooses a norm
     // for a second comparison, as "Нормирование" would after the load.
     const auto kind = static_cast<ezr::NormKind>(1 + (size > 0 ? data[0] % 3 : 0));
-    if (kind != ezr::NormKind::Sex) {
-        ezr::compareSheetWithNorm(kind, formatSheet(state), state.record);
-        buildReport(state);
-    }
+    if (kind != ezr::NormKind::Sex)
+        buildReport(ezr::withNorm(std::move(state), kind));
     return 0;
 }

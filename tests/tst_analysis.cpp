@@ -49,7 +49,7 @@ private slots:
         QVERIFY(writeFile(path, makeResponseFile(examinee(QStringLiteral("101"), true,
                                                           QStringLiteral("Женский")))));
         const AnalysisState state = individualAnalysis(path);
-        const ResultSheet& sheet = formatSheet(state);
+        const ResultSheet sheet = formatSheet(state);
         QCOMPARE(sheet.nameCaption, QStringLiteral("Ф.И.О."));
         QCOMPARE(sheet.code, QStringLiteral("101"));
         QCOMPARE(sheet.name, QStringLiteral("Испытуемый 101"));
@@ -70,8 +70,8 @@ private slots:
         QCOMPARE(state.record.scores.raw.profile1[0], 18.0);
         QCOMPARE(state.record.timingLines[3], QStringLiteral("Среднее: 16,7 с"));
         // Female norm row, because the file says so.
-        const NormComparison female = compareWithNorm(NormKind::Sex, 1, state.record.scores.raw,
-                                                      AnalysisKind::Individual);
+        const NormComparison female =
+            compareWithNorm(NormKind::Sex, 1, state.record.scores.raw, AnalysisKind::Individual);
         QCOMPARE(state.comparison.row, 1);
         QCOMPARE(state.comparison.chi, female.chi);
     }
@@ -125,7 +125,7 @@ private slots:
                                         examinee(QStringLiteral("3"), true, QString())});
         const AnalysisState state =
             groupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"), fixedToday);
-        const ResultSheet& sheet = formatSheet(state);
+        const ResultSheet sheet = formatSheet(state);
         QCOMPARE(sheet.nameCaption, QStringLiteral("Группа"));
         QCOMPARE(state.kind, AnalysisKind::Group);
         QCOMPARE(sheet.name, QStringLiteral("Группа"));
@@ -195,8 +195,7 @@ private slots:
         QTemporaryDir dir;
         const SampleExaminee woman = examinee(QStringLiteral("5"), true, QStringLiteral("Женский"));
         writeResponseFiles(dir.path(), {woman});
-        const AnalysisState individual =
-            individualAnalysis(dir.filePath(responseFileName(woman)));
+        const AnalysisState individual = individualAnalysis(dir.filePath(responseFileName(woman)));
         const AnalysisState group =
             groupAnalysis(dir.path(), NormKind::Sex, QStringLiteral("Женский"));
         QCOMPARE(group.comparison.chi, individual.comparison.chi);
@@ -210,8 +209,7 @@ private slots:
                           makeResponseFile(examinee(QStringLiteral("1"), true, QString()))));
         QVERIFY(writeFile(dir.filePath(QStringLiteral(".hidden")),
                           makeResponseFile(examinee(QStringLiteral("2"), false, QString()))));
-        const AnalysisState state =
-            groupAnalysis(dir.path(), NormKind::Satisfaction, QString());
+        const AnalysisState state = groupAnalysis(dir.path(), NormKind::Satisfaction, QString());
         QCOMPARE(formatSheet(state).code, QStringLiteral("2"));
     }
 
@@ -272,9 +270,8 @@ private slots:
             if (QFileInfo(data).isReadable())
                 QSKIP("this user reads every folder (root)");
         }
-        const QString error = errorOf([&] {
-            groupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"));
-        });
+        const QString error =
+            errorOf([&] { groupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской")); });
         QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                         QFileDevice::ExeOwner);
         QCOMPARE(error, message.arg(QDir::toNativeSeparators(data)));

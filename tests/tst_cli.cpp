@@ -459,8 +459,8 @@ private slots:
         const ReportOptions options = parseReportOptions(
             QStringList{Program, QStringLiteral("--group"), dataDir_} + criterion);
         QCOMPARE(options.status, ReportOptions::Status::Run);
-        const AnalysisState state = groupAnalysis(dataDir_, options.request.kind,
-                                                  options.request.criterion);
+        const AnalysisState state =
+            groupAnalysis(dataDir_, options.request.kind, options.request.criterion);
         QStringList expected = lines(buildTextReport({state, {}}));
         expected[1] = report.value(1);
         QCOMPARE(report, expected);

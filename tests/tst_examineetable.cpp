@@ -6,6 +6,7 @@
 #include "FileSizeLimit.h"
 #include "OutputError.h"
 #include "Regional.h"
+#include "ResultSheet.h"
 #include "SampleMaker.h"
 #include "TestFiles.h"
 #include "ZipCheck.h"
@@ -141,8 +142,7 @@ private slots:
         QTemporaryDir dir;
         const QString data = makeGroup(dir);
         QVERIFY(!data.isEmpty());
-        const AnalysisState group =
-            groupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"));
+        const AnalysisState group = groupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"));
         const QString book = dir.filePath(QStringLiteral("group.xlsx"));
         QVERIFY(writeFile(book, buildExamineeXlsx(group)));
 
@@ -208,8 +208,7 @@ private slots:
         QLocale::setDefault(locale);
         QTemporaryDir dir;
         const QString data = makeGroup(dir);
-        const AnalysisState group =
-            groupAnalysis(data, NormKind::Satisfaction, QString());
+        const AnalysisState group = groupAnalysis(data, NormKind::Satisfaction, QString());
         const QByteArray csv = buildRegionalCsv(examineeTable(group));
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
         const QString text = QString::fromUtf8(csv.mid(3));

@@ -3,7 +3,7 @@
 #include "ExplanationTexts.h"
 #include "NormComparison.h"
 #include "Regional.h"
-#include "SheetComparison.h"
+#include "ResultSheet.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -167,17 +167,17 @@ private slots:
         QCOMPARE(request.filter, QStringLiteral("Data files (*.cry)"));
 
         const AnalysisState core = coreIndividual(path);
-        QVERIFY(formatSheet(window.form->analysis()) == formatSheet(core));
-        compareGrids(window.grid("sgResulta"), formatSheet(core).motiveGrid);
-        compareGrids(window.grid("sgResult2a"), formatSheet(core).orientationGrid);
-        compareGrids(window.grid("sgResult3a"), formatSheet(core).stimulusGrid);
-        compareGrids(window.grid("sgResult"), formatSheet(core).motiveBand);
-        QCOMPARE(window.edit("ceCode")->text(), formatSheet(core).code);
+        const ResultSheet expected = formatSheet(core);
+        QVERIFY(formatSheet(window.form->analysis()) == expected);
+        compareGrids(window.grid("sgResulta"), expected.motiveGrid);
+        compareGrids(window.grid("sgResult2a"), expected.orientationGrid);
+        compareGrids(window.grid("sgResult3a"), expected.stimulusGrid);
+        compareGrids(window.grid("sgResult"), expected.motiveBand);
+        QCOMPARE(window.edit("ceCode")->text(), expected.code);
         QCOMPARE(window.label("stName")->text(), QStringLiteral("Ф.И.О."));
         QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Пол"));
-        QCOMPARE(
-            window.label("ImageInfo")->toolTip(),
-            QString(formatSheet(core).infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(window.label("ImageInfo")->toolTip(),
+                 QString(expected.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         QCOMPARE(window.label("ImageInfo")->toolTipDuration(), 50000);
 
         // Result fields and their colours.
@@ -185,11 +185,11 @@ private slots:
             const char* name;
             QString text;
             Verdict verdict;
-        } fields[] = {{"ceX21", formatSheet(core).profile1X2, formatSheet(core).profile1X2Verdict},
-                      {"ceX22", formatSheet(core).profile2X2, formatSheet(core).profile2X2Verdict},
-                      {"ceX23", formatSheet(core).profile3X2, formatSheet(core).profile3X2Verdict},
-                      {"ceIndex1", formatSheet(core).inclusionIndex, formatSheet(core).inclusionIndexVerdict},
-                      {"ceIndex2", formatSheet(core).innovationIndex, formatSheet(core).innovationIndexVerdict}};
+        } fields[] = {{"ceX21", expected.profile1X2, expected.profile1X2Verdict},
+                      {"ceX22", expected.profile2X2, expected.profile2X2Verdict},
+                      {"ceX23", expected.profile3X2, expected.profile3X2Verdict},
+                      {"ceIndex1", expected.inclusionIndex, expected.inclusionIndexVerdict},
+                      {"ceIndex2", expected.innovationIndex, expected.innovationIndexVerdict}};
         for (const auto& field : fields) {
             QCOMPARE(window.edit(field.name)->text(), field.text);
             QVERIFY(field.verdict != Verdict::None);
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(front->objectName(), QStringLiteral("Chart1"));
         QCOMPARE(front->titleText(),
                  QStringLiteral("1. График смыслообразующих мотивов - Сырые баллы"));
-        QCOMPARE(front->footText(), formatSheet(core).code + QStringLiteral(". ") + formatSheet(core).name);
+        QCOMPARE(front->footText(), expected.code + QStringLiteral(". ") + expected.name);
         QVERIFY(front->marksVisible());
         QStringList marks;
         for (int m = 0; m < 6; ++m) {
@@ -418,7 +418,8 @@ private slots:
         window.open(path);
         QCOMPARE(window.dialogs.errors, QStringList{message});
         QVERIFY(formatSheet(window.form->analysis()) == before);
-        QCOMPARE(window.form->analysis().record.scores.raw.profile2, dataBefore.scores.raw.profile2);
+        QCOMPARE(window.form->analysis().record.scores.raw.profile2,
+                 dataBefore.scores.raw.profile2);
         QCOMPARE(window.form->analysis().record.answers, dataBefore.answers);
         QCOMPARE(window.form->analysis().record.timingLines, dataBefore.timingLines);
         QCOMPARE(window.chartPanel()->frontChart()->objectName(), QStringLiteral("Chart2"));
@@ -433,8 +434,8 @@ private slots:
 
         window.action("mmSexWoman")->trigger();
         QVERIFY(window.dialogs.errors.isEmpty());
-        const AnalysisState core = groupAnalysis(window.dataDir(), NormKind::Sex,
-                                                 QStringLiteral("Женский"));
+        const AnalysisState core =
+            groupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Женский"));
         QVERIFY(formatSheet(window.form->analysis()) == formatSheet(core));
         QCOMPARE(window.edit("ceSex")->text(), QStringLiteral("Женский"));
         QCOMPARE(window.edit("ceEduc")->text(), QString());
@@ -449,13 +450,13 @@ private slots:
         QCOMPARE(hint.first(), QStringLiteral("Состав группы:"));
         QCOMPARE(hint.last(), QStringLiteral("Общее число: 3"));
         for (const AnalysisState& member : members)
-            QVERIFY(hint.contains(formatSheet(member).code + QStringLiteral(". ") + formatSheet(member).name));
+            QVERIFY(hint.contains(member.header.code + QStringLiteral(". ") + member.header.name));
 
         // Means with one decimal.
         for (int m = 0; m < 6; ++m) {
             double sum = 0.0;
             for (const AnalysisState& member : members)
-                sum += member.data.scores.raw.profile1[m];
+                sum += member.record.scores.raw.profile1[m];
             QCOMPARE(window.grid("sgResulta")->text(7, m + 1).trimmed(),
                      QLocale().toString(sum / 3.0, 'f', 1));
         }
@@ -535,9 +536,8 @@ private slots:
             QDir(window.dataDir()).mkdir(QStringLiteral("sub"));
         else
             QFile::remove(path);
-        const QString message = errorBoxTextOf([&] {
-            groupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Мужской"));
-        });
+        const QString message = errorBoxTextOf(
+            [&] { groupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Мужской")); });
         QVERIFY(!message.isEmpty());
 
         window.action("mmSexMan")->trigger();

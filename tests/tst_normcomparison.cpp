@@ -184,11 +184,11 @@ private slots:
         QTest::newRow("negative") << int(AnalysisKind::Individual) << 17.0 << 18.0 << "-1.0"
                                   << int(Verdict::BeyondNorm);
         // 4.26 - 2.14 = 2.12 exactly, but the grid shows 4.3 and 2.1.
-        QTest::newRow("group means") << int(AnalysisKind::Group) << 4.26 << 2.14 << "2.2"
-                                     << int(Verdict::WithinNorm);
+        QTest::newRow("group means")
+            << int(AnalysisKind::Group) << 4.26 << 2.14 << "2.2" << int(Verdict::WithinNorm);
         // -0.02 would read as 0.0 and within the norm; the cells show 2.0 and 2.1.
-        QTest::newRow("group near zero") << int(AnalysisKind::Group) << 2.04 << 2.06 << "-0.1"
-                                         << int(Verdict::BeyondNorm);
+        QTest::newRow("group near zero")
+            << int(AnalysisKind::Group) << 2.04 << 2.06 << "-0.1" << int(Verdict::BeyondNorm);
     }
 
     void indicesAsShown() {
@@ -212,8 +212,7 @@ private slots:
         Profiles raw = workedExample();
         raw.profile2[0] = 10.05;
         raw.profile2[5] = 8.95;
-        const NormComparison result =
-            compareExample(raw, NormKind::Sex, 0, AnalysisKind::Group);
+        const NormComparison result = compareExample(raw, NormKind::Sex, 0, AnalysisKind::Group);
         QCOMPARE(indexText(result.innovation.value), QStringLiteral("17.6"));
         QCOMPARE(result.innovation.verdict, Verdict::WithinNorm);
     }

@@ -5,6 +5,7 @@
 #include "NormComparison.h"
 #include "NormTables.h"
 #include "PdfReport.h"
+#include "ResultSheet.h"
 #include "TestFiles.h"
 #include "TextReport.h"
 
@@ -215,7 +216,7 @@ private slots:
         QCOMPARE(rows, 6 + 3 + 3 + 3);
 
         // The fields: chi-squares, critical values, indices, header and comment.
-        const ResultSheet& sheet = formatSheet(state);
+        const ResultSheet sheet = formatSheet(state);
         for (const QString& value :
              {sheet.profile1X2, sheet.profile2X2, sheet.profile3X2, sheet.inclusionIndex,
               sheet.innovationIndex, QStringLiteral("Код: ") + sheet.code,

@@ -85,7 +85,8 @@ private slots:
         QFETCH(QString, title);
         QCOMPARE(profileChartTitle(profile, static_cast<ProfileValues>(values)), title);
         ProfileChartPanel panel(nullptr);
-        panel.drawProfile(profile, static_cast<ProfileValues>(values), sampleData().raw, sampleData().chi, "12", "Имя");
+        panel.drawProfile(profile, static_cast<ProfileValues>(values), sampleData().raw,
+                          sampleData().chi, "12", "Имя");
         QCOMPARE(panel.frontChart(), panel.chart(profile));
         QCOMPARE(panel.frontChart()->titleText(), title);
         QCOMPARE(panel.frontChart()->footText(), QStringLiteral("12. Имя"));
@@ -138,8 +139,8 @@ private slots:
         const ProfileChart* three = panel.chart(3);
         for (int s = 0; s < 3; ++s)
             for (int m = 0; m < 6; ++m)
-                QCOMPARE(three->values(s).at(m), chi.profile3[s * 6 + m]);
-        QCOMPARE(three->markTexts(2).at(5), QLocale().toString(chi.profile3[17], 'f', 1));
+                QCOMPARE(three->values(s).at(m), data.chi.profile3[s * 6 + m]);
+        QCOMPARE(three->markTexts(2).at(5), QLocale().toString(data.chi.profile3[17], 'f', 1));
     }
 
     void drawingBringsToFrontButDoesNotShowThePanel() {
@@ -205,7 +206,8 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.drawProfile(3, ProfileValues::Raw, sampleData().raw, sampleData().chi, "12", "Имя Фамилия");
+        panel.drawProfile(3, ProfileValues::Raw, sampleData().raw, sampleData().chi, "12",
+                          "Имя Фамилия");
         ProfileChart* chart = panel.chart(3);
         QCoreApplication::processEvents();
         QImage picture = chart->grab().toImage();

@@ -545,7 +545,7 @@ void TestResponseFile::ageText() {
     QFETCH(QString, test);
     QFETCH(QString, birth);
     QFETCH(QString, age);
-    QCOMPARE(ageText(test, birth), age);
+    QCOMPARE(ezr::ageText(test, birth), age);
 }
 
 namespace {

@@ -139,12 +139,18 @@ private slots:
         QWidget chartPanel(&panel);
         ResultGrid grid(GridKind::MotiveGrid, &panel);
         ResultGrid orientation(GridKind::OrientationGrid, &panel);
-        const QString shown = motiveChiText(chiSquare);
-        QCOMPARE(shown.trimmed(), QLocale().toString(chiSquare, 'f', 1));
-        grid.item(2, 9)->setText(shown);
-        grid.item(2, 8)->setText(shown);
-        orientation.item(3, 5)->setText(decimalText(chiSquare));
-        orientation.item(2, 5)->setText(decimalText(chiSquare));
+        // The cells and their verdicts as the window gets them from an analysis.
+        AnalysisState state;
+        state.kind = AnalysisKind::Individual;
+        state.comparison.chi.profile1[1] = chiSquare;
+        state.comparison.chi.profile2[4] = chiSquare;
+        const ResultSheet sheet = formatSheet(state);
+        grid.setTexts(sheet.motiveGrid);
+        grid.setChiVerdicts(sheet.motiveChiVerdicts);
+        orientation.setTexts(sheet.orientationGrid);
+        orientation.setChiVerdicts(sheet.orientationChiVerdicts);
+        QCOMPARE(grid.text(9, 2).trimmed(), QLocale().toString(chiSquare, 'f', 1));
+        QCOMPARE(orientation.text(5, 3).trimmed(), QLocale().toString(chiSquare, 'f', 1));
 
         // Detached: plain.
         QCOMPARE(grid.cellDrawing()->look(9, 2).text, QColor(128, 0, 0));
@@ -159,6 +165,7 @@ private slots:
         // Only the chi-square cells.
         QCOMPARE(grid.cellDrawing()->look(8, 2).text, QColor(128, 0, 0));
         QVERIFY(!grid.cellDrawing()->look(8, 2).bold);
+        QCOMPARE(grid.cellDrawing()->look(7, 2).text, QColor(128, 0, 0));
         QCOMPARE(orientation.cellDrawing()->look(5, 2).text, QColor(128, 0, 0));
 
         // Only while the chart panel is visible.
@@ -170,14 +177,26 @@ private slots:
         QVERIFY(!grid.cellDrawing()->look(9, 2).bold);
     }
 
-    void cellsThatDoNotReadAsNumbersStayPlain() {
+    // The colour comes from the verdict the grid is given, never from the cell's text; a
+    // cell without a verdict (not judged yet) stays plain.
+    void colourFollowsTheVerdictNotTheText() {
         QWidget panel;
         QWidget chartPanel(&panel);
         ResultGrid grid(GridKind::StimulusGrid, &panel);
         grid.cellDrawing()->attach(&chartPanel);
-        grid.item(3, 4)->setText(QStringLiteral("  abc"));
+        grid.item(3, 4)->setText(QStringLiteral("    0,0"));
         QVERIFY(!grid.cellDrawing()->look(4, 3).bold);
         QCOMPARE(grid.cellDrawing()->look(4, 3).text, QColor(128, 0, 0));
+
+        std::array<Verdict, Profile3Cells> verdicts{};
+        verdicts[3] = Verdict::BeyondNorm; // column 4
+        verdicts[4] = Verdict::WithinNorm;
+        grid.setChiVerdicts(verdicts);
+        QVERIFY(grid.cellDrawing()->look(4, 3).bold);
+        QCOMPARE(grid.cellDrawing()->look(4, 3).text, QColor(128, 0, 0));
+        QCOMPARE(grid.cellDrawing()->look(5, 3).text, QColor(0, 128, 0));
+        QVERIFY(!grid.cellDrawing()->look(6, 3).bold);
+        QCOMPARE(grid.cellDrawing()->look(6, 3).text, QColor(128, 0, 0));
     }
 
     void fixedCellsLookFixed() {

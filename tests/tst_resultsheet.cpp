@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(ezr::Verdict)
+
 using namespace ezr;
 
 class TestResultSheet : public QObject {
@@ -87,16 +89,17 @@ private slots:
     }
 
     void individualFill() {
-        AnalysisRecord data;
+        AnalysisState state;
+        state.kind = AnalysisKind::Individual;
+        Scores& scores = state.record.scores;
         for (int m = 0; m < 6; ++m)
             for (int k = 0; k < 6; ++k)
-                data.scores.motiveCounts[m * 6 + k] = (k % 2 == 0) ? 6 : 0;
-        data.scores.raw.profile1.fill(18);
+                scores.motiveCounts[m * 6 + k] = (k % 2 == 0) ? 6 : 0;
+        scores.raw.profile1.fill(18);
         for (int i = 0; i < 12; ++i)
-            data.scores.raw.profile2[i] = i < 6 ? 18 : 0;
-        data.scores.raw.profile3.fill(6);
-        ResultSheet sheet = initialSheet();
-        fillIndividual(sheet, data);
+            scores.raw.profile2[i] = i < 6 ? 18 : 0;
+        scores.raw.profile3.fill(6);
+        const ResultSheet sheet = formatSheet(state);
         QCOMPARE(sheet.motiveGrid.cell(1, 1), QStringLiteral("     6"));
         QCOMPARE(sheet.motiveGrid.cell(2, 1), QStringLiteral("     0"));
         QCOMPARE(sheet.motiveGrid.cell(7, 6), QStringLiteral("    18"));
@@ -105,24 +108,76 @@ private slots:
         QCOMPARE(sheet.orientationGrid.cell(7, 1), QStringLiteral("     0"));
         QCOMPARE(sheet.orientationGrid.cell(7, 2), QStringLiteral("   0.0"));
         QCOMPARE(sheet.stimulusGrid.cell(18, 2), QStringLiteral("   5.6"));
-        // Headings and chi-square cells are not the fill's business.
+        // The headings stay as they are.
         QCOMPARE(sheet.motiveGrid.cell(0, 1), initialSheet().motiveGrid.cell(0, 1));
-        QVERIFY(sheet.motiveGrid.cell(9, 1).isEmpty());
+        QCOMPARE(sheet.orientationGrid.cell(0, 1), initialSheet().orientationGrid.cell(0, 1));
     }
 
     void groupFillUsesOneDecimalEverywhere() {
-        GroupMeans means;
+        AnalysisState state;
+        state.kind = AnalysisKind::Group;
+        Scores& means = state.record.scores;
         means.motiveCounts.fill(3.0);
-        means.profile1.fill(18.0);
-        means.profile2.fill(9.0);
-        means.profile3.fill(6.0);
-        ResultSheet sheet = initialSheet();
-        fillGroup(sheet, means);
+        means.raw.profile1.fill(18.0);
+        means.raw.profile2.fill(9.0);
+        means.raw.profile3.fill(6.0);
+        const ResultSheet sheet = formatSheet(state);
         QCOMPARE(sheet.motiveGrid.cell(1, 1), QStringLiteral("   3.0"));
         QCOMPARE(sheet.motiveGrid.cell(7, 1), QStringLiteral("  18.0"));
         QCOMPARE(sheet.motiveGrid.cell(8, 1), QStringLiteral("  16.7"));
         QCOMPARE(sheet.orientationGrid.cell(12, 1), QStringLiteral("   9.0"));
         QCOMPARE(sheet.stimulusGrid.cell(1, 2), QStringLiteral("   5.6"));
+        QCOMPARE(sheet.nameCaption, GroupCaption);
+    }
+
+    // A chi-square cell shows the comparison's value with one decimal and is coloured by the
+    // value it shows: 3.849 shows 3.8 and is within the norm, 3.85 shows 3.9 and is beyond.
+    void chiCellsShowAndJudgeTheShownValue_data() {
+        QTest::addColumn<double>("chi");
+        QTest::addColumn<QString>("motiveText");
+        QTest::addColumn<QString>("profileText");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::newRow("zero") << 0.0 << "    0.0"
+                              << "   0.0" << Verdict::WithinNorm;
+        QTest::newRow("critical") << 3.84 << "    3.8"
+                                  << "   3.8" << Verdict::WithinNorm;
+        QTest::newRow("above, shown as critical") << 3.849 << "    3.8"
+                                                  << "   3.8" << Verdict::WithinNorm;
+        QTest::newRow("shown above") << 3.85 << "    3.9"
+                                     << "   3.9" << Verdict::BeyondNorm;
+        QTest::newRow("wider than the field") << 123.46 << "   123.5"
+                                              << "  123.5" << Verdict::BeyondNorm;
+    }
+
+    void chiCellsShowAndJudgeTheShownValue() {
+        QFETCH(double, chi);
+        QFETCH(QString, motiveText);
+        QFETCH(QString, profileText);
+        QFETCH(Verdict, verdict);
+        AnalysisState state;
+        state.kind = AnalysisKind::Individual;
+        state.comparison.chi.profile1[2] = chi;
+        state.comparison.chi.profile2[7] = chi;
+        state.comparison.chi.profile3[17] = chi;
+        const ResultSheet sheet = formatSheet(state);
+        QCOMPARE(sheet.motiveGrid.cell(MotiveColumn::Chi, motiveRow(Motive::Utilitarian)),
+                 motiveText);
+        QCOMPARE(sheet.orientationGrid.cell(profileCellColumn(7), ProfileRow::Chi), profileText);
+        QCOMPARE(sheet.stimulusGrid.cell(profileCellColumn(17), ProfileRow::Chi), profileText);
+        QCOMPARE(sheet.motiveChiVerdicts[2], verdict);
+        QCOMPARE(sheet.orientationChiVerdicts[7], verdict);
+        QCOMPARE(sheet.stimulusChiVerdicts[17], verdict);
+        // The other cells show their own zero.
+        QCOMPARE(sheet.motiveGrid.cell(MotiveColumn::Chi, motiveRow(Motive::Transformation)),
+                 QStringLiteral("    0.0"));
+        QCOMPARE(sheet.motiveChiVerdicts[0], Verdict::WithinNorm);
+    }
+
+    void nothingAnalysedIsTheInitialSheet() {
+        AnalysisState state;
+        state.record.scores.raw.profile1.fill(18.0);
+        state.header.code = QStringLiteral("7");
+        QVERIFY(formatSheet(state) == initialSheet());
     }
 };
 

@@ -37,8 +37,9 @@ void compareCell(const QString& actual, const QString& expected, const QString& 
         QVERIFY2(qAbs(a - e) <= 1e-9 * qMax(1.0, qAbs(e)),
                  qPrintable(QStringLiteral("%1: %2, expected %3").arg(where, actual, expected)));
     else
-        QVERIFY2(actual == expected,
-                 qPrintable(QStringLiteral("%1: \"%2\", expected \"%3\"").arg(where, actual, expected)));
+        QVERIFY2(
+            actual == expected,
+            qPrintable(QStringLiteral("%1: \"%2\", expected \"%3\"").arg(where, actual, expected)));
 }
 
 // A row without its empty cells at the end: an empty row of the workbook is a blank CSV line.
@@ -69,9 +70,9 @@ QList<QStringList> workbookRows(const QByteArray& workbook, int index, int rows,
     const QString book = dir.filePath(QStringLiteral("t.xlsx"));
     if (!writeFile(book, workbook))
         return {};
-    const QHash<QString, QString> cells = sheetCells(
-        unzipped(book, QStringLiteral("xl/worksheets/sheet%1.xml").arg(index)),
-        sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
+    const QHash<QString, QString> cells =
+        sheetCells(unzipped(book, QStringLiteral("xl/worksheets/sheet%1.xml").arg(index)),
+                   sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
     QList<QStringList> result;
     for (int r = 0; r < rows; ++r) {
         QStringList row;
@@ -131,8 +132,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         const qsizetype columns = examineeHeadings().size();
-        compareRows(examineeRows(workbookRows(buildExamineeXlsx(state), 1,
-                                              int(expected.size()) + 1, int(columns))),
+        compareRows(examineeRows(workbookRows(buildExamineeXlsx(state), 1, int(expected.size()) + 1,
+                                              int(columns))),
                     expected);
     }
 
@@ -142,8 +143,7 @@ private slots:
                                                   QStringLiteral("Среднее"), fixedToday);
         const QList<QStringList> expected = expectedRows("endtoend_group_sheet.csv");
         // The sheet of the workbook, and the same rows as the table the workbook is made of.
-        compareRows(workbookRows(buildExamineeXlsx(state), 2, int(expected.size()), 19),
-                    expected);
+        compareRows(workbookRows(buildExamineeXlsx(state), 2, int(expected.size()), 19), expected);
         if (QTest::currentTestFailed())
             return;
         const QByteArray csv =

@@ -1,5 +1,5 @@
 #include "AnalysisError.h"
-#include "OutputNames.h"
+#include "Export.h"
 #include "ResponseFile.h"
 #include "ResultSheet.h"
 #include "TestFiles.h"
@@ -8,10 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(ezr::AnalysisKind)
+Q_DECLARE_METATYPE(ezr::ReportFormat)
 
 using namespace ezr;
 
@@ -20,185 +24,134 @@ namespace {
 const QLocale PointLocale(QLocale::English, QLocale::UnitedStates);
 const QLocale CommaLocale(QLocale::Russian, QLocale::Russia);
 
-// The cell texts as the window shows them: each number right-aligned in its column width.
-QStringList cells(int width, const QStringList& numbers) {
-    QStringList texts;
-    for (const QString& number : numbers)
-        texts << number.rightJustified(width, QLatin1Char(' '));
-    return texts;
-}
+// The motive counts of one examinee, or their sums over a group's members: a row per
+// motive, per stimulus (money, team, work) the resultative and the procedural count.
+using CountTable = std::array<std::array<int, 6>, 6>;
 
-void setRow(TextGrid& grid, int row, int firstColumn, const QStringList& texts) {
-    for (int i = 0; i < texts.size(); ++i)
-        grid.cell(firstColumn + i, row) = texts[i];
-}
-
-void setMotiveRow(TextGrid& grid, int row, const QString& label, const QStringList& counts,
-                  const QString& score, const QString& percent, const QString& chi) {
-    grid.cell(0, row) = label;
-    setRow(grid, row, 1, cells(6, counts));
-    grid.cell(7, row) = score.rightJustified(6, QLatin1Char(' '));
-    grid.cell(8, row) = percent.rightJustified(6, QLatin1Char(' '));
-    grid.cell(9, row) = chi.rightJustified(7, QLatin1Char(' '));
-}
-
-// The fixed headings of row 0 and column 0; row 0 never reaches the report.
-void setHeadings(ResultSheet& sheet) {
-    setRow(sheet.motiveGrid, 0, 0,
-           {QStringLiteral(" Смыслообразующие мотивы"), QStringLiteral("   РО"),
-            QStringLiteral("   ПО"), QStringLiteral("   РО"), QStringLiteral("   ПО"),
-            QStringLiteral("   РО"), QStringLiteral("   ПО"), QStringLiteral("балл."),
-            QStringLiteral("    %"), QStringLiteral("мотив.")});
-    for (TextGrid* grid : {&sheet.orientationGrid, &sheet.stimulusGrid}) {
-        grid->cell(0, 0) = QStringLiteral(" Смыслообразующие мотивы");
-        for (int column = 1; column < grid->columnCount(); ++column)
-            grid->cell(column, 0) = QStringLiteral("    %1").arg((column - 1) % 6 + 1);
-        grid->cell(0, 1) = QStringLiteral(" Сумма баллов");
-        grid->cell(0, 2) = QStringLiteral(" % ");
-        grid->cell(0, 3) = QStringLiteral(" Xм2 ");
+// The scores as scoring and a group's means give them: every profile cell a sum of counts,
+// every value divided by the number of members.
+Scores scoresFrom(const CountTable& totals, int members) {
+    std::array<int, MotiveCountCells> counts{};
+    std::array<int, MotiveCount> profile1{};
+    std::array<int, Profile2Cells> profile2{};
+    std::array<int, Profile3Cells> profile3{};
+    for (int m = 0; m < MotiveCount; ++m) {
+        const auto motive = static_cast<Motive>(m);
+        for (int s = 0; s < StimulusCount; ++s) {
+            const auto stimulus = static_cast<Stimulus>(s);
+            for (int o = 0; o < OrientationCount; ++o) {
+                const auto orientation = static_cast<Orientation>(o);
+                const int count = totals[std::size_t(m)][std::size_t(s * 2 + o)];
+                counts[std::size_t(motiveCountIndex(motive, stimulus, orientation))] = count;
+                profile1[std::size_t(m)] += count;
+                profile2[std::size_t(profile2Index(orientation, motive))] += count;
+                profile3[std::size_t(profile3Index(stimulus, motive))] += count;
+            }
+        }
     }
+    Scores scores;
+    const auto divide = [members](auto& target, const auto& sums) {
+        for (std::size_t i = 0; i < sums.size(); ++i)
+            target[i] = double(sums[i]) / members;
+    };
+    divide(scores.motiveCounts, counts);
+    divide(scores.raw.profile1, profile1);
+    divide(scores.raw.profile2, profile2);
+    divide(scores.raw.profile3, profile3);
+    return scores;
 }
 
-const QStringList MotiveLabels = {
-    QStringLiteral(" 1. Преобразование"), QStringLiteral(" 2. Коммуникация  "),
-    QStringLiteral(" 3. Утилитарность "), QStringLiteral(" 4. Кооперация    "),
-    QStringLiteral(" 5. Конкуренция   "), QStringLiteral(" 6. Достижение    ")};
+// The verdicts and critical values that go with the chi-squares and indices.
+void setComparison(NormComparison& comparison, const std::array<double, 3>& x2, double inclusion,
+                   double innovation) {
+    const double critical[3] = {11.07, 19.67, 26.36};
+    for (std::size_t p = 0; p < 3; ++p)
+        comparison.profiles[p] = {x2[p], critical[p], profileSignificance(x2[p], critical[p])};
+    comparison.inclusion = {inclusion, inclusionVerdict(inclusion)};
+    comparison.innovation = {innovation, innovationVerdict(innovation)};
+}
 
-// One examinee under a decimal-point locale; invented but consistent numbers.
-ResultSheet individualSheet() {
-    ResultSheet s;
-    setHeadings(s);
-    s.code = QStringLiteral("0457");
-    s.testDate = QStringLiteral("06.06.2006");
-    s.nameCaption = QStringLiteral("Ф.И.О.");
-    s.name = QStringLiteral("Иванов Иван Иванович");
-    s.sex = QStringLiteral("Мужской");
-    s.education = QStringLiteral("Высшее");
-    s.age = QStringLiteral("40.01");
-    s.norm = QStringLiteral("Пол");
-    s.infoHint = QStringLiteral("Время выполнения:\r\nНачало теста: 10:15:03\r\nОкончание "
-                                "теста: 10:41:47\r\nВремя теста: 00:26:44\r\nСреднее время "
-                                "ответа: 14,9 с");
-    s.inclusionIndex = QStringLiteral("4.0");
-    s.innovationIndex = QStringLiteral("16.6");
-    s.profile1X2 = QStringLiteral("0.64");
-    s.profile2X2 = QStringLiteral("1.57");
-    s.profile3X2 = QStringLiteral("1.83");
-    s.profile1Caption = QStringLiteral("[X2(профиль)кр. = 11.07 для p = 0.05] ");
-    s.profile2Caption = QStringLiteral("[X2(профиль)кр. = 19.67 для p = 0.05] ");
-    s.profile3Caption = QStringLiteral(
-        "[X2(профиль)кр. = 26.36 для p = 0.05]    [X2(мотив)кр. =  3.84 для p = 0.05]");
+// One examinee, shown under a decimal-point locale; invented but consistent numbers.
+AnalysisState individualState() {
+    AnalysisState s;
+    s.kind = AnalysisKind::Individual;
+    s.header.code = QStringLiteral("0457");
+    s.header.testDate = QStringLiteral("06.06.2006");
+    s.header.name = QStringLiteral("Иванов Иван Иванович");
+    s.header.sex = QStringLiteral("Мужской");
+    s.header.education = QStringLiteral("Высшее");
+    s.header.age = QStringLiteral("40.01");
+    s.record.timingLines = {
+        QStringLiteral("Начало теста: 10:15:03"), QStringLiteral("Окончание теста: 10:41:47"),
+        QStringLiteral("Время теста: 00:26:44"), QStringLiteral("Среднее время ответа: 14,9 с")};
+    s.record.scores = scoresFrom({{{4, 3, 2, 4, 3, 4},
+                                   {2, 3, 3, 2, 3, 2},
+                                   {3, 4, 2, 3, 3, 3},
+                                   {4, 3, 4, 4, 3, 4},
+                                   {2, 3, 3, 2, 2, 2},
+                                   {3, 4, 3, 3, 3, 3}}},
+                                 1);
 
-    TextGrid& m = s.motiveGrid;
-    setMotiveRow(m, 1, MotiveLabels[0], {"4", "3", "2", "4", "3", "4"}, "20", "18.5", "0.0");
-    setMotiveRow(m, 2, MotiveLabels[1], {"2", "3", "3", "2", "3", "2"}, "15", "13.9", "0.3");
-    setMotiveRow(m, 3, MotiveLabels[2], {"3", "4", "2", "3", "3", "3"}, "18", "16.7", "0.0");
-    setMotiveRow(m, 4, MotiveLabels[3], {"4", "3", "4", "4", "3", "4"}, "22", "20.4", "0.1");
-    setMotiveRow(m, 5, MotiveLabels[4], {"2", "3", "3", "2", "2", "2"}, "14", "13.0", "0.1");
-    setMotiveRow(m, 6, MotiveLabels[5], {"3", "4", "3", "3", "3", "3"}, "19", "17.6", "0.3");
-
-    TextGrid& o = s.orientationGrid;
-    setRow(o, 1, 1, cells(6, {"9", "8", "8", "11", "7", "9", "11", "7", "10", "11", "7", "10"}));
-    setRow(o, 2, 1,
-           cells(6, {"8.3", "7.4", "7.4", "10.2", "6.5", "8.3", "10.2", "6.5", "9.3", "10.2", "6.5",
-                     "9.3"}));
-    setRow(o, 3, 1,
-           cells(6, {"0.0", "0.0", "0.3", "0.1", "0.0", "0.0", "0.1", "0.5", "0.1", "0.0", "0.2",
-                     "0.2"}));
-
-    TextGrid& t = s.stimulusGrid;
-    setRow(t, 1, 1,
-           cells(6, {"7", "5", "7", "7", "5", "7", "6", "5", "5", "8", "5", "6", "7", "5", "6", "7",
-                     "4", "6"}));
-    setRow(t, 2, 1,
-           cells(6, {"6.5", "4.6", "6.5", "6.5", "4.6", "6.5", "5.6", "4.6", "4.6", "7.4", "4.6",
-                     "5.6", "6.5", "4.6", "5.6", "6.5", "3.7", "5.6"}));
-    setRow(t, 3, 1,
-           cells(6, {"0.1", "0.0", "0.0", "0.0", "0.1", "0.4", "0.1", "0.1", "0.2", "0.2", "0.0",
-                     "0.0", "0.0", "0.2", "0.1", "0.0", "0.3", "0.0"}));
+    NormComparison& c = s.comparison;
+    c.kind = NormKind::Sex;
+    c.row = 0;
+    c.chi.profile1 = {0.0, 0.3, 0.0, 0.1, 0.1, 0.3};
+    c.chi.profile2 = {0.0, 0.0, 0.3, 0.1, 0.0, 0.0, 0.1, 0.5, 0.1, 0.0, 0.2, 0.2};
+    c.chi.profile3 = {0.1, 0.0, 0.0, 0.0, 0.1, 0.4, 0.1, 0.1, 0.2,
+                      0.2, 0.0, 0.0, 0.0, 0.2, 0.1, 0.0, 0.3, 0.0};
+    setComparison(c, {0.64, 1.57, 1.83}, 4.0, 16.6);
     return s;
 }
 
-// Twelve members compared with the secondary-education norm, under a decimal-comma locale.
-ResultSheet groupSheet() {
-    ResultSheet s;
-    setHeadings(s);
-    s.code = QStringLiteral("12");
-    s.testDate = QStringLiteral("15.03.2024");
-    s.nameCaption = QStringLiteral("Группа");
-    s.name = QStringLiteral("Группа");
-    s.education = QStringLiteral("Среднее");
-    s.norm = QStringLiteral("Образование");
-    s.infoHint = QStringList{QStringLiteral("Состав группы:"),
-                             QStringLiteral("101. Алексеев Алексей Петрович"),
-                             QStringLiteral("102. Борисова Анна Сергеевна"),
-                             QStringLiteral("103. Васильев Игорь Олегович"),
-                             QStringLiteral("104. Григорьева Ольга Ивановна"),
-                             QStringLiteral("105. Дмитриев Павел Андреевич"),
-                             QStringLiteral("106. Егорова Мария Николаевна"),
-                             QStringLiteral("107. Жуков Сергей Викторович"),
-                             QStringLiteral("108. Зайцева Елена Юрьевна"),
-                             QStringLiteral("109. Ильин Артём Денисович"),
-                             QStringLiteral("110. Ковалёва Наталья Петровна"),
-                             QStringLiteral("111. Лебедев Михаил Ильич"),
-                             QStringLiteral("112. Фёдорова Юлия Романовна"),
-                             QStringLiteral("Общее число: 12")}
-                     .join(QStringLiteral("\r\n"));
-    s.inclusionIndex = QStringLiteral("2,8");
-    s.innovationIndex = QStringLiteral("16,4");
-    s.profile1X2 = QStringLiteral("2,19");
-    s.profile2X2 = QStringLiteral("3,76");
-    s.profile3X2 = QStringLiteral("3,29");
-    s.profile1Caption = QStringLiteral("[X2(профиль)кр. = 11,07 для p = 0.05] ");
-    s.profile2Caption = QStringLiteral("[X2(профиль)кр. = 19,67 для p = 0.05] ");
-    s.profile3Caption = QStringLiteral(
-        "[X2(профиль)кр. = 26,36 для p = 0.05]    [X2(мотив)кр. =  3,84 для p = 0.05]");
+// Twelve members compared with the secondary-education norm, under a decimal-comma locale:
+// the means are the members' sums divided by twelve.
+AnalysisState groupState() {
+    AnalysisState s;
+    s.kind = AnalysisKind::Group;
+    s.header.code = QStringLiteral("12");
+    s.header.testDate = QStringLiteral("15.03.2024");
+    s.header.name = QStringLiteral("Группа");
+    s.header.education = QStringLiteral("Среднее");
+    const QStringList names = {
+        QStringLiteral("Алексеев Алексей Петрович"), QStringLiteral("Борисова Анна Сергеевна"),
+        QStringLiteral("Васильев Игорь Олегович"),   QStringLiteral("Григорьева Ольга Ивановна"),
+        QStringLiteral("Дмитриев Павел Андреевич"),  QStringLiteral("Егорова Мария Николаевна"),
+        QStringLiteral("Жуков Сергей Викторович"),   QStringLiteral("Зайцева Елена Юрьевна"),
+        QStringLiteral("Ильин Артём Денисович"),     QStringLiteral("Ковалёва Наталья Петровна"),
+        QStringLiteral("Лебедев Михаил Ильич"),      QStringLiteral("Фёдорова Юлия Романовна")};
+    for (int i = 0; i < names.size(); ++i) {
+        ExamineeRecord member;
+        member.header.code = QString::number(101 + i);
+        member.header.name = names[i];
+        member.header.education = s.header.education;
+        member.fileName = member.header.code + QStringLiteral(".cry");
+        s.members.append(member);
+    }
+    s.record.scores = scoresFrom({{{41, 50, 38, 46, 44, 52},
+                                   {30, 35, 36, 40, 28, 33},
+                                   {52, 47, 33, 30, 38, 35},
+                                   {41, 45, 47, 52, 39, 45},
+                                   {22, 25, 30, 28, 21, 24},
+                                   {26, 22, 24, 20, 40, 37}}},
+                                 int(s.members.size()));
 
-    TextGrid& m = s.motiveGrid;
-    setMotiveRow(m, 1, MotiveLabels[0], {"3,4", "4,2", "3,2", "3,8", "3,7", "4,3"}, "22,6", "20,9",
-                 "0,9");
-    setMotiveRow(m, 2, MotiveLabels[1], {"2,5", "2,9", "3,0", "3,3", "2,3", "2,8"}, "16,8", "15,6",
-                 "0,1");
-    setMotiveRow(m, 3, MotiveLabels[2], {"4,3", "3,9", "2,8", "2,5", "3,2", "2,9"}, "19,6", "18,1",
-                 "0,0");
-    setMotiveRow(m, 4, MotiveLabels[3], {"3,4", "3,8", "3,9", "4,3", "3,3", "3,8"}, "22,4", "20,8",
-                 "0,3");
-    setMotiveRow(m, 5, MotiveLabels[4], {"1,8", "2,1", "2,5", "2,3", "1,8", "2,0"}, "12,5", "11,6",
-                 "0,9");
-    setMotiveRow(m, 6, MotiveLabels[5], {"2,2", "1,8", "2,0", "1,7", "3,3", "3,1"}, "14,1", "13,0",
-                 "0,3");
-
-    TextGrid& o = s.orientationGrid;
-    setRow(o, 1, 1,
-           cells(6, {"10,3", "7,8", "10,3", "10,6", "6,1", "7,5", "12,3", "9,0", "9,3", "11,8",
-                     "6,4", "6,6"}));
-    setRow(o, 2, 1,
-           cells(6, {"9,5", "7,3", "9,5", "9,8", "5,6", "6,9", "11,4", "8,3", "8,6", "11,0", "5,9",
-                     "6,1"}));
-    setRow(o, 3, 1,
-           cells(6, {"0,8", "0,0", "0,4", "0,6", "0,1", "0,0", "0,2", "0,2", "0,1", "0,0", "1,0",
-                     "0,6"}));
-
-    TextGrid& t = s.stimulusGrid;
-    setRow(t, 1, 1,
-           cells(6, {"7,6", "5,4", "8,3", "7,2", "3,9", "4,0", "7,0", "6,3", "5,3", "8,3", "4,8",
-                     "3,7", "8,0", "5,1", "6,1", "7,0", "3,8", "6,4"}));
-    setRow(t, 2, 1,
-           cells(6, {"7,0", "5,0", "7,6", "6,6", "3,6", "3,7", "6,5", "5,9", "4,9", "7,6", "4,5",
-                     "3,4", "7,4", "4,7", "5,6", "6,5", "3,5", "5,9"}));
-    setRow(t, 3, 1,
-           cells(6, {"0,4", "0,0", "0,2", "0,1", "0,3", "0,3", "0,1", "0,0", "0,2", "0,2", "0,2",
-                     "0,5", "0,3", "0,2", "0,1", "0,0", "0,4", "0,0"}));
+    NormComparison& c = s.comparison;
+    c.kind = NormKind::Education;
+    c.row = 3;
+    c.chi.profile1 = {0.9, 0.1, 0.0, 0.3, 0.9, 0.3};
+    c.chi.profile2 = {0.8, 0.0, 0.4, 0.6, 0.1, 0.0, 0.2, 0.2, 0.1, 0.0, 1.0, 0.6};
+    c.chi.profile3 = {0.4, 0.0, 0.2, 0.1, 0.3, 0.3, 0.1, 0.0, 0.2,
+                      0.2, 0.2, 0.5, 0.3, 0.2, 0.1, 0.0, 0.4, 0.0};
+    setComparison(c, {2.19, 3.76, 3.29}, 2.8, 16.4);
     return s;
 }
 
-// A sheet whose value cells all read as 0, so that single cells can be varied.
-ResultSheet zeroSheet() {
-    ResultSheet s = individualSheet();
-    for (TextGrid* grid : {&s.orientationGrid, &s.stimulusGrid})
-        for (int row = 1; row <= 3; ++row)
-            for (int column = 1; column < grid->columnCount(); ++column)
-                grid->cell(column, row) = QStringLiteral("     0");
+// An analysis of `kind` whose scores and chi-squares are all 0, so that single values can
+// be varied.
+AnalysisState zeroState(AnalysisKind kind) {
+    AnalysisState s = kind == AnalysisKind::Group ? groupState() : individualState();
+    s.record.scores = Scores{};
+    s.comparison.chi = Profiles{};
     return s;
 }
 
@@ -256,47 +209,51 @@ private slots:
         const QStringList comment = {QStringLiteral("Мотивационный профиль сбалансирован, "
                                                     "выраженной"),
                                      QStringLiteral("направленности не выявлено.")};
-        compareWithFile(buildTextReport({individualSheet(), comment}),
+        compareWithFile(buildTextReport({individualState(), comment}),
                         QStringLiteral("report_individual_point.txt"));
     }
 
     void groupReportMatchesHandWrittenFile() {
         QLocale::setDefault(CommaLocale);
-        compareWithFile(buildTextReport({groupSheet(), {}}),
+        compareWithFile(buildTextReport({groupState(), {}}),
                         QStringLiteral("report_group_comma.txt"));
     }
 
     void reportIsWindows1251() {
         // "ё" (0xB8) and "Ф" (0xD4) of the member list, one byte each.
         QLocale::setDefault(CommaLocale);
-        const QByteArray report = buildTextReport({groupSheet(), {}});
+        const QByteArray report = buildTextReport({groupState(), {}});
         QVERIFY(report.contains("112. \xD4\xB8\xE4\xEE\xF0\xEE\xE2\xE0"));
         QVERIFY(!report.startsWith("\xEF\xBB\xBF"));
         QVERIFY(report.startsWith("\xCA\xEE\xE4: 12\r\n"));
     }
 
     void proposedFileName_data() {
-        QTest::addColumn<QString>("caption");
+        QTest::addColumn<AnalysisKind>("kind");
         QTest::addColumn<QString>("code");
+        QTest::addColumn<ReportFormat>("format");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("individual") << QStringLiteral("Ф.И.О.") << QStringLiteral("0457")
-                                    << QStringLiteral("0457 Mel.Sb.txt");
-        QTest::newRow("group of twelve")
-            << QStringLiteral("Группа") << QStringLiteral("12") << QStringLiteral("12 Mel.Gr.txt");
-        QTest::newRow("empty code")
-            << QStringLiteral("Ф.И.О.") << QString() << QStringLiteral(" Mel.Sb.txt");
-        QTest::newRow("any other caption is a group")
-            << QStringLiteral("ф.и.о.") << QStringLiteral("7") << QStringLiteral("7 Mel.Gr.txt");
+        QTest::newRow("individual") << AnalysisKind::Individual << QStringLiteral("0457")
+                                    << ReportFormat::Txt << QStringLiteral("0457 Mel.Sb.txt");
+        QTest::newRow("group of twelve") << AnalysisKind::Group << QStringLiteral("12")
+                                         << ReportFormat::Txt << QStringLiteral("12 Mel.Gr.txt");
+        QTest::newRow("empty code") << AnalysisKind::Individual << QString() << ReportFormat::Txt
+                                    << QStringLiteral(" Mel.Sb.txt");
+        QTest::newRow("printed group") << AnalysisKind::Group << QStringLiteral("7")
+                                       << ReportFormat::Pdf << QStringLiteral("7 Mel.Gr.pdf");
+        QTest::newRow("workbook") << AnalysisKind::Individual << QStringLiteral("7")
+                                  << ReportFormat::Xlsx << QStringLiteral("7 Mel.Sb.xlsx");
+        QTest::newRow("csv") << AnalysisKind::Group << QStringLiteral("7") << ReportFormat::Csv
+                             << QStringLiteral("7 Mel.Gr.csv");
     }
     void proposedFileName() {
-        QFETCH(QString, caption);
+        QFETCH(AnalysisKind, kind);
         QFETCH(QString, code);
+        QFETCH(ReportFormat, format);
         QFETCH(QString, expected);
-        ResultSheet sheet;
-        sheet.nameCaption = caption;
-        sheet.code = code;
-        QCOMPARE(ezr::proposedFileName(ReportFormat::Txt, sheet.code, sheet.isIndividual()),
-                 expected);
+        AnalysisState state = kind == AnalysisKind::Group ? groupState() : individualState();
+        state.header.code = code;
+        QCOMPARE(proposedReportName(state, format), expected);
     }
 
     void profileLineEndings_data() {
@@ -319,14 +276,14 @@ private slots:
         QFETCH(QString, ending);
         if (group)
             QLocale::setDefault(CommaLocale);
-        const ResultSheet sheet = group ? groupSheet() : individualSheet();
-        const QString line = lineStartingWith(reportLines(buildTextReport({sheet, {}})), start);
+        const AnalysisState state = group ? groupState() : individualState();
+        const QString line = lineStartingWith(reportLines(buildTextReport({state, {}})), start);
         QVERIFY2(line.endsWith(ending), qPrintable(line));
         QVERIFY(!line.endsWith(QStringLiteral("  ")));
     }
 
     void headerLinesByMode_data() {
-        QTest::addColumn<QString>("caption");
+        QTest::addColumn<AnalysisKind>("kind");
         QTest::addColumn<QString>("sex");
         QTest::addColumn<QString>("education");
         QTest::addColumn<QString>("age");
@@ -334,7 +291,7 @@ private slots:
         const QString code = QStringLiteral("Код: 5");
         const QString date = QStringLiteral("Дата обследования: 01.02.2024");
         const QString norm = QStringLiteral("Нормирование: Пол");
-        QTest::newRow("individual") << QStringLiteral("Ф.И.О.") << QStringLiteral("Мужской")
+        QTest::newRow("individual") << AnalysisKind::Individual << QStringLiteral("Мужской")
                                     << QStringLiteral("Высшее") << QStringLiteral("40.01")
                                     << QStringList{code,
                                                    date,
@@ -344,45 +301,46 @@ private slots:
                                                    QStringLiteral("Возраст: 40.01"),
                                                    norm};
         QTest::newRow("individual with empty fields")
-            << QStringLiteral("Ф.И.О.") << QString() << QString() << QString()
+            << AnalysisKind::Individual << QString() << QString() << QString()
             << QStringList{code, date, QStringLiteral("Ф.И.О.: Имя"), QStringLiteral("Возраст: "),
                            norm};
         QTest::newRow("group by sex")
-            << QStringLiteral("Группа") << QStringLiteral("Женский") << QString() << QString()
+            << AnalysisKind::Group << QStringLiteral("Женский") << QString() << QString()
             << QStringList{code, date, QStringLiteral("Группа: Имя"),
                            QStringLiteral("Пол: Женский"), norm};
         QTest::newRow("group by education")
-            << QStringLiteral("Группа") << QString() << QStringLiteral("Среднее") << QString()
+            << AnalysisKind::Group << QString() << QStringLiteral("Среднее") << QString()
             << QStringList{code, date, QStringLiteral("Группа: Имя"),
                            QStringLiteral("Образование: Среднее"), norm};
         QTest::newRow("group by satisfaction")
-            << QStringLiteral("Группа") << QString() << QString() << QString()
+            << AnalysisKind::Group << QString() << QString() << QString()
             << QStringList{code, date, QStringLiteral("Группа: Имя"), norm};
         QTest::newRow("group never writes an age")
-            << QStringLiteral("Группа") << QString() << QString() << QStringLiteral("40.01")
+            << AnalysisKind::Group << QString() << QString() << QStringLiteral("40.01")
             << QStringList{code, date, QStringLiteral("Группа: Имя"), norm};
     }
     void headerLinesByMode() {
-        QFETCH(QString, caption);
+        QFETCH(AnalysisKind, kind);
         QFETCH(QString, sex);
         QFETCH(QString, education);
         QFETCH(QString, age);
         QFETCH(QStringList, expected);
-        ResultSheet sheet = individualSheet();
-        sheet.code = QStringLiteral("5");
-        sheet.testDate = QStringLiteral("01.02.2024");
-        sheet.nameCaption = caption;
-        sheet.name = QStringLiteral("Имя");
-        sheet.sex = sex;
-        sheet.education = education;
-        sheet.age = age;
-        QCOMPARE(headerLines(reportLines(buildTextReport({sheet, {}}))), expected);
+        AnalysisState state = individualState();
+        state.kind = kind;
+        state.header.code = QStringLiteral("5");
+        state.header.testDate = QStringLiteral("01.02.2024");
+        state.header.name = QStringLiteral("Имя");
+        state.header.sex = sex;
+        state.header.education = education;
+        state.header.age = age;
+        QCOMPARE(headerLines(reportLines(buildTextReport({state, {}}))), expected);
     }
 
     void hintYieldsSeveralLines() {
-        ResultSheet sheet = individualSheet();
-        sheet.infoHint = QStringLiteral("Время выполнения:\r\na\r\nb\r\nc\r\nd");
-        const QStringList lines = reportLines(buildTextReport({sheet, {}}));
+        AnalysisState state = individualState();
+        state.record.timingLines = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                    QStringLiteral("d")};
+        const QStringList lines = reportLines(buildTextReport({state, {}}));
         const qsizetype at = lines.indexOf(QStringLiteral("Время выполнения:"));
         QVERIFY(at > 0);
         QCOMPARE(lines.mid(at, 7),
@@ -408,95 +366,130 @@ private slots:
     void commentBlock() {
         QFETCH(QStringList, comment);
         QFETCH(QString, ending);
-        const QByteArray report = buildTextReport({individualSheet(), comment});
+        const QByteArray report = buildTextReport({individualState(), comment});
         QVERIFY2(report.endsWith(encodeWindows1251(ending)), report.right(120).constData());
         QCOMPARE(report.count(encodeWindows1251(QStringLiteral("Комментарий к анализу"))), 1);
     }
 
     void profileValue_data() {
         QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("cell");
+        QTest::addColumn<double>("value");
         QTest::addColumn<QString>("written");
-        QTest::newRow("count") << PointLocale << QStringLiteral("     3")
-                               << QStringLiteral("   3.0");
-        QTest::newRow("bare count")
-            << CommaLocale << QStringLiteral("3") << QStringLiteral("   3.0");
-        QTest::newRow("two digits")
-            << PointLocale << QStringLiteral("    12") << QStringLiteral("  12.0");
-        QTest::newRow("comma becomes point")
-            << CommaLocale << QStringLiteral("  12,5") << QStringLiteral("  12.5");
-        QTest::newRow("half away from zero")
-            << CommaLocale << QStringLiteral("0,25") << QStringLiteral("   0.3");
-        QTest::newRow("negative half")
-            << PointLocale << QStringLiteral("-1.25") << QStringLiteral("  -1.3");
-        QTest::newRow("exactly 6 wide")
-            << PointLocale << QStringLiteral("1234.5") << QStringLiteral("1234.5");
+        QTest::newRow("whole") << PointLocale << 3.0 << QStringLiteral("   3.0");
+        QTest::newRow("whole under comma settings")
+            << CommaLocale << 3.0 << QStringLiteral("   3.0");
+        QTest::newRow("two digits") << PointLocale << 12.0 << QStringLiteral("  12.0");
+        QTest::newRow("comma becomes point") << CommaLocale << 12.5 << QStringLiteral("  12.5");
+        QTest::newRow("half away from zero") << CommaLocale << 0.25 << QStringLiteral("   0.3");
+        QTest::newRow("negative half") << PointLocale << -1.25 << QStringLiteral("  -1.3");
+        QTest::newRow("exactly 6 wide") << PointLocale << 1234.5 << QStringLiteral("1234.5");
         QTest::newRow("longer than 6: whole")
-            << CommaLocale << QStringLiteral("123456,75") << QStringLiteral("123456.8");
+            << CommaLocale << 123456.75 << QStringLiteral("123456.8");
         QTest::newRow("rounding lengthens")
-            << PointLocale << QStringLiteral("99999.96") << QStringLiteral("100000.0");
+            << PointLocale << 99999.96 << QStringLiteral("100000.0");
     }
     void profileValue() {
         QFETCH(QLocale, locale);
-        QFETCH(QString, cell);
+        QFETCH(double, value);
         QFETCH(QString, written);
         QLocale::setDefault(locale);
         const QString zeros = QStringLiteral("   0.0").repeated(11);
 
-        ResultSheet sheet = zeroSheet();
-        sheet.orientationGrid.cell(1, 1) = cell;
-        sheet.stimulusGrid.cell(12, 2) = cell;
-        sheet.stimulusGrid.cell(13, 3) = cell;
-        const QStringList lines = reportLines(buildTextReport({sheet, {}}));
+        // A group's means keep one decimal in the score rows.
+        AnalysisState state = zeroState(AnalysisKind::Group);
+        state.record.scores.raw.profile2[0] = value;
+        state.comparison.chi.profile3[11] = value;
+        state.comparison.chi.profile3[12] = value;
+        const QStringList lines = reportLines(buildTextReport({state, {}}));
         // Profile 2, first row: the value first, the rest pushed right when it is long.
         QVERIFY(lines.contains(QStringLiteral(" Сумма баллов") + written + zeros));
-        // Profile 3, first band, last column; second band, first column.
-        QVERIFY(lines.contains(QStringLiteral("           % ") + zeros + written));
+        // Profile 3 chi-squares, first band, last column; second band, first column.
+        QVERIFY(lines.contains(QStringLiteral("         Xм2 ") + zeros + written));
         QVERIFY(lines.contains(QStringLiteral("         Xм2 ") + written +
                                QStringLiteral("   0.0").repeated(5)));
     }
 
-    void longRowLabelIsWrittenWhole() {
-        ResultSheet sheet = zeroSheet();
-        sheet.orientationGrid.cell(0, 2) = QStringLiteral(" Проценты всех");
-        const QStringList lines = reportLines(buildTextReport({sheet, {}}));
-        QVERIFY(lines.contains(QStringLiteral(" Проценты всех") +
-                               QStringLiteral("   0.0").repeated(12)));
-    }
-
-    void valueThatIsNoNumberThrows_data() {
+    // The percentage row is the raw score's share of all 108 answers, written with a point;
+    // the score row shows the raw score as the grids round it.
+    void percentRowIsTheShareOfAllAnswers_data() {
         QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<int>("profile");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("cell");
-        QTest::newRow("letters") << PointLocale << 2 << 5 << 1 << QStringLiteral("abc");
-        QTest::newRow("empty cell") << PointLocale << 2 << 12 << 3 << QString();
-        QTest::newRow("point under comma settings")
-            << CommaLocale << 3 << 1 << 2 << QStringLiteral("  12.5");
-        QTest::newRow("comma under point settings")
-            << PointLocale << 3 << 18 << 3 << QStringLiteral("  12,5");
-        QTest::newRow("trailing text") << PointLocale << 3 << 13 << 1 << QStringLiteral("3 x");
+        QTest::addColumn<AnalysisKind>("kind");
+        QTest::addColumn<double>("raw");
+        QTest::addColumn<QString>("score");
+        QTest::addColumn<QString>("percent");
+        QTest::newRow("ten answers") << PointLocale << AnalysisKind::Individual << 10.0
+                                     << QStringLiteral("  10.0") << QStringLiteral("   9.3");
+        QTest::newRow("a quarter") << CommaLocale << AnalysisKind::Individual << 27.0
+                                   << QStringLiteral("  27.0") << QStringLiteral("  25.0");
+        QTest::newRow("all answers") << CommaLocale << AnalysisKind::Individual << 108.0
+                                     << QStringLiteral(" 108.0") << QStringLiteral(" 100.0");
+        QTest::newRow("group mean of one half")
+            << CommaLocale << AnalysisKind::Group << 0.5 << QStringLiteral("   0.5")
+            << QStringLiteral("   0.5");
+        QTest::newRow("group mean of thirteen twelfths")
+            << PointLocale << AnalysisKind::Group << 13.0 / 12 << QStringLiteral("   1.1")
+            << QStringLiteral("   1.0");
     }
-    void valueThatIsNoNumberThrows() {
+    void percentRowIsTheShareOfAllAnswers() {
         QFETCH(QLocale, locale);
-        QFETCH(int, profile);
-        QFETCH(int, column);
-        QFETCH(int, row);
-        QFETCH(QString, cell);
+        QFETCH(AnalysisKind, kind);
+        QFETCH(double, raw);
+        QFETCH(QString, score);
+        QFETCH(QString, percent);
         QLocale::setDefault(locale);
-        ResultSheet sheet = zeroSheet();
-        (profile == 2 ? sheet.orientationGrid : sheet.stimulusGrid).cell(column, row) = cell;
-        QVERIFY_THROWS_EXCEPTION(AnalysisError, buildTextReport({sheet, {}}));
+        const QString zeros = QStringLiteral("   0.0").repeated(11);
+        AnalysisState state = zeroState(kind);
+        state.record.scores.raw.profile3[11] = raw;
+        const QStringList lines = reportLines(buildTextReport({state, {}}));
+        QVERIFY(lines.contains(QStringLiteral(" Сумма баллов") + zeros + score));
+        QVERIFY(lines.contains(QStringLiteral("           % ") + zeros + percent));
     }
 
-    void profileOneRowsAreTakenAsTheyStand() {
-        // The motive grid is not re-read: any text goes through unchanged.
-        ResultSheet sheet = individualSheet();
-        sheet.motiveGrid.cell(9, 2) = QStringLiteral("  n/a");
-        const QStringList lines = reportLines(buildTextReport({sheet, {}}));
+    // Profiles 2 and 3 are written with a point under any regional settings; the motive
+    // table shows the window's cells with the regional separator.
+    void valueRowsAreTheSameUnderEverySetting() {
+        const AnalysisState state = groupState();
+        QLocale::setDefault(PointLocale);
+        const QStringList point = reportLines(buildTextReport({state, {}}));
+        QLocale::setDefault(CommaLocale);
+        const QStringList comma = reportLines(buildTextReport({state, {}}));
+        QCOMPARE(comma.size(), point.size());
+        static const QRegularExpression valueRow(QStringLiteral("^ +(Сумма баллов|%|Xм2) "));
+        static const QRegularExpression motiveRow(QStringLiteral("^ \\d\\. "));
+        int valueRows = 0;
+        int motiveRows = 0;
+        for (qsizetype i = 0; i < point.size(); ++i) {
+            if (valueRow.match(point[i]).hasMatch()) {
+                ++valueRows;
+                QCOMPARE(comma[i], point[i]);
+                QVERIFY2(!point[i].contains(QLatin1Char(',')), qPrintable(point[i]));
+            } else if (motiveRow.match(point[i]).hasMatch()) {
+                ++motiveRows;
+                QVERIFY2(!point[i].contains(QLatin1Char(',')), qPrintable(point[i]));
+                QVERIFY2(comma[i].contains(QLatin1Char(',')), qPrintable(comma[i]));
+                // The label " 1. " keeps its point.
+                QCOMPARE(comma[i], point[i].left(4) +
+                                       point[i].mid(4).replace(QLatin1Char('.'), QLatin1Char(',')));
+            }
+        }
+        QCOMPARE(valueRows, 3 + 6);
+        QCOMPARE(motiveRows, 6);
+    }
+
+    void profileOneRowsShowTheWindowsCells() {
+        QLocale::setDefault(CommaLocale);
+        AnalysisState state = groupState();
+        state.comparison.chi.profile1[1] = 123.46; // wider than its field
+        const QStringList lines = reportLines(buildTextReport({state, {}}));
         QVERIFY(lines.contains(QStringLiteral(
-            " 2. Коммуникация       2     3     3     2     3     2    15  13.9  n/a")));
+            " 2. Коммуникация     2,5   2,9   3,0   3,3   2,3   2,8  16,8  15,6   123,5")));
+        const ResultSheet sheet = formatSheet(state);
+        for (int row = 1; row <= 6; ++row) {
+            QString cells;
+            for (int column = 0; column < sheet.motiveGrid.columnCount(); ++column)
+                cells += sheet.motiveGrid.cell(column, row);
+            QVERIFY2(lines.contains(cells), qPrintable(cells));
+        }
     }
 
     void writeCreatesAndReplaces() {

@@ -1,5 +1,7 @@
 #include "WindowTestSupport.h"
 
+#include "ResultSheet.h"
+
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -45,7 +47,8 @@ struct WindowSnapshot {
     bool timeChartEnabled;
 
     explicit WindowSnapshot(const TestWindow& w)
-        : sheet(w.formatSheet(form->analysis())), profile1(w.form->analysis().record.scores.raw.profile1),
+        : sheet(formatSheet(w.form->analysis())),
+          profile1(w.form->analysis().record.scores.raw.profile1),
           profile2(w.form->analysis().record.scores.raw.profile2),
           profile3(w.form->analysis().record.scores.raw.profile3),
           frontChart(w.chartPanel()->frontChart()->objectName()),
@@ -128,8 +131,10 @@ private slots:
         window.action("mmOpen")->trigger();
         QCOMPARE(window.dialogs.openRequests.last().directory, chosen.path());
 
-        // Remembered for the next start.
-        QCOMPARE(currentFolderInputs().rememberedData, chosen.path());
+        // Remembered for the next start, and the data folder of a window started then.
+        const FolderConfig nextStart(window.dir.path() + QLatin1Char('/'));
+        QCOMPARE(nextStart.inputs().rememberedData, chosen.path());
+        QCOMPARE(nextStart.dataFolder(), chosen.path());
     }
 
     void everyExplanationShowsWhole_data() {

@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(request.filter, QStringLiteral("Файлы данных (*.txt)"));
         QCOMPARE(request.directory, window.dir.path() + QStringLiteral("/Results"));
 
-        const ReportSnapshot core{coreIndividual(path).sheet, {}};
+        const ReportSnapshot core{coreIndividual(path), {}};
         QCOMPARE(readFile(target), buildTextReport(core));
     }
 
@@ -69,11 +69,11 @@ private slots:
         window.dialogs.saveAnswers << pdf;
         window.action("mmSavePdf")->trigger();
         QCOMPARE(window.dialogs.saveRequests.last().fileName, QStringLiteral("3 Mel.Gr.pdf"));
-        QCOMPARE(window.dialogs.saveRequests.last().directory, window.dir.path() + QStringLiteral("/Results"));
+        QCOMPARE(window.dialogs.saveRequests.last().directory, window.resultsDir());
         QVERIFY(readFile(pdf).startsWith("%PDF-"));
 
-        const AnalysisState core = groupAnalysis(window.dataDir(), NormKind::Sex,
-                                                 QStringLiteral("Женский"));
+        const AnalysisState core =
+            groupAnalysis(window.dataDir(), NormKind::Sex, QStringLiteral("Женский"));
         const QString csv = window.resultsDir() + QStringLiteral("/group.csv");
         const QString xlsx = window.resultsDir() + QStringLiteral("/group.xlsx");
         window.dialogs.saveAnswers << csv << xlsx;
@@ -122,7 +122,7 @@ private slots:
         window.dialogs.saveAnswers << target;
         window.action("mmAnalysis")->trigger();
         QVERIFY(window.dialogs.errors.isEmpty());
-        QCOMPARE(readFile(target), buildTextReport({coreIndividual(path).sheet, lines}));
+        QCOMPARE(readFile(target), buildTextReport({coreIndividual(path), lines}));
     }
 
     void commentNeverShownWrapsAsItWillBeShown() {
@@ -148,9 +148,9 @@ private slots:
         window.action("mmAnalysis")->trigger();
         QCOMPARE(window.dialogs.saveRequests.last().fileName, QStringLiteral("77 Mel.Sb.txt"));
 
-        ResultSheet expected = coreIndividual(path).sheet;
-        expected.code = QStringLiteral("77");
-        expected.name = QStringLiteral("Исправленное имя");
+        AnalysisState expected = coreIndividual(path);
+        expected.header.code = QStringLiteral("77");
+        expected.header.name = QStringLiteral("Исправленное имя");
         QCOMPARE(readFile(target), buildTextReport({expected, {}}));
     }
 
@@ -299,12 +299,12 @@ private slots:
         QCOMPARE(reader.format(), QByteArray("gif"));
         QCOMPARE(reader.size(), QSize(402, 318));
         QCOMPARE(reader.imageCount(), 1);
-        QCOMPARE(window.form->lastPicture().size(), QSize(402, 318));
 
         // The picture is the window's own rendering of the panel: its frame and the chart in
         // front, whose title is drawn in black somewhere near the top.
         const QImage picture = reader.read();
         QVERIFY(!picture.isNull());
+        QCOMPARE(picture.size(), QSize(402, 318));
         const QImage expected = window.panel()->grab(window.chartPanel()->geometry()).toImage();
         int different = 0;
         for (int y = 0; y < expected.height(); ++y)
