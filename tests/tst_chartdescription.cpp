@@ -59,14 +59,15 @@ private slots:
     void normInTheChartsUnits() {
         QFETCH(int, values);
         QFETCH(double, factor);
-        AnalysisRecord data;
-        data.scores.raw.profile3.fill(2.0);
+        Profiles raw;
+        raw.profile3.fill(2.0);
         ProfileChartOptions options;
         options.code = QStringLiteral("7");
         options.name = QStringLiteral("Имя");
         options.normGroup = 3;
         options.normName = QStringLiteral("Образование");
-        BarChartDescription chart = profileChart(3, ProfileValues(values), data, options);
+        BarChartDescription chart =
+            profileChart(3, ProfileValues(values), raw, Profiles{}, options);
         QCOMPARE(chart.series.size(), 3);
         QCOMPARE(chart.footLine(), QStringLiteral("7. Имя"));
         const double axisWithoutNorm = chart.valueAxis.max;
@@ -94,10 +95,11 @@ private slots:
     }
 
     void seriesInTheirOrder() {
-        AnalysisRecord data;
+        Profiles raw;
         for (int i = 0; i < 12; ++i)
-            data.scores.raw.profile2[std::size_t(i)] = i + 1;
-        const BarChartDescription chart = profileChart(2, ProfileValues::Percent, data, {});
+            raw.profile2[std::size_t(i)] = i + 1;
+        const BarChartDescription chart =
+            profileChart(2, ProfileValues::Percent, raw, Profiles{}, {});
         QCOMPARE(chart.series.size(), 2);
         QCOMPARE(chart.series[0].name, QStringLiteral("РО"));
         QCOMPARE(chart.series[1].name, QStringLiteral("ПО"));

@@ -304,8 +304,7 @@ private slots:
     void workbookWhoseLibraryWriteFails() {
         QTemporaryDir dir;
         const QString data = makeGroup(dir);
-        const AnalysisState group =
-            groupAnalysis(data, NormKind::Satisfaction, QString(), AnalysisState{});
+        const AnalysisState group = groupAnalysis(data, NormKind::Satisfaction, QString());
         const QString errors = dir.filePath(QStringLiteral("stderr.txt"));
         std::fflush(stderr);
         const int saved = ::dup(STDERR_FILENO);

@@ -273,8 +273,8 @@ void TestImportTable::importedGroupReportsAsGenerated() {
     for (const NormKind kind : {NormKind::Sex, NormKind::Education, NormKind::Satisfaction}) {
         const auto report = [kind](const QString& folder) {
             const AnalysisState state =
-                groupAnalysis(folder, kind, QStringLiteral("Женский"), {}, fixedToday);
-            return buildTextReport({state.sheet, {}});
+                groupAnalysis(folder, kind, QStringLiteral("Женский"), fixedToday);
+            return buildTextReport(ReportSnapshot{state, {}});
         };
         QCOMPARE(report(importedDir.path()), report(generatedDir.path()));
     }

@@ -44,7 +44,7 @@ QStringList entriesOf(const QString& folder) {
 // A group analysis as the guard sees it: its folder and the members it listed.
 AnalysisState groupState(const QString& folder, const QStringList& members) {
     AnalysisState state;
-    state.sheet.nameCaption = GroupCaption;
+    state.kind = AnalysisKind::Group;
     state.source = folder;
     for (const QString& name : members)
         state.members.append(ExamineeRecord{name, {}, {}, {}});

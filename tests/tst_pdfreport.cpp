@@ -239,17 +239,18 @@ private slots:
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
         if (pdftoppm.isEmpty())
             QSKIP("pdftoppm (poppler-utils) is not installed");
-        const QList<QImage> pages =
-            rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
+        const QList<QImage> pages = rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state, {}}));
         QCOMPARE(pages.size(), 2);
 
         // The individual examinee is compared with the norm of the sex, the group with that of
         // secondary education.
-        const QString sex = state.sheet.sex;
+        const QString sex = state.header.sex;
         const int row = group ? 3 : (sex == QStringLiteral("Мужской") ? 0 : 1);
-        QCOMPARE(row, normGroup(group ? NormKind::Education : NormKind::Sex, sex,
-                                state.sheet.education));
-        const auto& d = state.data;
+        const NormKind kind = group ? NormKind::Education : NormKind::Sex;
+        QCOMPARE(row, normRow(kind, sex, state.header.education));
+        QCOMPARE(state.comparison.kind, kind);
+        QCOMPARE(state.comparison.row, row);
+        const auto& d = state.record;
         const QList<QList<double>> scores = {
             QList<double>(d.scores.raw.profile1.begin(), d.scores.raw.profile1.end()),
             QList<double>(d.scores.raw.profile2.begin(), d.scores.raw.profile2.end()),
@@ -309,13 +310,12 @@ private slots:
             QSKIP("pdftoppm (poppler-utils) is not installed");
         // The examinee answered every statement within the band: a few times on and beyond its
         // upper bound make red markers too.
-        auto& times = state.data.answerTimes;
-        const double upper = state.data.meanTime + 2 * state.data.sdTime;
+        auto& times = state.record.answerTimes;
+        const double upper = state.record.meanTime + 2 * state.record.sdTime;
         times[9] = upper;
-        times[40] = upper + 0.3 * state.data.sdTime;
-        times[99] = upper + 0.6 * state.data.sdTime;
-        const QList<QImage> pages =
-            rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state.sheet, {}}, state.data));
+        times[40] = upper + 0.3 * state.record.sdTime;
+        times[99] = upper + 0.6 * state.record.sdTime;
+        const QList<QImage> pages = rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state, {}}));
         QVERIFY(!pages.isEmpty());
 
         // The dashed blue line of the mean is the longest blue row of all pages.
@@ -348,8 +348,8 @@ private slots:
         while (!blue(page.pixel(last, bestRow)))
             --last;
 
-        const double mean = state.data.meanTime;
-        const double sd = state.data.sdTime;
+        const double mean = state.record.meanTime;
+        const double sd = state.record.sdTime;
         QVERIFY(sd > 0.0);
         // Green markers, smoothed into the white ground at their edges; the lime of the bars
         // and the red line are no green.
@@ -374,7 +374,7 @@ private slots:
         QList<double> scales;
         int greens = 0;
         for (int n = 1; n <= ItemCount; ++n) {
-            const double t = state.data.answerTimes[std::size_t(n - 1)];
+            const double t = state.record.answerTimes[std::size_t(n - 1)];
             if (!(mean - 2 * sd < t && t < mean + 2 * sd))
                 continue;
             ++greens;
@@ -398,7 +398,7 @@ private slots:
         // Every marker at its time in its colour: green strictly inside the band, red on or
         // beyond it.
         for (int n = 1; n <= ItemCount; ++n) {
-            const double t = state.data.answerTimes[std::size_t(n - 1)];
+            const double t = state.record.answerTimes[std::size_t(n - 1)];
             const bool inside = mean - 2 * sd < t && t < mean + 2 * sd;
             const int x = columnOf(n);
             const int y = int(std::lround(bestRow - (t - mean) * pixelsPerSecond));

@@ -20,6 +20,7 @@
 using namespace ezr;
 
 Q_DECLARE_METATYPE(ezr::StatisticsFormat)
+Q_DECLARE_METATYPE(ezr::NormKind)
 
 namespace {
 
@@ -63,6 +64,36 @@ private slots:
         QCOMPARE(seen.size(), examineeHeadings().size());
     }
 
+    // The label names the norm group the comparison's row was chosen for.
+    void labelNamesTheNormGroup_data() {
+        QTest::addColumn<NormKind>("kind");
+        QTest::addColumn<QString>("sex");
+        QTest::addColumn<QString>("education");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("male") << NormKind::Sex << MaleSex << SecondaryEducation
+                              << QStringLiteral("Норма: Пол, Мужской; 2024-05-17");
+        QTest::newRow("female") << NormKind::Sex << FemaleSex << HigherEducation
+                                << QStringLiteral("Норма: Пол, Женский; 2024-05-17");
+        QTest::newRow("higher") << NormKind::Education << FemaleSex << HigherEducation
+                                << QStringLiteral("Норма: Образование, Высшее; 2024-05-17");
+        QTest::newRow("secondary") << NormKind::Education << MaleSex << SecondaryEducation
+                                   << QStringLiteral("Норма: Образование, Среднее; 2024-05-17");
+        QTest::newRow("satisfaction") << NormKind::Satisfaction << FemaleSex << SecondaryEducation
+                                      << QStringLiteral("Норма: Удовлетворенность; 2024-05-17");
+    }
+    void labelNamesTheNormGroup() {
+        QFETCH(NormKind, kind);
+        QFETCH(QString, sex);
+        QFETCH(QString, education);
+        QFETCH(QString, label);
+        const NormComparison comparison =
+            compareWithNorm(kind, normRow(kind, sex, education), Profiles{}, AnalysisKind::Group);
+        const QString made = statisticsFileLabel(comparison, QDate(2024, 5, 17));
+        QCOMPARE(made, label);
+        // Short enough for an SPSS file label.
+        QVERIFY(made.toUtf8().size() <= 64);
+    }
+
     void groupReadsBack_data() {
         QTest::addColumn<StatisticsFormat>("format");
         QTest::addColumn<QByteArray>("threeDecimals"); // the format of the X2 columns
@@ -77,7 +108,7 @@ private slots:
         const QString data = makeGroup(dir);
         QVERIFY(!data.isEmpty());
         const AnalysisState group =
-            groupAnalysis(data, NormKind::Education, QStringLiteral("Среднее"), AnalysisState{});
+            groupAnalysis(data, NormKind::Education, QStringLiteral("Среднее"));
         const QDateTime analysed(QDate(2024, 5, 17), QTime(10, 30));
         const QString path = dir.filePath(QStringLiteral("group.") + statisticsExtension(format));
         QVERIFY(writeFile(path, buildStatisticsFile(group, format, analysed)));
@@ -132,7 +163,7 @@ private slots:
         QFETCH(StatisticsFormat, format);
         QTemporaryDir dir;
         const AnalysisState group =
-            groupAnalysis(makeGroup(dir), NormKind::Satisfaction, QString(), AnalysisState{});
+            groupAnalysis(makeGroup(dir), NormKind::Satisfaction, QString());
         const QByteArray bytes = buildStatisticsFile(group, format);
         const StatisticsFileSummary whole = readStatisticsFile(bytes, format);
         QCOMPARE(whole.cases, 3);
