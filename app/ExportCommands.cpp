@@ -72,5 +72,5 @@ void MainWindow::saveReport(ReportFormat format) {
 void MainWindow::toggleNorm() {
     menuState_.normShown = !menuState_.normShown;
     menu_->update(menuState_);
-    panel_->profileCharts()->setNormShown(menuState_.normShown);
+    panel_->setNormShown(menuState_.normShown);
 }

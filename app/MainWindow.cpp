@@ -3,7 +3,6 @@
 #include "AboutDialog.h"
 #include "AnalysisError.h"
 #include "AnswerSheet.h"
-#include "AnswerTimeChart.h"
 #include "CellChoice.h"
 #include "Domain.h"
 #include "ExplanationTexts.h"
@@ -108,6 +107,7 @@ void MainWindow::createResultPanel() {
     panel_->hide();
 
     connect(panel_, &ResultPanel::headerEdited, this, &MainWindow::editHeader);
+    connect(panel_, &ResultPanel::chartClicked, this, &MainWindow::switchChartMarks);
     connect(panel_, &ResultPanel::commentEdited, this,
             [this](const QString& text) { comment_ = text; });
     connect(panel_, &ResultPanel::cellSelected, this, &MainWindow::selectCell);
@@ -202,11 +202,8 @@ void MainWindow::runCommand(const std::function<void()>& body) {
 void MainWindow::showAnalysis(AnalysisState next) {
     analysis_ = std::move(next);
     panel_->showSheet(formatSheet(analysis_));
-    panel_->profileCharts()->setNorm(analysis_.comparison.row,
-                                     normKindName(analysis_.comparison.kind));
     showProfile(1, ProfileValues::Raw);
-    panel_->profileCharts()->show();
-    panel_->profileCharts()->raise();
+    panel_->showProfileCharts();
 }
 
 void MainWindow::showNewAnalysis(AnalysisState next) {
@@ -214,7 +211,7 @@ void MainWindow::showNewAnalysis(AnalysisState next) {
     // The previous examinee's answer-time chart goes behind and out of sight; its toggle
     // stays, so the next "Время ответа" hides it.
     panel_->showAnswerTimeChart(false);
-    showTimesNotMeasured(false);
+    panel_->showTimesNotMeasured(false);
     showAnalysis(std::move(next));
     menuState_.analysisShown = true;
     menuState_.individualShown = individual;
@@ -269,15 +266,31 @@ void MainWindow::changeNorm(NormKind kind) {
 }
 
 void MainWindow::showProfile(int profile, ProfileValues values) {
-    panel_->profileCharts()->drawProfile(profile, values, analysis_.record.scores.raw,
-                                         analysis_.comparison.chi, analysis_.header.code,
-                                         analysis_.header.name);
+    ProfileChartOptions options;
+    options.code = analysis_.header.code;
+    options.name = analysis_.header.name;
+    options.normGroup = analysis_.comparison.row;
+    options.normName = normKindName(analysis_.comparison.kind);
+    options.normShown = menuState_.normShown;
+    options.marksVisible = chartMarksVisible(profile);
+    panel_->drawProfileChart(profile, profileChart(profile, values, analysis_.record.scores.raw,
+                                                   analysis_.comparison.chi, options));
+}
+
+bool MainWindow::chartMarksVisible(int profile) const {
+    const int clicks = chartClicks_[std::size_t(profile - 1)];
+    return profile == 1 || (clicks > 0 && clicks % 2 == 0);
+}
+
+void MainWindow::switchChartMarks(int profile) {
+    ++chartClicks_[std::size_t(profile - 1)];
+    panel_->setChartMarksVisible(profile, chartMarksVisible(profile));
 }
 
 void MainWindow::hideAnswerTimeChart() {
     menuState_.answerTimeChartOn = false;
     panel_->showAnswerTimeChart(false);
-    showTimesNotMeasured(false);
+    panel_->showTimesNotMeasured(false);
     menu_->update(menuState_);
 }
 
@@ -285,11 +298,10 @@ void MainWindow::toggleAnswerTimeChart() {
     if (menuState_.answerTimeChartOn)
         return hideAnswerTimeChart();
     if (answerTimesMeasured(analysis_.record.answerTimes)) {
-        panel_->answerTimeChart()->plot(analysis_.record, analysis_.header.code,
-                                        analysis_.header.name);
+        panel_->plotAnswerTimes(analysis_.record, analysis_.header.code, analysis_.header.name);
         panel_->showAnswerTimeChart(true);
     } else {
-        showTimesNotMeasured(true); // a flat line at zero would tell nothing
+        panel_->showTimesNotMeasured(true); // a flat line at zero would tell nothing
     }
     menuState_.answerTimeChartOn = true;
     menu_->update(menuState_);
@@ -326,7 +338,7 @@ void MainWindow::saveProfileChart() {
                         proposedFileName(ChartPicture::Profile, analysis_.header.code,
                                          analysis_.kind != AnalysisKind::Group),
                     path))
-        saveControlPicture(panel_->profileCharts(), path);
+        saveControlPicture(panel_->profileChartsArea(), path);
 }
 
 void MainWindow::saveAnswerTimeChart() {
@@ -335,15 +347,15 @@ void MainWindow::saveAnswerTimeChart() {
                     folders_.resultsFolder() + QLatin1Char('/') +
                         proposedFileName(ChartPicture::AnswerTime, analysis_.header.code, true),
                     path))
-        saveControlPicture(panel_->answerTimeChart(), path);
+        saveControlPicture(panel_->answerTimeChartArea(), path);
 }
 
-void MainWindow::saveControlPicture(QWidget* control, const QString& path) {
+void MainWindow::saveControlPicture(const QRect& area, const QString& path) {
     // Let the part of the window the dialog covered repaint before the picture is taken.
     QCoreApplication::processEvents();
     runCommand([&] {
-        // What the window shows in the control's rectangle, whatever lies in front there.
-        writeOutput(path, analysis_, encodeGif(panel_->grab(control->geometry()).toImage()));
+        // What the window shows in the chart's rectangle, whatever lies in front there.
+        writeOutput(path, analysis_, encodeGif(panel_->grab(area).toImage()));
     });
 }
 
@@ -370,7 +382,8 @@ void MainWindow::editHeader(HeaderField field, const QString& text) {
 
 void MainWindow::selectCell(ProfileGrid grid, int column, int row) {
     const CellChoice choice = cellChoice(grid, column, row);
-    if (choice.chart && !panel_->profileCharts()->isHidden())
+    // The charts show from the first analysis on.
+    if (choice.chart && menuState_.analysisShown)
         showProfile(choice.profile, *choice.chart);
     if (choice.explanation)
         panel_->setInformation(*choice.explanation);

@@ -4,13 +4,14 @@
 #include "Export.h"
 #include "Folders.h"
 #include "MainMenu.h"
-#include "ProfileCharts.h"
+#include "ChartDescription.h"
 #include "ResultPanel.h"
 #include "UserDialogs.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -75,7 +76,6 @@ private:
     void showProfile(int profile, ezr::ProfileValues values);
     void toggleAnswerTimeChart();
     // In place of the chart for a sheet whose answer times were not measured (SheetCommands.cpp).
-    void showTimesNotMeasured(bool shown);
     // The answer sheet form and the table import (SheetCommands.cpp).
     void newSheet();
     void openSheet();
@@ -87,7 +87,11 @@ private:
     void saveReport(ezr::ReportFormat format);
     void saveProfileChart();
     void saveAnswerTimeChart();
-    void saveControlPicture(QWidget* control, const QString& path);
+    // What the window shows in `area` of the result panel, as a GIF picture.
+    void saveControlPicture(const QRect& area, const QString& path);
+    // A click on profile chart 2 or 3 switches its value marks.
+    void switchChartMarks(int profile);
+    bool chartMarksVisible(int profile) const;
     void toggleNorm();
     bool askSavePath(const QString& title, const QString& proposedName, QString& path);
 
@@ -106,13 +110,16 @@ private:
     QString comment_; // the analyst's comment, as typed
     MenuState menuState_;
     bool commentShown_ = false;
+    // Clicks on each profile chart: chart 1 always shows its value marks; on charts 2 and 3
+    // they start hidden, the first click leaves them hidden, and every click after switches
+    // them.
+    std::array<int, 3> chartClicks_{};
     SaveDialogRequest saveDialog_; // the one save dialog, shared by the exports
     AboutDialog* aboutDialog_ = nullptr;
     MainMenu* menu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     ResultPanel* panel_ = nullptr;
     QLabel* startHint_ = nullptr;
-    QLabel* timesNotMeasured_ = nullptr;
     QPointer<AnswerSheetForm> sheetForm_;
     int progressDelay_ = 500;
 };

@@ -1,5 +1,7 @@
 #include "ResultPanel.h"
 
+#include "AnswerSheet.h"
+
 #include "AnswerTimeChart.h"
 #include "FittedText.h"
 #include "ProfileCharts.h"
@@ -185,6 +187,7 @@ void ResultPanel::createGrids() {
 void ResultPanel::createCharts() {
     profileCharts_ = new ProfileChartPanel(this);
     profileCharts_->hide();
+    connect(profileCharts_, &ProfileChartPanel::chartClicked, this, &ResultPanel::chartClicked);
     answerTimeChart_ = new AnswerTimeChart(this);
     answerTimeChart_->setGeometry(8, 523, 1015, 203);
     answerTimeChart_->hide();
@@ -253,6 +256,60 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     stimulusBand_->setTexts(sheet.stimulusBand);
     stimulusGrid_->setTexts(sheet.stimulusGrid);
     stimulusGrid_->setChiVerdicts(sheet.stimulusChiVerdicts);
+}
+
+void ResultPanel::drawProfileChart(int profile, const BarChartDescription& chart) {
+    profileCharts_->drawProfile(profile, chart);
+}
+
+void ResultPanel::showProfileCharts() {
+    profileCharts_->show();
+    profileCharts_->raise();
+}
+
+void ResultPanel::setNormShown(bool shown) {
+    profileCharts_->setNormShown(shown);
+}
+
+void ResultPanel::setChartMarksVisible(int profile, bool visible) {
+    profileCharts_->setMarksVisible(profile, visible);
+}
+
+void ResultPanel::plotAnswerTimes(const AnalysisRecord& record, const QString& code,
+                                  const QString& name) {
+    answerTimeChart_->plot(record, code, name);
+}
+
+void ResultPanel::showTimesNotMeasured(bool shown) {
+    if (!timesNotMeasured_) {
+        if (!shown)
+            return;
+        timesNotMeasured_ = new QLabel(TimesNotMeasuredText, this);
+        timesNotMeasured_->setObjectName(QStringLiteral("laTimesNotMeasured"));
+        timesNotMeasured_->setAlignment(Qt::AlignCenter);
+        timesNotMeasured_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        timesNotMeasured_->setAutoFillBackground(true);
+        QPalette palette = timesNotMeasured_->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        timesNotMeasured_->setPalette(palette);
+        QFont font = timesNotMeasured_->font();
+        font.setPixelSize(18);
+        timesNotMeasured_->setFont(font);
+    }
+    // Where the chart would stand, over the information area.
+    timesNotMeasured_->setGeometry(answerTimeChart_->geometry());
+    timesNotMeasured_->setVisible(shown);
+    if (shown)
+        timesNotMeasured_->raise();
+}
+
+QRect ResultPanel::profileChartsArea() const {
+    return profileCharts_->geometry();
+}
+
+QRect ResultPanel::answerTimeChartArea() const {
+    return answerTimeChart_->geometry();
 }
 
 void ResultPanel::attachCellDrawing() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartDescription.h"
 #include "ResultSheet.h"
 
 #include <QStringList>
@@ -48,12 +49,28 @@ public:
     // `text` broken into lines as the comment panel breaks it; an empty last line is left out.
     QStringList commentLines(const QString& text) const;
 
+    // The profile charts: one drawn in front, all shown, the norm and the value marks.
+    void drawProfileChart(int profile, const ezr::BarChartDescription& chart);
+    void showProfileCharts();
+    void setNormShown(bool shown);
+    void setChartMarksVisible(int profile, bool visible);
+    // The answer-time chart of an examinee, or a note where it would stand when the times
+    // were not measured.
+    void plotAnswerTimes(const ezr::AnalysisRecord& record, const QString& code,
+                         const QString& name);
+    void showTimesNotMeasured(bool shown);
+    // Where the profile charts and the answer-time chart lie on the panel.
+    QRect profileChartsArea() const;
+    QRect answerTimeChartArea() const;
+
     ezr::ProfileChartPanel* profileCharts() const { return profileCharts_; }
     ezr::AnswerTimeChart* answerTimeChart() const { return answerTimeChart_; }
 
 signals:
     void headerEdited(HeaderField field, const QString& text);
     void commentEdited(const QString& text);
+    // A click on profile chart 2 or 3.
+    void chartClicked(int profile);
     void cellSelected(ProfileGrid grid, int column, int row);
     // The inclusion (1) or innovation (2) index field was clicked.
     void indexClicked(int index);
@@ -93,4 +110,5 @@ private:
     QLabel* informationCaption_ = nullptr;
     QPlainTextEdit* information_ = nullptr;
     QTextEdit* comment_ = nullptr;
+    QLabel* timesNotMeasured_ = nullptr;
 };

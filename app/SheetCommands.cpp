@@ -1,46 +1,14 @@
 // The window's commands that make response files: "Новый бланк", "Открыть бланк…",
-// "Импорт таблицы…", and the note shown instead of the chart of unmeasured answer times.
+// "Импорт таблицы…".
 
 #include "AnalysisError.h"
 #include "AnswerSheetForm.h"
-#include "AnswerTimeChart.h"
 #include "Folders.h"
 #include "ImportPreviewDialog.h"
 #include "MainWindow.h"
 #include "ResponseFile.h"
 
-#include <QLabel>
-
 using namespace ezr;
-
-namespace {
-
-
-} // namespace
-
-void MainWindow::showTimesNotMeasured(bool shown) {
-    if (!timesNotMeasured_) {
-        if (!shown)
-            return;
-        timesNotMeasured_ = new QLabel(TimesNotMeasuredText, panel_);
-        timesNotMeasured_->setObjectName(QStringLiteral("laTimesNotMeasured"));
-        timesNotMeasured_->setAlignment(Qt::AlignCenter);
-        timesNotMeasured_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        timesNotMeasured_->setAutoFillBackground(true);
-        QPalette palette = timesNotMeasured_->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        timesNotMeasured_->setPalette(palette);
-        QFont font = timesNotMeasured_->font();
-        font.setPixelSize(18);
-        timesNotMeasured_->setFont(font);
-    }
-    // Where the chart would stand, over the information area.
-    timesNotMeasured_->setGeometry(panel_->answerTimeChart()->geometry());
-    timesNotMeasured_->setVisible(shown);
-    if (shown)
-        timesNotMeasured_->raise();
-}
 
 AnswerSheetForm* MainWindow::sheetForm() {
     if (!sheetForm_) {

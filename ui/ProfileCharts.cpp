@@ -15,7 +15,7 @@ constexpr int Bevel = 2;
 } // namespace
 
 ProfileChart::ProfileChart(int profile, QWidget* parent)
-    : QWidget(parent), chart_(blankProfileChart(profile)), tag_(profile) {
+    : QWidget(parent), chart_(blankProfileChart(profile)) {
     setObjectName(QStringLiteral("Chart%1").arg(profile));
 }
 
@@ -62,8 +62,8 @@ ProfileChartPanel::ProfileChartPanel(QWidget* parent) : QFrame(parent) {
     for (ProfileChart* chart : {chart1_, chart2_, chart3_})
         chart->setGeometry(inside);
     front_ = chart3_; // created last, it lies on top
-    connect(chart2_, &ProfileChart::clicked, this, &ProfileChartPanel::toggleMarksOfChart2);
-    connect(chart3_, &ProfileChart::clicked, this, &ProfileChartPanel::toggleMarksOfChart3);
+    connect(chart2_, &ProfileChart::clicked, this, [this] { emit chartClicked(2); });
+    connect(chart3_, &ProfileChart::clicked, this, [this] { emit chartClicked(3); });
 }
 
 ProfileChart* ProfileChartPanel::chart(int profile) const {
@@ -81,48 +81,20 @@ ProfileChart* ProfileChartPanel::frontChart() const {
     return front_;
 }
 
-void ProfileChartPanel::drawProfile(int profile, ProfileValues values, const Profiles& raw,
-                                    const Profiles& chi, const QString& code, const QString& name) {
-    ProfileChart* target = chart(profile);
-    ProfileChartOptions options;
-    options.code = code;
-    options.name = name;
-    options.normGroup = normGroup_;
-    options.normName = normName_;
-    options.normShown = normShown_;
-    options.marksVisible = target->marksVisible();
-    target->setDescription(profileChart(profile, values, raw, chi, options));
+void ProfileChartPanel::drawProfile(int profile, const BarChartDescription& chart) {
+    ProfileChart* target = this->chart(profile);
+    target->setDescription(chart);
     target->raise();
     front_ = target;
 }
 
-void ProfileChartPanel::setNorm(int normGroup, const QString& normName) {
-    normGroup_ = normGroup;
-    normName_ = normName;
-}
-
 void ProfileChartPanel::setNormShown(bool shown) {
-    normShown_ = shown;
     for (ProfileChart* each : {chart1_, chart2_, chart3_})
         each->setNormShown(shown);
 }
 
-void ProfileChartPanel::toggleMarks(ProfileChart* chart) {
-    if (chart->tag() == 0) {
-        chart->setMarksVisible(true);
-        chart->setTag(1);
-    } else {
-        chart->setMarksVisible(false);
-        chart->setTag(0);
-    }
-}
-
-void ProfileChartPanel::toggleMarksOfChart2() {
-    toggleMarks(chart2_);
-}
-
-void ProfileChartPanel::toggleMarksOfChart3() {
-    toggleMarks(chart3_);
+void ProfileChartPanel::setMarksVisible(int profile, bool visible) {
+    chart(profile)->setMarksVisible(visible);
 }
 
 void ProfileChartPanel::paintEvent(QPaintEvent*) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AnalysisData.h"
 #include "ChartDescription.h"
 #include "ProfileSeries.h"
 
@@ -24,8 +23,6 @@ public:
     // Where bar `index` of `series` reaches `value`, in the chart's coordinates.
     QPointF barPoint(int series, int index, double value) const;
 
-    int tag() const { return tag_; }
-    void setTag(int tag) { tag_ = tag; }
     bool marksVisible() const { return chart_.marksVisible; }
     void setMarksVisible(bool visible);
     bool normShown() const { return chart_.normShown; }
@@ -46,11 +43,11 @@ protected:
 
 private:
     BarChartDescription chart_;
-    int tag_;
 };
 
 // `paChart`: a panel with a raised outer and a lowered inner bevel of one pixel each, the
-// three charts stacked inside it; the chart drawn last is in front.
+// three charts stacked inside it; the chart drawn last is in front. It shows what the window
+// tells it and keeps no toggles of its own.
 class ProfileChartPanel : public QFrame {
     Q_OBJECT
 public:
@@ -59,35 +56,25 @@ public:
     ProfileChart* chart(int profile) const; // Chart1, Chart2, Chart3
     ProfileChart* frontChart() const;
 
-    // Draws profile 1..3 into its chart and brings that chart to the front; the panel's own
-    // visibility is left alone.
-    void drawProfile(int profile, ProfileValues values, const Profiles& raw, const Profiles& chi,
-                     const QString& code, const QString& name);
-
-    // The norm row and name the markers of the next drawings show.
-    void setNorm(int normGroup, const QString& normName);
+    // Shows the chart of its profile and brings it to the front; the panel's own visibility
+    // is left alone.
+    void drawProfile(int profile, const BarChartDescription& chart);
     // "Показать норму": the norm markers on all three charts.
-    bool normShown() const { return normShown_; }
     void setNormShown(bool shown);
+    void setMarksVisible(int profile, bool visible);
 
-    // The marks toggles of Chart2 and Chart3 (tags start at 2 and 3, so the first click
-    // leaves the hidden marks hidden).
-    void toggleMarksOfChart2();
-    void toggleMarksOfChart3();
+signals:
+    // A click on chart 2 or 3, whose value marks the user switches that way.
+    void chartClicked(int profile);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    static void toggleMarks(ProfileChart* chart);
-
     ProfileChart* chart1_;
     ProfileChart* chart2_;
     ProfileChart* chart3_;
     ProfileChart* front_; // the chart drawn last lies in front
-    int normGroup_ = 0;
-    QString normName_;
-    bool normShown_ = false;
 };
 
 } // namespace ezr
