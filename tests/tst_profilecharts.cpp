@@ -181,8 +181,8 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        const AnalysisRecord data = sampleData();
-        panel.drawProfile(profile, ProfileValues::Raw, data, "1", "A");
+        const ChartValues data = sampleData();
+        panel.drawProfile(profile, ProfileValues::Raw, data.raw, data.chi, "1", "A");
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage picture = chart->grab().toImage();
