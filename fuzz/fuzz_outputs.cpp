@@ -12,6 +12,7 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "ExamineeTable.h"
+#include "Export.h"
 #include "OutputNames.h"
 #include "PdfReport.h"
 #include "ResponseFile.h"
@@ -89,7 +90,7 @@ void buildOne(std::uint8_t choice, const ezr::AnalysisState& state,
         (void)ezr::buildTextReport(snapshot);
         break;
     case 1:
-        check(ezr::buildPdfReport(snapshot, state.data).startsWith("%PDF-"));
+        check(ezr::buildPdfReport(snapshot).startsWith("%PDF-"));
         break;
     case 2: {
         const QByteArray book = ezr::buildExamineeXlsx(state);
@@ -121,11 +122,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // the group under Russian settings. Each analysis is then saved under its own settings.
     const QString data = QStringLiteral(EZR_TEST_DATA_DIR);
     QLocale::setDefault(PointLocale);
-    individual = ezr::individualAnalysis(data + QStringLiteral("/endtoend_individual.cry"),
-                                         ezr::AnalysisState{});
+    individual = ezr::individualAnalysis(data + QStringLiteral("/endtoend_individual.cry"));
     QLocale::setDefault(CommaLocale);
     group = ezr::groupAnalysis(data + QStringLiteral("/endtoend_group"), ezr::NormKind::Sex,
-                               ezr::FemaleSex, ezr::AnalysisState{});
+                               ezr::FemaleSex);
     return 0;
 }
 
@@ -142,7 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fields.append(decoded(part, decoding));
     fields.resize(7);
 
-    ezr::ResultSheet& sheet = state.sheet;
     for (ezr::ExamineeRecord& member : state.members) {
         member.header.code = fields[0];
         member.header.name = fields[1];
@@ -151,13 +150,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         member.header.testDate = fields[4];
         member.age = fields[5];
     }
-    sheet.code = fields[0];
-    sheet.name = fields[1];
-    sheet.sex = fields[2];
-    sheet.education = fields[3];
-    sheet.testDate = fields[4];
-    sheet.age = fields[5];
-    const ezr::ReportSnapshot snapshot{sheet, fields[6].split(QLatin1Char('\n'))};
+    ezr::AnalysisHeader& header = state.header;
+    header.code = fields[0];
+    header.name = fields[1];
+    header.sex = fields[2];
+    header.education = fields[3];
+    header.testDate = fields[4];
+    header.age = fields[5];
+    const ezr::ReportSnapshot snapshot{state, fields[6].split(QLatin1Char('\n'))};
 
     // Nothing may throw: an escaping exception is a fault, reported with its message.
     try {
@@ -168,8 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const QString folder = QStringLiteral("/results");
-    const QString name =
-        ezr::proposedFileName(ezr::ReportFormat::Txt, sheet.code, sheet.isIndividual());
+    const QString name = ezr::proposedReportName(state, ezr::ReportFormat::Txt);
     check(QFileInfo(QDir::cleanPath(folder + u'/' + name)).absolutePath() == folder);
     for (const QString& shown : {ezr::pathInMessage(fields[6]), ezr::quotedInMessage(fields[1])})
         for (const QChar c : shown)
