@@ -357,20 +357,36 @@ private slots:
         }
     }
 
-    void marksToggleOfChart3() {
+    void marksToggleOfCharts2And3_data() {
+        QTest::addColumn<int>("profile");
+        QTest::newRow("chart 2") << 2;
+        QTest::newRow("chart 3") << 3;
+    }
+    // The value marks of charts 2 and 3 start hidden, the first click leaves them hidden and
+    // every click after switches them; a redrawing of the chart keeps them as they are, and
+    // the other chart is not touched.
+    void marksToggleOfCharts2And3() {
+        QFETCH(int, profile);
+        const int other = 5 - profile;
         TestWindow window;
         window.open(window.addExaminee(testExaminee(6)));
-        window.action("mmProfile3A")->trigger();
+        const QByteArray percent = "mmProfile" + QByteArray::number(profile) + "A";
+        const QByteArray raw = "mmProfile" + QByteArray::number(profile) + "B";
+        window.action(percent.constData())->trigger();
         ProfileChart* chart = window.chartPanel()->frontChart();
-        QCOMPARE(chart->objectName(), QStringLiteral("Chart3"));
+        QCOMPARE(chart->objectName(), QStringLiteral("Chart%1").arg(profile));
         QVERIFY(!chart->marksVisible());
         const QPoint middle = chart->rect().center();
-        QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
-        QVERIFY(!chart->marksVisible());
-        QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
-        QVERIFY(chart->marksVisible());
-        QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
-        QVERIFY(!chart->marksVisible());
+        const bool expected[] = {false, true, false, true};
+        for (bool visible : expected) {
+            QTest::mouseClick(chart, Qt::LeftButton, {}, middle);
+            QCOMPARE(chart->marksVisible(), visible);
+            window.action(raw.constData())->trigger();
+            QCOMPARE(window.chartPanel()->frontChart(), chart);
+            QCOMPARE(chart->marksVisible(), visible);
+            QVERIFY(!window.chartPanel()->chart(other)->marksVisible());
+        }
+        QVERIFY(window.chartPanel()->chart(1)->marksVisible());
     }
 
     void cancelledOpenChangesNothing() {

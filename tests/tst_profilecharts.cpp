@@ -53,6 +53,21 @@ ChartValues sampleData() {
     return values;
 }
 
+// The chart the window draws of the sample data, with the norm of row `normGroup` (none
+// below 0) named `normName`.
+BarChartDescription sampleChart(int profile, ProfileValues values, const QString& code,
+                                const QString& name, int normGroup = -1,
+                                const QString& normName = {}) {
+    const ChartValues data = sampleData();
+    ProfileChartOptions options;
+    options.code = code;
+    options.name = name;
+    options.normGroup = normGroup;
+    options.normName = normName;
+    options.marksVisible = marksShownAtStart(profile);
+    return profileChart(profile, values, data.raw, data.chi, options);
+}
+
 } // namespace
 
 class TestProfileCharts : public QObject {
@@ -85,8 +100,8 @@ private slots:
         QFETCH(QString, title);
         QCOMPARE(profileChartTitle(profile, static_cast<ProfileValues>(values)), title);
         ProfileChartPanel panel(nullptr);
-        panel.drawProfile(profile, static_cast<ProfileValues>(values), sampleData().raw,
-                          sampleData().chi, "12", "Имя");
+        panel.drawProfile(profile,
+                          sampleChart(profile, static_cast<ProfileValues>(values), "12", "Имя"));
         QCOMPARE(panel.frontChart(), panel.chart(profile));
         QCOMPARE(panel.frontChart()->titleText(), title);
         QCOMPARE(panel.frontChart()->footText(), QStringLiteral("12. Имя"));
@@ -105,7 +120,6 @@ private slots:
             QCOMPARE(chart->titleText(), QStringLiteral("График"));
             QCOMPARE(chart->footText(), QStringLiteral("Chart %1").arg(p));
             QCOMPARE(chart->description().axisTitle, QStringLiteral("Основные конфликтные зоны"));
-            QCOMPARE(chart->tag(), p);
             QCOMPARE(chart->marksVisible(), p == 1);
         }
         const QList<QColor> colours[] = {{Qt::red},
@@ -122,7 +136,7 @@ private slots:
     void valuesAndMarks() {
         ProfileChartPanel panel(nullptr);
         const ChartValues data = sampleData();
-        panel.drawProfile(1, ProfileValues::Percent, data.raw, data.chi, "1", "A");
+        panel.drawProfile(1, sampleChart(1, ProfileValues::Percent, "1", "A"));
         const ProfileChart* chart = panel.chart(1);
         // 27 raw answers are 25 %, 10 are 9.259... %, marked 9,3.
         QCOMPARE(chart->values(0).at(0), 25.0);
@@ -131,11 +145,11 @@ private slots:
         QCOMPARE(chart->markTexts(0).at(1), QStringLiteral("9,3"));
         QVERIFY(chart->description().valueAxis.max > 25.0 * 1.1);
 
-        panel.drawProfile(1, ProfileValues::Raw, data.raw, data.chi, "1", "A");
+        panel.drawProfile(1, sampleChart(1, ProfileValues::Raw, "1", "A"));
         QCOMPARE(chart->markTexts(0).at(0), QStringLiteral("27"));
         QCOMPARE(chart->values(0).at(0), 27.0);
 
-        panel.drawProfile(3, ProfileValues::Chi, data.raw, data.chi, "1", "A");
+        panel.drawProfile(3, sampleChart(3, ProfileValues::Chi, "1", "A"));
         const ProfileChart* three = panel.chart(3);
         for (int s = 0; s < 3; ++s)
             for (int m = 0; m < 6; ++m)
@@ -147,22 +161,37 @@ private slots:
         QWidget window;
         auto* panel = new ProfileChartPanel(&window);
         panel->hide();
-        panel->drawProfile(2, ProfileValues::Raw, sampleData().raw, sampleData().chi, "1", "A");
+        panel->drawProfile(2, sampleChart(2, ProfileValues::Raw, "1", "A"));
         QCOMPARE(panel->frontChart(), panel->chart(2));
-        panel->drawProfile(1, ProfileValues::Raw, sampleData().raw, sampleData().chi, "1", "A");
+        panel->drawProfile(1, sampleChart(1, ProfileValues::Raw, "1", "A"));
         QCOMPARE(panel->frontChart(), panel->chart(1));
         QVERIFY(panel->isHidden());
     }
 
-    void marksToggle() {
+    // The panel tells of clicks on charts 2 and 3 and shows the marks it is told to; the
+    // window counts the clicks (tst_mainwindow).
+    void clicksAndMarks() {
         ProfileChartPanel panel(nullptr);
-        ProfileChart* two = panel.chart(2);
-        const bool expected[] = {false, true, false, true};
-        for (bool visible : expected) {
-            panel.toggleMarksOfChart2();
-            QCOMPARE(two->marksVisible(), visible);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QSignalSpy clicks(&panel, &ProfileChartPanel::chartClicked);
+        for (int p : {1, 2, 3}) {
+            panel.drawProfile(p, sampleChart(p, ProfileValues::Raw, "1", "A"));
+            QTest::mouseClick(panel.chart(p), Qt::LeftButton, {}, panel.chart(p)->rect().center());
         }
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(clicks[0].at(0).toInt(), 2);
+        QCOMPARE(clicks[1].at(0).toInt(), 3);
+        // A click alone switches nothing.
+        QVERIFY(!panel.chart(2)->marksVisible());
         QVERIFY(!panel.chart(3)->marksVisible());
+
+        panel.setMarksVisible(2, true);
+        QVERIFY(panel.chart(2)->marksVisible());
+        QVERIFY(!panel.chart(3)->marksVisible());
+        QVERIFY(panel.chart(1)->marksVisible());
+        panel.setMarksVisible(2, false);
+        QVERIFY(!panel.chart(2)->marksVisible());
     }
 
     void barsArePaintedInTheirSeriesColours_data() {
@@ -181,8 +210,7 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        const ChartValues data = sampleData();
-        panel.drawProfile(profile, ProfileValues::Raw, data.raw, data.chi, "1", "A");
+        panel.drawProfile(profile, sampleChart(profile, ProfileValues::Raw, "1", "A"));
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage picture = chart->grab().toImage();
@@ -206,8 +234,7 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.drawProfile(3, ProfileValues::Raw, sampleData().raw, sampleData().chi, "12",
-                          "Имя Фамилия");
+        panel.drawProfile(3, sampleChart(3, ProfileValues::Raw, "12", "Имя Фамилия"));
         ProfileChart* chart = panel.chart(3);
         QCoreApplication::processEvents();
         QImage picture = chart->grab().toImage();
@@ -216,8 +243,7 @@ private slots:
         QCOMPARE(bluishPixels(picture, QRect(0, 0, picture.width(), picture.height() - 20)), 0);
         const QRect plot(0, 0, picture.width(), picture.height());
         QCOMPARE(pixelsOf(picture, QColor(255, 255, 225), plot), 0);
-        panel.toggleMarksOfChart3();
-        panel.toggleMarksOfChart3();
+        panel.setMarksVisible(3, true);
         QCoreApplication::processEvents();
         picture = chart->grab().toImage();
         QVERIFY(pixelsOf(picture, QColor(255, 255, 225), plot) > 100);
@@ -262,8 +288,8 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.setNorm(women, QStringLiteral("Пол"));
-        panel.drawProfile(profile, kind, sampleData().raw, sampleData().chi, "12", "Имя Фамилия");
+        panel.drawProfile(
+            profile, sampleChart(profile, kind, "12", "Имя Фамилия", women, QStringLiteral("Пол")));
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage off = chart->grab().toImage();
