@@ -15,10 +15,12 @@ for arg in "$@"; do
   esac
 done
 
+# zlib1g-dev: libxlsxwriter's pkg-config file asks for -lz, but libxlsxwriter-dev does not
+# depend on it. fonts-liberation2: the window is laid out for Arial's metrics (Liberation Sans).
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev qt6-charts-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
-  libxlsxwriter-dev fonts-dejavu-core
+  libxlsxwriter-dev zlib1g-dev fonts-dejavu-core fonts-liberation2
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(
@@ -26,7 +28,8 @@ if [ "$with_test_tools" = true ]; then
     clang libclang-rt-14-dev
     xvfb xauth imagemagick hyperfine
     desktop-file-utils poppler-utils unzip
-    dpkg-dev fakeroot file
+    dpkg-dev fakeroot file lintian appstream man-db
+    debootstrap
   )
 fi
 
@@ -41,6 +44,15 @@ if ((${#missing[@]} > 0)); then
   echo "Installing missing packages: ${missing[*]}"
   as_root=()
   if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      cat >&2 <<MESSAGE
+Missing packages: ${missing[*]}
+This account is not root and sudo is not installed, so they cannot be installed from here.
+Run as root (for example after "su -"), then run this script again:
+  apt-get update && apt-get install -y ${missing[*]}
+MESSAGE
+      exit 1
+    fi
     as_root=(sudo)
   fi
   "${as_root[@]}" apt-get update
