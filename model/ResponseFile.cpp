@@ -113,7 +113,7 @@ void ReadItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
         if (!tryParseInteger(procedural, pair.ProceduralMark))
             throwInvalidInteger(procedural);
         const QStringView time = line.mid(10, 8);
-        if (!tryParseFloat(time, point, data.AnswerTimes[static_cast<std::size_t>(item - 1)]))
+        if (!tryParseStoredFloat(time, point, data.AnswerTimes[static_cast<std::size_t>(item - 1)]))
             throwInvalidFloat(time);
     }
 }
