@@ -37,7 +37,7 @@ fi
 codename=bookworm
 cache="${EZR_CI_CACHE:-/var/cache/ezr-ci}"
 user=ezr
-mkdir -p "$cache/apt-archives/partial" "$cache/ccache"
+mkdir -p "$cache/apt-archives" "$cache/ccache"
 
 # The Debian suites this machine installs from, as one-line "deb URI SUITE COMPONENTS"
 # entries; other sources need keys a fresh root does not have.
@@ -104,12 +104,13 @@ stage_time() { # name
 
 # The base root, made once per source and kept as a tarball: the minimal system, sudo, the
 # user with sudo rights, and package lists.
-base_key=$(printf '%s\n' "$sources" "minbase sudo v1" | sha256sum | cut -c1-12)
+base_key=$(printf '%s\n' "$sources" "minbase sudo v2" | sha256sum | cut -c1-12)
 base_tar="$cache/$codename-base-$base_key.tar.gz"
 if [ ! -f "$base_tar" ]; then
   echo "-- making the base root from $mirror ($codename, minbase)"
   base=$(mktemp -d /var/tmp/ezr-base.XXXXXX)
   roots+=("$base")
+  chmod 755 "$base"
   debootstrap --variant=minbase --include=sudo --cache-dir="$cache/apt-archives" \
     "$codename" "$base" "$mirror" >"$cache/debootstrap.log" 2>&1 ||
     { tail -n 30 "$cache/debootstrap.log" >&2; exit 1; }
@@ -129,6 +130,7 @@ fi
 new_root() { # sets root to a fresh root with /proc, /dev and the package cache mounted
   root=$(mktemp -d /var/tmp/ezr-pristine.XXXXXX)
   roots+=("$root")
+  chmod 755 "$root"
   tar -C "$root" --numeric-owner -xzf "$base_tar"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   mount -t proc proc "$root/proc"
