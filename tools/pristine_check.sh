@@ -180,8 +180,12 @@ if [ -n "$deb" ]; then
   cp "$deb" "$root/tmp/"
   chmod 644 "$root/tmp/$(basename "$deb")"
   in_root "$root" apt-get update -qq
-  in_root "$root" bash -c "cd /tmp && apt install -y -q ./$(basename "$deb")" |
-    grep -E '^(Setting up|The following NEW packages|[0-9]+ upgraded)' || true
+  if ! in_root "$root" bash -c "cd /tmp && apt install -y -q ./$(basename "$deb")" \
+    >"$root/tmp/apt-install.log" 2>&1; then
+    tail -n 30 "$root/tmp/apt-install.log" >&2
+    exit 1
+  fi
+  grep -E '^[0-9]+ upgraded' "$root/tmp/apt-install.log"
   in_root "$root" dpkg-query -W ezr fonts-liberation2
   stage_time "package installed in root 2"
   version=$(as_user "$root" ezr --version)

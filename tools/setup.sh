@@ -3,16 +3,21 @@
 # Without options: what building and running the program need.
 # With --test: also the tools the tests and checks use (benchmarks, fuzzing, sanitizers,
 # screenshots, the desktop-entry check, the Debian package tools).
+# With --target NAME (repeatable): builds only those targets.
 # Safe to run again: installed packages are skipped and the build is incremental.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 with_test_tools=false
-for arg in "$@"; do
-  case "$arg" in
+targets=()
+while (($# > 0)); do
+  case "$1" in
     --test) with_test_tools=true ;;
-    *) echo "usage: bash tools/setup.sh [--test]" >&2; exit 2 ;;
+    --target) (($# > 1)) || { echo "--target needs a name" >&2; exit 2; }
+      targets+=(--target "$2"); shift ;;
+    *) echo "usage: bash tools/setup.sh [--test] [--target NAME]..." >&2; exit 2 ;;
   esac
+  shift
 done
 
 # zlib1g-dev: libxlsxwriter's pkg-config file asks for -lz, but libxlsxwriter-dev does not
@@ -62,4 +67,4 @@ fi
 # EZR_BUILD_DIR chooses another build directory (default build/).
 build="${EZR_BUILD_DIR:-build}"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j2
+cmake --build "$build" -j2 "${targets[@]}"
