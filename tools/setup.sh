@@ -46,22 +46,25 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]} > 0)); then
-  echo "Installing missing packages: ${missing[*]}"
   as_root=()
-  if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null; then
-      cat >&2 <<MESSAGE
+  as_root_advice() { # reason
+    cat >&2 <<MESSAGE
 Missing packages: ${missing[*]}
-This account is not root and sudo is not installed, so they cannot be installed from here.
+$1
 Run as root (for example after "su -"), then run this script again:
   apt-get update && apt-get install -y ${missing[*]}
 MESSAGE
-      exit 1
-    fi
+    exit 1
+  }
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null ||
+      as_root_advice "This account is not root and sudo is not installed, so they cannot be installed from here."
     as_root=(sudo)
   fi
-  "${as_root[@]}" apt-get update
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+  echo "Installing missing packages: ${missing[*]}"
+  { "${as_root[@]}" apt-get update &&
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"; } ||
+    as_root_advice "Installing them failed (see above)."
 fi
 
 # EZR_BUILD_DIR chooses another build directory (default build/).
