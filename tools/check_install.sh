@@ -76,7 +76,7 @@ echo "== install into $stage: ${#expected[@]} files checked, metainfo and manual
 if command -v update-mime-database >/dev/null; then
   prefix="$build/prefix"
   rm -rf "$prefix"
-  cmake --install "$build" --prefix "$PWD/$prefix" >/dev/null
+  cmake --install "$build" --prefix "$PWD/$prefix" >/dev/null 2>&1
   if ! grep -q 'application/x-ezr-response' "$prefix/share/mime/globs2" 2>/dev/null; then
     echo "cmake --install --prefix did not update the MIME database of the prefix" >&2
     failed=1
@@ -120,7 +120,7 @@ done
 rm -rf "$unpacked"
 
 # Informational tags (I:, shown with --info) do not fail the check.
-if ! lintian --info --fail-on error,warning "$deb"; then
+if ! lintian --display-info --fail-on error,warning "$deb"; then
   echo "lintian reports errors or warnings on $deb" >&2
   failed=1
 fi
