@@ -56,6 +56,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     rule->setGeometry(5, 120, 271, 2);
 
+    // Below the rule, where the dialog has room: the terms the program is given under.
+    addLabel(panel, QStringLiteral("Свободная программа: GNU GPL версии 3\nили более поздней"),
+             QRect(13, 130, 255, 32), Qt::AlignLeft | Qt::AlignTop)
+        ->setObjectName(QStringLiteral("License"));
+
     okButton_ = new QPushButton(QStringLiteral("OK"), this);
     okButton_->setObjectName(QStringLiteral("OKButton"));
     okButton_->setGeometry(111, 196, 75, 25);

@@ -121,6 +121,13 @@ bool tryParseFloat(QStringView text, QChar decimalPoint, double& value) {
     return result.ec == std::errc() && result.ptr == buffer + length && std::isfinite(value);
 }
 
+bool tryParseStoredFloat(QStringView text, QChar decimalPoint, double& value) {
+    if (tryParseFloat(text, decimalPoint, value))
+        return true;
+    const QChar other = decimalPoint == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+    return tryParseFloat(text, other, value);
+}
+
 double parseFloat(QStringView text) {
     double value = 0.0;
     if (!tryParseFloat(text, decimalSeparator(), value))
@@ -171,25 +178,26 @@ int windowYear(int twoDigitYear) {
 
 } // namespace
 
-QDate parseShortDate(QStringView text) {
-    const DateOrder order = shortDateOrder();
-    const QStringView trimmed = text.trimmed();
+namespace {
+
+// The date in the given order, or an invalid date when the text is not one in that order.
+QDate dateInOrder(QStringView trimmed, const DateOrder& order) {
     int values[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
     int part = 0;
     for (const QChar c : trimmed) {
         if (c == order.separator) {
             if (++part > 2)
-                throwInvalidDate(text);
+                return {};
         } else if (c.isDigit() && c.unicode() < 128 && digits[part] < 4) {
             values[part] = values[part] * 10 + (c.unicode() - u'0');
             ++digits[part];
         } else {
-            throwInvalidDate(text);
+            return {};
         }
     }
     if (part != 2 || digits[0] == 0 || digits[1] == 0 || digits[2] == 0)
-        throwInvalidDate(text);
+        return {};
     int day = 0, month = 0, year = 0;
     for (int k = 0; k < 3; ++k) {
         switch (order.parts[k]) {
@@ -205,7 +213,19 @@ QDate parseShortDate(QStringView text) {
         }
     }
     const QDate date(year, month, day);
-    if (!date.isValid() || year < 1)
+    return year >= 1 ? date : QDate();
+}
+
+} // namespace
+
+QDate parseShortDate(QStringView text) {
+    const QStringView trimmed = text.trimmed();
+    QDate date = dateInOrder(trimmed, shortDateOrder());
+    // The data-entry program writes day.month.year under Russian settings; such files are
+    // read on a desktop with other settings too.
+    if (!date.isValid())
+        date = dateInOrder(trimmed, DateOrder{});
+    if (!date.isValid())
         throwInvalidDate(text);
     return date;
 }

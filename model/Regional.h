@@ -25,8 +25,13 @@ double parseFloat(QStringView text);
 // Same as parseFloat with the separator given (hot path of the response-file reader).
 bool tryParseFloat(QStringView text, QChar decimalPoint, double& value);
 bool tryParseInteger(QStringView text, std::int32_t& value);
+// A number of a response file, written under the data-entry machine's settings: the regional
+// separator, else the other of comma and point. The file's numbers have no thousands
+// separators, so either reading is unambiguous.
+bool tryParseStoredFloat(QStringView text, QChar decimalPoint, double& value);
 
-// A date in the regional short-date order and separator; a 2-digit year is windowed.
+// A date in the regional short-date order and separator, else as day.month.year (what the
+// data-entry program writes under Russian settings); a 2-digit year is windowed.
 QDate parseShortDate(QStringView text);
 QString formatShortDate(const QDate& date);
 

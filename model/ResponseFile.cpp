@@ -124,7 +124,7 @@ void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
             throwInvalidInteger(procedural);
         const QStringView time = line.mid(10, 8);
         double& seconds = data.answerTimes[static_cast<std::size_t>(item - 1)];
-        if (!tryParseFloat(time, point, seconds) || !(std::fabs(seconds) <= MaxAnswerTime))
+        if (!tryParseStoredFloat(time, point, seconds) || !(std::fabs(seconds) <= MaxAnswerTime))
             throwInvalidFloat(time);
     }
 }

@@ -1,5 +1,6 @@
 #include "Analysis.h"
 #include "ExamineeTable.h"
+#include "Domain.h"
 #include "ReportCommand.h"
 #include "ReportOptions.h"
 #include "ResponseFile.h"
@@ -320,6 +321,44 @@ private slots:
         const Outcome version = run({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
         QCOMPARE(version.out, QByteArray("ezr-report 1.04\n"));
+    }
+
+    // The window program answers --help and --version on the terminal: no display is needed.
+    void windowProgramAnswersWithoutDisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("--version") << QStringList{QStringLiteral("--version")}
+                                   << QByteArray("ezr " + ProgramVersion.toLatin1() + "\n");
+        QTest::newRow("-v after a folder")
+            << QStringList{QStringLiteral("--data"), QStringLiteral("/tmp"), QStringLiteral("-v")}
+            << QByteArray("ezr " + ProgramVersion.toLatin1() + "\n");
+        QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << QByteArray("--results");
+        QTest::newRow("the window") << QStringList{} << QByteArray();
+    }
+
+    void windowProgramAnswersWithoutDisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, output);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(EZR_WINDOW_EXE), arguments);
+        QVERIFY(process.waitForFinished(60000));
+        const bool succeeded = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        if (output.isEmpty()) {
+            // Without these options the window is wanted, and it cannot start here.
+            QVERIFY(!succeeded);
+            return;
+        }
+        QVERIFY2(succeeded, process.readAllStandardError().constData());
+        const QByteArray out = process.readAllStandardOutput();
+        if (output.endsWith('\n'))
+            QCOMPARE(out, output);
+        else
+            QVERIFY2(out.contains(output), out.constData());
     }
 
     void individualReportOnStandardOutput() {

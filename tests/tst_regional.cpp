@@ -274,6 +274,16 @@ void TestRegional::validDates_data() {
                            << "6/6/06" << QDate(2006, 6, 6);
     QTest::newRow("en_US four-digit year") << "en_US"
                                            << "12/31/1999" << QDate(1999, 12, 31);
+    // Day.month.year, as the data-entry program writes under Russian settings, reads under
+    // any settings; where both readings are dates the regional one wins.
+    QTest::newRow("en_US day.month.year") << "en_US"
+                                          << "21.11.2025" << QDate(2025, 11, 21);
+    QTest::newRow("en_US points") << "en_US"
+                                  << "06.06.2006" << QDate(2006, 6, 6);
+    QTest::newRow("en_US slashes stay month first") << "en_US"
+                                                    << "05/06/2006" << QDate(2006, 5, 6);
+    QTest::newRow("C day.month.year") << "C"
+                                      << "01.12.1980" << QDate(1980, 12, 1);
 }
 
 void TestRegional::validDates() {
@@ -303,8 +313,10 @@ void TestRegional::invalidDates_data() {
                                 << "aa.bb.cccc";
     QTest::newRow("ru code instead of date") << "ru"
                                              << "101";
-    QTest::newRow("en_US points") << "en_US"
-                                  << "06.06.2006";
+    QTest::newRow("en_US day 31 of February") << "en_US"
+                                              << "31.02.2006";
+    QTest::newRow("en_US month 13 with points") << "en_US"
+                                                << "06.13.2006";
     QTest::newRow("en_US month 13") << "en_US"
                                     << "13/1/2006";
 }

@@ -109,7 +109,8 @@ private slots:
 
     void bundledSampleEndToEnd();
     void generatedFilesEndToEnd();
-    void decimalCommaRefusedUnderDecimalPoint();
+    void readUnderOtherSettings_data();
+    void readUnderOtherSettings();
     void sampleIsDeterministic();
 
     void missingFile();
@@ -243,6 +244,12 @@ void TestResponseFile::itemLine_data() {
                                                 << "    1    0    12,5xyz 99" << 1 << 0 << 12.5;
     QTest::newRow("exponent") << "C"
                               << "    0    1  1.25e1" << 0 << 1 << 12.5;
+    // A file written under the other separator is read as well: the times have no
+    // thousands separators, so a comma or a point can only be the decimal one.
+    QTest::newRow("comma under decimal point") << "C"
+                                               << "    1    0    12,5" << 1 << 0 << 12.5;
+    QTest::newRow("point under decimal comma") << "ru"
+                                               << "    1    0    12.5" << 1 << 0 << 12.5;
 }
 
 void TestResponseFile::itemLine() {
@@ -277,12 +284,9 @@ void TestResponseFile::itemLineErrors_data() {
     QTest::newRow("bad time") << "C"
                               << "    1    0    12;5"
                               << "'    12;5' is not a valid floating point value";
-    QTest::newRow("comma under decimal point") << "C"
-                                               << "    1    0    12,5"
-                                               << "'    12,5' is not a valid floating point value";
-    QTest::newRow("point under decimal comma") << "ru"
-                                               << "    1    0    12.5"
-                                               << "'    12.5' is not a valid floating point value";
+    QTest::newRow("comma and point") << "C"
+                                     << "    1    0   1,2.5"
+                                     << "'   1,2.5' is not a valid floating point value";
     QTest::newRow("blank time") << "ru"
                                 << "    1    0        "
                                 << "'        ' is not a valid floating point value";
@@ -605,21 +609,29 @@ void TestResponseFile::generatedFilesEndToEnd() {
     QCOMPARE(generatedExaminee(42u, 0).code, QStringLiteral("00001"));
 }
 
-void TestResponseFile::decimalCommaRefusedUnderDecimalPoint() {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const SampleExaminee e = bundledSample().front();
-    // Under en_US the dates do not parse either; the time refusal shows in readItemLines.
-    const QString plain = makePlainText(e);
-    const QList<QStringView> lines = splitLines(plain);
-    AnalysisRecord data;
-    QCOMPARE(errorOf([&] { readItemLines(lines, data); }),
-             QStringLiteral("'%1' is not a valid floating point value")
-                 .arg(formatAnswerTime(e.answerTimes[0], QLatin1Char(',')), 8));
-    // The same examinee written with a decimal point reads.
-    QLocale::setDefault(QLocale::c());
-    const QString pointText = makePlainText(e, QLatin1Char('.'));
-    readItemLines(splitLines(pointText), data);
-    QCOMPARE(data.answerTimes, e.answerTimes);
+// A file is read under whatever settings the desktop has: dates as day.month.year and
+// either decimal separator, whichever the data-entry machine wrote.
+void TestResponseFile::readUnderOtherSettings_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QChar>("writtenSeparator");
+    QTest::newRow("comma file, en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                                       << QChar(u',');
+    QTest::newRow("comma file, C") << QLocale::c() << QChar(u',');
+    QTest::newRow("point file, ru") << Russian << QChar(u'.');
+}
+
+void TestResponseFile::readUnderOtherSettings() {
+    QFETCH(QLocale, locale);
+    QFETCH(QChar, writtenSeparator);
+    for (const SampleExaminee& e : bundledSample()) {
+        QLocale::setDefault(Russian);
+        const QString age = ageText(e.testDate, e.birthDate);
+        QLocale::setDefault(locale);
+        const QString plain = makePlainText(e, writtenSeparator);
+        const ResponseFile file = parseResponseFile(unscrambleText(encodeWindows1251(plain)));
+        compareWithExaminee(file, e);
+        QCOMPARE(file.age, age);
+    }
 }
 
 void TestResponseFile::sampleIsDeterministic() {

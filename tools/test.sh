@@ -5,7 +5,10 @@
 #   - a build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests,
 #   - the three fuzz targets built with clang (build-fuzz/), run for 45 seconds each: the
 #     response-file reader on the stored bytes, the whole road to the text report on the
-#     plain text, and header fields and comments of any bytes through every saved format.
+#     plain text, and header fields and comments of any bytes through every saved format,
+#   - the pristine check (pristine_check.sh): in minimal Debian 12 roots made with debootstrap,
+#     the README's test command run as a user with sudo, and the package installed with apt.
+# Each stage's time is printed as it ends and once more at the end.
 # Any failing test, sanitizer report or fuzzer crash ends the script with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,9 +30,20 @@ build="${EZR_BUILD_DIR:-build}"
 asan="$build-asan"
 fuzz="$build-fuzz"
 
+stage_times=()
+stage_started=$SECONDS
+stage_end() { # name
+  local seconds=$((SECONDS - stage_started))
+  stage_times+=("$(printf '%-48s %4d min %02d s' "$1" $((seconds / 60)) $((seconds % 60)))")
+  echo "-- $1: $((seconds / 60)) min $((seconds % 60)) s"
+  stage_started=$SECONDS
+}
+
 bash tools/setup.sh --test
+stage_end "Setup and build ($build/)"
 echo "== Tests ($build/)"
 ctest --test-dir "$build" --output-on-failure
+stage_end "Tests ($build/)"
 
 if [ "$full" != true ]; then
   exit 0
@@ -37,6 +51,7 @@ fi
 
 echo "== Installation and Debian package"
 bash tools/check_install.sh "$build"
+stage_end "Installation and Debian package"
 
 echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer ($asan/)"
 cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEZR_SANITIZE=ON \
@@ -46,6 +61,7 @@ ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$asan" --output-on-failure
+stage_end "Sanitizer build and tests ($asan/)"
 
 echo "== Fuzzing for 45 s per target ($fuzz/)"
 cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEZR_BUILD_FUZZ=ON \
@@ -77,4 +93,14 @@ run_fuzzer() { # target seed-dir [libFuzzer options]
 run_fuzzer fuzz_response_file "$seeds/stored"
 run_fuzzer fuzz_report_text "$seeds/plain" -dict=fuzz/report_text.dict
 run_fuzzer fuzz_outputs fuzz/outputs_seeds
+stage_end "Fuzzing ($fuzz/)"
+
+echo "== Pristine Debian 12 roots"
+bash tools/pristine_check.sh --source --deb "$(ls "$build"/ezr_*.deb)"
+stage_end "Pristine roots (README test command, apt install)"
+
+echo "== Stage times"
+printf '%s\n' "${stage_times[@]}"
+total=$((SECONDS))
+echo "Total: $((total / 60)) min $((total % 60)) s"
 echo "== All checks passed"
