@@ -625,7 +625,7 @@ void TestResponseFile::readUnderOtherSettings() {
     QFETCH(QChar, writtenSeparator);
     for (const SampleExaminee& e : bundledSample()) {
         QLocale::setDefault(Russian);
-        const QString age = ageText(e.testDate, e.birthDate);
+        const QString age = ezr::ageText(e.testDate, e.birthDate);
         QLocale::setDefault(locale);
         const QString plain = makePlainText(e, writtenSeparator);
         const ResponseFile file = parseResponseFile(unscrambleText(encodeWindows1251(plain)));
