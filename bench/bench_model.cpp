@@ -71,8 +71,8 @@ void ParseAndScoreFromBytes(benchmark::State& state) {
     const QByteArray& bytes = sampleBytes();
     for (auto _ : state) {
         ezr::ResponseFile file = ezr::parseResponseFile(bytes);
-        ezr::scoreAnswers(file.data);
-        benchmark::DoNotOptimize(file.data.scores.raw.profile1);
+        ezr::scoreAnswers(file.record);
+        benchmark::DoNotOptimize(file.record.scores.raw.profile1);
     }
     reportPerFile(state, 1);
 }
@@ -82,8 +82,8 @@ void ReadParseScoreFromDisk(benchmark::State& state) {
     const QString path = oneFile().paths().front();
     for (auto _ : state) {
         ezr::ResponseFile file = ezr::readResponseFile(path);
-        ezr::scoreAnswers(file.data);
-        benchmark::DoNotOptimize(file.data.scores.raw.profile1);
+        ezr::scoreAnswers(file.record);
+        benchmark::DoNotOptimize(file.record.scores.raw.profile1);
     }
     reportPerFile(state, 1);
 }
@@ -94,8 +94,8 @@ void DirectoryReadParseScore(benchmark::State& state) {
     for (auto _ : state) {
         for (const QString& path : paths) {
             ezr::ResponseFile file = ezr::readResponseFile(path);
-            ezr::scoreAnswers(file.data);
-            benchmark::DoNotOptimize(file.data.scores.raw.profile1);
+            ezr::scoreAnswers(file.record);
+            benchmark::DoNotOptimize(file.record.scores.raw.profile1);
         }
     }
     reportPerFile(state, paths.size());

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         ezr::ResponseFile file = ezr::parseResponseFile(
             QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-        ezr::scoreAnswers(file.data);
+        ezr::scoreAnswers(file.record);
     } catch (const ezr::AnalysisError&) {
         // A refused file is one of the two regular outcomes.
     }

@@ -99,7 +99,7 @@ AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& 
     next.kind = AnalysisKind::Individual;
     const ResponseHeader& h = file.header;
     next.header = AnalysisHeader{h.code, h.name, h.sex, h.education, h.testDate, file.age};
-    next.record = file.data;
+    next.record = file.record;
     next.record.scores = {};
     scoreAnswers(next.record);
     next.members = {ExamineeRecord{fileName, file.header, file.age, scoresOf(next.record)}};

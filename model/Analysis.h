@@ -32,7 +32,7 @@ struct ExamineeRecord {
     QString fileName; // the entry's name, without directory
     ResponseHeader header;
     QString age; // empty when the dates do not read
-    ExamineeScores data;
+    ExamineeScores results;
 };
 
 // The header fields as the window shows them. They start from the response file (or, for a

@@ -184,9 +184,9 @@ ResponseFile parseResponseFile(QByteArrayView stored) {
     ResponseFile file;
     file.header = readHeader(lines);
     file.age = ageText(file.header.testDate, file.header.birthDate);
-    file.data.timingLines = file.header.timingLines;
-    readItemLines(lines, file.data);
-    computeTimeStatistics(file.data);
+    file.record.timingLines = file.header.timingLines;
+    readItemLines(lines, file.record);
+    computeTimeStatistics(file.record);
     return file;
 }
 

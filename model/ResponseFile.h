@@ -53,7 +53,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize);
 struct ResponseFile {
     ResponseHeader header;
     QString age;
-    AnalysisRecord data; // TimingLines, Answers, AnswerTimes, MeanTime, SdTime filled
+    AnalysisRecord record; // timing lines, answers, answer times and their statistics
 };
 
 ResponseFile parseResponseFile(QByteArrayView stored);

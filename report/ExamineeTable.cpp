@@ -136,13 +136,13 @@ SheetTable examineeTable(const AnalysisState& state) {
                  {&h.code, &h.name, &h.sex, &h.education, &h.testDate, &member.age})
                 row.append(textCell(*field));
         }
-        appendProfiles(row, member.data.scores.raw);
-        const NormComparison comparison = examineeComparison(member.data, state);
+        appendProfiles(row, member.results.scores.raw);
+        const NormComparison comparison = examineeComparison(member.results, state);
         appendProfiles(row, comparison.chi);
         for (const ProfileVerdict& profile : comparison.profiles)
             row << profile.x2;
-        row << comparison.inclusion.value << comparison.innovation.value << member.data.meanTime
-            << member.data.sdTime;
+        row << comparison.inclusion.value << comparison.innovation.value << member.results.meanTime
+            << member.results.sdTime;
         table.rows.append(row);
     }
     return table;

@@ -30,10 +30,6 @@ SampleExaminee examinee(const QString& code, bool resultative, const QString& se
     return e;
 }
 
-QDate fixedToday() {
-    return QDate(2026, 12, 7);
-}
-
 } // namespace
 
 class TestAnalysis : public QObject {

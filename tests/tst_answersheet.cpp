@@ -73,10 +73,10 @@ void TestAnswerSheet::writtenSheetReadsBack() {
     QCOMPARE(file.header.name, sheet.name);
     QCOMPARE(file.header.code, sheet.code);
     QCOMPARE(file.header.testDate, sheet.testDate);
-    QCOMPARE(file.data.timingLines, sheet.timingLines);
-    QCOMPARE(file.data.answerTimes, sheet.answerTimes);
-    QCOMPARE(file.data.answers[2][35], sheet.marks[107]);
-    QCOMPARE(file.data.answers[1][0], sheet.marks[36]);
+    QCOMPARE(file.record.timingLines, sheet.timingLines);
+    QCOMPARE(file.record.answerTimes, sheet.answerTimes);
+    QCOMPARE(file.record.answers[2][35], sheet.marks[107]);
+    QCOMPARE(file.record.answers[1][0], sheet.marks[36]);
     QLocale::setDefault(previous);
 }
 
@@ -84,9 +84,9 @@ void TestAnswerSheet::handEnteredSheetHasNoTimes() {
     const AnswerSheet sheet = paperSheet();
     QVERIFY(checkSheet(sheet).isEmpty());
     const ResponseFile file = parseResponseFile(responseFileBytes(sheet, decimalSeparator()));
-    QVERIFY(!answerTimesMeasured(file.data.answerTimes));
-    QVERIFY(file.data.timingLines[0].contains(QStringLiteral("вручную")));
-    QCOMPARE(file.data.timingLines[1], TimesNotMeasuredText);
+    QVERIFY(!answerTimesMeasured(file.record.answerTimes));
+    QVERIFY(file.record.timingLines[0].contains(QStringLiteral("вручную")));
+    QCOMPARE(file.record.timingLines[1], TimesNotMeasuredText);
     // One measured time is enough for a chart.
     AnswerSheet timed = sheet;
     timed.answerTimes[50] = 0.5;

@@ -223,8 +223,8 @@ void TestAnswerSheetForm::correctedFileKeepsAnswersAndTimes() {
     const ResponseFile file = readResponseFile(path);
     QCOMPARE(file.header.name, QStringLiteral("Исправленное Имя"));
     QCOMPARE(file.header.code, examinee.code);
-    QCOMPARE(file.data.answerTimes, examinee.answerTimes);
-    QCOMPARE(file.data.timingLines, examinee.timingLines);
+    QCOMPARE(file.record.answerTimes, examinee.answerTimes);
+    QCOMPARE(file.record.timingLines, examinee.timingLines);
     QCOMPARE(readAnswerSheet(TestWindow::readBytesOf(path)).marks, examinee.marks);
 }
 

@@ -8,6 +8,7 @@
 #include "Regional.h"
 #include "ResultSheet.h"
 #include "SampleMaker.h"
+#include "TableFiles.h"
 #include "TestFiles.h"
 #include "ZipCheck.h"
 
@@ -42,82 +43,6 @@ QString makeGroup(const QTemporaryDir& dir) {
             return QString();
     }
     return data;
-}
-
-QByteArray unzipped(const QString& zip, const QString& member) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, member});
-    unzip.waitForFinished(30000);
-    return unzip.readAllStandardOutput();
-}
-
-// A worksheet's cells by reference ("B2"): shared strings resolved, numbers as text.
-QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList& shared) {
-    QHash<QString, QString> cells;
-    QXmlStreamReader xml(sheetXml);
-    QString reference, type;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
-            continue;
-        if (xml.name() == QLatin1String("c")) {
-            reference = xml.attributes().value(QLatin1String("r")).toString();
-            type = xml.attributes().value(QLatin1String("t")).toString();
-        } else if (xml.name() == QLatin1String("v")) {
-            const QString v = xml.readElementText();
-            cells.insert(reference, type == QLatin1String("s") ? shared.value(v.toInt()) : v);
-        }
-    }
-    return cells;
-}
-
-QStringList sharedStrings(const QByteArray& xmlBytes) {
-    QStringList strings;
-    QXmlStreamReader xml(xmlBytes);
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == QLatin1String("t"))
-            strings.append(xml.readElementText());
-    }
-    return strings;
-}
-
-QString columnName(int column) {
-    QString name;
-    for (++column; column > 0; column = (column - 1) / 26)
-        name.prepend(QChar(u'A' + (column - 1) % 26));
-    return name;
-}
-
-// RFC 4180 read back: quoted fields, doubled quotes, CR LF records.
-QList<QStringList> parseCsv(const QString& text, QChar separator) {
-    QList<QStringList> records{{}};
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
-                field += c, ++i;
-            else if (c == u'"')
-                quoted = false;
-            else
-                field += c;
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == separator) {
-            records.last().append(field), field.clear();
-        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            records.last().append(field), field.clear();
-            records.append(QStringList());
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    if (records.last().isEmpty())
-        records.removeLast();
-    return records;
 }
 
 // What the examinee's own individual analysis, compared with the same norm, shows.
@@ -225,8 +150,8 @@ private slots:
         QVERIFY(member != records.end());
         // Numbers in full, with the regional decimal separator.
         const int index = int(member - records.begin()) - 1;
-        QCOMPARE(locale.toDouble(member->at(84)), group.members[index].data.meanTime);
-        QCOMPARE(locale.toDouble(member->at(85)), group.members[index].data.sdTime);
+        QCOMPARE(locale.toDouble(member->at(84)), group.members[index].results.meanTime);
+        QCOMPARE(locale.toDouble(member->at(85)), group.members[index].results.sdTime);
     }
 
     // Text that a spreadsheet would take for a formula: an apostrophe in the CSV, a string

@@ -8,6 +8,7 @@
 #include "ResponseFile.h"
 #include "SampleMaker.h"
 #include "SheetFiles.h"
+#include "TestFiles.h"
 #include "TextReport.h"
 
 #include <QBuffer>
@@ -36,16 +37,6 @@ QList<SampleExaminee> generated(int count) {
     return examinees;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 struct CommandOutcome {
     int exitCode;
     QString out;
@@ -61,10 +52,6 @@ CommandOutcome runImport(const QStringList& arguments) {
         runImportCommand(QStringList{QStringLiteral("ezr-import")} + arguments, out, err);
     return {code, QString::fromLocal8Bit(out.data()),
             QString::fromLocal8Bit(err.data()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)};
-}
-
-QDate fixedToday() {
-    return QDate(2026, 12, 7);
 }
 
 } // namespace
@@ -121,7 +108,7 @@ void TestImportTable::rowsReadAsEntered() {
         const QString path = sheetFilePath(dir.path(), row.sheet.code);
         writeAnswerSheet(path, row.sheet);
         QCOMPARE(readAnswerSheet(readFile(path)), expected);
-        QCOMPARE(readResponseFile(path).data.answerTimes, examinees[i].answerTimes);
+        QCOMPARE(readResponseFile(path).record.answerTimes, examinees[i].answerTimes);
     }
 }
 
@@ -227,8 +214,8 @@ void TestImportTable::commandWritesOnlyGoodRows() {
              (QStringList{QStringLiteral("00001.cry"), QStringLiteral("00003.cry")}));
     // Entered without times: the sheet says so, and the times read as zero.
     const ResponseFile file = readResponseFile(data + QStringLiteral("/00003.cry"));
-    QCOMPARE(file.data.timingLines[1], QStringLiteral("Время ответа не измерялось"));
-    QVERIFY(!answerTimesMeasured(file.data.answerTimes));
+    QCOMPARE(file.record.timingLines[1], QStringLiteral("Время ответа не измерялось"));
+    QVERIFY(!answerTimesMeasured(file.record.answerTimes));
 
     QCOMPARE(runImport({}).exitCode, 2);
     QCOMPARE(runImport({dir.filePath(QStringLiteral("missing.csv"))}).exitCode, 1);

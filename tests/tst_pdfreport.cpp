@@ -19,10 +19,6 @@ using namespace ezr;
 
 namespace {
 
-QString dataPath(const char* name) {
-    return QStringLiteral(EZR_TEST_DATA_DIR "/") + QLatin1String(name);
-}
-
 // The numbers of a line, in order, read with either decimal separator; the digits of a
 // word ("Xм2") are no number.
 QList<double> numbersOf(const QString& line) {

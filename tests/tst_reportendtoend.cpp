@@ -13,14 +13,6 @@ using namespace ezr;
 
 namespace {
 
-QString dataPath(const char* name) {
-    return QStringLiteral(EZR_TEST_DATA_DIR "/") + QLatin1String(name);
-}
-
-QDate fixedToday() {
-    return QDate(2026, 12, 7);
-}
-
 // The members are listed in the file system's order; the expected report lists their lines
 // ("code. name") sorted.
 void sortMembers(AnalysisState& state) {

@@ -409,7 +409,7 @@ void TestResponseFile::headerTakenOverExactly() {
     QCOMPARE(file.header.education, QStringLiteral("Среднее"));
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(file.header.timingLines[static_cast<std::size_t>(i)], lines[6 + i]);
-        QCOMPARE(file.data.timingLines[static_cast<std::size_t>(i)], lines[6 + i]);
+        QCOMPARE(file.record.timingLines[static_cast<std::size_t>(i)], lines[6 + i]);
     }
     QCOMPARE(file.age, QStringLiteral("39.12"));
 }
@@ -429,10 +429,10 @@ void TestResponseFile::line10Ignored() {
     const ResponseFile reference = parseResponseFile(stored(lines));
     lines[10] = line10;
     const ResponseFile file = parseResponseFile(stored(lines));
-    QVERIFY(file.data.answers == reference.data.answers);
-    QCOMPARE(file.data.answerTimes, reference.data.answerTimes);
-    QCOMPARE(file.data.meanTime, reference.data.meanTime);
-    QCOMPARE(file.data.timingLines, reference.data.timingLines);
+    QVERIFY(file.record.answers == reference.record.answers);
+    QCOMPARE(file.record.answerTimes, reference.record.answerTimes);
+    QCOMPARE(file.record.meanTime, reference.record.meanTime);
+    QCOMPARE(file.record.timingLines, reference.record.timingLines);
 }
 
 void TestResponseFile::linesAfter118Ignored() {
@@ -440,8 +440,8 @@ void TestResponseFile::linesAfter118Ignored() {
     const ResponseFile reference = parseResponseFile(stored(lines));
     lines << QStringLiteral("garbage") << QStringLiteral("1        x") << QString();
     const ResponseFile file = parseResponseFile(stored(lines));
-    QVERIFY(file.data.answers == reference.data.answers);
-    QCOMPARE(file.data.answerTimes, reference.data.answerTimes);
+    QVERIFY(file.record.answers == reference.record.answers);
+    QCOMPARE(file.record.answerTimes, reference.record.answerTimes);
 }
 
 void TestResponseFile::emptyFile() {
@@ -561,16 +561,16 @@ void compareWithExaminee(const ResponseFile& file, const SampleExaminee& e) {
     QCOMPARE(file.header.name, e.name);
     QCOMPARE(file.header.sex, e.sex);
     QCOMPARE(file.header.education, e.education);
-    QCOMPARE(file.data.timingLines, e.timingLines);
+    QCOMPARE(file.record.timingLines, e.timingLines);
     double sum = 0.0;
     for (int item = 1; item <= 108; ++item) {
         const auto i = static_cast<std::size_t>(item - 1);
-        QCOMPARE(pairOf(file.data, item), e.marks[i]);
-        QCOMPARE(file.data.answerTimes[i], e.answerTimes[i]);
+        QCOMPARE(pairOf(file.record, item), e.marks[i]);
+        QCOMPARE(file.record.answerTimes[i], e.answerTimes[i]);
         sum += e.answerTimes[i];
     }
-    QVERIFY(qAbs(file.data.meanTime - sum / 108.0) < 1e-9);
-    QVERIFY(file.data.sdTime > 0.0);
+    QVERIFY(qAbs(file.record.meanTime - sum / 108.0) < 1e-9);
+    QVERIFY(file.record.sdTime > 0.0);
 }
 
 } // namespace
@@ -589,7 +589,7 @@ void TestResponseFile::bundledSampleEndToEnd() {
         // A real examinee makes one choice per item.
         for (const MarkPair& p : e.marks)
             QVERIFY((p == MarkPair{1, 0}) || (p == MarkPair{0, 1}));
-        AnalysisRecord data = file.data;
+        AnalysisRecord data = file.record;
         scoreAnswers(data);
         double total = 0.0;
         for (const double p : data.scores.raw.profile1)
@@ -614,8 +614,8 @@ void TestResponseFile::generatedFilesEndToEnd() {
 void TestResponseFile::readUnderOtherSettings_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QChar>("writtenSeparator");
-    QTest::newRow("comma file, en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                                       << QChar(u',');
+    QTest::newRow("comma file, en_US")
+        << QLocale(QLocale::English, QLocale::UnitedStates) << QChar(u',');
     QTest::newRow("comma file, C") << QLocale::c() << QChar(u',');
     QTest::newRow("point file, ru") << Russian << QChar(u'.');
 }

@@ -16,14 +16,6 @@ using namespace ezr;
 
 namespace {
 
-QString dataPath(const char* name) {
-    return QStringLiteral(EZR_TEST_DATA_DIR "/") + QLatin1String(name);
-}
-
-QDate fixedToday() {
-    return QDate(2026, 12, 7);
-}
-
 QList<QStringList> expectedRows(const char* name) {
     return parseCsv(QString::fromUtf8(readFile(dataPath(name))), QLatin1Char(','));
 }
