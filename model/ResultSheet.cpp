@@ -114,9 +114,10 @@ QStringList informationLines(const AnalysisState& state) {
         break;
     case AnalysisKind::Group:
         lines << QStringLiteral("Состав группы:");
-        for (const ExamineeRecord& member : state.members)
-            lines << member.header.code + QStringLiteral(". ") + member.header.name;
-        lines << QStringLiteral("Общее число: ") + QString::number(state.members.size());
+        lines.reserve(state.roster.lines.size() + 2);
+        for (qsizetype m = 0; m < state.roster.lines.size(); ++m)
+            lines << state.roster.lines.at(m).toString();
+        lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
         break;
     }
     return lines;
