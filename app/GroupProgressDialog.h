@@ -14,9 +14,9 @@ public:
 
     // For groupAnalysis: false once the user has cancelled.
     ezr::GroupProgress callback();
-
-private:
+    // Shows `read` of `total`; false once the user has cancelled.
     bool report(int read, int total);
 
+private:
     QProgressDialog dialog_;
 };
