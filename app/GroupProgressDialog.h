@@ -2,10 +2,11 @@
 
 #include "Analysis.h"
 
+#include <QElapsedTimer>
 #include <QProgressDialog>
 
 // The progress of a group run: members read of the total, with "Отмена". It appears only
-// when the run promises to take longer than `delayMs`; a short run never shows it.
+// once the run has lasted `delayMs`; a shorter run never shows it.
 class GroupProgressDialog {
 public:
     GroupProgressDialog(QWidget* window, int delayMs);
@@ -19,4 +20,6 @@ public:
 
 private:
     QProgressDialog dialog_;
+    int delayMs_;
+    QElapsedTimer started_;
 };
