@@ -2,8 +2,10 @@
 
 #include "GroupProgressDialog.h"
 
+#include <QAction>
 #include <QEventLoop>
 #include <QMenuBar>
+#include <QPointer>
 #include <QThread>
 #include <QWidget>
 
@@ -15,22 +17,32 @@ using namespace ezr;
 
 namespace {
 
-// The window's commands stay off while the run lasts and come back however it ends.
+// The window's commands stay off while the run lasts, their shortcuts and the context menu
+// included, and come back as they were however it ends.
 class CommandsOff {
 public:
     explicit CommandsOff(QWidget* window) : bar_(window->findChild<QMenuBar*>()) {
+        for (QAction* action : window->findChildren<QAction*>())
+            if (action->isEnabled()) {
+                action->setEnabled(false);
+                disabled_.append(action);
+            }
         if (bar_)
             bar_->setEnabled(false);
     }
     ~CommandsOff() {
         if (bar_)
             bar_->setEnabled(true);
+        for (const QPointer<QAction>& action : std::as_const(disabled_))
+            if (action)
+                action->setEnabled(true);
     }
     CommandsOff(const CommandsOff&) = delete;
     CommandsOff& operator=(const CommandsOff&) = delete;
 
 private:
-    QMenuBar* bar_;
+    QPointer<QMenuBar> bar_;
+    QList<QPointer<QAction>> disabled_;
 };
 
 } // namespace
