@@ -2,6 +2,9 @@
 
 #include "MainWindow.h"
 
+#include "Export.h"
+#include "GroupProgressDialog.h"
+#include "GroupRun.h"
 #include "OutputGuard.h"
 #include "WaitCursor.h"
 
@@ -62,11 +65,29 @@ void MainWindow::saveReport(ReportFormat format) {
         return;
     if (format != ReportFormat::Txt && format != ReportFormat::Pdf)
         format = tableFormatOf(path);
-    const ReportSnapshot snapshot{analysis_, commentLines()};
     runCommand([&] {
         const WaitCursor wait;
+        const ReportSnapshot snapshot{withTableRows(format), commentLines()};
         writeOutput(path, analysis_, buildReport(format, snapshot));
     });
+}
+
+AnalysisState MainWindow::withTableRows(ReportFormat format) {
+    if (analysis_.kind != AnalysisKind::Group || !analysis_.members.isEmpty() ||
+        groupKeepsFor(format) != GroupKeeps::TableRows)
+        return analysis_;
+    // The window's group keeps no rows; its folder is read again, off the window, for them.
+    // Only the rows are taken: the group's own means and norm stay those shown, so the norm
+    // of this second run does not matter.
+    GroupProgressDialog progress(this, progressDelay_);
+    const QString folder = analysis_.source;
+    AnalysisState rows = runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
+        return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
+                             GroupKeeps::TableRows);
+    });
+    AnalysisState state = analysis_;
+    state.members = std::move(rows.members);
+    return state;
 }
 
 void MainWindow::toggleNorm() {

@@ -2,10 +2,11 @@
 
 #include "Analysis.h"
 
+#include <QElapsedTimer>
 #include <QProgressDialog>
 
 // The progress of a group run: members read of the total, with "Отмена". It appears only
-// when the run promises to take longer than `delayMs`; a short run never shows it.
+// once the run has lasted `delayMs`; a shorter run never shows it.
 class GroupProgressDialog {
 public:
     GroupProgressDialog(QWidget* window, int delayMs);
@@ -14,9 +15,11 @@ public:
 
     // For groupAnalysis: false once the user has cancelled.
     ezr::GroupProgress callback();
-
-private:
+    // Shows `read` of `total`; false once the user has cancelled.
     bool report(int read, int total);
 
+private:
     QProgressDialog dialog_;
+    int delayMs_;
+    QElapsedTimer started_;
 };

@@ -9,6 +9,7 @@
 #include "Folders.h"
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
+#include "GroupRun.h"
 #include "OutputError.h"
 #include "OutputGuard.h"
 #include "OutputNames.h"
@@ -243,8 +244,11 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion) {
     runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(this, progressDelay_);
-        showNewAnalysis(
-            groupAnalysis(folders_.dataFolder(), kind, criterion, nullptr, progress.callback()));
+        const QString folder = folders_.dataFolder();
+        // The window keeps only the roster: a table of the group reads the folder again.
+        showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
+            return groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster);
+        }));
     });
 }
 

@@ -85,6 +85,8 @@ private:
     void toggleComment();
     // The text report, the printed report and the table of every examinee (ExportCommands.cpp).
     void saveReport(ezr::ReportFormat format);
+    // The analysis with the rows the table in `format` needs.
+    ezr::AnalysisState withTableRows(ezr::ReportFormat format);
     void saveProfileChart();
     void saveAnswerTimeChart();
     // What the window shows in `area` of the result panel, as a GIF picture.

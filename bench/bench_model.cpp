@@ -1,14 +1,18 @@
 // Reading and scoring of response files: one file from memory, one from disk, and a group
-// directory of 10,000 files against the bare cost of reading their bytes.
+// directory of 10,000 files against the bare cost of reading their bytes; the group's text
+// report, as ezr-report makes it, against the same floor.
 
+#include "Analysis.h"
 #include "ResponseFile.h"
 #include "SampleMaker.h"
 #include "Scoring.h"
+#include "TextReport.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -119,6 +123,21 @@ void DirectoryReadBytesOnly(benchmark::State& state) {
     reportPerFile(state, paths.size());
 }
 BENCHMARK(DirectoryReadBytesOnly)->Unit(benchmark::kMillisecond);
+
+// The whole text report of the group: listing, reading, summing and the report's bytes,
+// keeping per member only the roster, as for ezr-report --group.
+void GroupTextReport(benchmark::State& state) {
+    const QString folder = QFileInfo(groupDirectory().paths().first()).path();
+    for (auto _ : state) {
+        const ezr::AnalysisState group =
+            ezr::groupAnalysis(folder, ezr::NormKind::Sex, QStringLiteral("Мужской"), nullptr, {},
+                               ezr::GroupKeeps::Roster);
+        const QByteArray report = ezr::buildTextReport({group, {}});
+        benchmark::DoNotOptimize(report.constData());
+    }
+    reportPerFile(state, groupDirectory().paths().size());
+}
+BENCHMARK(GroupTextReport)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

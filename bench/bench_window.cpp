@@ -1,7 +1,8 @@
 // The analysis window in-process, offscreen: start-up to the window shown, "Индивид" from the
 // chosen file to the finished result panel, a group run through the window against the core's
 // group analysis alone on the same directory (1,000 and 10,000 members), and saving the report
-// and the chart pictures from the confirmed dialog to the closed file.
+// and the chart pictures from the confirmed dialog to the closed file; the longest stall of the
+// window's event loop during a group run.
 //
 //   build/bin/ezr_bench_window [--benchmark_filter=REGEX]
 
@@ -19,8 +20,10 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,6 +166,38 @@ void BM_GroupInWindow(benchmark::State& state) {
     benchmark::DoNotOptimize(form->analysis().record.scores.raw.profile1);
 }
 BENCHMARK(BM_GroupInWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The longest stretch the window's event loop went unserved during a group run: a probe timer
+// due every millisecond notes the gaps between its calls, from the command to the result shown.
+void BM_GroupInWindowLongestStall(benchmark::State& state) {
+    MainWindow* form = groupWindow(int(state.range(0)));
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(1);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    for (auto _ : state) {
+        clock.start();
+        last = 0;
+        probe.start();
+        trigger(form, "mmSexMan");
+        probe.stop();
+        // The stretch from the last probe call to the result shown counts too.
+        longest = std::max(longest, clock.nsecsElapsed() - last);
+    }
+    state.counters["longest_stall_ms"] = double(longest) / 1e6;
+}
+BENCHMARK(BM_GroupInWindowLongestStall)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_GroupCore(benchmark::State& state) {
     const QString data = groupExeDir(int(state.range(0))) + QStringLiteral("Data");

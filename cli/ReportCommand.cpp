@@ -71,7 +71,8 @@ QString outputPathFor(const ReportRequest& request, const AnalysisState& state) 
 
 AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
     if (request.mode == ReportRequest::Mode::Group)
-        return groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress);
+        return groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress,
+                             groupKeepsFor(request.format));
     // A freshly opened file is compared with the sex norm; another choice under
     // "Нормирование" compares it again.
     AnalysisState state = individualAnalysis(request.input);

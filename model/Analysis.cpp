@@ -112,29 +112,44 @@ QString noMembersMessage(const QString& dataDir) {
 }
 
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            TodayFunction today, const GroupProgress& progress) {
+                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps) {
     checkGroupFolder(dataDir);
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
     QList<ExamineeRecord> members;
-    // The whole listing first, so that progress can be told against the total.
-    QStringList paths;
+    GroupRoster roster;
+    // The whole listing first, so that progress can be told against the total; the names
+    // only, packed, as a million full paths would cost more than everything else.
     QDirIterator entries(dataDir,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext())
-        paths.append(entries.next());
+    QString path; // the folder as the listing spells it, then each member's path
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (roster.fileNames.isEmpty())
+            path = entries.filePath().chopped(name.size());
+        roster.fileNames.append({name});
+        // The listing knows the entry's type already; no look at the file itself.
+        roster.linkedMembers = roster.linkedMembers || entries.fileInfo().isSymLink();
+    }
 
-    const int total = int(paths.size());
+    const int total = int(roster.fileNames.size());
     if (progress && !progress(0, total))
         throw GroupCancelled{};
+    const qsizetype folderLength = path.size();
     AnalysisRecord member;
-    for (const QString& path : std::as_const(paths)) {
+    for (qsizetype m = 0; m < total; ++m) {
+        const QStringView fileName = roster.fileNames.at(m);
+        path.truncate(folderLength);
+        path += fileName;
         try {
             const QString text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
             readItemLines(lines, member);
             scoreAnswers(member);
-            members.append(memberRecord(QFileInfo(path).fileName(), lines, member));
+            roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+            if (keeps == GroupKeeps::TableRows)
+                members.append(memberRecord(fileName.toString(), lines, member));
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
@@ -154,6 +169,9 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
     next.header.testDate = formatShortDate(today ? today() : QDate::currentDate());
     next.record.scores = group.means();
     next.members = std::move(members);
+    roster.fileNames.squeeze();
+    roster.lines.squeeze();
+    next.roster = std::move(roster);
     next.source = dataDir;
     return withNorm(std::move(next), kind);
 }

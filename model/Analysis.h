@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "GroupRoster.h"
 #include "NormComparison.h"
 #include "ResponseFile.h"
 
@@ -54,8 +55,11 @@ struct AnalysisState {
     // The examinee's answers, times and scores; for a group the scores are the means.
     AnalysisRecord record;
     NormComparison comparison;
-    // The examinee of an individual analysis, or every member of a group in listing order.
+    // The rows of the table of examinees: the examinee of an individual analysis, or every
+    // member of a group in listing order when the run was asked to keep them.
     QList<ExamineeRecord> members;
+    // Every member of a group, in listing order.
+    GroupRoster roster;
     // The response file or the group folder the analysis was read from; empty when it was
     // made from bytes already read.
     QString source;
@@ -78,11 +82,16 @@ using GroupProgress = std::function<bool(int read, int total)>;
 // A group run stopped by its progress callback. Not an error: nothing is reported.
 struct GroupCancelled {};
 
+// What a group run keeps of each member beyond the group's sums and roster: the rows of the
+// table of examinees cost about a kilobyte a member and only the table needs them.
+enum class GroupKeeps { Roster, TableRows };
+
 // `criterion` is the text the group menu puts into the sex or education field for kinds 1
 // and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." is a member, in the
 // order the file system lists them.
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            TodayFunction today = nullptr, const GroupProgress& progress = {});
+                            TodayFunction today = nullptr, const GroupProgress& progress = {},
+                            GroupKeeps keeps = GroupKeeps::TableRows);
 
 // The analysis compared with another norm kind, the row chosen by its sex or education.
 AnalysisState withNorm(AnalysisState state, NormKind kind);

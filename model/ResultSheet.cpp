@@ -114,13 +114,35 @@ QStringList informationLines(const AnalysisState& state) {
         break;
     case AnalysisKind::Group:
         lines << QStringLiteral("Состав группы:");
-        for (const ExamineeRecord& member : state.members)
-            lines << member.header.code + QStringLiteral(". ") + member.header.name;
-        lines << QStringLiteral("Общее число: ") + QString::number(state.members.size());
+        lines.reserve(state.roster.lines.size() + 2);
+        for (qsizetype m = 0; m < state.roster.lines.size(); ++m)
+            lines << state.roster.lines.at(m).toString();
+        lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
         break;
     }
     return lines;
 }
+
+namespace {
+
+// The information lines joined by CR LF; a group's straight from its roster, without a
+// string per member on the way.
+QString informationText(const AnalysisState& state) {
+    if (state.kind != AnalysisKind::Group)
+        return informationLines(state).join(QStringLiteral("\r\n"));
+    const QString total = QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = QStringLiteral("Состав группы:");
+    for (qsizetype m = 0; m < state.roster.lines.size(); ++m) {
+        text += crlf;
+        text += state.roster.lines.at(m);
+    }
+    text += crlf;
+    text += total;
+    return text;
+}
+
+} // namespace
 
 ResultSheet formatSheet(const AnalysisState& state) {
     ResultSheet sheet = initialSheet();
@@ -134,7 +156,7 @@ ResultSheet formatSheet(const AnalysisState& state) {
     sheet.education = h.education;
     sheet.testDate = h.testDate;
     sheet.age = state.kind == AnalysisKind::Group ? QString() : h.age;
-    sheet.infoHint = informationLines(state).join(QStringLiteral("\r\n"));
+    sheet.infoHint = informationText(state);
 
     const Scores& scores = state.record.scores;
     const NormComparison& comparison = state.comparison;

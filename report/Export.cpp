@@ -11,6 +11,20 @@ QString proposedReportName(const AnalysisState& state, ReportFormat format) {
     return proposedFileName(format, state.header.code, state.kind != AnalysisKind::Group);
 }
 
+GroupKeeps groupKeepsFor(ReportFormat format) {
+    switch (format) {
+    case ReportFormat::Txt:
+    case ReportFormat::Pdf:
+        return GroupKeeps::Roster;
+    case ReportFormat::Xlsx:
+    case ReportFormat::Csv:
+    case ReportFormat::Sav:
+    case ReportFormat::Dta:
+        break;
+    }
+    return GroupKeeps::TableRows;
+}
+
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
                        ReportEncoding encoding) {
     switch (format) {

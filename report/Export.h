@@ -16,6 +16,10 @@ enum class ReportEncoding { Windows1251, Utf8 };
 // The proposed name (no directory) of the analysis in `format` (proposedFileName).
 QString proposedReportName(const AnalysisState& state, ReportFormat format);
 
+// What a group run must keep of each member for `format`: only the tables of examinees
+// need the members' rows.
+GroupKeeps groupKeepsFor(ReportFormat format);
+
 // The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made.
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
                        ReportEncoding encoding = ReportEncoding::Windows1251);

@@ -17,14 +17,17 @@ namespace {
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
+    nlink_t links = 0;
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
 };
 
 std::optional<FileIdentity> identityOf(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
-    return FileIdentity{info.st_dev, info.st_ino};
+    return FileIdentity{info.st_dev, info.st_ino, info.st_nlink};
 }
 
 } // namespace
@@ -45,8 +48,14 @@ void refuseOutputAmongInputs(const QString& output, const AnalysisState& state) 
         refuse(OutputError::Kind::GroupFolder);
     if (!written)
         return;
-    for (const ExamineeRecord& member : state.members)
-        if (identityOf(state.source + QLatin1Char('/') + member.fileName) == written)
+    // A file with a single link outside the folder can be a member only through a member
+    // that is a symbolic link: otherwise no member needs a look, which for a large group
+    // would cost a second pass over the folder.
+    if (written->links < 2 && !state.roster.linkedMembers)
+        return;
+    const PackedStrings& members = state.roster.fileNames;
+    for (qsizetype m = 0; m < members.size(); ++m)
+        if (identityOf(state.source + QLatin1Char('/') + members.at(m).toString()) == written)
             refuse(OutputError::Kind::GroupMember);
 }
 

@@ -114,6 +114,37 @@ private slots:
         }
     }
 
+    // The text report's run keeps no table rows, yet lists the same members in the same
+    // order and reaches the same sheet; a member that is a link is noted for the output check.
+    void groupRosterWithoutRows() {
+        QTemporaryDir dir;
+        writeResponseFiles(dir.path(), {examinee(QStringLiteral("7"), true, QString()),
+                                        examinee(QStringLiteral("8"), false, QString())});
+        const QString criterion = QStringLiteral("Женский");
+        const AnalysisState rows =
+            groupAnalysis(dir.path(), NormKind::Sex, criterion, fixedToday, {});
+        const AnalysisState lean = groupAnalysis(dir.path(), NormKind::Sex, criterion, fixedToday,
+                                                 {}, GroupKeeps::Roster);
+        QVERIFY(lean.members.isEmpty());
+        QCOMPARE(rows.members.size(), 2);
+        QCOMPARE(lean.roster.lines.size(), 2);
+        for (qsizetype m = 0; m < 2; ++m) {
+            const ExamineeRecord& member = rows.members[m];
+            QCOMPARE(lean.roster.fileNames.at(m), member.fileName);
+            QCOMPARE(lean.roster.lines.at(m),
+                     member.header.code + QStringLiteral(". ") + member.header.name);
+        }
+        QVERIFY(formatSheet(lean) == formatSheet(rows));
+        QVERIFY(!lean.roster.linkedMembers);
+
+        const QString first = lean.roster.fileNames.at(0).toString();
+        QVERIFY(QFile::link(dir.filePath(first), dir.filePath(QStringLiteral("link.cry"))));
+        const AnalysisState linked = groupAnalysis(dir.path(), NormKind::Sex, criterion,
+                                                   fixedToday, {}, GroupKeeps::Roster);
+        QCOMPARE(linked.roster.fileNames.size(), 3);
+        QVERIFY(linked.roster.linkedMembers);
+    }
+
     void groupMeansAndMembers() {
         QTemporaryDir dir;
         writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true, QString()),

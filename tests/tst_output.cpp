@@ -46,8 +46,10 @@ AnalysisState groupState(const QString& folder, const QStringList& members) {
     AnalysisState state;
     state.kind = AnalysisKind::Group;
     state.source = folder;
-    for (const QString& name : members)
+    for (const QString& name : members) {
         state.members.append(ExamineeRecord{name, {}, {}, {}});
+        state.roster.fileNames.append({name});
+    }
     return state;
 }
 
@@ -208,6 +210,27 @@ private slots:
         QCOMPARE(readFile(dir.filePath(QStringLiteral("group/1.cry"))), QByteArray("member"));
         QCOMPARE(entriesOf(dir.filePath(QStringLiteral("group"))),
                  QStringList{QStringLiteral("1.cry")});
+    }
+
+    // A file elsewhere with one link is a member only through a member that links to it: the
+    // guard looks at the members then, and only then.
+    void guardFollowsLinkedMembers() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("group")));
+        const QString outside = dir.filePath(QStringLiteral("outside.cry"));
+        QVERIFY(writeFile(outside, "member"));
+        QVERIFY(QFile::link(outside, dir.filePath(QStringLiteral("group/1.cry"))));
+        AnalysisState state =
+            groupState(dir.filePath(QStringLiteral("group")), {QStringLiteral("1.cry")});
+        state.roster.linkedMembers = true;
+        try {
+            writeOutput(outside, state, "report");
+            QFAIL("a member reached through a link was overwritten");
+        } catch (const OutputError& refused) {
+            QCOMPARE(refused.kind(), OutputError::Kind::GroupMember);
+        }
+        QCOMPARE(readFile(outside), QByteArray("member"));
     }
 
     void guardKeepsTheAnalysedFile() {

@@ -16,11 +16,16 @@ namespace {
 // The members are listed in the file system's order; the expected report lists their lines
 // ("code. name") sorted.
 void sortMembers(AnalysisState& state) {
-    const auto line = [](const ExamineeRecord& member) {
-        return member.header.code + QStringLiteral(". ") + member.header.name;
-    };
-    std::sort(state.members.begin(), state.members.end(),
-              [&](const ExamineeRecord& a, const ExamineeRecord& b) { return line(a) < line(b); });
+    QList<std::pair<QString, QString>> members; // line, file name
+    for (qsizetype m = 0; m < state.roster.lines.size(); ++m)
+        members.append({state.roster.lines.at(m).toString(),
+                        state.roster.fileNames.at(m).toString()});
+    std::sort(members.begin(), members.end());
+    state.roster = {};
+    for (const auto& [line, fileName] : std::as_const(members)) {
+        state.roster.lines.append({line});
+        state.roster.fileNames.append({fileName});
+    }
 }
 
 void compareLines(const QByteArray& actual, const QByteArray& expected) {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -197,6 +198,15 @@ void TestResponseFile::windows1251() {
     QCOMPARE(bytes, QByteArray("\xCC\xF3\xE6\xF1\xEA\xEE\xE9"));
     QCOMPARE(decodeWindows1251(bytes), QStringLiteral("Мужской"));
     QCOMPARE(decodeWindows1251("\xB8\xA8"), QStringLiteral("ёЁ"));
+    // Every byte, in a run longer than any table row, reads as the system's converter reads it.
+    QByteArray every;
+    for (int round = 0; round < 3; ++round)
+        for (int byte = 255; byte >= 0; --byte)
+            every.append(char(byte));
+    QStringDecoder converter("Windows-1251");
+    const QString expected = converter.decode(every);
+    QCOMPARE(decodeWindows1251(every), expected);
+    QCOMPARE(decodeWindows1251(QByteArrayView(every).sliced(100, 7)), expected.mid(100, 7));
 }
 
 void TestResponseFile::splitAtCrLf() {

@@ -126,6 +126,8 @@ AnalysisState groupState() {
         member.header.education = s.header.education;
         member.fileName = member.header.code + QStringLiteral(".cry");
         s.members.append(member);
+        s.roster.fileNames.append({member.fileName});
+        s.roster.lines.append({member.header.code, u". ", member.header.name});
     }
     s.record.scores = scoresFrom({{{41, 50, 38, 46, 44, 52},
                                    {30, 35, 36, 40, 28, 33},

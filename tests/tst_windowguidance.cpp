@@ -2,6 +2,7 @@
 
 #include "ResultSheet.h"
 
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -111,6 +112,33 @@ private slots:
         window.form->setProgressDelay(0);
         window.action("mmSexWoman")->trigger();
         QCOMPARE(window.edit("ceCode")->text(), QString::number(members));
+    }
+
+    // While a group is read the window goes on serving its events, with its commands off;
+    // they come back with the result.
+    void groupRunLeavesTheWindowServing() {
+        TestWindow window;
+        QVERIFY(writeGeneratedFiles(window.dataDir(), 60, 31u));
+        QMenuBar* bar = window.form->menuBar();
+        int ticks = 0;
+        int ticksWithCommands = 0;
+        QAction* open = window.action("mmOpen");
+        QVERIFY(open->isEnabled());
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            ++ticks;
+            ticksWithCommands += bar->isEnabled() || open->isEnabled() ? 1 : 0;
+        });
+        probe.start(0);
+        window.action("mmSexWoman")->trigger();
+        probe.stop();
+        QVERIFY(ticks > 0);
+        QCOMPARE(ticksWithCommands, 0);
+        QVERIFY(bar->isEnabled() && open->isEnabled());
+        QCOMPARE(window.edit("ceCode")->text(), QStringLiteral("60"));
+        // The window keeps the roster of the group, not its table rows.
+        QCOMPARE(window.form->analysis().roster.lines.size(), 60);
+        QVERIFY(window.form->analysis().members.isEmpty());
     }
 
     void chosenDataFolderServesGroupAndOpen() {

@@ -1,0 +1,81 @@
+#include "GroupRun.h"
+
+#include "GroupProgressDialog.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QMenuBar>
+#include <QPointer>
+#include <QThread>
+#include <QWidget>
+
+#include <exception>
+#include <memory>
+#include <optional>
+
+using namespace ezr;
+
+namespace {
+
+// The window's commands stay off while the run lasts, their shortcuts and the context menu
+// included, and come back as they were however it ends.
+class CommandsOff {
+public:
+    explicit CommandsOff(QWidget* window) : bar_(window->findChild<QMenuBar*>()) {
+        for (QAction* action : window->findChildren<QAction*>())
+            if (action->isEnabled()) {
+                action->setEnabled(false);
+                disabled_.append(action);
+            }
+        if (bar_)
+            bar_->setEnabled(false);
+    }
+    ~CommandsOff() {
+        if (bar_)
+            bar_->setEnabled(true);
+        for (const QPointer<QAction>& action : std::as_const(disabled_))
+            if (action)
+                action->setEnabled(true);
+    }
+    CommandsOff(const CommandsOff&) = delete;
+    CommandsOff& operator=(const CommandsOff&) = delete;
+
+private:
+    QPointer<QMenuBar> bar_;
+    QList<QPointer<QAction>> disabled_;
+};
+
+} // namespace
+
+AnalysisState runGroupOffTheWindow(QWidget* window, GroupProgressDialog& progress,
+                                   const std::function<AnalysisState(const GroupProgress&)>& run) {
+    const CommandsOff off(window);
+    // Each report waits for the dialog to take it, a few hundred times a run: the count
+    // shown is the count read, and a cancel takes effect at the very next report.
+    QObject receiver;
+    const GroupProgress report = [&receiver, &progress](int read, int total) {
+        bool goOn = false;
+        QMetaObject::invokeMethod(
+            &receiver, [&] { return progress.report(read, total); },
+            Qt::BlockingQueuedConnection, &goOn);
+        return goOn;
+    };
+
+    std::optional<AnalysisState> result;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            result = run(report);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    if (failure)
+        std::rethrow_exception(failure);
+    return std::move(*result);
+}
