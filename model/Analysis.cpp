@@ -65,9 +65,7 @@ void checkGroupFolder(const QString& dataDir) {
 // rather than failing the group.
 ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& lines,
                             const AnalysisRecord& scored) {
-    AnalysisRecord own = scored;
-    computeTimeStatistics(own);
-    ExamineeRecord member{fileName, readHeader(lines), QString(), scoresOf(own)};
+    ExamineeRecord member{fileName, readHeader(lines), QString(), scoresOf(scored)};
     try {
         member.age = ageText(member.header.testDate, member.header.birthDate);
     } catch (const AnalysisError&) {
@@ -148,8 +146,12 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
             readItemLines(lines, member);
             scoreAnswers(member);
             roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
-            if (keeps == GroupKeeps::TableRows)
+            if (keeps == GroupKeeps::TableRows) {
+                // The scratch record is the member's own until the next file: its times'
+                // statistics go into the member's row without copying the record.
+                computeTimeStatistics(member);
                 members.append(memberRecord(fileName.toString(), lines, member));
+            }
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
