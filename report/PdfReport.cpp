@@ -271,8 +271,7 @@ void printProfileChart(QPainter& painter, PageFlow& flow, int profile, const Ana
     ProfileChartOptions options;
     options.code = state.header.code;
     options.name = state.header.name;
-    options.normGroup = state.comparison.row;
-    options.normName = normKindName(state.comparison.kind);
+    options.norm = state.comparison.norm;
     options.normShown = true;
     options.marksVisible = marksShownAtStart(profile);
     options.legendShown = true;
