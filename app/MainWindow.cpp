@@ -26,6 +26,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <new>
+
 using namespace ezr;
 
 namespace {
@@ -235,8 +237,12 @@ void MainWindow::runCommand(const std::function<void()>& body) {
         dialogs_->showError(this, errorBoxText(error.windowText()));
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error));
+    } catch (const std::bad_alloc&) {
+        dialogs_->showError(this, errorBoxText(QStringLiteral("Недостаточно памяти для команды")));
     } catch (const std::exception& error) {
-        dialogs_->showError(this, errorBoxText(QString::fromLocal8Bit(error.what())));
+        // Not one of the program's own failures: said in Russian, the library's words after.
+        dialogs_->showError(this, errorBoxText(QStringLiteral("Внутренняя ошибка программы: %1")
+                                                   .arg(QString::fromLocal8Bit(error.what()))));
     }
 }
 
@@ -380,8 +386,10 @@ void MainWindow::toggleComment() {
     }
     hideAnswerTimeChart();
     panel_->setInformationCaption(QStringLiteral("Комментарий"));
-    // What is typed next goes into the comment.
+    // What is typed next goes into the comment, in sight also in a small window.
     panel_->focusComment();
+    if (QWidget* comment = panel_->focusWidget())
+        resultScroll_->ensureWidgetVisible(comment);
 }
 
 // ---------------------------------------------------------------------------------------
