@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -44,7 +45,10 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     }
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZOLT - Опросник персонала"));
-    resize(1032, 780);
+    // The designed size, but never beyond the screen: a smaller screen gets scroll bars in
+    // the result panel rather than a window whose edges cannot be reached.
+    const QSize designed(1032, 780);
+    resize(screen() ? designed.boundedTo(screen()->availableGeometry().size()) : designed);
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
     createWindowMenu();
