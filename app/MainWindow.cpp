@@ -273,8 +273,7 @@ void MainWindow::showProfile(int profile, ProfileValues values) {
     ProfileChartOptions options;
     options.code = analysis_.header.code;
     options.name = analysis_.header.name;
-    options.normGroup = analysis_.comparison.row;
-    options.normName = normKindName(analysis_.comparison.kind);
+    options.norm = analysis_.comparison.norm;
     options.normShown = menuState_.normShown;
     options.marksVisible = chartMarksVisible(profile);
     panel_->drawProfileChart(profile, profileChart(profile, values, analysis_.record.scores.raw,

@@ -191,8 +191,11 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
 }
 
 AnalysisState withNorm(AnalysisState state, NormKind kind) {
-    const int row = normRow(kind, state.header.sex, state.header.education);
-    state.comparison = compareWithNorm(kind, row, state.record.scores.raw, state.kind);
+    return withNorm(std::move(state), storedNorm(kind, state.header.sex, state.header.education));
+}
+
+AnalysisState withNorm(AnalysisState state, const Norm& norm) {
+    state.comparison = compareWithNorm(norm, state.record.scores.raw, state.kind);
     return state;
 }
 
@@ -201,8 +204,7 @@ ExamineeScores scoresOf(const AnalysisRecord& record) {
 }
 
 NormComparison examineeComparison(const ExamineeScores& examinee, const AnalysisState& state) {
-    return compareWithNorm(state.comparison.kind, state.comparison.row, examinee.scores.raw,
-                           AnalysisKind::Individual);
+    return compareWithNorm(state.comparison.norm, examinee.scores.raw, AnalysisKind::Individual);
 }
 
 } // namespace ezr

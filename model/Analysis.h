@@ -95,6 +95,8 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
 
 // The analysis compared with another norm kind, the row chosen by its sex or education.
 AnalysisState withNorm(AnalysisState state, NormKind kind);
+// The analysis compared with the given norm (a stored row or one's own).
+AnalysisState withNorm(AnalysisState state, const Norm& norm);
 
 // An examinee's cell chi-squares, profile chi-squares and indices against the norm row of
 // the analysis, computed as if the examinee had been opened alone: the indices read the

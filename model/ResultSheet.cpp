@@ -89,10 +89,6 @@ QString indexText(double value) {
     return formatFixed(value, 0, 1);
 }
 
-QString normKindName(NormKind kind) {
-    return NormKindNames[static_cast<std::size_t>(static_cast<int>(kind) - 1)];
-}
-
 QString profileCaption(int profile, const NormComparison& comparison) {
     const double critical = comparison.profiles[std::size_t(profile - 1)].critical;
     if (profile < 3)
@@ -189,7 +185,7 @@ ResultSheet formatSheet(const AnalysisState& state) {
     fillRows(sheet.stimulusGrid, scores.raw.profile3, comparison.chi.profile3,
              sheet.stimulusChiVerdicts);
 
-    sheet.norm = normKindName(comparison.kind);
+    sheet.norm = normTitle(comparison.norm);
     QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     Verdict* x2Verdicts[3] = {&sheet.profile1X2Verdict, &sheet.profile2X2Verdict,
                               &sheet.profile3X2Verdict};

@@ -101,9 +101,6 @@ ResultSheet formatSheet(const AnalysisState& state);
 // group. The sheet's infoHint joins them with CR LF.
 QStringList informationLines(const AnalysisState& state);
 
-// "Пол", "Образование" or "Удовлетворенность".
-QString normKindName(NormKind kind);
-
 // "[X2(профиль)кр. = ... для p = 0.05] " and, for profile 3, the single-cell value after it.
 QString profileCaption(int profile, const NormComparison& comparison);
 

@@ -355,8 +355,7 @@ BarChartDescription reportChart(int profile, const AnalysisState& state) {
     ProfileChartOptions options;
     options.code = state.header.code;
     options.name = state.header.name;
-    options.normGroup = state.comparison.row;
-    options.normName = normKindName(state.comparison.kind);
+    options.norm = state.comparison.norm;
     options.normShown = true;
     options.marksVisible = marksShownAtStart(profile);
     options.legendShown = true;

@@ -17,7 +17,7 @@ QList<HeaderLine> reportHeader(const AnalysisState& state) {
         lines.append({F::Education, QStringLiteral("Образование"), h.education});
     if (!group)
         lines.append({F::Age, QStringLiteral("Возраст"), h.age});
-    lines.append({F::Norm, QStringLiteral("Нормирование"), normKindName(state.comparison.kind)});
+    lines.append({F::Norm, QStringLiteral("Нормирование"), normTitle(state.comparison.norm)});
     return lines;
 }
 

@@ -67,8 +67,8 @@ private slots:
         QCOMPARE(state.record.timingLines[3], QStringLiteral("Среднее: 16,7 с"));
         // Female norm row, because the file says so.
         const NormComparison female =
-            compareWithNorm(NormKind::Sex, 1, state.record.scores.raw, AnalysisKind::Individual);
-        QCOMPARE(state.comparison.row, 1);
+            compareWithNorm(storedNorm(1), state.record.scores.raw, AnalysisKind::Individual);
+        QCOMPARE(state.comparison.norm.row, 1);
         QCOMPARE(state.comparison.chi, female.chi);
     }
 

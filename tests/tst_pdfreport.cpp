@@ -218,7 +218,8 @@ private slots:
               sheet.innovationIndex, QStringLiteral("Код: ") + sheet.code,
               QStringLiteral("Нормирование: ") + sheet.norm,
               sheet.nameCaption + QStringLiteral(": ") + sheet.name,
-              QStringLiteral("Норма: ") + sheet.norm, QStringLiteral("Вывод: норма.")})
+              QStringLiteral("Норма: ") + normGroupName(state.comparison.norm),
+              QStringLiteral("Вывод: норма.")})
             QVERIFY2(text.contains(value), qPrintable(value));
         for (const QString& caption :
              {sheet.profile1Caption, sheet.profile2Caption, sheet.profile3Caption})
@@ -244,8 +245,8 @@ private slots:
         const int row = group ? 3 : (sex == QStringLiteral("Мужской") ? 0 : 1);
         const NormKind kind = group ? NormKind::Education : NormKind::Sex;
         QCOMPARE(row, normRow(kind, sex, state.header.education));
-        QCOMPARE(state.comparison.kind, kind);
-        QCOMPARE(state.comparison.row, row);
+        QCOMPARE(state.comparison.norm.kind, kind);
+        QCOMPARE(state.comparison.norm.row, row);
         const auto& d = state.record;
         const QList<QList<double>> scores = {
             QList<double>(d.scores.raw.profile1.begin(), d.scores.raw.profile1.end()),

@@ -54,16 +54,15 @@ ChartValues sampleData() {
 }
 
 // The chart the window draws of the sample data, with the norm of row `normGroup` (none
-// below 0) named `normName`.
+// below 0).
 BarChartDescription sampleChart(int profile, ProfileValues values, const QString& code,
-                                const QString& name, int normGroup = -1,
-                                const QString& normName = {}) {
+                                const QString& name, int normGroup = -1) {
     const ChartValues data = sampleData();
     ProfileChartOptions options;
     options.code = code;
     options.name = name;
-    options.normGroup = normGroup;
-    options.normName = normName;
+    if (normGroup >= 0)
+        options.norm = storedNorm(normGroup);
     options.marksVisible = marksShownAtStart(profile);
     return profileChart(profile, values, data.raw, data.chi, options);
 }
@@ -289,7 +288,7 @@ private slots:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         panel.drawProfile(
-            profile, sampleChart(profile, kind, "12", "Имя Фамилия", women, QStringLiteral("Пол")));
+            profile, sampleChart(profile, kind, "12", "Имя Фамилия", women));
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage off = chart->grab().toImage();
@@ -298,7 +297,7 @@ private slots:
         panel.setNormShown(true);
         QCoreApplication::processEvents();
         const QImage on = chart->grab().toImage();
-        QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия    Норма: Пол"));
+        QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия    Норма: женщины"));
         if (kind == ProfileValues::Chi) {
             // A cell chi-square has no norm value of its own: no markers.
             QVERIFY(chart->description().series[0].norm.isEmpty());
