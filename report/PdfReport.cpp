@@ -6,7 +6,6 @@
 #include "ExplanationTexts.h"
 #include "PdfFonts.h"
 #include "ReportHeader.h"
-#include "NormTables.h"
 #include "Regional.h"
 #include "ResultSheet.h"
 
@@ -105,7 +104,7 @@ public:
     }
 
     double textHeight(const QString& line, const QFont& font, double indent = 0) const {
-        const QRectF box = QFontMetricsF(font).boundingRect(
+        const QRectF box = metrics(font).boundingRect(
             QRectF(0, 0, contentWidth() - indent, 10000), Qt::TextWordWrap,
             line.isEmpty() ? QStringLiteral(" ") : line);
         return std::max(box.height(), LineHeight);
@@ -123,6 +122,27 @@ public:
         y_ += height;
     }
 
+    // Two lists of single lines side by side, each in half of the width.
+    void twoColumns(const QStringList& first, const QStringList& second, const QFont& font,
+                    const QColor& rightColour) {
+        const qsizetype rows = std::max(first.size(), second.size());
+        need(rows * LineHeight);
+        painter_.setFont(font);
+        const double half = contentWidth() / 2;
+        for (qsizetype r = 0; r < rows; ++r) {
+            const double y = y_ + r * LineHeight;
+            painter_.setPen(Qt::black);
+            painter_.drawText(QRectF(left(), y, half - 6, LineHeight),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                              metrics(font).elidedText(first.value(r), Qt::ElideRight, half - 6));
+            painter_.setPen(rightColour);
+            painter_.drawText(QRectF(left() + half, y, half, LineHeight),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                              metrics(font).elidedText(second.value(r), Qt::ElideRight, half));
+        }
+        y_ += rows * LineHeight;
+    }
+
     // Pieces of text one after another on one line, each in its own colour; every second
     // piece in `valueFont`.
     void runs(const QList<std::pair<QString, QColor>>& pieces, const QFont& font,
@@ -134,7 +154,7 @@ public:
             const QFont& f = isValue ? valueFont : font;
             painter_.setFont(f);
             painter_.setPen(colour);
-            const double width = QFontMetricsF(f).horizontalAdvance(piece);
+            const double width = metrics(f).horizontalAdvance(piece);
             painter_.drawText(QRectF(x, y_, width + 1, LineHeight),
                               Qt::AlignLeft | Qt::AlignVCenter, piece);
             x += width;
@@ -149,11 +169,11 @@ public:
         QList<double> widths = table.widths;
         if (widths.isEmpty())
             return widths;
-        const QFontMetricsF metrics(cellFont(false));
+        const QFontMetricsF cellMetrics = metrics(cellFont(false));
         double widest = 0;
         for (const Row& row : table.rows) {
             if (!row.isEmpty() && row.first().span == 1)
-                widest = std::max(widest, metrics.horizontalAdvance(row.first().text));
+                widest = std::max(widest, cellMetrics.horizontalAdvance(row.first().text));
         }
         widths[0] = std::max(widths[0], std::ceil(widest) + 2 * CellPadding + 1);
         double rest = 0;
@@ -175,7 +195,7 @@ public:
             int column = 0;
             for (const Cell& cell : row) {
                 const double w = spanWidth(widths, column, cell.span);
-                const QRectF box = QFontMetricsF(cellFont(cell.verdict != Verdict::None))
+                const QRectF box = metrics(cellFont(cell.verdict != Verdict::None))
                                        .boundingRect(QRectF(0, 0, w - 2 * CellPadding, 1000),
                                                      Qt::TextWordWrap | cell.align, cell.text);
                 height = std::max(height, std::ceil(box.height()) + 2);
@@ -229,6 +249,11 @@ public:
 private:
     static QFont cellFont(bool bold) { return pdfFont(7, bold); }
 
+    // Measured on the page itself: a point there is one unit, unlike on the screen.
+    QFontMetricsF metrics(const QFont& font) const {
+        return QFontMetricsF(font, painter_.device());
+    }
+
     static double spanWidth(const QList<double>& widths, int column, int span) {
         double w = 0;
         for (int k = 0; k < span && column + k < widths.size(); ++k)
@@ -246,10 +271,10 @@ private:
         const QString number = pageCount_ > 0
                                    ? QStringLiteral("стр. %1 из %2").arg(page_).arg(pageCount_)
                                    : QStringLiteral("стр. %1").arg(page_);
-        const double numberWidth = QFontMetricsF(font).horizontalAdvance(number) + 12;
+        const double numberWidth = metrics(font).horizontalAdvance(number) + 12;
         painter_.drawText(line.adjusted(0, 0, -numberWidth, 0),
                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          QFontMetricsF(font).elidedText(owner_, Qt::ElideRight,
+                          metrics(font).elidedText(owner_, Qt::ElideRight,
                                                          line.width() - numberWidth));
         painter_.drawText(line, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, number);
         painter_.setPen(QPen(QColor(160, 160, 160), 0.5));
@@ -333,7 +358,7 @@ constexpr double ChartUnit = 0.6;
 // A chart's height on the page, and the least it may shrink to so as to stay on the page of
 // its table rather than leave most of that page empty.
 constexpr double ChartHeight = 190;
-constexpr double SmallestChartHeight = 140;
+constexpr double SmallestChartHeight = 130;
 constexpr double ChartWidth = 380;
 
 // Paints a chart in `area` (points) at the report's scale, in a thin frame.
@@ -468,18 +493,18 @@ QList<StandOut> standOuts(const std::array<double, N>& raw, const std::array<dou
 // "Что выделяется": the motives, orientations and stimuli whose values differ significantly
 // from the norm, each with the explanation the window gives for it.
 void printStandOuts(PageFlow& flow, const AnalysisState& state, const ResultSheet& sheet) {
-    const auto row = std::size_t(state.comparison.row);
+    const Profiles& norm = state.comparison.norm.percent;
     const Profiles& raw = state.record.scores.raw;
     const auto motive = [](int m) { return MotiveNames[std::size_t(m)].trimmed(); };
     const QStringList orientations{QStringLiteral("РО"), QStringLiteral("ПО")};
     const QStringList stimuli = profileSeriesNames(3);
     const QList<std::pair<QString, QList<StandOut>>> groups{
         {QStringLiteral("Мотивы (профиль 1)"),
-         standOuts(raw.profile1, Norms1[row], sheet.motiveChiVerdicts, sheet.motiveGrid, -1, motive,
+         standOuts(raw.profile1, norm.profile1, sheet.motiveChiVerdicts, sheet.motiveGrid, -1, motive,
                    [](int m) { return joinPieces(MotiveTexts[std::size_t(m)]); })},
         {QStringLiteral("Ориентации (профиль 2)"),
          standOuts(
-             raw.profile2, Norms2[row], sheet.orientationChiVerdicts, sheet.orientationGrid,
+             raw.profile2, norm.profile2, sheet.orientationChiVerdicts, sheet.orientationGrid,
              ProfileRow::Chi,
              [&](int k) {
                  return orientations[k / MotiveCount] + QStringLiteral(", ") +
@@ -488,7 +513,7 @@ void printStandOuts(PageFlow& flow, const AnalysisState& state, const ResultShee
              [](int k) { return joinPieces(OrientationTexts[std::size_t(k / MotiveCount)]); })},
         {QStringLiteral("Стимулы (профиль 3)"),
          standOuts(
-             raw.profile3, Norms3[row], sheet.stimulusChiVerdicts, sheet.stimulusGrid,
+             raw.profile3, norm.profile3, sheet.stimulusChiVerdicts, sheet.stimulusGrid,
              ProfileRow::Chi,
              [&](int k) {
                  return stimuli[k / MotiveCount] + QStringLiteral(", ") + motive(k % MotiveCount);
@@ -544,20 +569,20 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
     flow.advance(4);
     if (!individual)
         flow.text(groupTitle(groupMemberCount(state)), pdfFont(11, true));
+    QStringList fields;
     for (const HeaderLine& line : reportHeader(state)) {
         // A group's code field holds its member count and its name field "Группа": the title
         // above says both.
         if (!individual &&
             (line.field == HeaderLine::Field::Code || line.field == HeaderLine::Field::Name))
             continue;
-        flow.text(line.label + QStringLiteral(": ") + line.value, body);
+        fields << line.label + QStringLiteral(": ") + line.value;
     }
+    fields << QStringLiteral("Норма: ") + normGroupName(state.comparison.norm);
     const QStringList hint = informationLines(state);
-    // A group's member list can be long: it follows the charts instead.
-    if (individual) {
-        for (const QString& line : hint)
-            flow.text(line, pdfFont(8), Qt::darkGray);
-    }
+    // Beside the fields an examinee's timing lines; a group's member list can be long, it
+    // follows the charts instead.
+    flow.twoColumns(fields, individual ? hint : QStringList(), body, Qt::darkGray);
     flow.advance(6);
     flow.runs({{QStringLiteral("Включенность в коллектив: "), Qt::black},
                {sheet.inclusionIndex, verdictColour(sheet.inclusionIndexVerdict)},
