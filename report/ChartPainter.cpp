@@ -158,8 +158,8 @@ void BarChartLayout::placeMarks(const BarChartDescription& chart, const QFont& t
             }
             const QPointF top = barPoint(s, i, series.values[i]);
             const double width = std::round(metrics.horizontalAdvance(series.marks[i]) + 6);
-            QRectF box(std::round(top.x() - width / 2), std::round(top.y()) - MarkArrowLength - height,
-                       width, height);
+            QRectF box(std::round(top.x() - width / 2),
+                       std::round(top.y()) - MarkArrowLength - height, width, height);
             // Upwards only, past one obstacle at a time, so this ends.
             for (bool moved = true; moved;) {
                 moved = false;

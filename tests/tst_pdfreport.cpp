@@ -448,9 +448,9 @@ private slots:
         AnalysisState state = endToEndState(variant == 1);
         if (variant == 2) {
             auto& stimuli = state.record.scores.raw.profile3;
-            stimuli[1] += 6;   // Money, communication
-            stimuli[8] = 0;    // Team, utilitarian
-            stimuli[15] += 5;  // Work, cooperation
+            stimuli[1] += 6;  // Money, communication
+            stimuli[8] = 0;   // Team, utilitarian
+            stimuli[15] += 5; // Work, cooperation
             state = withNorm(std::move(state), state.comparison.norm.kind);
         }
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));

@@ -358,16 +358,18 @@ void TestResponseFile::badValueIsPlaced_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("field");
-    QTest::newRow("test date") << 0 << "06.13.2006" << "'06.13.2006' is not a valid date."
+    QTest::newRow("test date") << 0 << "06.13.2006"
+                               << "'06.13.2006' is not a valid date."
                                << "дата обследования";
-    QTest::newRow("birth date") << 1 << "" << "'' is not a valid date."
+    QTest::newRow("birth date") << 1 << ""
+                                << "'' is not a valid date."
                                 << "дата рождения";
-    QTest::newRow("first item, resultative mark")
-        << 11 << "    x    0     5,0" << "'    x' is not a valid integer value."
-        << "утверждение 1, отметка РО";
-    QTest::newRow("item 12, blank procedural mark")
-        << 22 << "    1          5,0" << "'     ' is not a valid integer value."
-        << "утверждение 12, отметка ПО";
+    QTest::newRow("first item, resultative mark") << 11 << "    x    0     5,0"
+                                                  << "'    x' is not a valid integer value."
+                                                  << "утверждение 1, отметка РО";
+    QTest::newRow("item 12, blank procedural mark") << 22 << "    1          5,0"
+                                                    << "'     ' is not a valid integer value."
+                                                    << "утверждение 12, отметка ПО";
     QTest::newRow("last item, time") << 118 << "    1    0    5;0"
                                      << "'    5;0' is not a valid floating point value."
                                      << "утверждение 108, время ответа";
@@ -383,18 +385,17 @@ void TestResponseFile::badValueIsPlaced() {
     lines[lineIndex] = line;
     const QString text = errorBoxTextOf(
         [&] { individualAnalysisFromBytes(stored(lines), QStringLiteral("101.cry")); });
-    QCOMPARE(text.split(QLatin1Char('\n')),
-             QStringList({message, QStringLiteral("Файл 101.cry, строка %1: %2")
-                                       .arg(lineIndex + 1)
-                                       .arg(field)}));
+    QCOMPARE(
+        text.split(QLatin1Char('\n')),
+        QStringList({message,
+                     QStringLiteral("Файл 101.cry, строка %1: %2").arg(lineIndex + 1).arg(field)}));
     // The reader alone knows no file: the line starts with the line number.
     try {
         parseResponseFile(stored(lines));
         QFAIL("the bad value was accepted");
     } catch (const AnalysisError& error) {
         QCOMPARE(error.message() + QLatin1Char('.'), message);
-        QCOMPARE(error.placeText(),
-                 QStringLiteral("Строка %1: %2").arg(lineIndex + 1).arg(field));
+        QCOMPARE(error.placeText(), QStringLiteral("Строка %1: %2").arg(lineIndex + 1).arg(field));
     }
 }
 
