@@ -90,8 +90,20 @@ AnalysisState individualAnalysis(const QString& path) {
     return next;
 }
 
+namespace {
+
+ResponseFile parsedFile(QByteArrayView stored, const QString& fileName) {
+    try {
+        return parseResponseFile(stored);
+    } catch (const AnalysisError& error) {
+        throw error.inFile(fileName);
+    }
+}
+
+} // namespace
+
 AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& fileName) {
-    const ResponseFile file = parseResponseFile(stored);
+    const ResponseFile file = parsedFile(stored, fileName);
 
     AnalysisState next;
     next.kind = AnalysisKind::Individual;

@@ -21,4 +21,26 @@ QList<HeaderLine> reportHeader(const AnalysisState& state) {
     return lines;
 }
 
+int groupMemberCount(const AnalysisState& state) {
+    if (!state.roster.fileNames.isEmpty())
+        return int(state.roster.fileNames.size());
+    if (!state.members.isEmpty())
+        return int(state.members.size());
+    return state.header.code.trimmed().toInt();
+}
+
+QString groupTitle(int members) {
+    // 1, 21, 101 обследуемый; every other count takes the genitive plural.
+    const bool singular = members % 10 == 1 && members % 100 != 11;
+    return QStringLiteral("Группа, %1 %2")
+        .arg(members)
+        .arg(singular ? QStringLiteral("обследуемый") : QStringLiteral("обследуемых"));
+}
+
+QString reportOwner(const AnalysisState& state) {
+    if (state.kind == AnalysisKind::Group)
+        return groupTitle(groupMemberCount(state));
+    return state.header.code + QStringLiteral(". ") + state.header.name;
+}
+
 } // namespace ezr

@@ -244,15 +244,20 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("directory");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file. Is a directory.";
+        QTest::addColumn<QString>("place");
+        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file. Is a directory."
+                                       << "";
+        // Item 1 stands on line 12; the file ends after line 4.
         QTest::newRow("not a response file")
-            << "x.cry" << false << "'' is not a valid integer value.";
+            << "x.cry" << false << "'' is not a valid integer value."
+            << "Файл x.cry, строка 12: утверждение 1, отметка РО";
     }
 
     void groupFailures() {
         QFETCH(QString, entry);
         QFETCH(bool, directory);
         QFETCH(QString, firstLine);
+        QFETCH(QString, place);
         QTemporaryDir dir;
         writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true, QString())});
         const QString path = dir.filePath(entry);
@@ -264,9 +269,14 @@ private slots:
             groupAnalysis(dir.path(), NormKind::Satisfaction, QString());
             QFAIL("a bad member was accepted");
         } catch (const AnalysisError& error) {
-            // The message with its full stop, then the member's path once, on its own line.
+            // The message with its full stop, the bad value's place in Russian when there is
+            // one, then the member's path once, on its own line.
             const QStringList lines = errorBoxText(error).split(QLatin1Char('\n'));
-            QCOMPARE(lines, QStringList({firstLine, QDir::toNativeSeparators(path)}));
+            QStringList expected{firstLine};
+            if (!place.isEmpty())
+                expected << place;
+            expected << QDir::toNativeSeparators(path);
+            QCOMPARE(lines, expected);
         }
     }
 
