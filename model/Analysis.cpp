@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -109,8 +110,26 @@ QString noMembersMessage(const QString& dataDir) {
         .arg(QDir::toNativeSeparators(dataDir));
 }
 
+QString describeChoice(const GroupChoice& choice) {
+    QStringList parts;
+    const QString filter = describeFilter(choice.filter);
+    if (!filter.isEmpty())
+        parts << filter;
+    if (choice.fileNames)
+        parts << QStringLiteral("выбрано файлов: %1").arg(choice.fileNames->size());
+    return parts.join(QStringLiteral(", "));
+}
+
+QString nobodyChosenMessage(const QString& dataDir, const GroupChoice& choice) {
+    const QString how = describeChoice(choice);
+    return QStringLiteral("В группу не попал ни один обследуемый из директории %1%2")
+        .arg(QDir::toNativeSeparators(dataDir),
+             how.isEmpty() ? QString() : QStringLiteral(" (") + how + QLatin1Char(')'));
+}
+
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps) {
+                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
+                            const GroupChoice& choice) {
     checkGroupFolder(dataDir);
     // File-system order, every attribute, only "." and ".." left out.
     GroupSums group;
@@ -136,31 +155,54 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
         throw GroupCancelled{};
     const qsizetype folderLength = path.size();
     AnalysisRecord member;
+    QList<SkippedEntry> skipped;
+    const bool filtered = !choice.filter.choosesAll();
+    const bool needsAge = choice.filter.minAge || choice.filter.maxAge;
     for (qsizetype m = 0; m < total; ++m) {
         const QStringView fileName = roster.fileNames.at(m);
+        if (choice.fileNames && !choice.fileNames->contains(fileName.toString())) {
+            if (progress && reportsProgress(int(m) + 1, total) && !progress(int(m) + 1, total))
+                throw GroupCancelled{};
+            continue;
+        }
         path.truncate(folderLength);
         path += fileName;
+        bool taken = true;
         try {
             const QString text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
-            readItemLines(lines, member);
-            scoreAnswers(member);
-            roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
-            if (keeps == GroupKeeps::TableRows) {
-                // The scratch record is the member's own until the next file: its times'
-                // statistics go into the member's row without copying the record.
-                computeTimeStatistics(member);
-                members.append(memberRecord(fileName.toString(), lines, member));
+            if (filtered) {
+                const ResponseHeader header = readHeader(lines);
+                taken =
+                    matches(choice.filter, header, needsAge ? ageInYears(header) : std::nullopt);
+            }
+            if (taken) {
+                readItemLines(lines, member);
+                scoreAnswers(member);
+                roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+                if (keeps == GroupKeeps::TableRows) {
+                    // The scratch record is the member's own until the next file: its times'
+                    // statistics go into the member's row without copying the record.
+                    computeTimeStatistics(member);
+                    members.append(memberRecord(fileName.toString(), lines, member));
+                }
             }
         } catch (const AnalysisError& error) {
-            throw error.forMember(path);
+            if (!choice.skipDamaged)
+                throw error.forMember(path);
+            skipped.append({fileName.toString(), error.message()});
+            taken = false;
         }
-        group.add(member.scores);
-        if (progress && reportsProgress(group.members, total) && !progress(group.members, total))
+        if (taken)
+            group.add(member.scores);
+        if (progress && reportsProgress(int(m) + 1, total) && !progress(int(m) + 1, total))
             throw GroupCancelled{};
     }
-    if (group.members == 0)
-        throw AnalysisError(noMembersMessage(dataDir));
+    if (group.members == 0) {
+        if (choice.choosesAll() && skipped.isEmpty())
+            throw AnalysisError(noMembersMessage(dataDir));
+        throw AnalysisError(nobodyChosenMessage(dataDir, choice));
+    }
 
     AnalysisState next;
     next.kind = AnalysisKind::Group;
@@ -175,6 +217,8 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
     roster.lines.squeeze();
     next.roster = std::move(roster);
     next.source = dataDir;
+    next.skipped = std::move(skipped);
+    next.choiceDescription = describeChoice(choice);
     return withNorm(std::move(next), kind);
 }
 

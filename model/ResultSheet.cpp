@@ -98,6 +98,16 @@ QString profileCaption(int profile, const NormComparison& comparison) {
         .arg(formatFixed(critical, 5, 2), formatFixed(cellCritical(), 5, 2));
 }
 
+QStringList skippedLines(const AnalysisState& state) {
+    QStringList lines;
+    if (state.skipped.isEmpty())
+        return lines;
+    lines << QStringLiteral("Пропущено файлов: ") + QString::number(state.skipped.size());
+    for (const SkippedEntry& entry : state.skipped)
+        lines << entry.fileName;
+    return lines;
+}
+
 QStringList informationLines(const AnalysisState& state) {
     QStringList lines;
     switch (state.kind) {
@@ -114,6 +124,7 @@ QStringList informationLines(const AnalysisState& state) {
         for (qsizetype m = 0; m < state.roster.lines.size(); ++m)
             lines << state.roster.lines.at(m).toString();
         lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
+        lines << skippedLines(state);
         break;
     }
     return lines;
@@ -126,7 +137,8 @@ namespace {
 QString informationText(const AnalysisState& state) {
     if (state.kind != AnalysisKind::Group)
         return informationLines(state).join(QStringLiteral("\r\n"));
-    const QString total = QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
+    const QString total =
+        QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
     const QString crlf = QStringLiteral("\r\n");
     QString text = QStringLiteral("Состав группы:");
     for (qsizetype m = 0; m < state.roster.lines.size(); ++m) {
@@ -135,6 +147,10 @@ QString informationText(const AnalysisState& state) {
     }
     text += crlf;
     text += total;
+    for (const QString& line : skippedLines(state)) {
+        text += crlf;
+        text += line;
+    }
     return text;
 }
 

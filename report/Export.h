@@ -20,7 +20,16 @@ QString proposedReportName(const AnalysisState& state, ReportFormat format);
 // need the members' rows.
 GroupKeeps groupKeepsFor(ReportFormat format);
 
-// The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made.
+// Why a group output for `state` is refused under a minimum group size, in words for the
+// user; empty when it is allowed (an examinee alone, or a group of at least `minimum`).
+QString groupSizeRefusal(const AnalysisState& state, int minimum);
+
+// The analysis with every member's name taken out: the member list by codes, the table rows
+// and an examinee's header without a name.
+AnalysisState anonymousAnalysis(AnalysisState state);
+
+// The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made
+// or the snapshot's minimum group size refuses the group.
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
                        ReportEncoding encoding = ReportEncoding::Windows1251);
 
