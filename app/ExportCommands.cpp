@@ -6,6 +6,7 @@
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
 #include "OutputGuard.h"
+#include "OutputSettings.h"
 #include "WaitCursor.h"
 
 #include <QFileInfo>
@@ -54,6 +55,8 @@ ReportFormat tableFormatOf(const QString& path) {
 } // namespace
 
 void MainWindow::saveReport(ReportFormat format) {
+    if (groupOutputRefused())
+        return;
     const SaveDialogLook look = saveDialogLook(format);
     saveDialog_.filter = look.filter;
     saveDialog_.directory = folders_.resultsFolder();
@@ -67,7 +70,9 @@ void MainWindow::saveReport(ReportFormat format) {
         format = tableFormatOf(path);
     runCommand([&] {
         const WaitCursor wait;
-        const ReportSnapshot snapshot{withTableRows(format), commentLines()};
+        ReportSnapshot snapshot{withTableRows(format), commentLines()};
+        snapshot.anonymous = menuState_.anonymous;
+        snapshot.minimumGroupSize = minimumGroupSize();
         writeOutput(path, analysis_, buildReport(format, snapshot));
     });
 }
@@ -78,12 +83,12 @@ AnalysisState MainWindow::withTableRows(ReportFormat format) {
         return analysis_;
     // The window's group keeps no rows; its folder is read again, off the window, for them.
     // Only the rows are taken: the group's own means and norm stay those shown, so the norm
-    // of this second run does not matter.
+    // of this second run does not matter, its members are those of the group on screen.
     GroupProgressDialog progress(this, progressDelay_);
     const QString folder = analysis_.source;
     AnalysisState rows = runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
         return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
-                             GroupKeeps::TableRows);
+                             GroupKeeps::TableRows, groupChoice_);
     });
     AnalysisState state = analysis_;
     state.members = std::move(rows.members);

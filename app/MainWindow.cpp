@@ -13,6 +13,7 @@
 #include "OutputError.h"
 #include "OutputGuard.h"
 #include "OutputNames.h"
+#include "OutputSettings.h"
 #include "StartHint.h"
 #include "WaitCursor.h"
 
@@ -37,6 +38,8 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     resize(1032, 780);
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
+    connect(menu_, &MainMenu::ownNormChosen, this, &MainWindow::chooseOwnNorm);
+    menuState_.anonymous = anonymousOutputs();
     createWindowMenu();
     createShortcuts();
     createResultPanel();
@@ -180,6 +183,14 @@ void MainWindow::run(Command command) {
         return openSheet();
     case Command::ImportTable:
         return importTable();
+    case Command::ExamineeList:
+        return showExamineeList();
+    case Command::SaveAsNorm:
+        return saveAsNorm();
+    case Command::AnonymousOutputs:
+        return toggleAnonymous();
+    case Command::MinimumGroupSize:
+        return askMinimumGroupSize();
     default:
         break;
     }
@@ -240,16 +251,29 @@ void MainWindow::openResponseFile(const QString& path) {
     });
 }
 
-void MainWindow::runGroup(NormKind kind, const QString& criterion) {
+void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupChoice& choice,
+                          QString folder) {
+    std::optional<AnalysisError> stoppedAt;
     runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(this, progressDelay_);
-        const QString folder = folders_.dataFolder();
-        // The window keeps only the roster: a table of the group reads the folder again.
-        showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
-            return groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster);
-        }));
+        if (folder.isEmpty())
+            folder = folders_.dataFolder();
+        try {
+            // The window keeps only the roster: a table of the group reads the folder again.
+            showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
+                return groupAnalysis(folder, kind, criterion, nullptr, report,
+                                     GroupKeeps::Roster, choice);
+            }));
+            groupChoice_ = choice;
+        } catch (const AnalysisError& error) {
+            if (error.memberPath().isEmpty())
+                throw;
+            stoppedAt = error; // told once the wait cursor is gone
+        }
     });
+    if (stoppedAt)
+        offerExamineeList(*stoppedAt, folder);
 }
 
 void MainWindow::chooseDataFolder() {
@@ -335,6 +359,8 @@ bool MainWindow::askSavePath(const QString& title, const QString& proposedName, 
 }
 
 void MainWindow::saveProfileChart() {
+    if (groupOutputRefused())
+        return;
     QString path;
     if (askSavePath(QStringLiteral("Запись текущей гистограммы в файл.gif"),
                     folders_.resultsFolder() + QLatin1Char('/') +
@@ -413,6 +439,7 @@ void MainWindow::openMainMenu() {
     menu_->update(menuState_);
     startHint_->hide();
     showDataFolder();
+    loadOwnNorms();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
