@@ -82,6 +82,7 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     });
     connect(listing_, &ExamineeListing::finished, this, [this](const QString& problem) {
         problem_ = problem;
+        sortAfterListing();
         showCounts();
     });
     typing_ = new QTimer(this);
@@ -191,6 +192,15 @@ void ExamineeListWindow::listFolder(const QString& folder) {
     folder_ = folder;
     problem_.clear();
     setWindowTitle(QStringLiteral("Обследуемые — %1").arg(QDir::toNativeSeparators(folder)));
+    // While the entries arrive they are added in listing order, at the end: a sorted list
+    // would take each batch in at scattered places, which costs the view as much as the
+    // whole list each time. The order the user chose is applied once the folder is read.
+    if (view_->isSortingEnabled()) {
+        sortColumn_ = view_->horizontalHeader()->sortIndicatorSection();
+        sortOrder_ = view_->horizontalHeader()->sortIndicatorOrder();
+    }
+    view_->setSortingEnabled(false);
+    rows_->sort(-1);
     table_->clear();
     listing_->start(folder);
     showCounts();
@@ -198,6 +208,12 @@ void ExamineeListWindow::listFolder(const QString& folder) {
 
 bool ExamineeListWindow::listing() const {
     return listing_->running();
+}
+
+void ExamineeListWindow::sortAfterListing() {
+    view_->setSortingEnabled(true);
+    view_->sortByColumn(sortColumn_, sortOrder_);
+    selectMarked();
 }
 
 void ExamineeListWindow::markFile(const QString& fileName) {
@@ -235,6 +251,7 @@ void ExamineeListWindow::applyFilter() {
     if (toDate_->date() != NoDateBound)
         filter.toDate = toDate_->date();
     rows_->setMemberFilter(filter);
+    selectMarked();
     showCounts();
 }
 

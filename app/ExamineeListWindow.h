@@ -65,6 +65,7 @@ private:
     void applyFilter();
     void showCounts();
     void selectMarked();
+    void sortAfterListing();
     void openRow(const QModelIndex& index);
     void analyseChosen();
 
@@ -85,4 +86,6 @@ private:
     QLabel* counts_ = nullptr;
     QTimer* typing_ = nullptr;
     QString problem_; // why the folder could not be listed
+    int sortColumn_ = 0;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

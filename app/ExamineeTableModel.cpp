@@ -4,7 +4,61 @@
 
 #include <QFont>
 
+#include <algorithm>
+#include <climits>
+#include <numeric>
+
 using namespace ezr;
+
+namespace {
+
+// What the rows of a column are sorted by, computed once a row: numbers (dates and ages as
+// values, an unknown one first; codes that are numbers: "99" before "101") before texts,
+// texts without regard to case.
+struct SortKey {
+    bool isText = false;
+    qint64 number = 0;
+    QString text;
+    friend bool operator<(const SortKey& a, const SortKey& b) {
+        if (a.isText != b.isText)
+            return b.isText;
+        return a.isText ? a.text < b.text : a.number < b.number;
+    }
+};
+
+SortKey textKey(const QString& text) {
+    bool isNumber = false;
+    const qint64 number = text.toLongLong(&isNumber);
+    if (isNumber)
+        return {false, number, {}};
+    return {true, 0, text.toCaseFolded()};
+}
+
+SortKey sortKey(int column, const ExamineeEntry& e) {
+    switch (ExamineeTableModel::Column(column)) {
+    case ExamineeTableModel::FileColumn:
+        return textKey(e.fileName);
+    case ExamineeTableModel::CodeColumn:
+        return textKey(e.header.code);
+    case ExamineeTableModel::NameColumn:
+        return textKey(e.header.name);
+    case ExamineeTableModel::SexColumn:
+        return textKey(e.header.sex);
+    case ExamineeTableModel::EducationColumn:
+        return textKey(e.header.education);
+    case ExamineeTableModel::DateColumn:
+        return {false, e.testDate.isValid() ? e.testDate.toJulianDay() : LLONG_MIN, {}};
+    case ExamineeTableModel::AgeColumn:
+        return {false, e.age.value_or(-1), {}};
+    case ExamineeTableModel::ProblemColumn:
+        return textKey(e.problem);
+    case ExamineeTableModel::ColumnCount:
+        break;
+    }
+    return {};
+}
+
+} // namespace
 
 ExamineeTableModel::ExamineeTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -94,6 +148,7 @@ QVariant ExamineeTableModel::headerData(int section, Qt::Orientation orientation
 void ExamineeTableModel::clear() {
     beginResetModel();
     entries_.clear();
+    ranks_.clear();
     unreadable_ = 0;
     endResetModel();
 }
@@ -104,9 +159,35 @@ void ExamineeTableModel::append(const QList<ExamineeEntry>& entries) {
     const int first = rowCount();
     beginInsertRows({}, first, first + int(entries.size()) - 1);
     entries_.insert(entries_.end(), entries.begin(), entries.end());
+    ranks_.clear();
     for (const ExamineeEntry& e : entries)
         unreadable_ += e.readable() ? 0 : 1;
     endInsertRows();
+}
+
+const std::vector<int>& ExamineeTableModel::sortRanks(int column) const {
+    ranks_.resize(ColumnCount);
+    std::vector<int>& ranks = ranks_[std::size_t(column)];
+    if (ranks.size() == entries_.size())
+        return ranks;
+    std::vector<SortKey> keys;
+    keys.reserve(entries_.size());
+    for (const ExamineeEntry& e : entries_)
+        keys.push_back(sortKey(column, e));
+    std::vector<int> order(entries_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return keys[std::size_t(a)] < keys[std::size_t(b)];
+    });
+    // Equal entries share a rank, so that the sort keeps them in listing order either way.
+    ranks.assign(entries_.size(), 0);
+    int rank = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && keys[std::size_t(order[i - 1])] < keys[std::size_t(order[i])])
+            ++rank;
+        ranks[std::size_t(order[i])] = rank;
+    }
+    return ranks;
 }
 
 int ExamineeTableModel::rowOf(const QString& fileName) const {
@@ -140,11 +221,14 @@ const ExamineeTableModel* ExamineeFilterModel::table() const {
 }
 
 void ExamineeFilterModel::setMemberFilter(const MemberFilter& filter) {
+    // A reset, not invalidateFilter(): over a hundred thousand rows the rows a new filter takes
+    // away and brings back lie scattered, and the view would follow them interval by interval.
+    beginResetModel();
     filter_ = filter;
     MemberFilter withoutText = filter;
     withoutText.text.clear();
     onlyText_ = withoutText.choosesAll();
-    invalidateFilter();
+    endResetModel();
 }
 
 bool ExamineeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
@@ -158,45 +242,7 @@ bool ExamineeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) co
     return matches(filter_, e.header, e.age);
 }
 
-namespace {
-
-// Codes are mostly numbers: "99" before "101".
-int compareTexts(const QString& a, const QString& b) {
-    bool aNumber = false;
-    bool bNumber = false;
-    const qlonglong x = a.toLongLong(&aNumber);
-    const qlonglong y = b.toLongLong(&bNumber);
-    if (aNumber && bNumber)
-        return x < y ? -1 : (x > y ? 1 : 0);
-    return QString::compare(a, b, Qt::CaseInsensitive);
-}
-
-} // namespace
-
 bool ExamineeFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const ExamineeEntry& a = table()->entry(left.row());
-    const ExamineeEntry& b = table()->entry(right.row());
-    switch (ExamineeTableModel::Column(left.column())) {
-    case ExamineeTableModel::FileColumn:
-        return compareTexts(a.fileName, b.fileName) < 0;
-    case ExamineeTableModel::CodeColumn:
-        return compareTexts(a.header.code, b.header.code) < 0;
-    case ExamineeTableModel::NameColumn:
-        return compareTexts(a.header.name, b.header.name) < 0;
-    case ExamineeTableModel::SexColumn:
-        return compareTexts(a.header.sex, b.header.sex) < 0;
-    case ExamineeTableModel::EducationColumn:
-        return compareTexts(a.header.education, b.header.education) < 0;
-    case ExamineeTableModel::DateColumn:
-        // An unknown date sorts first, as an empty text would.
-        return a.testDate.isValid() ? (b.testDate.isValid() && a.testDate < b.testDate)
-                                    : b.testDate.isValid();
-    case ExamineeTableModel::AgeColumn:
-        return a.age.value_or(-1) < b.age.value_or(-1);
-    case ExamineeTableModel::ProblemColumn:
-        return compareTexts(a.problem, b.problem) < 0;
-    case ExamineeTableModel::ColumnCount:
-        break;
-    }
-    return false;
+    const std::vector<int>& ranks = table()->sortRanks(left.column());
+    return ranks[std::size_t(left.row())] < ranks[std::size_t(right.row())];
 }

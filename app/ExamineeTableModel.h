@@ -29,6 +29,9 @@ public:
     // The row of the entry named `fileName`, or -1.
     int rowOf(const QString& fileName) const;
     int unreadableCount() const { return unreadable_; }
+    // Each row's place when the rows are sorted ascending by `column`: computed once for the
+    // entries as they stand, so that sorting anew after every filter change compares integers.
+    const std::vector<int>& sortRanks(int column) const;
 
     // The entry a group run stopped at: drawn apart, and never filtered out.
     void setMarkedFile(const QString& fileName);
@@ -38,10 +41,10 @@ private:
     std::vector<ExamineeEntry> entries_;
     int unreadable_ = 0;
     QString marked_;
+    mutable std::vector<std::vector<int>> ranks_; // per column; empty until first asked
 };
 
-// The rows the filter chooses, sorted by the column the user clicked: dates and ages as
-// values, texts in the user's collation.
+// The rows the filter chooses, sorted by the column the user clicked.
 class ExamineeFilterModel : public QSortFilterProxyModel {
     Q_OBJECT
 public:
