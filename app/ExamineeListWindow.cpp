@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -43,6 +42,7 @@ QDateEdit* dateBound(const char* name, QWidget* parent) {
     edit->setMinimumDate(NoDateBound);
     edit->setSpecialValueText(QStringLiteral("—"));
     edit->setDate(NoDateBound);
+    edit->setMinimumWidth(110);
     return edit;
 }
 
@@ -51,6 +51,7 @@ QSpinBox* ageBound(const char* name, QWidget* parent) {
     spin->setObjectName(QString::fromLatin1(name));
     spin->setRange(0, 120); // 0: no bound
     spin->setSpecialValueText(QStringLiteral("—"));
+    spin->setMinimumWidth(64);
     return spin;
 }
 
@@ -69,7 +70,7 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     setObjectName(QStringLiteral("ExamineeList"));
     setWindowTitle(QStringLiteral("Обследуемые"));
     setFont(sansSerifFont(13));
-    resize(960, 640);
+    resize(1140, 680);
 
     table_ = new ExamineeTableModel(this);
     rows_ = new ExamineeFilterModel(this);
@@ -97,7 +98,6 @@ ExamineeListWindow::~ExamineeListWindow() {
 }
 
 void ExamineeListWindow::createControls() {
-    auto* filters = new QGridLayout;
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("ceFilterText"));
     text_->setPlaceholderText(QStringLiteral("часть кода или Ф.И.О."));
@@ -111,22 +111,26 @@ void ExamineeListWindow::createControls() {
 
     auto* find = maroonLabel(QStringLiteral("&Поиск"), this);
     find->setBuddy(text_);
-    filters->addWidget(find, 0, 0);
-    filters->addWidget(text_, 0, 1, 1, 3);
-    filters->addWidget(maroonLabel(QStringLiteral("Пол"), this), 0, 4);
-    filters->addWidget(sex_, 0, 5);
-    filters->addWidget(maroonLabel(QStringLiteral("Образование"), this), 0, 6);
-    filters->addWidget(education_, 0, 7);
-    filters->addWidget(maroonLabel(QStringLiteral("Возраст от"), this), 1, 0);
-    filters->addWidget(minAge_, 1, 1);
-    filters->addWidget(maroonLabel(QStringLiteral("до"), this), 1, 2);
-    filters->addWidget(maxAge_, 1, 3);
-    filters->addWidget(maroonLabel(QStringLiteral("Дата с"), this), 1, 4);
-    filters->addWidget(fromDate_, 1, 5);
-    filters->addWidget(maroonLabel(QStringLiteral("по"), this), 1, 6);
-    filters->addWidget(toDate_, 1, 7);
-    filters->setColumnStretch(1, 1);
-    filters->setColumnStretch(3, 1);
+    auto* firstLine = new QHBoxLayout;
+    firstLine->addWidget(find);
+    firstLine->addWidget(text_, 1);
+    firstLine->addSpacing(12);
+    firstLine->addWidget(maroonLabel(QStringLiteral("Пол"), this));
+    firstLine->addWidget(sex_);
+    firstLine->addSpacing(12);
+    firstLine->addWidget(maroonLabel(QStringLiteral("Образование"), this));
+    firstLine->addWidget(education_);
+    auto* secondLine = new QHBoxLayout;
+    secondLine->addWidget(maroonLabel(QStringLiteral("Возраст от"), this));
+    secondLine->addWidget(minAge_);
+    secondLine->addWidget(maroonLabel(QStringLiteral("до"), this));
+    secondLine->addWidget(maxAge_);
+    secondLine->addSpacing(24);
+    secondLine->addWidget(maroonLabel(QStringLiteral("Дата теста с"), this));
+    secondLine->addWidget(fromDate_);
+    secondLine->addWidget(maroonLabel(QStringLiteral("по"), this));
+    secondLine->addWidget(toDate_);
+    secondLine->addStretch(1);
 
     view_ = new QTableView(this);
     view_->setObjectName(QStringLiteral("sgExaminees"));
@@ -142,7 +146,7 @@ void ExamineeListWindow::createControls() {
     // Fixed row heights and column widths: nothing is measured over a hundred thousand rows.
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    const int widths[] = {110, 70, 260, 80, 95, 80, 60, 240};
+    const int widths[] = {110, 70, 260, 80, 95, 80, 60, 380};
     for (int column = 0; column < ExamineeTableModel::ColumnCount; ++column)
         view_->setColumnWidth(column, widths[column]);
     view_->horizontalHeader()->setStretchLastSection(true);
@@ -173,7 +177,8 @@ void ExamineeListWindow::createControls() {
     bottom->addWidget(analyse_);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
+    layout->addLayout(firstLine);
+    layout->addLayout(secondLine);
     layout->addWidget(view_, 1);
     layout->addLayout(bottom);
 
@@ -299,7 +304,11 @@ void ExamineeListWindow::analyseChosen() {
         {NormKind::Education, SecondaryEducation},
         {NormKind::Satisfaction, QString()},
     };
-    emit groupRequested(folder_, chosenFileNames(), choices[norm_->currentIndex()]);
+    GroupChoice members;
+    members.fileNames = chosenFileNames();
+    if (view_->selectionModel()->selectedRows().isEmpty())
+        members.filter = rows_->memberFilter();
+    emit groupRequested(folder_, members, choices[norm_->currentIndex()]);
 }
 
 bool ExamineeListWindow::eventFilter(QObject* watched, QEvent* event) {

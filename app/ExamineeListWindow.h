@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Analysis.h"
 #include "NormComparison.h"
 
 #include <QSet>
@@ -53,8 +54,9 @@ public:
 signals:
     // Double-click or Return on an entry.
     void openRequested(const QString& path);
-    // "Анализ выбранных".
-    void groupRequested(const QString& folder, const QSet<QString>& fileNames,
+    // "Анализ выбранных": the chosen entries by name; when they are all the entries shown,
+    // the filter too, so that the group says how its members were chosen.
+    void groupRequested(const QString& folder, const ezr::GroupChoice& members,
                         const GroupNormChoice& norm);
 
 protected:

@@ -176,17 +176,21 @@ const std::vector<int>& ExamineeTableModel::sortRanks(int column) const {
         keys.push_back(sortKey(column, e));
     std::vector<int> order(entries_.size());
     std::iota(order.begin(), order.end(), 0);
+    // Equal values in file name order: the listing order of a folder is no order to the user.
+    const std::vector<int> none;
+    const std::vector<int>& byName = column == FileColumn ? none : sortRanks(FileColumn);
     std::sort(order.begin(), order.end(), [&](int a, int b) {
-        return keys[std::size_t(a)] < keys[std::size_t(b)];
+        const SortKey& x = keys[std::size_t(a)];
+        const SortKey& y = keys[std::size_t(b)];
+        if (x < y)
+            return true;
+        if (y < x || byName.empty())
+            return false;
+        return byName[std::size_t(a)] < byName[std::size_t(b)];
     });
-    // Equal entries share a rank, so that the sort keeps them in listing order either way.
     ranks.assign(entries_.size(), 0);
-    int rank = 0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && keys[std::size_t(order[i - 1])] < keys[std::size_t(order[i])])
-            ++rank;
-        ranks[std::size_t(order[i])] = rank;
-    }
+    for (std::size_t i = 0; i < order.size(); ++i)
+        ranks[std::size_t(order[i])] = int(i);
     return ranks;
 }
 

@@ -49,13 +49,11 @@ void MainWindow::showExamineeList() {
     examineeList_->activateWindow();
 }
 
-void MainWindow::runChosenGroup(const QString& folder, const QSet<QString>& fileNames,
+void MainWindow::runChosenGroup(const QString& folder, const GroupChoice& members,
                                 const GroupNormChoice& norm) {
-    GroupChoice choice;
-    choice.fileNames = fileNames;
     // Nothing else starts from the list while its group is read.
     examineeList_->setEnabled(false);
-    runGroup(norm.kind, norm.criterion, choice, folder);
+    runGroup(norm.kind, norm.criterion, members, folder);
     if (examineeList_)
         examineeList_->setEnabled(true);
     if (analysis_.kind == AnalysisKind::Group) {

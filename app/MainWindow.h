@@ -80,7 +80,7 @@ private:
     // The list of examinees, its group of chosen entries and the group that stopped at an entry,
     // the group's own norms and what group outputs show (GroupCommands.cpp).
     void showExamineeList();
-    void runChosenGroup(const QString& folder, const QSet<QString>& fileNames,
+    void runChosenGroup(const QString& folder, const ezr::GroupChoice& members,
                         const GroupNormChoice& norm);
     void offerExamineeList(const ezr::AnalysisError& error, const QString& folder);
     void saveAsNorm();

@@ -109,6 +109,18 @@ private slots:
         QCOMPARE(list->rows()->index(0, ExamineeTableModel::NameColumn).data().toString(),
                  names.first());
 
+        // Equal values keep the order of the file names, whatever order the folder lists.
+        list->view()->sortByColumn(ExamineeTableModel::ProblemColumn, Qt::AscendingOrder);
+        QStringList files;
+        for (int row = 0; row < list->rows()->rowCount(); ++row)
+            files.append(list->rows()->index(row, ExamineeTableModel::FileColumn).data().toString());
+        QCOMPARE(files.last(), QStringLiteral("0000-damaged.cry"));
+        files.removeLast();
+        QStringList sortedFiles = files;
+        sortedFiles.sort();
+        QCOMPARE(files, sortedFiles);
+
+        list->view()->sortByColumn(ExamineeTableModel::NameColumn, Qt::DescendingOrder);
         list->view()->setCurrentIndex(list->rows()->index(0, 0));
         QTest::keyClick(list->view(), Qt::Key_Return);
         QCOMPARE(window.form->analysis().header.name, names.first());
@@ -182,6 +194,9 @@ private slots:
         QVERIFY(women > 0 && women < 5);
         list->findChild<QPushButton*>(QStringLiteral("btAnalyseChosen"))->click();
         QCOMPARE(window.form->analysis().header.code, QString::number(women));
+        // The group says how it was chosen, for the norm saved from it.
+        QVERIFY2(window.form->analysis().choiceDescription.contains(FemaleSex),
+                 qPrintable(window.form->analysis().choiceDescription));
     }
 
     // A group run that stops at an entry offers the list, where that entry is selected.
