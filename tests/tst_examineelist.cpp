@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include "ExamineeListWindow.h"
+#include "ExamineeTable.h"
 #include "ExamineeTableModel.h"
 #include "NormFile.h"
 #include "ResultSheet.h"
@@ -186,6 +187,18 @@ private slots:
         QCOMPARE(shown.record.scores.raw.profile1, expected.record.scores.raw.profile1);
         QCOMPARE(shown.record.scores.raw.profile3, expected.record.scores.raw.profile3);
         QVERIFY(formatSheet(shown) == formatSheet(expected));
+
+        // The table of the group, read again for its rows, holds the chosen members only.
+        const QString csv = window.resultsDir() + QStringLiteral("/chosen.csv");
+        window.dialogs.saveAnswers << csv;
+        window.action("mmSaveTable")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        const QByteArray table = readFile(csv);
+        QCOMPARE(table.count('\n'), buildRegionalCsv(examineeTable(expected)).count('\n'));
+        for (int i = 0; i < 5; ++i) {
+            const QByteArray name = testExaminee(30 + i).name.toUtf8();
+            QVERIFY2(table.contains(name) == (i == 1 || i == 3), name.constData());
+        }
 
         // Nothing selected: every row shown, here the women only.
         selection->clearSelection();
