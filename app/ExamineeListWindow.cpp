@@ -261,7 +261,8 @@ void ExamineeListWindow::applyFilter() {
 }
 
 void ExamineeListWindow::showCounts() {
-    QString text = QStringLiteral("Показано: %1 из %2").arg(rows_->rowCount()).arg(table_->rowCount());
+    QString text =
+        QStringLiteral("Показано: %1 из %2").arg(rows_->rowCount()).arg(table_->rowCount());
     if (table_->unreadableCount() > 0)
         text += QStringLiteral(", не читаются: %1").arg(table_->unreadableCount());
     if (listing())

@@ -100,11 +100,12 @@ void ExamineeListing::start(const QString& folder) {
     thread_.reset(QThread::create([folder, stopped, post, end] {
         const QFileInfo info(folder);
         if (!info.isDir()) {
-            end(QStringLiteral("Директория %1 не существует").arg(QDir::toNativeSeparators(folder)));
+            end(QStringLiteral("Директория %1 не существует")
+                    .arg(QDir::toNativeSeparators(folder)));
             return;
         }
-        QDirIterator entries(folder, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                         QDir::NoDotAndDotDot);
+        QDirIterator entries(folder,
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         // A first small batch shows the list at once; then larger ones, at least a few times a
         // second, so that the window is not flooded with updates.
         qsizetype batchSize = 200;

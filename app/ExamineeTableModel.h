@@ -13,8 +13,17 @@
 class ExamineeTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { FileColumn, CodeColumn, NameColumn, SexColumn, EducationColumn, DateColumn,
-                  AgeColumn, ProblemColumn, ColumnCount };
+    enum Column {
+        FileColumn,
+        CodeColumn,
+        NameColumn,
+        SexColumn,
+        EducationColumn,
+        DateColumn,
+        AgeColumn,
+        ProblemColumn,
+        ColumnCount
+    };
 
     explicit ExamineeTableModel(QObject* parent = nullptr);
 

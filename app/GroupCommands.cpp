@@ -35,11 +35,12 @@ QString normFileName(const QString& name) {
 void MainWindow::showExamineeList() {
     if (!examineeList_) {
         examineeList_ = new ExamineeListWindow(this);
-        connect(examineeList_, &ExamineeListWindow::openRequested, this, [this](const QString& path) {
-            openResponseFile(path);
-            raise();
-            activateWindow();
-        });
+        connect(examineeList_, &ExamineeListWindow::openRequested, this,
+                [this](const QString& path) {
+                    openResponseFile(path);
+                    raise();
+                    activateWindow();
+                });
         connect(examineeList_, &ExamineeListWindow::groupRequested, this,
                 &MainWindow::runChosenGroup);
     }
@@ -84,10 +85,10 @@ void MainWindow::offerExamineeList(const AnalysisError& error, const QString& fo
 void MainWindow::saveAsNorm() {
     if (analysis_.kind != AnalysisKind::Group)
         return;
-    const QStringList texts = dialogs_->askTexts(
-        this, QStringLiteral("Сохранить как норму"),
-        {{QStringLiteral("Название"), QString()},
-         {QStringLiteral("Описание"), analysis_.choiceDescription, true}});
+    const QStringList texts =
+        dialogs_->askTexts(this, QStringLiteral("Сохранить как норму"),
+                           {{QStringLiteral("Название"), QString()},
+                            {QStringLiteral("Описание"), analysis_.choiceDescription, true}});
     if (texts.size() < 2)
         return;
     const QString name = texts[0].simplified();
@@ -100,9 +101,8 @@ void MainWindow::saveAsNorm() {
         QDir().mkpath(folder);
         const QString path = folder + QLatin1Char('/') + normFileName(name);
         if (QFileInfo::exists(path) &&
-            !dialogs_->askQuestion(
-                this, QStringLiteral("Файл нормы %1 уже есть. Заменить его?")
-                          .arg(QDir::toNativeSeparators(path))))
+            !dialogs_->askQuestion(this, QStringLiteral("Файл нормы %1 уже есть. Заменить его?")
+                                             .arg(QDir::toNativeSeparators(path))))
             return;
         writeFileVerified(path, normFileBytes(normFromGroup(analysis_, name, texts[1].trimmed())));
         loadOwnNorms();

@@ -75,8 +75,8 @@ private:
 
     void openIndividual();
     // A group of `choice` in `folder` (the data folder when empty).
-    void runGroup(ezr::NormKind kind, const QString& criterion,
-                  const ezr::GroupChoice& choice = {}, QString folder = {});
+    void runGroup(ezr::NormKind kind, const QString& criterion, const ezr::GroupChoice& choice = {},
+                  QString folder = {});
     // The list of examinees, its group of chosen entries and the group that stopped at an entry,
     // the group's own norms and what group outputs show (GroupCommands.cpp).
     void showExamineeList();
@@ -145,8 +145,8 @@ private:
     QLabel* startHint_ = nullptr;
     QPointer<AnswerSheetForm> sheetForm_;
     QPointer<ExamineeListWindow> examineeList_;
-    ezr::GroupChoice groupChoice_; // the members of the group on screen
-    QList<ezr::Norm> ownNorms_;      // as "Нормирование" lists them
+    ezr::GroupChoice groupChoice_;    // the members of the group on screen
+    QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
     QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
     int progressDelay_ = 500;
 };

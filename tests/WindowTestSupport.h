@@ -47,8 +47,8 @@ public:
     QList<bool> questionAnswers; // an empty queue answers "Нет"
     QStringList questions;
     QStringList informations;
-    QList<bool> offerAnswers; // an empty queue answers "OK", not the offer
-    QStringList offers;       // the caption of each offer, its error text goes to `errors`
+    QList<bool> offerAnswers;       // an empty queue answers "OK", not the offer
+    QStringList offers;             // the caption of each offer, its error text goes to `errors`
     QList<QStringList> textAnswers; // an empty queue cancels
     QList<QList<TextField>> textRequests;
     QList<std::optional<int>> numberAnswers; // an empty queue cancels

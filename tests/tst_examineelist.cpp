@@ -93,7 +93,8 @@ private slots:
             QCOMPARE(entry.header.code, e.code);
             QCOMPARE(entry.header.name, e.name);
             QCOMPARE(entry.header.sex, e.sex);
-            QCOMPARE(entry.ageText, coreIndividual(window.dataFile(responseFileName(e))).header.age);
+            QCOMPARE(entry.ageText,
+                     coreIndividual(window.dataFile(responseFileName(e))).header.age);
         }
         QVERIFY(list->findChild<QLabel*>(QStringLiteral("stCounts"))
                     ->text()
@@ -114,7 +115,8 @@ private slots:
         list->view()->sortByColumn(ExamineeTableModel::ProblemColumn, Qt::AscendingOrder);
         QStringList files;
         for (int row = 0; row < list->rows()->rowCount(); ++row)
-            files.append(list->rows()->index(row, ExamineeTableModel::FileColumn).data().toString());
+            files.append(
+                list->rows()->index(row, ExamineeTableModel::FileColumn).data().toString());
         QCOMPARE(files.last(), QStringLiteral("0000-damaged.cry"));
         files.removeLast();
         QStringList sortedFiles = files;
@@ -133,12 +135,12 @@ private slots:
         QTest::addColumn<int>("minAge");
         QTest::addColumn<int>("maxAge");
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("everybody") << 0 << 0 << 0
-                                   << QStringList{"00001", "00002", "00003", "00004"};
+        QTest::newRow("everybody")
+            << 0 << 0 << 0 << QStringList{"00001", "00002", "00003", "00004"};
         QTest::newRow("women") << 2 << 0 << 0 << QStringList{"00002", "00004"};
         QTest::newRow("men from 40") << 1 << 40 << 0 << QStringList{"00003"};
-        QTest::newRow("30 to 50, both bounds taken") << 0 << 30 << 50
-                                                     << QStringList{"00001", "00002", "00003"};
+        QTest::newRow("30 to 50, both bounds taken")
+            << 0 << 30 << 50 << QStringList{"00001", "00002", "00003"};
         QTest::newRow("women up to 29") << 2 << 0 << 29 << QStringList{};
     }
 
@@ -258,8 +260,8 @@ private slots:
         QCOMPARE(window.dialogs.errors.size(), 1);
         QVERIFY2(window.dialogs.errors.first().contains(QStringLiteral("broken.json")),
                  qPrintable(window.dialogs.errors.first()));
-        const QStringList saved = QDir(normsDir).entryList({QStringLiteral("*.json")},
-                                                             QDir::Files, QDir::Name);
+        const QStringList saved =
+            QDir(normsDir).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
         QCOMPARE(saved.size(), 2);
         const QString normPath = normsDir + QLatin1Char('/') + saved.last();
         const Norm norm = readNormFile(readFile(normPath), saved.last());
