@@ -107,7 +107,7 @@ void BM_FilterText(benchmark::State& state) {
     if (list->table()->rowCount() == 0)
         listToTheEnd();
     ezr::MemberFilter text;
-    text.text = QStringLiteral("иванова");
+    text.text = QStringLiteral("павлова");
     int shown = 0;
     for (auto _ : state) {
         list->rows()->setMemberFilter(text);
