@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
@@ -91,6 +92,9 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     typing_->setInterval(200);
     connect(typing_, &QTimer::timeout, this, &ExamineeListWindow::applyFilter);
     createControls();
+    // Esc closes the list, as it closes the main window; the listing goes on meanwhile.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 ExamineeListWindow::~ExamineeListWindow() {

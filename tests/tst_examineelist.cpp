@@ -128,6 +128,13 @@ private slots:
         QTest::keyClick(list->view(), Qt::Key_Return);
         QCOMPARE(window.form->analysis().header.name, names.first());
         QCOMPARE(window.label("stName")->text(), QStringLiteral("Ф.И.О."));
+
+        // Esc closes the list, not the program.
+        list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(list));
+        QTest::keyClick(list->view(), Qt::Key_Escape);
+        QVERIFY(!list->isVisible());
+        QVERIFY(window.form->isVisible());
     }
 
     void filtersBySexAndAge_data() {
