@@ -158,45 +158,48 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
     QList<SkippedEntry> skipped;
     const bool filtered = !choice.filter.choosesAll();
     const bool needsAge = choice.filter.minAge || choice.filter.maxAge;
+    // Progress counts the entries looked at, taken or not.
+    const auto entryDone = [&](qsizetype m) {
+        const int done = int(m) + 1;
+        if (progress && reportsProgress(done, total) && !progress(done, total))
+            throw GroupCancelled{};
+    };
     for (qsizetype m = 0; m < total; ++m) {
         const QStringView fileName = roster.fileNames.at(m);
         if (choice.fileNames && !choice.fileNames->contains(fileName.toString())) {
-            if (progress && reportsProgress(int(m) + 1, total) && !progress(int(m) + 1, total))
-                throw GroupCancelled{};
+            entryDone(m);
             continue;
         }
         path.truncate(folderLength);
         path += fileName;
-        bool taken = true;
         try {
             const QString text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
             const QList<QStringView> lines = splitLines(text);
             if (filtered) {
                 const ResponseHeader header = readHeader(lines);
-                taken =
-                    matches(choice.filter, header, needsAge ? ageInYears(header) : std::nullopt);
-            }
-            if (taken) {
-                readItemLines(lines, member);
-                scoreAnswers(member);
-                roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
-                if (keeps == GroupKeeps::TableRows) {
-                    // The scratch record is the member's own until the next file: its times'
-                    // statistics go into the member's row without copying the record.
-                    computeTimeStatistics(member);
-                    members.append(memberRecord(fileName.toString(), lines, member));
+                if (!matches(choice.filter, header, needsAge ? ageInYears(header) : std::nullopt)) {
+                    entryDone(m);
+                    continue;
                 }
+            }
+            readItemLines(lines, member);
+            scoreAnswers(member);
+            roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+            if (keeps == GroupKeeps::TableRows) {
+                // The scratch record is the member's own until the next file: its times'
+                // statistics go into the member's row without copying the record.
+                computeTimeStatistics(member);
+                members.append(memberRecord(fileName.toString(), lines, member));
             }
         } catch (const AnalysisError& error) {
             if (!choice.skipDamaged)
                 throw error.forMember(path);
             skipped.append({fileName.toString(), error.message()});
-            taken = false;
+            entryDone(m);
+            continue;
         }
-        if (taken)
-            group.add(member.scores);
-        if (progress && reportsProgress(int(m) + 1, total) && !progress(int(m) + 1, total))
-            throw GroupCancelled{};
+        group.add(member.scores);
+        entryDone(m);
     }
     if (group.members == 0) {
         if (choice.choosesAll() && skipped.isEmpty())

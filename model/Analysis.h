@@ -107,6 +107,7 @@ struct GroupChoice {
     std::optional<QSet<QString>> fileNames = std::nullopt; // only these entries (names, no dir)
     bool skipDamaged = false;                              // skip unreadable entries, list them
     bool choosesAll() const { return filter.choosesAll() && !fileNames; }
+    friend bool operator==(const GroupChoice&, const GroupChoice&) = default;
 };
 
 // The choice in words: the filter, the number of files listed by name; empty for the
