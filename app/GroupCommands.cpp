@@ -83,7 +83,8 @@ void MainWindow::offerExamineeList(const AnalysisError& error, const QString& fo
 // Norms of one's own
 
 void MainWindow::saveAsNorm() {
-    if (analysis_.kind != AnalysisKind::Group)
+    // A norm of a few members tells their answers as a report would.
+    if (analysis_.kind != AnalysisKind::Group || groupOutputRefused())
         return;
     const QStringList texts =
         dialogs_->askTexts(this, QStringLiteral("Сохранить как норму"),

@@ -318,6 +318,9 @@ private slots:
         QCOMPARE(window.dialogs.errors,
                  QStringList{errorBoxText(groupSizeRefusal(window.form->analysis(), 4))});
         QCOMPARE(window.dialogs.saveRequests.size(), asked); // refused before any dialog
+        window.action("mmSaveNorm")->trigger();
+        QCOMPARE(window.dialogs.errors.size(), 2);
+        QVERIFY(window.dialogs.textRequests.isEmpty());
     }
 };
 
