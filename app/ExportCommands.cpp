@@ -6,6 +6,7 @@
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
 #include "OutputGuard.h"
+#include "OutputSettings.h"
 #include "WaitCursor.h"
 
 #include <QFileInfo>
@@ -42,6 +43,8 @@ ReportFormat tableFormatOf(const QString& path) {
 } // namespace
 
 void MainWindow::saveReport(ReportFormat format) {
+    if (groupOutputRefused())
+        return;
     QString path;
     if (!askSavePath(savedOutput(format), proposedReportName(analysis_, format), path))
         return;
@@ -49,7 +52,9 @@ void MainWindow::saveReport(ReportFormat format) {
         format = tableFormatOf(path);
     runCommand([&] {
         const WaitCursor wait;
-        const ReportSnapshot snapshot{withTableRows(format), commentLines()};
+        ReportSnapshot snapshot{withTableRows(format), commentLines()};
+        snapshot.anonymous = menuState_.anonymous;
+        snapshot.minimumGroupSize = minimumGroupSize();
         writeOutput(path, analysis_, buildReport(format, snapshot));
         // The reports end with the comment; a table does not carry it.
         if (format == ReportFormat::Txt || format == ReportFormat::Pdf)
@@ -63,12 +68,12 @@ AnalysisState MainWindow::withTableRows(ReportFormat format) {
         return analysis_;
     // The window's group keeps no rows; its folder is read again, off the window, for them.
     // Only the rows are taken: the group's own means and norm stay those shown, so the norm
-    // of this second run does not matter.
+    // of this second run does not matter, its members are those of the group on screen.
     GroupProgressDialog progress(this, progressDelay_);
     const QString folder = analysis_.source;
     AnalysisState rows = runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
         return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
-                             GroupKeeps::TableRows);
+                             GroupKeeps::TableRows, groupChoice_);
     });
     AnalysisState state = analysis_;
     state.members = std::move(rows.members);

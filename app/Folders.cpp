@@ -14,6 +14,7 @@ namespace {
 
 const QString& DataName = DataFolderName;
 const QString& ResultsName = ResultsFolderName;
+const QString NormsName = QStringLiteral("Norms");
 const QString DataFolderKey = QStringLiteral("folders/data");
 
 // One settings file for the window and every later run: ~/.config/ezr/ezr.conf.
@@ -53,6 +54,13 @@ Folders decideFolders(const FolderInputs& in) {
         folders.results = {in.exeDir + ResultsName, FolderOrigin::BesideProgram};
     else
         folders.results = {in.userRoot + QLatin1Char('/') + ResultsName, FolderOrigin::UserFolder};
+
+    // Norms follow the program's copy, not the folder of one run: no option, no remembered
+    // choice.
+    if (in.normsBesideProgram || in.dataBesideProgram)
+        folders.norms = {in.exeDir + NormsName, FolderOrigin::BesideProgram};
+    else
+        folders.norms = {in.userRoot + QLatin1Char('/') + NormsName, FolderOrigin::UserFolder};
     return folders;
 }
 
@@ -83,6 +91,7 @@ FolderInputs FolderConfig::inputs() const {
     in.exeDir = exeDir_;
     in.dataBesideProgram = QFileInfo(exeDir_ + DataName).isDir();
     in.resultsBesideProgram = QFileInfo(exeDir_ + ResultsName).isDir();
+    in.normsBesideProgram = QFileInfo(exeDir_ + NormsName).isDir();
     in.rememberedData = settings().value(DataFolderKey).toString();
     if (!in.rememberedData.isEmpty() && !QFileInfo(in.rememberedData).isDir()) {
         // Deleted, renamed or on a drive not attached: the folder the program would choose
@@ -102,6 +111,11 @@ QString FolderConfig::dataFolder() const {
 
 QString FolderConfig::resultsFolder() const {
     return ensured(decideFolders(inputs()).results);
+}
+
+QString FolderConfig::normsFolder() const {
+    // Made by the first norm saved, not by looking for norms.
+    return decideFolders(inputs()).norms.path;
 }
 
 void FolderConfig::rememberDataFolder(const QString& path) {

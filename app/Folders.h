@@ -18,6 +18,7 @@ struct FolderInputs {
     QString exeDir; // with a trailing separator
     bool dataBesideProgram = false;
     bool resultsBesideProgram = false;
+    bool normsBesideProgram = false;
     QString rememberedData; // the data folder chosen in the window; empty when none
     // A remembered data folder that no longer exists: not used, but named to the user.
     QString missingRememberedData;
@@ -35,6 +36,7 @@ struct Folder {
 struct Folders {
     Folder data;
     Folder results;
+    Folder norms;
 };
 
 Folders decideFolders(const FolderInputs& inputs);
@@ -61,6 +63,9 @@ public:
     // The folders for the next command. A user folder is made when it does not exist yet.
     QString dataFolder() const;
     QString resultsFolder() const;
+    // Where "Сохранить как норму…" writes and "Нормирование" lists the user's norms; not made
+    // here.
+    QString normsFolder() const;
 
     // Remembers the data folder chosen in the window for this and later runs; for the rest of
     // this run it also replaces a --data folder.

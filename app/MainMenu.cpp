@@ -68,6 +68,10 @@ QList<Entry> menuTable() {
         {K::Item, P::Sheets, "mmImportTable", QStringLiteral("Импорт таблицы…"), {}, I::Table,
          C::ImportTable, {}, QKeySequence(Qt::CTRL | Qt::Key_I)},
 
+        {K::Item, P::Bar, "mmExaminees", QStringLiteral("&Обследуемые"),
+         QStringLiteral("Список обследуемых папки данных: поиск, отбор, анализ выбранных"),
+         I::Table, C::ExamineeList, {}, QKeySequence(Qt::CTRL | Qt::Key_L)},
+
         {K::Submenu, P::Bar, "mmSave", QStringLiteral("Сохранить"),
          QStringLiteral("Сохранения данных анализа в текстовом файле"), I::Save, {}, P::Save},
         {K::Item, P::Save, "mmAnalysis", QStringLiteral("Данные анализа"), {}, I::File, C::SaveReport},
@@ -75,6 +79,12 @@ QList<Entry> menuTable() {
         {K::Item, P::Save, "mmSaveTable", QStringLiteral("Таблица…"), {}, I::Table, C::SaveTable},
         {K::Item, P::Save, "Chart4", QStringLiteral("Гистограмма"), {}, I::Bars, C::SaveProfileChart},
         {K::Item, P::Save, "mmPlotTime", QStringLiteral("График времени"), {}, I::Line, C::SaveAnswerTimeChart},
+        // The group's own norm, and what group outputs may show of their members.
+        {K::Separator, P::Save, "N7", {}},
+        {K::Item, P::Save, "mmSaveNorm", QStringLiteral("Сохранить как норму…"), {}, I::None, C::SaveAsNorm},
+        {K::Toggle, P::Save, "mmAnonymous", QStringLiteral("Без Ф.И.О."), {}, I::None, C::AnonymousOutputs},
+        {K::Item, P::Save, "mmMinGroupSize", QStringLiteral("Минимальный размер группы…"), {}, I::None,
+         C::MinimumGroupSize},
 
         {K::Submenu, P::Bar, "mmNorm", QStringLiteral("Нормирование"),
          QStringLiteral("Выбор нормирования для сравнения по Х2"), I::Contents, {}, P::Norm},
@@ -140,6 +150,9 @@ const std::map<QByteArray, QChar>& mnemonicLetters() {
         {"mmSaveTable", u'Т'},
         {"Chart4", u'Г'},
         {"mmPlotTime", u'в'},
+        {"mmSaveNorm", u'С'},
+        {"mmAnonymous", u'Б'},
+        {"mmMinGroupSize", u'М'},
         // "Нормирование"
         {"mmNormSex", u'П'},
         {"mmNormEducation", u'О'},
@@ -234,6 +247,7 @@ MainMenu::MainMenu(QMainWindow* window, std::function<void(Command)> run) : QObj
     groupHint_ = group_->statusTip();
     save_ = menus.at(Place::Save)->menuAction();
     norm_ = menus.at(Place::Norm)->menuAction();
+    normMenu_ = menus.at(Place::Norm);
     profiles_ = menus.at(Place::Profiles)->menuAction();
     update(MenuState{});
 }
@@ -249,11 +263,29 @@ void MainMenu::showDataFolder(const QString& folder) {
     group_->setToolTip(groupHint + QLatin1Char('\n') + hint);
 }
 
+void MainMenu::showOwnNorms(const QStringList& titles) {
+    qDeleteAll(ownNorms_);
+    ownNorms_.clear();
+    if (titles.isEmpty())
+        return;
+    QAction* separator = normMenu_->addSeparator();
+    separator->setObjectName(QStringLiteral("N8"));
+    ownNorms_.append(separator);
+    for (int index = 0; index < titles.size(); ++index) {
+        // Numbered, so that the keyboard reaches each saved norm whatever its name.
+        QAction* item = normMenu_->addAction(QStringLiteral("&%1. %2").arg(index + 1).arg(titles[index]));
+        item->setObjectName(QStringLiteral("mmOwnNorm%1").arg(index + 1));
+        connect(item, &QAction::triggered, this, [this, index] { emit ownNormChosen(index); });
+        ownNorms_.append(item);
+    }
+}
+
 void MainMenu::update(const MenuState& state) {
     for (QAction* item : topLevel_)
         item->setVisible(state.opened);
     action(Command::OpenIndividual)->setEnabled(state.opened);
-    for (const Command command : {Command::NewSheet, Command::OpenSheet, Command::ImportTable})
+    for (const Command command :
+         {Command::NewSheet, Command::OpenSheet, Command::ImportTable, Command::ExamineeList})
         action(command)->setEnabled(state.opened);
     group_->setEnabled(state.opened);
     for (QAction* item : {save_, profiles_, action(Command::Comment)})
@@ -264,4 +296,6 @@ void MainMenu::update(const MenuState& state) {
     action(Command::AnswerTimeChart)->setEnabled(state.individualShown);
     action(Command::SaveAnswerTimeChart)->setEnabled(state.answerTimeChartOn);
     action(Command::ShowNorm)->setChecked(state.normShown);
+    action(Command::SaveAsNorm)->setEnabled(state.analysisShown && !state.individualShown);
+    action(Command::AnonymousOutputs)->setChecked(state.anonymous);
 }

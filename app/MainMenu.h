@@ -41,6 +41,10 @@ enum class Command {
     NewSheet,
     OpenSheet,
     ImportTable,
+    ExamineeList,
+    SaveAsNorm,
+    AnonymousOutputs,
+    MinimumGroupSize,
 };
 
 // `caption` with the keyboard letter `letter` marked at its first place in it.
@@ -54,6 +58,7 @@ struct MenuState {
     bool individualEverShown = false;
     bool answerTimeChartOn = false; // "Время ответа" toggled on
     bool normShown = false;         // "Показать норму" checked
+    bool anonymous = false;         // "Без Ф.И.О." checked
 };
 
 // The main menu: every item built from one table, the rules of what is enabled and shown in
@@ -68,6 +73,12 @@ public:
     void update(const MenuState& state);
     // Names the folder that group runs and "Индивид" read in the hints of "Группа".
     void showDataFolder(const QString& folder);
+    // The user's saved norms, listed in "Нормирование" after the stored ones.
+    void showOwnNorms(const QStringList& titles);
+
+signals:
+    // One of the norms of showOwnNorms, by its position.
+    void ownNormChosen(int index);
 
 private:
     void buildActions(QMainWindow* window, const std::function<void(Command)>& run);
@@ -79,5 +90,7 @@ private:
     QString groupHint_;
     QAction* save_ = nullptr;
     QAction* norm_ = nullptr;
+    QMenu* normMenu_ = nullptr;
+    QList<QAction*> ownNorms_; // with the separator before them
     QAction* profiles_ = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "OutputError.h"
 #include "OutputGuard.h"
 #include "OutputNames.h"
+#include "OutputSettings.h"
 #include "StartHint.h"
 #include "WaitCursor.h"
 
@@ -51,6 +52,8 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     resize(screen() ? designed.boundedTo(screen()->availableGeometry().size()) : designed);
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
+    connect(menu_, &MainMenu::ownNormChosen, this, &MainWindow::chooseOwnNorm);
+    menuState_.anonymous = anonymousOutputs();
     createWindowMenu();
     createShortcuts();
     createResultPanel();
@@ -226,6 +229,14 @@ void MainWindow::run(Command command) {
         return openSheet();
     case Command::ImportTable:
         return importTable();
+    case Command::ExamineeList:
+        return showExamineeList();
+    case Command::SaveAsNorm:
+        return saveAsNorm();
+    case Command::AnonymousOutputs:
+        return toggleAnonymous();
+    case Command::MinimumGroupSize:
+        return askMinimumGroupSize();
     default:
         break;
     }
@@ -307,18 +318,31 @@ void MainWindow::openResponseFile(const QString& path) {
     });
 }
 
-void MainWindow::runGroup(NormKind kind, const QString& criterion) {
+void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupChoice& choice,
+                          QString folder) {
     if (!mayDropComment(NewAnalysisQuestion))
         return;
-    const QString folder = dataFolder();
+    if (folder.isEmpty())
+        folder = dataFolder();
+    std::optional<AnalysisError> stoppedAt;
     runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(this, progressDelay_);
-        // The window keeps only the roster: a table of the group reads the folder again.
-        showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
-            return groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster);
-        }));
+        try {
+            // The window keeps only the roster: a table of the group reads the folder again.
+            showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
+                return groupAnalysis(folder, kind, criterion, nullptr, report,
+                                     GroupKeeps::Roster, choice);
+            }));
+            groupChoice_ = choice;
+        } catch (const AnalysisError& error) {
+            if (error.memberPath().isEmpty())
+                throw;
+            stoppedAt = error; // told once the wait cursor is gone
+        }
     });
+    if (stoppedAt)
+        offerExamineeList(*stoppedAt, folder);
 }
 
 void MainWindow::chooseDataFolder() {
@@ -408,6 +432,8 @@ bool MainWindow::askSavePath(SavedOutput output, const QString& proposedName, QS
 }
 
 void MainWindow::saveProfileChart() {
+    if (groupOutputRefused())
+        return;
     QString path;
     if (askSavePath(SavedOutput::ProfilePicture,
                     proposedFileName(ChartPicture::Profile, analysis_.header.code,
@@ -492,6 +518,7 @@ void MainWindow::openMainMenu() {
     menu_->update(menuState_);
     startHint_->hide();
     showDataFolder();
+    loadOwnNorms();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

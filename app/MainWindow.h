@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Analysis.h"
+#include "AnalysisError.h"
+#include "ExamineeListWindow.h"
 #include "Export.h"
 #include "Folders.h"
 #include "MainMenu.h"
@@ -11,6 +13,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 
 #include <array>
 #include <functional>
@@ -50,6 +53,8 @@ public:
     void openResponseFile(const QString& path);
     // How long a group run goes before its progress dialog appears.
     void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
+    // "Обследуемые", once opened.
+    ExamineeListWindow* examineeList() const { return examineeList_; }
 
 public slots:
     // "О программе": shows the one About dialog, not modal.
@@ -77,7 +82,23 @@ private:
     void runCommand(const std::function<void()>& body);
 
     void openIndividual();
-    void runGroup(ezr::NormKind kind, const QString& criterion);
+    // A group of `choice` in `folder` (the data folder when empty).
+    void runGroup(ezr::NormKind kind, const QString& criterion, const ezr::GroupChoice& choice = {},
+                  QString folder = {});
+    // The list of examinees, its group of chosen entries and the group that stopped at an entry,
+    // the group's own norms and what group outputs show (GroupCommands.cpp).
+    void showExamineeList();
+    void runChosenGroup(const QString& folder, const ezr::GroupChoice& members,
+                        const GroupNormChoice& norm);
+    void offerExamineeList(const ezr::AnalysisError& error, const QString& folder);
+    void saveAsNorm();
+    void loadOwnNorms();
+    void chooseOwnNorm(int index);
+    void toggleAnonymous();
+    void askMinimumGroupSize();
+    // True, after telling the user why, when the analysis on screen is a group too small to
+    // leave the program.
+    bool groupOutputRefused();
     void chooseDataFolder();
     // The folder "Индивид" and the group read; a remembered one that is gone is named first.
     QString dataFolder();
@@ -140,5 +161,9 @@ private:
     QLabel* startHint_ = nullptr;
     QPointer<AnswerSheetForm> sheetForm_;
     QString missingDataFolderNamed_;
+    QPointer<ExamineeListWindow> examineeList_;
+    ezr::GroupChoice groupChoice_;    // the members of the group on screen
+    QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
+    QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
     int progressDelay_ = 500;
 };

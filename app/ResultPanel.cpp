@@ -246,6 +246,9 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     showText(testDate_, sheet.testDate);
     showText(age_, sheet.age);
     norm_->setText(sheet.norm);
+    // An own norm's name may be longer than the field: its beginning shows, the whole in the hint.
+    norm_->setCursorPosition(0);
+    norm_->setToolTip(sheet.norm);
     // The hint keeps its CR LF line breaks for the report; the tooltip shows plain lines.
     infoIcon_->setToolTip(
         QString(sheet.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

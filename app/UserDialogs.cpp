@@ -2,10 +2,15 @@
 
 #include "Domain.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -112,4 +117,58 @@ bool StandardDialogs::askQuestion(QWidget* parent, const QString& text) {
 void StandardDialogs::showInformation(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Information, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool StandardDialogs::showErrorOffering(QWidget* parent, const QString& text,
+                                        const QString& offer) {
+    QMessageBox box(QMessageBox::Critical, ezr::ApplicationTitle, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* help = box.addButton(offer, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == help;
+}
+
+QStringList StandardDialogs::askTexts(QWidget* parent, const QString& title,
+                                      const QList<TextField>& fields) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    auto* form = new QFormLayout(&dialog);
+    QList<QWidget*> editors;
+    for (const TextField& field : fields) {
+        QWidget* editor = nullptr;
+        if (field.multiLine) {
+            auto* edit = new QPlainTextEdit(field.text, &dialog);
+            edit->setTabChangesFocus(true);
+            editor = edit;
+        } else {
+            editor = new QLineEdit(field.text, &dialog);
+        }
+        editor->setMinimumWidth(360);
+        form->addRow(field.label, editor);
+        editors.append(editor);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList texts;
+    for (QWidget* editor : std::as_const(editors)) {
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            texts.append(line->text());
+        else
+            texts.append(static_cast<QPlainTextEdit*>(editor)->toPlainText());
+    }
+    return texts;
+}
+
+std::optional<int> StandardDialogs::askNumber(QWidget* parent, const QString& text, int value,
+                                              int minimum, int maximum) {
+    bool ok = false;
+    const int number =
+        QInputDialog::getInt(parent, ezr::ApplicationTitle, text, value, minimum, maximum, 1, &ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
 }

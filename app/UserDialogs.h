@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -10,6 +14,13 @@ struct OpenDialogRequest {
     QString title;
     QString directory;
     QString filter;
+};
+
+// A text the user is asked for: its label and the text the field starts with.
+struct TextField {
+    QString label;
+    QString text;
+    bool multiLine = false;
 };
 
 struct SaveDialogRequest {
@@ -50,6 +61,15 @@ public:
     virtual bool askQuestion(QWidget* parent, const QString& text) = 0;
     // A message with "OK", after a command that has done what it was asked.
     virtual void showInformation(QWidget* parent, const QString& text) = 0;
+    // The error box with a second button offering what may help (`offer` is its caption);
+    // true when the user takes it.
+    virtual bool showErrorOffering(QWidget* parent, const QString& text, const QString& offer) = 0;
+    // The texts the user typed into `fields`, in their order; empty on cancel.
+    virtual QStringList askTexts(QWidget* parent, const QString& title,
+                                 const QList<TextField>& fields) = 0;
+    // A whole number within [minimum, maximum], starting at `value`; nothing on cancel.
+    virtual std::optional<int> askNumber(QWidget* parent, const QString& text, int value,
+                                         int minimum, int maximum) = 0;
 };
 
 class StandardDialogs : public UserDialogs {
@@ -61,4 +81,9 @@ public:
     void showError(QWidget* parent, const QString& text) override;
     bool askQuestion(QWidget* parent, const QString& text) override;
     void showInformation(QWidget* parent, const QString& text) override;
+    bool showErrorOffering(QWidget* parent, const QString& text, const QString& offer) override;
+    QStringList askTexts(QWidget* parent, const QString& title,
+                         const QList<TextField>& fields) override;
+    std::optional<int> askNumber(QWidget* parent, const QString& text, int value, int minimum,
+                                 int maximum) override;
 };

@@ -52,6 +52,14 @@ public:
     }
     bool askQuestion(QWidget*, const QString&) override { return false; }
     void showInformation(QWidget*, const QString&) override {}
+    bool showErrorOffering(QWidget* parent, const QString& text, const QString&) override {
+        showError(parent, text);
+        return false;
+    }
+    QStringList askTexts(QWidget*, const QString&, const QList<TextField>&) override { return {}; }
+    std::optional<int> askNumber(QWidget*, const QString&, int, int, int) override {
+        return std::nullopt;
+    }
 };
 
 // Notes when the window is first shown.

@@ -47,6 +47,11 @@ public:
     QList<bool> questionAnswers; // an empty queue answers "Нет"
     QStringList questions;
     QStringList informations;
+    QList<bool> offerAnswers;       // an empty queue answers "OK", not the offer
+    QStringList offers;             // the caption of each offer, its error text goes to `errors`
+    QList<QStringList> textAnswers; // an empty queue cancels
+    QList<QList<TextField>> textRequests;
+    QList<std::optional<int>> numberAnswers; // an empty queue cancels
 
     QString getOpenFileName(QWidget*, const OpenDialogRequest& request) override {
         openRequests.append(request);
@@ -66,6 +71,18 @@ public:
         return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
     }
     void showInformation(QWidget*, const QString& text) override { informations.append(text); }
+    bool showErrorOffering(QWidget*, const QString& text, const QString& offer) override {
+        errors.append(text);
+        offers.append(offer);
+        return !offerAnswers.isEmpty() && offerAnswers.takeFirst();
+    }
+    QStringList askTexts(QWidget*, const QString&, const QList<TextField>& fields) override {
+        textRequests.append(fields);
+        return textAnswers.isEmpty() ? QStringList() : textAnswers.takeFirst();
+    }
+    std::optional<int> askNumber(QWidget*, const QString&, int, int, int) override {
+        return numberAnswers.isEmpty() ? std::nullopt : numberAnswers.takeFirst();
+    }
 };
 
 // A program directory with Data and Results, and the window started on it with its menus

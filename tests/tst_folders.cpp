@@ -91,6 +91,42 @@ private slots:
         QTEST(folders.results.origin, "resultsOrigin");
     }
 
+    // Saved norms belong to the copy of the program: beside it when it keeps its data or its
+    // norms there, never in a folder chosen for one run.
+    void decidesTheNormsFolder_data() {
+        QTest::addColumn<bool>("dataBeside");
+        QTest::addColumn<bool>("normsBeside");
+        QTest::addColumn<QString>("dataOption");
+        QTest::addColumn<QString>("norms");
+        QTest::addColumn<FolderOrigin>("origin");
+        const QString exe = QStringLiteral("/opt/ezr/bin/");
+        const QString user = QStringLiteral("/home/u/.local/share/ezr");
+        QTest::newRow("portable copy") << true << false << QString() << exe + "Norms"
+                                       << FolderOrigin::BesideProgram;
+        QTest::newRow("installed") << false << false << QString() << user + "/Norms"
+                                   << FolderOrigin::UserFolder;
+        QTest::newRow("Norms beside an installed program")
+            << false << true << QString() << exe + "Norms" << FolderOrigin::BesideProgram;
+        QTest::newRow("--data does not move the norms")
+            << false << false << QStringLiteral("/tmp/d") << user + "/Norms"
+            << FolderOrigin::UserFolder;
+    }
+
+    void decidesTheNormsFolder() {
+        QFETCH(bool, dataBeside);
+        QFETCH(bool, normsBeside);
+        QFETCH(QString, dataOption);
+        FolderInputs in;
+        in.exeDir = QStringLiteral("/opt/ezr/bin/");
+        in.userRoot = QStringLiteral("/home/u/.local/share/ezr");
+        in.dataBesideProgram = dataBeside;
+        in.normsBesideProgram = normsBeside;
+        in.dataOption = dataOption;
+        const Folder norms = decideFolders(in).norms;
+        QTEST(norms.path, "norms");
+        QTEST(norms.origin, "origin");
+    }
+
     // The inputs come from the program's directory, the settings and the command line.
     void gathersTheInputs() {
         QTemporaryDir program;
@@ -125,11 +161,14 @@ private slots:
         QStandardPaths::setTestModeEnabled(false);
         const QString data = folders.dataFolder();
         const QString results = folders.resultsFolder();
+        const QString norms = folders.normsFolder();
         QStandardPaths::setTestModeEnabled(true);
         qunsetenv("XDG_DATA_HOME");
 
         QCOMPARE(data, home.path() + QStringLiteral("/ezr/Data"));
         QCOMPARE(results, home.path() + QStringLiteral("/ezr/Results"));
+        QCOMPARE(norms, home.path() + QStringLiteral("/ezr/Norms"));
+        QVERIFY(!QFileInfo::exists(norms)); // made by the first norm saved
         for (const QString& folder : {data, results}) {
             QVERIFY2(QFileInfo(folder).isDir(), qPrintable(folder));
             QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));

@@ -1,5 +1,6 @@
 #include "WindowTestSupport.h"
 
+#include "ExamineeListWindow.h"
 #include "ExplanationTexts.h"
 #include "NormComparison.h"
 #include "Regional.h"
@@ -847,6 +848,33 @@ private slots:
         window.open(window.addExaminee(testExaminee(51)));
         QCOMPARE(window.dialogs.questions.size(), 1);
         QCOMPARE(comment->toPlainText(), QString());
+    }
+
+    // "Обследуемые" by its shortcut once the menu is open, not before; "Сохранить как норму…"
+    // only for a group.
+    void theListOfExamineesAndTheGroupNormByKeyboardAndMenu() {
+        TestWindow window(false);
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        QTest::keyClick(window.form.get(), Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(!window.form->examineeList());
+
+        window.about->okButton()->click();
+        QAction* list = window.action("mmExaminees");
+        QVERIFY(list->isVisible() && list->isEnabled());
+        QCOMPARE(list->text(), QStringLiteral("&Обследуемые"));
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        QTest::keyClick(window.form.get(), Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(window.form->examineeList() && window.form->examineeList()->isVisible());
+
+        const QString path = window.addExaminee(testExaminee(52));
+        window.open(path);
+        QVERIFY(!window.action("mmSaveNorm")->isEnabled());
+        window.action("mmGroupSatisfaction")->trigger();
+        QVERIFY(window.action("mmSaveNorm")->isEnabled());
+        window.open(path);
+        QVERIFY(!window.action("mmSaveNorm")->isEnabled());
     }
 };
 

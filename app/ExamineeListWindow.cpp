@@ -1,0 +1,328 @@
+#include "ExamineeListWindow.h"
+
+#include "Domain.h"
+#include "ExamineeListing.h"
+#include "ExamineeTableModel.h"
+#include "WindowFonts.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace ezr;
+
+namespace {
+
+// The first day a date field offers stands for "no bound".
+const QDate NoDateBound(1900, 1, 1);
+
+QLabel* maroonLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Maroon);
+    label->setPalette(palette);
+    return label;
+}
+
+QDateEdit* dateBound(const char* name, QWidget* parent) {
+    auto* edit = new QDateEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    edit->setMinimumDate(NoDateBound);
+    edit->setSpecialValueText(QStringLiteral("—"));
+    edit->setDate(NoDateBound);
+    edit->setMinimumWidth(110);
+    return edit;
+}
+
+QSpinBox* ageBound(const char* name, QWidget* parent) {
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    spin->setRange(0, 120); // 0: no bound
+    spin->setSpecialValueText(QStringLiteral("—"));
+    spin->setMinimumWidth(64);
+    return spin;
+}
+
+QComboBox* choice(const char* name, const QStringList& texts, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItem(QStringLiteral("все"), QString());
+    for (const QString& text : texts)
+        box->addItem(text, text);
+    return box;
+}
+
+} // namespace
+
+ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("ExamineeList"));
+    setWindowTitle(QStringLiteral("Обследуемые"));
+    setFont(sansSerifFont(13));
+    resize(1140, 680);
+
+    table_ = new ExamineeTableModel(this);
+    rows_ = new ExamineeFilterModel(this);
+    rows_->setSourceModel(table_);
+    listing_ = new ExamineeListing(this);
+    connect(listing_, &ExamineeListing::entriesRead, this, [this](const QList<ExamineeEntry>& e) {
+        table_->append(e);
+        selectMarked();
+        showCounts();
+    });
+    connect(listing_, &ExamineeListing::finished, this, [this](const QString& problem) {
+        problem_ = problem;
+        sortAfterListing();
+        showCounts();
+    });
+    typing_ = new QTimer(this);
+    typing_->setSingleShot(true);
+    typing_->setInterval(200);
+    connect(typing_, &QTimer::timeout, this, &ExamineeListWindow::applyFilter);
+    createControls();
+    // Esc closes the list, as it closes the main window; the listing goes on meanwhile.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+ExamineeListWindow::~ExamineeListWindow() {
+    listing_->stop();
+}
+
+void ExamineeListWindow::createControls() {
+    text_ = new QLineEdit(this);
+    text_->setObjectName(QStringLiteral("ceFilterText"));
+    text_->setPlaceholderText(QStringLiteral("часть кода или Ф.И.О."));
+    text_->setClearButtonEnabled(true);
+    sex_ = choice("cbSex", {MaleSex, FemaleSex}, this);
+    education_ = choice("cbEducation", {HigherEducation, SecondaryEducation}, this);
+    minAge_ = ageBound("seAgeFrom", this);
+    maxAge_ = ageBound("seAgeTo", this);
+    fromDate_ = dateBound("deDateFrom", this);
+    toDate_ = dateBound("deDateTo", this);
+
+    auto* find = maroonLabel(QStringLiteral("&Поиск"), this);
+    find->setBuddy(text_);
+    auto* firstLine = new QHBoxLayout;
+    firstLine->addWidget(find);
+    firstLine->addWidget(text_, 1);
+    firstLine->addSpacing(12);
+    firstLine->addWidget(maroonLabel(QStringLiteral("Пол"), this));
+    firstLine->addWidget(sex_);
+    firstLine->addSpacing(12);
+    firstLine->addWidget(maroonLabel(QStringLiteral("Образование"), this));
+    firstLine->addWidget(education_);
+    auto* secondLine = new QHBoxLayout;
+    secondLine->addWidget(maroonLabel(QStringLiteral("Возраст от"), this));
+    secondLine->addWidget(minAge_);
+    secondLine->addWidget(maroonLabel(QStringLiteral("до"), this));
+    secondLine->addWidget(maxAge_);
+    secondLine->addSpacing(24);
+    secondLine->addWidget(maroonLabel(QStringLiteral("Дата теста с"), this));
+    secondLine->addWidget(fromDate_);
+    secondLine->addWidget(maroonLabel(QStringLiteral("по"), this));
+    secondLine->addWidget(toDate_);
+    secondLine->addStretch(1);
+
+    view_ = new QTableView(this);
+    view_->setObjectName(QStringLiteral("sgExaminees"));
+    view_->setModel(rows_);
+    view_->setSortingEnabled(true);
+    view_->sortByColumn(ExamineeTableModel::FileColumn, Qt::AscendingOrder);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setAlternatingRowColors(true);
+    view_->setWordWrap(false);
+    view_->verticalHeader()->hide();
+    // Fixed row heights and column widths: nothing is measured over a hundred thousand rows.
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    const int widths[] = {110, 70, 260, 80, 95, 80, 60, 380};
+    for (int column = 0; column < ExamineeTableModel::ColumnCount; ++column)
+        view_->setColumnWidth(column, widths[column]);
+    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->installEventFilter(this);
+    connect(view_, &QTableView::doubleClicked, this, &ExamineeListWindow::openRow);
+
+    counts_ = maroonLabel(QString(), this);
+    counts_->setObjectName(QStringLiteral("stCounts"));
+    norm_ = new QComboBox(this);
+    norm_->setObjectName(QStringLiteral("cbGroupNorm"));
+    norm_->addItem(QStringLiteral("Пол мужской"));
+    norm_->addItem(QStringLiteral("Пол женский"));
+    norm_->addItem(QStringLiteral("Образование высшее"));
+    norm_->addItem(QStringLiteral("Образование среднее"));
+    norm_->addItem(QStringLiteral("Удовлетворенность"));
+    analyse_ = new QPushButton(QStringLiteral("&Анализ выбранных"), this);
+    analyse_->setObjectName(QStringLiteral("btAnalyseChosen"));
+    analyse_->setToolTip(QStringLiteral("Группа из выбранных строк, а если ничего не выбрано, "
+                                        "из всех показанных"));
+    connect(analyse_, &QPushButton::clicked, this, &ExamineeListWindow::analyseChosen);
+    auto* normLabel = maroonLabel(QStringLiteral("&Нормирование"), this);
+    normLabel->setBuddy(norm_);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(counts_, 1);
+    bottom->addWidget(normLabel);
+    bottom->addWidget(norm_);
+    bottom->addWidget(analyse_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(firstLine);
+    layout->addLayout(secondLine);
+    layout->addWidget(view_, 1);
+    layout->addLayout(bottom);
+
+    connect(text_, &QLineEdit::textEdited, typing_, qOverload<>(&QTimer::start));
+    connect(text_, &QLineEdit::returnPressed, this, &ExamineeListWindow::applyFilter);
+    for (QComboBox* box : {sex_, education_})
+        connect(box, &QComboBox::currentIndexChanged, this, &ExamineeListWindow::applyFilter);
+    for (QSpinBox* spin : {minAge_, maxAge_})
+        connect(spin, &QSpinBox::valueChanged, this, &ExamineeListWindow::applyFilter);
+    for (QDateEdit* edit : {fromDate_, toDate_})
+        connect(edit, &QDateEdit::dateChanged, this, &ExamineeListWindow::applyFilter);
+    showCounts();
+}
+
+void ExamineeListWindow::listFolder(const QString& folder) {
+    folder_ = folder;
+    problem_.clear();
+    setWindowTitle(QStringLiteral("Обследуемые — %1").arg(QDir::toNativeSeparators(folder)));
+    // While the entries arrive they are added in listing order, at the end: a sorted list
+    // would take each batch in at scattered places, which costs the view as much as the
+    // whole list each time. The order the user chose is applied once the folder is read.
+    if (view_->isSortingEnabled()) {
+        sortColumn_ = view_->horizontalHeader()->sortIndicatorSection();
+        sortOrder_ = view_->horizontalHeader()->sortIndicatorOrder();
+    }
+    view_->setSortingEnabled(false);
+    rows_->sort(-1);
+    table_->clear();
+    listing_->start(folder);
+    showCounts();
+}
+
+bool ExamineeListWindow::listing() const {
+    return listing_->running();
+}
+
+void ExamineeListWindow::sortAfterListing() {
+    view_->setSortingEnabled(true);
+    view_->sortByColumn(sortColumn_, sortOrder_);
+    selectMarked();
+}
+
+void ExamineeListWindow::markFile(const QString& fileName) {
+    table_->setMarkedFile(fileName);
+    selectMarked();
+}
+
+void ExamineeListWindow::selectMarked() {
+    if (table_->markedFile().isEmpty() || view_->selectionModel()->hasSelection())
+        return;
+    const int row = table_->rowOf(table_->markedFile());
+    if (row < 0)
+        return;
+    const QModelIndex shown = rows_->mapFromSource(table_->index(row, 0));
+    if (!shown.isValid())
+        return;
+    view_->selectRow(shown.row());
+    view_->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+}
+
+void ExamineeListWindow::applyFilter() {
+    typing_->stop();
+    MemberFilter filter;
+    filter.text = text_->text().trimmed();
+    if (!sex_->currentData().toString().isEmpty())
+        filter.sex = sex_->currentData().toString();
+    if (!education_->currentData().toString().isEmpty())
+        filter.education = education_->currentData().toString();
+    if (minAge_->value() > 0)
+        filter.minAge = minAge_->value();
+    if (maxAge_->value() > 0)
+        filter.maxAge = maxAge_->value();
+    if (fromDate_->date() != NoDateBound)
+        filter.fromDate = fromDate_->date();
+    if (toDate_->date() != NoDateBound)
+        filter.toDate = toDate_->date();
+    rows_->setMemberFilter(filter);
+    selectMarked();
+    showCounts();
+}
+
+void ExamineeListWindow::showCounts() {
+    QString text =
+        QStringLiteral("Показано: %1 из %2").arg(rows_->rowCount()).arg(table_->rowCount());
+    if (table_->unreadableCount() > 0)
+        text += QStringLiteral(", не читаются: %1").arg(table_->unreadableCount());
+    if (listing())
+        text += QStringLiteral(" — чтение папки…");
+    if (!problem_.isEmpty())
+        text += QStringLiteral(" — ") + problem_;
+    counts_->setText(text);
+}
+
+QSet<QString> ExamineeListWindow::chosenFileNames() const {
+    QSet<QString> names;
+    const auto take = [&](const QModelIndex& shown) {
+        const ExamineeEntry& e = table_->entry(rows_->mapToSource(shown).row());
+        if (e.readable())
+            names.insert(e.fileName);
+    };
+    const QModelIndexList selected = view_->selectionModel()->selectedRows();
+    if (!selected.isEmpty()) {
+        for (const QModelIndex& index : selected)
+            take(index);
+        return names;
+    }
+    for (int row = 0; row < rows_->rowCount(); ++row)
+        take(rows_->index(row, 0));
+    return names;
+}
+
+void ExamineeListWindow::openRow(const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    const ExamineeEntry& e = table_->entry(rows_->mapToSource(index).row());
+    emit openRequested(folder_ + QLatin1Char('/') + e.fileName);
+}
+
+void ExamineeListWindow::analyseChosen() {
+    static const GroupNormChoice choices[] = {
+        {NormKind::Sex, MaleSex},
+        {NormKind::Sex, FemaleSex},
+        {NormKind::Education, HigherEducation},
+        {NormKind::Education, SecondaryEducation},
+        {NormKind::Satisfaction, QString()},
+    };
+    GroupChoice members;
+    members.fileNames = chosenFileNames();
+    if (view_->selectionModel()->selectedRows().isEmpty())
+        members.filter = rows_->memberFilter();
+    emit groupRequested(folder_, members, choices[norm_->currentIndex()]);
+}
+
+bool ExamineeListWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openRow(view_->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

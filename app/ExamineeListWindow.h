@@ -1,0 +1,93 @@
+#pragma once
+
+#include "Analysis.h"
+#include "NormComparison.h"
+
+#include <QSet>
+#include <QString>
+#include <QWidget>
+
+class ExamineeFilterModel;
+class ExamineeListing;
+class ExamineeTableModel;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class QTimer;
+
+// The norm a group of chosen examinees is compared with: the choices of "Группа".
+struct GroupNormChoice {
+    ezr::NormKind kind = ezr::NormKind::Sex;
+    QString criterion; // the sex or education text, empty for satisfaction
+};
+
+// "Обследуемые": every entry of the data folder with its header, sorted and filtered by the
+// user; the entries that cannot be read are listed with the reason. The folder is read on a
+// worker thread, so that a folder of many thousands of files fills the list while the window
+// stays usable.
+class ExamineeListWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ExamineeListWindow(QWidget* parent = nullptr);
+    ~ExamineeListWindow() override;
+
+    // Reads `folder` anew.
+    void listFolder(const QString& folder);
+    const QString& folder() const { return folder_; }
+    bool listing() const;
+
+    // Marks and selects the entry a group run stopped at, once the listing has it.
+    void markFile(const QString& fileName);
+
+    // The file names of the selected entries, or of every entry shown when none is selected;
+    // entries that cannot be read are left out.
+    QSet<QString> chosenFileNames() const;
+
+    ExamineeTableModel* table() const { return table_; }
+    ExamineeFilterModel* rows() const { return rows_; }
+    QTableView* view() const { return view_; }
+
+signals:
+    // Double-click or Return on an entry.
+    void openRequested(const QString& path);
+    // "Анализ выбранных": the chosen entries by name; when they are all the entries shown,
+    // the filter too, so that the group says how its members were chosen.
+    void groupRequested(const QString& folder, const ezr::GroupChoice& members,
+                        const GroupNormChoice& norm);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void applyFilter();
+    void showCounts();
+    void selectMarked();
+    void sortAfterListing();
+    void openRow(const QModelIndex& index);
+    void analyseChosen();
+
+    QString folder_;
+    ExamineeTableModel* table_ = nullptr;
+    ExamineeFilterModel* rows_ = nullptr;
+    ExamineeListing* listing_ = nullptr;
+    QTableView* view_ = nullptr;
+    QLineEdit* text_ = nullptr;
+    QComboBox* sex_ = nullptr;
+    QComboBox* education_ = nullptr;
+    QSpinBox* minAge_ = nullptr;
+    QSpinBox* maxAge_ = nullptr;
+    QDateEdit* fromDate_ = nullptr;
+    QDateEdit* toDate_ = nullptr;
+    QComboBox* norm_ = nullptr;
+    QPushButton* analyse_ = nullptr;
+    QLabel* counts_ = nullptr;
+    QTimer* typing_ = nullptr;
+    QString problem_; // why the folder could not be listed
+    int sortColumn_ = 0;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+};
