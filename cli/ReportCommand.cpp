@@ -2,8 +2,10 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
+#include "ExamineeTable.h"
 #include "Export.h"
 #include "OutputGuard.h"
+#include "VerifiedWrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QFileInfo>
 
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace ezr {
@@ -59,6 +62,65 @@ private:
     QIODevice& terminal_;
     bool shown_ = false;
 };
+
+// Standard output as the report's destination; a full disk or a closed pipe shows only when
+// the bytes are flushed.
+class DeviceSink final : public ByteSink {
+public:
+    explicit DeviceSink(QIODevice& device) : device_(device) {}
+    void write(QByteArrayView bytes) override {
+        if (device_.write(bytes.data(), bytes.size()) != bytes.size())
+            fail();
+    }
+    void flush() {
+        auto* file = qobject_cast<QFileDevice*>(&device_);
+        if (file && !file->flush())
+            fail();
+    }
+
+private:
+    [[noreturn]] void fail() {
+        throw AnalysisError(
+            QStringLiteral("Cannot write to standard output. %1").arg(device_.errorString()));
+    }
+    QIODevice& device_;
+};
+
+// A group's table of examinees: each member's row is written as the member is read, so
+// that nothing of the members is kept. The guard against writing over a member runs on the
+// listing, before any byte is written.
+void writeGroupTable(const ReportRequest& request, const GroupProgress& progress,
+                     QIODevice& standardOutput) {
+    GroupListing listing = listGroupFolder(request.input);
+    const int normRow = groupNormRow(request.kind, request.criterion);
+    const auto run = [&](ByteSink& sink) {
+        const std::unique_ptr<ExamineeTableWriter> table =
+            examineeTableWriter(request.format, sink, request.kind, normRow);
+        const AnalysisState state = groupAnalysis(
+            std::move(listing), request.kind, request.criterion, nullptr, progress,
+            GroupKeeps::Roster, [&](const GroupMember& member) { addGroupMember(*table, member); });
+        table->finish(state);
+    };
+    if (request.outputPath.isEmpty()) {
+        DeviceSink sink(standardOutput);
+        run(sink);
+        sink.flush();
+        return;
+    }
+    // What the guard and the proposed name need of the analysis is known from the listing.
+    AnalysisState listed;
+    listed.kind = AnalysisKind::Group;
+    listed.header.code = QString::number(listing.size());
+    listed.roster = listing.roster;
+    listed.source = request.input;
+    const QString path = outputPathFor(request, listed);
+    refuseOutputAmongInputs(path, listed);
+    writeFileVerified(path, run);
+}
+
+bool isTable(ReportFormat format) {
+    return format == ReportFormat::Csv || format == ReportFormat::Xlsx;
+}
 
 } // namespace
 
@@ -111,6 +173,14 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
+        if (request.mode == ReportRequest::Mode::Group && isTable(request.format)) {
+            std::optional<TerminalProgress> progress;
+            if (showProgress)
+                progress.emplace(standardError);
+            writeGroupTable(request, progress ? progress->callback() : GroupProgress(),
+                            standardOutput);
+            return 0;
+        }
         AnalysisState state;
         {
             std::optional<TerminalProgress> progress;

@@ -109,28 +109,49 @@ QString noMembersMessage(const QString& dataDir) {
         .arg(QDir::toNativeSeparators(dataDir));
 }
 
-AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps) {
+int groupNormRow(NormKind kind, const QString& criterion) {
+    return normRow(kind, kind == NormKind::Sex ? criterion : QString(),
+                   kind == NormKind::Education ? criterion : QString());
+}
+
+GroupListing listGroupFolder(const QString& dataDir) {
     checkGroupFolder(dataDir);
-    // File-system order, every attribute, only "." and ".." left out.
-    GroupSums group;
-    QList<ExamineeRecord> members;
-    GroupRoster roster;
-    // The whole listing first, so that progress can be told against the total; the names
-    // only, packed, as a million full paths would cost more than everything else.
+    GroupListing listing;
+    listing.dataDir = dataDir;
+    GroupRoster& roster = listing.roster;
+    // File-system order, every attribute, only "." and ".." left out. The whole listing
+    // first, so that progress can be told against the total; the names only, packed, as a
+    // million full paths would cost more than everything else.
     QDirIterator entries(dataDir,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    QString path; // the folder as the listing spells it, then each member's path
     while (entries.hasNext()) {
         entries.next();
         const QString name = entries.fileName();
         if (roster.fileNames.isEmpty())
-            path = entries.filePath().chopped(name.size());
+            listing.folder = entries.filePath().chopped(name.size());
         roster.fileNames.append({name});
         // The listing knows the entry's type already; no look at the file itself.
         roster.linkedMembers = roster.linkedMembers || entries.fileInfo().isSymLink();
     }
+    roster.fileNames.squeeze();
+    return listing;
+}
 
+AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
+                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
+                            const GroupMemberSink& eachMember) {
+    return groupAnalysis(listGroupFolder(dataDir), kind, criterion, today, progress, keeps,
+                         eachMember);
+}
+
+AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& criterion,
+                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
+                            const GroupMemberSink& eachMember) {
+    const QString& dataDir = listing.dataDir;
+    GroupSums group;
+    QList<ExamineeRecord> members;
+    GroupRoster roster = std::move(listing.roster);
+    QString path = listing.folder; // the folder, then each member's path
     const int total = int(roster.fileNames.size());
     if (progress && !progress(0, total))
         throw GroupCancelled{};
@@ -140,21 +161,25 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
         const QStringView fileName = roster.fileNames.at(m);
         path.truncate(folderLength);
         path += fileName;
+        QString text;
+        QList<QStringView> lines;
         try {
-            const QString text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
-            const QList<QStringView> lines = splitLines(text);
+            text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
+            lines = splitLines(text);
             readItemLines(lines, member);
             scoreAnswers(member);
             roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
-            if (keeps == GroupKeeps::TableRows) {
-                // The scratch record is the member's own until the next file: its times'
-                // statistics go into the member's row without copying the record.
+            // The scratch record is the member's own until the next file: its times'
+            // statistics go into the member's row without copying the record.
+            if (keeps == GroupKeeps::TableRows || eachMember)
                 computeTimeStatistics(member);
+            if (keeps == GroupKeeps::TableRows)
                 members.append(memberRecord(fileName.toString(), lines, member));
-            }
         } catch (const AnalysisError& error) {
             throw error.forMember(path);
         }
+        if (eachMember)
+            eachMember(GroupMember{fileName, lines, member});
         group.add(member.scores);
         if (progress && reportsProgress(group.members, total) && !progress(group.members, total))
             throw GroupCancelled{};
@@ -171,7 +196,6 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
     next.header.testDate = formatShortDate(today ? today() : QDate::currentDate());
     next.record.scores = group.means();
     next.members = std::move(members);
-    roster.fileNames.squeeze();
     roster.lines.squeeze();
     next.roster = std::move(roster);
     next.source = dataDir;

@@ -86,12 +86,44 @@ struct GroupCancelled {};
 // table of examinees cost about a kilobyte a member and only the table needs them.
 enum class GroupKeeps { Roster, TableRows };
 
+// A member as it is read, handed to an output that writes it at once instead of keeping it:
+// the views and the record are valid during the call only. The record's answer-time
+// statistics are computed.
+struct GroupMember {
+    QStringView fileName;
+    const QList<QStringView>& lines; // of the plain text
+    const AnalysisRecord& record;
+};
+using GroupMemberSink = std::function<void(const GroupMember&)>;
+
+// The members of a group folder as listed, before any is read.
+struct GroupListing {
+    QString dataDir;
+    QString folder;     // as the listing spells it, ending with its separator
+    GroupRoster roster; // the file names and whether some member is a link
+    int size() const { return int(roster.fileNames.size()); }
+};
+
+// Every entry of `dataDir` but "." and ".." is a member, in the order the file system lists
+// them. Throws AnalysisError when the folder cannot be listed.
+GroupListing listGroupFolder(const QString& dataDir);
+
 // `criterion` is the text the group menu puts into the sex or education field for kinds 1
 // and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." is a member, in the
-// order the file system lists them.
+// order the file system lists them. `eachMember`, when given, is told of every member in
+// that order.
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
                             TodayFunction today = nullptr, const GroupProgress& progress = {},
-                            GroupKeeps keeps = GroupKeeps::TableRows);
+                            GroupKeeps keeps = GroupKeeps::TableRows,
+                            const GroupMemberSink& eachMember = {});
+// The same for the members of a listing made already.
+AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& criterion,
+                            TodayFunction today = nullptr, const GroupProgress& progress = {},
+                            GroupKeeps keeps = GroupKeeps::TableRows,
+                            const GroupMemberSink& eachMember = {});
+
+// The norm row a group run with `kind` and `criterion` is compared with.
+int groupNormRow(NormKind kind, const QString& criterion);
 
 // The analysis compared with another norm kind, the row chosen by its sex or education.
 AnalysisState withNorm(AnalysisState state, NormKind kind);

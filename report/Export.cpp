@@ -2,8 +2,9 @@
 
 #include "ExamineeTable.h"
 #include "PdfReport.h"
-#include "StatisticsFile.h"
 #include "ResponseFile.h"
+#include "StatisticsFile.h"
+#include "VerifiedWrite.h"
 
 namespace ezr {
 
@@ -31,9 +32,11 @@ QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
     case ReportFormat::Pdf:
         return buildPdfReport(snapshot);
     case ReportFormat::Xlsx:
-        return buildExamineeXlsx(snapshot.analysis);
-    case ReportFormat::Csv:
-        return buildRegionalCsv(examineeTable(snapshot.analysis));
+    case ReportFormat::Csv: {
+        ByteArraySink sink;
+        writeExamineeTable(format, snapshot.analysis, sink);
+        return std::move(sink.bytes());
+    }
     case ReportFormat::Sav:
         return buildStatisticsFile(snapshot.analysis, StatisticsFormat::Spss);
     case ReportFormat::Dta:
@@ -45,6 +48,14 @@ QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
     if (encoding == ReportEncoding::Utf8)
         return decodeWindows1251(report).toUtf8();
     return report;
+}
+
+void writeReport(ReportFormat format, const ReportSnapshot& snapshot, ByteSink& sink,
+                 ReportEncoding encoding) {
+    if (format == ReportFormat::Xlsx || format == ReportFormat::Csv)
+        writeExamineeTable(format, snapshot.analysis, sink);
+    else
+        sink.write(buildReport(format, snapshot, encoding));
 }
 
 } // namespace ezr

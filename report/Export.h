@@ -6,6 +6,10 @@
 #include <QByteArray>
 #include <QString>
 
+namespace ezr {
+class ByteSink;
+}
+
 // The formats an analysis leaves the program in, made the same way from the window and from
 // ezr-report.
 namespace ezr {
@@ -23,5 +27,9 @@ GroupKeeps groupKeepsFor(ReportFormat format);
 // The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made.
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
                        ReportEncoding encoding = ReportEncoding::Windows1251);
+
+// The same into `sink`, the tables a row at a time.
+void writeReport(ReportFormat format, const ReportSnapshot& snapshot, ByteSink& sink,
+                 ReportEncoding encoding = ReportEncoding::Windows1251);
 
 } // namespace ezr

@@ -1,6 +1,7 @@
 #include "Analysis.h"
-#include "ExamineeTable.h"
 #include "Domain.h"
+#include "ExamineeTable.h"
+#include "Export.h"
 #include "ReportCommand.h"
 #include "ReportOptions.h"
 #include "ResponseFile.h"
@@ -27,6 +28,7 @@
 using namespace ezr;
 
 Q_DECLARE_METATYPE(ezr::ReportRequest)
+Q_DECLARE_METATYPE(ezr::ReportFormat)
 
 namespace {
 
@@ -347,7 +349,8 @@ private slots:
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(EZR_WINDOW_EXE), arguments);
         QVERIFY(process.waitForFinished(60000));
-        const bool succeeded = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        const bool succeeded =
+            process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
         if (output.isEmpty()) {
             // Without these options the window is wanted, and it cannot start here.
             QVERIFY(!succeeded);
@@ -539,6 +542,77 @@ private slots:
             for (int c : {0, 2, 7, 42, 79, 84}) // file, name, two scores, X2, mean time
                 QCOMPARE(file.cases[m][c].toString(), rows[m][c].toString());
         }
+    }
+
+    // A group's table is written member by member as the group is read: the same table as
+    // that of the members kept whole, to the file proposed in the folder -o names and to
+    // standard output.
+    void groupTableWrittenAsRead_data() {
+        QTest::addColumn<ReportFormat>("format");
+        QTest::addColumn<bool>("toFolder");
+        QTest::newRow("csv to a folder") << ReportFormat::Csv << true;
+        QTest::newRow("csv to standard output") << ReportFormat::Csv << false;
+        QTest::newRow("workbook to a folder") << ReportFormat::Xlsx << true;
+    }
+    void groupTableWrittenAsRead() {
+        QFETCH(ReportFormat, format);
+        QFETCH(bool, toFolder);
+        QTemporaryDir out;
+        QStringList arguments{QStringLiteral("--group"),     dataDir_,
+                              QStringLiteral("--education"), QStringLiteral("secondary"),
+                              QStringLiteral("--format"),    formatExtension(format)};
+        if (toFolder)
+            arguments << QStringLiteral("-o") << out.path();
+        const Outcome outcome = run(arguments);
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.err.isEmpty(), outcome.err.constData());
+
+        const AnalysisState kept = groupAnalysis(dataDir_, NormKind::Education, SecondaryEducation);
+        QCOMPARE(kept.members.size(), members_.size());
+        const QByteArray written =
+            toFolder ? readFile(QDir(out.path()).filePath(proposedReportName(kept, format)))
+                     : outcome.out;
+        const QByteArray expected = buildReport(format, ReportSnapshot{kept, {}});
+        if (format == ReportFormat::Csv) {
+            QCOMPARE(written, expected);
+            return;
+        }
+        // A workbook records when it was made: its sheets are compared.
+        const QString book = out.filePath(QStringLiteral("expected.xlsx"));
+        QVERIFY(writeFile(book, expected));
+        const QString made = QDir(out.path()).filePath(proposedReportName(kept, format));
+        const auto part = [](const QString& zip, int sheet) {
+            QProcess unzip;
+            unzip.start(QStringLiteral("unzip"),
+                        {QStringLiteral("-p"), zip,
+                         QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)});
+            unzip.waitForFinished(30000);
+            return unzip.readAllStandardOutput();
+        };
+        for (int sheet : {1, 2}) {
+            QVERIFY(!part(book, sheet).isEmpty());
+            QCOMPARE(part(made, sheet), part(book, sheet));
+        }
+    }
+
+    // A member that does not read ends the streamed table with nothing left behind.
+    void groupTableStopsAtABadMember() {
+        QTemporaryDir dir;
+        const QString groupDir = dir.filePath(QStringLiteral("Group"));
+        QVERIFY(QDir().mkpath(groupDir));
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(!writeExaminee(groupDir, members_[i]).isEmpty());
+        QVERIFY(writeFile(QDir(groupDir).filePath(QStringLiteral("zz.cry")), "not a sheet"));
+        const QString target = dir.filePath(QStringLiteral("table.csv"));
+        QVERIFY(writeFile(target, "old table"));
+        const Outcome outcome =
+            run({QStringLiteral("--group"), groupDir, QStringLiteral("--satisfaction"),
+                 QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("-o"), target});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains("zz.cry"), outcome.err.constData());
+        QCOMPARE(readFile(target), QByteArray("old table"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("table.csv")});
     }
 
     void analysisFailure_data() {
