@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Analysis.h"
+#include "ChartDescription.h"
 #include "Export.h"
 #include "Folders.h"
 #include "MainMenu.h"
-#include "ChartDescription.h"
 #include "ResultPanel.h"
 #include "UserDialogs.h"
 
@@ -101,9 +101,10 @@ private:
     void selectCell(ProfileGrid grid, int column, int row);
     void explainIndex(int index);
 
-    // A new analysis or comparison on screen, with the raw scores of profile 1 in front.
-    void showAnalysis(ezr::AnalysisState next);
-    void showNewAnalysis(ezr::AnalysisState next);
+    // A new analysis or comparison on screen, with the raw scores of profile 1 in front;
+    // `shown`, when given, is its sheet formatted already.
+    void showAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr);
+    void showNewAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr);
 
     UserDialogs* dialogs_;
     std::unique_ptr<UserDialogs> ownDialogs_;
