@@ -57,6 +57,62 @@ bool sixDigits(double shown, double value) {
     return qAbs(shown - value) <= 5e-6 * qAbs(value) + 1e-300;
 }
 
+// The CRC-32 of zip archives.
+quint32 zipCrc(const QByteArray& bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A zip archive of the parts, stored without compression, each with the CRC of its bytes.
+QByteArray storedZip(const QList<std::pair<QByteArray, QByteArray>>& parts) {
+    const auto le = [](QByteArray& out, quint32 value, int width) {
+        for (int i = 0; i < width; ++i)
+            out += char((value >> (8 * i)) & 0xFF);
+    };
+    QByteArray zip, directory;
+    for (const auto& [name, bytes] : parts) {
+        const quint32 offset = quint32(zip.size());
+        const quint32 crc = zipCrc(bytes);
+        le(zip, 0x04034b50, 4);
+        for (const quint32 v : {20u, 0u, 0u, 0u, 0u})
+            le(zip, v, 2);
+        le(zip, crc, 4);
+        le(zip, quint32(bytes.size()), 4);
+        le(zip, quint32(bytes.size()), 4);
+        le(zip, quint32(name.size()), 2);
+        le(zip, 0, 2);
+        zip += name + bytes;
+        le(directory, 0x02014b50, 4);
+        for (const quint32 v : {20u, 20u, 0u, 0u, 0u, 0u})
+            le(directory, v, 2);
+        le(directory, crc, 4);
+        le(directory, quint32(bytes.size()), 4);
+        le(directory, quint32(bytes.size()), 4);
+        le(directory, quint32(name.size()), 2);
+        for (const quint32 v : {0u, 0u, 0u, 0u})
+            le(directory, v, 2);
+        le(directory, 0, 4);
+        le(directory, offset, 4);
+        directory += name;
+    }
+    const quint32 start = quint32(zip.size());
+    zip += directory;
+    le(zip, 0x06054b50, 4);
+    le(zip, 0, 2);
+    le(zip, 0, 2);
+    le(zip, quint32(parts.size()), 2);
+    le(zip, quint32(parts.size()), 2);
+    le(zip, quint32(directory.size()), 4);
+    le(zip, start, 4);
+    le(zip, 0, 2);
+    return zip;
+}
+
 } // namespace
 
 class TestExamineeTable : public QObject {
@@ -315,6 +371,32 @@ private slots:
         const std::optional<ArchiveDamage> missing =
             archiveDamage(good, {QStringLiteral("xl/worksheets/sheet2.xml")});
         QVERIFY(missing && missing->missing);
+    }
+
+    // A worksheet of many megabytes is checked without parsing every cell: a part cut short
+    // of its closing root element is found all the same.
+    void largePartCutShortIsFound_data() {
+        QTest::addColumn<bool>("cutShort");
+        QTest::newRow("whole") << false;
+        QTest::newRow("cut short") << true;
+    }
+    void largePartCutShortIsFound() {
+        QFETCH(bool, cutShort);
+        const QByteArray types =
+            "<?xml version=\"1.0\"?><Types><Override PartName=\"/xl/worksheets/sheet1.xml\"/>"
+            "</Types>";
+        QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<worksheet><sheetData>";
+        while (sheet.size() < 6 * 1024 * 1024)
+            sheet += "<row r=\"1\"><c r=\"A1\"><v>0.0404108</v></c></row>";
+        if (!cutShort)
+            sheet += "</sheetData></worksheet>";
+        const QByteArray zip =
+            storedZip({{"[Content_Types].xml", types}, {"xl/worksheets/sheet1.xml", sheet}});
+        const std::optional<ArchiveDamage> damage =
+            archiveDamage(zip, {QStringLiteral("xl/worksheets/sheet1.xml")});
+        QCOMPARE(bool(damage), cutShort);
+        if (damage)
+            QCOMPARE(damage->part, QStringLiteral("xl/worksheets/sheet1.xml"));
     }
 
     // The library's writes fail under the limit: an error that names the reason, and not a
