@@ -5,6 +5,7 @@
 #include "ExamineeTable.h"
 #include "Export.h"
 #include "OutputGuard.h"
+#include "TextReport.h"
 #include "VerifiedWrite.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <limits>
 #include <memory>
@@ -63,11 +65,11 @@ private:
     bool shown_ = false;
 };
 
-// Standard output as the report's destination; a full disk or a closed pipe shows only when
-// the bytes are flushed.
+// Standard output (or a file on the way to it) as the report's destination; a full disk or a
+// closed pipe shows only when the bytes are flushed.
 class DeviceSink final : public ByteSink {
 public:
-    explicit DeviceSink(QIODevice& device) : device_(device) {}
+    DeviceSink(QIODevice& device, const QString& what) : device_(device), what_(what) {}
     void write(QByteArrayView bytes) override {
         if (device_.write(bytes.data(), bytes.size()) != bytes.size())
             fail();
@@ -81,45 +83,66 @@ public:
 private:
     [[noreturn]] void fail() {
         throw AnalysisError(
-            QStringLiteral("Cannot write to standard output. %1").arg(device_.errorString()));
+            QStringLiteral("Cannot write to %1. %2").arg(what_, device_.errorString()));
     }
     QIODevice& device_;
+    QString what_;
 };
 
-// A group's table of examinees: each member's row is written as the member is read, so
+// A group's text report or table of examinees: each member is written as it is read, so
 // that nothing of the members is kept. The guard against writing over a member runs on the
 // listing, before any byte is written.
-void writeGroupTable(const ReportRequest& request, const GroupProgress& progress,
-                     QIODevice& standardOutput) {
+void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progress,
+                        QIODevice& standardOutput) {
     GroupListing listing = listGroupFolder(request.input);
-    const int normRow = groupNormRow(request.kind, request.criterion);
+    // Refused before a byte is written, as a run that found no member.
+    if (listing.size() == 0)
+        throw AnalysisError(noMembersMessage(request.input));
+    const AnalysisState listed = listedGroup(listing, request.kind, request.criterion);
     const auto run = [&](ByteSink& sink) {
+        if (request.format == ReportFormat::Txt) {
+            GroupTextReportWriter report(sink, listed, request.encoding == ReportEncoding::Utf8);
+            const AnalysisState state = groupAnalysis(
+                std::move(listing), request.kind, request.criterion, nullptr, progress,
+                GroupKeeps::Names, [&](const GroupMember& member) { report.member(member); });
+            // A new analysis empties the comment.
+            report.finish(ReportSnapshot{state, {}});
+            return;
+        }
         const std::unique_ptr<ExamineeTableWriter> table =
-            examineeTableWriter(request.format, sink, request.kind, normRow);
+            examineeTableWriter(request.format, sink, request.kind, listed.comparison.row);
         const AnalysisState state = groupAnalysis(
             std::move(listing), request.kind, request.criterion, nullptr, progress,
-            GroupKeeps::Roster, [&](const GroupMember& member) { addGroupMember(*table, member); });
+            GroupKeeps::Names, [&](const GroupMember& member) { addGroupMember(*table, member); });
         table->finish(state);
     };
     if (request.outputPath.isEmpty()) {
-        DeviceSink sink(standardOutput);
-        run(sink);
+        // Standard output gets the report whole or nothing at all, as when it is made in
+        // memory: it is gathered in a temporary file first, never in memory.
+        QTemporaryFile gathered;
+        if (!gathered.open())
+            throw AnalysisError(
+                QStringLiteral("Cannot create a temporary file. %1").arg(gathered.errorString()));
+        DeviceSink toFile(gathered, QStringLiteral("a temporary file"));
+        run(toFile);
+        toFile.flush();
+        gathered.seek(0);
+        DeviceSink sink(standardOutput, QStringLiteral("standard output"));
+        QByteArray chunk;
+        while (!(chunk = gathered.read(1 << 20)).isEmpty())
+            sink.write(chunk);
         sink.flush();
         return;
     }
-    // What the guard and the proposed name need of the analysis is known from the listing.
-    AnalysisState listed;
-    listed.kind = AnalysisKind::Group;
-    listed.header.code = QString::number(listing.size());
-    listed.roster = listing.roster;
-    listed.source = request.input;
     const QString path = outputPathFor(request, listed);
     refuseOutputAmongInputs(path, listed);
     writeFileVerified(path, run);
 }
 
-bool isTable(ReportFormat format) {
-    return format == ReportFormat::Csv || format == ReportFormat::Xlsx;
+// The formats written member by member: the text report and the tables of examinees.
+bool isStreamed(ReportFormat format) {
+    return format == ReportFormat::Txt || format == ReportFormat::Csv ||
+           format == ReportFormat::Xlsx;
 }
 
 } // namespace
@@ -173,12 +196,12 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
-        if (request.mode == ReportRequest::Mode::Group && isTable(request.format)) {
+        if (request.mode == ReportRequest::Mode::Group && isStreamed(request.format)) {
             std::optional<TerminalProgress> progress;
             if (showProgress)
                 progress.emplace(standardError);
-            writeGroupTable(request, progress ? progress->callback() : GroupProgress(),
-                            standardOutput);
+            writeGroupStreamed(request, progress ? progress->callback() : GroupProgress(),
+                               standardOutput);
             return 0;
         }
         AnalysisState state;

@@ -114,6 +114,29 @@ int groupNormRow(NormKind kind, const QString& criterion) {
                    kind == NormKind::Education ? criterion : QString());
 }
 
+static AnalysisHeader groupHeader(int members, NormKind kind, const QString& criterion,
+                                  TodayFunction today) {
+    AnalysisHeader header;
+    header.code = QString::number(members);
+    header.name = QStringLiteral("Группа");
+    header.sex = kind == NormKind::Sex ? criterion : QString();
+    header.education = kind == NormKind::Education ? criterion : QString();
+    header.testDate = formatShortDate(today ? today() : QDate::currentDate());
+    return header;
+}
+
+AnalysisState listedGroup(const GroupListing& listing, NormKind kind, const QString& criterion,
+                          TodayFunction today) {
+    AnalysisState state;
+    state.kind = AnalysisKind::Group;
+    state.header = groupHeader(listing.size(), kind, criterion, today);
+    state.comparison.kind = kind;
+    state.comparison.row = groupNormRow(kind, criterion);
+    state.roster = listing.roster;
+    state.source = listing.dataDir;
+    return state;
+}
+
 GroupListing listGroupFolder(const QString& dataDir) {
     checkGroupFolder(dataDir);
     GroupListing listing;
@@ -168,7 +191,8 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
             lines = splitLines(text);
             readItemLines(lines, member);
             scoreAnswers(member);
-            roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+            if (keeps != GroupKeeps::Names)
+                roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
             // The scratch record is the member's own until the next file: its times'
             // statistics go into the member's row without copying the record.
             if (keeps == GroupKeeps::TableRows || eachMember)
@@ -189,11 +213,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
 
     AnalysisState next;
     next.kind = AnalysisKind::Group;
-    next.header.code = QString::number(group.members);
-    next.header.name = QStringLiteral("Группа");
-    next.header.sex = kind == NormKind::Sex ? criterion : QString();
-    next.header.education = kind == NormKind::Education ? criterion : QString();
-    next.header.testDate = formatShortDate(today ? today() : QDate::currentDate());
+    next.header = groupHeader(group.members, kind, criterion, today);
     next.record.scores = group.means();
     next.members = std::move(members);
     roster.lines.squeeze();

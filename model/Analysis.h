@@ -82,9 +82,11 @@ using GroupProgress = std::function<bool(int read, int total)>;
 // A group run stopped by its progress callback. Not an error: nothing is reported.
 struct GroupCancelled {};
 
-// What a group run keeps of each member beyond the group's sums and roster: the rows of the
-// table of examinees cost about a kilobyte a member and only the table needs them.
-enum class GroupKeeps { Roster, TableRows };
+// What a group run keeps of each member beyond the group's sums and file names: the members'
+// lines for the information text (Roster), and the rows of the table of examinees as well,
+// which cost about a kilobyte a member and only the table needs. An output that writes each
+// member as it is read (a GroupMemberSink) keeps nothing more (Names).
+enum class GroupKeeps { Names, Roster, TableRows };
 
 // A member as it is read, handed to an output that writes it at once instead of keeping it:
 // the views and the record are valid during the call only. The record's answer-time
@@ -124,6 +126,11 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
 
 // The norm row a group run with `kind` and `criterion` is compared with.
 int groupNormRow(NormKind kind, const QString& criterion);
+
+// A group's state as far as it is known before its members are read: its header fields (the
+// listing's count as the code), the norm kind and row, its folder and file names.
+AnalysisState listedGroup(const GroupListing& listing, NormKind kind, const QString& criterion,
+                          TodayFunction today = nullptr);
 
 // The analysis compared with another norm kind, the row chosen by its sex or education.
 AnalysisState withNorm(AnalysisState state, NormKind kind);

@@ -61,6 +61,7 @@ namespace {
 struct DecodingTable {
     std::array<char16_t, 256> characters{};
     std::array<bool, 256> single{};
+    bool allSingle = true; // then no byte needs a look before its look-up
 };
 
 QString decodeByConverter(QByteArrayView bytes) {
@@ -76,6 +77,7 @@ DecodingTable windows1251Table() {
         const QString one = decodeByConverter(QByteArrayView(&c, 1));
         table.single[std::size_t(byte)] = one.size() == 1;
         table.characters[std::size_t(byte)] = one.isEmpty() ? u'\0' : one.front().unicode();
+        table.allSingle = table.allSingle && table.single[std::size_t(byte)];
     }
     return table;
 }
@@ -86,6 +88,11 @@ QString decodeWindows1251(QByteArrayView bytes) {
     static const DecodingTable table = windows1251Table();
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    if (table.allSingle) {
+        for (const char byte : bytes)
+            *out++ = table.characters[static_cast<unsigned char>(byte)];
+        return text;
+    }
     for (const char byte : bytes) {
         const auto index = static_cast<unsigned char>(byte);
         if (!table.single[index])

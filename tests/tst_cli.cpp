@@ -544,25 +544,32 @@ private slots:
         }
     }
 
-    // A group's table is written member by member as the group is read: the same table as
-    // that of the members kept whole, to the file proposed in the folder -o names and to
-    // standard output.
+    // A group's report and table are written member by member as the group is read: the
+    // same bytes as those made of the members kept whole, to the file proposed in the folder
+    // -o names and to standard output.
     void groupTableWrittenAsRead_data() {
         QTest::addColumn<ReportFormat>("format");
         QTest::addColumn<bool>("toFolder");
-        QTest::newRow("csv to a folder") << ReportFormat::Csv << true;
-        QTest::newRow("csv to standard output") << ReportFormat::Csv << false;
-        QTest::newRow("workbook to a folder") << ReportFormat::Xlsx << true;
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("text report to a folder") << ReportFormat::Txt << true << false;
+        QTest::newRow("text report in UTF-8 to standard output")
+            << ReportFormat::Txt << false << true;
+        QTest::newRow("csv to a folder") << ReportFormat::Csv << true << false;
+        QTest::newRow("csv to standard output") << ReportFormat::Csv << false << false;
+        QTest::newRow("workbook to a folder") << ReportFormat::Xlsx << true << false;
     }
     void groupTableWrittenAsRead() {
         QFETCH(ReportFormat, format);
         QFETCH(bool, toFolder);
+        QFETCH(bool, utf8);
         QTemporaryDir out;
         QStringList arguments{QStringLiteral("--group"),     dataDir_,
                               QStringLiteral("--education"), QStringLiteral("secondary"),
                               QStringLiteral("--format"),    formatExtension(format)};
         if (toFolder)
             arguments << QStringLiteral("-o") << out.path();
+        if (utf8)
+            arguments << QStringLiteral("--encoding") << QStringLiteral("utf-8");
         const Outcome outcome = run(arguments);
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY2(outcome.err.isEmpty(), outcome.err.constData());
@@ -572,8 +579,10 @@ private slots:
         const QByteArray written =
             toFolder ? readFile(QDir(out.path()).filePath(proposedReportName(kept, format)))
                      : outcome.out;
-        const QByteArray expected = buildReport(format, ReportSnapshot{kept, {}});
-        if (format == ReportFormat::Csv) {
+        const QByteArray expected =
+            buildReport(format, ReportSnapshot{kept, {}},
+                        utf8 ? ReportEncoding::Utf8 : ReportEncoding::Windows1251);
+        if (format != ReportFormat::Xlsx) {
             QCOMPARE(written, expected);
             return;
         }
