@@ -64,31 +64,47 @@ double significant6(double value) {
     return rounded;
 }
 
-template <std::size_t N>
-double* copyNumbers(double* out, const std::array<double, N>& values, bool round) {
+template <std::size_t N> double* copyNumbers(double* out, const std::array<double, N>& values) {
     for (double v : values)
-        *out++ = round ? significant6(v) : v;
+        *out++ = v;
     return out;
 }
 
-double* copyProfiles(double* out, const Profiles& profiles, bool round) {
-    out = copyNumbers(out, profiles.profile1, round);
-    out = copyNumbers(out, profiles.profile2, round);
-    return copyNumbers(out, profiles.profile3, round);
+double* copyProfiles(double* out, const Profiles& profiles) {
+    out = copyNumbers(out, profiles.profile1);
+    out = copyNumbers(out, profiles.profile2);
+    return copyNumbers(out, profiles.profile3);
 }
 
+// The row's numbers as computed; those the table gives to six significant digits are marked.
 RowNumbers rowNumbers(const ExamineeScores& examinee, NormKind kind, int normRow) {
     RowNumbers numbers{};
     const NormComparison comparison =
         compareWithNorm(kind, normRow, examinee.scores.raw, AnalysisKind::Individual);
-    double* out = copyProfiles(numbers.data(), examinee.scores.raw, false);
-    out = copyProfiles(out, comparison.chi, true);
+    double* out = copyProfiles(numbers.data(), examinee.scores.raw);
+    out = copyProfiles(out, comparison.chi);
     for (const ProfileVerdict& profile : comparison.profiles)
-        *out++ = significant6(profile.x2);
+        *out++ = profile.x2;
     *out++ = comparison.inclusion.value;
     *out++ = comparison.innovation.value;
-    *out++ = significant6(examinee.meanTime);
-    *out++ = significant6(examinee.sdTime);
+    *out++ = examinee.meanTime;
+    *out++ = examinee.sdTime;
+    return numbers;
+}
+
+// Chi-squares, X2 and the answer-time statistics; not the scores and the indices, which are
+// short already.
+constexpr bool isRounded(std::size_t column) {
+    constexpr std::size_t FirstChi = MotiveCount + Profile2Cells + Profile3Cells;
+    return (column >= FirstChi && column < NumberColumns - 4) || column >= NumberColumns - 2;
+}
+
+// The numbers as the table carries them.
+RowNumbers shownNumbers(const ExamineeScores& examinee, NormKind kind, int normRow) {
+    RowNumbers numbers = rowNumbers(examinee, kind, normRow);
+    for (std::size_t c = 0; c < numbers.size(); ++c)
+        if (isRounded(c))
+            numbers[c] = significant6(numbers[c]);
     return numbers;
 }
 
@@ -138,6 +154,49 @@ void appendNumber(QByteArray& line, double value, char decimalPoint) {
     line.append(digits, result.ptr - digits);
 }
 
+// The value rounded to six significant digits, written as appendNumber writes the rounded
+// value (the shortest digits of a double nearest to a short decimal are that decimal), but
+// from the decimal digits themselves, without reading them back into a double first.
+void appendSignificant6(QByteArray& line, double value, char decimalPoint) {
+    char scientific[32];
+    const auto end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                   std::chars_format::scientific, 5)
+                         .ptr;
+    const char* e = std::find(scientific, end, 'e');
+    if (!std::isfinite(value) || value == 0.0 || e == end) {
+        appendNumber(line, value, decimalPoint);
+        return;
+    }
+    const bool negative = scientific[0] == '-';
+    // The six digits without the point, trailing zeros dropped.
+    char digits[8];
+    int count = 0;
+    for (const char* p = scientific + (negative ? 1 : 0); p < e; ++p)
+        if (*p != '.')
+            digits[count++] = *p;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    if (negative)
+        line += '-';
+    if (exponent < 0) {
+        line += '0';
+        line += decimalPoint;
+        line.append(-exponent - 1, '0');
+        line.append(digits, count);
+        return;
+    }
+    const int whole = exponent + 1;
+    line.append(digits, std::min(count, whole));
+    if (count < whole) {
+        line.append(whole - count, '0');
+    } else if (count > whole) {
+        line += decimalPoint;
+        line.append(digits + whole, count - whole);
+    }
+}
+
 // RFC 4180 rows as UTF-8 bytes, straight into the sink.
 class CsvWriter {
 public:
@@ -170,6 +229,10 @@ public:
     void number(double value) {
         separate();
         appendNumber(line_, value, point_);
+    }
+    void numberSignificant6(double value) {
+        separate();
+        appendSignificant6(line_, value, point_);
     }
     void empty() { separate(); }
     void cell(const QVariant& cell) {
@@ -216,8 +279,13 @@ public:
     void add(const ExamineeEntry& examinee) override {
         for (QStringView text : rowTexts(examinee))
             csv_.text(text);
-        for (double value : rowNumbers(*examinee.results, kind_, row_))
-            csv_.number(value);
+        const RowNumbers numbers = rowNumbers(*examinee.results, kind_, row_);
+        for (std::size_t c = 0; c < numbers.size(); ++c) {
+            if (isRounded(c))
+                csv_.numberSignificant6(numbers[c]);
+            else
+                csv_.number(numbers[c]);
+        }
         csv_.text(norm_);
         csv_.endRow();
     }
@@ -266,7 +334,7 @@ public:
             }
             book_.text(text);
         }
-        for (double value : rowNumbers(*examinee.results, kind_, row_))
+        for (double value : shownNumbers(*examinee.results, kind_, row_))
             book_.number(value, columns_[c++].decimals);
         book_.text(norm_);
         book_.endRow();
@@ -336,7 +404,7 @@ SheetTable examineeTable(const AnalysisState& state) {
         TableRow row;
         for (QStringView text : rowTexts(examinee))
             row.append(textCell(text));
-        for (double value : rowNumbers(*examinee.results, kind, normRow))
+        for (double value : shownNumbers(*examinee.results, kind, normRow))
             row.append(value);
         row.append(norm);
         table.rows.append(row);

@@ -10,6 +10,7 @@
 #include "SampleMaker.h"
 #include "TableFiles.h"
 #include "TestFiles.h"
+#include "VerifiedWrite.h"
 #include "ZipCheck.h"
 
 #include <QDir>
@@ -260,6 +261,27 @@ private slots:
         QCOMPARE(groupFormatOf(QStringLiteral("B") + chiRow), QStringLiteral("0.00"));
         QCOMPARE(groupCells.value(QStringLiteral("B") + chiRow).toDouble(),
                  group.comparison.chi.profile2[0]);
+    }
+
+    // The CSV written row by row carries the very numbers of the table made in memory, to
+    // the byte: every chi-square and time to six significant digits, under either separator.
+    void streamedCsvMatchesTheTable_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("decimal comma") << QLocale(QLocale::Russian, QLocale::Russia);
+        QTest::newRow("decimal point") << QLocale(QLocale::English, QLocale::UnitedStates);
+    }
+    void streamedCsvMatchesTheTable() {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY2(writeGeneratedFiles(dir.path(), 300, 4242u, &error), qPrintable(error));
+        for (const NormKind kind : {NormKind::Sex, NormKind::Education, NormKind::Satisfaction}) {
+            const AnalysisState group = groupAnalysis(dir.path(), kind, QString());
+            ByteArraySink sink;
+            writeExamineeTable(ReportFormat::Csv, group, sink);
+            QCOMPARE(sink.bytes(), buildRegionalCsv(examineeTable(group)));
+        }
     }
 
     void csvQuotingAndSeparators_data() {
