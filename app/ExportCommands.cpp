@@ -14,35 +14,23 @@ using namespace ezr;
 
 namespace {
 
-// What the save dialog of a format shows.
-struct SaveDialogLook {
-    QString title;
-    QString filter;
-    bool suffixFromFilter = false; // several formats: the chosen filter gives the extension
-};
-
-SaveDialogLook saveDialogLook(ReportFormat format) {
+SavedOutput savedOutput(ReportFormat format) {
     switch (format) {
     case ReportFormat::Txt:
-        return {QStringLiteral("Сохранение результатов анализа в файле.txt"),
-                QStringLiteral("Файлы данных (*.txt)")};
+        return SavedOutput::TextReport;
     case ReportFormat::Pdf:
-        return {QStringLiteral("Сохранение отчёта анализа в файле.pdf"),
-                QStringLiteral("Отчёт PDF (*.pdf)")};
+        return SavedOutput::PdfReport;
     case ReportFormat::Xlsx:
     case ReportFormat::Csv:
     case ReportFormat::Sav:
     case ReportFormat::Dta:
         break;
     }
-    return {QStringLiteral("Сохранение таблицы обследуемых"),
-            QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv);;Данные SPSS (*.sav);;"
-                           "Данные Stata (*.dta)"),
-            true};
+    return SavedOutput::Table;
 }
 
-// The table's format, as the dialog gave the name the extension of the filter chosen in it;
-// any other extension is a workbook.
+// The table's format, as its name says: the dialog keeps a name that ends in a table's
+// extension and gives any other the extension of the filter chosen in it.
 ReportFormat tableFormatOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     for (const ReportFormat format : {ReportFormat::Csv, ReportFormat::Sav, ReportFormat::Dta})
@@ -54,14 +42,8 @@ ReportFormat tableFormatOf(const QString& path) {
 } // namespace
 
 void MainWindow::saveReport(ReportFormat format) {
-    const SaveDialogLook look = saveDialogLook(format);
-    saveDialog_.filter = look.filter;
-    saveDialog_.directory = folders_.resultsFolder();
-    saveDialog_.suffixFromFilter = look.suffixFromFilter;
     QString path;
-    const bool chosen = askSavePath(look.title, proposedReportName(analysis_, format), path);
-    saveDialog_.suffixFromFilter = false;
-    if (!chosen)
+    if (!askSavePath(savedOutput(format), proposedReportName(analysis_, format), path))
         return;
     if (format != ReportFormat::Txt && format != ReportFormat::Pdf)
         format = tableFormatOf(path);
@@ -69,6 +51,9 @@ void MainWindow::saveReport(ReportFormat format) {
         const WaitCursor wait;
         const ReportSnapshot snapshot{withTableRows(format), commentLines()};
         writeOutput(path, analysis_, buildReport(format, snapshot));
+        // The reports end with the comment; a table does not carry it.
+        if (format == ReportFormat::Txt || format == ReportFormat::Pdf)
+            savedComment_ = comment_;
     });
 }
 

@@ -84,6 +84,12 @@ FolderInputs FolderConfig::inputs() const {
     in.dataBesideProgram = QFileInfo(exeDir_ + DataName).isDir();
     in.resultsBesideProgram = QFileInfo(exeDir_ + ResultsName).isDir();
     in.rememberedData = settings().value(DataFolderKey).toString();
+    if (!in.rememberedData.isEmpty() && !QFileInfo(in.rememberedData).isDir()) {
+        // Deleted, renamed or on a drive not attached: the folder the program would choose
+        // without it serves until it is back.
+        in.missingRememberedData = in.rememberedData;
+        in.rememberedData.clear();
+    }
     in.dataOption = dataOption_;
     in.resultsOption = resultsOption_;
     in.userRoot = userFolderRoot();

@@ -19,6 +19,8 @@ struct FolderInputs {
     bool dataBesideProgram = false;
     bool resultsBesideProgram = false;
     QString rememberedData; // the data folder chosen in the window; empty when none
+    // A remembered data folder that no longer exists: not used, but named to the user.
+    QString missingRememberedData;
     QString dataOption;     // --data, empty when not given
     QString resultsOption;  // --results, empty when not given
     QString userRoot;       // the program's folder in the user's data directory

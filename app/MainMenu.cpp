@@ -108,8 +108,76 @@ QList<Entry> menuTable() {
     // clang-format on
 }
 
+// The letter that opens an entry from the keyboard: one per menu, the first of its caption
+// where the entries of a menu allow it.
+const std::map<QByteArray, QChar>& mnemonicLetters() {
+    static const std::map<QByteArray, QChar> letters = {
+        {"mmOpen", u'И'},
+        {"mmGroup", u'Г'},
+        {"mmSheets", u'Б'},
+        {"mmSave", u'С'},
+        {"mmNorm", u'Н'},
+        {"mmProfiles", u'П'},
+        {"mmChartAnswerT", u'В'},
+        {"mmComment", u'К'},
+        // "Группа"
+        {"N1", u'В'},
+        {"mmGroupSex", u'П'},
+        {"mmGroupEducation", u'О'},
+        {"mmGroupSatisfaction", u'У'},
+        {"mmDataFolder", u'д'},
+        {"mmSexMan", u'М'},
+        {"mmSexWoman", u'Ж'},
+        {"mmEducHigh", u'В'},
+        {"mmEducAverage", u'С'},
+        // "Бланк"
+        {"mmNewSheet", u'Н'},
+        {"mmOpenSheet", u'О'},
+        {"mmImportTable", u'И'},
+        // "Сохранить"
+        {"mmAnalysis", u'Д'},
+        {"mmSavePdf", u'О'},
+        {"mmSaveTable", u'Т'},
+        {"Chart4", u'Г'},
+        {"mmPlotTime", u'в'},
+        // "Нормирование"
+        {"mmNormSex", u'П'},
+        {"mmNormEducation", u'О'},
+        {"mSatisfaction", u'У'},
+        // "Профили": the profile's number, then the values
+        {"N11", u'1'},
+        {"N21", u'2'},
+        {"N31", u'3'},
+        {"mmShowNorm", u'н'},
+        {"mmProfile1A", u'С'},
+        {"mmProfile1B", u'Б'},
+        {"mmProfile1C", u'Х'},
+        {"mmProfile2A", u'С'},
+        {"mmProfile2B", u'Б'},
+        {"mmProfile2C", u'Х'},
+        {"mmProfile3A", u'С'},
+        {"mmProfile3B", u'Б'},
+        {"mmProfile3C", u'Х'},
+    };
+    return letters;
+}
+
+} // namespace
+
+QString withMnemonic(const QString& caption, QChar letter) {
+    const qsizetype at = caption.indexOf(letter);
+    if (at < 0)
+        return caption;
+    return caption.left(at) + QLatin1Char('&') + caption.mid(at);
+}
+
+namespace {
+
 // The object name, hint and picture of an item or of a submenu's entry.
 void describe(QAction* action, const Entry& entry, const QStyle* style) {
+    const auto letter = mnemonicLetters().find(QByteArray(entry.name));
+    if (letter != mnemonicLetters().end())
+        action->setText(withMnemonic(entry.caption, letter->second));
     action->setObjectName(QString::fromLatin1(entry.name));
     action->setStatusTip(entry.hint);
     action->setToolTip(entry.hint.section(QLatin1Char('|'), 0, 0));

@@ -43,6 +43,9 @@ enum class Command {
     ImportTable,
 };
 
+// `caption` with the keyboard letter `letter` marked at its first place in it.
+QString withMnemonic(const QString& caption, QChar letter);
+
 // What the menu's enabled and visible states follow.
 struct MenuState {
     bool opened = false;          // the About dialog's "OK" has revealed the menu

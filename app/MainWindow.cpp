@@ -19,12 +19,23 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <new>
+
 using namespace ezr;
+
+namespace {
+const QString NewAnalysisQuestion = QStringLiteral("Начать новый анализ без него?");
+const QString InclusionCaption = QStringLiteral(": Включенность в коллектив");
+const QString InnovationCaption = QStringLiteral(": Инновационный потенциал");
+} // namespace
 
 MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), folders_(std::move(folders)) {
@@ -34,7 +45,10 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     }
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZOLT - Опросник персонала"));
-    resize(1032, 780);
+    // The designed size, but never beyond the screen: a smaller screen gets scroll bars in
+    // the result panel rather than a window whose edges cannot be reached.
+    const QSize designed(1032, 780);
+    resize(screen() ? designed.boundedTo(screen()->availableGeometry().size()) : designed);
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
     createWindowMenu();
@@ -62,13 +76,13 @@ void MainWindow::createWindowMenu() {
     // menu stands in for it: the usual window commands, a separator, "О программе".
     windowMenu_ = new QMenu(this);
     windowMenu_->setObjectName(QStringLiteral("systemMenu"));
-    windowMenu_->addAction(QStringLiteral("Восстановить"), this, &QWidget::showNormal);
-    windowMenu_->addAction(QStringLiteral("Свернуть"), this, &QWidget::showMinimized);
-    windowMenu_->addAction(QStringLiteral("Развернуть"), this, &QWidget::showMaximized);
-    windowMenu_->addAction(QStringLiteral("Закрыть"), this, &QWidget::close);
+    windowMenu_->addAction(QStringLiteral("&Восстановить"), this, &QWidget::showNormal);
+    windowMenu_->addAction(QStringLiteral("&Свернуть"), this, &QWidget::showMinimized);
+    windowMenu_->addAction(QStringLiteral("&Развернуть"), this, &QWidget::showMaximized);
+    windowMenu_->addAction(QStringLiteral("&Закрыть"), this, &QWidget::close);
     windowMenu_->addSeparator();
     QAction* about =
-        windowMenu_->addAction(QStringLiteral("О программе"), this, &MainWindow::showAboutDialog);
+        windowMenu_->addAction(QStringLiteral("&О программе"), this, &MainWindow::showAboutDialog);
     about->setObjectName(QStringLiteral("mmAbout"));
     about->setShortcut(QKeySequence(Qt::Key_F1));
 }
@@ -86,6 +100,31 @@ void MainWindow::createShortcuts() {
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
     connect(help, &QShortcut::activated, this, &MainWindow::showAboutDialog);
+    // F10 goes to the menu bar as Alt does, once the menu is there.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setContext(Qt::WindowShortcut);
+    connect(menuKey, &QShortcut::activated, this, &MainWindow::enterMenuBar);
+}
+
+void MainWindow::enterMenuBar() {
+    if (!menuState_.opened)
+        return;
+    // The bar's own keyboard route: Alt pressed and released alone.
+    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &release);
+}
+
+bool MainWindow::commentUnsaved() const {
+    return !comment_.trimmed().isEmpty() && comment_ != savedComment_;
+}
+
+bool MainWindow::mayDropComment(const QString& question) {
+    if (!commentUnsaved())
+        return true;
+    return dialogs_->askQuestion(
+        this, QStringLiteral("Комментарий не сохранён в отчёте. %1").arg(question));
 }
 
 void MainWindow::createResultPanel() {
@@ -99,8 +138,15 @@ void MainWindow::createResultPanel() {
     bevel->setFixedHeight(2);
     layout->addWidget(bevel);
 
+    // Below the size the panel was laid out for, it scrolls; above it, it grows.
     panel_ = new ResultPanel(client);
-    layout->addWidget(panel_, 1);
+    resultScroll_ = new QScrollArea(client);
+    resultScroll_->setObjectName(QStringLiteral("paResultScroll"));
+    resultScroll_->setFrameShape(QFrame::NoFrame);
+    resultScroll_->setWidgetResizable(true);
+    resultScroll_->setWidget(panel_);
+    resultScroll_->hide();
+    layout->addWidget(resultScroll_, 1);
     startHint_ = createStartHint(client);
     layout->addWidget(startHint_, 1);
     layout->addStretch(0); // keeps the bevel at the top while the panel is hidden
@@ -195,8 +241,12 @@ void MainWindow::runCommand(const std::function<void()>& body) {
         dialogs_->showError(this, errorBoxText(error.windowText()));
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error));
+    } catch (const std::bad_alloc&) {
+        dialogs_->showError(this, errorBoxText(QStringLiteral("Недостаточно памяти для команды")));
     } catch (const std::exception& error) {
-        dialogs_->showError(this, errorBoxText(QString::fromLocal8Bit(error.what())));
+        // Not one of the program's own failures: said in Russian, the library's words after.
+        dialogs_->showError(this, errorBoxText(QStringLiteral("Внутренняя ошибка программы: %1")
+                                                   .arg(QString::fromLocal8Bit(error.what()))));
     }
 }
 
@@ -224,20 +274,37 @@ void MainWindow::showNewAnalysis(AnalysisState next, const ResultSheet* shown) {
     menu_->update(menuState_);
     // A new analysis starts without a comment.
     comment_.clear();
+    savedComment_.clear();
     panel_->showCommentText(comment_);
     panel_->attachCellDrawing();
+    resultScroll_->show();
     panel_->show();
 }
 
+QString MainWindow::dataFolder() {
+    const QString missing = folders_.inputs().missingRememberedData;
+    const QString folder = folders_.dataFolder();
+    if (!missing.isEmpty() && missing != missingDataFolderNamed_) {
+        missingDataFolderNamed_ = missing; // told once, not before every command
+        dialogs_->showInformation(
+            this, QStringLiteral("Папка данных «%1» не найдена. Используется папка «%2».")
+                      .arg(QDir::toNativeSeparators(missing), QDir::toNativeSeparators(folder)));
+        showDataFolder();
+    }
+    return folder;
+}
+
 void MainWindow::openIndividual() {
-    const QString path = dialogs_->getOpenFileName(
-        this, {QStringLiteral("Ввод данных Опросника - Мелира"), folders_.dataFolder(),
-               QStringLiteral("Data files (*.cry)")});
+    const QString path =
+        dialogs_->getOpenFileName(this, {QStringLiteral("Ввод данных Опросника - Мелира"),
+                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
     if (!path.isEmpty())
         openResponseFile(path);
 }
 
 void MainWindow::openResponseFile(const QString& path) {
+    if (!mayDropComment(NewAnalysisQuestion))
+        return;
     runCommand([&] {
         const WaitCursor wait;
         showNewAnalysis(individualAnalysis(path));
@@ -245,10 +312,12 @@ void MainWindow::openResponseFile(const QString& path) {
 }
 
 void MainWindow::runGroup(NormKind kind, const QString& criterion) {
+    if (!mayDropComment(NewAnalysisQuestion))
+        return;
+    const QString folder = dataFolder();
     runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(this, progressDelay_);
-        const QString folder = folders_.dataFolder();
         // The window keeps only the roster: a table of the group reads the folder again.
         // What the window shows is made off the window too: the member list of a large
         // group is long text, and its line ends are the tooltip's already.
@@ -265,7 +334,7 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion) {
 
 void MainWindow::chooseDataFolder() {
     const QString chosen = dialogs_->getExistingDirectory(
-        this, QStringLiteral("Папка данных для группы и для «Индивид»"), folders_.dataFolder());
+        this, QStringLiteral("Папка данных для группы и для «Индивид»"), dataFolder());
     if (chosen.isEmpty())
         return;
     folders_.rememberDataFolder(chosen);
@@ -284,8 +353,7 @@ void MainWindow::showProfile(int profile, ProfileValues values) {
     ProfileChartOptions options;
     options.code = analysis_.header.code;
     options.name = analysis_.header.name;
-    options.normGroup = analysis_.comparison.row;
-    options.normName = normKindName(analysis_.comparison.kind);
+    options.norm = analysis_.comparison.norm;
     options.normShown = menuState_.normShown;
     options.marksVisible = chartMarksVisible(profile);
     panel_->drawProfileChart(profile, profileChart(profile, values, analysis_.record.scores.raw,
@@ -326,42 +394,43 @@ void MainWindow::toggleComment() {
     commentShown_ = !commentShown_;
     panel_->showComment(commentShown_);
     if (!commentShown_) {
-        panel_->setInformationCaption(InformationCaption);
+        // The explanation below is the one chosen last: its heading comes back with it.
+        panel_->setInformationCaption(informationCaption_);
         return;
     }
     hideAnswerTimeChart();
     panel_->setInformationCaption(QStringLiteral("Комментарий"));
+    // What is typed next goes into the comment, in sight also in a small window.
+    panel_->focusComment();
+    if (QWidget* comment = panel_->focusWidget())
+        resultScroll_->ensureWidgetVisible(comment);
 }
 
 // ---------------------------------------------------------------------------------------
 // Saving
 
-bool MainWindow::askSavePath(const QString& title, const QString& proposedName, QString& path) {
-    saveDialog_.title = title;
-    saveDialog_.fileName = proposedName;
-    path = dialogs_->getSaveFileName(this, saveDialog_);
+bool MainWindow::askSavePath(SavedOutput output, const QString& proposedName, QString& path) {
+    path = dialogs_->getSaveFileName(
+        this, saveDialogs_.request(output, proposedName, folders_.resultsFolder()));
     if (path.isEmpty())
         return false;
-    saveDialog_.fileName = path;
+    saveDialogs_.remember(output, path);
     return true;
 }
 
 void MainWindow::saveProfileChart() {
     QString path;
-    if (askSavePath(QStringLiteral("Запись текущей гистограммы в файл.gif"),
-                    folders_.resultsFolder() + QLatin1Char('/') +
-                        proposedFileName(ChartPicture::Profile, analysis_.header.code,
-                                         analysis_.kind != AnalysisKind::Group),
+    if (askSavePath(SavedOutput::ProfilePicture,
+                    proposedFileName(ChartPicture::Profile, analysis_.header.code,
+                                     analysis_.kind != AnalysisKind::Group),
                     path))
         saveControlPicture(panel_->profileChartsArea(), path);
 }
 
 void MainWindow::saveAnswerTimeChart() {
     QString path;
-    if (askSavePath(QStringLiteral("Запись графика времени ответов в файл.gif"),
-                    folders_.resultsFolder() + QLatin1Char('/') +
-                        proposedFileName(ChartPicture::AnswerTime, analysis_.header.code, true),
-                    path))
+    if (askSavePath(SavedOutput::AnswerTimePicture,
+                    proposedFileName(ChartPicture::AnswerTime, analysis_.header.code, true), path))
         saveControlPicture(panel_->answerTimeChartArea(), path);
 }
 
@@ -402,11 +471,20 @@ void MainWindow::selectCell(ProfileGrid grid, int column, int row) {
         showProfile(choice.profile, *choice.chart);
     if (choice.explanation)
         panel_->setInformation(*choice.explanation);
-    panel_->setInformationCaption(choice.caption);
+    showInformationCaption(choice.caption);
 }
 
 void MainWindow::explainIndex(int index) {
     panel_->setInformation(index == 1 ? joinPieces(InclusionText) : joinPieces(InnovationText));
+    showInformationCaption(InformationCaption +
+                           (index == 1 ? InclusionCaption : InnovationCaption));
+}
+
+void MainWindow::showInformationCaption(const QString& caption) {
+    informationCaption_ = caption;
+    // While the comment lies over the explanation, the heading stays the comment's.
+    if (!commentShown_)
+        panel_->setInformationCaption(caption);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -433,6 +511,11 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Esc and the title bar end the program at once, unless a typed comment would go with it.
+    if (!mayDropComment(QStringLiteral("Закрыть программу без него?"))) {
+        event->ignore();
+        return;
+    }
     // The About dialog must not keep the program alive once the main window is gone.
     if (aboutDialog_)
         aboutDialog_->hide();

@@ -6,6 +6,7 @@
 #include "Folders.h"
 #include "MainMenu.h"
 #include "ResultPanel.h"
+#include "SaveDialogMemory.h"
 #include "UserDialogs.h"
 
 #include <QMainWindow>
@@ -19,6 +20,7 @@ class AboutDialog;
 class AnswerSheetForm;
 class QLabel;
 class QMenu;
+class QScrollArea;
 
 // The analysis window: the main menu and the result panel.
 //
@@ -63,6 +65,12 @@ private:
     void createResultPanel();
     void createWindowMenu();
     void createShortcuts();
+    // F10: the menu bar takes the keyboard, as after Alt.
+    void enterMenuBar();
+    // A comment typed and not yet written into a report.
+    bool commentUnsaved() const;
+    // True when there is no such comment or the user agrees to `question` about losing it.
+    bool mayDropComment(const QString& question);
 
     void run(Command command);
     // Runs a command; a failure shows the error box and leaves the window as it was.
@@ -71,6 +79,8 @@ private:
     void openIndividual();
     void runGroup(ezr::NormKind kind, const QString& criterion);
     void chooseDataFolder();
+    // The folder "Индивид" and the group read; a remembered one that is gone is named first.
+    QString dataFolder();
     void showDataFolder();
     void changeNorm(ezr::NormKind kind);
     void showProfile(int profile, ezr::ProfileValues values);
@@ -95,11 +105,14 @@ private:
     void switchChartMarks(int profile);
     bool chartMarksVisible(int profile) const;
     void toggleNorm();
-    bool askSavePath(const QString& title, const QString& proposedName, QString& path);
+    // The save dialog of `output`; false when the user cancels.
+    bool askSavePath(SavedOutput output, const QString& proposedName, QString& path);
 
     void editHeader(HeaderField field, const QString& text);
     void selectCell(ProfileGrid grid, int column, int row);
     void explainIndex(int index);
+    // The heading of the explanation shown, kept for when the comment goes away.
+    void showInformationCaption(const QString& caption);
 
     // A new analysis or comparison on screen, with the raw scores of profile 1 in front;
     // `shown`, when given, is its sheet formatted already.
@@ -110,19 +123,23 @@ private:
     std::unique_ptr<UserDialogs> ownDialogs_;
     ezr::FolderConfig folders_;
     ezr::AnalysisState analysis_;
-    QString comment_; // the analyst's comment, as typed
+    QString comment_;      // the analyst's comment, as typed
+    QString savedComment_; // the comment as the last report took it
     MenuState menuState_;
     bool commentShown_ = false;
+    QString informationCaption_ = InformationCaption;
     // Clicks on each profile chart: chart 1 always shows its value marks; on charts 2 and 3
     // they start hidden, the first click leaves them hidden, and every click after switches
     // them.
     std::array<int, 3> chartClicks_{};
-    SaveDialogRequest saveDialog_; // the one save dialog, shared by the exports
+    SaveDialogMemory saveDialogs_; // each output's own save dialog
     AboutDialog* aboutDialog_ = nullptr;
     MainMenu* menu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     ResultPanel* panel_ = nullptr;
+    QScrollArea* resultScroll_ = nullptr;
     QLabel* startHint_ = nullptr;
     QPointer<AnswerSheetForm> sheetForm_;
+    QString missingDataFolderNamed_;
     int progressDelay_ = 500;
 };

@@ -22,6 +22,13 @@ QSize MenuBarStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
     return QProxyStyle::sizeFromContents(type, option, size, widget);
 }
 
+int MenuBarStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                            QStyleHintReturn* returnData) const {
+    if (hint == SH_MenuBar_AltKeyNavigation || hint == SH_UnderlineShortcut)
+        return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
 void MenuBarStyle::drawControl(ControlElement element, const QStyleOption* option,
                                QPainter* painter, const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);

@@ -10,6 +10,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -82,9 +83,23 @@ void showText(QLineEdit* field, const QString& text) {
 
 } // namespace
 
+namespace {
+
+// The size the panel's controls were placed for: below it the panel scrolls. Up to the room
+// the window of 1032 by 780 pixels gives it below the menu, the layout stays as designed;
+// beyond that the controls below grow.
+constexpr QSize DesignedSize(1028, 730);
+constexpr QSize RoomAtDesignedSize(1032, 760);
+constexpr QRect ChartsPlace(621, 206, 402, 318);
+constexpr QPoint InformationCaptionPlace(8, 532);
+constexpr QRect InformationPlace(8, 552, 1015, 172);
+constexpr QRect AnswerTimePlace(8, 523, 1015, 203);
+
+} // namespace
+
 ResultPanel::ResultPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("paResult"));
-    setMinimumSize(1028, 730);
+    setMinimumSize(DesignedSize);
     createHeaderFields();
     createResultFields();
     createGrids();
@@ -189,13 +204,13 @@ void ResultPanel::createCharts() {
     profileCharts_->hide();
     connect(profileCharts_, &ProfileChartPanel::chartClicked, this, &ResultPanel::chartClicked);
     answerTimeChart_ = new AnswerTimeChart(this);
-    answerTimeChart_->setGeometry(8, 523, 1015, 203);
+    answerTimeChart_->setGeometry(AnswerTimePlace);
     answerTimeChart_->hide();
 }
 
 void ResultPanel::createInformationArea() {
     informationCaption_ =
-        addLabel(this, QStringLiteral("stInfo"), InformationCaption, {8, 532}, 15);
+        addLabel(this, QStringLiteral("stInfo"), InformationCaption, InformationCaptionPlace, 15);
 
     information_ = new QPlainTextEdit(this);
     information_->setObjectName(QStringLiteral("mInfo"));
@@ -204,7 +219,7 @@ void ResultPanel::createInformationArea() {
     information_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     information_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     information_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // until a text needs one
-    information_->setGeometry(8, 552, 1015, 172);
+    information_->setGeometry(InformationPlace);
 
     comment_ = new QTextEdit(this);
     comment_->setObjectName(QStringLiteral("meComment"));
@@ -213,7 +228,7 @@ void ResultPanel::createInformationArea() {
     comment_->setLineWrapMode(QTextEdit::WidgetWidth);
     comment_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     comment_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    comment_->setGeometry(8, 552, 1015, 172);
+    comment_->setGeometry(InformationPlace);
     comment_->hide();
     connect(comment_, &QTextEdit::textChanged, this,
             [this] { emit commentEdited(comment_->toPlainText()); });
@@ -356,6 +371,11 @@ void ResultPanel::showCommentText(const QString& text) {
         comment_->setPlainText(text);
 }
 
+void ResultPanel::focusComment() {
+    comment_->moveCursor(QTextCursor::End);
+    comment_->setFocus(Qt::OtherFocusReason);
+}
+
 QStringList ResultPanel::commentLines(const QString& text) const {
     // The lines as the panel breaks them at its width. A panel never shown yet has not been
     // told its size: tell it, so the wrapping is the one it will show.
@@ -394,13 +414,39 @@ QStringList ResultPanel::commentLines(const QString& text) const {
     return lines;
 }
 
+void ResultPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The grids and fields keep their places; the charts take the new width and half the new
+    // height, the information area below them the other half.
+    const int wider = qMax(0, width() - RoomAtDesignedSize.width());
+    const int taller = qMax(0, height() - RoomAtDesignedSize.height());
+    const int chartsTaller = taller / 2;
+    profileCharts_->setGeometry(ChartsPlace.adjusted(0, 0, wider, chartsTaller));
+    informationCaption_->move(InformationCaptionPlace + QPoint(0, chartsTaller));
+    const QRect information = InformationPlace.adjusted(0, chartsTaller, wider, taller);
+    information_->setGeometry(information);
+    comment_->setGeometry(information);
+    answerTimeChart_->setGeometry(AnswerTimePlace.adjusted(0, chartsTaller, wider, taller));
+    if (timesNotMeasured_)
+        timesNotMeasured_->setGeometry(answerTimeChart_->geometry());
+}
+
 bool ResultPanel::eventFilter(QObject* watched, QEvent* event) {
+    const int index = watched == inclusion_ ? 1 : watched == innovation_ ? 2 : 0;
+    if (index == 0)
+        return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == inclusion_)
-            emit indexClicked(1);
-        else if (watched == innovation_)
-            emit indexClicked(2);
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        emit indexClicked(index);
+    // From the keyboard, Space or Return on the field is its click.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+             key->key() == Qt::Key_Enter)) {
+            emit indexClicked(index);
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -46,6 +46,8 @@ public:
     void showComment(bool shown);
     void showAnswerTimeChart(bool shown);
     void showCommentText(const QString& text);
+    // The keyboard goes to the comment, the cursor after its text.
+    void focusComment();
     // `text` broken into lines as the comment panel breaks it; an empty last line is left out.
     QStringList commentLines(const QString& text) const;
 
@@ -77,6 +79,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Room beyond the designed size goes to the charts and the information area.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createHeaderFields();

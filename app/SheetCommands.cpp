@@ -12,7 +12,7 @@ using namespace ezr;
 
 AnswerSheetForm* MainWindow::sheetForm() {
     if (!sheetForm_) {
-        sheetForm_ = new AnswerSheetForm(dialogs_, folders_.dataFolder(), this);
+        sheetForm_ = new AnswerSheetForm(dialogs_, dataFolder(), this);
         sheetForm_->setAttribute(Qt::WA_DeleteOnClose);
         // One sheet at a time, and no analysis changes the data folder under it.
         sheetForm_->setModal(true);
@@ -31,7 +31,7 @@ void MainWindow::newSheet() {
 void MainWindow::openSheet() {
     const QString path =
         dialogs_->getOpenFileName(this, {QStringLiteral("Открыть бланк для исправления"),
-                                         folders_.dataFolder(), QStringLiteral("Data files (*.cry)")});
+                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
     if (path.isEmpty())
         return;
     runCommand([&] {
@@ -48,14 +48,14 @@ void MainWindow::openSheet() {
 
 void MainWindow::importTable() {
     const QString path = dialogs_->getOpenFileName(
-        this, {QStringLiteral("Импорт таблицы обследуемых"), folders_.dataFolder(),
+        this, {QStringLiteral("Импорт таблицы обследуемых"), dataFolder(),
                QStringLiteral("Таблицы CSV (*.csv *.txt);;Все файлы (*)")});
     if (path.isEmpty())
         return;
     runCommand([&] {
         const QByteArray bytes = readFileBytes(path, MaxImportTableSize);
-        auto* preview = new ImportPreviewDialog(dialogs_, parseImportTable(bytes), path,
-                                                folders_.dataFolder(), this);
+        auto* preview =
+            new ImportPreviewDialog(dialogs_, parseImportTable(bytes), path, dataFolder(), this);
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->setWindowModality(Qt::WindowModal);
         preview->show();

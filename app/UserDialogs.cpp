@@ -18,26 +18,39 @@ QString chosenFile(QFileDialog& dialog) {
     return files.isEmpty() ? QString() : files.front();
 }
 
-// "name" under "Книга Excel (*.xlsx)" becomes "name.xlsx"; a name that matches one of the
-// filter's patterns stays as typed.
-QString withFilterSuffix(const QString& path, const QString& nameFilter) {
-    if (path.isEmpty())
-        return path;
+QStringList patternsOf(const QString& filter) {
     static const QRegularExpression inBrackets(QStringLiteral("\\(([^)]*)\\)"));
-    const QRegularExpressionMatch match = inBrackets.match(nameFilter);
-    const QStringList patterns = (match.hasMatch() ? match.captured(1) : nameFilter)
-                                     .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const QString name = QFileInfo(path).fileName();
-    for (const QString& pattern : patterns) {
-        if (QDir::match(pattern, name))
-            return path;
-    }
-    if (patterns.isEmpty() || !patterns.front().startsWith(QStringLiteral("*.")))
-        return path;
-    return path + patterns.front().mid(1);
+    const QRegularExpressionMatch match = inBrackets.match(filter);
+    return (match.hasMatch() ? match.captured(1) : filter)
+        .split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 } // namespace
+
+QString filterExtension(const QString& filter) {
+    const QStringList patterns = patternsOf(filter);
+    if (patterns.isEmpty() || !patterns.front().startsWith(QStringLiteral("*.")) ||
+        patterns.front().size() < 3)
+        return QString();
+    return patterns.front().mid(1);
+}
+
+QString filterOfFile(const QString& filters, const QString& fileName) {
+    for (const QString& filter : filters.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
+        for (const QString& pattern : patternsOf(filter)) {
+            if (QDir::match(pattern, fileName))
+                return filter;
+        }
+    }
+    return QString();
+}
+
+QString withChosenExtension(const QString& path, const QString& filters,
+                            const QString& chosenFilter) {
+    if (path.isEmpty() || !filterOfFile(filters, QFileInfo(path).fileName()).isEmpty())
+        return path;
+    return path + filterExtension(chosenFilter);
+}
 
 QString StandardDialogs::getOpenFileName(QWidget* parent, const OpenDialogRequest& request) {
     QFileDialog dialog(parent, request.title, request.directory, request.filter);
@@ -53,6 +66,8 @@ QString StandardDialogs::getSaveFileName(QWidget* parent, const SaveDialogReques
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
     const QFileInfo proposed(request.fileName);
     if (proposed.isAbsolute()) {
         if (proposed.absoluteDir().exists())
@@ -62,7 +77,9 @@ QString StandardDialogs::getSaveFileName(QWidget* parent, const SaveDialogReques
         dialog.selectFile(request.fileName);
     }
     const QString path = chosenFile(dialog);
-    return request.suffixFromFilter ? withFilterSuffix(path, dialog.selectedNameFilter()) : path;
+    return request.suffixFromFilter
+               ? withChosenExtension(path, request.filter, dialog.selectedNameFilter())
+               : path;
 }
 
 QString StandardDialogs::getExistingDirectory(QWidget* parent, const QString& title,

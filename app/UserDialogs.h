@@ -12,15 +12,27 @@ struct OpenDialogRequest {
     QString filter;
 };
 
-// The window's one save dialog keeps what a command does not set from its previous use.
 struct SaveDialogRequest {
     QString title;
     QString fileName; // a bare name (opened in `directory`) or a full path
     QString directory;
-    QString filter;
-    // The chosen name gets the extension of the chosen filter when it has none of its own.
+    QString filter;         // the filters, separated by ";;"
+    QString selectedFilter; // the one the dialog opens with; empty: the first
+    // The chosen name gets the extension of the chosen filter unless it already ends in the
+    // extension of one of the dialog's filters.
     bool suffixFromFilter = false;
 };
+
+// The extension of a filter's first pattern, with its dot (".xlsx" of "Книга Excel (*.xlsx)");
+// empty when the pattern is no "*.ext".
+QString filterExtension(const QString& filter);
+// The filter among `filters` (separated by ";;") one of whose patterns `fileName` matches;
+// empty when none does.
+QString filterOfFile(const QString& filters, const QString& fileName);
+// The path a save dialog returns for the typed `path` under the chosen filter: as typed when
+// its name matches one of `filters`, else with the chosen filter's extension added.
+QString withChosenExtension(const QString& path, const QString& filters,
+                            const QString& chosenFilter);
 
 class UserDialogs {
 public:

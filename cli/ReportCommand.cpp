@@ -4,6 +4,8 @@
 #include "AnalysisError.h"
 #include "ExamineeTable.h"
 #include "Export.h"
+#include "MemberFilter.h"
+#include "NormFile.h"
 #include "OutputGuard.h"
 #include "TextReport.h"
 #include "VerifiedWrite.h"
@@ -22,6 +24,9 @@
 namespace ezr {
 
 namespace {
+
+// A list of codes is a few kilobytes; anything far larger is not one.
+constexpr qint64 MaxCodesFileSize = 16 * 1024 * 1024;
 
 void writeMessage(QIODevice& device, const QString& text) {
     device.write(text.toLocal8Bit());
@@ -104,16 +109,17 @@ void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progr
             GroupTextReportWriter report(sink, listed, request.encoding == ReportEncoding::Utf8);
             const AnalysisState state = groupAnalysis(
                 std::move(listing), request.kind, request.criterion, nullptr, progress,
-                GroupKeeps::Names, [&](const GroupMember& member) { report.member(member); });
+                GroupKeeps::Names, {}, [&](const GroupMember& member) { report.member(member); });
             // A new analysis empties the comment.
             report.finish(ReportSnapshot{state, {}});
             return;
         }
         const std::unique_ptr<ExamineeTableWriter> table =
-            examineeTableWriter(request.format, sink, request.kind, listed.comparison.row);
-        const AnalysisState state = groupAnalysis(
-            std::move(listing), request.kind, request.criterion, nullptr, progress,
-            GroupKeeps::Names, [&](const GroupMember& member) { addGroupMember(*table, member); });
+            examineeTableWriter(request.format, sink, listed.comparison.norm);
+        const AnalysisState state =
+            groupAnalysis(std::move(listing), request.kind, request.criterion, nullptr, progress,
+                          GroupKeeps::Names, {},
+                          [&](const GroupMember& member) { addGroupMember(*table, member); });
         table->finish(state);
     };
     if (request.outputPath.isEmpty()) {
@@ -139,10 +145,17 @@ void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progr
     writeFileVerified(path, run);
 }
 
-// The formats written member by member: the text report and the tables of examinees.
-bool isStreamed(ReportFormat format) {
-    return format == ReportFormat::Txt || format == ReportFormat::Csv ||
-           format == ReportFormat::Xlsx;
+// A group of the whole folder, compared with a stored norm, whose text report or table is
+// written member by member. A chosen or anonymous group, one that skips damaged entries or
+// saves or reads a norm of its own, is made whole first.
+bool isStreamed(const ReportRequest& request) {
+    const ReportFormat format = request.format;
+    return request.mode == ReportRequest::Mode::Group &&
+           (format == ReportFormat::Txt || format == ReportFormat::Csv ||
+            format == ReportFormat::Xlsx) &&
+           request.choice.choosesAll() && !request.choice.skipDamaged &&
+           request.codesFile.isEmpty() && !request.anonymous && request.normFile.isEmpty() &&
+           request.saveNormPath.isEmpty();
 }
 
 } // namespace
@@ -154,16 +167,50 @@ QString outputPathFor(const ReportRequest& request, const AnalysisState& state) 
     return QDir(path).filePath(proposedReportName(state, request.format));
 }
 
+GroupChoice groupChoiceOf(const ReportRequest& request) {
+    GroupChoice choice = request.choice;
+    if (!request.codesFile.isEmpty()) {
+        QSet<QString> codes = parseCodes(readFileBytes(request.codesFile, MaxCodesFileSize));
+        if (codes.isEmpty())
+            throw AnalysisError(QStringLiteral("В файле %1 нет ни одного кода")
+                                    .arg(pathInMessage(request.codesFile)));
+        choice.filter.codes = std::move(codes);
+    }
+    return choice;
+}
+
+Norm readNormFileAt(const QString& path) {
+    return readNormFile(readFileBytes(path, MaxNormFileSize), path);
+}
+
 AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
-    if (request.mode == ReportRequest::Mode::Group)
-        return groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress,
-                             groupKeepsFor(request.format));
-    // A freshly opened file is compared with the sex norm; another choice under
-    // "Нормирование" compares it again.
-    AnalysisState state = individualAnalysis(request.input);
-    if (request.kind != NormKind::Sex)
-        state = withNorm(std::move(state), request.kind);
+    // The saved norm is read first: a file that is not a norm should not cost a group run.
+    const std::optional<Norm> norm =
+        request.normFile.isEmpty() ? std::nullopt : std::optional(readNormFileAt(request.normFile));
+    AnalysisState state;
+    if (request.mode == ReportRequest::Mode::Group) {
+        state = groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress,
+                              groupKeepsFor(request.format), groupChoiceOf(request));
+    } else {
+        // A freshly opened file is compared with the sex norm; another choice under
+        // "Нормирование" compares it again.
+        state = individualAnalysis(request.input);
+        if (request.kind != NormKind::Sex)
+            state = withNorm(std::move(state), request.kind);
+    }
+    if (norm)
+        state = withNorm(std::move(state), *norm);
     return state;
+}
+
+Norm groupNorm(const ReportRequest& request, const AnalysisState& state) {
+    QString description = request.normDescription;
+    if (description.isEmpty())
+        description =
+            state.choiceDescription.isEmpty()
+                ? QStringLiteral("все файлы директории %1").arg(QFileInfo(request.input).fileName())
+                : state.choiceDescription;
+    return normFromGroup(state, request.normName, description);
 }
 
 QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress) {
@@ -172,7 +219,9 @@ QByteArray makeReport(const ReportRequest& request, const GroupProgress& progres
 
 QByteArray reportOf(const ReportRequest& request, const AnalysisState& state) {
     // A new analysis empties the comment.
-    return buildReport(request.format, ReportSnapshot{state, {}}, request.encoding);
+    ReportSnapshot snapshot{state, {}};
+    snapshot.anonymous = request.anonymous;
+    return buildReport(request.format, snapshot, request.encoding);
 }
 
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
@@ -196,7 +245,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
-        if (request.mode == ReportRequest::Mode::Group && isStreamed(request.format)) {
+        if (isStreamed(request)) {
             std::optional<TerminalProgress> progress;
             if (showProgress)
                 progress.emplace(standardError);
@@ -211,6 +260,14 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                 progress.emplace(standardError);
             state = analyse(request, progress ? progress->callback() : GroupProgress());
         }
+        if (!state.skipped.isEmpty()) {
+            QString list = QStringLiteral("Пропущено файлов: %1\n").arg(state.skipped.size());
+            for (const SkippedEntry& entry : state.skipped)
+                list += entry.fileName + QStringLiteral(": ") + entry.reason + QLatin1Char('\n');
+            writeMessage(standardError, terminalSafe(list));
+        }
+        if (!request.saveNormPath.isEmpty())
+            writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
         if (!request.outputPath.isEmpty()) {
             writeOutput(outputPathFor(request, state), state, reportOf(request, state));
         } else {

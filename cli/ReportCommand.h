@@ -18,6 +18,9 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
 // Throws AnalysisError when the analysis or the report fails.
 QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress = {});
 
+// The norm --save-norm writes for a group analysis made for the request.
+Norm groupNorm(const ReportRequest& request, const AnalysisState& state);
+
 // The report of an analysis already made, as makeReport gives it.
 QByteArray reportOf(const ReportRequest& request, const AnalysisState& state);
 

@@ -1,6 +1,8 @@
 #include "ReportOptions.h"
 
+#include "AnalysisError.h"
 #include "Domain.h"
+#include "MemberFilter.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -8,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace ezr {
 
@@ -19,14 +22,22 @@ const QString Description = QStringLiteral(
     "Writes the analysis text report for one examinee's response file or for the group of\n"
     "files in a directory: Windows-1251, CR LF.\n"
     "\n"
-    "  ezr-report FILE [--norm sex|education|satisfaction] [--format F] [-o PATH]\n"
+    "  ezr-report FILE [--norm sex|education|satisfaction | --norm-file N.json]\n"
+    "             [--anonymous] [--format F] [-o PATH]\n"
     "  ezr-report --group DIR (--sex male|female | --education higher|secondary |\n"
-    "             --satisfaction) [--format F] [-o PATH]\n"
+    "             --satisfaction | --norm-file N.json) [--where COND] [--codes LIST]\n"
+    "             [--skip-damaged] [--save-norm N.json --norm-name NAME\n"
+    "             [--norm-description TEXT]] [--anonymous] [--format F] [-o PATH]\n"
     "\n"
     "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
     "table of every examinee), sav or dta (the same table for SPSS or Stata: one case per\n"
     "examinee, variables such as p3_money_transform labelled with the table's headings);\n"
-    "pdf, xlsx, sav and dta are written to -o PATH only.");
+    "pdf, xlsx, sav and dta are written to -o PATH only.\n"
+    "\n"
+    "--where: условия отбора членов группы через запятую / the group's members by their\n"
+    "header, any of: sex=male|female, education=higher|secondary, age=MIN-MAX (whole\n"
+    "years), date=YYYY-MM-DD..YYYY-MM-DD (the test date); e.g.\n"
+    "  --where sex=female,age=30-45,date=2025-01-01..2025-12-31");
 
 ReportOptions usageError(const QString& reason) {
     ReportOptions options;
@@ -56,7 +67,24 @@ struct CommandOption {
     }
 };
 
-enum OptionIndex { Norm, Group, Sex, Education, Satisfaction, Output, Encoding, Format };
+enum OptionIndex {
+    Norm,
+    Group,
+    Sex,
+    Education,
+    Satisfaction,
+    Output,
+    Encoding,
+    Format,
+    Where,
+    Codes,
+    SkipDamaged,
+    SaveNorm,
+    NormName,
+    NormDescription,
+    NormFile,
+    Anonymous
+};
 
 QList<CommandOption> optionTable() {
     const auto group = [](NormKind kind, const QString& criterion) {
@@ -123,6 +151,37 @@ QList<CommandOption> optionTable() {
           {"sav", format(ReportFormat::Sav)},
           {"dta", format(ReportFormat::Dta)}},
          true},
+        {{QStringLiteral("where")},
+         QStringLiteral("Группа: только обследуемые, чьи данные подходят (см. выше). / Group: "
+                        "only the members whose header matches (see above)."),
+         QStringLiteral("COND")},
+        {{QStringLiteral("codes")},
+         QStringLiteral("Группа: только обследуемые с кодами из файла LIST (код на строке). / "
+                        "Group: only the members whose codes file LIST holds, one a line."),
+         QStringLiteral("LIST")},
+        {{QStringLiteral("skip-damaged")},
+         QStringLiteral("Группа: пропускать нечитаемые файлы и перечислять их. / Group: skip "
+                        "entries that cannot be read and list them."),
+         {}},
+        {{QStringLiteral("save-norm")},
+         QStringLiteral("Группа: сохранить норму группы в файл N.json. / Group: save the "
+                        "group's own norm to N.json."),
+         QStringLiteral("N.json")},
+        {{QStringLiteral("norm-name")},
+         QStringLiteral("Название сохраняемой нормы. / The saved norm's name."),
+         QStringLiteral("NAME")},
+        {{QStringLiteral("norm-description")},
+         QStringLiteral("Описание сохраняемой нормы (по умолчанию - условия отбора). / The saved "
+                        "norm's description (default: how the members were chosen)."),
+         QStringLiteral("TEXT")},
+        {{QStringLiteral("norm-file")},
+         QStringLiteral("Сравнить с сохранённой нормой N.json вместо встроенной. / Compare "
+                        "with the saved norm N.json instead of a stored one."),
+         QStringLiteral("N.json")},
+        {{QStringLiteral("anonymous")},
+         QStringLiteral("Без Ф.И.О.: обследуемые только по кодам. / Members by code only, "
+                        "no names."),
+         {}},
     };
 }
 
@@ -162,6 +221,11 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
     if (!isSet(Group)) {
         if (criteria > 0)
             return QStringLiteral("--sex, --education and --satisfaction need --group DIR");
+        for (const OptionIndex groupOnly : {Where, Codes, SkipDamaged, SaveNorm})
+            if (isSet(groupOnly))
+                return QStringLiteral("--%1 needs --group DIR").arg(table[groupOnly].name());
+        if (isSet(Norm) && isSet(NormFile))
+            return QStringLiteral("Give either --norm or --norm-file, not both");
         if (positional.isEmpty() || positional.front().isEmpty())
             return QStringLiteral("Missing FILE (or --group DIR)");
         request.mode = ReportRequest::Mode::Individual;
@@ -172,8 +236,12 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
         return QStringLiteral("Give either FILE or --group DIR, not both");
     if (isSet(Norm))
         return QStringLiteral("--norm applies to FILE; a group's norm is given by its criterion");
-    if (criteria == 0)
-        return QStringLiteral("--group needs one criterion: --sex, --education or --satisfaction");
+    if (isSet(NormFile) && criteria > 0)
+        return QStringLiteral("--norm-file takes the place of --sex, --education and "
+                              "--satisfaction; give only one of them");
+    if (criteria == 0 && !isSet(NormFile))
+        return QStringLiteral("--group needs one criterion: --sex, --education or --satisfaction "
+                              "(or --norm-file)");
     if (criteria > 1)
         return QStringLiteral(
             "--group takes only one criterion of --sex, --education and --satisfaction");
@@ -181,8 +249,49 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
     request.input = parser.value(table[Group].name());
     if (request.input.isEmpty())
         return QStringLiteral("--group needs a directory");
-    if (isSet(Satisfaction))
+    if (isSet(Satisfaction) || isSet(NormFile))
         request.kind = NormKind::Satisfaction;
+    return std::nullopt;
+}
+
+// A file name an option needs; the reason when it is given empty.
+std::optional<QString> readPath(const QCommandLineParser& parser, const CommandOption& option,
+                                QString& path) {
+    if (!parser.isSet(option.name()))
+        return std::nullopt;
+    path = parser.value(option.name());
+    if (path.trimmed().isEmpty())
+        return QStringLiteral("--%1 needs a file name").arg(option.name());
+    return std::nullopt;
+}
+
+// --where, --codes, --skip-damaged, the norm to save or to compare with, --anonymous.
+std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
+                                          const QList<CommandOption>& table,
+                                          ReportRequest& request) {
+    const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
+    if (isSet(Where)) {
+        try {
+            request.choice.filter = parseWhere(parser.value(table[Where].name()));
+        } catch (const AnalysisError& error) {
+            return QStringLiteral("--where: ") + error.message();
+        }
+    }
+    request.choice.skipDamaged = isSet(SkipDamaged);
+    request.anonymous = isSet(Anonymous);
+    for (const auto& [index, path] :
+         {std::pair{Codes, &request.codesFile}, std::pair{SaveNorm, &request.saveNormPath},
+          std::pair{NormFile, &request.normFile}})
+        if (const auto reason = readPath(parser, table[index], *path))
+            return reason;
+    if (isSet(SaveNorm)) {
+        request.normName = parser.value(table[NormName].name()).trimmed();
+        if (request.normName.isEmpty())
+            return QStringLiteral("--save-norm needs --norm-name NAME (not empty)");
+        request.normDescription = parser.value(table[NormDescription].name()).trimmed();
+    } else if (isSet(NormName) || isSet(NormDescription)) {
+        return QStringLiteral("--norm-name and --norm-description belong to --save-norm FILE");
+    }
     return std::nullopt;
 }
 
@@ -233,6 +342,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
 
     ReportRequest request;
     if (const auto reason = readInput(parser, table, request))
+        return usageError(*reason);
+    if (const auto reason = readChoiceAndNorms(parser, table, request))
         return usageError(*reason);
     // Every option with a list of values that is given, or has a default, sets its part.
     for (const CommandOption& option : table) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Analysis.h"
 #include "Export.h"
 #include "NormComparison.h"
 #include "OutputNames.h"
@@ -22,6 +23,17 @@ struct ReportRequest {
     QString outputPath; // empty: standard output; a folder: the proposed name inside it
     ReportEncoding encoding = ReportEncoding::Windows1251; // of the text report
     ReportFormat format = ReportFormat::Txt;
+    // Group only: which members the group takes (--where, --skip-damaged) and the file of
+    // codes that chooses them further (--codes), read when the command runs.
+    GroupChoice choice;
+    QString codesFile;
+    // Group only: where the group's own norm goes, its name and how it was chosen.
+    QString saveNormPath;
+    QString normName;
+    QString normDescription;
+    // A saved norm to compare with instead of a stored row.
+    QString normFile;
+    bool anonymous = false; // members by code only
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;
 };
 

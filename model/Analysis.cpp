@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -90,8 +91,20 @@ AnalysisState individualAnalysis(const QString& path) {
     return next;
 }
 
+namespace {
+
+ResponseFile parsedFile(QByteArrayView stored, const QString& fileName) {
+    try {
+        return parseResponseFile(stored);
+    } catch (const AnalysisError& error) {
+        throw error.inFile(fileName);
+    }
+}
+
+} // namespace
+
 AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& fileName) {
-    const ResponseFile file = parseResponseFile(stored);
+    const ResponseFile file = parsedFile(stored, fileName);
 
     AnalysisState next;
     next.kind = AnalysisKind::Individual;
@@ -109,9 +122,21 @@ QString noMembersMessage(const QString& dataDir) {
         .arg(QDir::toNativeSeparators(dataDir));
 }
 
-int groupNormRow(NormKind kind, const QString& criterion) {
-    return normRow(kind, kind == NormKind::Sex ? criterion : QString(),
-                   kind == NormKind::Education ? criterion : QString());
+QString describeChoice(const GroupChoice& choice) {
+    QStringList parts;
+    const QString filter = describeFilter(choice.filter);
+    if (!filter.isEmpty())
+        parts << filter;
+    if (choice.fileNames)
+        parts << QStringLiteral("выбрано файлов: %1").arg(choice.fileNames->size());
+    return parts.join(QStringLiteral(", "));
+}
+
+QString nobodyChosenMessage(const QString& dataDir, const GroupChoice& choice) {
+    const QString how = describeChoice(choice);
+    return QStringLiteral("В группу не попал ни один обследуемый из директории %1%2")
+        .arg(QDir::toNativeSeparators(dataDir),
+             how.isEmpty() ? QString() : QStringLiteral(" (") + how + QLatin1Char(')'));
 }
 
 static AnalysisHeader groupHeader(int members, NormKind kind, const QString& criterion,
@@ -130,8 +155,7 @@ AnalysisState listedGroup(const GroupListing& listing, NormKind kind, const QStr
     AnalysisState state;
     state.kind = AnalysisKind::Group;
     state.header = groupHeader(listing.size(), kind, criterion, today);
-    state.comparison.kind = kind;
-    state.comparison.row = groupNormRow(kind, criterion);
+    state.comparison.norm = storedNorm(kind, state.header.sex, state.header.education);
     state.roster = listing.roster;
     state.source = listing.dataDir;
     return state;
@@ -162,14 +186,14 @@ GroupListing listGroupFolder(const QString& dataDir) {
 
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
                             TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
-                            const GroupMemberSink& eachMember) {
-    return groupAnalysis(listGroupFolder(dataDir), kind, criterion, today, progress, keeps,
+                            const GroupChoice& choice, const GroupMemberSink& eachMember) {
+    return groupAnalysis(listGroupFolder(dataDir), kind, criterion, today, progress, keeps, choice,
                          eachMember);
 }
 
 AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& criterion,
                             TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
-                            const GroupMemberSink& eachMember) {
+                            const GroupChoice& choice, const GroupMemberSink& eachMember) {
     const QString& dataDir = listing.dataDir;
     GroupSums group;
     QList<ExamineeRecord> members;
@@ -180,8 +204,21 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
         throw GroupCancelled{};
     const qsizetype folderLength = path.size();
     AnalysisRecord member;
+    QList<SkippedEntry> skipped;
+    const bool filtered = !choice.filter.choosesAll();
+    const bool needsAge = choice.filter.minAge || choice.filter.maxAge;
+    // Progress counts the entries looked at, taken or not.
+    const auto entryDone = [&](qsizetype m) {
+        const int done = int(m) + 1;
+        if (progress && reportsProgress(done, total) && !progress(done, total))
+            throw GroupCancelled{};
+    };
     for (qsizetype m = 0; m < total; ++m) {
         const QStringView fileName = roster.fileNames.at(m);
+        if (choice.fileNames && !choice.fileNames->contains(fileName.toString())) {
+            entryDone(m);
+            continue;
+        }
         path.truncate(folderLength);
         path += fileName;
         QString text;
@@ -189,6 +226,13 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
         try {
             text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
             lines = splitLines(text);
+            if (filtered) {
+                const ResponseHeader header = readHeader(lines);
+                if (!matches(choice.filter, header, needsAge ? ageInYears(header) : std::nullopt)) {
+                    entryDone(m);
+                    continue;
+                }
+            }
             readItemLines(lines, member);
             scoreAnswers(member);
             if (keeps != GroupKeeps::Names)
@@ -200,16 +244,22 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
             if (keeps == GroupKeeps::TableRows)
                 members.append(memberRecord(fileName.toString(), lines, member));
         } catch (const AnalysisError& error) {
-            throw error.forMember(path);
+            if (!choice.skipDamaged)
+                throw error.forMember(path);
+            skipped.append({fileName.toString(), error.message()});
+            entryDone(m);
+            continue;
         }
         if (eachMember)
             eachMember(GroupMember{fileName, lines, member});
         group.add(member.scores);
-        if (progress && reportsProgress(group.members, total) && !progress(group.members, total))
-            throw GroupCancelled{};
+        entryDone(m);
     }
-    if (group.members == 0)
-        throw AnalysisError(noMembersMessage(dataDir));
+    if (group.members == 0) {
+        if (choice.choosesAll() && skipped.isEmpty())
+            throw AnalysisError(noMembersMessage(dataDir));
+        throw AnalysisError(nobodyChosenMessage(dataDir, choice));
+    }
 
     AnalysisState next;
     next.kind = AnalysisKind::Group;
@@ -219,12 +269,17 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     roster.lines.squeeze();
     next.roster = std::move(roster);
     next.source = dataDir;
+    next.skipped = std::move(skipped);
+    next.choiceDescription = describeChoice(choice);
     return withNorm(std::move(next), kind);
 }
 
 AnalysisState withNorm(AnalysisState state, NormKind kind) {
-    const int row = normRow(kind, state.header.sex, state.header.education);
-    state.comparison = compareWithNorm(kind, row, state.record.scores.raw, state.kind);
+    return withNorm(std::move(state), storedNorm(kind, state.header.sex, state.header.education));
+}
+
+AnalysisState withNorm(AnalysisState state, const Norm& norm) {
+    state.comparison = compareWithNorm(norm, state.record.scores.raw, state.kind);
     return state;
 }
 
@@ -233,8 +288,7 @@ ExamineeScores scoresOf(const AnalysisRecord& record) {
 }
 
 NormComparison examineeComparison(const ExamineeScores& examinee, const AnalysisState& state) {
-    return compareWithNorm(state.comparison.kind, state.comparison.row, examinee.scores.raw,
-                           AnalysisKind::Individual);
+    return compareWithNorm(state.comparison.norm, examinee.scores.raw, AnalysisKind::Individual);
 }
 
 } // namespace ezr

@@ -2,6 +2,7 @@
 
 #include "AnalysisData.h"
 #include "GroupRoster.h"
+#include "MemberFilter.h"
 #include "NormComparison.h"
 #include "ResponseFile.h"
 
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The two analyses of the program. Each returns a complete new state or throws
 // AnalysisError; the caller keeps the old state on failure, so a bad file never leaves a
@@ -48,6 +50,13 @@ struct AnalysisHeader {
     QString age;
 };
 
+// An entry of the group folder that a run skipped because it could not be read, and why.
+struct SkippedEntry {
+    QString fileName; // without directory
+    QString reason;
+    friend bool operator==(const SkippedEntry&, const SkippedEntry&) = default;
+};
+
 // Everything an analysis found, in numbers and kinds; every output formats it.
 struct AnalysisState {
     AnalysisKind kind = AnalysisKind::None;
@@ -63,6 +72,11 @@ struct AnalysisState {
     // The response file or the group folder the analysis was read from; empty when it was
     // made from bytes already read.
     QString source;
+    // A group run told to skip damaged entries: those it skipped, in listing order.
+    QList<SkippedEntry> skipped;
+    // How the members of a group were chosen, in words; empty when the group is the whole
+    // folder.
+    QString choiceDescription;
 };
 
 // Reads, scores and compares with the sex norm.
@@ -110,30 +124,44 @@ struct GroupListing {
 // them. Throws AnalysisError when the folder cannot be listed.
 GroupListing listGroupFolder(const QString& dataDir);
 
+// Which entries of the folder a group run takes and what it does with damaged ones. The
+// default takes every entry and stops at the first one that cannot be read.
+struct GroupChoice {
+    MemberFilter filter = {};                              // members whose header matches
+    std::optional<QSet<QString>> fileNames = std::nullopt; // only these entries (names, no dir)
+    bool skipDamaged = false;                              // skip unreadable entries, list them
+    bool choosesAll() const { return filter.choosesAll() && !fileNames; }
+    friend bool operator==(const GroupChoice&, const GroupChoice&) = default;
+};
+
+// The choice in words: the filter, the number of files listed by name; empty for the
+// whole folder.
+QString describeChoice(const GroupChoice& choice);
+
 // `criterion` is the text the group menu puts into the sex or education field for kinds 1
-// and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." is a member, in the
-// order the file system lists them. `eachMember`, when given, is told of every member in
-// that order.
+// and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." that `choice` takes is a
+// member, in the order the file system lists them. A run that chooses nobody throws.
+// `eachMember`, when given, is told of every member in that order.
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
                             TodayFunction today = nullptr, const GroupProgress& progress = {},
                             GroupKeeps keeps = GroupKeeps::TableRows,
-                            const GroupMemberSink& eachMember = {});
+                            const GroupChoice& choice = {}, const GroupMemberSink& eachMember = {});
 // The same for the members of a listing made already.
 AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& criterion,
                             TodayFunction today = nullptr, const GroupProgress& progress = {},
                             GroupKeeps keeps = GroupKeeps::TableRows,
-                            const GroupMemberSink& eachMember = {});
+                            const GroupChoice& choice = {}, const GroupMemberSink& eachMember = {});
 
-// The norm row a group run with `kind` and `criterion` is compared with.
-int groupNormRow(NormKind kind, const QString& criterion);
-
-// A group's state as far as it is known before its members are read: its header fields (the
-// listing's count as the code), the norm kind and row, its folder and file names.
+// A group's state as far as it is known before its members are read, when it takes every
+// entry: its header fields (the listing's count as the code), the norm, its folder and file
+// names.
 AnalysisState listedGroup(const GroupListing& listing, NormKind kind, const QString& criterion,
                           TodayFunction today = nullptr);
 
 // The analysis compared with another norm kind, the row chosen by its sex or education.
 AnalysisState withNorm(AnalysisState state, NormKind kind);
+// The analysis compared with the given norm (a stored row or one's own).
+AnalysisState withNorm(AnalysisState state, const Norm& norm);
 
 // An examinee's cell chi-squares, profile chi-squares and indices against the norm row of
 // the analysis, computed as if the examinee had been opened alone: the indices read the
@@ -142,5 +170,7 @@ NormComparison examineeComparison(const ExamineeScores& examinee, const Analysis
 
 // The message for a group directory without members.
 QString noMembersMessage(const QString& dataDir);
+// The message for a choice that took none of the folder's entries.
+QString nobodyChosenMessage(const QString& dataDir, const GroupChoice& choice);
 
 } // namespace ezr

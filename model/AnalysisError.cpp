@@ -1,6 +1,7 @@
 #include "AnalysisError.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +14,32 @@ namespace ezr {
 AnalysisError AnalysisError::forMember(const QString& path) const {
     AnalysisError error(unnamed_.isEmpty() ? message_ : unnamed_);
     error.memberPath_ = pathInMessage(path);
+    error.line_ = line_;
+    error.field_ = field_;
+    error.fileName_ = QFileInfo(path).fileName();
     return error;
+}
+
+AnalysisError AnalysisError::atLine(int line, const QString& field) const {
+    AnalysisError error = *this;
+    error.line_ = line;
+    error.field_ = field;
+    return error;
+}
+
+AnalysisError AnalysisError::inFile(const QString& fileName) const {
+    AnalysisError error = *this;
+    error.fileName_ = fileName;
+    return error;
+}
+
+QString AnalysisError::placeText() const {
+    if (line_ <= 0)
+        return QString();
+    const QString at = QStringLiteral("строка %1: %2").arg(line_).arg(field_);
+    if (fileName_.isEmpty())
+        return at.front().toUpper() + at.mid(1);
+    return QStringLiteral("Файл %1, %2").arg(pathInMessage(fileName_), at);
 }
 
 void throwCannotOpen(const QString& path, int error) {
@@ -28,18 +54,30 @@ void throwFileTooLarge(const QString& path) {
                         QStringLiteral("Файл слишком велик для файла данных (больше 1 МБ)"));
 }
 
-void throwInvalidDate(QStringView text) {
-    throw AnalysisError(QStringLiteral("'%1' is not a valid date").arg(quotedInMessage(text)));
+AnalysisError invalidDateError(QStringView text) {
+    return AnalysisError(QStringLiteral("'%1' is not a valid date").arg(quotedInMessage(text)));
 }
 
-void throwInvalidInteger(QStringView text) {
-    throw AnalysisError(
+AnalysisError invalidIntegerError(QStringView text) {
+    return AnalysisError(
         QStringLiteral("'%1' is not a valid integer value").arg(quotedInMessage(text)));
 }
 
-void throwInvalidFloat(QStringView text) {
-    throw AnalysisError(
+AnalysisError invalidFloatError(QStringView text) {
+    return AnalysisError(
         QStringLiteral("'%1' is not a valid floating point value").arg(quotedInMessage(text)));
+}
+
+void throwInvalidDate(QStringView text) {
+    throw invalidDateError(text);
+}
+
+void throwInvalidInteger(QStringView text) {
+    throw invalidIntegerError(text);
+}
+
+void throwInvalidFloat(QStringView text) {
+    throw invalidFloatError(text);
 }
 
 namespace {
@@ -101,6 +139,9 @@ QString errorBoxText(const QString& message) {
 
 QString errorBoxText(const AnalysisError& error) {
     QString text = errorBoxText(error.message());
+    const QString place = error.placeText();
+    if (!place.isEmpty())
+        text += QLatin1Char('\n') + place;
     if (!error.memberPath().isEmpty())
         text += QLatin1Char('\n') + error.memberPath();
     return text;

@@ -151,11 +151,11 @@ BarChartDescription profileChart(int profile, ProfileValues values, const Profil
     chart.normShown = options.normShown;
     chart.legendShown = options.legendShown;
     const QList<QList<double>> numbers = profileSeries(profile, values, raw, chi);
-    const QList<QList<double>> norm = options.normGroup >= 0
-                                          ? normSeries(profile, values, options.normGroup)
+    const QList<QList<double>> norm = options.norm
+                                          ? normSeries(profile, values, options.norm->percent)
                                           : QList<QList<double>>{};
-    if (options.normGroup >= 0)
-        chart.normFoot = normFootText(options.normName);
+    if (options.norm)
+        chart.normFoot = normFootText(normGroupName(*options.norm));
     const int decimals = markDecimals(values);
     for (qsizetype s = 0; s < chart.series.size(); ++s) {
         BarSeries& series = chart.series[s];

@@ -2,11 +2,14 @@
 
 #include "AnalysisData.h"
 #include "Domain.h"
+#include "NormComparison.h"
 #include "ProfileSeries.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // What a chart shows, as plain values: the window, the printed report and the chart pictures
 // paint the same description, so they show the same chart.
@@ -56,8 +59,8 @@ struct BarChartDescription {
 struct ProfileChartOptions {
     QString code;
     QString name;
-    int normGroup = -1; // the norm row; none below 0
-    QString normName;
+    std::optional<Norm> norm; // none: no norm markers
+
     bool normShown = false;
     bool marksVisible = false;
     bool legendShown = false;

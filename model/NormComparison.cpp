@@ -69,17 +69,46 @@ int normRow(NormKind kind, const QString& sex, const QString& education) {
     return 2 * (static_cast<int>(kind) - 1) + subgroup;
 }
 
-NormComparison compareWithNorm(NormKind kind, int row, const Profiles& raw, AnalysisKind shown) {
-    const auto kindRow = static_cast<std::size_t>(static_cast<int>(kind) - 1);
+Norm storedNorm(int row) {
     const auto group = static_cast<std::size_t>(row);
+    Norm norm;
+    norm.kind = static_cast<NormKind>(row / 2 + 1);
+    norm.row = row;
+    norm.percent.profile1 = Norms1[group];
+    norm.percent.profile2 = Norms2[group];
+    norm.percent.profile3 = Norms3[group];
+    return norm;
+}
+
+Norm storedNorm(NormKind kind, const QString& sex, const QString& education) {
+    return storedNorm(normRow(kind, sex, education));
+}
+
+QString normGroupName(const Norm& norm) {
+    if (norm.kind == NormKind::Own)
+        return QStringLiteral("%1 (N = %2)").arg(norm.name).arg(norm.memberCount);
+    static const std::array<QString, 6> rowNames = {
+        QStringLiteral("мужчины"),           QStringLiteral("женщины"),
+        QStringLiteral("высшее образование"), QStringLiteral("среднее образование"),
+        QStringLiteral("удовлетворенность"), QStringLiteral("удовлетворенность")};
+    return rowNames[static_cast<std::size_t>(norm.row)];
+}
+
+QString normTitle(const Norm& norm) {
+    if (norm.kind == NormKind::Own)
+        return normGroupName(norm);
+    return NormKindNames[static_cast<std::size_t>(static_cast<int>(norm.kind) - 1)];
+}
+
+NormComparison compareWithNorm(const Norm& norm, const Profiles& raw, AnalysisKind shown) {
     NormComparison result;
-    result.kind = kind;
-    result.row = row;
-    const double x2[3] = {chiSquares(raw.profile1, Norms1[group], result.chi.profile1),
-                          chiSquares(raw.profile2, Norms2[group], result.chi.profile2),
-                          chiSquares(raw.profile3, Norms3[group], result.chi.profile3)};
+    result.norm = norm;
+    const double x2[3] = {chiSquares(raw.profile1, norm.percent.profile1, result.chi.profile1),
+                          chiSquares(raw.profile2, norm.percent.profile2, result.chi.profile2),
+                          chiSquares(raw.profile3, norm.percent.profile3, result.chi.profile3)};
+    // The critical values are the same for every kind: they depend on the cells alone.
     for (std::size_t p = 0; p < 3; ++p) {
-        const double critical = ChiCritical[kindRow][p];
+        const double critical = ChiCritical[0][p];
         result.profiles[p] = ProfileVerdict{x2[p], critical, profileSignificance(x2[p], critical)};
     }
 

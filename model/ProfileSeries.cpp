@@ -81,13 +81,12 @@ QList<QList<double>> profileSeries(int profile, ProfileValues values, const Prof
     return valuesOf(values, raw.profile3, chi.profile3);
 }
 
-QList<QList<double>> normSeries(int profile, ProfileValues values, int normGroup) {
-    const auto row = static_cast<std::size_t>(normGroup);
+QList<QList<double>> normSeries(int profile, ProfileValues values, const Profiles& percent) {
     if (profile == 1)
-        return normOf(values, Norms1[row]);
+        return normOf(values, percent.profile1);
     if (profile == 2)
-        return normOf(values, Norms2[row]);
-    return normOf(values, Norms3[row]);
+        return normOf(values, percent.profile2);
+    return normOf(values, percent.profile3);
 }
 
 QString normFootText(const QString& normName) {

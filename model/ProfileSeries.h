@@ -23,9 +23,9 @@ QList<QList<double>> profileSeries(int profile, ProfileValues values, const Prof
 // percentage chart, the expected count (percentage x 1.08) on a raw-score chart. A cell
 // chi-square has no norm value of its own (it measures the distance from the norm), so the
 // chi-square charts get none: an empty list.
-QList<QList<double>> normSeries(int profile, ProfileValues values, int normGroup);
+QList<QList<double>> normSeries(int profile, ProfileValues values, const Profiles& percent);
 
-// The line that names the norm under a chart: "Норма: " and the norm kind's name.
+// The line that names the norm under a chart: "Норма: " and the norm group ("мужчины").
 QString normFootText(const QString& normName);
 
 // Decimals of the value marks: whole raw scores, one decimal otherwise.

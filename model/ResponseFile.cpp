@@ -154,6 +154,24 @@ namespace {
 // an answer takes, so only a damaged or forged file meets it.
 constexpr double MaxAnswerTime = 1e150;
 
+// Item n stands on line 10 + n counted from 0, so an editor shows it on line 11 + n.
+int itemLineNumber(int item) {
+    return 11 + item;
+}
+
+QString itemField(int item, const QString& field) {
+    return QStringLiteral("утверждение %1, %2").arg(item).arg(field);
+}
+
+// A header date that does not read, named by its line.
+QDate headerDate(QStringView text, int line, const QString& field) {
+    try {
+        return parseShortDate(text);
+    } catch (const AnalysisError& error) {
+        throw error.atLine(line + 1, field);
+    }
+}
+
 } // namespace
 
 void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
@@ -167,14 +185,17 @@ void readItemLines(const QList<QStringView>& lines, AnalysisRecord& data) {
                                      [static_cast<std::size_t>(item - 1) % 36];
         const QStringView resultative = line.mid(0, 5);
         if (!tryParseInteger(resultative, pair.resultative))
-            throwInvalidInteger(resultative);
+            throw invalidIntegerError(resultative)
+                .atLine(itemLineNumber(item), itemField(item, QStringLiteral("отметка РО")));
         const QStringView procedural = line.mid(5, 5);
         if (!tryParseInteger(procedural, pair.procedural))
-            throwInvalidInteger(procedural);
+            throw invalidIntegerError(procedural)
+                .atLine(itemLineNumber(item), itemField(item, QStringLiteral("отметка ПО")));
         const QStringView time = line.mid(10, 8);
         double& seconds = data.answerTimes[static_cast<std::size_t>(item - 1)];
         if (!tryParseStoredFloat(time, point, seconds) || !(std::fabs(seconds) <= MaxAnswerTime))
-            throwInvalidFloat(time);
+            throw invalidFloatError(time).atLine(itemLineNumber(item),
+                                                 itemField(item, QStringLiteral("время ответа")));
     }
 }
 
@@ -190,8 +211,8 @@ void computeTimeStatistics(AnalysisRecord& data) {
 }
 
 QString ageText(QStringView testDate, QStringView birthDate) {
-    const QDate test = parseShortDate(testDate);
-    const QDate birth = parseShortDate(birthDate);
+    const QDate test = headerDate(testDate, 0, QStringLiteral("дата обследования"));
+    const QDate birth = headerDate(birthDate, 1, QStringLiteral("дата рождения"));
     const QDate age = QDate(1899, 12, 30).addDays(birth.daysTo(test));
     const int year = ((age.year() % 100) + 100) % 100;
     return QStringLiteral("%1.%2")

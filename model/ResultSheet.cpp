@@ -89,10 +89,6 @@ QString indexText(double value) {
     return formatFixed(value, 0, 1);
 }
 
-QString normKindName(NormKind kind) {
-    return NormKindNames[static_cast<std::size_t>(static_cast<int>(kind) - 1)];
-}
-
 QString profileCaption(int profile, const NormComparison& comparison) {
     const double critical = comparison.profiles[std::size_t(profile - 1)].critical;
     if (profile < 3)
@@ -100,6 +96,16 @@ QString profileCaption(int profile, const NormComparison& comparison) {
             .arg(formatFixed(critical, 5, 2));
     return QStringLiteral("[X2(профиль)кр. = %1 для p = 0.05]    [X2(мотив)кр. = %2 для p = 0.05]")
         .arg(formatFixed(critical, 5, 2), formatFixed(cellCritical(), 5, 2));
+}
+
+QStringList skippedLines(const AnalysisState& state) {
+    QStringList lines;
+    if (state.skipped.isEmpty())
+        return lines;
+    lines << QStringLiteral("Пропущено файлов: ") + QString::number(state.skipped.size());
+    for (const SkippedEntry& entry : state.skipped)
+        lines << entry.fileName;
+    return lines;
 }
 
 QStringList informationLines(const AnalysisState& state) {
@@ -118,6 +124,7 @@ QStringList informationLines(const AnalysisState& state) {
         for (qsizetype m = 0; m < state.roster.lines.size(); ++m)
             lines << state.roster.lines.at(m).toString();
         lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
+        lines << skippedLines(state);
         break;
     }
     return lines;
@@ -130,7 +137,8 @@ namespace {
 QString informationText(const AnalysisState& state) {
     if (state.kind != AnalysisKind::Group)
         return informationLines(state).join(QStringLiteral("\r\n"));
-    const QString total = QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
+    const QString total =
+        QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
     const QString crlf = QStringLiteral("\r\n");
     QString text = QStringLiteral("Состав группы:");
     for (qsizetype m = 0; m < state.roster.lines.size(); ++m) {
@@ -139,6 +147,10 @@ QString informationText(const AnalysisState& state) {
     }
     text += crlf;
     text += total;
+    for (const QString& line : skippedLines(state)) {
+        text += crlf;
+        text += line;
+    }
     return text;
 }
 
@@ -189,7 +201,7 @@ ResultSheet formatSheet(const AnalysisState& state) {
     fillRows(sheet.stimulusGrid, scores.raw.profile3, comparison.chi.profile3,
              sheet.stimulusChiVerdicts);
 
-    sheet.norm = normKindName(comparison.kind);
+    sheet.norm = normTitle(comparison.norm);
     QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     Verdict* x2Verdicts[3] = {&sheet.profile1X2Verdict, &sheet.profile2X2Verdict,
                               &sheet.profile3X2Verdict};

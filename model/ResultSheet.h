@@ -98,11 +98,8 @@ ResultSheet initialSheet();
 ResultSheet formatSheet(const AnalysisState& state);
 
 // The hint of the information icon: the timing lines of an examinee, the member list of a
-// group. The sheet's infoHint joins them with CR LF.
+// group followed by the entries the run skipped. The sheet's infoHint joins them with CR LF.
 QStringList informationLines(const AnalysisState& state);
-
-// "Пол", "Образование" or "Удовлетворенность".
-QString normKindName(NormKind kind);
 
 // "[X2(профиль)кр. = ... для p = 0.05] " and, for profile 3, the single-cell value after it.
 QString profileCaption(int profile, const NormComparison& comparison);

@@ -17,6 +17,8 @@ constexpr int TitleSize = 12;
 const QColor GridGrey(220, 220, 220);
 const QColor FootBlue(0, 0, 255);
 const QColor MarkBackground(255, 255, 225);
+// Grey, so that a stem that passes a norm marker on its way up does not read as part of it.
+const QColor StemGrey(110, 110, 110);
 
 // Of the slot of a motive, shared by its series.
 constexpr double BarWidth = 0.7;
@@ -96,15 +98,83 @@ void paintCentred(QPainter& painter, const QRectF& box, const QString& text) {
 BarChartLayout::BarChartLayout(const QRectF& area, const BarChartDescription& chart,
                                const QFont& face)
     : area_(area), axis_(chart.valueAxis), seriesCount_(std::max(1, int(chart.series.size()))) {
-    const double line = textHeight(sized(face, TextSize));
-    double top = area.top() + 4 + textHeight(sized(face, TitleSize)) + 4;
+    const QFont text = sized(face, TextSize);
+    const double line = textHeight(text);
+    top_ = area.top() + 4 + textHeight(sized(face, TitleSize)) + 4;
     if (chart.legendShown && chart.series.size() > 1)
-        top += line + 2;
-    const double left = area.left() + 6 + labelWidth(axis_, sized(face, TextSize)) + 6;
+        top_ += line + 2;
+    left_ = area.left() + 6 + labelWidth(axis_, text) + 6;
     // Under the plot: the motive numbers, the axis title and the foot.
-    const double bottom = area.bottom() - 3 * (line + 2) - 4;
-    plot_ = QRectF(QPointF(std::round(left), std::round(top)),
-                   QPointF(std::round(area.right() - 10), std::round(bottom)));
+    bottom_ = area.bottom() - 3 * (line + 2) - 4;
+    placePlot(0.0);
+    if (!chart.marksVisible)
+        return;
+    // Marks lifted over a norm marker may reach above the plot: the plot then gives up that
+    // much of its height, which lowers the bars, so a few rounds settle it.
+    const double mostRoom = (bottom_ - top_) / 2;
+    double extra = 0.0;
+    for (int round = 0; round < 4; ++round) {
+        placeMarks(chart, text);
+        double highest = plot_.top();
+        for (const QList<QRectF>& boxes : std::as_const(markBoxes_)) {
+            for (const QRectF& box : boxes)
+                highest = std::min(highest, box.top());
+        }
+        if (highest >= plot_.top() || extra >= mostRoom)
+            break;
+        extra = std::min(mostRoom, extra + plot_.top() - highest);
+        placePlot(extra);
+    }
+}
+
+void BarChartLayout::placePlot(double extraTop) {
+    plot_ = QRectF(QPointF(std::round(left_), std::round(top_ + extraTop)),
+                   QPointF(std::round(area_.right() - 10), std::round(bottom_)));
+}
+
+void BarChartLayout::placeMarks(const BarChartDescription& chart, const QFont& text) {
+    // Clear space kept between a mark and what it is lifted over.
+    constexpr double Gap = 3.0;
+    const QFontMetricsF metrics(text);
+    const double height = std::round(metrics.height() + 2);
+    const int count = int(chart.series.size());
+    QList<QRectF> obstacles;
+    if (chart.normShown) {
+        for (int s = 0; s < count; ++s) {
+            const QList<double>& norm = chart.series[s].norm;
+            for (int i = 0; i < int(norm.size()); ++i)
+                obstacles.append(normMarker(s, i, norm[i]));
+        }
+    }
+    markBoxes_.clear();
+    for (int s = 0; s < count; ++s) {
+        const BarSeries& series = chart.series[s];
+        QList<QRectF> boxes;
+        for (int i = 0; i < int(series.values.size()) && i < int(series.marks.size()); ++i) {
+            QList<QRectF> around = obstacles;
+            for (int other = 0; other < count; ++other) {
+                if (other != s && i < chart.series[other].values.size())
+                    around.append(bar(other, i, chart.series[other].values[i]));
+            }
+            const QPointF top = barPoint(s, i, series.values[i]);
+            const double width = std::round(metrics.horizontalAdvance(series.marks[i]) + 6);
+            QRectF box(std::round(top.x() - width / 2),
+                       std::round(top.y()) - MarkArrowLength - height, width, height);
+            // Upwards only, past one obstacle at a time, so this ends.
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const QRectF& obstacle : std::as_const(around)) {
+                    if (box.intersects(obstacle.adjusted(-1, -Gap, 1, Gap))) {
+                        box.moveBottom(std::floor(obstacle.top() - Gap));
+                        moved = true;
+                    }
+                }
+            }
+            boxes.append(box);
+            obstacles.append(box);
+        }
+        markBoxes_.append(boxes);
+    }
 }
 
 double BarChartLayout::yOf(double value) const {
@@ -121,6 +191,18 @@ QRectF BarChartLayout::bar(int series, int index, double value) const {
 
 QPointF BarChartLayout::barPoint(int series, int index, double value) const {
     return QPointF(bar(series, index, value).center().x(), yOf(value));
+}
+
+QRectF BarChartLayout::normMarker(int series, int index, double norm) const {
+    // A little wider than the bar, so that it shows beside a bar that reaches above it.
+    const QRectF at = bar(series, index, norm);
+    const double half = std::max(3.0, at.width() / 2 + 2);
+    const double y = std::round(at.top());
+    return QRectF(std::round(at.center().x() - half), y - 1, 2 * half, NormMarkerHeight);
+}
+
+QRectF BarChartLayout::markBox(int series, int index) const {
+    return markBoxes_.value(series).value(index);
 }
 
 void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescription& chart,
@@ -167,20 +249,28 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescript
     paintAxisLines(painter, plot);
 
     if (chart.marksVisible) {
-        // Each value in a box on a short stem over its bar.
+        // Each value in a box on a stem over its bar; the stems first, so that a box covers
+        // any stem that passes behind it.
         painter.setFont(text);
+        painter.setPen(StemGrey);
         for (int s = 0; s < int(chart.series.size()); ++s) {
             const BarSeries& series = chart.series[s];
-            for (int i = 0; i < int(series.values.size()) && i < int(series.marks.size()); ++i) {
+            for (int i = 0; i < int(series.values.size()); ++i) {
+                const QRectF box = layout.markBox(s, i);
+                if (box.isEmpty())
+                    continue;
                 const QPointF top = layout.barPoint(s, i, series.values[i]);
                 const double x = std::round(top.x());
-                const double y = std::round(top.y());
-                const double width = std::round(metrics.horizontalAdvance(series.marks[i]) + 6);
-                const double height = std::round(line + 2);
-                const QRectF box(std::round(x - width / 2), y - MarkArrowLength - height, width,
-                                 height);
-                painter.setPen(Qt::black);
-                painter.drawLine(QPointF(x, y), QPointF(x, y - MarkArrowLength));
+                painter.drawLine(QPointF(x, std::round(top.y())), QPointF(x, box.bottom()));
+            }
+        }
+        painter.setPen(Qt::black);
+        for (int s = 0; s < int(chart.series.size()); ++s) {
+            const BarSeries& series = chart.series[s];
+            for (int i = 0; i < int(series.marks.size()); ++i) {
+                const QRectF box = layout.markBox(s, i);
+                if (box.isEmpty())
+                    continue;
                 painter.fillRect(box, MarkBackground);
                 painter.setBrush(Qt::NoBrush);
                 painter.drawRect(box);
@@ -189,18 +279,11 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescript
         }
     }
     if (chart.normShown) {
-        // A black bar across each bar at its norm, a little wider than the bar, over the value
-        // marks so that none hides it.
+        // A black bar across each bar at its norm; no mark stands on one.
         for (int s = 0; s < int(chart.series.size()); ++s) {
             const BarSeries& series = chart.series[s];
-            for (int i = 0; i < int(series.norm.size()); ++i) {
-                const QRectF bar = layout.bar(s, i, series.norm[i]);
-                const double half = std::max(3.0, bar.width() / 2 + 2);
-                const double y = std::round(bar.top());
-                painter.fillRect(
-                    QRectF(std::round(bar.center().x() - half), y - 1, 2 * half, NormMarkerHeight),
-                    Qt::black);
-            }
+            for (int i = 0; i < int(series.norm.size()); ++i)
+                painter.fillRect(layout.normMarker(s, i, series.norm[i]), Qt::black);
         }
     }
 

@@ -30,12 +30,25 @@ public:
     QRectF bar(int series, int index, double value) const;
     // The middle of that bar at the height of `value`.
     QPointF barPoint(int series, int index, double value) const;
+    // The black bar across the bar of `series` over motive `index` at the height `norm`.
+    QRectF normMarker(int series, int index, double norm) const;
+    // The box of a value mark, or an empty rectangle when the chart shows no marks: above its
+    // bar on a stem, lifted clear of every norm marker, of the other bars and of the marks
+    // placed before it, so that no mark is struck through or hidden.
+    QRectF markBox(int series, int index) const;
 
 private:
+    void placePlot(double extraTop);
+    void placeMarks(const BarChartDescription& chart, const QFont& text);
+
     QRectF area_;
     QRectF plot_;
     ChartAxis axis_;
     int seriesCount_ = 1;
+    double top_ = 0.0;    // of the plot before any room for lifted marks
+    double bottom_ = 0.0; // of the plot
+    double left_ = 0.0;
+    QList<QList<QRectF>> markBoxes_;
 };
 
 void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescription& chart,

@@ -77,10 +77,10 @@ double* copyProfiles(double* out, const Profiles& profiles) {
 }
 
 // The row's numbers as computed; those the table gives to six significant digits are marked.
-RowNumbers rowNumbers(const ExamineeScores& examinee, NormKind kind, int normRow) {
+RowNumbers rowNumbers(const ExamineeScores& examinee, const Norm& norm) {
     RowNumbers numbers{};
     const NormComparison comparison =
-        compareWithNorm(kind, normRow, examinee.scores.raw, AnalysisKind::Individual);
+        compareWithNorm(norm, examinee.scores.raw, AnalysisKind::Individual);
     double* out = copyProfiles(numbers.data(), examinee.scores.raw);
     out = copyProfiles(out, comparison.chi);
     for (const ProfileVerdict& profile : comparison.profiles)
@@ -100,8 +100,8 @@ constexpr bool isRounded(std::size_t column) {
 }
 
 // The numbers as the table carries them.
-RowNumbers shownNumbers(const ExamineeScores& examinee, NormKind kind, int normRow) {
-    RowNumbers numbers = rowNumbers(examinee, kind, normRow);
+RowNumbers shownNumbers(const ExamineeScores& examinee, const Norm& norm) {
+    RowNumbers numbers = rowNumbers(examinee, norm);
     for (std::size_t c = 0; c < numbers.size(); ++c)
         if (isRounded(c))
             numbers[c] = significant6(numbers[c]);
@@ -269,9 +269,9 @@ QChar regionalSeparator(QChar point) {
 
 class CsvTableWriter final : public ExamineeTableWriter {
 public:
-    CsvTableWriter(ByteSink& sink, NormKind kind, int row)
-        : csv_(sink, regionalSeparator(decimalSeparator()), decimalSeparator()), kind_(kind),
-          row_(row), norm_(tableNormName(kind, row)) {
+    CsvTableWriter(ByteSink& sink, const Norm& norm)
+        : csv_(sink, regionalSeparator(decimalSeparator()), decimalSeparator()), norm_(norm),
+          normName_(tableNormName(norm)) {
         for (const ExamineeColumn& column : examineeColumns())
             csv_.text(column.heading);
         csv_.endRow();
@@ -279,23 +279,22 @@ public:
     void add(const ExamineeEntry& examinee) override {
         for (QStringView text : rowTexts(examinee))
             csv_.text(text);
-        const RowNumbers numbers = rowNumbers(*examinee.results, kind_, row_);
+        const RowNumbers numbers = rowNumbers(*examinee.results, norm_);
         for (std::size_t c = 0; c < numbers.size(); ++c) {
             if (isRounded(c))
                 csv_.numberSignificant6(numbers[c]);
             else
                 csv_.number(numbers[c]);
         }
-        csv_.text(norm_);
+        csv_.text(normName_);
         csv_.endRow();
     }
     void finish(const AnalysisState&) override {}
 
 private:
     CsvWriter csv_;
-    NormKind kind_;
-    int row_;
-    QString norm_;
+    Norm norm_;
+    QString normName_;
 };
 
 // A date of the table as a spreadsheet counts days (from 30 December 1899), when it reads.
@@ -315,9 +314,8 @@ std::optional<double> dateSerial(QStringView text) {
 
 class WorkbookTableWriter final : public ExamineeTableWriter {
 public:
-    WorkbookTableWriter(ByteSink& sink, NormKind kind, int row)
-        : sink_(sink), kind_(kind), row_(row), norm_(tableNormName(kind, row)),
-          columns_(examineeColumns()) {
+    WorkbookTableWriter(ByteSink& sink, const Norm& norm)
+        : sink_(sink), norm_(norm), normName_(tableNormName(norm)), columns_(examineeColumns()) {
         book_.startSheet(QStringLiteral("Обследуемые"), int(columns_.size()), true);
         for (const ExamineeColumn& column : columns_)
             book_.text(column.heading, true);
@@ -334,9 +332,9 @@ public:
             }
             book_.text(text);
         }
-        for (double value : shownNumbers(*examinee.results, kind_, row_))
+        for (double value : shownNumbers(*examinee.results, norm_))
             book_.number(value, columns_[c++].decimals);
-        book_.text(norm_);
+        book_.text(normName_);
         book_.endRow();
     }
     void finish(const AnalysisState& state) override {
@@ -348,9 +346,8 @@ public:
 private:
     WorkbookWriter book_;
     ByteSink& sink_;
-    NormKind kind_;
-    int row_;
-    QString norm_;
+    Norm norm_;
+    QString normName_;
     QList<ExamineeColumn> columns_;
 };
 
@@ -397,36 +394,29 @@ SheetTable examineeTable(const AnalysisState& state) {
         headings.append(heading);
     table.rows.append(headings);
 
-    const NormKind kind = state.comparison.kind;
-    const int normRow = state.comparison.row;
-    const QString norm = tableNormName(kind, normRow);
+    const Norm& norm = state.comparison.norm;
+    const QString normName = tableNormName(norm);
     forEachEntry(state, [&](const ExamineeEntry& examinee) {
         TableRow row;
         for (QStringView text : rowTexts(examinee))
             row.append(textCell(text));
-        for (double value : shownNumbers(*examinee.results, kind, normRow))
+        for (double value : shownNumbers(*examinee.results, norm))
             row.append(value);
-        row.append(norm);
+        row.append(normName);
         table.rows.append(row);
     });
     return table;
 }
 
-QString tableNormName(NormKind kind, int row) {
-    const bool second = row % 2 == 1;
-    QString name = normKindName(kind);
-    if (kind == NormKind::Sex)
-        name += QStringLiteral(", ") + (second ? FemaleSex : MaleSex);
-    else if (kind == NormKind::Education)
-        name += QStringLiteral(", ") + (second ? SecondaryEducation : HigherEducation);
-    return name;
+QString tableNormName(const Norm& norm) {
+    return normGroupName(norm);
 }
 
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
-                                                         NormKind kind, int row) {
+                                                         const Norm& norm) {
     if (format == ReportFormat::Xlsx)
-        return std::make_unique<WorkbookTableWriter>(sink, kind, row);
-    return std::make_unique<CsvTableWriter>(sink, kind, row);
+        return std::make_unique<WorkbookTableWriter>(sink, norm);
+    return std::make_unique<CsvTableWriter>(sink, norm);
 }
 
 void addGroupMember(ExamineeTableWriter& table, const GroupMember& member) {
@@ -453,7 +443,7 @@ void addGroupMember(ExamineeTableWriter& table, const GroupMember& member) {
 
 void writeExamineeTable(ReportFormat format, const AnalysisState& state, ByteSink& sink) {
     const std::unique_ptr<ExamineeTableWriter> writer =
-        examineeTableWriter(format, sink, state.comparison.kind, state.comparison.row);
+        examineeTableWriter(format, sink, state.comparison.norm);
     forEachEntry(state, [&](const ExamineeEntry& examinee) { writer->add(examinee); });
     writer->finish(state);
 }

@@ -73,13 +73,14 @@ public:
     virtual void finish(const AnalysisState& state) = 0;
 };
 
-// The norm the chi-square columns are compared with, as the table names it.
-QString tableNormName(NormKind kind, int row);
+// The norm the chi-square columns are compared with, as the table names it: its group
+// ("мужчины", "среднее образование", or a norm of one's own with its size).
+QString tableNormName(const Norm& norm);
 
 // The writer of the table in `format` (Csv, under the regional settings, or Xlsx) into
-// `sink`, the chi-squares against norm `row` of `kind`.
+// `sink`, the chi-squares against `norm`.
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
-                                                         NormKind kind, int row);
+                                                         const Norm& norm);
 
 // A member of a group run as it is read, into the table.
 void addGroupMember(ExamineeTableWriter& table, const GroupMember& member);

@@ -1,5 +1,6 @@
 #include "Export.h"
 
+#include "AnalysisError.h"
 #include "ExamineeTable.h"
 #include "PdfReport.h"
 #include "ResponseFile.h"
@@ -26,8 +27,49 @@ GroupKeeps groupKeepsFor(ReportFormat format) {
     return GroupKeeps::TableRows;
 }
 
-QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
+QString groupSizeRefusal(const AnalysisState& state, int minimum) {
+    const qsizetype members = state.roster.lines.size();
+    if (state.kind != AnalysisKind::Group || members >= minimum)
+        return {};
+    return QStringLiteral("В группе %1 обследуемых, меньше наименьшего допустимого числа %2: "
+                          "по такой группе результаты отдельных людей можно узнать, поэтому "
+                          "групповые результаты не сохраняются")
+        .arg(members)
+        .arg(minimum);
+}
+
+AnalysisState anonymousAnalysis(AnalysisState state) {
+    if (state.kind == AnalysisKind::Individual)
+        state.header.name.clear();
+    // A roster line is the code, ". " and the name: the code is what stands before the first
+    // ". ", which a code may hold itself but a name never precedes.
+    GroupRoster codes;
+    codes.fileNames = state.roster.fileNames;
+    codes.linkedMembers = state.roster.linkedMembers;
+    for (qsizetype m = 0; m < state.roster.lines.size(); ++m) {
+        const QStringView line = state.roster.lines.at(m);
+        const qsizetype separator = line.indexOf(u". ");
+        codes.lines.append({separator < 0 ? line : line.first(separator)});
+    }
+    state.roster = std::move(codes);
+    for (ExamineeRecord& member : state.members)
+        member.header.name.clear();
+    return state;
+}
+
+QByteArray buildReport(ReportFormat format, const ReportSnapshot& original,
                        ReportEncoding encoding) {
+    if (original.minimumGroupSize) {
+        const QString refusal = groupSizeRefusal(original.analysis, *original.minimumGroupSize);
+        if (!refusal.isEmpty())
+            throw AnalysisError(refusal);
+    }
+    ReportSnapshot anonymous;
+    if (original.anonymous) {
+        anonymous = original;
+        anonymous.analysis = anonymousAnalysis(original.analysis);
+    }
+    const ReportSnapshot& snapshot = original.anonymous ? anonymous : original;
     switch (format) {
     case ReportFormat::Pdf:
         return buildPdfReport(snapshot);
@@ -48,14 +90,6 @@ QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
     if (encoding == ReportEncoding::Utf8)
         return decodeWindows1251(report).toUtf8();
     return report;
-}
-
-void writeReport(ReportFormat format, const ReportSnapshot& snapshot, ByteSink& sink,
-                 ReportEncoding encoding) {
-    if (format == ReportFormat::Xlsx || format == ReportFormat::Csv)
-        writeExamineeTable(format, snapshot.analysis, sink);
-    else
-        sink.write(buildReport(format, snapshot, encoding));
 }
 
 } // namespace ezr

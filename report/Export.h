@@ -6,10 +6,6 @@
 #include <QByteArray>
 #include <QString>
 
-namespace ezr {
-class ByteSink;
-}
-
 // The formats an analysis leaves the program in, made the same way from the window and from
 // ezr-report.
 namespace ezr {
@@ -24,12 +20,17 @@ QString proposedReportName(const AnalysisState& state, ReportFormat format);
 // need the members' rows.
 GroupKeeps groupKeepsFor(ReportFormat format);
 
-// The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made.
+// Why a group output for `state` is refused under a minimum group size, in words for the
+// user; empty when it is allowed (an examinee alone, or a group of at least `minimum`).
+QString groupSizeRefusal(const AnalysisState& state, int minimum);
+
+// The analysis with every member's name taken out: the member list by codes, the table rows
+// and an examinee's header without a name.
+AnalysisState anonymousAnalysis(AnalysisState state);
+
+// The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made
+// or the snapshot's minimum group size refuses the group.
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,
                        ReportEncoding encoding = ReportEncoding::Windows1251);
-
-// The same into `sink`, the tables a row at a time.
-void writeReport(ReportFormat format, const ReportSnapshot& snapshot, ByteSink& sink,
-                 ReportEncoding encoding = ReportEncoding::Windows1251);
 
 } // namespace ezr

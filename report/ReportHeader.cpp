@@ -17,8 +17,30 @@ QList<HeaderLine> reportHeader(const AnalysisState& state) {
         lines.append({F::Education, QStringLiteral("Образование"), h.education});
     if (!group)
         lines.append({F::Age, QStringLiteral("Возраст"), h.age});
-    lines.append({F::Norm, QStringLiteral("Нормирование"), normKindName(state.comparison.kind)});
+    lines.append({F::Norm, QStringLiteral("Нормирование"), normTitle(state.comparison.norm)});
     return lines;
+}
+
+int groupMemberCount(const AnalysisState& state) {
+    if (!state.roster.fileNames.isEmpty())
+        return int(state.roster.fileNames.size());
+    if (!state.members.isEmpty())
+        return int(state.members.size());
+    return state.header.code.trimmed().toInt();
+}
+
+QString groupTitle(int members) {
+    // 1, 21, 101 обследуемый; every other count takes the genitive plural.
+    const bool singular = members % 10 == 1 && members % 100 != 11;
+    return QStringLiteral("Группа, %1 %2")
+        .arg(members)
+        .arg(singular ? QStringLiteral("обследуемый") : QStringLiteral("обследуемых"));
+}
+
+QString reportOwner(const AnalysisState& state) {
+    if (state.kind == AnalysisKind::Group)
+        return groupTitle(groupMemberCount(state));
+    return state.header.code + QStringLiteral(". ") + state.header.name;
 }
 
 } // namespace ezr

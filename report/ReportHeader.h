@@ -19,4 +19,12 @@ struct HeaderLine {
 
 QList<HeaderLine> reportHeader(const AnalysisState& state);
 
+// How many examinees a group analysis read: its roster, or the count it was shown with.
+int groupMemberCount(const AnalysisState& state);
+// "Группа, 12 обследуемых" (with the number's Russian form).
+QString groupTitle(int members);
+// Whose report it is, for the head of every page: "code. name" of an examinee, the group
+// title of a group.
+QString reportOwner(const AnalysisState& state);
+
 } // namespace ezr

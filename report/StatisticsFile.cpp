@@ -188,11 +188,11 @@ QString statisticsExtension(StatisticsFormat format) {
 }
 
 QString statisticsFileLabel(const NormComparison& comparison, const QDate& analysed) {
-    const NormKind kind = comparison.kind;
+    const NormKind kind = comparison.norm.kind;
     // The norm group the comparison takes: the second of a kind is the female or the
     // secondary-education one.
-    const bool second = comparison.row % 2 == 1;
-    QString norm = normKindName(kind);
+    const bool second = comparison.norm.row % 2 == 1;
+    QString norm = normTitle(comparison.norm);
     if (kind == NormKind::Sex)
         norm += QStringLiteral(", ") + (second ? FemaleSex : MaleSex);
     else if (kind == NormKind::Education)

@@ -67,8 +67,8 @@ private slots:
         QCOMPARE(state.record.timingLines[3], QStringLiteral("Среднее: 16,7 с"));
         // Female norm row, because the file says so.
         const NormComparison female =
-            compareWithNorm(NormKind::Sex, 1, state.record.scores.raw, AnalysisKind::Individual);
-        QCOMPARE(state.comparison.row, 1);
+            compareWithNorm(storedNorm(1), state.record.scores.raw, AnalysisKind::Individual);
+        QCOMPARE(state.comparison.norm.row, 1);
         QCOMPARE(state.comparison.chi, female.chi);
     }
 
@@ -162,7 +162,7 @@ private slots:
             listedGroup(listing, NormKind::Education, criterion, fixedToday);
         const AnalysisState lean =
             groupAnalysis(listing, NormKind::Education, criterion, fixedToday, {},
-                          GroupKeeps::Names, [&](const GroupMember& member) {
+                          GroupKeeps::Names, {}, [&](const GroupMember& member) {
                               handed.append({member.fileName.toString(), readHeader(member.lines),
                                              QString(), scoresOf(member.record)});
                           });
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(listed.header.testDate, rows.header.testDate);
         QCOMPARE(listed.header.education, rows.header.education);
         QCOMPARE(listed.header.sex, rows.header.sex);
-        QCOMPARE(listed.comparison.row, rows.comparison.row);
+        QVERIFY(listed.comparison.norm == rows.comparison.norm);
     }
 
     void groupMeansAndMembers() {
@@ -285,15 +285,20 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("directory");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file. Is a directory.";
+        QTest::addColumn<QString>("place");
+        QTest::newRow("sub-directory") << "sub" << true << "Cannot open file. Is a directory."
+                                       << "";
+        // Item 1 stands on line 12; the file ends after line 4.
         QTest::newRow("not a response file")
-            << "x.cry" << false << "'' is not a valid integer value.";
+            << "x.cry" << false << "'' is not a valid integer value."
+            << "Файл x.cry, строка 12: утверждение 1, отметка РО";
     }
 
     void groupFailures() {
         QFETCH(QString, entry);
         QFETCH(bool, directory);
         QFETCH(QString, firstLine);
+        QFETCH(QString, place);
         QTemporaryDir dir;
         writeResponseFiles(dir.path(), {examinee(QStringLiteral("1"), true, QString())});
         const QString path = dir.filePath(entry);
@@ -305,9 +310,14 @@ private slots:
             groupAnalysis(dir.path(), NormKind::Satisfaction, QString());
             QFAIL("a bad member was accepted");
         } catch (const AnalysisError& error) {
-            // The message with its full stop, then the member's path once, on its own line.
+            // The message with its full stop, the bad value's place in Russian when there is
+            // one, then the member's path once, on its own line.
             const QStringList lines = errorBoxText(error).split(QLatin1Char('\n'));
-            QCOMPARE(lines, QStringList({firstLine, QDir::toNativeSeparators(path)}));
+            QStringList expected{firstLine};
+            if (!place.isEmpty())
+                expected << place;
+            expected << QDir::toNativeSeparators(path);
+            QCOMPARE(lines, expected);
         }
     }
 

@@ -64,15 +64,14 @@ private slots:
         ProfileChartOptions options;
         options.code = QStringLiteral("7");
         options.name = QStringLiteral("Имя");
-        options.normGroup = 3;
-        options.normName = QStringLiteral("Образование");
+        options.norm = storedNorm(3);
         BarChartDescription chart =
             profileChart(3, ProfileValues(values), raw, Profiles{}, options);
         QCOMPARE(chart.series.size(), 3);
         QCOMPARE(chart.footLine(), QStringLiteral("7. Имя"));
         const double axisWithoutNorm = chart.valueAxis.max;
         showNorm(chart, true);
-        QCOMPARE(chart.footLine(), QStringLiteral("7. Имя    Норма: Образование"));
+        QCOMPARE(chart.footLine(), QStringLiteral("7. Имя    Норма: среднее образование"));
         double highest = 0.0;
         for (int s = 0; s < 3; ++s) {
             const QList<double>& norm = chart.series[s].norm;

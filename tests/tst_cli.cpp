@@ -2,6 +2,7 @@
 #include "Domain.h"
 #include "ExamineeTable.h"
 #include "Export.h"
+#include "NormFile.h"
 #include "ReportCommand.h"
 #include "ReportOptions.h"
 #include "ResponseFile.h"
@@ -293,6 +294,44 @@ private slots:
         QTest::newRow("other encoding")
             << QStringList{Program, file, QStringLiteral("--encoding"), QStringLiteral("koi8-r")}
             << QStringLiteral("koi8-r");
+        const QStringList women{Program, g, dir, QStringLiteral("--sex"), QStringLiteral("female")};
+        const auto plus = [](QStringList list, const char* a, const char* b = nullptr) {
+            list << QString::fromUtf8(a);
+            if (b)
+                list << QString::fromUtf8(b);
+            return list;
+        };
+        QTest::newRow("--where unknown sex") << plus(women, "--where", "sex=m") << "sex=m";
+        QTest::newRow("--where reversed ages") << plus(women, "--where", "age=45-30") << "45-30";
+        QTest::newRow("--where one date")
+            << plus(women, "--where", "date=2024-01-01") << "date=2024-01-01";
+        QTest::newRow("--where unknown field")
+            << plus(women, "--where", "sex=male,city=Омск") << "city=Омск";
+        QTest::newRow("--where without group")
+            << QStringList{Program, file, QStringLiteral("--where"), QStringLiteral("sex=male")}
+            << "--where needs --group";
+        QTest::newRow("--codes without group")
+            << QStringList{Program, file, QStringLiteral("--codes"), QStringLiteral("c.txt")}
+            << "--codes needs --group";
+        QTest::newRow("--codes empty") << plus(women, "--codes", "") << "--codes";
+        QTest::newRow("--skip-damaged without group")
+            << QStringList{Program, file, QStringLiteral("--skip-damaged")} << "--skip-damaged";
+        QTest::newRow("--save-norm without a name")
+            << plus(women, "--save-norm", "n.json") << "--norm-name";
+        QTest::newRow("--save-norm with a blank name")
+            << plus(plus(women, "--save-norm", "n.json"), "--norm-name", "  ") << "--norm-name";
+        QTest::newRow("--norm-name alone") << plus(women, "--norm-name", "Отдел") << "--save-norm";
+        QTest::newRow("--norm-file and a criterion")
+            << plus(women, "--norm-file", "n.json") << "--norm-file";
+        QTest::newRow("--norm and --norm-file") << QStringList{Program,
+                                                               file,
+                                                               QStringLiteral("--norm"),
+                                                               QStringLiteral("sex"),
+                                                               QStringLiteral("--norm-file"),
+                                                               QStringLiteral("n.json")}
+                                                << "--norm-file";
+        QTest::newRow("--norm-file empty")
+            << QStringList{Program, file, QStringLiteral("--norm-file=")} << "--norm-file";
     }
     void rejectsUsage() {
         QFETCH(QStringList, arguments);
@@ -306,7 +345,10 @@ private slots:
     void helpAndVersion() {
         const ReportOptions help = parseReportOptions({Program, QStringLiteral("--help")});
         QCOMPARE(help.status, ReportOptions::Status::Help);
-        for (const char* word : {"--group", "--norm", "--encoding", "-o", "отчёт", "report"})
+        for (const char* word :
+             {"--group", "--norm", "--encoding", "-o", "отчёт", "report", "--where", "--codes",
+              "--skip-damaged", "--save-norm", "--norm-name", "--norm-description", "--norm-file",
+              "--anonymous", "age=MIN-MAX", "date=YYYY-MM-DD..YYYY-MM-DD"})
             QVERIFY2(help.text.contains(QString::fromUtf8(word)), word);
         const ReportOptions version = parseReportOptions({Program, QStringLiteral("--version")});
         QCOMPARE(version.status, ReportOptions::Status::Version);
@@ -658,7 +700,9 @@ private slots:
             const QString path = dir.filePath(QStringLiteral("item.cry"));
             QVERIFY(writeFile(path, scramblePlainText(plainLines.join(QStringLiteral("\r\n")))));
             arguments << path;
-            expected << QStringLiteral("is not a valid integer value");
+            // Item 50 is plain line 60, which an editor shows as line 61.
+            expected << QStringLiteral("is not a valid integer value")
+                     << QStringLiteral("\nФайл item.cry, строка 61: утверждение 50, отметка ПО");
         } else if (situation == QLatin1String("bad member")) {
             QVERIFY(!writeExaminee(groupDir, generatedExaminee(5u, 0)).isEmpty());
             QVERIFY(!writeExaminee(groupDir, generatedExaminee(5u, 1)).isEmpty());
@@ -846,6 +890,114 @@ private slots:
         QVERIFY2(outcome.err.contains("\\x1B]0;owned\\x07\\x1B[2J.cry"), outcome.err.constData());
     }
 
+    void parsesChoiceAndNorms() {
+        const ReportOptions options = parseReportOptions(
+            {Program, QStringLiteral("--group"), QStringLiteral("Data"),
+             QStringLiteral("--where=education=secondary,age=30-45"), QStringLiteral("--codes"),
+             QStringLiteral("c.txt"), QStringLiteral("--skip-damaged"),
+             QStringLiteral("--save-norm"), QStringLiteral("n.json"), QStringLiteral("--norm-name"),
+             QStringLiteral(" Отдел продаж "), QStringLiteral("--norm-description"),
+             QStringLiteral("весна"), QStringLiteral("--norm-file"), QStringLiteral("m.json"),
+             QStringLiteral("--anonymous")});
+        QVERIFY2(options.status == ReportOptions::Status::Run, qPrintable(options.text));
+        const ReportRequest& r = options.request;
+        GroupChoice choice;
+        choice.filter.education = SecondaryEducation;
+        choice.filter.minAge = 30;
+        choice.filter.maxAge = 45;
+        choice.skipDamaged = true;
+        QVERIFY(r.choice == choice);
+        QCOMPARE(r.codesFile, QStringLiteral("c.txt"));
+        QCOMPARE(r.saveNormPath, QStringLiteral("n.json"));
+        QCOMPARE(r.normName, QStringLiteral("Отдел продаж"));
+        QCOMPARE(r.normDescription, QStringLiteral("весна"));
+        QCOMPARE(r.normFile, QStringLiteral("m.json"));
+        QVERIFY(r.anonymous);
+    }
+
+    // A group chosen on the command line, a damaged entry skipped, its norm saved and an
+    // examinee compared with that norm, every name left out.
+    void choiceNormsAndAnonymity() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        QStringList codes;
+        for (const SampleExaminee& e : members_) {
+            QVERIFY(!writeExaminee(data, e).isEmpty());
+            codes << e.code;
+        }
+        // An entry that cannot be read at all, whatever the choice.
+        QVERIFY(QDir(data).mkdir(QStringLiteral("damaged.cry")));
+        const QString codesFile = dir.filePath(QStringLiteral("codes.txt"));
+        QVERIFY(writeFile(
+            codesFile,
+            (codes[0] + QStringLiteral("\n\n ") + codes[2] + QStringLiteral(" \n")).toUtf8()));
+        const QString normPath = dir.filePath(QStringLiteral("norm.json"));
+
+        const QStringList chosenMembers{QStringLiteral("--group"), data, QStringLiteral("--codes"),
+                                        codesFile, QStringLiteral("--skip-damaged")};
+        const QStringList groupRun = chosenMembers + QStringList{QStringLiteral("--satisfaction")};
+        QCOMPARE(run(QStringList{QStringLiteral("--group"), data, QStringLiteral("--satisfaction")})
+                     .exitCode,
+                 1);
+        const Outcome chosen =
+            run(groupRun + QStringList{QStringLiteral("--save-norm"), normPath,
+                                       QStringLiteral("--norm-name"), QStringLiteral("Отдел")});
+        QCOMPARE(chosen.exitCode, 0);
+        QVERIFY2(chosen.err.startsWith("Пропущено файлов: 1\ndamaged.cry: "),
+                 chosen.err.constData());
+        const QStringList report = lines(chosen.out);
+        const qsizetype total = report.indexOf(QStringLiteral("Общее число: 2"));
+        QVERIFY(total > 0);
+        QCOMPARE(report.mid(total + 1, 3), QStringList({QStringLiteral("Пропущено файлов: 1"),
+                                                        QStringLiteral("damaged.cry"), QString()}));
+        // Nothing else of the report changes: it is the report of the chosen members alone.
+        QTemporaryDir alone;
+        QVERIFY(!writeExaminee(alone.path(), members_[0]).isEmpty());
+        QVERIFY(!writeExaminee(alone.path(), members_[2]).isEmpty());
+        QStringList expected = lines(
+            run({QStringLiteral("--group"), alone.path(), QStringLiteral("--satisfaction")}).out);
+        expected.insert(total + 1, QStringLiteral("damaged.cry"));
+        expected.insert(total + 1, QStringLiteral("Пропущено файлов: 1"));
+        QCOMPARE(report, expected);
+
+        // The saved norm is the group's, and a comparison with it names it.
+        const ReportOptions options =
+            parseReportOptions(QStringList{Program} + groupRun +
+                               QStringList{QStringLiteral("--save-norm"), normPath,
+                                           QStringLiteral("--norm-name"), QStringLiteral("Отдел")});
+        const Norm saved = readNormFile(readFile(normPath), normPath);
+        QCOMPARE(saved, groupNorm(options.request, analyse(options.request)));
+        QCOMPARE(saved.description, QStringLiteral("по списку кодов (2)"));
+        const Outcome compared = run(
+            {firstFile_, QStringLiteral("--norm-file"), normPath, QStringLiteral("--anonymous")});
+        QCOMPARE(compared.exitCode, 0);
+        const QStringList individualReport = lines(compared.out);
+        QVERIFY(individualReport.contains(QStringLiteral("Нормирование: Отдел (N = 2)")));
+        QVERIFY(individualReport.contains(QStringLiteral("Ф.И.О.: ")));
+
+        const Outcome anonymous =
+            run(chosenMembers + QStringList{QStringLiteral("--norm-file"), normPath,
+                                            QStringLiteral("--anonymous"),
+                                            QStringLiteral("--format"), QStringLiteral("csv")});
+        QCOMPARE(anonymous.exitCode, 0);
+        for (const SampleExaminee& e : members_) {
+            QVERIFY(!anonymous.out.contains(e.name.section(u' ', 0, 0).toUtf8()));
+            QVERIFY(!anonymous.out.contains(encodeWindows1251(e.name.section(u' ', 0, 0))));
+        }
+    }
+
+    void malformedNormFileRefused() {
+        QTemporaryDir dir;
+        const QString normPath = dir.filePath(QStringLiteral("norm.json"));
+        QVERIFY(writeFile(normPath, "{\"format\": \"ezr-norm\", \"version\": 1}"));
+        const Outcome outcome = run({firstFile_, QStringLiteral("--norm-file"), normPath});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY(outcome.out.isEmpty());
+        QVERIFY2(outcome.err.contains("norm.json") && outcome.err.contains("name"),
+                 outcome.err.constData());
+    }
+
     void wrongUsage_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no arguments") << QStringList{};
@@ -859,6 +1011,9 @@ private slots:
                                                  QStringLiteral("--norm=x")};
         QTest::newRow("bad encoding")
             << QStringList{QStringLiteral("a.cry"), QStringLiteral("--encoding=latin1")};
+        QTest::newRow("bad --where")
+            << QStringList{QStringLiteral("--group"), QStringLiteral("D"),
+                           QStringLiteral("--satisfaction"), QStringLiteral("--where=age=x")};
     }
     void wrongUsage() {
         QFETCH(QStringList, arguments);

@@ -7,6 +7,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMenuBar>
 
 using namespace ezr;
 
@@ -73,7 +74,8 @@ private slots:
             QCOMPARE(window.action(name)->isEnabled(), enabled);
         }
         QVERIFY(!window.action("mmPlotTime")->isEnabled());
-        QCOMPARE(window.action("mmOpen")->text(), QStringLiteral("Индивид"));
+        // The caption as it stands, its keyboard letter marked.
+        QCOMPARE(window.action("mmOpen")->text(), QStringLiteral("&Индивид"));
         QCOMPARE(window.action("mmOpen")->statusTip(),
                  QStringLiteral("Загрузка из файла индивидуальных данных для анализа"));
         for (const char* name :
@@ -96,7 +98,7 @@ private slots:
         auto* menu = window.find<QMenu>("systemMenu");
         QVERIFY(menu->isVisible());
         const QList<QAction*> items = menu->actions();
-        QCOMPARE(items.last()->text(), QStringLiteral("О программе"));
+        QCOMPARE(items.last()->text(), QStringLiteral("&О программе"));
         QVERIFY(items.at(items.size() - 2)->isSeparator());
         items.last()->trigger();
         menu->hide();
@@ -153,6 +155,218 @@ private slots:
         QCOMPARE(comment->toPlainText(), QStringLiteral("Не сохранённый комментарий"));
         for (const char* name : TopLevelItems)
             QVERIFY2(window.action(name)->isVisible(), name);
+    }
+
+    // Every menu of the window opens from the keyboard: each entry has one marked letter, and
+    // no two entries of one menu share it.
+    void everyMenuEntryHasItsOwnLetter() {
+        TestWindow window;
+        QList<const QWidget*> menus{window.form->menuBar()};
+        for (const QMenu* menu : window.form->findChildren<QMenu*>())
+            menus.append(menu);
+        QVERIFY(menus.size() >= 10);
+        for (const QWidget* menu : menus) {
+            QSet<QChar> letters;
+            for (const QAction* item : menu->actions()) {
+                if (item->isSeparator())
+                    continue;
+                const QString text = item->text();
+                const qsizetype at = text.indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0 && at + 1 < text.size() &&
+                             text.indexOf(QLatin1Char('&'), at + 1) < 0,
+                         qPrintable(text));
+                const QChar letter = text.at(at + 1).toUpper();
+                QVERIFY2(letter.isLetterOrNumber(), qPrintable(text));
+                QVERIFY2(!letters.contains(letter), qPrintable(text));
+                letters.insert(letter);
+            }
+        }
+    }
+
+    // F1, "OK" by Return, then the menu bar by F10 or Alt alone, and a command by its letter.
+    void keyboardRouteToTheCommands() {
+        TestWindow window(false);
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        QMenuBar* bar = window.form->menuBar();
+        QTest::keyClick(window.form.get(), Qt::Key_F10); // no menu yet: nothing happens
+        QCOMPARE(bar->activeAction(), nullptr);
+
+        QTest::keyClick(window.form.get(), Qt::Key_F1);
+        QVERIFY(window.about->isVisible());
+        QApplication::setActiveWindow(window.about);
+        QTRY_COMPARE(QApplication::activeWindow(), window.about);
+        QTest::keyClick(window.about->okButton(), Qt::Key_Return);
+        QVERIFY(window.action("mmOpen")->isVisible());
+
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        QTest::keyClick(window.form.get(), Qt::Key_F10);
+        QCOMPARE(bar->activeAction(), window.action("mmOpen"));
+        QTest::keyClick(bar, Qt::Key_Return);
+        QCOMPARE(window.dialogs.openRequests.size(), 1); // "Индивид" asked for its file
+
+        QTest::keyClick(window.form.get(), Qt::Key_Alt);
+        QCOMPARE(bar->activeAction(), window.action("mmOpen"));
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->activeAction(), window.action("mmGroup"));
+        QTest::keyClick(bar, Qt::Key_Escape);
+
+        // Alt with the letter of "Группа" opens its menu.
+        QTest::sendKeyEvent(QTest::Click, window.form.get(), Qt::Key(u'Г'), QStringLiteral("г"),
+                            Qt::AltModifier);
+        QMenu* group = window.action("mmGroup")->menu();
+        QTRY_VERIFY(group->isVisible());
+        group->hide();
+        QVERIFY(window.form->isVisible());
+    }
+
+    // Space or Return on an index field shows its explanation as a click does.
+    void indexFieldsExplainFromTheKeyboard_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("inclusion, Space") << "ceIndex1" << int(Qt::Key_Space)
+                                          << "Дополнительная информация: Включенность в коллектив";
+        QTest::newRow("innovation, Return") << "ceIndex2" << int(Qt::Key_Return)
+                                            << "Дополнительная информация: Инновационный потенциал";
+    }
+    void indexFieldsExplainFromTheKeyboard() {
+        QFETCH(QString, field);
+        QFETCH(int, key);
+        QFETCH(QString, heading);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(6)));
+        QLineEdit* index = window.edit(field.toLatin1().constData());
+        const QString shown = index->text();
+        index->setFocus();
+        QTest::keyClick(index, Qt::Key(key));
+        QCOMPARE(window.find<QPlainTextEdit>("mInfo")->toPlainText(),
+                 field == QStringLiteral("ceIndex1") ? joinPieces(InclusionText)
+                                                     : joinPieces(InnovationText));
+        QCOMPARE(window.label("stInfo")->text(), heading);
+        QCOMPARE(index->text(), shown); // the key typed nothing into the field
+    }
+
+    // A typed comment goes only when the user says so: on Esc, on closing the window and on a
+    // new analysis, individual or group. Once in a report, it goes without a question.
+    void commentIsNeverLostSilently_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << "escape";
+        QTest::newRow("closing the window") << "close";
+        QTest::newRow("new examinee") << "open";
+        QTest::newRow("group run") << "group";
+    }
+    void commentIsNeverLostSilently() {
+        QFETCH(QString, how);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(7)));
+        const QString next = window.addExaminee(testExaminee(8));
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        window.action("mmComment")->trigger();
+        auto* comment = window.find<QTextEdit>("meComment");
+        QCOMPARE(window.form->focusWidget(), comment); // the typing goes into the comment
+        for (const QChar letter : QStringLiteral("Вывод"))
+            QTest::sendKeyEvent(QTest::Click, comment, Qt::Key(letter.toUpper().unicode()),
+                                QString(letter), Qt::NoModifier);
+        QCOMPARE(window.form->comment(), QStringLiteral("Вывод"));
+
+        const auto leave = [&] {
+            if (how == QStringLiteral("escape"))
+                QTest::keyClick(comment, Qt::Key_Escape);
+            else if (how == QStringLiteral("close"))
+                window.form->close();
+            else if (how == QStringLiteral("open"))
+                window.open(next);
+            else
+                window.action("mmGroupSatisfaction")->trigger();
+        };
+        const auto left = [&] {
+            return how == QStringLiteral("escape") || how == QStringLiteral("close")
+                       ? !window.form->isVisible()
+                       : window.form->comment().isEmpty();
+        };
+        leave(); // "Нет": everything stays
+        QCOMPARE(window.dialogs.questions.size(), 1);
+        QVERIFY2(window.dialogs.questions.first().startsWith(
+                     QStringLiteral("Комментарий не сохранён в отчёте.")),
+                 qPrintable(window.dialogs.questions.first()));
+        QVERIFY(!left());
+        QCOMPARE(comment->toPlainText(), QStringLiteral("Вывод"));
+        QCOMPARE(window.edit("ceCode")->text(), testExaminee(7).code);
+
+        // Written into a report, the comment is kept safe: no question.
+        window.dialogs.saveAnswers << window.resultsDir() + QStringLiteral("/r.txt");
+        window.action("mmAnalysis")->trigger();
+        leave();
+        QCOMPARE(window.dialogs.questions.size(), 1);
+        QVERIFY(left());
+
+        // Typed again and not saved: "Да" lets it go.
+        if (how == QStringLiteral("open") || how == QStringLiteral("group")) {
+            comment->setPlainText(QStringLiteral("Ещё"));
+            window.dialogs.questionAnswers << true;
+            leave();
+            QCOMPARE(window.dialogs.questions.size(), 2);
+            QVERIFY(left());
+        }
+    }
+
+    // The heading over the comment stays while grid cells are chosen; the explanation chosen
+    // meanwhile comes back with its own heading when the comment goes.
+    void headingsSayWhatIsShown() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(9)));
+        QLabel* caption = window.label("stInfo");
+        window.action("mmComment")->trigger();
+        clickCell(window.grid("sgResulta"), 7, 2);
+        QCOMPARE(caption->text(), QStringLiteral("Комментарий"));
+        QTest::mouseClick(window.edit("ceIndex1"), Qt::LeftButton);
+        QCOMPARE(caption->text(), QStringLiteral("Комментарий"));
+        clickCell(window.grid("sgResult2a"), 3, 1);
+        window.action("mmComment")->trigger();
+        QCOMPARE(caption->text(), QStringLiteral("Дополнительная информация: Ориентации"));
+        QCOMPARE(window.find<QPlainTextEdit>("mInfo")->toPlainText(),
+                 joinPieces(OrientationTexts[0]));
+    }
+
+    // The current cell is seen after a click and after the arrow keys, framed over the
+    // verdict colours, which stay as they are.
+    void currentCellIsSeen() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(3)));
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
+        ResultGrid* grid = window.grid("sgResulta");
+        const ResultSheet sheet = formatSheet(window.form->analysis());
+        clickCell(grid, MotiveColumn::Chi, 2);
+        QVERIFY(grid->hasFocus());
+        CellLook cell = grid->cellDrawing()->look(MotiveColumn::Chi, 2);
+        QVERIFY(cell.current && cell.focused);
+        QVERIFY(cell.bold);
+        QCOMPARE(cell.text, expectedVerdictColour(sheet.motiveChiVerdicts[1]));
+
+        const auto frameShown = [&](int column, int row) {
+            const QRect r = grid->visualRect(grid->model()->index(row, column));
+            const QImage image = grid->viewport()->grab().toImage();
+            return QColor(image.pixel(r.left(), r.center().y())) == currentCellFrame() &&
+                   QColor(image.pixel(r.center().x(), r.bottom())) == currentCellFrame();
+        };
+        QVERIFY(frameShown(MotiveColumn::Chi, 2));
+
+        QTest::keyClick(grid, Qt::Key_Down);
+        QVERIFY(grid->cellDrawing()->look(MotiveColumn::Chi, 3).current);
+        QVERIFY(!grid->cellDrawing()->look(MotiveColumn::Chi, 2).current);
+        QVERIFY(frameShown(MotiveColumn::Chi, 3));
+        QVERIFY(!frameShown(MotiveColumn::Chi, 2));
+
+        // With the keyboard elsewhere the cell keeps a thinner frame and its white ground.
+        window.edit("ceName")->setFocus();
+        cell = grid->cellDrawing()->look(MotiveColumn::Chi, 3);
+        QVERIFY(cell.current && !cell.focused);
+        QCOMPARE(cell.background, QColor(Qt::white));
+        QVERIFY(frameShown(MotiveColumn::Chi, 3));
     }
 
     void loadShowsTheCoresSheet() {
@@ -330,12 +544,15 @@ private slots:
         clickCell(window.grid("sgResult3a"), 17, 1);
         QCOMPARE(charts->frontChart()->objectName(), QStringLiteral("Chart3"));
 
-        // The index fields explain themselves and keep the caption.
+        // The index fields explain themselves under their own heading.
         QTest::mouseClick(window.edit("ceIndex2"), Qt::LeftButton);
         QCOMPARE(info->toPlainText(), joinPieces(InnovationText));
-        QCOMPARE(caption->text(), QStringLiteral("Дополнительная информация: Стимулы"));
+        QCOMPARE(caption->text(),
+                 QStringLiteral("Дополнительная информация: Инновационный потенциал"));
         QTest::mouseClick(window.edit("ceIndex1"), Qt::LeftButton);
         QCOMPARE(info->toPlainText(), joinPieces(InclusionText));
+        QCOMPARE(caption->text(),
+                 QStringLiteral("Дополнительная информация: Включенность в коллектив"));
     }
 
     void profileMenuDrawsFromTheHeaderFields() {
@@ -625,8 +842,10 @@ private slots:
         QVERIFY(window.timeChart()->isVisible());
         QCOMPARE(comment->toPlainText(), QStringLiteral("Замечание"));
 
-        // A new analysis empties the comment.
+        // A new analysis empties the comment, once the user agrees to lose it.
+        window.dialogs.questionAnswers << true;
         window.open(window.addExaminee(testExaminee(51)));
+        QCOMPARE(window.dialogs.questions.size(), 1);
         QCOMPARE(comment->toPlainText(), QString());
     }
 };

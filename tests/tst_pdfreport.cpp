@@ -2,6 +2,7 @@
 // its text.
 
 #include "Analysis.h"
+#include "ExplanationTexts.h"
 #include "NormComparison.h"
 #include "NormTables.h"
 #include "PdfReport.h"
@@ -188,7 +189,22 @@ private slots:
         QCOMPARE(extract.exitCode(), 0);
         const QString text = QString::fromUtf8(extract.readAllStandardOutput());
         const QStringList pdfLines = text.split(QLatin1Char('\n'));
-        QCOMPARE(text.count(QLatin1Char('\f')), 2); // two A4 pages
+        // Every page is headed with whose report it is and its number of all: an examinee's
+        // code and name, a group's size as its folder holds it.
+        QStringList pages = text.split(QLatin1Char('\f'));
+        if (pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        QVERIFY(pages.size() >= 2);
+        const qsizetype members =
+            QDir(dataPath("endtoend_group")).entryList(QDir::Files | QDir::Hidden).size();
+        const QString owner = group ? QStringLiteral("Группа, %1 обследуемых").arg(members)
+                                    : state.header.code + QStringLiteral(". ") + state.header.name;
+        for (qsizetype p = 0; p < pages.size(); ++p) {
+            const QString head = pages[p].trimmed().section(QLatin1Char('\n'), 0, 0);
+            QVERIFY2(head.contains(QStringLiteral("стр. %1 из %2").arg(p + 1).arg(pages.size())),
+                     qPrintable(head));
+            QVERIFY2(head.startsWith(owner), qPrintable(head));
+        }
 
         // Every row of the three tables of the text report stands in one line of the PDF, with
         // the same numbers in the same order.
@@ -213,12 +229,24 @@ private slots:
 
         // The fields: chi-squares, critical values, indices, header and comment.
         const ResultSheet sheet = formatSheet(state);
-        for (const QString& value :
-             {sheet.profile1X2, sheet.profile2X2, sheet.profile3X2, sheet.inclusionIndex,
-              sheet.innovationIndex, QStringLiteral("Код: ") + sheet.code,
-              QStringLiteral("Нормирование: ") + sheet.norm,
-              sheet.nameCaption + QStringLiteral(": ") + sheet.name,
-              QStringLiteral("Норма: ") + sheet.norm, QStringLiteral("Вывод: норма.")})
+        QStringList values{sheet.profile1X2,
+                           sheet.profile2X2,
+                           sheet.profile3X2,
+                           sheet.inclusionIndex,
+                           sheet.innovationIndex,
+                           QStringLiteral("Нормирование: ") + sheet.norm,
+                           QStringLiteral("Норма: ") + normGroupName(state.comparison.norm),
+                           QStringLiteral("Вывод: норма.")};
+        if (group) {
+            // A group is headed with its size, not with its code and name fields.
+            values << owner;
+            for (const QString& field : {QStringLiteral("Группа: Группа"), QStringLiteral("Код:")})
+                QVERIFY2(!text.contains(field), qPrintable(field));
+        } else {
+            values << QStringLiteral("Код: ") + sheet.code
+                   << sheet.nameCaption + QStringLiteral(": ") + sheet.name;
+        }
+        for (const QString& value : values)
             QVERIFY2(text.contains(value), qPrintable(value));
         for (const QString& caption :
              {sheet.profile1Caption, sheet.profile2Caption, sheet.profile3Caption})
@@ -236,7 +264,7 @@ private slots:
         if (pdftoppm.isEmpty())
             QSKIP("pdftoppm (poppler-utils) is not installed");
         const QList<QImage> pages = rasterise(pdftoppm, buildPdfReport(ReportSnapshot{state, {}}));
-        QCOMPARE(pages.size(), 2);
+        QVERIFY(pages.size() >= 2);
 
         // The individual examinee is compared with the norm of the sex, the group with that of
         // secondary education.
@@ -244,8 +272,8 @@ private slots:
         const int row = group ? 3 : (sex == QStringLiteral("Мужской") ? 0 : 1);
         const NormKind kind = group ? NormKind::Education : NormKind::Sex;
         QCOMPARE(row, normRow(kind, sex, state.header.education));
-        QCOMPARE(state.comparison.kind, kind);
-        QCOMPARE(state.comparison.row, row);
+        QCOMPARE(state.comparison.norm.kind, kind);
+        QCOMPARE(state.comparison.norm.row, row);
         const auto& d = state.record;
         const QList<QList<double>> scores = {
             QList<double>(d.scores.raw.profile1.begin(), d.scores.raw.profile1.end()),
@@ -403,6 +431,87 @@ private slots:
             if (!inside)
                 QVERIFY2(anyNear(x, y, 3, red), qPrintable(where));
         }
+    }
+
+    void whatStandsOut_data() {
+        QTest::addColumn<int>("variant");
+        QTest::newRow("individual") << 0;
+        QTest::newRow("group") << 1;
+        QTest::newRow("individual with stimuli off the norm") << 2;
+    }
+
+    // The first page lists exactly the cells whose chi-square, as the grid shows it, lies
+    // beyond the critical value, above or below the norm, each with the explanation the
+    // window gives for it.
+    void whatStandsOut() {
+        QFETCH(int, variant);
+        AnalysisState state = endToEndState(variant == 1);
+        if (variant == 2) {
+            auto& stimuli = state.record.scores.raw.profile3;
+            stimuli[1] += 6;  // Money, communication
+            stimuli[8] = 0;   // Team, utilitarian
+            stimuli[15] += 5; // Work, cooperation
+            state = withNorm(std::move(state), state.comparison.norm.kind);
+        }
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.pdf"));
+        QVERIFY(writeFile(path, buildPdfReport(ReportSnapshot{state, {}})));
+        QProcess extract;
+        extract.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        QVERIFY(extract.waitForFinished(30000));
+        QCOMPARE(extract.exitCode(), 0);
+        const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+        QVERIFY(text.section(QLatin1Char('\f'), 0, 0).contains(QStringLiteral("Что выделяется")));
+
+        // Expected: the two-cell chi-square of each cell against the norm table's row.
+        const int row = state.comparison.norm.row;
+        const QStringList motives{"Преобразование", "Коммуникация", "Утилитарность",
+                                  "Кооперация",     "Конкуренция",  "Достижение"};
+        QStringList expected;
+        QStringList explanations;
+        const auto judge = [&](double o, double percent, const QString& label,
+                               const QString& explanation) {
+            const double e = percent * 1.08;
+            const double chi = (o - e) * (o - e) / e + (o - e) * (o - e) / (108 - e);
+            if (std::round(chi * 10) / 10 <= 3.84)
+                return;
+            expected << label + (o > e ? QStringLiteral(": выше") : QStringLiteral(": ниже"));
+            explanations << explanation;
+        };
+        const Profiles& raw = state.record.scores.raw;
+        for (int m = 0; m < 6; ++m)
+            judge(raw.profile1[m], Norms1[row][m], motives[m], joinPieces(MotiveTexts[m]));
+        const QStringList orientations{"РО", "ПО"};
+        for (int k = 0; k < 12; ++k)
+            judge(raw.profile2[k], Norms2[row][k], orientations[k / 6] + ", " + motives[k % 6],
+                  joinPieces(OrientationTexts[k / 6]));
+        const QStringList stimuli{"Деньги", "Коллектив", "Труд"};
+        for (int k = 0; k < 18; ++k)
+            judge(raw.profile3[k], Norms3[row][k], stimuli[k / 6] + ", " + motives[k % 6],
+                  joinPieces(StimulusText));
+        if (variant == 2)
+            QVERIFY(std::count_if(expected.begin(), expected.end(), [&](const QString& e) {
+                        return e.startsWith(QStringLiteral("Деньги")) ||
+                               e.startsWith(QStringLiteral("Коллектив")) ||
+                               e.startsWith(QStringLiteral("Труд"));
+                    }) >= 3);
+        QVERIFY(!expected.isEmpty());
+
+        static const QRegularExpression entry(
+            QStringLiteral("•\\s*((?:(?:РО|ПО|Деньги|Коллектив|Труд), )?\\S+): (выше|ниже) нормы"));
+        QStringList found;
+        for (auto it = entry.globalMatch(text); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            found << match.captured(1) + QStringLiteral(": ") + match.captured(2);
+        }
+        QCOMPARE(found, expected);
+        const QString flowing = text.simplified();
+        for (const QString& explanation : explanations)
+            QVERIFY2(flowing.contains(explanation.left(60).simplified()),
+                     qPrintable(explanation.left(60)));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ChartPainter.h"
 #include "NormTables.h"
 #include "ProfileCharts.h"
+#include "WindowFonts.h"
 
 #include <QtTest>
 
@@ -54,16 +55,15 @@ ChartValues sampleData() {
 }
 
 // The chart the window draws of the sample data, with the norm of row `normGroup` (none
-// below 0) named `normName`.
+// below 0).
 BarChartDescription sampleChart(int profile, ProfileValues values, const QString& code,
-                                const QString& name, int normGroup = -1,
-                                const QString& normName = {}) {
+                                const QString& name, int normGroup = -1) {
     const ChartValues data = sampleData();
     ProfileChartOptions options;
     options.code = code;
     options.name = name;
-    options.normGroup = normGroup;
-    options.normName = normName;
+    if (normGroup >= 0)
+        options.norm = storedNorm(normGroup);
     options.marksVisible = marksShownAtStart(profile);
     return profileChart(profile, values, data.raw, data.chi, options);
 }
@@ -289,7 +289,7 @@ private slots:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         panel.drawProfile(
-            profile, sampleChart(profile, kind, "12", "Имя Фамилия", women, QStringLiteral("Пол")));
+            profile, sampleChart(profile, kind, "12", "Имя Фамилия", women));
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage off = chart->grab().toImage();
@@ -298,7 +298,7 @@ private slots:
         panel.setNormShown(true);
         QCoreApplication::processEvents();
         const QImage on = chart->grab().toImage();
-        QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия    Норма: Пол"));
+        QCOMPARE(chart->footText(), QStringLiteral("12. Имя Фамилия    Норма: женщины"));
         if (kind == ProfileValues::Chi) {
             // A cell chi-square has no norm value of its own: no markers.
             QVERIFY(chart->description().series[0].norm.isEmpty());
@@ -317,6 +317,75 @@ private slots:
             }
         }
         QVERIFY(off != on);
+    }
+
+    // Group means sit near the norm: every value mark must stay readable, off the norm markers,
+    // the other bars and the other marks.
+    void marksStandClearOfNormMarkers_data() {
+        QTest::addColumn<int>("profile");
+        QTest::addColumn<double>("offset"); // of every score from its norm's expected count
+        for (int p = 1; p <= 3; ++p) {
+            QTest::addRow("profile %d at the norm", p) << p << 0.0;
+            QTest::addRow("profile %d just under the norm", p) << p << -0.4;
+            QTest::addRow("profile %d just over the norm", p) << p << 0.3;
+        }
+    }
+
+    void marksStandClearOfNormMarkers() {
+        QFETCH(int, profile);
+        QFETCH(double, offset);
+        const int men = 0;
+        Profiles raw;
+        const auto atNorm = [&](auto& cells, const auto& norm) {
+            for (std::size_t i = 0; i < cells.size(); ++i)
+                cells[i] = std::max(0.0, norm[i] * 1.08 + offset);
+        };
+        atNorm(raw.profile1, Norms1[men]);
+        atNorm(raw.profile2, Norms2[men]);
+        atNorm(raw.profile3, Norms3[men]);
+        ProfileChartOptions options;
+        options.code = QStringLiteral("3");
+        options.name = QStringLiteral("Группа");
+        options.norm = storedNorm(men);
+        options.normShown = true;
+        options.marksVisible = true;
+        ProfileChartPanel panel(nullptr);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.drawProfile(profile, profileChart(profile, ProfileValues::Raw, raw, Profiles{},
+                                                options));
+        panel.setMarksVisible(profile, true);
+        panel.setNormShown(true);
+        ProfileChart* chart = panel.chart(profile);
+        QCoreApplication::processEvents();
+        const QImage picture = chart->grab().toImage();
+        const BarChartDescription& shown = chart->description();
+        QVERIFY(shown.marksVisible && shown.normShown);
+        const BarChartLayout layout(chart->rect(), shown, arialFont(11));
+
+        QList<QRectF> markers, boxes;
+        for (int s = 0; s < int(shown.series.size()); ++s) {
+            for (int i = 0; i < 6; ++i) {
+                markers.append(layout.normMarker(s, i, shown.series[s].norm[i]));
+                const QRectF box = layout.markBox(s, i);
+                QVERIFY(!box.isEmpty());
+                // Inside the chart, and painted where the layout puts it.
+                QVERIFY(chart->rect().contains(box.toAlignedRect()));
+                QCOMPARE(QColor(picture.pixel(box.topLeft().toPoint() + QPoint(2, 2))),
+                         QColor(255, 255, 225));
+                boxes.append(box);
+            }
+        }
+        for (int b = 0; b < boxes.size(); ++b) {
+            for (const QRectF& marker : markers)
+                QVERIFY2(!boxes[b].intersects(marker), qPrintable(QString::number(b)));
+            for (int other = b + 1; other < boxes.size(); ++other)
+                QVERIFY2(!boxes[b].intersects(boxes[other]),
+                         qPrintable(QStringLiteral("%1 %2").arg(b).arg(other)));
+        }
+        // The markers are still drawn, black, at the norm.
+        for (const QRectF& marker : markers)
+            QCOMPARE(QColor(picture.pixel(marker.center().toPoint())), QColor(Qt::black));
     }
 };
 

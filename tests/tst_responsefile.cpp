@@ -1,3 +1,4 @@
+#include "Analysis.h"
 #include "AnalysisError.h"
 #include "ErrorText.h"
 #include "Regional.h"
@@ -86,6 +87,8 @@ private slots:
     void itemLine();
     void itemLineErrors_data();
     void itemLineErrors();
+    void badValueIsPlaced_data();
+    void badValueIsPlaced();
     void failingFieldKeepsEarlierFields();
     void quotedTextStaysReadable_data();
     void quotedTextStaysReadable();
@@ -349,6 +352,54 @@ void TestResponseFile::quotedTextStaysReadable() {
     QFETCH(QString, message);
     const QByteArray stored = unscrambleText(firstLine + "\r\n01.01.1990\r\n");
     QCOMPARE(errorOf([&] { parseResponseFile(stored); }), message);
+}
+
+// The error box keeps the English conversion text as its first line and names, in Russian, the
+// file, the line an editor shows (counted from 1) and the value on it.
+void TestResponseFile::badValueIsPlaced_data() {
+    QTest::addColumn<int>("lineIndex"); // counted from 0
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("test date") << 0 << "06.13.2006"
+                               << "'06.13.2006' is not a valid date."
+                               << "дата обследования";
+    QTest::newRow("birth date") << 1 << ""
+                                << "'' is not a valid date."
+                                << "дата рождения";
+    QTest::newRow("first item, resultative mark") << 11 << "    x    0     5,0"
+                                                  << "'    x' is not a valid integer value."
+                                                  << "утверждение 1, отметка РО";
+    QTest::newRow("item 12, blank procedural mark") << 22 << "    1          5,0"
+                                                    << "'     ' is not a valid integer value."
+                                                    << "утверждение 12, отметка ПО";
+    QTest::newRow("last item, time") << 118 << "    1    0    5;0"
+                                     << "'    5;0' is not a valid floating point value."
+                                     << "утверждение 108, время ответа";
+}
+
+void TestResponseFile::badValueIsPlaced() {
+    QFETCH(int, lineIndex);
+    QFETCH(QString, line);
+    QFETCH(QString, message);
+    QFETCH(QString, field);
+    QLocale::setDefault(Russian);
+    QStringList lines = plainLines();
+    lines[lineIndex] = line;
+    const QString text = errorBoxTextOf(
+        [&] { individualAnalysisFromBytes(stored(lines), QStringLiteral("101.cry")); });
+    QCOMPARE(
+        text.split(QLatin1Char('\n')),
+        QStringList({message,
+                     QStringLiteral("Файл 101.cry, строка %1: %2").arg(lineIndex + 1).arg(field)}));
+    // The reader alone knows no file: the line starts with the line number.
+    try {
+        parseResponseFile(stored(lines));
+        QFAIL("the bad value was accepted");
+    } catch (const AnalysisError& error) {
+        QCOMPARE(error.message() + QLatin1Char('.'), message);
+        QCOMPARE(error.placeText(), QStringLiteral("Строка %1: %2").arg(lineIndex + 1).arg(field));
+    }
 }
 
 void TestResponseFile::itemLineErrors() {

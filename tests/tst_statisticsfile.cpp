@@ -87,7 +87,7 @@ private slots:
         QFETCH(QString, education);
         QFETCH(QString, label);
         const NormComparison comparison =
-            compareWithNorm(kind, normRow(kind, sex, education), Profiles{}, AnalysisKind::Group);
+            compareWithNorm(storedNorm(kind, sex, education), Profiles{}, AnalysisKind::Group);
         const QString made = statisticsFileLabel(comparison, QDate(2024, 5, 17));
         QCOMPARE(made, label);
         // Short enough for an SPSS file label.

@@ -93,8 +93,7 @@ AnalysisState individualState() {
                                  1);
 
     NormComparison& c = s.comparison;
-    c.kind = NormKind::Sex;
-    c.row = 0;
+    c.norm = storedNorm(0);
     c.chi.profile1 = {0.0, 0.3, 0.0, 0.1, 0.1, 0.3};
     c.chi.profile2 = {0.0, 0.0, 0.3, 0.1, 0.0, 0.0, 0.1, 0.5, 0.1, 0.0, 0.2, 0.2};
     c.chi.profile3 = {0.1, 0.0, 0.0, 0.0, 0.1, 0.4, 0.1, 0.1, 0.2,
@@ -138,8 +137,7 @@ AnalysisState groupState() {
                                  int(s.members.size()));
 
     NormComparison& c = s.comparison;
-    c.kind = NormKind::Education;
-    c.row = 3;
+    c.norm = storedNorm(3);
     c.chi.profile1 = {0.9, 0.1, 0.0, 0.3, 0.9, 0.3};
     c.chi.profile2 = {0.8, 0.0, 0.4, 0.6, 0.1, 0.0, 0.2, 0.2, 0.1, 0.0, 1.0, 0.6};
     c.chi.profile3 = {0.4, 0.0, 0.2, 0.1, 0.3, 0.3, 0.1, 0.0, 0.2,

@@ -4,8 +4,11 @@
 
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
+
+#include <cmath>
 
 using namespace ezr;
 
@@ -74,13 +77,84 @@ private slots:
         TestWindow window(false);
         QLabel* hint = window.label("laStartHint");
         QVERIFY(hint->isVisible());
-        QCOMPARE(hint->text(), QStringLiteral("Нажмите F1 или щёлкните правой кнопкой мыши и "
-                                              "выберите «О программе»"));
+        QCOMPARE(hint->text(), QStringLiteral("Нажмите F1 или щёлкните правой кнопкой мыши, "
+                                              "выберите «О программе» и нажмите «OK»"));
+        // Read easily: a contrast of at least 4.5 to 1 against the window behind it.
+        const auto luminance = [](const QColor& colour) {
+            const auto channel = [](double c) {
+                return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+                   0.0722 * channel(colour.blueF());
+        };
+        const double text = luminance(hint->palette().color(hint->foregroundRole()));
+        const double ground = luminance(window.form->palette().color(QPalette::Window));
+        const double contrast = (qMax(text, ground) + 0.05) / (qMin(text, ground) + 0.05);
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
         // Centred in the empty window.
         const QPoint centre = hint->mapTo(window.form.get(), hint->rect().center());
         QVERIFY(qAbs(centre.x() - window.form->centralWidget()->geometry().center().x()) <= 2);
         window.about->okButton()->click();
         QVERIFY(!hint->isVisible());
+    }
+
+    // A remembered data folder that is gone is named once, and the default folder serves.
+    void missingRememberedDataFolderIsNamed() {
+        TestWindow window;
+        auto gone = std::make_unique<QTemporaryDir>();
+        const QString missing = gone->path();
+        window.dialogs.directoryAnswers.append(missing);
+        window.action("mmDataFolder")->trigger();
+        gone.reset();
+        QVERIFY(!QFileInfo::exists(missing));
+
+        window.action("mmOpen")->trigger();
+        QCOMPARE(window.dialogs.informations.size(), 1);
+        const QString message = window.dialogs.informations.first();
+        QVERIFY2(message.contains(QDir::toNativeSeparators(missing)) &&
+                     message.contains(QDir::toNativeSeparators(window.dataDir())),
+                 qPrintable(message));
+        QCOMPARE(window.dialogs.openRequests.last().directory, window.dataDir());
+        QVERIFY(window.action("mmDataFolder")->statusTip().contains(window.dataDir()));
+
+        // Told once; the group reads the default folder too.
+        window.addExaminee(testExaminee(1));
+        window.action("mmOpen")->trigger();
+        window.action("mmGroupSatisfaction")->trigger();
+        QCOMPARE(window.dialogs.informations.size(), 1);
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QCOMPARE(window.edit("ceCode")->text(), QStringLiteral("1"));
+    }
+
+    // Below the designed size the panel scrolls; above it the charts and the information
+    // area take the room, without covering each other.
+    void windowFitsTheScreen() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(3)));
+        auto* scroll = window.find<QScrollArea>("paResultScroll");
+        QWidget* charts = window.chartPanel();
+        auto* info = window.find<QPlainTextEdit>("mInfo");
+        const QRect designedCharts = charts->geometry();
+        const QRect designedInfo = info->geometry();
+
+        window.form->resize(800, 600);
+        QTRY_VERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(charts->geometry(), designedCharts);
+
+        window.form->resize(1920, 1080);
+        QTRY_COMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QVERIFY(charts->width() > designedCharts.width() + 800);
+        QVERIFY(charts->height() > designedCharts.height() + 100);
+        QVERIFY(info->width() > designedInfo.width() + 800);
+        QVERIFY(info->height() > designedInfo.height() + 100);
+        const QWidget* caption = window.label("stInfo");
+        QVERIFY(charts->geometry().bottom() < caption->geometry().top());
+        QVERIFY(caption->geometry().bottom() < info->geometry().top());
+        QVERIFY(info->geometry().bottom() < window.panel()->height());
+        // The charts inside fill their panel.
+        QVERIFY(window.chartPanel()->frontChart()->width() > designedCharts.width() + 800);
     }
 
     void cancellingTheGroupProgressLeavesTheWindow() {

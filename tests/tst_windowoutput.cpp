@@ -8,6 +8,7 @@
 #include "Regional.h"
 #include "TextReport.h"
 
+#include <QFileDialog>
 #include <QImageReader>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -100,6 +101,115 @@ private slots:
         }
     }
 
+    // Each output's dialog keeps its own folder and filter; none shows another's filters.
+    void eachOutputRemembersItsOwnDialog() {
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(1)));
+        QVERIFY(QDir(window.resultsDir()).mkpath(QStringLiteral("tables")));
+        const QString tables = window.resultsDir() + QStringLiteral("/tables");
+        const QString code = testExaminee(1).code;
+
+        window.dialogs.saveAnswers << tables + QStringLiteral("/r.csv");
+        window.action("mmSaveTable")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        QCOMPARE(readFile(tables + QStringLiteral("/r.csv")).left(1).size(), 1);
+
+        window.action("Chart4")->trigger();
+        SaveDialogRequest picture = window.dialogs.saveRequests.last();
+        QCOMPARE(picture.filter, QStringLiteral("Рисунок GIF (*.gif)"));
+        QCOMPARE(picture.selectedFilter, picture.filter);
+        QCOMPARE(picture.fileName,
+                 window.resultsDir() + QLatin1Char('/') + code + QStringLiteral(" PlotH.Sb.gif"));
+        QVERIFY(picture.suffixFromFilter);
+
+        window.action("mmSavePdf")->trigger();
+        const SaveDialogRequest pdf = window.dialogs.saveRequests.last();
+        QCOMPARE(pdf.filter, QStringLiteral("Отчёт PDF (*.pdf)"));
+        QCOMPARE(pdf.directory, window.resultsDir());
+        QVERIFY(pdf.suffixFromFilter); // "otchet" is saved as "otchet.pdf"
+
+        // The table's dialog opens where it saved last, with the CSV filter and name.
+        window.action("mmSaveTable")->trigger();
+        const SaveDialogRequest table = window.dialogs.saveRequests.last();
+        QCOMPARE(table.directory, tables);
+        QCOMPARE(table.selectedFilter, QStringLiteral("Текст CSV (*.csv)"));
+        QCOMPARE(table.fileName, code + QStringLiteral(" Mel.Sb.csv"));
+
+        // A picture saved elsewhere: its dialog goes there next time, the other picture's not.
+        window.dialogs.saveAnswers << tables + QStringLiteral("/h.gif");
+        window.action("Chart4")->trigger();
+        window.action("Chart4")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().fileName,
+                 tables + QLatin1Char('/') + code + QStringLiteral(" PlotH.Sb.gif"));
+        window.action("mmChartAnswerT")->trigger();
+        window.action("mmPlotTime")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().directory, window.resultsDir());
+        QCOMPARE(window.dialogs.saveRequests.last().filter, picture.filter);
+
+        // A remembered folder deleted meanwhile: the results folder again.
+        QVERIFY(QDir(tables).removeRecursively());
+        window.action("mmSaveTable")->trigger();
+        QCOMPARE(window.dialogs.saveRequests.last().directory, window.resultsDir());
+    }
+
+    // The name the save dialog returns: as typed when it ends in one of the dialog's
+    // extensions, else with the chosen filter's.
+    void savedNameExtension_data() {
+        const QString tables = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv);;"
+                                              "Данные SPSS (*.sav);;Данные Stata (*.dta)");
+        const QString workbook = QStringLiteral("Книга Excel (*.xlsx)");
+        const QString csv = QStringLiteral("Текст CSV (*.csv)");
+        const QString pdf = QStringLiteral("Отчёт PDF (*.pdf)");
+        const QString gif = QStringLiteral("Рисунок GIF (*.gif)");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filters");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("csv under the workbook filter")
+            << "/r/r.csv" << tables << workbook << "/r/r.csv";
+        QTest::newRow("no extension, csv filter") << "/r/r" << tables << csv << "/r/r.csv";
+        QTest::newRow("upper-case extension") << "/r/R.XLSX" << tables << csv << "/r/R.XLSX";
+        QTest::newRow("pdf without extension") << "/r/otchet" << pdf << pdf << "/r/otchet.pdf";
+        QTest::newRow("pdf named with a dot")
+            << "/r/Иванов И.И" << pdf << pdf << "/r/Иванов И.И.pdf";
+        QTest::newRow("picture named csv")
+            << "/r/101 PlotT.Sb.csv" << gif << gif << "/r/101 PlotT.Sb.csv.gif";
+        QTest::newRow("cancelled") << "" << gif << gif << "";
+    }
+    void savedNameExtension() {
+        QFETCH(QString, typed);
+        QFETCH(QString, filters);
+        QFETCH(QString, chosen);
+        QFETCH(QString, saved);
+        QCOMPARE(withChosenExtension(typed, filters, chosen), saved);
+    }
+
+    // The platform's dialog itself: it opens with the remembered filter, and a name typed
+    // without extension under the CSV filter comes back as a CSV file.
+    void standardSaveDialogAddsTheChosenExtension() {
+        QTemporaryDir dir;
+        SaveDialogRequest request;
+        request.title = QStringLiteral("Сохранение таблицы обследуемых");
+        request.directory = dir.path();
+        request.fileName = QStringLiteral("3 Mel.Gr.csv");
+        request.filter = QStringLiteral("Книга Excel (*.xlsx);;Текст CSV (*.csv)");
+        request.selectedFilter = QStringLiteral("Текст CSV (*.csv)");
+        request.suffixFromFilter = true;
+        QString openedWith;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            openedWith = dialog->selectedNameFilter();
+            dialog->selectFile(QStringLiteral("таблица"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        StandardDialogs dialogs;
+        const QString path = dialogs.getSaveFileName(nullptr, request);
+        QCOMPARE(openedWith, request.selectedFilter);
+        QCOMPARE(path, dir.path() + QStringLiteral("/таблица.csv"));
+    }
+
     void reportCarriesTheCommentAsWrapped() {
         TestWindow window;
         const QString path = window.addExaminee(testExaminee(2));
@@ -188,8 +298,8 @@ private slots:
         QCOMPARE(chart.fileName,
                  results + code +
                      (group ? QStringLiteral(" PlotH.Gr.gif") : QStringLiteral(" PlotH.Sb.gif")));
-        // The one save dialog keeps the filter of its previous use.
-        QCOMPARE(chart.filter, QStringLiteral("Файлы данных (*.txt)"));
+        // A picture's dialog offers GIF and nothing else, whatever was saved before.
+        QCOMPARE(chart.filter, QStringLiteral("Рисунок GIF (*.gif)"));
         if (!group) {
             window.action("mmChartAnswerT")->trigger();
             window.action("mmPlotTime")->trigger();

@@ -66,6 +66,13 @@ ProfileChartPanel::ProfileChartPanel(QWidget* parent) : QFrame(parent) {
     connect(chart3_, &ProfileChart::clicked, this, [this] { emit chartClicked(3); });
 }
 
+void ProfileChartPanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    // The charts fill the panel inside its bevels, whatever room the window gives it.
+    for (ProfileChart* chart : {chart1_, chart2_, chart3_})
+        chart->setGeometry(rect().adjusted(Bevel, Bevel, -Bevel, -Bevel));
+}
+
 ProfileChart* ProfileChartPanel::chart(int profile) const {
     switch (profile) {
     case 1:

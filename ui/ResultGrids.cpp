@@ -76,6 +76,14 @@ GridGeometry gridGeometry(GridKind kind) {
     return g;
 }
 
+QColor currentCellFrame() {
+    return QColor(0, 84, 166);
+}
+
+QColor currentCellTint() {
+    return QColor(220, 234, 250);
+}
+
 ResultGridDelegate::ResultGridDelegate(ResultGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
 void ResultGridDelegate::attach(const QWidget* chartPanel) {
@@ -102,6 +110,12 @@ CellLook ResultGridDelegate::look(int column, int row) const {
     cell.fixed = grid_->isFixedCell(column, row);
     cell.background = cell.fixed ? grid_->palette().color(QPalette::Button) : QColor(Qt::white);
     cell.text = Maroon;
+    const QModelIndex current = grid_->currentIndex();
+    cell.current =
+        !cell.fixed && current.isValid() && current.column() == column && current.row() == row;
+    cell.focused = cell.current && grid_->hasFocus();
+    if (cell.focused)
+        cell.background = currentCellTint();
     if (!cell.fixed && colouring(column, row)) {
         // A cell not judged yet (never after a comparison) stays plain.
         const Verdict verdict = grid_->chiVerdict(column, row);
@@ -135,12 +149,18 @@ void ResultGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(cell.text);
     painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());
-    if ((option.state & QStyle::State_HasFocus) && !cell.fixed) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(grid_);
-        focus.rect = r.adjusted(1, 1, -1, -1);
-        focus.backgroundColor = cell.background;
-        grid_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, grid_);
+    if (cell.current) {
+        // Two pixels while the grid has the keyboard, one otherwise: still seen after the
+        // keyboard went elsewhere, as the cell whose chart and text are shown.
+        const int width = cell.focused ? 2 : 1;
+        QPen pen(currentCellFrame(), width);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter->setPen(pen);
+        painter->setBrush(Qt::NoBrush);
+        if (cell.focused)
+            painter->drawRect(QRectF(r).adjusted(1, 1, -1, -1));
+        else
+            painter->drawRect(r.adjusted(0, 0, -1, -1));
     }
     painter->restore();
 }

@@ -41,7 +41,15 @@ struct CellLook {
     QColor background;
     bool bold = false;
     bool fixed = false;
+    // The grid's current cell: framed, and tinted while the grid has the keyboard. The tint
+    // is light enough that the verdict colours of the text read on it.
+    bool current = false;
+    bool focused = false;
 };
+
+// The frame and tint of the current cell.
+QColor currentCellFrame();
+QColor currentCellTint();
 
 class ResultGrid;
 

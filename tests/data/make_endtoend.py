@@ -140,10 +140,8 @@ def sig6(x):
     return float("%.6g" % x)
 
 def norm_name(kind, row):
-    name = ["Пол", "Образование", "Удовлетворенность"][kind-1]
-    if kind == 1: name += ", " + ["Мужской", "Женский"][row % 2]
-    if kind == 2: name += ", " + ["Высшее", "Среднее"][row % 2]
-    return name
+    return ["мужчины", "женщины", "высшее образование", "среднее образование",
+            "удовлетворенность", "удовлетворенность"][row]
 
 def table_row(file, fields, marks, times, kind, row):
     # One examinee as if opened alone: whole scores, percentages shown with one decimal.

@@ -1,0 +1,171 @@
+#include "NormFile.h"
+
+#include "AnalysisError.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+#include <cmath>
+#include <optional>
+
+namespace ezr {
+
+namespace {
+
+const QString FormatName = QStringLiteral("ezr-norm");
+constexpr int FormatVersion = 1;
+// A profile may miss 100 by what rounding its cells to a tenth can add up to: the stored
+// rows are such percentages, and their 18 cells of profile 3 add up to as much as 100.9.
+template <std::size_t N> constexpr double sumTolerance() {
+    return N * 0.05 + 1e-9;
+}
+
+const char* const ProfileKeys[3] = {"profile1", "profile2", "profile3"};
+
+double toHundredths(double value) {
+    return std::round(value * 100.0) / 100.0;
+}
+
+template <std::size_t N> QJsonArray jsonCells(const std::array<double, N>& cells) {
+    QJsonArray array;
+    for (const double v : cells)
+        array.append(v);
+    return array;
+}
+
+// What is wrong with one profile's percentages, or nothing.
+template <std::size_t N>
+std::optional<QString> profileProblem(int number, const std::array<double, N>& cells) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < N; ++i) {
+        const double v = cells[i];
+        if (!std::isfinite(v))
+            return QStringLiteral("профиль %1, ячейка %2: значение не является числом")
+                .arg(number)
+                .arg(i + 1);
+        if (v <= 0.0 || v >= 100.0)
+            return QStringLiteral("профиль %1, ячейка %2: процент %3 должен быть больше 0 и "
+                                  "меньше 100")
+                .arg(number)
+                .arg(i + 1)
+                .arg(v);
+        sum += v;
+    }
+    if (std::fabs(sum - 100.0) > sumTolerance<N>())
+        return QStringLiteral("профиль %1: сумма процентов %2 вместо 100 (допустимо ±%3)")
+            .arg(number)
+            .arg(sum, 0, 'f', 2)
+            .arg(N * 0.05, 0, 'f', 2);
+    return std::nullopt;
+}
+
+std::optional<QString> normProblem(const Profiles& percent) {
+    if (auto p = profileProblem(1, percent.profile1))
+        return p;
+    if (auto p = profileProblem(2, percent.profile2))
+        return p;
+    return profileProblem(3, percent.profile3);
+}
+
+[[noreturn]] void refuse(const QString& fileName, const QString& problem) {
+    throw AnalysisError(QStringLiteral("Файл %1 не является файлом нормы: %2")
+                            .arg(pathInMessage(fileName), problem));
+}
+
+template <std::size_t N>
+void readCells(const QJsonObject& object, int number, std::array<double, N>& cells,
+               const QString& fileName) {
+    const QString key = QString::fromLatin1(ProfileKeys[number - 1]);
+    const QJsonValue value = object.value(key);
+    if (!value.isArray())
+        refuse(fileName, QStringLiteral("нет массива \"%1\"").arg(key));
+    const QJsonArray array = value.toArray();
+    if (array.size() != qsizetype(N))
+        refuse(fileName, QStringLiteral("в массиве \"%1\" %2 значений вместо %3")
+                             .arg(key)
+                             .arg(array.size())
+                             .arg(N));
+    for (std::size_t i = 0; i < N; ++i) {
+        const QJsonValue cell = array.at(qsizetype(i));
+        if (!cell.isDouble())
+            refuse(fileName,
+                   QStringLiteral("профиль %1, ячейка %2: нет числа").arg(number).arg(i + 1));
+        cells[i] = cell.toDouble();
+    }
+}
+
+} // namespace
+
+Norm normFromGroup(const AnalysisState& group, const QString& name, const QString& description) {
+    Norm norm;
+    norm.kind = NormKind::Own;
+    norm.row = -1;
+    norm.name = name;
+    norm.description = description;
+    norm.memberCount = int(group.roster.lines.size());
+    const Profiles& raw = group.record.scores.raw;
+    const auto percents = [](const auto& means, auto& cells) {
+        for (std::size_t i = 0; i < means.size(); ++i)
+            cells[i] = toHundredths(percentOfAnswers(means[i]));
+    };
+    percents(raw.profile1, norm.percent.profile1);
+    percents(raw.profile2, norm.percent.profile2);
+    percents(raw.profile3, norm.percent.profile3);
+    if (const auto problem = normProblem(norm.percent))
+        throw AnalysisError(
+            QStringLiteral("Из ответов этой группы норма не получается: %1").arg(*problem));
+    return norm;
+}
+
+QByteArray normFileBytes(const Norm& norm) {
+    QJsonObject object;
+    object.insert(QStringLiteral("format"), FormatName);
+    object.insert(QStringLiteral("version"), FormatVersion);
+    object.insert(QStringLiteral("name"), norm.name);
+    object.insert(QStringLiteral("description"), norm.description);
+    object.insert(QStringLiteral("memberCount"), norm.memberCount);
+    object.insert(QString::fromLatin1(ProfileKeys[0]), jsonCells(norm.percent.profile1));
+    object.insert(QString::fromLatin1(ProfileKeys[1]), jsonCells(norm.percent.profile2));
+    object.insert(QString::fromLatin1(ProfileKeys[2]), jsonCells(norm.percent.profile3));
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+Norm readNormFile(QByteArrayView bytes, const QString& fileName) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError)
+        refuse(fileName, QStringLiteral("это не JSON (%1, позиция %2)")
+                             .arg(error.errorString())
+                             .arg(error.offset));
+    if (!document.isObject())
+        refuse(fileName, QStringLiteral("ожидается объект JSON"));
+    const QJsonObject object = document.object();
+    if (object.value(QStringLiteral("format")).toString() != FormatName)
+        refuse(fileName, QStringLiteral("нет отметки \"format\": \"%1\"").arg(FormatName));
+    if (object.value(QStringLiteral("version")).toInt() != FormatVersion)
+        refuse(fileName, QStringLiteral("неизвестная версия формата"));
+
+    Norm norm;
+    norm.kind = NormKind::Own;
+    norm.row = -1;
+    const QJsonValue name = object.value(QStringLiteral("name"));
+    if (!name.isString() || name.toString().trimmed().isEmpty())
+        refuse(fileName, QStringLiteral("нет названия нормы (\"name\")"));
+    norm.name = name.toString();
+    norm.description = object.value(QStringLiteral("description")).toString();
+    const QJsonValue count = object.value(QStringLiteral("memberCount"));
+    const double members = count.toDouble(-1.0);
+    if (!count.isDouble() || members < 1.0 || members != std::floor(members) || members > 1e9)
+        refuse(fileName, QStringLiteral("нет числа обследуемых (\"memberCount\")"));
+    norm.memberCount = int(members);
+    readCells(object, 1, norm.percent.profile1, fileName);
+    readCells(object, 2, norm.percent.profile2, fileName);
+    readCells(object, 3, norm.percent.profile3, fileName);
+    if (const auto problem = normProblem(norm.percent))
+        refuse(fileName, *problem);
+    return norm;
+}
+
+} // namespace ezr

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Analysis.h"
+#include "NormComparison.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// A norm of one's own as a file: the group's mean percentage of every cell of the three
+// profiles, its name, how its members were chosen and how many there were. Bytes in and out;
+// where the files live is the caller's business.
+namespace ezr {
+
+// The group's own norm: each cell's mean percentage of the 108 answers, to 0.01. Throws
+// AnalysisError when the group's answers do not make a norm that could be read back (a
+// profile whose percentages do not add up to 100, a cell nobody chose).
+Norm normFromGroup(const AnalysisState& group, const QString& name, const QString& description);
+
+// JSON, UTF-8, readable by people.
+QByteArray normFileBytes(const Norm& norm);
+
+// Throws AnalysisError naming the file and the problem: not a norm file, missing or
+// non-finite values, a value <= 0 or >= 100 (the chi-square divides by it), percentages of
+// a profile not adding up to 100 within the rounding of its cells to a tenth (0.05 a cell),
+// wrong cell counts.
+Norm readNormFile(QByteArrayView bytes, const QString& fileName);
+
+// What a norm file may hold at most: a real one has about two kilobytes.
+inline constexpr qint64 MaxNormFileSize = 1024 * 1024;
+
+} // namespace ezr
