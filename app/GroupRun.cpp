@@ -47,8 +47,8 @@ private:
 
 } // namespace
 
-AnalysisState runGroupOffTheWindow(QWidget* window, GroupProgressDialog& progress,
-                                   const std::function<AnalysisState(const GroupProgress&)>& run) {
+void runOffTheWindow(QWidget* window, GroupProgressDialog& progress,
+                     const std::function<void(const GroupProgress&)>& run) {
     const CommandsOff off(window);
     // Each report waits for the dialog to take it, a few hundred times a run: the count
     // shown is the count read, and a cancel takes effect at the very next report.
@@ -56,17 +56,16 @@ AnalysisState runGroupOffTheWindow(QWidget* window, GroupProgressDialog& progres
     const GroupProgress report = [&receiver, &progress](int read, int total) {
         bool goOn = false;
         QMetaObject::invokeMethod(
-            &receiver, [&] { return progress.report(read, total); },
-            Qt::BlockingQueuedConnection, &goOn);
+            &receiver, [&] { return progress.report(read, total); }, Qt::BlockingQueuedConnection,
+            &goOn);
         return goOn;
     };
 
-    std::optional<AnalysisState> result;
     std::exception_ptr failure;
     QEventLoop loop;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            result = run(report);
+            run(report);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -77,5 +76,19 @@ AnalysisState runGroupOffTheWindow(QWidget* window, GroupProgressDialog& progres
     worker->wait();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+AnalysisState runGroupOffTheWindow(QWidget* window, GroupProgressDialog& progress,
+                                   const std::function<AnalysisState(const GroupProgress&)>& run) {
+    std::optional<AnalysisState> result;
+    runOffTheWindow(window, progress, [&](const GroupProgress& report) { result = run(report); });
     return std::move(*result);
+}
+
+void discardOffTheWindow(AnalysisState state) {
+    auto discarded = std::make_shared<AnalysisState>(std::move(state));
+    QThread* thread =
+        QThread::create([discarded = std::move(discarded)]() mutable { discarded.reset(); });
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start(QThread::LowPriority);
 }

@@ -261,20 +261,24 @@ void MainWindow::runCommand(const std::function<void()>& body) {
     }
 }
 
-void MainWindow::showAnalysis(AnalysisState next) {
-    analysis_ = std::move(next);
-    panel_->showSheet(formatSheet(analysis_));
+void MainWindow::showAnalysis(AnalysisState next, const ResultSheet* shown) {
+    AnalysisState previous = std::exchange(analysis_, std::move(next));
+    panel_->showSheet(shown ? *shown : formatSheet(analysis_));
     showProfile(1, ProfileValues::Raw);
     panel_->showProfileCharts();
+    // A group's roster can be large enough to take a while to free; unshared, it goes off the
+    // window. Small states are freed here.
+    if (previous.kind == AnalysisKind::Group && previous.roster.lines.size() > 1000)
+        discardOffTheWindow(std::move(previous));
 }
 
-void MainWindow::showNewAnalysis(AnalysisState next) {
+void MainWindow::showNewAnalysis(AnalysisState next, const ResultSheet* shown) {
     const bool individual = next.kind == AnalysisKind::Individual;
     // The previous examinee's answer-time chart goes behind and out of sight; its toggle
     // stays, so the next "Время ответа" hides it.
     panel_->showAnswerTimeChart(false);
     panel_->showTimesNotMeasured(false);
-    showAnalysis(std::move(next));
+    showAnalysis(std::move(next), shown);
     menuState_.analysisShown = true;
     menuState_.individualShown = individual;
     menuState_.individualEverShown = menuState_.individualEverShown || individual;
@@ -330,10 +334,17 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupCh
         GroupProgressDialog progress(this, progressDelay_);
         try {
             // The window keeps only the roster: a table of the group reads the folder again.
-            showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
-                return groupAnalysis(folder, kind, criterion, nullptr, report,
-                                     GroupKeeps::Roster, choice);
-            }));
+            // What the window shows is made off the window too: the member list of a large
+            // group is long text, and its line ends are the tooltip's already.
+            AnalysisState next;
+            ResultSheet sheet;
+            runOffTheWindow(this, progress, [&](const GroupProgress& report) {
+                next = groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster,
+                                     choice);
+                sheet = formatSheet(next);
+                sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            });
+            showNewAnalysis(std::move(next), &sheet);
             groupChoice_ = choice;
         } catch (const AnalysisError& error) {
             if (error.memberPath().isEmpty())

@@ -3,10 +3,10 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "ExamineeListWindow.h"
+#include "ChartDescription.h"
 #include "Export.h"
 #include "Folders.h"
 #include "MainMenu.h"
-#include "ChartDescription.h"
 #include "ResultPanel.h"
 #include "SaveDialogMemory.h"
 #include "UserDialogs.h"
@@ -135,9 +135,10 @@ private:
     // The heading of the explanation shown, kept for when the comment goes away.
     void showInformationCaption(const QString& caption);
 
-    // A new analysis or comparison on screen, with the raw scores of profile 1 in front.
-    void showAnalysis(ezr::AnalysisState next);
-    void showNewAnalysis(ezr::AnalysisState next);
+    // A new analysis or comparison on screen, with the raw scores of profile 1 in front;
+    // `shown`, when given, is its sheet formatted already.
+    void showAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr);
+    void showNewAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr);
 
     UserDialogs* dialogs_;
     std::unique_ptr<UserDialogs> ownDialogs_;

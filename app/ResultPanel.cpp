@@ -249,9 +249,13 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     // An own norm's name may be longer than the field: its beginning shows, the whole in the hint.
     norm_->setCursorPosition(0);
     norm_->setToolTip(sheet.norm);
-    // The hint keeps its CR LF line breaks for the report; the tooltip shows plain lines.
-    infoIcon_->setToolTip(
-        QString(sheet.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The hint keeps its CR LF line breaks for the report; the tooltip shows plain lines. A
+    // large group's hint comes converted already (made off the window): one quick look for a
+    // carriage return is all it costs here.
+    QString hint = sheet.infoHint;
+    if (hint.contains(QLatin1Char('\r')))
+        hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    infoIcon_->setToolTip(hint);
 
     const QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     const Verdict x2Verdicts[3] = {sheet.profile1X2Verdict, sheet.profile2X2Verdict,

@@ -2,18 +2,23 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
+#include "ExamineeTable.h"
 #include "Export.h"
 #include "MemberFilter.h"
 #include "NormFile.h"
 #include "OutputGuard.h"
+#include "TextReport.h"
+#include "VerifiedWrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace ezr {
@@ -64,6 +69,94 @@ private:
     QIODevice& terminal_;
     bool shown_ = false;
 };
+
+// Standard output (or a file on the way to it) as the report's destination; a full disk or a
+// closed pipe shows only when the bytes are flushed.
+class DeviceSink final : public ByteSink {
+public:
+    DeviceSink(QIODevice& device, const QString& what) : device_(device), what_(what) {}
+    void write(QByteArrayView bytes) override {
+        if (device_.write(bytes.data(), bytes.size()) != bytes.size())
+            fail();
+    }
+    void flush() {
+        auto* file = qobject_cast<QFileDevice*>(&device_);
+        if (file && !file->flush())
+            fail();
+    }
+
+private:
+    [[noreturn]] void fail() {
+        throw AnalysisError(
+            QStringLiteral("Cannot write to %1. %2").arg(what_, device_.errorString()));
+    }
+    QIODevice& device_;
+    QString what_;
+};
+
+// A group's text report or table of examinees: each member is written as it is read, so
+// that nothing of the members is kept. The guard against writing over a member runs on the
+// listing, before any byte is written.
+void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progress,
+                        QIODevice& standardOutput) {
+    GroupListing listing = listGroupFolder(request.input);
+    // Refused before a byte is written, as a run that found no member.
+    if (listing.size() == 0)
+        throw AnalysisError(noMembersMessage(request.input));
+    const AnalysisState listed = listedGroup(listing, request.kind, request.criterion);
+    const auto run = [&](ByteSink& sink) {
+        if (request.format == ReportFormat::Txt) {
+            GroupTextReportWriter report(sink, listed, request.encoding == ReportEncoding::Utf8);
+            const AnalysisState state = groupAnalysis(
+                std::move(listing), request.kind, request.criterion, nullptr, progress,
+                GroupKeeps::Names, {}, [&](const GroupMember& member) { report.member(member); });
+            // A new analysis empties the comment.
+            report.finish(ReportSnapshot{state, {}});
+            return;
+        }
+        const std::unique_ptr<ExamineeTableWriter> table =
+            examineeTableWriter(request.format, sink, listed.comparison.norm);
+        const AnalysisState state =
+            groupAnalysis(std::move(listing), request.kind, request.criterion, nullptr, progress,
+                          GroupKeeps::Names, {},
+                          [&](const GroupMember& member) { addGroupMember(*table, member); });
+        table->finish(state);
+    };
+    if (request.outputPath.isEmpty()) {
+        // Standard output gets the report whole or nothing at all, as when it is made in
+        // memory: it is gathered in a temporary file first, never in memory.
+        QTemporaryFile gathered;
+        if (!gathered.open())
+            throw AnalysisError(
+                QStringLiteral("Cannot create a temporary file. %1").arg(gathered.errorString()));
+        DeviceSink toFile(gathered, QStringLiteral("a temporary file"));
+        run(toFile);
+        toFile.flush();
+        gathered.seek(0);
+        DeviceSink sink(standardOutput, QStringLiteral("standard output"));
+        QByteArray chunk;
+        while (!(chunk = gathered.read(1 << 20)).isEmpty())
+            sink.write(chunk);
+        sink.flush();
+        return;
+    }
+    const QString path = outputPathFor(request, listed);
+    refuseOutputAmongInputs(path, listed);
+    writeFileVerified(path, run);
+}
+
+// A group of the whole folder, compared with a stored norm, whose text report or table is
+// written member by member. A chosen or anonymous group, one that skips damaged entries or
+// saves or reads a norm of its own, is made whole first.
+bool isStreamed(const ReportRequest& request) {
+    const ReportFormat format = request.format;
+    return request.mode == ReportRequest::Mode::Group &&
+           (format == ReportFormat::Txt || format == ReportFormat::Csv ||
+            format == ReportFormat::Xlsx) &&
+           request.choice.choosesAll() && !request.choice.skipDamaged &&
+           request.codesFile.isEmpty() && !request.anonymous && request.normFile.isEmpty() &&
+           request.saveNormPath.isEmpty();
+}
 
 } // namespace
 
@@ -152,6 +245,14 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
+        if (isStreamed(request)) {
+            std::optional<TerminalProgress> progress;
+            if (showProgress)
+                progress.emplace(standardError);
+            writeGroupStreamed(request, progress ? progress->callback() : GroupProgress(),
+                               standardOutput);
+            return 0;
+        }
         AnalysisState state;
         {
             std::optional<TerminalProgress> progress;

@@ -139,29 +139,66 @@ QString nobodyChosenMessage(const QString& dataDir, const GroupChoice& choice) {
              how.isEmpty() ? QString() : QStringLiteral(" (") + how + QLatin1Char(')'));
 }
 
-AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
-                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
-                            const GroupChoice& choice) {
+static AnalysisHeader groupHeader(int members, NormKind kind, const QString& criterion,
+                                  TodayFunction today) {
+    AnalysisHeader header;
+    header.code = QString::number(members);
+    header.name = QStringLiteral("Группа");
+    header.sex = kind == NormKind::Sex ? criterion : QString();
+    header.education = kind == NormKind::Education ? criterion : QString();
+    header.testDate = formatShortDate(today ? today() : QDate::currentDate());
+    return header;
+}
+
+AnalysisState listedGroup(const GroupListing& listing, NormKind kind, const QString& criterion,
+                          TodayFunction today) {
+    AnalysisState state;
+    state.kind = AnalysisKind::Group;
+    state.header = groupHeader(listing.size(), kind, criterion, today);
+    state.comparison.norm = storedNorm(kind, state.header.sex, state.header.education);
+    state.roster = listing.roster;
+    state.source = listing.dataDir;
+    return state;
+}
+
+GroupListing listGroupFolder(const QString& dataDir) {
     checkGroupFolder(dataDir);
-    // File-system order, every attribute, only "." and ".." left out.
-    GroupSums group;
-    QList<ExamineeRecord> members;
-    GroupRoster roster;
-    // The whole listing first, so that progress can be told against the total; the names
-    // only, packed, as a million full paths would cost more than everything else.
+    GroupListing listing;
+    listing.dataDir = dataDir;
+    GroupRoster& roster = listing.roster;
+    // File-system order, every attribute, only "." and ".." left out. The whole listing
+    // first, so that progress can be told against the total; the names only, packed, as a
+    // million full paths would cost more than everything else.
     QDirIterator entries(dataDir,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    QString path; // the folder as the listing spells it, then each member's path
     while (entries.hasNext()) {
         entries.next();
         const QString name = entries.fileName();
         if (roster.fileNames.isEmpty())
-            path = entries.filePath().chopped(name.size());
+            listing.folder = entries.filePath().chopped(name.size());
         roster.fileNames.append({name});
         // The listing knows the entry's type already; no look at the file itself.
         roster.linkedMembers = roster.linkedMembers || entries.fileInfo().isSymLink();
     }
+    roster.fileNames.squeeze();
+    return listing;
+}
 
+AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
+                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
+                            const GroupChoice& choice, const GroupMemberSink& eachMember) {
+    return groupAnalysis(listGroupFolder(dataDir), kind, criterion, today, progress, keeps, choice,
+                         eachMember);
+}
+
+AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& criterion,
+                            TodayFunction today, const GroupProgress& progress, GroupKeeps keeps,
+                            const GroupChoice& choice, const GroupMemberSink& eachMember) {
+    const QString& dataDir = listing.dataDir;
+    GroupSums group;
+    QList<ExamineeRecord> members;
+    GroupRoster roster = std::move(listing.roster);
+    QString path = listing.folder; // the folder, then each member's path
     const int total = int(roster.fileNames.size());
     if (progress && !progress(0, total))
         throw GroupCancelled{};
@@ -184,9 +221,11 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
         }
         path.truncate(folderLength);
         path += fileName;
+        QString text;
+        QList<QStringView> lines;
         try {
-            const QString text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
-            const QList<QStringView> lines = splitLines(text);
+            text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
+            lines = splitLines(text);
             if (filtered) {
                 const ResponseHeader header = readHeader(lines);
                 if (!matches(choice.filter, header, needsAge ? ageInYears(header) : std::nullopt)) {
@@ -196,13 +235,14 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
             }
             readItemLines(lines, member);
             scoreAnswers(member);
-            roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
-            if (keeps == GroupKeeps::TableRows) {
-                // The scratch record is the member's own until the next file: its times'
-                // statistics go into the member's row without copying the record.
+            if (keeps != GroupKeeps::Names)
+                roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+            // The scratch record is the member's own until the next file: its times'
+            // statistics go into the member's row without copying the record.
+            if (keeps == GroupKeeps::TableRows || eachMember)
                 computeTimeStatistics(member);
+            if (keeps == GroupKeeps::TableRows)
                 members.append(memberRecord(fileName.toString(), lines, member));
-            }
         } catch (const AnalysisError& error) {
             if (!choice.skipDamaged)
                 throw error.forMember(path);
@@ -210,6 +250,8 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
             entryDone(m);
             continue;
         }
+        if (eachMember)
+            eachMember(GroupMember{fileName, lines, member});
         group.add(member.scores);
         entryDone(m);
     }
@@ -221,14 +263,9 @@ AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString
 
     AnalysisState next;
     next.kind = AnalysisKind::Group;
-    next.header.code = QString::number(group.members);
-    next.header.name = QStringLiteral("Группа");
-    next.header.sex = kind == NormKind::Sex ? criterion : QString();
-    next.header.education = kind == NormKind::Education ? criterion : QString();
-    next.header.testDate = formatShortDate(today ? today() : QDate::currentDate());
+    next.header = groupHeader(group.members, kind, criterion, today);
     next.record.scores = group.means();
     next.members = std::move(members);
-    roster.fileNames.squeeze();
     roster.lines.squeeze();
     next.roster = std::move(roster);
     next.source = dataDir;

@@ -96,9 +96,33 @@ using GroupProgress = std::function<bool(int read, int total)>;
 // A group run stopped by its progress callback. Not an error: nothing is reported.
 struct GroupCancelled {};
 
-// What a group run keeps of each member beyond the group's sums and roster: the rows of the
-// table of examinees cost about a kilobyte a member and only the table needs them.
-enum class GroupKeeps { Roster, TableRows };
+// What a group run keeps of each member beyond the group's sums and file names: the members'
+// lines for the information text (Roster), and the rows of the table of examinees as well,
+// which cost about a kilobyte a member and only the table needs. An output that writes each
+// member as it is read (a GroupMemberSink) keeps nothing more (Names).
+enum class GroupKeeps { Names, Roster, TableRows };
+
+// A member as it is read, handed to an output that writes it at once instead of keeping it:
+// the views and the record are valid during the call only. The record's answer-time
+// statistics are computed.
+struct GroupMember {
+    QStringView fileName;
+    const QList<QStringView>& lines; // of the plain text
+    const AnalysisRecord& record;
+};
+using GroupMemberSink = std::function<void(const GroupMember&)>;
+
+// The members of a group folder as listed, before any is read.
+struct GroupListing {
+    QString dataDir;
+    QString folder;     // as the listing spells it, ending with its separator
+    GroupRoster roster; // the file names and whether some member is a link
+    int size() const { return int(roster.fileNames.size()); }
+};
+
+// Every entry of `dataDir` but "." and ".." is a member, in the order the file system lists
+// them. Throws AnalysisError when the folder cannot be listed.
+GroupListing listGroupFolder(const QString& dataDir);
 
 // Which entries of the folder a group run takes and what it does with damaged ones. The
 // default takes every entry and stops at the first one that cannot be read.
@@ -117,10 +141,22 @@ QString describeChoice(const GroupChoice& choice);
 // `criterion` is the text the group menu puts into the sex or education field for kinds 1
 // and 2 (ignored for 3). Every entry of `dataDir` but "." and ".." that `choice` takes is a
 // member, in the order the file system lists them. A run that chooses nobody throws.
+// `eachMember`, when given, is told of every member in that order.
 AnalysisState groupAnalysis(const QString& dataDir, NormKind kind, const QString& criterion,
                             TodayFunction today = nullptr, const GroupProgress& progress = {},
                             GroupKeeps keeps = GroupKeeps::TableRows,
-                            const GroupChoice& choice = {});
+                            const GroupChoice& choice = {}, const GroupMemberSink& eachMember = {});
+// The same for the members of a listing made already.
+AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& criterion,
+                            TodayFunction today = nullptr, const GroupProgress& progress = {},
+                            GroupKeeps keeps = GroupKeeps::TableRows,
+                            const GroupChoice& choice = {}, const GroupMemberSink& eachMember = {});
+
+// A group's state as far as it is known before its members are read, when it takes every
+// entry: its header fields (the listing's count as the code), the norm, its folder and file
+// names.
+AnalysisState listedGroup(const GroupListing& listing, NormKind kind, const QString& criterion,
+                          TodayFunction today = nullptr);
 
 // The analysis compared with another norm kind, the row chosen by its sex or education.
 AnalysisState withNorm(AnalysisState state, NormKind kind);

@@ -4,7 +4,6 @@
 #include "Regional.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -12,6 +11,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ezr {
 
@@ -58,6 +61,7 @@ namespace {
 struct DecodingTable {
     std::array<char16_t, 256> characters{};
     std::array<bool, 256> single{};
+    bool allSingle = true; // then no byte needs a look before its look-up
 };
 
 QString decodeByConverter(QByteArrayView bytes) {
@@ -73,6 +77,7 @@ DecodingTable windows1251Table() {
         const QString one = decodeByConverter(QByteArrayView(&c, 1));
         table.single[std::size_t(byte)] = one.size() == 1;
         table.characters[std::size_t(byte)] = one.isEmpty() ? u'\0' : one.front().unicode();
+        table.allSingle = table.allSingle && table.single[std::size_t(byte)];
     }
     return table;
 }
@@ -83,6 +88,11 @@ QString decodeWindows1251(QByteArrayView bytes) {
     static const DecodingTable table = windows1251Table();
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    if (table.allSingle) {
+        for (const char byte : bytes)
+            *out++ = table.characters[static_cast<unsigned char>(byte)];
+        return text;
+    }
     for (const char byte : bytes) {
         const auto index = static_cast<unsigned char>(byte);
         if (!table.single[index])
@@ -210,27 +220,76 @@ QString ageText(QStringView testDate, QStringView birthDate) {
         .arg(age.month(), 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+// A descriptor closed however the reading ends.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads up to `count` bytes at `into`, going on after an interrupted call; -1 on failure.
+qint64 readUpTo(int fd, char* into, qint64 count) {
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(fd, into + done, std::size_t(count - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+        // A regular file gives less than asked only at its end: no second call to learn it.
+        if (done < count)
+            break;
+    }
+    return done;
+}
+
+} // namespace
+
 QByteArray readFileBytes(const QString& path, qint64 maxSize) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throwCannotOpen(path, ENOENT);
-    if (!info.isFile())
-        throwCannotOpen(path, info.isDir() ? EISDIR : EINVAL);
-    const qint64 size = info.size();
+    // Opened first and then asked what it is, so that nothing can swap the file in between;
+    // non-blocking, so that a FIFO among the files cannot hold the reader, and never as a
+    // controlling terminal.
+    const OpenFile file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (file.fd() < 0)
+        throwCannotOpen(path, errno);
+    struct stat info {};
+    if (::fstat(file.fd(), &info) != 0)
+        throwCannotOpen(path, errno);
+    if (!S_ISREG(info.st_mode))
+        throwCannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    const qint64 size = info.st_size;
     if (size > maxSize)
         throwFileTooLarge(path);
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throwCannotOpen(path, errno != 0 ? errno : EIO);
     // The buffer is sized by what the file held a moment ago: a buffer of the whole limit for
     // every file of a group would cost more than parsing it. The one byte more shows whether
     // the file has grown since; then the rest is read up to the limit.
-    QByteArray bytes = file.read(size + 1);
-    if (bytes.size() > size)
-        bytes += file.read(maxSize + 1 - bytes.size());
-    if (bytes.size() > maxSize)
+    QByteArray bytes(size + 1, Qt::Uninitialized);
+    qint64 got = readUpTo(file.fd(), bytes.data(), size + 1);
+    if (got == size + 1) {
+        bytes.resize(maxSize + 1);
+        const qint64 more = readUpTo(file.fd(), bytes.data() + got, maxSize + 1 - got);
+        got = more < 0 ? -1 : got + more;
+    }
+    if (got < 0)
+        throwCannotOpen(path, errno != 0 ? errno : EIO);
+    if (got > maxSize)
         throwFileTooLarge(path);
+    bytes.truncate(got);
     return bytes;
 }
 

@@ -1,11 +1,17 @@
 #include "ExamineeTable.h"
 
+#include "AnalysisError.h"
 #include "ExplanationTexts.h"
 #include "Regional.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
+#include "VerifiedWrite.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
 
 namespace ezr {
 
@@ -39,46 +45,311 @@ QList<ExamineeColumn> profileCells() {
     return cells;
 }
 
-template <std::size_t N> void appendNumbers(TableRow& row, const std::array<double, N>& values) {
+// The numbers of a row after its texts: profiles, cell chi-squares, profile chi-squares,
+// indices and answer-time statistics.
+constexpr int TextColumns = 7;
+constexpr int NumberColumns = 2 * (MotiveCount + Profile2Cells + Profile3Cells) + 3 + 2 + 2;
+using RowNumbers = std::array<double, NumberColumns>;
+
+// Six significant digits: what a chi-square or a mean time says, without the noise of
+// seventeen.
+double significant6(double value) {
+    if (!std::isfinite(value) || value == 0.0)
+        return value;
+    char digits[32];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 5).ptr;
+    double rounded = value;
+    std::from_chars(digits, end, rounded);
+    return rounded;
+}
+
+template <std::size_t N> double* copyNumbers(double* out, const std::array<double, N>& values) {
     for (double v : values)
-        row.append(v);
+        *out++ = v;
+    return out;
 }
 
-void appendProfiles(TableRow& row, const Profiles& profiles) {
-    appendNumbers(row, profiles.profile1);
-    appendNumbers(row, profiles.profile2);
-    appendNumbers(row, profiles.profile3);
+double* copyProfiles(double* out, const Profiles& profiles) {
+    out = copyNumbers(out, profiles.profile1);
+    out = copyNumbers(out, profiles.profile2);
+    return copyNumbers(out, profiles.profile3);
 }
 
-QVariant textCell(const QString& text) {
-    return text.isEmpty() ? QVariant() : QVariant(text);
+// The row's numbers as computed; those the table gives to six significant digits are marked.
+RowNumbers rowNumbers(const ExamineeScores& examinee, const Norm& norm) {
+    RowNumbers numbers{};
+    const NormComparison comparison =
+        compareWithNorm(norm, examinee.scores.raw, AnalysisKind::Individual);
+    double* out = copyProfiles(numbers.data(), examinee.scores.raw);
+    out = copyProfiles(out, comparison.chi);
+    for (const ProfileVerdict& profile : comparison.profiles)
+        *out++ = profile.x2;
+    *out++ = comparison.inclusion.value;
+    *out++ = comparison.innovation.value;
+    *out++ = examinee.meanTime;
+    *out++ = examinee.sdTime;
+    return numbers;
 }
 
-QString numberText(double value, QChar decimalPoint) {
-    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
-    if (decimalPoint != QLatin1Char('.'))
-        text.replace(QLatin1Char('.'), decimalPoint);
-    return text;
+// Chi-squares, X2 and the answer-time statistics; not the scores and the indices, which are
+// short already.
+constexpr bool isRounded(std::size_t column) {
+    constexpr std::size_t FirstChi = MotiveCount + Profile2Cells + Profile3Cells;
+    return (column >= FirstChi && column < NumberColumns - 4) || column >= NumberColumns - 2;
 }
 
-QString csvField(const QVariant& cell, QChar separator, QChar decimalPoint) {
-    if (!cell.isValid())
-        return QString();
-    if (cell.typeId() == QMetaType::Double)
-        return numberText(cell.toDouble(), decimalPoint);
-    QString text = cell.toString();
-    // A spreadsheet program would run a text that starts like a formula ("=HYPERLINK(…)",
-    // "+cmd|…", "@SUM(…)"); the leading apostrophe keeps it text, as spreadsheet guidance
-    // recommends.
-    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
-        text.prepend(QLatin1Char('\''));
-    if (text.contains(separator) || text.contains(QLatin1Char('"')) ||
-        text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
-        text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-        text = QLatin1Char('"') + text + QLatin1Char('"');
+// The numbers as the table carries them.
+RowNumbers shownNumbers(const ExamineeScores& examinee, const Norm& norm) {
+    RowNumbers numbers = rowNumbers(examinee, norm);
+    for (std::size_t c = 0; c < numbers.size(); ++c)
+        if (isRounded(c))
+            numbers[c] = significant6(numbers[c]);
+    return numbers;
+}
+
+std::array<QStringView, TextColumns> rowTexts(const ExamineeRow& e) {
+    return {e.fileName, e.code, e.name, e.sex, e.education, e.testDate, e.age};
+}
+
+// The entries of the state's examinees, in order.
+template <typename Each> void forEachEntry(const AnalysisState& state, Each each) {
+    const AnalysisHeader& shown = state.header;
+    for (const ExamineeRecord& member : state.members) {
+        ExamineeRow entry;
+        entry.fileName = member.fileName;
+        if (state.kind == AnalysisKind::Individual) {
+            entry.code = shown.code;
+            entry.name = shown.name;
+            entry.sex = shown.sex;
+            entry.education = shown.education;
+            entry.testDate = shown.testDate;
+            entry.age = shown.age;
+        } else {
+            const ResponseHeader& h = member.header;
+            entry.code = h.code;
+            entry.name = h.name;
+            entry.sex = h.sex;
+            entry.education = h.education;
+            entry.testDate = h.testDate;
+            entry.age = member.age;
+        }
+        entry.results = &member.results;
+        each(entry);
     }
-    return text;
 }
+
+QVariant textCell(QStringView text) {
+    return text.isEmpty() ? QVariant() : QVariant(text.toString());
+}
+
+// A number as the CSV writes it: the shortest digits that read back as the same value, in
+// fixed notation.
+void appendNumber(QByteArray& line, double value, char decimalPoint) {
+    char digits[400];
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
+    if (decimalPoint != '.')
+        std::replace(digits, result.ptr, '.', decimalPoint);
+    line.append(digits, result.ptr - digits);
+}
+
+// The value rounded to six significant digits, written as appendNumber writes the rounded
+// value (the shortest digits of a double nearest to a short decimal are that decimal), but
+// from the decimal digits themselves, without reading them back into a double first.
+void appendSignificant6(QByteArray& line, double value, char decimalPoint) {
+    char scientific[32];
+    const auto end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                   std::chars_format::scientific, 5)
+                         .ptr;
+    const char* e = std::find(scientific, end, 'e');
+    if (!std::isfinite(value) || value == 0.0 || e == end) {
+        appendNumber(line, value, decimalPoint);
+        return;
+    }
+    const bool negative = scientific[0] == '-';
+    // The six digits without the point, trailing zeros dropped.
+    char digits[8];
+    int count = 0;
+    for (const char* p = scientific + (negative ? 1 : 0); p < e; ++p)
+        if (*p != '.')
+            digits[count++] = *p;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    if (negative)
+        line += '-';
+    if (exponent < 0) {
+        line += '0';
+        line += decimalPoint;
+        line.append(-exponent - 1, '0');
+        line.append(digits, count);
+        return;
+    }
+    const int whole = exponent + 1;
+    line.append(digits, std::min(count, whole));
+    if (count < whole) {
+        line.append(whole - count, '0');
+    } else if (count > whole) {
+        line += decimalPoint;
+        line.append(digits + whole, count - whole);
+    }
+}
+
+// RFC 4180 rows as UTF-8 bytes, straight into the sink.
+class CsvWriter {
+public:
+    CsvWriter(ByteSink& sink, QChar separator, QChar decimalPoint)
+        : sink_(sink), separator_(char(separator.unicode())), point_(char(decimalPoint.unicode())) {
+        line_.reserve(2048);
+        sink_.write("\xEF\xBB\xBF");
+    }
+    void text(QStringView text) {
+        separate();
+        if (text.isEmpty())
+            return;
+        // A spreadsheet program would run a text that starts like a formula ("=HYPERLINK(…)",
+        // "+cmd|…", "@SUM(…)"); the leading apostrophe keeps it text, as spreadsheet guidance
+        // recommends.
+        const bool formula = QStringView(u"=+-@\t\r").contains(text.front());
+        const bool quoted = text.contains(QChar(separator_)) || text.contains(u'"') ||
+                            text.contains(u'\r') || text.contains(u'\n');
+        if (quoted)
+            line_ += '"';
+        if (formula)
+            line_ += '\'';
+        if (quoted)
+            line_ += text.toUtf8().replace("\"", "\"\"");
+        else
+            line_ += text.toUtf8();
+        if (quoted)
+            line_ += '"';
+    }
+    void number(double value) {
+        separate();
+        appendNumber(line_, value, point_);
+    }
+    void numberSignificant6(double value) {
+        separate();
+        appendSignificant6(line_, value, point_);
+    }
+    void empty() { separate(); }
+    void cell(const QVariant& cell) {
+        if (!cell.isValid())
+            empty();
+        else if (cell.typeId() == QMetaType::Double)
+            number(cell.toDouble());
+        else
+            text(cell.toString());
+    }
+    void endRow() {
+        line_ += "\r\n";
+        sink_.write(line_);
+        line_.clear();
+        first_ = true;
+    }
+
+private:
+    void separate() {
+        if (!first_)
+            line_ += separator_;
+        first_ = false;
+    }
+    ByteSink& sink_;
+    char separator_;
+    char point_;
+    QByteArray line_;
+    bool first_ = true;
+};
+
+QChar regionalSeparator(QChar point) {
+    return point == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+class CsvTableWriter final : public ExamineeTableWriter {
+public:
+    CsvTableWriter(ByteSink& sink, const Norm& norm)
+        : csv_(sink, regionalSeparator(decimalSeparator()), decimalSeparator()), norm_(norm),
+          normName_(tableNormName(norm)) {
+        for (const ExamineeColumn& column : examineeColumns())
+            csv_.text(column.heading);
+        csv_.endRow();
+    }
+    void add(const ExamineeRow& examinee) override {
+        for (QStringView text : rowTexts(examinee))
+            csv_.text(text);
+        const RowNumbers numbers = rowNumbers(*examinee.results, norm_);
+        for (std::size_t c = 0; c < numbers.size(); ++c) {
+            if (isRounded(c))
+                csv_.numberSignificant6(numbers[c]);
+            else
+                csv_.number(numbers[c]);
+        }
+        csv_.text(normName_);
+        csv_.endRow();
+    }
+    void finish(const AnalysisState&) override {}
+
+private:
+    CsvWriter csv_;
+    Norm norm_;
+    QString normName_;
+};
+
+// A date of the table as a spreadsheet counts days (from 30 December 1899), when it reads.
+std::optional<double> dateSerial(QStringView text) {
+    if (text.isEmpty())
+        return std::nullopt;
+    QDate date;
+    try {
+        date = parseShortDate(text);
+    } catch (const AnalysisError&) {
+        return std::nullopt;
+    }
+    if (!date.isValid() || date.year() < 1900)
+        return std::nullopt;
+    return double(QDate(1899, 12, 30).daysTo(date));
+}
+
+class WorkbookTableWriter final : public ExamineeTableWriter {
+public:
+    WorkbookTableWriter(ByteSink& sink, const Norm& norm)
+        : sink_(sink), norm_(norm), normName_(tableNormName(norm)), columns_(examineeColumns()) {
+        book_.startSheet(QStringLiteral("Обследуемые"), int(columns_.size()), true);
+        for (const ExamineeColumn& column : columns_)
+            book_.text(column.heading, true);
+        book_.endRow();
+    }
+    void add(const ExamineeRow& examinee) override {
+        int c = 0;
+        for (QStringView text : rowTexts(examinee)) {
+            if (columns_[c++].isDate) {
+                if (const std::optional<double> serial = dateSerial(text)) {
+                    book_.date(*serial, int(text.size()));
+                    continue;
+                }
+            }
+            book_.text(text);
+        }
+        for (double value : shownNumbers(*examinee.results, norm_))
+            book_.number(value, columns_[c++].decimals);
+        book_.text(normName_);
+        book_.endRow();
+    }
+    void finish(const AnalysisState& state) override {
+        if (state.kind == AnalysisKind::Group)
+            book_.writeSheet(groupSummaryTable(state));
+        book_.finish(sink_);
+    }
+
+private:
+    WorkbookWriter book_;
+    ByteSink& sink_;
+    Norm norm_;
+    QString normName_;
+    QList<ExamineeColumn> columns_;
+};
 
 } // namespace
 
@@ -88,7 +359,7 @@ QList<ExamineeColumn> examineeColumns() {
                                      {QStringLiteral("Ф.И.О."), "name"},
                                      {QStringLiteral("Пол"), "sex"},
                                      {QStringLiteral("Образование"), "education"},
-                                     {QStringLiteral("Дата"), "test_date"},
+                                     {QStringLiteral("Дата"), "test_date", -1, true},
                                      {QStringLiteral("Возраст"), "age"}};
     const QList<ExamineeColumn> cells = profileCells();
     columns += cells;
@@ -101,7 +372,8 @@ QList<ExamineeColumn> examineeColumns() {
                                      {QStringLiteral("Включенность в коллектив"), "inclusion", 1},
                                      {QStringLiteral("Инновационный потенциал"), "innovation", 1},
                                      {QStringLiteral("Среднее время"), "time_mean", 2},
-                                     {QStringLiteral("Ст. откл. времени"), "time_sd", 2}};
+                                     {QStringLiteral("Ст. откл. времени"), "time_sd", 2},
+                                     {QStringLiteral("Норма"), "norm"}};
     return columns;
 }
 
@@ -113,7 +385,6 @@ QStringList examineeHeadings() {
 }
 
 SheetTable examineeTable(const AnalysisState& state) {
-    const AnalysisHeader& shown = state.header;
     SheetTable table;
     table.name = QStringLiteral("Обследуемые");
     table.frozenHeading = true;
@@ -123,29 +394,58 @@ SheetTable examineeTable(const AnalysisState& state) {
         headings.append(heading);
     table.rows.append(headings);
 
-    for (const ExamineeRecord& member : state.members) {
+    const Norm& norm = state.comparison.norm;
+    const QString normName = tableNormName(norm);
+    forEachEntry(state, [&](const ExamineeRow& examinee) {
         TableRow row;
-        row.append(textCell(member.fileName));
-        if (state.kind == AnalysisKind::Individual) {
-            for (const QString* field : {&shown.code, &shown.name, &shown.sex, &shown.education,
-                                         &shown.testDate, &shown.age})
-                row.append(textCell(*field));
-        } else {
-            const ResponseHeader& h = member.header;
-            for (const QString* field :
-                 {&h.code, &h.name, &h.sex, &h.education, &h.testDate, &member.age})
-                row.append(textCell(*field));
-        }
-        appendProfiles(row, member.results.scores.raw);
-        const NormComparison comparison = examineeComparison(member.results, state);
-        appendProfiles(row, comparison.chi);
-        for (const ProfileVerdict& profile : comparison.profiles)
-            row << profile.x2;
-        row << comparison.inclusion.value << comparison.innovation.value << member.results.meanTime
-            << member.results.sdTime;
+        for (QStringView text : rowTexts(examinee))
+            row.append(textCell(text));
+        for (double value : shownNumbers(*examinee.results, norm))
+            row.append(value);
+        row.append(normName);
         table.rows.append(row);
-    }
+    });
     return table;
+}
+
+QString tableNormName(const Norm& norm) {
+    return normGroupName(norm);
+}
+
+std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
+                                                         const Norm& norm) {
+    if (format == ReportFormat::Xlsx)
+        return std::make_unique<WorkbookTableWriter>(sink, norm);
+    return std::make_unique<CsvTableWriter>(sink, norm);
+}
+
+void addGroupMember(ExamineeTableWriter& table, const GroupMember& member) {
+    const QList<QStringView>& lines = member.lines;
+    // A member's dates that do not read leave its age empty rather than failing the group.
+    QString age;
+    try {
+        age = ageText(lineAt(lines, 0), lineAt(lines, 1));
+    } catch (const AnalysisError&) {
+        age.clear();
+    }
+    const ExamineeScores results = scoresOf(member.record);
+    ExamineeRow entry;
+    entry.fileName = member.fileName;
+    entry.testDate = lineAt(lines, 0);
+    entry.code = lineAt(lines, 2);
+    entry.name = lineAt(lines, 3);
+    entry.sex = lineAt(lines, 4);
+    entry.education = lineAt(lines, 5);
+    entry.age = age;
+    entry.results = &results;
+    table.add(entry);
+}
+
+void writeExamineeTable(ReportFormat format, const AnalysisState& state, ByteSink& sink) {
+    const std::unique_ptr<ExamineeTableWriter> writer =
+        examineeTableWriter(format, sink, state.comparison.norm);
+    forEachEntry(state, [&](const ExamineeRow& examinee) { writer->add(examinee); });
+    writer->finish(state);
 }
 
 SheetTable groupSummaryTable(const AnalysisState& state) {
@@ -159,12 +459,19 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
             table.boldRows.append(int(table.rows.size()));
         table.rows.append(std::move(row));
     };
+    // The last row added shows `decimals` in the columns from `first` to `last`.
+    const auto shown = [&](int first, int last, int decimals) {
+        for (int c = first; c <= last; ++c)
+            table.showDecimals(int(table.rows.size()) - 1, c, decimals);
+    };
     // The sheet is the group's: its name line would only repeat "Группа".
     for (const HeaderLine& line : reportHeader(state))
         if (line.field != HeaderLine::Field::Name)
             add({line.label, textCell(line.value)});
     add({QStringLiteral("Включенность в коллектив"), comparison.inclusion.value});
+    shown(1, 1, 1);
     add({QStringLiteral("Инновационный потенциал"), comparison.innovation.value});
+    shown(1, 1, 1);
     add({});
 
     const auto profileRow = [&](int number) {
@@ -172,6 +479,7 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
              comparison.profiles[std::size_t(number - 1)].x2,
              profileCaption(number, comparison).trimmed()},
             true);
+        shown(2, 2, 3);
     };
     const QStringList motives = motiveNames();
     profileRow(1);
@@ -188,6 +496,9 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
         const double raw = scores.raw.profile1[std::size_t(m)];
         cells << raw << percentOfAnswers(raw) << comparison.chi.profile1[std::size_t(m)];
         add(cells);
+        shown(1, perMotive + 1, 1);
+        shown(perMotive + 2, perMotive + 2, 1);
+        shown(perMotive + 3, perMotive + 3, 2);
     }
     add({});
 
@@ -207,9 +518,13 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
             percentRow.append(percentOfAnswers(raw[k]));
             chiRow.append(chi[k]);
         }
+        const int last = int(raw.size());
         add(rawRow);
+        shown(1, last, 1);
         add(percentRow);
+        shown(1, last, 1);
         add(chiRow);
+        shown(1, last, 2);
         add({});
     };
     bandRows(2, sheet.orientationGrid, {QStringLiteral("РО"), QStringLiteral("ПО")},
@@ -221,27 +536,25 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
 }
 
 QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint) {
-    QString text;
+    ByteArraySink sink;
+    CsvWriter csv(sink, separator, decimalPoint);
     for (const TableRow& row : table.rows) {
-        QStringList fields;
         for (const QVariant& cell : row)
-            fields << csvField(cell, separator, decimalPoint);
-        text += fields.join(separator);
-        text += QStringLiteral("\r\n");
+            csv.cell(cell);
+        csv.endRow();
     }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return std::move(sink.bytes());
 }
 
 QByteArray buildRegionalCsv(const SheetTable& table) {
     const QChar point = decimalSeparator();
-    return buildCsv(table, point == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(','), point);
+    return buildCsv(table, regionalSeparator(point), point);
 }
 
 QByteArray buildExamineeXlsx(const AnalysisState& state) {
-    QList<SheetTable> sheets{examineeTable(state)};
-    if (state.kind == AnalysisKind::Group)
-        sheets.append(groupSummaryTable(state));
-    return buildXlsx(sheets);
+    ByteArraySink sink;
+    writeExamineeTable(ReportFormat::Xlsx, state, sink);
+    return std::move(sink.bytes());
 }
 
 } // namespace ezr

@@ -5,6 +5,7 @@
 #include "PdfReport.h"
 #include "ResponseFile.h"
 #include "StatisticsFile.h"
+#include "VerifiedWrite.h"
 
 namespace ezr {
 
@@ -73,9 +74,11 @@ QByteArray buildReport(ReportFormat format, const ReportSnapshot& original,
     case ReportFormat::Pdf:
         return buildPdfReport(snapshot);
     case ReportFormat::Xlsx:
-        return buildExamineeXlsx(snapshot.analysis);
-    case ReportFormat::Csv:
-        return buildRegionalCsv(examineeTable(snapshot.analysis));
+    case ReportFormat::Csv: {
+        ByteArraySink sink;
+        writeExamineeTable(format, snapshot.analysis, sink);
+        return std::move(sink.bytes());
+    }
     case ReportFormat::Sav:
         return buildStatisticsFile(snapshot.analysis, StatisticsFormat::Spss);
     case ReportFormat::Dta:

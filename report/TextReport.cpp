@@ -64,18 +64,20 @@ QString profileLine(int number, const QString& x2, const QString& caption) {
     return QStringLiteral("Профиль %1.  X2 = ").arg(number) + x2 + QStringLiteral("  ") + caption;
 }
 
-} // namespace
+// The header fields, each on its line.
+QString headText(const AnalysisState& state) {
+    ReportWriter out;
+    for (const HeaderLine& line : reportHeader(state))
+        out.line(line.label + QStringLiteral(": ") + line.value);
+    return out.text();
+}
 
-QByteArray buildTextReport(const ReportSnapshot& snapshot) {
+// Everything after the information text.
+QString tailText(const ReportSnapshot& snapshot, const ResultSheet& sheet) {
     const AnalysisState& state = snapshot.analysis;
-    const ResultSheet sheet = formatSheet(state);
     const Profiles& raw = state.record.scores.raw;
     const Profiles& chi = state.comparison.chi;
     ReportWriter out;
-
-    for (const HeaderLine& line : reportHeader(state))
-        out.line(line.label + QStringLiteral(": ") + line.value);
-    out.line(sheet.infoHint);
     out.line();
     out.line(QStringLiteral("Включенность в коллектив: ") + sheet.inclusionIndex);
     out.line(QStringLiteral(" Инновационный потенциал: ") + sheet.innovationIndex);
@@ -117,8 +119,44 @@ QByteArray buildTextReport(const ReportSnapshot& snapshot) {
     out.line(QStringLiteral("Комментарий к анализу"));
     for (const QString& commentLine : snapshot.commentLines)
         out.line(commentLine);
+    return out.text();
+}
 
+} // namespace
+
+QByteArray buildTextReport(const ReportSnapshot& snapshot) {
+    const ResultSheet sheet = formatSheet(snapshot.analysis);
+    ReportWriter out;
+    out.text() = headText(snapshot.analysis);
+    out.line(sheet.infoHint);
+    out.text() += tailText(snapshot, sheet);
     return encodeWindows1251(out.text());
+}
+
+GroupTextReportWriter::GroupTextReportWriter(ByteSink& sink, const AnalysisState& listed, bool utf8)
+    : sink_(sink), utf8_(utf8) {
+    put(headText(listed) + QStringLiteral("Состав группы:") + LineEnd);
+}
+
+void GroupTextReportWriter::put(QStringView text) {
+    const QByteArray bytes = encodeWindows1251(text);
+    // As the whole report would be converted: through the code page, so that both read alike.
+    sink_.write(utf8_ ? decodeWindows1251(bytes).toUtf8() : bytes);
+}
+
+void GroupTextReportWriter::member(const GroupMember& member) {
+    line_.clear();
+    line_ += lineAt(member.lines, 2);
+    line_ += u". ";
+    line_ += lineAt(member.lines, 3);
+    line_ += LineEnd;
+    put(line_);
+    ++members_;
+}
+
+void GroupTextReportWriter::finish(const ReportSnapshot& snapshot) {
+    put(QStringLiteral("Общее число: ") + QString::number(members_) + LineEnd +
+        tailText(snapshot, formatSheet(snapshot.analysis)));
 }
 
 } // namespace ezr

@@ -24,4 +24,22 @@ struct ReportSnapshot {
 // The report's bytes: Windows-1251, CR LF after every line.
 QByteArray buildTextReport(const ReportSnapshot& snapshot);
 
+// A group's report written as the group is read, the same bytes as buildTextReport: the
+// header from the group as listed (listedGroup), a line for each member as it is read, the
+// count and the results at the end. Nothing of the members is kept.
+class GroupTextReportWriter {
+public:
+    // `utf8` writes UTF-8 instead of Windows-1251.
+    GroupTextReportWriter(ByteSink& sink, const AnalysisState& listed, bool utf8 = false);
+    void member(const GroupMember& member);
+    void finish(const ReportSnapshot& snapshot);
+
+private:
+    void put(QStringView text);
+    ByteSink& sink_;
+    bool utf8_;
+    int members_ = 0;
+    QString line_;
+};
+
 } // namespace ezr

@@ -55,14 +55,48 @@ bool isSpecialFile(const QByteArray& path) {
     return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
-void writeInPlace(const QString& path, const QByteArray& encoded, QByteArrayView bytes) {
+using Producer = std::function<void(ByteSink&)>;
+
+// The produced bytes into a descriptor, a buffer's worth at a time; the first failed write
+// throws with its reason.
+class FileSink final : public ByteSink {
+public:
+    FileSink(int fd, const QString& path) : fd_(fd), path_(path) { buffer_.reserve(Capacity); }
+    void write(QByteArrayView bytes) override {
+        if (buffer_.size() + bytes.size() > Capacity)
+            flush();
+        if (bytes.size() >= Capacity)
+            put(bytes);
+        else
+            buffer_.append(bytes);
+    }
+    void flush() {
+        put(buffer_);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr qsizetype Capacity = 256 * 1024;
+    void put(QByteArrayView bytes) {
+        if (!writeAll(fd_, bytes))
+            fail(OutputError::Kind::CannotWrite, path_, errno);
+    }
+    int fd_;
+    const QString& path_;
+    QByteArray buffer_;
+};
+
+void writeInPlace(const QString& path, const QByteArray& encoded, const Producer& produce) {
     const int fd = ::open(encoded.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         fail(OutputError::Kind::CannotCreate, path, errno);
-    if (!writeAll(fd, bytes)) {
-        const int error = errno;
+    try {
+        FileSink sink(fd, path);
+        produce(sink);
+        sink.flush();
+    } catch (...) {
         calls.closeFile(fd);
-        fail(OutputError::Kind::CannotWrite, path, error);
+        throw;
     }
     if (calls.closeFile(fd) != 0)
         fail(OutputError::Kind::CannotWrite, path, errno);
@@ -129,7 +163,7 @@ void syncFolder(const QByteArray& folder, const QString& path) {
         fail(OutputError::Kind::CannotWrite, path, error);
 }
 
-void replaceWhenComplete(const QString& path, const QByteArray& target, QByteArrayView bytes) {
+void replaceWhenComplete(const QString& path, const QByteArray& target, const Producer& produce) {
     const QByteArray folder = folderOf(target);
     const QByteArray prefix = encodedPrefix(nameOf(target));
     removeLeftovers(folder, prefix);
@@ -147,7 +181,17 @@ void replaceWhenComplete(const QString& path, const QByteArray& target, QByteArr
     struct stat old {};
     if (::stat(target.constData(), &old) == 0)
         step(::fchmod(fd, old.st_mode & 07777) == 0);
-    step(writeAll(fd, bytes));
+    if (error == 0) {
+        try {
+            FileSink sink(fd, path);
+            produce(sink);
+            sink.flush();
+        } catch (...) {
+            calls.closeFile(fd);
+            ::unlink(temporary.constData());
+            throw;
+        }
+    }
     if (error == 0)
         step(calls.syncFile(fd) == 0);
     // The descriptor is gone after close whatever it returns.
@@ -195,14 +239,18 @@ QString resolvedOutputPath(const QString& path) {
 }
 
 void writeFileVerified(const QString& path, QByteArrayView bytes) {
+    writeFileVerified(path, [bytes](ByteSink& sink) { sink.write(bytes); });
+}
+
+void writeFileVerified(const QString& path, const Producer& produce) {
     const QByteArray encoded = QFile::encodeName(path);
     if (encoded.isEmpty())
         fail(OutputError::Kind::CannotCreate, path, ENOENT);
     if (isSpecialFile(encoded)) {
-        writeInPlace(path, encoded, bytes);
+        writeInPlace(path, encoded, produce);
         return;
     }
-    replaceWhenComplete(path, QFile::encodeName(resolvedOutputPath(path)), bytes);
+    replaceWhenComplete(path, QFile::encodeName(resolvedOutputPath(path)), produce);
 }
 
 ScopedWriteCalls::ScopedWriteCalls(const WriteCalls& replacement) : saved_(calls) {

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 namespace ezr {
 
 // The one way the program writes a file. A regular file (or a new one) is replaced only when
@@ -15,6 +17,27 @@ namespace ezr {
 // A symbolic link is written through: the link stays and the file it leads to gets the bytes.
 // Throws OutputError with the system's reason.
 void writeFileVerified(const QString& path, QByteArrayView bytes);
+
+// Where a file's bytes go as they are made, so that a large table never lies whole in memory.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void write(QByteArrayView bytes) = 0;
+};
+
+// Bytes gathered in memory, for a caller that wants them whole.
+class ByteArraySink final : public ByteSink {
+public:
+    void write(QByteArrayView bytes) override { bytes_.append(bytes); }
+    QByteArray& bytes() { return bytes_; }
+
+private:
+    QByteArray bytes_;
+};
+
+// The same write with the bytes made by `produce` into the temporary file as they come
+// (buffered). Whatever `produce` throws leaves the old file as it was and is rethrown.
+void writeFileVerified(const QString& path, const std::function<void(ByteSink&)>& produce);
 
 // The file a write to `path` puts its bytes into: `path` itself, or where its chain of
 // symbolic links ends (a file that need not exist yet). Throws OutputError when the chain is

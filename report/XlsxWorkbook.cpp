@@ -1,5 +1,6 @@
 #include "ExamineeTable.h"
 #include "OutputError.h"
+#include "VerifiedWrite.h"
 #include "ZipCheck.h"
 
 #include <QFile>
@@ -8,7 +9,9 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -87,24 +90,34 @@ class Workbook {
 public:
     Workbook(const QByteArray& path, const QByteArray& folder) {
         lxw_workbook_options options{};
+        // Each row goes to the sheet's temporary file when the next one starts: the cells of
+        // a large table never lie in memory.
+        options.constant_memory = LXW_TRUE;
         options.tmpdir = const_cast<char*>(folder.constData());
+        const QuietStandardError quiet;
         errno = 0;
         book_ = workbook_new_opt(path.constData(), &options);
         if (!book_)
             fail(LXW_ERROR_CREATING_XLSX_FILE);
     }
     ~Workbook() {
-        if (book_)
-            workbook_close(book_);
+        if (!book_)
+            return;
+        const QuietStandardError quiet;
+        workbook_close(book_);
     }
     Workbook(const Workbook&) = delete;
     Workbook& operator=(const Workbook&) = delete;
 
     lxw_workbook* get() const { return book_; }
-    void close() {
+    // Returns what a write the library did not check left in errno.
+    int close() {
+        const QuietStandardError quiet;
         errno = 0;
         const lxw_error error = workbook_close(std::exchange(book_, nullptr));
+        const int unchecked = errno;
         check(error);
+        return unchecked;
     }
 
 private:
@@ -114,8 +127,13 @@ private:
 // The text as XML may carry it: a lone surrogate or a noncharacter U+FFFE/U+FFFF (XML 1.0 allows
 // neither, and the library writes them as they are) becomes U+FFFD, as a decoder shows a
 // damaged character. Control characters the library escapes itself.
-QByteArray xmlText(const QString& text) {
-    QString safe = text;
+QByteArray xmlText(QStringView text) {
+    const auto unsafe = [](char16_t c) {
+        return QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF;
+    };
+    if (std::none_of(text.utf16(), text.utf16() + text.size(), unsafe))
+        return text.toUtf8();
+    QString safe = text.toString();
     for (qsizetype i = 0; i < safe.size(); ++i) {
         const QChar c = safe[i];
         if (c.isHighSurrogate() && i + 1 < safe.size() && safe[i + 1].isLowSurrogate()) {
@@ -128,76 +146,165 @@ QByteArray xmlText(const QString& text) {
     return safe.toUtf8();
 }
 
-// The width a cell needs, in characters, as a spreadsheet shows it.
-double cellWidth(const QVariant& cell) {
-    if (!cell.isValid())
-        return 0.0;
-    if (cell.typeId() == QMetaType::Double)
-        return QString::number(cell.toDouble(), 'g', 8).size();
-    return cell.toString().size() * 1.1;
-}
-
-void writeSheet(lxw_workbook* workbook, lxw_format* bold, const SheetTable& table) {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, table.name.toUtf8().constData());
-    if (!sheet)
-        fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    QList<double> widths;
-    for (int r = 0; r < table.rows.size(); ++r) {
-        const TableRow& row = table.rows[r];
-        lxw_format* format = table.boldRows.contains(r) ? bold : nullptr;
-        if (widths.size() < row.size())
-            widths.resize(row.size(), 0.0);
-        for (int c = 0; c < row.size(); ++c) {
-            const QVariant& cell = row[c];
-            widths[c] = std::max(widths[c], cellWidth(cell));
-            if (!cell.isValid())
-                continue;
-            // Text is always a string cell, so a name such as "=HYPERLINK(…)" stays text.
-            if (cell.typeId() == QMetaType::Double)
-                check(worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), cell.toDouble(),
-                                             format));
-            else
-                check(worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
-                                             xmlText(cell.toString()).constData(), format));
-        }
-    }
-    for (int c = 0; c < widths.size(); ++c)
-        check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c),
-                                   std::clamp(widths[c] + 2.0, MinimumWidth, MaximumWidth),
-                                   nullptr));
-    if (table.frozenHeading)
-        worksheet_freeze_panes(sheet, 1, 0);
+// The width of a number as a spreadsheet shows it, in characters.
+double numberWidth(double value, int decimals) {
+    char digits[64];
+    const auto end = decimals >= 0 ? std::to_chars(digits, digits + sizeof digits, value,
+                                                   std::chars_format::fixed, decimals)
+                                   : std::to_chars(digits, digits + sizeof digits, value,
+                                                   std::chars_format::general, 8);
+    return end.ec == std::errc() ? double(end.ptr - digits) : 12.0;
 }
 
 } // namespace
 
-QByteArray buildXlsx(const QList<SheetTable>& sheets) {
-    const QTemporaryDir dir;
-    if (!dir.isValid())
-        throw OutputError(OutputError::Kind::Workbook, QString(), errno != 0 ? errno : EIO);
-    const QString path = dir.filePath(QStringLiteral("book.xlsx"));
-    int unchecked = 0; // what a write the library did not check left in errno
-    {
-        const QuietStandardError quiet;
-        Workbook book(QFile::encodeName(path), QFile::encodeName(dir.path()));
-        lxw_format* bold = workbook_add_format(book.get());
-        if (!bold)
+struct WorkbookWriter::Book {
+    QTemporaryDir dir;
+    QString path;
+    std::optional<Workbook> book;
+    lxw_format* bold = nullptr;
+    lxw_format* dateFormat = nullptr;
+    std::array<lxw_format*, 4> decimals{}; // 0.0, 0.00 and 0.000 by decimals
+    int sheets = 0;
+    lxw_worksheet* sheet = nullptr;
+    lxw_row_t row = 0;
+    lxw_col_t column = 0;
+    QList<double> widths;
+    bool frozen = false;
+
+    lxw_format* newFormat() {
+        lxw_format* format = workbook_add_format(book->get());
+        if (!format)
             fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
-        format_set_bold(bold);
-        for (const SheetTable& table : sheets)
-            writeSheet(book.get(), bold, table);
-        book.close();
-        unchecked = errno;
+        return format;
     }
-    QFile file(path);
+    void widen(double width) {
+        if (widths.size() <= qsizetype(column))
+            widths.resize(column + 1, 0.0);
+        widths[column] = std::max(widths[column], width);
+    }
+    void endSheet() {
+        if (!sheet)
+            return;
+        for (int c = 0; c < widths.size(); ++c)
+            check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c),
+                                       std::clamp(widths[c] + 2.0, MinimumWidth, MaximumWidth),
+                                       nullptr));
+        if (frozen)
+            worksheet_freeze_panes(sheet, 1, 0);
+        sheet = nullptr;
+    }
+};
+
+WorkbookWriter::WorkbookWriter() : book_(std::make_unique<Book>()) {
+    Book& b = *book_;
+    if (!b.dir.isValid())
+        throw OutputError(OutputError::Kind::Workbook, QString(), errno != 0 ? errno : EIO);
+    b.path = b.dir.filePath(QStringLiteral("book.xlsx"));
+    b.book.emplace(QFile::encodeName(b.path), QFile::encodeName(b.dir.path()));
+    b.bold = b.newFormat();
+    format_set_bold(b.bold);
+    b.dateFormat = b.newFormat();
+    format_set_num_format(b.dateFormat, "dd.mm.yyyy");
+    for (int d = 1; d <= 3; ++d) {
+        b.decimals[std::size_t(d)] = b.newFormat();
+        format_set_num_format(b.decimals[std::size_t(d)], ("0." + QByteArray(d, '0')).constData());
+    }
+}
+
+WorkbookWriter::~WorkbookWriter() = default;
+
+void WorkbookWriter::startSheet(const QString& name, int columns, bool frozenHeading) {
+    Book& b = *book_;
+    b.endSheet();
+    b.sheet = workbook_add_worksheet(b.book->get(), xmlText(name).constData());
+    if (!b.sheet)
+        fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    ++b.sheets;
+    b.row = 0;
+    b.column = 0;
+    b.widths = QList<double>(columns, 0.0);
+    b.frozen = frozenHeading;
+}
+
+void WorkbookWriter::text(QStringView text, bool bold) {
+    Book& b = *book_;
+    if (!text.isEmpty()) {
+        b.widen(text.size() * 1.1);
+        // Text is always a string cell, so a name such as "=HYPERLINK(…)" stays text.
+        check(worksheet_write_string(b.sheet, b.row, b.column, xmlText(text).constData(),
+                                     bold ? b.bold : nullptr));
+    }
+    ++b.column;
+}
+
+void WorkbookWriter::number(double value, int decimals, bool bold) {
+    Book& b = *book_;
+    b.widen(numberWidth(value, decimals > 0 ? decimals : -1));
+    lxw_format* format = bold                            ? b.bold
+                         : decimals > 0 && decimals <= 3 ? b.decimals[std::size_t(decimals)]
+                                                         : nullptr;
+    check(worksheet_write_number(b.sheet, b.row, b.column, value, format));
+    ++b.column;
+}
+
+void WorkbookWriter::date(double serial, int widthHint) {
+    Book& b = *book_;
+    b.widen(std::max(10, widthHint));
+    check(worksheet_write_number(b.sheet, b.row, b.column, serial, b.dateFormat));
+    ++b.column;
+}
+
+void WorkbookWriter::empty() {
+    ++book_->column;
+}
+
+void WorkbookWriter::endRow() {
+    ++book_->row;
+    book_->column = 0;
+}
+
+void WorkbookWriter::writeSheet(const SheetTable& table) {
+    int columns = 0;
+    for (const TableRow& row : table.rows)
+        columns = std::max(columns, int(row.size()));
+    startSheet(table.name, columns, table.frozenHeading);
+    for (int r = 0; r < table.rows.size(); ++r) {
+        const bool bold = table.boldRows.contains(r);
+        const TableRow& row = table.rows[r];
+        for (int c = 0; c < row.size(); ++c) {
+            const QVariant& cell = row[c];
+            if (!cell.isValid())
+                empty();
+            else if (cell.typeId() == QMetaType::Double)
+                number(cell.toDouble(), table.decimalsShown(r, c), bold);
+            else
+                text(cell.toString(), bold);
+        }
+        endRow();
+    }
+}
+
+void WorkbookWriter::finish(ByteSink& sink) {
+    Book& b = *book_;
+    b.endSheet();
+    const int unchecked = b.book->close();
+    b.book.reset();
+
+    QFile file(b.path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         throw OutputError(OutputError::Kind::Workbook, QString(), errno != 0 ? errno : EIO);
-    const QByteArray bytes = file.readAll();
+    // Mapped rather than read: a large workbook is checked and handed on without a copy.
+    const qint64 size = file.size();
+    const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
+    if (size > 0 && !mapped)
+        throw OutputError(OutputError::Kind::Workbook, QString(), EIO);
+    const QByteArrayView bytes(reinterpret_cast<const char*>(mapped), size);
 
     QStringList required{QStringLiteral("[Content_Types].xml"), QStringLiteral("_rels/.rels"),
                          QStringLiteral("xl/workbook.xml"), QStringLiteral("xl/styles.xml")};
-    for (int n = 1; n <= sheets.size(); ++n)
+    for (int n = 1; n <= b.sheets; ++n)
         required << QStringLiteral("xl/worksheets/sheet%1.xml").arg(n);
     if (const std::optional<ArchiveDamage> damage = archiveDamage(bytes, required)) {
         // A write of the library that failed unchecked leaves its reason behind.
@@ -216,7 +323,16 @@ QByteArray buildXlsx(const QList<SheetTable>& sheets) {
                           QStringLiteral("Its part %1 is damaged").arg(part),
                           QStringLiteral("повреждена её часть %1").arg(part));
     }
-    return bytes;
+    sink.write(bytes);
+}
+
+QByteArray buildXlsx(const QList<SheetTable>& sheets) {
+    WorkbookWriter book;
+    for (const SheetTable& table : sheets)
+        book.writeSheet(table);
+    ByteArraySink sink;
+    book.finish(sink);
+    return std::move(sink.bytes());
 }
 
 } // namespace ezr

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 #include <zlib.h>
 
 namespace ezr {
@@ -15,8 +17,6 @@ constexpr quint32 LocalHeaderSignature = 0x04034b50;
 constexpr qsizetype EndOfDirectorySize = 22;
 constexpr qsizetype DirectoryEntrySize = 46;
 constexpr qsizetype LocalHeaderSize = 30;
-// No part of the program's workbooks comes near this; a larger claim is a damaged directory.
-constexpr quint32 MaxPartSize = 512u << 20;
 
 struct Reader {
     QByteArrayView bytes;
@@ -40,45 +40,74 @@ struct Entry {
     quint32 localOffset = 0;
 };
 
-std::optional<QByteArray> inflated(QByteArrayView packed, quint32 size) {
-    QByteArray out(qsizetype(size), Qt::Uninitialized);
-    z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        return std::nullopt;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-    stream.avail_in = uInt(packed.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = uInt(out.size());
-    const int result = inflate(&stream, Z_FINISH);
-    const bool whole = result == Z_STREAM_END && stream.total_out == size;
-    inflateEnd(&stream);
-    if (!whole)
-        return std::nullopt;
-    return out;
-}
+// Parts up to this size are read whole and parsed as XML; a larger one (a worksheet of many
+// thousand rows) is inflated a piece at a time and checked by its size, its CRC and its root
+// element closed at the end, so that checking a workbook costs neither its size in memory nor
+// a second parse of every cell.
+constexpr quint32 MaxParsedSize = 4u << 20;
+constexpr qsizetype EdgeBytes = 256; // of a large part's text: its beginning and its end
 
-// The part's bytes when they match what the directory records.
-std::optional<QByteArray> partBytes(const Reader& zip, const Entry& entry) {
-    const qsizetype local = qsizetype(entry.localOffset);
-    if (!zip.fits(local, LocalHeaderSize) || zip.le(local, 4) != LocalHeaderSignature)
+// What a part holds: whole when small, otherwise its first and last bytes.
+struct PartText {
+    QByteArray whole;
+    QByteArray head;
+    QByteArray tail;
+};
+
+// The part inflated (or stored) to exactly its recorded size and CRC.
+std::optional<PartText> partText(QByteArrayView packed, const Entry& entry) {
+    const bool keepWhole = entry.size <= MaxParsedSize;
+    PartText text;
+    uLong crc = crc32(0, nullptr, 0);
+    quint64 total = 0;
+    const auto take = [&](const char* data, qsizetype length) {
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), uInt(length));
+        total += quint64(length);
+        if (keepWhole) {
+            text.whole.append(data, length);
+            return;
+        }
+        if (text.head.size() < EdgeBytes)
+            text.head.append(data, std::min(length, EdgeBytes - text.head.size()));
+        text.tail.append(data, length);
+        if (text.tail.size() > 2 * EdgeBytes)
+            text.tail = text.tail.right(EdgeBytes);
+    };
+    if (entry.method == 0 && entry.packedSize == entry.size) {
+        if (keepWhole)
+            text.whole.reserve(packed.size());
+        for (qsizetype at = 0; at < packed.size(); at += 1 << 20)
+            take(packed.data() + at, std::min<qsizetype>(1 << 20, packed.size() - at));
+    } else if (entry.method == Z_DEFLATED) {
+        if (keepWhole)
+            text.whole.reserve(qsizetype(entry.size));
+        z_stream stream{};
+        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+            return std::nullopt;
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+        stream.avail_in = uInt(packed.size());
+        char buffer[64 * 1024];
+        int result = Z_OK;
+        while (result == Z_OK) {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer);
+            stream.avail_out = sizeof buffer;
+            result = inflate(&stream, Z_NO_FLUSH);
+            if (result == Z_OK || result == Z_STREAM_END)
+                take(buffer, qsizetype(sizeof buffer - stream.avail_out));
+            if (total > entry.size)
+                break;
+        }
+        inflateEnd(&stream);
+        if (result != Z_STREAM_END)
+            return std::nullopt;
+    } else {
         return std::nullopt;
-    const qsizetype data = local + LocalHeaderSize + zip.le(local + 26, 2) + zip.le(local + 28, 2);
-    if (!zip.fits(data, entry.packedSize) || entry.size > MaxPartSize)
+    }
+    if (total != entry.size || crc != entry.crc)
         return std::nullopt;
-    const QByteArrayView packed = zip.bytes.sliced(data, entry.packedSize);
-    std::optional<QByteArray> bytes;
-    if (entry.method == 0 && entry.packedSize == entry.size)
-        bytes = packed.toByteArray();
-    else if (entry.method == Z_DEFLATED)
-        bytes = inflated(packed, entry.size);
-    if (!bytes)
-        return std::nullopt;
-    const uLong crc =
-        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes->constData()),
-              uInt(bytes->size()));
-    if (crc != entry.crc)
-        return std::nullopt;
-    return bytes;
+    if (!keepWhole)
+        text.tail = text.tail.right(EdgeBytes);
+    return text;
 }
 
 bool isXmlPart(const QString& name) {
@@ -96,6 +125,25 @@ bool readXml(const QByteArray& bytes, QStringList* namedParts) {
         }
     }
     return !xml.hasError();
+}
+
+// A large part's root element, opened in its first bytes, is closed at its very end: what a
+// write cut short would lack.
+bool rootClosed(const PartText& text) {
+    qsizetype at = 0;
+    while ((at = text.head.indexOf('<', at)) >= 0) {
+        const char next = at + 1 < text.head.size() ? text.head[at + 1] : '\0';
+        if (next != '?' && next != '!')
+            break;
+        ++at;
+    }
+    if (at < 0)
+        return false;
+    qsizetype end = at + 1;
+    while (end < text.head.size() && !QByteArrayView(" \t\r\n/>").contains(text.head[end]))
+        ++end;
+    const QByteArray closing = "</" + text.head.mid(at + 1, end - at - 1) + '>';
+    return end > at + 1 && text.tail.trimmed().endsWith(closing);
 }
 
 } // namespace
@@ -138,9 +186,21 @@ std::optional<ArchiveDamage> archiveDamage(QByteArrayView archive, const QString
     QStringList needed = required;
     const QString contentTypes = QStringLiteral("[Content_Types].xml");
     for (const Entry& entry : std::as_const(entries)) {
-        const std::optional<QByteArray> bytes = partBytes(zip, entry);
+        const qsizetype local = qsizetype(entry.localOffset);
+        if (!zip.fits(local, LocalHeaderSize) || zip.le(local, 4) != LocalHeaderSignature)
+            return ArchiveDamage{entry.name, false};
+        const qsizetype data =
+            local + LocalHeaderSize + zip.le(local + 26, 2) + zip.le(local + 28, 2);
+        if (!zip.fits(data, entry.packedSize))
+            return ArchiveDamage{entry.name, false};
+        const std::optional<PartText> text =
+            partText(archive.sliced(data, entry.packedSize), entry);
         const bool types = entry.name == contentTypes;
-        if (!bytes || (isXmlPart(entry.name) && !readXml(*bytes, types ? &needed : nullptr)))
+        bool whole = text.has_value();
+        if (whole && isXmlPart(entry.name))
+            whole = entry.size <= MaxParsedSize ? readXml(text->whole, types ? &needed : nullptr)
+                                                : !types && rootClosed(*text);
+        if (!whole)
             return ArchiveDamage{entry.name, false};
     }
     for (const QString& part : std::as_const(needed))

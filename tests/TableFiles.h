@@ -19,7 +19,8 @@ QByteArray unzipped(const QString& zip, const QString& member) {
     return unzip.readAllStandardOutput();
 }
 
-// A worksheet's cells by reference ("B2"): shared strings resolved, numbers as text.
+// A worksheet's cells by reference ("B2"): shared and inline strings resolved, numbers as
+// text.
 QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList& shared) {
     QHash<QString, QString> cells;
     QXmlStreamReader xml(sheetXml);
@@ -31,6 +32,9 @@ QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList
         if (xml.name() == QLatin1String("c")) {
             reference = xml.attributes().value(QLatin1String("r")).toString();
             type = xml.attributes().value(QLatin1String("t")).toString();
+        } else if (xml.name() == QLatin1String("t") && type == QLatin1String("inlineStr")) {
+            // A string written in the cell itself (a workbook written row by row).
+            cells.insert(reference, xml.readElementText());
         } else if (xml.name() == QLatin1String("v")) {
             const QString v = xml.readElementText();
             cells.insert(reference, type == QLatin1String("s") ? shared.value(v.toInt()) : v);

@@ -123,8 +123,8 @@ private slots:
         const QString criterion = QStringLiteral("Женский");
         const AnalysisState rows =
             groupAnalysis(dir.path(), NormKind::Sex, criterion, fixedToday, {});
-        const AnalysisState lean = groupAnalysis(dir.path(), NormKind::Sex, criterion, fixedToday,
-                                                 {}, GroupKeeps::Roster);
+        const AnalysisState lean =
+            groupAnalysis(dir.path(), NormKind::Sex, criterion, fixedToday, {}, GroupKeeps::Roster);
         QVERIFY(lean.members.isEmpty());
         QCOMPARE(rows.members.size(), 2);
         QCOMPARE(lean.roster.lines.size(), 2);
@@ -139,10 +139,51 @@ private slots:
 
         const QString first = lean.roster.fileNames.at(0).toString();
         QVERIFY(QFile::link(dir.filePath(first), dir.filePath(QStringLiteral("link.cry"))));
-        const AnalysisState linked = groupAnalysis(dir.path(), NormKind::Sex, criterion,
-                                                   fixedToday, {}, GroupKeeps::Roster);
+        const AnalysisState linked =
+            groupAnalysis(dir.path(), NormKind::Sex, criterion, fixedToday, {}, GroupKeeps::Roster);
         QCOMPARE(linked.roster.fileNames.size(), 3);
         QVERIFY(linked.roster.linkedMembers);
+    }
+
+    // A run that hands each member on as it is read keeps none of them, hands on every
+    // member in listing order with its scores and times, and reaches the same means; the
+    // group as listed already knows the header the finished run shows.
+    void groupMembersHandedOn() {
+        QTemporaryDir dir;
+        writeResponseFiles(dir.path(), {examinee(QStringLiteral("4"), true, QString()),
+                                        examinee(QStringLiteral("5"), false, QString()),
+                                        examinee(QStringLiteral("6"), true, QString())});
+        const QString criterion = QStringLiteral("Среднее");
+        const AnalysisState rows =
+            groupAnalysis(dir.path(), NormKind::Education, criterion, fixedToday, {});
+        QList<ExamineeRecord> handed;
+        const GroupListing listing = listGroupFolder(dir.path());
+        const AnalysisState listed =
+            listedGroup(listing, NormKind::Education, criterion, fixedToday);
+        const AnalysisState lean =
+            groupAnalysis(listing, NormKind::Education, criterion, fixedToday, {},
+                          GroupKeeps::Names, {}, [&](const GroupMember& member) {
+                              handed.append({member.fileName.toString(), readHeader(member.lines),
+                                             QString(), scoresOf(member.record)});
+                          });
+        QVERIFY(lean.members.isEmpty());
+        QVERIFY(lean.roster.lines.isEmpty());
+        QCOMPARE(lean.roster.fileNames.size(), 3);
+        QCOMPARE(handed.size(), rows.members.size());
+        for (qsizetype m = 0; m < handed.size(); ++m) {
+            QCOMPARE(handed[m].fileName, rows.members[m].fileName);
+            QCOMPARE(handed[m].header.code, rows.members[m].header.code);
+            QVERIFY(handed[m].results.scores == rows.members[m].results.scores);
+            QCOMPARE(handed[m].results.meanTime, rows.members[m].results.meanTime);
+            QCOMPARE(handed[m].results.sdTime, rows.members[m].results.sdTime);
+        }
+        QVERIFY(lean.record.scores == rows.record.scores);
+        QVERIFY(lean.comparison.chi == rows.comparison.chi);
+        QCOMPARE(listed.header.code, rows.header.code);
+        QCOMPARE(listed.header.testDate, rows.header.testDate);
+        QCOMPARE(listed.header.education, rows.header.education);
+        QCOMPARE(listed.header.sex, rows.header.sex);
+        QVERIFY(listed.comparison.norm == rows.comparison.norm);
     }
 
     void groupMeansAndMembers() {

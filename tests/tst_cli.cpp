@@ -1,6 +1,7 @@
 #include "Analysis.h"
 #include "Domain.h"
 #include "ExamineeTable.h"
+#include "Export.h"
 #include "NormFile.h"
 #include "ReportCommand.h"
 #include "ReportOptions.h"
@@ -28,6 +29,7 @@
 using namespace ezr;
 
 Q_DECLARE_METATYPE(ezr::ReportRequest)
+Q_DECLARE_METATYPE(ezr::ReportFormat)
 
 namespace {
 
@@ -582,6 +584,86 @@ private slots:
             for (int c : {0, 2, 7, 42, 79, 84}) // file, name, two scores, X2, mean time
                 QCOMPARE(file.cases[m][c].toString(), rows[m][c].toString());
         }
+    }
+
+    // A group's report and table are written member by member as the group is read: the
+    // same bytes as those made of the members kept whole, to the file proposed in the folder
+    // -o names and to standard output.
+    void groupTableWrittenAsRead_data() {
+        QTest::addColumn<ReportFormat>("format");
+        QTest::addColumn<bool>("toFolder");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("text report to a folder") << ReportFormat::Txt << true << false;
+        QTest::newRow("text report in UTF-8 to standard output")
+            << ReportFormat::Txt << false << true;
+        QTest::newRow("csv to a folder") << ReportFormat::Csv << true << false;
+        QTest::newRow("csv to standard output") << ReportFormat::Csv << false << false;
+        QTest::newRow("workbook to a folder") << ReportFormat::Xlsx << true << false;
+    }
+    void groupTableWrittenAsRead() {
+        QFETCH(ReportFormat, format);
+        QFETCH(bool, toFolder);
+        QFETCH(bool, utf8);
+        QTemporaryDir out;
+        QStringList arguments{QStringLiteral("--group"),     dataDir_,
+                              QStringLiteral("--education"), QStringLiteral("secondary"),
+                              QStringLiteral("--format"),    formatExtension(format)};
+        if (toFolder)
+            arguments << QStringLiteral("-o") << out.path();
+        if (utf8)
+            arguments << QStringLiteral("--encoding") << QStringLiteral("utf-8");
+        const Outcome outcome = run(arguments);
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.err.isEmpty(), outcome.err.constData());
+
+        const AnalysisState kept = groupAnalysis(dataDir_, NormKind::Education, SecondaryEducation);
+        QCOMPARE(kept.members.size(), members_.size());
+        const QByteArray written =
+            toFolder ? readFile(QDir(out.path()).filePath(proposedReportName(kept, format)))
+                     : outcome.out;
+        const QByteArray expected =
+            buildReport(format, ReportSnapshot{kept, {}},
+                        utf8 ? ReportEncoding::Utf8 : ReportEncoding::Windows1251);
+        if (format != ReportFormat::Xlsx) {
+            QCOMPARE(written, expected);
+            return;
+        }
+        // A workbook records when it was made: its sheets are compared.
+        const QString book = out.filePath(QStringLiteral("expected.xlsx"));
+        QVERIFY(writeFile(book, expected));
+        const QString made = QDir(out.path()).filePath(proposedReportName(kept, format));
+        const auto part = [](const QString& zip, int sheet) {
+            QProcess unzip;
+            unzip.start(QStringLiteral("unzip"),
+                        {QStringLiteral("-p"), zip,
+                         QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)});
+            unzip.waitForFinished(30000);
+            return unzip.readAllStandardOutput();
+        };
+        for (int sheet : {1, 2}) {
+            QVERIFY(!part(book, sheet).isEmpty());
+            QCOMPARE(part(made, sheet), part(book, sheet));
+        }
+    }
+
+    // A member that does not read ends the streamed table with nothing left behind.
+    void groupTableStopsAtABadMember() {
+        QTemporaryDir dir;
+        const QString groupDir = dir.filePath(QStringLiteral("Group"));
+        QVERIFY(QDir().mkpath(groupDir));
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(!writeExaminee(groupDir, members_[i]).isEmpty());
+        QVERIFY(writeFile(QDir(groupDir).filePath(QStringLiteral("zz.cry")), "not a sheet"));
+        const QString target = dir.filePath(QStringLiteral("table.csv"));
+        QVERIFY(writeFile(target, "old table"));
+        const Outcome outcome =
+            run({QStringLiteral("--group"), groupDir, QStringLiteral("--satisfaction"),
+                 QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("-o"), target});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains("zz.cry"), outcome.err.constData());
+        QCOMPARE(readFile(target), QByteArray("old table"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("table.csv")});
     }
 
     void analysisFailure_data() {

@@ -10,6 +10,7 @@
 #include "SampleMaker.h"
 #include "TableFiles.h"
 #include "TestFiles.h"
+#include "VerifiedWrite.h"
 #include "ZipCheck.h"
 
 #include <QDir>
@@ -52,6 +53,67 @@ AnalysisState alone(const QString& path, NormKind kind, const QString& sex) {
     return withNorm(std::move(state), kind);
 }
 
+// The value a table carries to six significant digits.
+bool sixDigits(double shown, double value) {
+    return qAbs(shown - value) <= 5e-6 * qAbs(value) + 1e-300;
+}
+
+// The CRC-32 of zip archives.
+quint32 zipCrc(const QByteArray& bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A zip archive of the parts, stored without compression, each with the CRC of its bytes.
+QByteArray storedZip(const QList<std::pair<QByteArray, QByteArray>>& parts) {
+    const auto le = [](QByteArray& out, quint32 value, int width) {
+        for (int i = 0; i < width; ++i)
+            out += char((value >> (8 * i)) & 0xFF);
+    };
+    QByteArray zip, directory;
+    for (const auto& [name, bytes] : parts) {
+        const quint32 offset = quint32(zip.size());
+        const quint32 crc = zipCrc(bytes);
+        le(zip, 0x04034b50, 4);
+        for (const quint32 v : {20u, 0u, 0u, 0u, 0u})
+            le(zip, v, 2);
+        le(zip, crc, 4);
+        le(zip, quint32(bytes.size()), 4);
+        le(zip, quint32(bytes.size()), 4);
+        le(zip, quint32(name.size()), 2);
+        le(zip, 0, 2);
+        zip += name + bytes;
+        le(directory, 0x02014b50, 4);
+        for (const quint32 v : {20u, 20u, 0u, 0u, 0u, 0u})
+            le(directory, v, 2);
+        le(directory, crc, 4);
+        le(directory, quint32(bytes.size()), 4);
+        le(directory, quint32(bytes.size()), 4);
+        le(directory, quint32(name.size()), 2);
+        for (const quint32 v : {0u, 0u, 0u, 0u})
+            le(directory, v, 2);
+        le(directory, 0, 4);
+        le(directory, offset, 4);
+        directory += name;
+    }
+    const quint32 start = quint32(zip.size());
+    zip += directory;
+    le(zip, 0x06054b50, 4);
+    le(zip, 0, 2);
+    le(zip, 0, 2);
+    le(zip, quint32(parts.size()), 2);
+    le(zip, quint32(parts.size()), 2);
+    le(zip, quint32(directory.size()), 4);
+    le(zip, start, 4);
+    le(zip, 0, 2);
+    return zip;
+}
+
 } // namespace
 
 class TestExamineeTable : public QObject {
@@ -80,19 +142,20 @@ private slots:
 
         // The headings the spreadsheet users rely on.
         const QStringList headings = examineeHeadings();
-        QCOMPARE(headings.size(), 7 + 36 + 36 + 5 + 2);
+        QCOMPARE(headings.size(), 7 + 36 + 36 + 5 + 2 + 1);
         QCOMPARE(headings.first(), QStringLiteral("Файл"));
         QCOMPARE(headings[7], QStringLiteral("П1 Преобразование"));
         QCOMPARE(headings[13], QStringLiteral("П2 РО Преобразование"));
         QCOMPARE(headings[42], QStringLiteral("П3 Труд Достижение"));
         QCOMPARE(headings[43], QStringLiteral("Хм2 П1 Преобразование"));
         QCOMPARE(headings[79], QStringLiteral("X2 П1"));
-        QCOMPARE(headings.last(), QStringLiteral("Ст. откл. времени"));
+        QCOMPARE(headings[85], QStringLiteral("Ст. откл. времени"));
+        QCOMPARE(headings.last(), QStringLiteral("Норма"));
         for (int c = 0; c < headings.size(); ++c)
             QCOMPARE(cells.value(columnName(c) + QLatin1Char('1')), headings[c]);
 
         // One row per member in listing order, each as its own analysis under the group's
-        // norm shows it; the numbers at full precision.
+        // norm shows it; chi-squares and times to six significant digits, the norm named.
         QCOMPARE(group.members.size(), 3);
         for (int m = 0; m < 3; ++m) {
             const QString row = QString::number(m + 2);
@@ -106,17 +169,119 @@ private slots:
             };
             for (int i = 0; i < 6; ++i) {
                 QCOMPARE(number(7 + i), own.record.scores.raw.profile1[i]);
-                QCOMPARE(number(43 + i), own.comparison.chi.profile1[i]);
+                QVERIFY(sixDigits(number(43 + i), own.comparison.chi.profile1[i]));
             }
             for (int i = 0; i < 18; ++i)
-                QCOMPARE(number(61 + i), own.comparison.chi.profile3[i]);
+                QVERIFY(sixDigits(number(61 + i), own.comparison.chi.profile3[i]));
             QCOMPARE(formatSignificant5(number(79)), formatSheet(own).profile1X2);
             QCOMPARE(formatFixed(number(82), 0, 1), formatSheet(own).inclusionIndex);
             QCOMPARE(formatFixed(number(83), 0, 1), formatSheet(own).innovationIndex);
-            QCOMPARE(number(84), own.record.meanTime);
-            QCOMPARE(number(85), own.record.sdTime);
+            QVERIFY(sixDigits(number(84), own.record.meanTime));
+            QVERIFY(sixDigits(number(85), own.record.sdTime));
+            QCOMPARE(cells.value(columnName(86) + row), QStringLiteral("женщины"));
         }
         QVERIFY(!cells.contains(QStringLiteral("A5")));
+    }
+
+    // The workbook shows chi-squares and percentages with a few decimals while each cell
+    // keeps its number, and holds a readable test date as a date; one that does not read
+    // stays the text it was.
+    void workbookNumberAndDateCells() {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is not installed");
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        AnalysisState group = groupAnalysis(data, NormKind::Sex, QStringLiteral("Мужской"));
+        group.members[1].header.testDate = QStringLiteral("вчера");
+        const QString book = dir.filePath(QStringLiteral("group.xlsx"));
+        QVERIFY(writeFile(book, buildExamineeXlsx(group)));
+        const QByteArray styles = unzipped(book, QStringLiteral("xl/styles.xml"));
+        const QByteArray sheetXml = unzipped(book, QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QHash<QString, QString> cells = sheetCells(sheetXml, {});
+
+        // The number format of a cell's style, by the style's index.
+        QHash<QString, QString> formatCodes; // numFmtId -> code
+        QStringList cellFormats;             // style index -> numFmtId
+        QXmlStreamReader xml(styles);
+        bool inCellFormats = false;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("numFmt"))
+                formatCodes.insert(xml.attributes().value(QLatin1String("numFmtId")).toString(),
+                                   xml.attributes().value(QLatin1String("formatCode")).toString());
+            if (xml.name() == QLatin1String("cellXfs"))
+                inCellFormats = xml.isStartElement();
+            if (inCellFormats && xml.isStartElement() && xml.name() == QLatin1String("xf"))
+                cellFormats << xml.attributes().value(QLatin1String("numFmtId")).toString();
+        }
+        const auto formatOf = [&](const QString& reference) {
+            const qsizetype at = sheetXml.indexOf("<c r=\"" + reference.toUtf8() + '"');
+            const qsizetype end = sheetXml.indexOf('>', at);
+            const QByteArray cell = sheetXml.mid(at, end - at);
+            const qsizetype style = cell.indexOf(" s=\"");
+            if (style < 0)
+                return QString();
+            const int index = cell.mid(style + 4, cell.indexOf('"', style + 4) - style - 4).toInt();
+            return formatCodes.value(cellFormats.value(index));
+        };
+        const QStringList headings = examineeHeadings();
+        const int chi = int(headings.indexOf(QStringLiteral("Хм2 П1 Преобразование")));
+        const int x2 = int(headings.indexOf(QStringLiteral("X2 П1")));
+        const int date = int(headings.indexOf(QStringLiteral("Дата")));
+        QCOMPARE(formatOf(columnName(chi) + QLatin1Char('2')), QStringLiteral("0.00"));
+        QVERIFY(sixDigits(cells.value(columnName(chi) + QLatin1Char('2')).toDouble(),
+                          examineeComparison(group.members[0].results, group).chi.profile1[0]));
+        QCOMPARE(formatOf(columnName(x2) + QLatin1Char('2')), QStringLiteral("0.000"));
+        QCOMPARE(formatOf(columnName(date) + QLatin1Char('2')), QStringLiteral("dd.mm.yyyy"));
+        const QDate tested = parseShortDate(group.members[0].header.testDate);
+        QCOMPARE(cells.value(columnName(date) + QLatin1Char('2')).toLongLong(),
+                 QDate(1899, 12, 30).daysTo(tested));
+        QCOMPARE(cells.value(columnName(date) + QLatin1Char('3')), QStringLiteral("вчера"));
+
+        // The group's sheet: the percentages of profile 2 with one decimal, its chi-squares
+        // with two.
+        const QByteArray groupXml = unzipped(book, QStringLiteral("xl/worksheets/sheet2.xml"));
+        const QHash<QString, QString> groupCells = sheetCells(groupXml, {});
+        // Profile 2's rows: scores, percentages, chi-squares.
+        int percent = 0;
+        for (int r = 1; r < 60 && percent == 0; ++r)
+            if (groupCells.value(QStringLiteral("A%1").arg(r)) == QStringLiteral("%"))
+                percent = r;
+        QVERIFY(percent > 0);
+        const QString percentRow = QString::number(percent);
+        const QString chiRow = QString::number(percent + 1);
+        const auto groupFormatOf = [&](const QString& reference) {
+            const qsizetype at = groupXml.indexOf("<c r=\"" + reference.toUtf8() + '"');
+            const QByteArray cell = groupXml.mid(at, groupXml.indexOf('>', at) - at);
+            const qsizetype style = cell.indexOf(" s=\"");
+            const int index = cell.mid(style + 4, cell.indexOf('"', style + 4) - style - 4).toInt();
+            return formatCodes.value(cellFormats.value(index));
+        };
+        QCOMPARE(groupFormatOf(QStringLiteral("B") + percentRow), QStringLiteral("0.0"));
+        QCOMPARE(groupFormatOf(QStringLiteral("B") + chiRow), QStringLiteral("0.00"));
+        QCOMPARE(groupCells.value(QStringLiteral("B") + chiRow).toDouble(),
+                 group.comparison.chi.profile2[0]);
+    }
+
+    // The CSV written row by row carries the very numbers of the table made in memory, to
+    // the byte: every chi-square and time to six significant digits, under either separator.
+    void streamedCsvMatchesTheTable_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("decimal comma") << QLocale(QLocale::Russian, QLocale::Russia);
+        QTest::newRow("decimal point") << QLocale(QLocale::English, QLocale::UnitedStates);
+    }
+    void streamedCsvMatchesTheTable() {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY2(writeGeneratedFiles(dir.path(), 300, 4242u, &error), qPrintable(error));
+        for (const NormKind kind : {NormKind::Sex, NormKind::Education, NormKind::Satisfaction}) {
+            const AnalysisState group = groupAnalysis(dir.path(), kind, QString());
+            ByteArraySink sink;
+            writeExamineeTable(ReportFormat::Csv, group, sink);
+            QCOMPARE(sink.bytes(), buildRegionalCsv(examineeTable(group)));
+        }
     }
 
     void csvQuotingAndSeparators_data() {
@@ -148,10 +313,16 @@ private slots:
             return r.value(2) == OddName;
         });
         QVERIFY(member != records.end());
-        // Numbers in full, with the regional decimal separator.
+        // Numbers with the regional decimal separator, times to six significant digits.
         const int index = int(member - records.begin()) - 1;
-        QCOMPARE(locale.toDouble(member->at(84)), group.members[index].results.meanTime);
-        QCOMPARE(locale.toDouble(member->at(85)), group.members[index].results.sdTime);
+        bool read = false;
+        QVERIFY(sixDigits(locale.toDouble(member->at(84), &read),
+                          group.members[index].results.meanTime));
+        QVERIFY(read);
+        QVERIFY(
+            sixDigits(locale.toDouble(member->at(85), &read), group.members[index].results.sdTime));
+        QVERIFY(read);
+        QCOMPARE(member->last(), QStringLiteral("удовлетворенность"));
     }
 
     // Text that a spreadsheet would take for a formula: an apostrophe in the CSV, a string
@@ -189,7 +360,7 @@ private slots:
         const QString book = dir.filePath(QStringLiteral("book.xlsx"));
         QVERIFY(writeFile(book, buildXlsx({table})));
         const QByteArray sheetXml = unzipped(book, QStringLiteral("xl/worksheets/sheet1.xml"));
-        QVERIFY(sheetXml.contains("<c r=\"A1\" t=\"s\">"));
+        QVERIFY(sheetXml.contains("<c r=\"A1\" t=\"inlineStr\">"));
         QVERIFY(!sheetXml.contains("<f>"));
         const QHash<QString, QString> cells = sheetCells(
             sheetXml, sharedStrings(unzipped(book, QStringLiteral("xl/sharedStrings.xml"))));
@@ -222,6 +393,32 @@ private slots:
         const std::optional<ArchiveDamage> missing =
             archiveDamage(good, {QStringLiteral("xl/worksheets/sheet2.xml")});
         QVERIFY(missing && missing->missing);
+    }
+
+    // A worksheet of many megabytes is checked without parsing every cell: a part cut short
+    // of its closing root element is found all the same.
+    void largePartCutShortIsFound_data() {
+        QTest::addColumn<bool>("cutShort");
+        QTest::newRow("whole") << false;
+        QTest::newRow("cut short") << true;
+    }
+    void largePartCutShortIsFound() {
+        QFETCH(bool, cutShort);
+        const QByteArray types =
+            "<?xml version=\"1.0\"?><Types><Override PartName=\"/xl/worksheets/sheet1.xml\"/>"
+            "</Types>";
+        QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<worksheet><sheetData>";
+        while (sheet.size() < 6 * 1024 * 1024)
+            sheet += "<row r=\"1\"><c r=\"A1\"><v>0.0404108</v></c></row>";
+        if (!cutShort)
+            sheet += "</sheetData></worksheet>";
+        const QByteArray zip =
+            storedZip({{"[Content_Types].xml", types}, {"xl/worksheets/sheet1.xml", sheet}});
+        const std::optional<ArchiveDamage> damage =
+            archiveDamage(zip, {QStringLiteral("xl/worksheets/sheet1.xml")});
+        QCOMPARE(bool(damage), cutShort);
+        if (damage)
+            QCOMPARE(damage->part, QStringLiteral("xl/worksheets/sheet1.xml"));
     }
 
     // The library's writes fail under the limit: an error that names the reason, and not a

@@ -94,6 +94,42 @@ private slots:
         QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("12 Mel.Gr.txt")});
     }
 
+    // Bytes made as they are written: every piece arrives, in order, past the write buffer;
+    // a failure while making them leaves the old file and no temporary file.
+    void producedBytes_data() {
+        QTest::addColumn<bool>("failsMidway");
+        QTest::newRow("complete") << false;
+        QTest::newRow("fails midway") << true;
+    }
+    void producedBytes() {
+        QFETCH(bool, failsMidway);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("table.csv"));
+        QVERIFY(writeFile(path, "old table"));
+        QByteArray expected;
+        const auto produce = [&](ByteSink& sink) {
+            for (int piece = 0; piece < 300; ++piece) {
+                // Pieces of many sizes, some larger than the buffer.
+                const QByteArray bytes(piece % 7 == 0 ? 300000 : piece % 13,
+                                       char('a' + piece % 26));
+                sink.write(bytes);
+                expected += bytes;
+                if (failsMidway && piece == 150)
+                    throw OutputError(OutputError::Kind::Workbook, QString(), EIO);
+            }
+        };
+        try {
+            writeFileVerified(path, produce);
+            QVERIFY(!failsMidway);
+            QCOMPARE(readFile(path), expected);
+        } catch (const OutputError& failed) {
+            QVERIFY(failsMidway);
+            QCOMPARE(failed.systemError(), EIO);
+            QCOMPARE(readFile(path), QByteArray("old table"));
+        }
+        QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("table.csv")});
+    }
+
     void fullDiskGivesItsReason() {
         QTemporaryDir dir;
         if (!QFile::exists(QStringLiteral("/dev/full")))

@@ -15,6 +15,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 using namespace ezr;
 
 namespace {
@@ -122,6 +124,7 @@ private slots:
     void fileTooLarge();
     void largestAcceptedFile();
     void readFromDisk();
+    void fifoIsRefusedUnread();
 };
 
 void TestResponseFile::init() {
@@ -756,6 +759,17 @@ void TestResponseFile::readFromDisk() {
     QVERIFY(writeBytes(path, makeResponseFile(e)));
     QCOMPARE(readResponseBytes(path), makeResponseFile(e));
     compareWithExaminee(readResponseFile(path), e);
+}
+
+// A FIFO among the files is no response file: refused at once, never waited on for a writer.
+void TestResponseFile::fifoIsRefusedUnread() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("pipe.cry"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const QString message = errorOf([&] { readResponseBytes(path); });
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot open file")), qPrintable(message));
+    QVERIFY2(message.contains(path), qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TestResponseFile)

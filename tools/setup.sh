@@ -29,7 +29,7 @@ packages=(
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(
-    libbenchmark-dev
+    libbenchmark-dev time
     clang libclang-rt-14-dev
     xvfb xauth imagemagick hyperfine
     desktop-file-utils poppler-utils unzip

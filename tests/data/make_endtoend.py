@@ -4,8 +4,9 @@
 #   python3 make_endtoend.py .
 # The group's member lines are written in code order; the suite sorts the listed members the
 # same way, since the program lists them in the file system's order.
-# It also writes the table of examinees expected for each analysis (every column, numbers at
-# full precision) and the rows of a group's "Группа" sheet, as CSV with "," and a point.
+# It also writes the table of examinees expected for each analysis (every column; chi-squares
+# and answer-time statistics to six significant digits, the other numbers at full precision,
+# the norm named last) and the rows of a group's "Группа" sheet, as CSV with "," and a point.
 from decimal import Decimal, ROUND_HALF_UP
 import csv, datetime, math, os, sys
 
@@ -135,7 +136,14 @@ def time_stats(times):
     mean = sum(times) / 108
     return mean, math.sqrt(sum((mean - t)**2 for t in times) / 107)
 
-def table_row(file, fields, marks, times, row):
+def sig6(x):
+    return float("%.6g" % x)
+
+def norm_name(kind, row):
+    return ["мужчины", "женщины", "высшее образование", "среднее образование",
+            "удовлетворенность", "удовлетворенность"][row]
+
+def table_row(file, fields, marks, times, kind, row):
     # One examinee as if opened alone: whole scores, percentages shown with one decimal.
     counts, p1, p2, p3 = score(marks)
     c1, x21 = chis(p1, N1[row]); c2, x22 = chis(p2, N2[row]); c3, x23 = chis(p3, N3[row])
@@ -143,7 +151,8 @@ def table_row(file, fields, marks, times, row):
     incl = p1[K] - p1[U]
     innov = shown(p2[T]) + shown(p2[A])
     mean, sd = time_stats(times)
-    return [file] + fields + p1 + p2 + p3 + c1 + c2 + c3 + [x21, x22, x23, incl, innov, mean, sd]
+    return ([file] + fields + p1 + p2 + p3 + [sig6(c) for c in c1 + c2 + c3] +
+            [sig6(x21), sig6(x22), sig6(x23), incl, innov, sig6(mean), sig6(sd), norm_name(kind, row)])
 
 def write_csv(path, rows):
     with open(path, "w", newline="", encoding="utf-8") as f:
@@ -206,7 +215,7 @@ open(out + "/endtoend_individual_point.txt", "wb").write(
     report(h, counts, p1, p2, p3, False, ".", 1, "Женский", "Среднее"))
 write_csv(out + "/endtoend_individual_table.csv", [table_row(
     "endtoend_individual.cry", ["A-17", "Орлова Вера Павловна", "Женский", "Среднее", "6/6/2006", "40.01"],
-    marks, [float("%.1f" % t) for t in times], norm_row(1, "Женский", "Среднее"))])
+    marks, [float("%.1f" % t) for t in times], 1, norm_row(1, "Женский", "Среднее"))])
 # A group of three under a decimal comma (ru_RU), compared by education "Среднее".
 members = []
 sums = [[0.0]*36, [0.0]*6, [0.0]*12, [0.0]*18]
@@ -217,7 +226,7 @@ for i, (code, name) in enumerate([("201", "Белов Игорь Ильич"), (
     s = score(marks)
     members.append(table_row("%s.cry" % code, [code, name, "Мужской", "Высшее", "14.10.2025",
                                               age_text(datetime.date(2025, 10, 14), datetime.date(1980, 3, 2))],
-                             marks, [float(("%.1f" % round(t, 1))) for t in times], norm_row(2, "", "Среднее")))
+                             marks, [float(("%.1f" % round(t, 1))) for t in times], 2, norm_row(2, "", "Среднее")))
     for acc, vals in zip(sums, s):
         for k, v in enumerate(vals): acc[k] += v
 means = [[v / 3 for v in acc] for acc in sums]
