@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include "ExamineeTable.h"
 #include "Export.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
@@ -50,6 +51,13 @@ void MainWindow::saveReport(ReportFormat format) {
         return;
     if (format != ReportFormat::Txt && format != ReportFormat::Pdf)
         format = tableFormatOf(path);
+    if (streamsTable(format)) {
+        runCommand([&] {
+            const WaitCursor wait;
+            writeGroupTable(format, path);
+        });
+        return;
+    }
     runCommand([&] {
         const WaitCursor wait;
         ReportSnapshot snapshot{withTableRows(format), commentLines()};
@@ -59,6 +67,31 @@ void MainWindow::saveReport(ReportFormat format) {
         // The reports end with the comment; a table does not carry it.
         if (format == ReportFormat::Txt || format == ReportFormat::Pdf)
             savedComment_ = comment_;
+    });
+}
+
+bool MainWindow::streamsTable(ReportFormat format) const {
+    return analysis_.kind == AnalysisKind::Group && analysis_.members.isEmpty() &&
+           (format == ReportFormat::Csv || format == ReportFormat::Xlsx);
+}
+
+void MainWindow::writeGroupTable(ReportFormat format, const QString& path) {
+    // The window's group keeps no rows: its folder is read again, off the window, and each
+    // member written as it is read, so that a group of any size costs one row at a time. The
+    // group's means and norm stay those shown; the members are those of the group on screen.
+    const bool anonymous = menuState_.anonymous;
+    const AnalysisState shown = anonymous ? anonymousAnalysis(analysis_) : analysis_;
+    GroupProgressDialog progress(this, progressDelay_);
+    runOffTheWindow(this, progress, [&](const GroupProgress& report) {
+        writeOutput(path, shown, [&](ByteSink& sink) {
+            const std::unique_ptr<ExamineeTableWriter> table =
+                examineeTableWriter(format, sink, shown.comparison.norm);
+            groupAnalysis(shown.source, NormKind::Satisfaction, QString(), nullptr, report,
+                          GroupKeeps::Names, groupChoice_, [&](const GroupMember& member) {
+                              addGroupMember(*table, member, anonymous);
+                          });
+            table->finish(shown);
+        });
     });
 }
 

@@ -64,4 +64,10 @@ void writeOutput(const QString& output, const AnalysisState& state, QByteArrayVi
     writeFileVerified(output, bytes);
 }
 
+void writeOutput(const QString& output, const AnalysisState& state,
+                 const std::function<void(ByteSink&)>& produce) {
+    refuseOutputAmongInputs(output, state);
+    writeFileVerified(output, produce);
+}
+
 } // namespace ezr

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "Analysis.h"
+#include "VerifiedWrite.h"
 
 #include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 // An output must never take the place of what the analysis was made from: the examinee's
 // response file, a member of the group folder, or a new file in that folder, which would
@@ -18,5 +21,8 @@ void refuseOutputAmongInputs(const QString& output, const AnalysisState& state);
 
 // The guard, then the verified write.
 void writeOutput(const QString& output, const AnalysisState& state, QByteArrayView bytes);
+// The same for an output written as it is made: `produce` writes it into the sink.
+void writeOutput(const QString& output, const AnalysisState& state,
+                 const std::function<void(ByteSink&)>& produce);
 
 } // namespace ezr

@@ -310,6 +310,16 @@ private slots:
             QVERIFY2(text.contains(e.code), qPrintable(e.code));
             QVERIFY2(!text.contains(e.name), qPrintable(e.name));
         }
+        // The table is written member by member as the folder is read again: by code too.
+        const QString table = window.resultsDir() + QStringLiteral("/group.csv");
+        window.dialogs.saveAnswers.append(table);
+        window.action("mmSaveTable")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        const QString rows = QString::fromUtf8(readFile(table));
+        for (const SampleExaminee& e : members) {
+            QVERIFY2(rows.contains(e.code), qPrintable(e.code));
+            QVERIFY2(!rows.contains(e.name), qPrintable(e.name));
+        }
 
         window.dialogs.numberAnswers.append(4);
         window.action("mmMinGroupSize")->trigger();
