@@ -10,6 +10,7 @@
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
+#include "NormFile.h"
 #include "OutputError.h"
 #include "OutputGuard.h"
 #include "OutputNames.h"
@@ -53,6 +54,7 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
     connect(menu_, &MainMenu::ownNormChosen, this, &MainWindow::chooseOwnNorm);
+    connect(menu_, &MainMenu::groupOwnNormChosen, this, &MainWindow::runGroupWithOwnNorm);
     menuState_.anonymous = anonymousOutputs();
     createWindowMenu();
     createShortcuts();
@@ -318,8 +320,28 @@ void MainWindow::openResponseFile(const QString& path) {
     });
 }
 
+void MainWindow::compareWithEarlierTest(const QString& laterPath, const QString& earlierPath) {
+    if (!mayDropComment(NewAnalysisQuestion))
+        return;
+    runCommand([&] {
+        const WaitCursor wait;
+        const AnalysisState earlier = individualAnalysis(earlierPath);
+        AnalysisState later = individualAnalysis(laterPath);
+        if (earlier.header.code.trimmed() != later.header.code.trimmed())
+            throw AnalysisError(
+                QStringLiteral("Файлы %1 и %2 относятся к разным обследуемым: код «%3» и код «%4»")
+                    .arg(pathInMessage(laterPath), pathInMessage(earlierPath),
+                         later.header.code, earlier.header.code));
+        showNewAnalysis(withNorm(std::move(later), normFromExaminee(earlier)));
+    });
+    if (analysis_.kind == AnalysisKind::Individual && analysis_.source == laterPath) {
+        raise();
+        activateWindow();
+    }
+}
+
 void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupChoice& choice,
-                          QString folder) {
+                          QString folder, const std::optional<Norm>& own) {
     if (!mayDropComment(NewAnalysisQuestion))
         return;
     if (folder.isEmpty())
@@ -331,8 +353,9 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupCh
         try {
             // The window keeps only the roster: a table of the group reads the folder again.
             showNewAnalysis(runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
-                return groupAnalysis(folder, kind, criterion, nullptr, report,
-                                     GroupKeeps::Roster, choice);
+                AnalysisState group = groupAnalysis(folder, kind, criterion, nullptr, report,
+                                                    GroupKeeps::Roster, choice);
+                return own ? withNorm(std::move(group), *own) : group;
             }));
             groupChoice_ = choice;
         } catch (const AnalysisError& error) {
