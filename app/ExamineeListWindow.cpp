@@ -373,7 +373,8 @@ void ExamineeListWindow::analyseChosen() {
         emit groupRequested(folder_, members, choices[chosen]);
         return;
     }
-    GroupNormChoice own{NormKind::Satisfaction, QString(), ownNorms_.value(chosen - StoredNormChoices)};
+    GroupNormChoice own{NormKind::Satisfaction, QString(),
+                        ownNorms_.value(chosen - StoredNormChoices)};
     emit groupRequested(folder_, members, own);
 }
 

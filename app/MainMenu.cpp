@@ -277,8 +277,8 @@ void MainMenu::showOwnNorms(const QStringList& titles) {
     groupSeparator->setObjectName(QStringLiteral("sepGroupOwnNorms"));
     groupOwnNorms_.append(groupSeparator);
     for (int index = 0; index < titles.size(); ++index) {
-        auto* item = new QAction(QStringLiteral("&%1. %2").arg(index + 1).arg(titles[index]),
-                                 groupMenu_);
+        auto* item =
+            new QAction(QStringLiteral("&%1. %2").arg(index + 1).arg(titles[index]), groupMenu_);
         item->setObjectName(QStringLiteral("mmGroupOwnNorm%1").arg(index + 1));
         groupMenu_->insertAction(folderSeparator, item);
         connect(item, &QAction::triggered, this, [this, index] { emit groupOwnNormChosen(index); });

@@ -330,8 +330,8 @@ void MainWindow::compareWithEarlierTest(const QString& laterPath, const QString&
         if (earlier.header.code.trimmed() != later.header.code.trimmed())
             throw AnalysisError(
                 QStringLiteral("Файлы %1 и %2 относятся к разным обследуемым: код «%3» и код «%4»")
-                    .arg(pathInMessage(laterPath), pathInMessage(earlierPath),
-                         later.header.code, earlier.header.code));
+                    .arg(pathInMessage(laterPath), pathInMessage(earlierPath), later.header.code,
+                         earlier.header.code));
         showNewAnalysis(withNorm(std::move(later), normFromExaminee(earlier)));
     });
     if (analysis_.kind == AnalysisKind::Individual && analysis_.source == laterPath) {

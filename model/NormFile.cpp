@@ -114,9 +114,8 @@ void examineePercents(const std::array<double, N>& raw, std::array<double, N>& c
         else
             ++empty;
     }
-    const double scale = empty == 0 || filled <= 0.0
-                             ? 1.0
-                             : (filled - EmptyCellAnswers * empty) / filled;
+    const double scale =
+        empty == 0 || filled <= 0.0 ? 1.0 : (filled - EmptyCellAnswers * empty) / filled;
     for (std::size_t i = 0; i < N; ++i)
         cells[i] = percentOfAnswers(raw[i] > 0.0 ? raw[i] * scale : EmptyCellAnswers);
 }

@@ -919,8 +919,8 @@ private slots:
         QVERIFY2(report.contains(QStringLiteral("Нормирование: Обследование 12.03.2024 (N = 1)")),
                  qPrintable(report.join(u'\n')));
         // The report is that of the file against the norm made of the earlier one.
-        const AnalysisState expected =
-            withNorm(individualAnalysis(firstFile_), normFromExaminee(individualAnalysis(earlierFile)));
+        const AnalysisState expected = withNorm(individualAnalysis(firstFile_),
+                                                normFromExaminee(individualAnalysis(earlierFile)));
         ReportRequest request;
         request.input = firstFile_;
         request.retestFile = earlierFile;

@@ -374,8 +374,7 @@ private slots:
         const AnalysisState& shown = window.form->analysis();
         QCOMPARE(shown.source, laterPath);
         compareComparisons(shown.comparison, expected.comparison);
-        QCOMPARE(window.edit("ceNorm")->text(),
-                 QStringLiteral("Обследование 12.03.2024 (N = 1)"));
+        QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Обследование 12.03.2024 (N = 1)"));
         QVERIFY(formatSheet(shown) == formatSheet(expected));
     }
 
