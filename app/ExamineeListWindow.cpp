@@ -5,6 +5,7 @@
 #include "ExamineeTableModel.h"
 #include "WindowFonts.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -23,6 +24,9 @@
 using namespace ezr;
 
 namespace {
+
+// The norm chooser's stored choices, before the saved norms.
+constexpr int StoredNormChoices = 5;
 
 // The first day a date field offers stands for "no bound".
 const QDate NoDateBound(1900, 1, 1);
@@ -86,6 +90,7 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
         problem_ = problem;
         sortAfterListing();
         showCounts();
+        updateRetest();
     });
     typing_ = new QTimer(this);
     typing_->setSingleShot(true);
@@ -156,6 +161,15 @@ void ExamineeListWindow::createControls() {
     view_->horizontalHeader()->setStretchLastSection(true);
     view_->installEventFilter(this);
     connect(view_, &QTableView::doubleClicked, this, &ExamineeListWindow::openRow);
+    // The same examinee's earlier test, from the context menu, the button or Ctrl+R.
+    retestAction_ = new QAction(QStringLiteral("Сравнить с прежним обследованием"), this);
+    retestAction_->setObjectName(QStringLiteral("mmCompareEarlier"));
+    retestAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    retestAction_->setShortcutContext(Qt::WindowShortcut);
+    addAction(retestAction_);
+    view_->addAction(retestAction_);
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(retestAction_, &QAction::triggered, this, &ExamineeListWindow::compareWithEarlier);
 
     counts_ = maroonLabel(QString(), this);
     counts_->setObjectName(QStringLiteral("stCounts"));
@@ -171,11 +185,18 @@ void ExamineeListWindow::createControls() {
     analyse_->setToolTip(QStringLiteral("Группа из выбранных строк, а если ничего не выбрано, "
                                         "из всех показанных"));
     connect(analyse_, &QPushButton::clicked, this, &ExamineeListWindow::analyseChosen);
+    retest_ = new QPushButton(QStringLiteral("Сравнить с прежним &обследованием"), this);
+    retest_->setObjectName(QStringLiteral("btCompareEarlier"));
+    retest_->setToolTip(QStringLiteral("Обследование в текущей строке против прежнего "
+                                       "обследования с тем же кодом (Ctrl+R)"));
+    connect(retest_, &QPushButton::clicked, this, &ExamineeListWindow::compareWithEarlier);
     auto* normLabel = maroonLabel(QStringLiteral("&Нормирование"), this);
     normLabel->setBuddy(norm_);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(counts_, 1);
+    bottom->addWidget(retest_);
+    bottom->addSpacing(12);
     bottom->addWidget(normLabel);
     bottom->addWidget(norm_);
     bottom->addWidget(analyse_);
@@ -194,7 +215,10 @@ void ExamineeListWindow::createControls() {
         connect(spin, &QSpinBox::valueChanged, this, &ExamineeListWindow::applyFilter);
     for (QDateEdit* edit : {fromDate_, toDate_})
         connect(edit, &QDateEdit::dateChanged, this, &ExamineeListWindow::applyFilter);
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ExamineeListWindow::updateRetest);
     showCounts();
+    updateRetest();
 }
 
 void ExamineeListWindow::listFolder(const QString& folder) {
@@ -211,6 +235,7 @@ void ExamineeListWindow::listFolder(const QString& folder) {
     view_->setSortingEnabled(false);
     rows_->sort(-1);
     table_->clear();
+    updateRetest();
     listing_->start(folder);
     showCounts();
 }
@@ -301,6 +326,36 @@ void ExamineeListWindow::openRow(const QModelIndex& index) {
     emit openRequested(folder_ + QLatin1Char('/') + e.fileName);
 }
 
+void ExamineeListWindow::setOwnNorms(const QList<Norm>& norms) {
+    while (norm_->count() > StoredNormChoices)
+        norm_->removeItem(norm_->count() - 1);
+    ownNorms_ = norms;
+    for (const Norm& norm : norms)
+        norm_->addItem(normGroupName(norm));
+}
+
+int ExamineeListWindow::earlierOfCurrent() const {
+    const QModelIndex current = view_->currentIndex();
+    if (!current.isValid() || listing())
+        return -1;
+    return table_->earlierTestOf(rows_->mapToSource(current).row());
+}
+
+void ExamineeListWindow::updateRetest() {
+    const bool possible = earlierOfCurrent() >= 0;
+    retest_->setEnabled(possible);
+    retestAction_->setEnabled(possible);
+}
+
+void ExamineeListWindow::compareWithEarlier() {
+    const int earlier = earlierOfCurrent();
+    if (earlier < 0)
+        return;
+    const ExamineeEntry& later = table_->entry(rows_->mapToSource(view_->currentIndex()).row());
+    emit retestRequested(folder_ + QLatin1Char('/') + later.fileName,
+                         folder_ + QLatin1Char('/') + table_->entry(earlier).fileName);
+}
+
 void ExamineeListWindow::analyseChosen() {
     static const GroupNormChoice choices[] = {
         {NormKind::Sex, MaleSex},
@@ -313,7 +368,14 @@ void ExamineeListWindow::analyseChosen() {
     members.fileNames = chosenFileNames();
     if (view_->selectionModel()->selectedRows().isEmpty())
         members.filter = rows_->memberFilter();
-    emit groupRequested(folder_, members, choices[norm_->currentIndex()]);
+    const int chosen = norm_->currentIndex();
+    if (chosen < StoredNormChoices) {
+        emit groupRequested(folder_, members, choices[chosen]);
+        return;
+    }
+    GroupNormChoice own{NormKind::Satisfaction, QString(),
+                        ownNorms_.value(chosen - StoredNormChoices)};
+    emit groupRequested(folder_, members, own);
 }
 
 bool ExamineeListWindow::eventFilter(QObject* watched, QEvent* event) {

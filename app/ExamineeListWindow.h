@@ -7,9 +7,12 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class ExamineeFilterModel;
 class ExamineeListing;
 class ExamineeTableModel;
+class QAction;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -23,6 +26,7 @@ class QTimer;
 struct GroupNormChoice {
     ezr::NormKind kind = ezr::NormKind::Sex;
     QString criterion; // the sex or education text, empty for satisfaction
+    std::optional<ezr::Norm> own = std::nullopt; // a saved norm instead of a stored row
 };
 
 // "Обследуемые": every entry of the data folder with its header, sorted and filtered by the
@@ -43,6 +47,9 @@ public:
     // Marks and selects the entry a group run stopped at, once the listing has it.
     void markFile(const QString& fileName);
 
+    // The saved norms, offered after the stored ones for "Анализ выбранных".
+    void setOwnNorms(const QList<ezr::Norm>& norms);
+
     // The file names of the selected entries, or of every entry shown when none is selected;
     // entries that cannot be read are left out.
     QSet<QString> chosenFileNames() const;
@@ -58,6 +65,9 @@ signals:
     // the filter too, so that the group says how its members were chosen.
     void groupRequested(const QString& folder, const ezr::GroupChoice& members,
                         const GroupNormChoice& norm);
+    // "Сравнить с прежним обследованием": the current entry and the same examinee's test
+    // before it.
+    void retestRequested(const QString& laterPath, const QString& earlierPath);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +80,10 @@ private:
     void sortAfterListing();
     void openRow(const QModelIndex& index);
     void analyseChosen();
+    // The model row of the current entry's earlier test, or -1.
+    int earlierOfCurrent() const;
+    void updateRetest();
+    void compareWithEarlier();
 
     QString folder_;
     ExamineeTableModel* table_ = nullptr;
@@ -85,6 +99,9 @@ private:
     QDateEdit* toDate_ = nullptr;
     QComboBox* norm_ = nullptr;
     QPushButton* analyse_ = nullptr;
+    QPushButton* retest_ = nullptr;
+    QAction* retestAction_ = nullptr;
+    QList<ezr::Norm> ownNorms_;
     QLabel* counts_ = nullptr;
     QTimer* typing_ = nullptr;
     QString problem_; // why the folder could not be listed

@@ -201,6 +201,22 @@ int ExamineeTableModel::rowOf(const QString& fileName) const {
     return -1;
 }
 
+int ExamineeTableModel::earlierTestOf(int row) const {
+    const ExamineeEntry& later = entry(row);
+    const QString code = later.header.code.trimmed();
+    if (!later.readable() || !later.testDate.isValid() || code.isEmpty())
+        return -1;
+    int earlier = -1;
+    for (std::size_t other = 0; other < entries_.size(); ++other) {
+        const ExamineeEntry& e = entries_[other];
+        if (e.readable() && e.testDate.isValid() && e.testDate < later.testDate &&
+            e.header.code.trimmed() == code &&
+            (earlier < 0 || entry(earlier).testDate < e.testDate))
+            earlier = int(other);
+    }
+    return earlier;
+}
+
 void ExamineeTableModel::setMarkedFile(const QString& fileName) {
     const auto changed = [this](const QString& name) {
         const int row = rowOf(name);

@@ -37,6 +37,9 @@ public:
     const ExamineeEntry& entry(int row) const { return entries_[std::size_t(row)]; }
     // The row of the entry named `fileName`, or -1.
     int rowOf(const QString& fileName) const;
+    // The row of the same examinee's test just before the one in `row`: a readable entry of
+    // the same code with the latest test date before it; -1 when there is none.
+    int earlierTestOf(int row) const;
     int unreadableCount() const { return unreadable_; }
     // Each row's place when the rows are sorted ascending by `column`: computed once for the
     // entries as they stand, so that sorting anew after every filter change compares integers.

@@ -43,6 +43,9 @@ void MainWindow::showExamineeList() {
                 });
         connect(examineeList_, &ExamineeListWindow::groupRequested, this,
                 &MainWindow::runChosenGroup);
+        connect(examineeList_, &ExamineeListWindow::retestRequested, this,
+                &MainWindow::compareWithEarlierTest);
+        examineeList_->setOwnNorms(ownNorms_);
     }
     examineeList_->listFolder(dataFolder());
     examineeList_->show();
@@ -54,7 +57,7 @@ void MainWindow::runChosenGroup(const QString& folder, const GroupChoice& member
                                 const GroupNormChoice& norm) {
     // Nothing else starts from the list while its group is read.
     examineeList_->setEnabled(false);
-    runGroup(norm.kind, norm.criterion, members, folder);
+    runGroup(norm.kind, norm.criterion, members, folder, norm.own);
     if (examineeList_)
         examineeList_->setEnabled(true);
     if (analysis_.kind == AnalysisKind::Group) {
@@ -132,6 +135,8 @@ void MainWindow::loadOwnNorms() {
         }
     }
     menu_->showOwnNorms(titles);
+    if (examineeList_)
+        examineeList_->setOwnNorms(ownNorms_);
     if (!refused.isEmpty())
         dialogs_->showError(this, QStringLiteral("Не все файлы норм в папке %1 читаются:\n\n%2")
                                       .arg(QDir::toNativeSeparators(folder.path()),
@@ -142,6 +147,13 @@ void MainWindow::chooseOwnNorm(int index) {
     if (index < 0 || index >= ownNorms_.size() || !menuState_.analysisShown)
         return;
     runCommand([&] { showAnalysis(withNorm(analysis_, ownNorms_[index])); });
+}
+
+void MainWindow::runGroupWithOwnNorm(int index) {
+    if (index < 0 || index >= ownNorms_.size())
+        return;
+    // The kind only fills the group's header; the saved norm replaces its row.
+    runGroup(NormKind::Satisfaction, QString(), {}, {}, ownNorms_[index]);
 }
 
 // ---------------------------------------------------------------------------------------

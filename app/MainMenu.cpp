@@ -243,7 +243,8 @@ MainMenu::MainMenu(QMainWindow* window, std::function<void(Command)> run) : QObj
         }
     }
     menus.at(Place::Group)->setToolTipsVisible(true); // the folder item names its folder
-    group_ = menus.at(Place::Group)->menuAction();
+    groupMenu_ = menus.at(Place::Group);
+    group_ = groupMenu_->menuAction();
     groupHint_ = group_->statusTip();
     save_ = menus.at(Place::Save)->menuAction();
     norm_ = menus.at(Place::Norm)->menuAction();
@@ -266,8 +267,23 @@ void MainMenu::showDataFolder(const QString& folder) {
 void MainMenu::showOwnNorms(const QStringList& titles) {
     qDeleteAll(ownNorms_);
     ownNorms_.clear();
+    qDeleteAll(groupOwnNorms_);
+    groupOwnNorms_.clear();
     if (titles.isEmpty())
         return;
+    // Under "Группа" after the stored choices, before the data folder's item.
+    QAction* folderSeparator = groupMenu_->findChild<QAction*>(QStringLiteral("N3"));
+    QAction* groupSeparator = groupMenu_->insertSeparator(folderSeparator);
+    groupSeparator->setObjectName(QStringLiteral("sepGroupOwnNorms"));
+    groupOwnNorms_.append(groupSeparator);
+    for (int index = 0; index < titles.size(); ++index) {
+        auto* item =
+            new QAction(QStringLiteral("&%1. %2").arg(index + 1).arg(titles[index]), groupMenu_);
+        item->setObjectName(QStringLiteral("mmGroupOwnNorm%1").arg(index + 1));
+        groupMenu_->insertAction(folderSeparator, item);
+        connect(item, &QAction::triggered, this, [this, index] { emit groupOwnNormChosen(index); });
+        groupOwnNorms_.append(item);
+    }
     QAction* separator = normMenu_->addSeparator();
     separator->setObjectName(QStringLiteral("N8"));
     ownNorms_.append(separator);

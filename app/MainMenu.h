@@ -79,6 +79,8 @@ public:
 signals:
     // One of the norms of showOwnNorms, by its position.
     void ownNormChosen(int index);
+    // One of the saved norms under "Группа": the group against it.
+    void groupOwnNormChosen(int index);
 
 private:
     void buildActions(QMainWindow* window, const std::function<void(Command)>& run);
@@ -92,5 +94,7 @@ private:
     QAction* norm_ = nullptr;
     QMenu* normMenu_ = nullptr;
     QList<QAction*> ownNorms_; // with the separator before them
+    QMenu* groupMenu_ = nullptr;
+    QList<QAction*> groupOwnNorms_; // under "Группа", with the separator before them
     QAction* profiles_ = nullptr;
 };

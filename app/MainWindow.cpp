@@ -10,6 +10,7 @@
 #include "GifPicture.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
+#include "NormFile.h"
 #include "OutputError.h"
 #include "OutputGuard.h"
 #include "OutputNames.h"
@@ -53,6 +54,7 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
     connect(menu_, &MainMenu::ownNormChosen, this, &MainWindow::chooseOwnNorm);
+    connect(menu_, &MainMenu::groupOwnNormChosen, this, &MainWindow::runGroupWithOwnNorm);
     menuState_.anonymous = anonymousOutputs();
     createWindowMenu();
     createShortcuts();
@@ -322,8 +324,28 @@ void MainWindow::openResponseFile(const QString& path) {
     });
 }
 
+void MainWindow::compareWithEarlierTest(const QString& laterPath, const QString& earlierPath) {
+    if (!mayDropComment(NewAnalysisQuestion))
+        return;
+    runCommand([&] {
+        const WaitCursor wait;
+        const AnalysisState earlier = individualAnalysis(earlierPath);
+        AnalysisState later = individualAnalysis(laterPath);
+        if (earlier.header.code.trimmed() != later.header.code.trimmed())
+            throw AnalysisError(
+                QStringLiteral("Файлы %1 и %2 относятся к разным обследуемым: код «%3» и код «%4»")
+                    .arg(pathInMessage(laterPath), pathInMessage(earlierPath), later.header.code,
+                         earlier.header.code));
+        showNewAnalysis(withNorm(std::move(later), normFromExaminee(earlier)));
+    });
+    if (analysis_.kind == AnalysisKind::Individual && analysis_.source == laterPath) {
+        raise();
+        activateWindow();
+    }
+}
+
 void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupChoice& choice,
-                          QString folder) {
+                          QString folder, const std::optional<Norm>& own) {
     if (!mayDropComment(NewAnalysisQuestion))
         return;
     if (folder.isEmpty())
@@ -341,6 +363,8 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupCh
             runOffTheWindow(this, progress, [&](const GroupProgress& report) {
                 next = groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster,
                                      choice);
+                if (own)
+                    next = withNorm(std::move(next), *own);
                 sheet = formatSheet(next);
                 sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             });

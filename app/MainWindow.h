@@ -83,8 +83,9 @@ private:
 
     void openIndividual();
     // A group of `choice` in `folder` (the data folder when empty).
+    // `own`: a saved norm the group is compared with instead of the kind's stored row.
     void runGroup(ezr::NormKind kind, const QString& criterion, const ezr::GroupChoice& choice = {},
-                  QString folder = {});
+                  QString folder = {}, const std::optional<ezr::Norm>& own = std::nullopt);
     // The list of examinees, its group of chosen entries and the group that stopped at an entry,
     // the group's own norms and what group outputs show (GroupCommands.cpp).
     void showExamineeList();
@@ -94,6 +95,10 @@ private:
     void saveAsNorm();
     void loadOwnNorms();
     void chooseOwnNorm(int index);
+    // "Группа" with a saved norm: the whole data folder against it.
+    void runGroupWithOwnNorm(int index);
+    // The later of two tests of one examinee compared with a norm made of the earlier.
+    void compareWithEarlierTest(const QString& laterPath, const QString& earlierPath);
     void toggleAnonymous();
     void askMinimumGroupSize();
     // True, after telling the user why, when the analysis on screen is a group too small to

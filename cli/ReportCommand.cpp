@@ -179,6 +179,17 @@ GroupChoice groupChoiceOf(const ReportRequest& request) {
     return choice;
 }
 
+// The earlier test of the examinee `later` is of, as the norm the retest is compared with.
+Norm retestNorm(const QString& path, const AnalysisState& later) {
+    const AnalysisState earlier = individualAnalysis(path);
+    if (earlier.header.code.trimmed() != later.header.code.trimmed())
+        throw AnalysisError(
+            QStringLiteral("Файлы %1 и %2 относятся к разным обследуемым: код «%3» и код «%4»")
+                .arg(pathInMessage(later.source), pathInMessage(path), later.header.code,
+                     earlier.header.code));
+    return normFromExaminee(earlier);
+}
+
 Norm readNormFileAt(const QString& path) {
     return readNormFile(readFileBytes(path, MaxNormFileSize), path);
 }
@@ -197,6 +208,8 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
         state = individualAnalysis(request.input);
         if (request.kind != NormKind::Sex)
             state = withNorm(std::move(state), request.kind);
+        if (!request.retestFile.isEmpty())
+            state = withNorm(std::move(state), retestNorm(request.retestFile, state));
     }
     if (norm)
         state = withNorm(std::move(state), *norm);

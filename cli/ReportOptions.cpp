@@ -22,7 +22,8 @@ const QString Description = QStringLiteral(
     "Writes the analysis text report for one examinee's response file or for the group of\n"
     "files in a directory: Windows-1251, CR LF.\n"
     "\n"
-    "  ezr-report FILE [--norm sex|education|satisfaction | --norm-file N.json]\n"
+    "  ezr-report FILE [--norm sex|education|satisfaction | --norm-file N.json |\n"
+    "             --retest EARLIER.cry]\n"
     "             [--anonymous] [--format F] [-o PATH]\n"
     "  ezr-report --group DIR (--sex male|female | --education higher|secondary |\n"
     "             --satisfaction | --norm-file N.json) [--where COND] [--codes LIST]\n"
@@ -37,7 +38,12 @@ const QString Description = QStringLiteral(
     "--where: условия отбора членов группы через запятую / the group's members by their\n"
     "header, any of: sex=male|female, education=higher|secondary, age=MIN-MAX (whole\n"
     "years), date=YYYY-MM-DD..YYYY-MM-DD (the test date); e.g.\n"
-    "  --where sex=female,age=30-45,date=2025-01-01..2025-12-31");
+    "  --where sex=female,age=30-45,date=2025-01-01..2025-12-31\n"
+    "\n"
+    "--retest: повторное обследование FILE сравнивается с прежним файлом того же\n"
+    "обследуемого (тот же код) как с нормой / the retest FILE compared with the same\n"
+    "examinee's earlier file as its norm; a cell empty in the earlier file counts as half an\n"
+    "answer.");
 
 ReportOptions usageError(const QString& reason) {
     ReportOptions options;
@@ -83,7 +89,8 @@ enum OptionIndex {
     NormName,
     NormDescription,
     NormFile,
-    Anonymous
+    Anonymous,
+    Retest
 };
 
 QList<CommandOption> optionTable() {
@@ -182,6 +189,10 @@ QList<CommandOption> optionTable() {
          QStringLiteral("Без Ф.И.О.: обследуемые только по кодам. / Members by code only, "
                         "no names."),
          {}},
+        {{QStringLiteral("retest")},
+         QStringLiteral("Сравнить FILE с прежним обследованием того же обследуемого. / Compare "
+                        "FILE with the same examinee's earlier test."),
+         QStringLiteral("EARLIER.cry")},
     };
 }
 
@@ -224,8 +235,8 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
         for (const OptionIndex groupOnly : {Where, Codes, SkipDamaged, SaveNorm})
             if (isSet(groupOnly))
                 return QStringLiteral("--%1 needs --group DIR").arg(table[groupOnly].name());
-        if (isSet(Norm) && isSet(NormFile))
-            return QStringLiteral("Give either --norm or --norm-file, not both");
+        if (int(isSet(Norm)) + int(isSet(NormFile)) + int(isSet(Retest)) > 1)
+            return QStringLiteral("Give only one of --norm, --norm-file and --retest");
         if (positional.isEmpty() || positional.front().isEmpty())
             return QStringLiteral("Missing FILE (or --group DIR)");
         request.mode = ReportRequest::Mode::Individual;
@@ -236,6 +247,8 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
         return QStringLiteral("Give either FILE or --group DIR, not both");
     if (isSet(Norm))
         return QStringLiteral("--norm applies to FILE; a group's norm is given by its criterion");
+    if (isSet(Retest))
+        return QStringLiteral("--retest applies to FILE, an examinee's retest, not to a group");
     if (isSet(NormFile) && criteria > 0)
         return QStringLiteral("--norm-file takes the place of --sex, --education and "
                               "--satisfaction; give only one of them");
@@ -281,7 +294,7 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
     request.anonymous = isSet(Anonymous);
     for (const auto& [index, path] :
          {std::pair{Codes, &request.codesFile}, std::pair{SaveNorm, &request.saveNormPath},
-          std::pair{NormFile, &request.normFile}})
+          std::pair{NormFile, &request.normFile}, std::pair{Retest, &request.retestFile}})
         if (const auto reason = readPath(parser, table[index], *path))
             return reason;
     if (isSet(SaveNorm)) {

@@ -33,6 +33,8 @@ struct ReportRequest {
     QString normDescription;
     // A saved norm to compare with instead of a stored row.
     QString normFile;
+    // Individual only: the same examinee's earlier file, compared with as a norm.
+    QString retestFile;
     bool anonymous = false; // members by code only
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;
 };

@@ -2,6 +2,7 @@
 
 #include "AnalysisError.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -96,7 +97,50 @@ void readCells(const QJsonObject& object, int number, std::array<double, N>& cel
     }
 }
 
+// One profile of a single examinee as expected percentages. The chi-square divides by the
+// expected count, so an empty cell cannot stand as zero: it gets half an answer, the usual
+// correction for empty cells, and the answers of the other cells are scaled by the same
+// factor so that the profile still holds 108 answers (100 per cent). A profile without an
+// empty cell is the examinee's own percentages unchanged, so that the same file compared
+// with itself gives chi-squares of zero.
+template <std::size_t N>
+void examineePercents(const std::array<double, N>& raw, std::array<double, N>& cells) {
+    constexpr double EmptyCellAnswers = 0.5;
+    double filled = 0.0;
+    int empty = 0;
+    for (const double v : raw) {
+        if (v > 0.0)
+            filled += v;
+        else
+            ++empty;
+    }
+    const double scale =
+        empty == 0 || filled <= 0.0 ? 1.0 : (filled - EmptyCellAnswers * empty) / filled;
+    for (std::size_t i = 0; i < N; ++i)
+        cells[i] = percentOfAnswers(raw[i] > 0.0 ? raw[i] * scale : EmptyCellAnswers);
+}
+
 } // namespace
+
+Norm normFromExaminee(const AnalysisState& earlier) {
+    Norm norm;
+    norm.kind = NormKind::Own;
+    norm.row = -1;
+    norm.name = QStringLiteral("Обследование %1").arg(earlier.header.testDate);
+    QString fileName = QFileInfo(earlier.source).fileName();
+    if (fileName.isEmpty() && !earlier.members.isEmpty())
+        fileName = earlier.members.first().fileName;
+    norm.description = QStringLiteral("Прежнее обследование, файл %1").arg(fileName);
+    norm.memberCount = 1;
+    const Profiles& raw = earlier.record.scores.raw;
+    examineePercents(raw.profile1, norm.percent.profile1);
+    examineePercents(raw.profile2, norm.percent.profile2);
+    examineePercents(raw.profile3, norm.percent.profile3);
+    if (const auto problem = normProblem(norm.percent))
+        throw AnalysisError(
+            QStringLiteral("Из ответов этого обследования норма не получается: %1").arg(*problem));
+    return norm;
+}
 
 Norm normFromGroup(const AnalysisState& group, const QString& name, const QString& description) {
     Norm norm;

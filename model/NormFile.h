@@ -17,6 +17,12 @@ namespace ezr {
 // profile whose percentages do not add up to 100, a cell nobody chose).
 Norm normFromGroup(const AnalysisState& group, const QString& name, const QString& description);
 
+// An examinee's earlier test as the norm a retest is compared with: the share of the 108
+// answers in every cell, named "Обследование <test date>", one member. A cell the examinee
+// left empty gets half an answer (the others are scaled down to keep 100 per cent), since
+// the chi-square divides by the expected count.
+Norm normFromExaminee(const AnalysisState& earlier);
+
 // JSON, UTF-8, readable by people.
 QByteArray normFileBytes(const Norm& norm);
 

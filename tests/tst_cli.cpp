@@ -987,6 +987,36 @@ private slots:
         }
     }
 
+    void retestComparedWithEarlierTest() {
+        QTemporaryDir dir;
+        SampleExaminee earlier = generatedExaminee(4711u, 7);
+        earlier.code = members_[0].code;
+        earlier.testDate = QStringLiteral("12.03.2024");
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("earlier")));
+        const QString earlierFile = writeExaminee(dir.filePath(QStringLiteral("earlier")), earlier);
+        QVERIFY(!earlierFile.isEmpty());
+        const Outcome retest = run({firstFile_, QStringLiteral("--retest"), earlierFile});
+        QCOMPARE(retest.exitCode, 0);
+        const QStringList report = lines(retest.out);
+        QVERIFY2(report.contains(QStringLiteral("Нормирование: Обследование 12.03.2024 (N = 1)")),
+                 qPrintable(report.join(u'\n')));
+        // The report is that of the file against the norm made of the earlier one.
+        const AnalysisState expected = withNorm(individualAnalysis(firstFile_),
+                                                normFromExaminee(individualAnalysis(earlierFile)));
+        ReportRequest request;
+        request.input = firstFile_;
+        request.retestFile = earlierFile;
+        QCOMPARE(analyse(request).comparison.chi, expected.comparison.chi);
+
+        const QString otherFile = writeExaminee(dir.path(), members_[1]);
+        const Outcome refused = run({firstFile_, QStringLiteral("--retest"), otherFile});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.out.isEmpty());
+        const QString message = QString::fromLocal8Bit(refused.err);
+        QVERIFY2(message.contains(members_[1].code) && message.contains(QStringLiteral("разным")),
+                 qPrintable(message));
+    }
+
     void malformedNormFileRefused() {
         QTemporaryDir dir;
         const QString normPath = dir.filePath(QStringLiteral("norm.json"));
@@ -1011,6 +1041,12 @@ private slots:
                                                  QStringLiteral("--norm=x")};
         QTest::newRow("bad encoding")
             << QStringList{QStringLiteral("a.cry"), QStringLiteral("--encoding=latin1")};
+        QTest::newRow("retest of a group")
+            << QStringList{QStringLiteral("--group"), QStringLiteral("D"),
+                           QStringLiteral("--satisfaction"), QStringLiteral("--retest=a.cry")};
+        QTest::newRow("retest and norm file")
+            << QStringList{QStringLiteral("a.cry"), QStringLiteral("--retest=b.cry"),
+                           QStringLiteral("--norm-file=n.json")};
         QTest::newRow("bad --where")
             << QStringList{QStringLiteral("--group"), QStringLiteral("D"),
                            QStringLiteral("--satisfaction"), QStringLiteral("--where=age=x")};

@@ -9,9 +9,11 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTemporaryDir>
 
 using namespace ezr;
 
@@ -285,6 +287,95 @@ private slots:
         QCOMPARE(window.edit("ceNorm")->text(), normTitle(norm));
         QVERIFY(formatSheet(window.form->analysis()) == formatSheet(expected));
         QCOMPARE(window.dialogs.errors.size(), 1); // the broken file is told of once
+    }
+
+    // A saved norm under "Группа" and in the list's chooser runs the group against it, as
+    // withNorm compares the group.
+    void aGroupRunsAgainstASavedNorm() {
+        TestWindow window;
+        for (int i = 0; i < 4; ++i)
+            window.addExaminee(testExaminee(60 + i));
+        QTemporaryDir other;
+        for (int i = 0; i < 3; ++i) {
+            const SampleExaminee e = testExaminee(70 + i);
+            TestWindow::writeBytes(other.path() + QLatin1Char('/') + responseFileName(e),
+                                   makeResponseFile(e, decimalSeparator()));
+        }
+        // Group B's norm, saved in the window's norms folder.
+        const Norm norm = normFromGroup(groupAnalysis(other.path(), NormKind::Satisfaction, {}),
+                                        QStringLiteral("Группа Б"), QStringLiteral("трое"));
+        const QString normsDir = window.dir.path() + QStringLiteral("/Norms");
+        QVERIFY(QDir().mkpath(normsDir));
+        TestWindow::writeBytes(normsDir + QStringLiteral("/b.json"), normFileBytes(norm));
+        window.action("mmGroupSatisfaction")->trigger();
+        window.dialogs.textAnswers.append({QStringLiteral("Группа А"), QString()});
+        window.action("mmSaveNorm")->trigger();
+        QVERIFY(window.dialogs.errors.isEmpty());
+
+        // Listed by file name: "b.json" before "Группа А.json".
+        QAction* own = window.action("mmGroupOwnNorm1");
+        QCOMPARE(own->text(), QStringLiteral("&1. Группа Б (N = 3)"));
+        QVERIFY(own->isEnabled());
+        own->trigger();
+        const AnalysisState expected =
+            withNorm(groupAnalysis(window.dataDir(), NormKind::Satisfaction, {}), norm);
+        QCOMPARE(window.form->analysis().kind, AnalysisKind::Group);
+        compareComparisons(window.form->analysis().comparison, expected.comparison);
+        QCOMPARE(window.edit("ceNorm")->text(), normTitle(norm));
+
+        // The list's chooser offers the same norm after the stored ones.
+        window.action("mmSexMan")->trigger();
+        ExamineeListWindow* list = openedList(window);
+        auto* chooser = list->findChild<QComboBox*>(QStringLiteral("cbGroupNorm"));
+        const int at = chooser->findText(normGroupName(norm));
+        QVERIFY(at >= 5);
+        chooser->setCurrentIndex(at);
+        list->findChild<QPushButton*>(QStringLiteral("btAnalyseChosen"))->click();
+        QVERIFY(window.dialogs.errors.isEmpty());
+        compareComparisons(window.form->analysis().comparison, expected.comparison);
+    }
+
+    // An entry with an earlier test of the same code opens against a norm made of it; the
+    // earliest test and an examinee tested once have nothing to compare with.
+    void aRetestOpensAgainstTheEarlierTest() {
+        TestWindow window;
+        SampleExaminee earlier = testExaminee(80);
+        earlier.testDate = QStringLiteral("12.03.2024");
+        SampleExaminee later = testExaminee(81);
+        later.code = earlier.code;
+        later.testDate = QStringLiteral("20.05.2025");
+        const QString earlierPath = window.dataFile(QStringLiteral("a-earlier.cry"));
+        const QString laterPath = window.dataFile(QStringLiteral("b-later.cry"));
+        TestWindow::writeBytes(earlierPath, makeResponseFile(earlier, decimalSeparator()));
+        TestWindow::writeBytes(laterPath, makeResponseFile(later, decimalSeparator()));
+        const QString once = QFileInfo(window.addExaminee(testExaminee(82))).fileName();
+
+        ExamineeListWindow* list = openedList(window);
+        auto* button = list->findChild<QPushButton*>(QStringLiteral("btCompareEarlier"));
+        QVERIFY(button);
+        const auto current = [&](const QString& fileName) {
+            const int row = list->table()->rowOf(fileName);
+            list->view()->setCurrentIndex(
+                list->rows()->mapFromSource(list->table()->index(row, 0)));
+            return button->isEnabled();
+        };
+        QVERIFY(!current(QStringLiteral("a-earlier.cry")));
+        QVERIFY(!current(once));
+        QVERIFY(current(QStringLiteral("b-later.cry")));
+        // The context menu holds the same command, with its key.
+        auto* command = list->findChild<QAction*>(QStringLiteral("mmCompareEarlier"));
+        QVERIFY(command && command->isEnabled() && list->view()->actions().contains(command));
+        QCOMPARE(command->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+        button->click();
+
+        QVERIFY(window.dialogs.errors.isEmpty());
+        const AnalysisState expected =
+            withNorm(coreIndividual(laterPath), normFromExaminee(coreIndividual(earlierPath)));
+        const AnalysisState& shown = window.form->analysis();
+        QCOMPARE(shown.source, laterPath);
+        compareComparisons(shown.comparison, expected.comparison);
+        QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Обследование 12.03.2024 (N = 1)"));
+        QVERIFY(formatSheet(shown) == formatSheet(expected));
     }
 
     // "Без Ф.И.О." leaves the names out of the group report; a group under the set minimum

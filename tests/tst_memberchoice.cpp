@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +64,38 @@ QStringList memberCodes(const AnalysisState& state) {
 AnalysisState chosenGroup(const QString& dir, const GroupChoice& choice) {
     return groupAnalysis(dir, NormKind::Satisfaction, QString(), fixedToday, {},
                          GroupKeeps::TableRows, choice);
+}
+
+int emptyCells(const Profiles& raw) {
+    int empty = 0;
+    for (const double v : raw.profile1)
+        empty += v == 0.0;
+    for (const double v : raw.profile2)
+        empty += v == 0.0;
+    for (const double v : raw.profile3)
+        empty += v == 0.0;
+    return empty;
+}
+
+// The first generated examinee whose profiles have empty cells (or none), written to `dir`.
+QString examineeFile(const QString& dir, bool withEmptyCells) {
+    for (int index = 0; index < 500; ++index) {
+        const SampleExaminee examinee = generatedExaminee(5, index);
+        const QString path = dir + QLatin1Char('/') + responseFileName(examinee);
+        if (!writeFile(path, makeResponseFile(examinee)))
+            return {};
+        if ((emptyCells(individualAnalysis(path).record.scores.raw) > 0) == withEmptyCells)
+            return path;
+        QFile::remove(path);
+    }
+    return {};
+}
+
+template <std::size_t N> double sumOf(const std::array<double, N>& cells) {
+    double sum = 0.0;
+    for (const double v : cells)
+        sum += v;
+    return sum;
 }
 
 QByteArray withCell(QByteArray json, const QByteArray& from, const QByteArray& to) {
@@ -234,6 +267,62 @@ private slots:
         const AnalysisState own = withNorm(group, read);
         QVERIFY(own.comparison.profiles[0].x2 < 0.01);
         QCOMPARE(own.comparison.norm, norm);
+    }
+
+    void earlierExamineeMakesAReadableNorm() {
+        QTemporaryDir dir;
+        const QString path = examineeFile(dir.path(), true);
+        QVERIFY(!path.isEmpty());
+        const AnalysisState earlier = individualAnalysis(path);
+        const Norm norm = normFromExaminee(earlier);
+        QCOMPARE(normGroupName(norm),
+                 QStringLiteral("Обследование %1 (N = 1)").arg(earlier.header.testDate));
+        QVERIFY(norm.description.contains(QFileInfo(path).fileName()));
+        QVERIFY(qAbs(sumOf(norm.percent.profile1) - 100.0) < 1e-9);
+        QVERIFY(qAbs(sumOf(norm.percent.profile2) - 100.0) < 1e-9);
+        QVERIFY(qAbs(sumOf(norm.percent.profile3) - 100.0) < 1e-9);
+        QCOMPARE(emptyCells(norm.percent), 0);
+        // An empty cell expects half an answer.
+        const Profiles& raw = earlier.record.scores.raw;
+        for (std::size_t i = 0; i < raw.profile3.size(); ++i)
+            if (raw.profile3[i] == 0.0)
+                QCOMPARE(norm.percent.profile3[i], 50.0 / 108.0);
+        Norm read;
+        const QString refused =
+            errorOf([&] { read = readNormFile(normFileBytes(norm), QStringLiteral("r.json")); });
+        QVERIFY2(refused.isEmpty(), qPrintable(refused));
+        QCOMPARE(read, norm);
+    }
+
+    void examineeAgainstItsOwnRetestNormIsWithinIt_data() {
+        QTest::addColumn<bool>("emptyCells");
+        QTest::newRow("no empty cell") << false;
+        QTest::newRow("empty cells") << true;
+    }
+    void examineeAgainstItsOwnRetestNormIsWithinIt() {
+        QFETCH(bool, emptyCells);
+        QTemporaryDir dir;
+        const QString path = examineeFile(dir.path(), emptyCells);
+        QVERIFY(!path.isEmpty());
+        const AnalysisState state = individualAnalysis(path);
+        const AnalysisState retest = withNorm(state, normFromExaminee(state));
+        for (std::size_t p = 0; p < 3; ++p)
+            QCOMPARE(retest.comparison.profiles[p].verdict, Verdict::WithinNorm);
+        const NormComparison& c = retest.comparison;
+        const auto check = [&](const auto& chi) {
+            for (const double v : chi) {
+                QCOMPARE(cellSignificance(v), Verdict::WithinNorm);
+                // The norm holds percentages and the expected counts are made from them
+                // again: what remains is the last bit of a double, nothing shown.
+                if (!emptyCells)
+                    QVERIFY2(v >= 0.0 && v < 1e-20, qPrintable(QString::number(v)));
+            }
+        };
+        check(c.chi.profile1);
+        check(c.chi.profile2);
+        check(c.chi.profile3);
+        QCOMPARE(formatSheet(retest).norm,
+                 QStringLiteral("Обследование %1 (N = 1)").arg(state.header.testDate));
     }
 
     void savedCopyOfStoredRowGivesTheStoredResult_data() {
