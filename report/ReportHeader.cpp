@@ -22,6 +22,10 @@ QList<HeaderLine> reportHeader(const AnalysisState& state) {
 }
 
 int groupMemberCount(const AnalysisState& state) {
+    // The roster's lines are the members; its file names are every entry listed, which a
+    // chosen group takes only some of.
+    if (!state.roster.lines.isEmpty())
+        return int(state.roster.lines.size());
     if (!state.roster.fileNames.isEmpty())
         return int(state.roster.fileNames.size());
     if (!state.members.isEmpty())

@@ -1,6 +1,7 @@
 #include "Analysis.h"
 #include "ErrorText.h"
 #include "Export.h"
+#include "ReportHeader.h"
 #include "ResponseFile.h"
 #include "SampleMaker.h"
 #include "TestFiles.h"
@@ -98,6 +99,26 @@ private slots:
             QVERIFY(first > 0);
             QCOMPARE(lines.mid(first + 1, GroupSize), codes_);
         }
+    }
+
+    // A chosen group is as large as its chosen members, not as the folder it was chosen from:
+    // in the page headings of its PDF and in the size check.
+    void aChosenGroupCountsItsMembersOnly() {
+        GroupChoice choice;
+        choice.fileNames = QSet<QString>{group_.members[0].fileName, group_.members[1].fileName,
+                                         group_.members[2].fileName};
+        const AnalysisState chosen =
+            groupAnalysis(group_.source, NormKind::Sex, QStringLiteral("Женский"), fixedToday, {},
+                          GroupKeeps::TableRows, choice);
+        QCOMPARE(groupMemberCount(chosen), 3);
+        QVERIFY(!groupSizeRefusal(chosen, 4).isEmpty());
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QByteArray text = readableContent(
+            ReportFormat::Pdf, buildReport(ReportFormat::Pdf, ReportSnapshot{chosen, {}}),
+            dir_.path());
+        QVERIFY(holds(text, groupTitle(3)));
+        QVERIFY(!holds(text, groupTitle(GroupSize)));
     }
 
     void groupBelowMinimumRefused() {
