@@ -16,11 +16,7 @@ namespace {
 
 // A date of the header, or an invalid one when it does not read.
 QDate headerDate(QStringView text) {
-    try {
-        return parseShortDate(text);
-    } catch (const AnalysisError&) {
-        return {};
-    }
+    return shortDateOf(text).value_or(QDate());
 }
 
 } // namespace

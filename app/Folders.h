@@ -22,9 +22,9 @@ struct FolderInputs {
     QString rememberedData; // the data folder chosen in the window; empty when none
     // A remembered data folder that no longer exists: not used, but named to the user.
     QString missingRememberedData;
-    QString dataOption;     // --data, empty when not given
-    QString resultsOption;  // --results, empty when not given
-    QString userRoot;       // the program's folder in the user's data directory
+    QString dataOption;    // --data, empty when not given
+    QString resultsOption; // --results, empty when not given
+    QString userRoot;      // the program's folder in the user's data directory
 };
 
 struct Folder {

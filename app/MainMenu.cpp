@@ -289,7 +289,8 @@ void MainMenu::showOwnNorms(const QStringList& titles) {
     ownNorms_.append(separator);
     for (int index = 0; index < titles.size(); ++index) {
         // Numbered, so that the keyboard reaches each saved norm whatever its name.
-        QAction* item = normMenu_->addAction(QStringLiteral("&%1. %2").arg(index + 1).arg(titles[index]));
+        QAction* item =
+            normMenu_->addAction(QStringLiteral("&%1. %2").arg(index + 1).arg(titles[index]));
         item->setObjectName(QStringLiteral("mmOwnNorm%1").arg(index + 1));
         connect(item, &QAction::triggered, this, [this, index] { emit ownNormChosen(index); });
         ownNorms_.append(item);

@@ -2,8 +2,8 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
-#include "ExamineeListWindow.h"
 #include "ChartDescription.h"
+#include "ExamineeListWindow.h"
 #include "Export.h"
 #include "Folders.h"
 #include "MainMenu.h"

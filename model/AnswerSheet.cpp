@@ -58,14 +58,6 @@ bool answerTimesMeasured(const std::array<double, ItemCount>& times) {
 
 namespace {
 
-std::optional<QDate> dateOf(const QString& text) {
-    try {
-        return parseShortDate(text);
-    } catch (const AnalysisError&) {
-        return std::nullopt;
-    }
-}
-
 // A header text becomes one line of a Windows-1251 file: a line break would shift every
 // later line, a character outside the code page would come back as "?".
 std::optional<QString> lineProblem(const QString& text) {
@@ -105,7 +97,7 @@ QList<SheetProblem> checkSheet(const AnswerSheet& sheet) {
             add(column, QStringLiteral("дата не заполнена"));
             return std::nullopt;
         }
-        const std::optional<QDate> date = dateOf(text);
+        const std::optional<QDate> date = shortDateOf(text);
         if (!date)
             add(column, QStringLiteral("«%1» — не дата (нужно как %2)")
                             .arg(quotedInMessage(text), formatShortDate(QDate(2006, 6, 6))));

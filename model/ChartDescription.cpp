@@ -151,9 +151,8 @@ BarChartDescription profileChart(int profile, ProfileValues values, const Profil
     chart.normShown = options.normShown;
     chart.legendShown = options.legendShown;
     const QList<QList<double>> numbers = profileSeries(profile, values, raw, chi);
-    const QList<QList<double>> norm = options.norm
-                                          ? normSeries(profile, values, options.norm->percent)
-                                          : QList<QList<double>>{};
+    const QList<QList<double>> norm =
+        options.norm ? normSeries(profile, values, options.norm->percent) : QList<QList<double>>{};
     if (options.norm)
         chart.normFoot = normFootText(normGroupName(*options.norm));
     const int decimals = markDecimals(values);

@@ -11,14 +11,6 @@ namespace ezr {
 
 namespace {
 
-std::optional<QDate> dateOf(const QString& text) {
-    try {
-        return parseShortDate(text);
-    } catch (const AnalysisError&) {
-        return std::nullopt;
-    }
-}
-
 [[noreturn]] void throwBadPart(const QString& part, const QString& expected) {
     throw AnalysisError(
         QStringLiteral("Неверное условие отбора «%1»: %2").arg(quotedInMessage(part), expected));
@@ -62,8 +54,8 @@ bool MemberFilter::choosesAll() const {
 }
 
 std::optional<int> ageInYears(const ResponseHeader& header) {
-    const std::optional<QDate> test = dateOf(header.testDate);
-    const std::optional<QDate> birth = dateOf(header.birthDate);
+    const std::optional<QDate> test = shortDateOf(header.testDate);
+    const std::optional<QDate> birth = shortDateOf(header.birthDate);
     if (!test || !birth || *birth > *test)
         return std::nullopt;
     int years = test->year() - birth->year();
@@ -83,7 +75,7 @@ bool matches(const MemberFilter& filter, const ResponseHeader& header, std::opti
     if (filter.maxAge && (!age || *age > *filter.maxAge))
         return false;
     if (filter.fromDate || filter.toDate) {
-        const std::optional<QDate> date = dateOf(header.testDate);
+        const std::optional<QDate> date = shortDateOf(header.testDate);
         if (!date || (filter.fromDate && *date < *filter.fromDate) ||
             (filter.toDate && *date > *filter.toDate))
             return false;

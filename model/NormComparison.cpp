@@ -87,10 +87,12 @@ Norm storedNorm(NormKind kind, const QString& sex, const QString& education) {
 QString normGroupName(const Norm& norm) {
     if (norm.kind == NormKind::Own)
         return QStringLiteral("%1 (N = %2)").arg(norm.name).arg(norm.memberCount);
-    static const std::array<QString, 6> rowNames = {
-        QStringLiteral("мужчины"),           QStringLiteral("женщины"),
-        QStringLiteral("высшее образование"), QStringLiteral("среднее образование"),
-        QStringLiteral("удовлетворенность"), QStringLiteral("удовлетворенность")};
+    static const std::array<QString, 6> rowNames = {QStringLiteral("мужчины"),
+                                                    QStringLiteral("женщины"),
+                                                    QStringLiteral("высшее образование"),
+                                                    QStringLiteral("среднее образование"),
+                                                    QStringLiteral("удовлетворенность"),
+                                                    QStringLiteral("удовлетворенность")};
     return rowNames[static_cast<std::size_t>(norm.row)];
 }
 

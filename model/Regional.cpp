@@ -230,6 +230,14 @@ QDate parseShortDate(QStringView text) {
     return date;
 }
 
+std::optional<QDate> shortDateOf(QStringView text) {
+    try {
+        return parseShortDate(text);
+    } catch (const AnalysisError&) {
+        return std::nullopt;
+    }
+}
+
 QString formatShortDate(const QDate& date) {
     return QLocale().toString(date, QLocale::ShortFormat);
 }

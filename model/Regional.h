@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // Numbers and dates follow the user's regional settings, read through QLocale() so that
 // tests can choose them with QLocale::setDefault. The response files are written under the
@@ -33,6 +34,8 @@ bool tryParseStoredFloat(QStringView text, QChar decimalPoint, double& value);
 // A date in the regional short-date order and separator, else as day.month.year (what the
 // data-entry program writes under Russian settings); a 2-digit year is windowed.
 QDate parseShortDate(QStringView text);
+// The same, or nothing when the text is no such date.
+std::optional<QDate> shortDateOf(QStringView text);
 QString formatShortDate(const QDate& date);
 
 // printf-like "%W.Pf" with the regional decimal separator; halves round away from zero

@@ -301,15 +301,10 @@ private:
 std::optional<double> dateSerial(QStringView text) {
     if (text.isEmpty())
         return std::nullopt;
-    QDate date;
-    try {
-        date = parseShortDate(text);
-    } catch (const AnalysisError&) {
+    const std::optional<QDate> date = shortDateOf(text);
+    if (!date || !date->isValid() || date->year() < 1900)
         return std::nullopt;
-    }
-    if (!date.isValid() || date.year() < 1900)
-        return std::nullopt;
-    return double(QDate(1899, 12, 30).daysTo(date));
+    return double(QDate(1899, 12, 30).daysTo(*date));
 }
 
 class WorkbookTableWriter final : public ExamineeTableWriter {

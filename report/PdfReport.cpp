@@ -5,8 +5,8 @@
 #include "Domain.h"
 #include "ExplanationTexts.h"
 #include "PdfFonts.h"
-#include "ReportHeader.h"
 #include "Regional.h"
+#include "ReportHeader.h"
 #include "ResultSheet.h"
 
 #include <QBuffer>
@@ -104,9 +104,9 @@ public:
     }
 
     double textHeight(const QString& line, const QFont& font, double indent = 0) const {
-        const QRectF box = metrics(font).boundingRect(
-            QRectF(0, 0, contentWidth() - indent, 10000), Qt::TextWordWrap,
-            line.isEmpty() ? QStringLiteral(" ") : line);
+        const QRectF box = metrics(font).boundingRect(QRectF(0, 0, contentWidth() - indent, 10000),
+                                                      Qt::TextWordWrap,
+                                                      line.isEmpty() ? QStringLiteral(" ") : line);
         return std::max(box.height(), LineHeight);
     }
 
@@ -272,10 +272,10 @@ private:
                                    ? QStringLiteral("стр. %1 из %2").arg(page_).arg(pageCount_)
                                    : QStringLiteral("стр. %1").arg(page_);
         const double numberWidth = metrics(font).horizontalAdvance(number) + 12;
-        painter_.drawText(line.adjusted(0, 0, -numberWidth, 0),
-                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          metrics(font).elidedText(owner_, Qt::ElideRight,
-                                                         line.width() - numberWidth));
+        painter_.drawText(
+            line.adjusted(0, 0, -numberWidth, 0),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            metrics(font).elidedText(owner_, Qt::ElideRight, line.width() - numberWidth));
         painter_.drawText(line, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, number);
         painter_.setPen(QPen(QColor(160, 160, 160), 0.5));
         painter_.drawLine(QPointF(line.left(), line.bottom() + 3),
@@ -402,9 +402,9 @@ void printProfile(QPainter& painter, PageFlow& flow, const ProfileBlock& block,
                   const AnalysisState& state) {
     const QFont legendFont = pdfFont(7);
     const double headingHeight = 4 + LineHeight + 1;
-    const double fixed = headingHeight + flow.tableHeight(block.table) +
-                         (block.withMotiveLegend ? flow.textHeight(motiveLegend(), legendFont) : 0) +
-                         8;
+    const double fixed =
+        headingHeight + flow.tableHeight(block.table) +
+        (block.withMotiveLegend ? flow.textHeight(motiveLegend(), legendFont) : 0) + 8;
     if (flow.room() < fixed + SmallestChartHeight)
         flow.newPage();
     const double chartHeight = std::min(ChartHeight, flow.room() - fixed);
@@ -473,8 +473,8 @@ QString normPercentText(double norm) {
 
 template <std::size_t N>
 QList<StandOut> standOuts(const std::array<double, N>& raw, const std::array<double, N>& norm,
-                          const std::array<Verdict, N>& verdicts, const TextGrid& grid,
-                          int chiRow, const std::function<QString(int)>& label,
+                          const std::array<Verdict, N>& verdicts, const TextGrid& grid, int chiRow,
+                          const std::function<QString(int)>& label,
                           const std::function<QString(int)>& explanation) {
     QList<StandOut> found;
     for (int i = 0; i < int(N); ++i) {
@@ -500,8 +500,8 @@ void printStandOuts(PageFlow& flow, const AnalysisState& state, const ResultShee
     const QStringList stimuli = profileSeriesNames(3);
     const QList<std::pair<QString, QList<StandOut>>> groups{
         {QStringLiteral("Мотивы (профиль 1)"),
-         standOuts(raw.profile1, norm.profile1, sheet.motiveChiVerdicts, sheet.motiveGrid, -1, motive,
-                   [](int m) { return joinPieces(MotiveTexts[std::size_t(m)]); })},
+         standOuts(raw.profile1, norm.profile1, sheet.motiveChiVerdicts, sheet.motiveGrid, -1,
+                   motive, [](int m) { return joinPieces(MotiveTexts[std::size_t(m)]); })},
         {QStringLiteral("Ориентации (профиль 2)"),
          standOuts(
              raw.profile2, norm.profile2, sheet.orientationChiVerdicts, sheet.orientationGrid,
@@ -536,12 +536,11 @@ void printStandOuts(PageFlow& flow, const AnalysisState& state, const ResultShee
         flow.text(title, pdfFont(9, true));
         for (qsizetype e = 0; e < entries.size(); ++e) {
             const StandOut& entry = entries[e];
-            flow.text(QStringLiteral("• %1: %2 нормы — %3 % при норме %4 %, Хм2 = %5")
-                          .arg(entry.label,
-                               entry.above ? QStringLiteral("выше") : QStringLiteral("ниже"),
-                               formatFixed(entry.percent, 0, 1), normPercentText(entry.norm),
-                               entry.chi),
-                      entryFont, verdictColour(Verdict::BeyondNorm), 6);
+            flow.text(
+                QStringLiteral("• %1: %2 нормы — %3 % при норме %4 %, Хм2 = %5")
+                    .arg(entry.label, entry.above ? QStringLiteral("выше") : QStringLiteral("ниже"),
+                         formatFixed(entry.percent, 0, 1), normPercentText(entry.norm), entry.chi),
+                entryFont, verdictColour(Verdict::BeyondNorm), 6);
             // Cells that share an explanation (the orientations, the stimuli) give it once.
             if (e + 1 == entries.size() || entries[e + 1].explanation != entry.explanation)
                 flow.text(entry.explanation, explanationFont, Qt::darkGray, 14);
@@ -602,12 +601,12 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
                             sheet.orientationChiVerdicts, 110, 33),
                   true},
                  state);
-    printProfile(painter, flow,
-                 {3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
-                  bandTable(sheet.stimulusBand, sheet.stimulusGrid, sheet.stimulusChiVerdicts, 100,
-                            23),
-                  true},
-                 state);
+    printProfile(
+        painter, flow,
+        {3, sheet.profile3X2, sheet.profile3X2Verdict, sheet.profile3Caption,
+         bandTable(sheet.stimulusBand, sheet.stimulusGrid, sheet.stimulusChiVerdicts, 100, 23),
+         true},
+        state);
 
     if (individual) {
         const double height = 210;
@@ -629,8 +628,8 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
     return flow.page();
 }
 
-QByteArray renderReport(const ReportSnapshot& snapshot, const ResultSheet& sheet,
-                        int pageCount, int* pagesPrinted) {
+QByteArray renderReport(const ReportSnapshot& snapshot, const ResultSheet& sheet, int pageCount,
+                        int* pagesPrinted) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

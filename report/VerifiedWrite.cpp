@@ -86,18 +86,26 @@ private:
     QByteArray buffer_;
 };
 
-void writeInPlace(const QString& path, const QByteArray& encoded, const Producer& produce) {
-    const int fd = ::open(encoded.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        fail(OutputError::Kind::CannotCreate, path, errno);
+// The produced bytes into the open file. On any failure the file is closed and `undo` cleans
+// up after it before the failure goes on: a half-made output must not stay behind.
+template <typename Undo>
+void produceInto(int fd, const QString& path, const Producer& produce, Undo undo) {
     try {
         FileSink sink(fd, path);
         produce(sink);
         sink.flush();
     } catch (...) {
         calls.closeFile(fd);
+        undo();
         throw;
     }
+}
+
+void writeInPlace(const QString& path, const QByteArray& encoded, const Producer& produce) {
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(OutputError::Kind::CannotCreate, path, errno);
+    produceInto(fd, path, produce, [] {});
     if (calls.closeFile(fd) != 0)
         fail(OutputError::Kind::CannotWrite, path, errno);
 }
@@ -182,15 +190,7 @@ void replaceWhenComplete(const QString& path, const QByteArray& target, const Pr
     if (::stat(target.constData(), &old) == 0)
         step(::fchmod(fd, old.st_mode & 07777) == 0);
     if (error == 0) {
-        try {
-            FileSink sink(fd, path);
-            produce(sink);
-            sink.flush();
-        } catch (...) {
-            calls.closeFile(fd);
-            ::unlink(temporary.constData());
-            throw;
-        }
+        produceInto(fd, path, produce, [&] { ::unlink(temporary.constData()); });
     }
     if (error == 0)
         step(calls.syncFile(fd) == 0);

@@ -101,10 +101,10 @@ private slots:
         QTest::addColumn<FolderOrigin>("origin");
         const QString exe = QStringLiteral("/opt/ezr/bin/");
         const QString user = QStringLiteral("/home/u/.local/share/ezr");
-        QTest::newRow("portable copy") << true << false << QString() << exe + "Norms"
-                                       << FolderOrigin::BesideProgram;
-        QTest::newRow("installed") << false << false << QString() << user + "/Norms"
-                                   << FolderOrigin::UserFolder;
+        QTest::newRow("portable copy")
+            << true << false << QString() << exe + "Norms" << FolderOrigin::BesideProgram;
+        QTest::newRow("installed")
+            << false << false << QString() << user + "/Norms" << FolderOrigin::UserFolder;
         QTest::newRow("Norms beside an installed program")
             << false << true << QString() << exe + "Norms" << FolderOrigin::BesideProgram;
         QTest::newRow("--data does not move the norms")

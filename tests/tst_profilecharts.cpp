@@ -288,8 +288,7 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.drawProfile(
-            profile, sampleChart(profile, kind, "12", "Имя Фамилия", women));
+        panel.drawProfile(profile, sampleChart(profile, kind, "12", "Имя Фамилия", women));
         ProfileChart* chart = panel.chart(profile);
         QCoreApplication::processEvents();
         const QImage off = chart->grab().toImage();
@@ -352,8 +351,8 @@ private slots:
         ProfileChartPanel panel(nullptr);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.drawProfile(profile, profileChart(profile, ProfileValues::Raw, raw, Profiles{},
-                                                options));
+        panel.drawProfile(profile,
+                          profileChart(profile, ProfileValues::Raw, raw, Profiles{}, options));
         panel.setMarksVisible(profile, true);
         panel.setNormShown(true);
         ProfileChart* chart = panel.chart(profile);
