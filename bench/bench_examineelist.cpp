@@ -13,16 +13,15 @@
 #include "ExamineeTableModel.h"
 #include "Regional.h"
 #include "SampleMaker.h"
+#include "StallProbe.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,24 +52,9 @@ void listToTheEnd() {
 }
 
 void BM_ListFolder(benchmark::State& state) {
-    QElapsedTimer clock;
-    qint64 last = 0;
     qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(1);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    for (auto _ : state) {
-        clock.start();
-        last = 0;
-        probe.start();
-        listToTheEnd();
-        probe.stop();
-    }
+    for (auto _ : state)
+        longest = std::max(longest, bench::longestStall(listToTheEnd));
     state.counters["entries"] = double(list->table()->rowCount());
     state.counters["longest_stall_ms"] = double(longest) / 1e6;
 }

@@ -14,6 +14,7 @@
 #include "MainWindow.h"
 #include "Regional.h"
 #include "SampleMaker.h"
+#include "StallProbe.h"
 #include "UserDialogs.h"
 
 #include <benchmark/benchmark.h>
@@ -24,7 +25,6 @@
 #include <QEvent>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -176,26 +176,9 @@ BENCHMARK(BM_GroupInWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond
 // due every millisecond notes the gaps between its calls, from the command to the result shown.
 void BM_GroupInWindowLongestStall(benchmark::State& state) {
     MainWindow* form = groupWindow(int(state.range(0)));
-    QElapsedTimer clock;
-    qint64 last = 0;
     qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(1);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    for (auto _ : state) {
-        clock.start();
-        last = 0;
-        probe.start();
-        trigger(form, "mmSexMan");
-        probe.stop();
-        // The stretch from the last probe call to the result shown counts too.
-        longest = std::max(longest, clock.nsecsElapsed() - last);
-    }
+    for (auto _ : state)
+        longest = std::max(longest, bench::longestStall([&] { trigger(form, "mmSexMan"); }));
     state.counters["longest_stall_ms"] = double(longest) / 1e6;
 }
 BENCHMARK(BM_GroupInWindowLongestStall)
