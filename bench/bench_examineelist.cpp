@@ -10,7 +10,7 @@
 
 #include "ExamineeListWindow.h"
 #include "ExamineeListing.h"
-#include "ExamineeTableModel.h"
+#include "ExamineeListModel.h"
 #include "Regional.h"
 #include "SampleMaker.h"
 #include "StallProbe.h"
@@ -107,7 +107,7 @@ void BM_SortByName(benchmark::State& state) {
         listToTheEnd();
     Qt::SortOrder order = Qt::AscendingOrder;
     for (auto _ : state) {
-        list->view()->sortByColumn(ExamineeTableModel::NameColumn, order);
+        list->view()->sortByColumn(ExamineeListModel::NameColumn, order);
         order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     }
 }

@@ -2,7 +2,7 @@
 
 #include "ExamineeListWindow.h"
 #include "ExamineeTable.h"
-#include "ExamineeTableModel.h"
+#include "ExamineeListModel.h"
 #include "NormFile.h"
 #include "ResultSheet.h"
 #include "TestFiles.h"
@@ -42,7 +42,7 @@ ExamineeListWindow* openedList(TestWindow& window) {
 QStringList shownCodes(const ExamineeListWindow* list) {
     QStringList codes;
     for (int row = 0; row < list->rows()->rowCount(); ++row)
-        codes.append(list->rows()->index(row, ExamineeTableModel::CodeColumn).data().toString());
+        codes.append(list->rows()->index(row, ExamineeListModel::CodeColumn).data().toString());
     codes.sort();
     return codes;
 }
@@ -84,7 +84,7 @@ private slots:
 
         ExamineeListWindow* list = openedList(window);
         QVERIFY(list->isVisible());
-        const ExamineeTableModel* table = list->table();
+        const ExamineeListModel* table = list->table();
         QCOMPARE(table->rowCount(), 4);
         QCOMPARE(table->unreadableCount(), 1);
         const ExamineeEntry& bad = table->entry(table->rowOf(QStringLiteral("0000-damaged.cry")));
@@ -103,29 +103,29 @@ private slots:
                     .contains(QStringLiteral("не читаются: 1")));
 
         // Sorted by name, descending: the view's first row is the last name.
-        list->view()->sortByColumn(ExamineeTableModel::NameColumn, Qt::DescendingOrder);
+        list->view()->sortByColumn(ExamineeListModel::NameColumn, Qt::DescendingOrder);
         QStringList names;
         for (const SampleExaminee& e : examinees)
             names.append(e.name);
         std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
             return QString::compare(a, b, Qt::CaseInsensitive) > 0;
         });
-        QCOMPARE(list->rows()->index(0, ExamineeTableModel::NameColumn).data().toString(),
+        QCOMPARE(list->rows()->index(0, ExamineeListModel::NameColumn).data().toString(),
                  names.first());
 
         // Equal values keep the order of the file names, whatever order the folder lists.
-        list->view()->sortByColumn(ExamineeTableModel::ProblemColumn, Qt::AscendingOrder);
+        list->view()->sortByColumn(ExamineeListModel::ProblemColumn, Qt::AscendingOrder);
         QStringList files;
         for (int row = 0; row < list->rows()->rowCount(); ++row)
             files.append(
-                list->rows()->index(row, ExamineeTableModel::FileColumn).data().toString());
+                list->rows()->index(row, ExamineeListModel::FileColumn).data().toString());
         QCOMPARE(files.last(), QStringLiteral("0000-damaged.cry"));
         files.removeLast();
         QStringList sortedFiles = files;
         sortedFiles.sort();
         QCOMPARE(files, sortedFiles);
 
-        list->view()->sortByColumn(ExamineeTableModel::NameColumn, Qt::DescendingOrder);
+        list->view()->sortByColumn(ExamineeListModel::NameColumn, Qt::DescendingOrder);
         list->view()->setCurrentIndex(list->rows()->index(0, 0));
         QTest::keyClick(list->view(), Qt::Key_Return);
         QCOMPARE(window.form->analysis().header.name, names.first());
@@ -182,7 +182,7 @@ private slots:
                                        makeResponseFile(e, decimalSeparator()));
         }
         ExamineeListWindow* list = openedList(window);
-        list->view()->sortByColumn(ExamineeTableModel::FileColumn, Qt::AscendingOrder);
+        list->view()->sortByColumn(ExamineeListModel::FileColumn, Qt::AscendingOrder);
         QItemSelectionModel* selection = list->view()->selectionModel();
         for (const int row : {1, 3})
             selection->select(list->rows()->index(row, 0),

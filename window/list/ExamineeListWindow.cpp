@@ -2,7 +2,7 @@
 
 #include "Domain.h"
 #include "ExamineeListing.h"
-#include "ExamineeTableModel.h"
+#include "ExamineeListModel.h"
 #include "WindowFonts.h"
 
 #include <QAction>
@@ -77,7 +77,7 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     setFont(sansSerifFont(13));
     resize(1140, 680);
 
-    table_ = new ExamineeTableModel(this);
+    table_ = new ExamineeListModel(this);
     rows_ = new ExamineeFilterModel(this);
     rows_->setSourceModel(table_);
     listing_ = new ExamineeListing(this);
@@ -145,7 +145,7 @@ void ExamineeListWindow::createControls() {
     view_->setObjectName(QStringLiteral("sgExaminees"));
     view_->setModel(rows_);
     view_->setSortingEnabled(true);
-    view_->sortByColumn(ExamineeTableModel::FileColumn, Qt::AscendingOrder);
+    view_->sortByColumn(ExamineeListModel::FileColumn, Qt::AscendingOrder);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -156,7 +156,7 @@ void ExamineeListWindow::createControls() {
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     const int widths[] = {110, 70, 260, 80, 95, 80, 60, 380};
-    for (int column = 0; column < ExamineeTableModel::ColumnCount; ++column)
+    for (int column = 0; column < ExamineeListModel::ColumnCount; ++column)
         view_->setColumnWidth(column, widths[column]);
     view_->horizontalHeader()->setStretchLastSection(true);
     view_->installEventFilter(this);

@@ -10,7 +10,7 @@
 
 // The entries of the data folder, one row each, in listing order. It holds the values; the
 // view formats nothing but what data() gives.
-class ExamineeTableModel : public QAbstractTableModel {
+class ExamineeListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column {
@@ -25,7 +25,7 @@ public:
         ColumnCount
     };
 
-    explicit ExamineeTableModel(QObject* parent = nullptr);
+    explicit ExamineeListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -70,7 +70,7 @@ protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
-    const ExamineeTableModel* table() const;
+    const ExamineeListModel* table() const;
 
     ezr::MemberFilter filter_;
     // Only a text to look for: entries that cannot be read are kept when their file name

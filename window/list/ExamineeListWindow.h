@@ -11,7 +11,7 @@
 
 class ExamineeFilterModel;
 class ExamineeListing;
-class ExamineeTableModel;
+class ExamineeListModel;
 class QAction;
 class QComboBox;
 class QDateEdit;
@@ -54,7 +54,7 @@ public:
     // entries that cannot be read are left out.
     QSet<QString> chosenFileNames() const;
 
-    ExamineeTableModel* table() const { return table_; }
+    ExamineeListModel* table() const { return table_; }
     ExamineeFilterModel* rows() const { return rows_; }
     QTableView* view() const { return view_; }
 
@@ -86,7 +86,7 @@ private:
     void compareWithEarlier();
 
     QString folder_;
-    ExamineeTableModel* table_ = nullptr;
+    ExamineeListModel* table_ = nullptr;
     ExamineeFilterModel* rows_ = nullptr;
     ExamineeListing* listing_ = nullptr;
     QTableView* view_ = nullptr;

@@ -1,4 +1,4 @@
-#include "ExamineeTableModel.h"
+#include "ExamineeListModel.h"
 
 #include "WindowFonts.h"
 
@@ -35,24 +35,24 @@ SortKey textKey(const QString& text) {
 }
 
 SortKey sortKey(int column, const ExamineeEntry& e) {
-    switch (ExamineeTableModel::Column(column)) {
-    case ExamineeTableModel::FileColumn:
+    switch (ExamineeListModel::Column(column)) {
+    case ExamineeListModel::FileColumn:
         return textKey(e.fileName);
-    case ExamineeTableModel::CodeColumn:
+    case ExamineeListModel::CodeColumn:
         return textKey(e.header.code);
-    case ExamineeTableModel::NameColumn:
+    case ExamineeListModel::NameColumn:
         return textKey(e.header.name);
-    case ExamineeTableModel::SexColumn:
+    case ExamineeListModel::SexColumn:
         return textKey(e.header.sex);
-    case ExamineeTableModel::EducationColumn:
+    case ExamineeListModel::EducationColumn:
         return textKey(e.header.education);
-    case ExamineeTableModel::DateColumn:
+    case ExamineeListModel::DateColumn:
         return {false, e.testDate.isValid() ? e.testDate.toJulianDay() : LLONG_MIN, {}};
-    case ExamineeTableModel::AgeColumn:
+    case ExamineeListModel::AgeColumn:
         return {false, e.age.value_or(-1), {}};
-    case ExamineeTableModel::ProblemColumn:
+    case ExamineeListModel::ProblemColumn:
         return textKey(e.problem);
-    case ExamineeTableModel::ColumnCount:
+    case ExamineeListModel::ColumnCount:
         break;
     }
     return {};
@@ -60,17 +60,17 @@ SortKey sortKey(int column, const ExamineeEntry& e) {
 
 } // namespace
 
-ExamineeTableModel::ExamineeTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+ExamineeListModel::ExamineeListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-int ExamineeTableModel::rowCount(const QModelIndex& parent) const {
+int ExamineeListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(entries_.size());
 }
 
-int ExamineeTableModel::columnCount(const QModelIndex& parent) const {
+int ExamineeListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant ExamineeTableModel::data(const QModelIndex& index, int role) const {
+QVariant ExamineeListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const ExamineeEntry& e = entry(index.row());
@@ -119,7 +119,7 @@ QVariant ExamineeTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant ExamineeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant ExamineeListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (Column(section)) {
@@ -145,7 +145,7 @@ QVariant ExamineeTableModel::headerData(int section, Qt::Orientation orientation
     return {};
 }
 
-void ExamineeTableModel::clear() {
+void ExamineeListModel::clear() {
     beginResetModel();
     entries_.clear();
     ranks_.clear();
@@ -153,7 +153,7 @@ void ExamineeTableModel::clear() {
     endResetModel();
 }
 
-void ExamineeTableModel::append(const QList<ExamineeEntry>& entries) {
+void ExamineeListModel::append(const QList<ExamineeEntry>& entries) {
     if (entries.isEmpty())
         return;
     const int first = rowCount();
@@ -165,7 +165,7 @@ void ExamineeTableModel::append(const QList<ExamineeEntry>& entries) {
     endInsertRows();
 }
 
-const std::vector<int>& ExamineeTableModel::sortRanks(int column) const {
+const std::vector<int>& ExamineeListModel::sortRanks(int column) const {
     ranks_.resize(ColumnCount);
     std::vector<int>& ranks = ranks_[std::size_t(column)];
     if (ranks.size() == entries_.size())
@@ -194,14 +194,14 @@ const std::vector<int>& ExamineeTableModel::sortRanks(int column) const {
     return ranks;
 }
 
-int ExamineeTableModel::rowOf(const QString& fileName) const {
+int ExamineeListModel::rowOf(const QString& fileName) const {
     for (std::size_t row = 0; row < entries_.size(); ++row)
         if (entries_[row].fileName == fileName)
             return int(row);
     return -1;
 }
 
-int ExamineeTableModel::earlierTestOf(int row) const {
+int ExamineeListModel::earlierTestOf(int row) const {
     const ExamineeEntry& later = entry(row);
     const QString code = later.header.code.trimmed();
     if (!later.readable() || !later.testDate.isValid() || code.isEmpty())
@@ -217,7 +217,7 @@ int ExamineeTableModel::earlierTestOf(int row) const {
     return earlier;
 }
 
-void ExamineeTableModel::setMarkedFile(const QString& fileName) {
+void ExamineeListModel::setMarkedFile(const QString& fileName) {
     const auto changed = [this](const QString& name) {
         const int row = rowOf(name);
         if (row >= 0)
@@ -236,8 +236,8 @@ ExamineeFilterModel::ExamineeFilterModel(QObject* parent) : QSortFilterProxyMode
     setSortCaseSensitivity(Qt::CaseInsensitive);
 }
 
-const ExamineeTableModel* ExamineeFilterModel::table() const {
-    return static_cast<const ExamineeTableModel*>(sourceModel());
+const ExamineeListModel* ExamineeFilterModel::table() const {
+    return static_cast<const ExamineeListModel*>(sourceModel());
 }
 
 void ExamineeFilterModel::setMemberFilter(const MemberFilter& filter) {
