@@ -208,8 +208,10 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
         state = individualAnalysis(request.input);
         if (request.kind != NormKind::Sex)
             state = withNorm(std::move(state), request.kind);
-        if (!request.retestFile.isEmpty())
-            state = withNorm(std::move(state), retestNorm(request.retestFile, state));
+        if (!request.retestFile.isEmpty()) {
+            const Norm earlier = retestNorm(request.retestFile, state);
+            state = withNorm(std::move(state), earlier);
+        }
     }
     if (norm)
         state = withNorm(std::move(state), *norm);

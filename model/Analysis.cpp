@@ -275,7 +275,10 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
 }
 
 AnalysisState withNorm(AnalysisState state, NormKind kind) {
-    return withNorm(std::move(state), storedNorm(kind, state.header.sex, state.header.education));
+    // The norm is read from the state before the state is handed on: the order in which
+    // arguments are evaluated is unspecified.
+    const Norm norm = storedNorm(kind, state.header.sex, state.header.education);
+    return withNorm(std::move(state), norm);
 }
 
 AnalysisState withNorm(AnalysisState state, const Norm& norm) {

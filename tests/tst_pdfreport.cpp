@@ -451,7 +451,8 @@ private slots:
             stimuli[1] += 6;  // Money, communication
             stimuli[8] = 0;   // Team, utilitarian
             stimuli[15] += 5; // Work, cooperation
-            state = withNorm(std::move(state), state.comparison.norm.kind);
+            const NormKind kind = state.comparison.norm.kind;
+            state = withNorm(std::move(state), kind);
         }
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         if (pdftotext.isEmpty())
