@@ -1,12 +1,13 @@
 #include "WindowTestSupport.h"
 
 #include "ExamineeListWindow.h"
-#include "ExamineeTable.h"
 #include "ExamineeListModel.h"
+#include "ExamineeTable.h"
 #include "NormFile.h"
 #include "ResultSheet.h"
 #include "TestFiles.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -34,6 +35,12 @@ ExamineeListWindow* openedList(TestWindow& window) {
     ExamineeListWindow* list = window.form->examineeList();
     if (!list)
         qFatal("no list of examinees");
+    // Both item models are checked for every change while the list fills, sorts and filters.
+    for (const QAbstractItemModel* model :
+         {static_cast<const QAbstractItemModel*>(list->table()),
+          static_cast<const QAbstractItemModel*>(list->rows())})
+        new QAbstractItemModelTester(const_cast<QAbstractItemModel*>(model),
+                                     QAbstractItemModelTester::FailureReportingMode::QtTest, list);
     if (!QTest::qWaitFor([list] { return !list->listing(); }, 10000))
         qFatal("the listing does not end");
     return list;
