@@ -30,7 +30,7 @@ packages=(
 if [ "$with_test_tools" = true ]; then
   packages+=(
     libbenchmark-dev time
-    clang libclang-rt-14-dev
+    clang clang-tidy libclang-rt-14-dev
     xvfb xauth imagemagick hyperfine
     desktop-file-utils poppler-utils unzip
     dpkg-dev fakeroot file lintian appstream man-db

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program and runs the test suite offscreen.
 # With --full, or when CI=true, also:
+#   - the whole suite built with clang, warnings as errors (build-clang/), and clang-tidy over
+#     every source (check_tidy.sh),
 #   - an installation into a staging folder and the Debian package checked (check_install.sh),
 #   - a build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests,
 #   - the three fuzz targets built with clang (build-fuzz/), run for 45 seconds each: the
@@ -29,6 +31,7 @@ export QT_QPA_PLATFORM=offscreen
 build="${EZR_BUILD_DIR:-build}"
 asan="$build-asan"
 fuzz="$build-fuzz"
+clang="$build-clang"
 
 stage_times=()
 stage_started=$SECONDS
@@ -48,6 +51,17 @@ stage_end "Tests ($build/)"
 if [ "$full" != true ]; then
   exit 0
 fi
+
+echo "== Build and tests with clang ($clang/)"
+cmake -S . -B "$clang" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DEZR_WERROR=ON \
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DEZR_HARDENING=OFF
+cmake --build "$clang" -j2
+ctest --test-dir "$clang" --output-on-failure
+stage_end "Clang build and tests ($clang/)"
+
+echo "== clang-tidy"
+bash tools/check_tidy.sh "$clang"
+stage_end "clang-tidy"
 
 echo "== Installation and Debian package"
 bash tools/check_install.sh "$build"
