@@ -26,7 +26,7 @@ namespace ezr {
 namespace {
 
 // A list of codes is a few kilobytes; anything far larger is not one.
-constexpr qint64 MaxCodesFileSize = 16 * 1024 * 1024;
+constexpr qint64 MaxCodesFileSize = qint64{16} * 1024 * 1024;
 
 void writeMessage(QIODevice& device, const QString& text) {
     device.write(text.toLocal8Bit());

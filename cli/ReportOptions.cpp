@@ -295,7 +295,7 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
     for (const auto& [index, path] :
          {std::pair{Codes, &request.codesFile}, std::pair{SaveNorm, &request.saveNormPath},
           std::pair{NormFile, &request.normFile}, std::pair{Retest, &request.retestFile}})
-        if (const auto reason = readPath(parser, table[index], *path))
+        if (auto reason = readPath(parser, table[index], *path))
             return reason;
     if (isSet(SaveNorm)) {
         request.normName = parser.value(table[NormName].name()).trimmed();

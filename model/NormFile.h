@@ -33,6 +33,6 @@ QByteArray normFileBytes(const Norm& norm);
 Norm readNormFile(QByteArrayView bytes, const QString& fileName);
 
 // What a norm file may hold at most: a real one has about two kilobytes.
-inline constexpr qint64 MaxNormFileSize = 1024 * 1024;
+inline constexpr qint64 MaxNormFileSize = qint64{1024} * 1024;
 
 } // namespace ezr

@@ -10,7 +10,7 @@
 namespace ezr {
 
 // A real response file has a few kilobytes; anything larger is refused unread.
-inline constexpr qint64 MaxResponseFileSize = 1024 * 1024;
+inline constexpr qint64 MaxResponseFileSize = qint64{1024} * 1024;
 
 // XOR of byte i with key character ((i - 1) mod 6) + 1; its own inverse.
 QByteArray unscrambleText(QByteArrayView bytes, QByteArrayView key = DataKey);

@@ -13,7 +13,7 @@ namespace ezr {
 class TextGrid {
 public:
     TextGrid() = default;
-    TextGrid(int columns, int rows) : columns_(columns), rows_(rows), cells_(columns * rows) {}
+    TextGrid(int columns, int rows) : columns_(columns), rows_(rows), cells_(qsizetype{columns} * rows) {}
     int columnCount() const { return columns_; }
     int rowCount() const { return rows_; }
     QString& cell(int column, int row) { return cells_[row * columns_ + column]; }

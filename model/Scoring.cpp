@@ -42,12 +42,16 @@ void scoreAnswers(AnalysisRecord& data) {
         for (int k = 0; k < 6; ++k)
             total += count(m * 6 + k);
         data.scores.raw.profile1[static_cast<std::size_t>(m)] = total;
-        for (int o = 0; o < OrientationCount; ++o)
-            data.scores.raw.profile2[static_cast<std::size_t>(o * 6 + m)] =
+        for (int o = 0; o < OrientationCount; ++o) {
+            const int cell = o * 6 + m;
+            data.scores.raw.profile2[static_cast<std::size_t>(cell)] =
                 count(m * 6 + o) + count(m * 6 + 2 + o) + count(m * 6 + 4 + o);
-        for (int s = 0; s < StimulusCount; ++s)
-            data.scores.raw.profile3[static_cast<std::size_t>(s * 6 + m)] =
+        }
+        for (int s = 0; s < StimulusCount; ++s) {
+            const int cell = s * 6 + m;
+            data.scores.raw.profile3[static_cast<std::size_t>(cell)] =
                 count(m * 6 + s * 2) + count(m * 6 + s * 2 + 1);
+        }
     }
 }
 

@@ -486,8 +486,10 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
     for (int m = 0; m < MotiveCount; ++m) {
         TableRow cells{motives[m]};
         const int perMotive = StimulusCount * OrientationCount;
-        for (int k = 0; k < perMotive; ++k)
-            cells.append(scores.motiveCounts[std::size_t(m * perMotive + k)]);
+        for (int k = 0; k < perMotive; ++k) {
+            const int cell = m * perMotive + k;
+            cells.append(scores.motiveCounts[std::size_t(cell)]);
+        }
         const double raw = scores.raw.profile1[std::size_t(m)];
         cells << raw << percentOfAnswers(raw) << comparison.chi.profile1[std::size_t(m)];
         add(cells);

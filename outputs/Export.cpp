@@ -86,7 +86,7 @@ QByteArray buildReport(ReportFormat format, const ReportSnapshot& original,
     case ReportFormat::Txt:
         break;
     }
-    const QByteArray report = buildTextReport(snapshot);
+    QByteArray report = buildTextReport(snapshot);
     if (encoding == ReportEncoding::Utf8)
         return decodeWindows1251(report).toUtf8();
     return report;

@@ -155,7 +155,7 @@ QImage toIndexed(const QImage& image) {
         throw AnalysisError(QStringLiteral("Cannot reduce the picture to 256 colours"));
     const QHash<QRgb, qsizetype> counts = countColours(rgb);
     const Qt::ImageConversionFlags exact = Qt::ThresholdDither | Qt::AvoidDither;
-    const QImage indexed =
+    QImage indexed =
         counts.size() <= GifColours
             ? rgb.convertToFormat(QImage::Format_Indexed8, exact)
             : rgb.convertToFormat(QImage::Format_Indexed8, reducedPalette(counts), exact);

@@ -11,7 +11,7 @@ QString reportFamily() {
     static const QString family = [] {
         const QStringList installed = QFontDatabase::families();
         for (const char* name : {"Arial", "Liberation Sans", "DejaVu Sans"}) {
-            const QString candidate = QString::fromLatin1(name);
+            QString candidate = QString::fromLatin1(name);
             if (installed.contains(candidate))
                 return candidate;
         }

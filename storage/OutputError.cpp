@@ -9,7 +9,7 @@ namespace {
 QString englishText(OutputError::Kind kind, const QString& path, int systemError,
                     const QString& detail) {
     using Kind = OutputError::Kind;
-    const QString reason = systemError != 0 ? systemReason(systemError) : detail;
+    QString reason = systemError != 0 ? systemReason(systemError) : detail;
     const auto refusal = [&path](const char* why) {
         return QStringLiteral("Refusing to write the report to \"%1\": %2")
             .arg(path, QLatin1String(why));
@@ -33,7 +33,7 @@ QString englishText(OutputError::Kind kind, const QString& path, int systemError
 
 } // namespace
 
-OutputError::OutputError(Kind kind, const QString& path, int systemError, QString detail,
+OutputError::OutputError(Kind kind, const QString& path, int systemError, const QString& detail,
                          QString russianDetail)
     : AnalysisError(englishText(kind, pathInMessage(path), systemError, detail)), kind_(kind),
       path_(pathInMessage(path)), systemError_(systemError),
@@ -42,7 +42,7 @@ OutputError::OutputError(Kind kind, const QString& path, int systemError, QStrin
 QString OutputError::windowText() const {
     // Qt's own texts for the common reasons (a full disk, a missing folder, no permission)
     // come translated with the window's Russian texts of Qt.
-    const QString reason = systemError_ != 0 ? qt_error_string(systemError_) : russianDetail_;
+    QString reason = systemError_ != 0 ? qt_error_string(systemError_) : russianDetail_;
     const auto refusal = [this](const char* why) {
         return QStringLiteral("Нельзя записать файл «%1»: %2").arg(path_, QString::fromUtf8(why));
     };

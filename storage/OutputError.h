@@ -23,7 +23,7 @@ public:
 
     // `systemError` is the errno value of the failure, or 0. For a workbook, `detail` and
     // `russianDetail` say what failed when there is no system reason.
-    OutputError(Kind kind, const QString& path, int systemError, QString detail = {},
+    OutputError(Kind kind, const QString& path, int systemError, const QString& detail = {},
                 QString russianDetail = {});
 
     Kind kind() const { return kind_; }

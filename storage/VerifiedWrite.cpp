@@ -76,7 +76,7 @@ public:
     }
 
 private:
-    static constexpr qsizetype Capacity = 256 * 1024;
+    static constexpr qsizetype Capacity = qsizetype{256} * 1024;
     void put(QByteArrayView bytes) {
         if (!writeAll(fd_, bytes))
             fail(OutputError::Kind::CannotWrite, path_, errno);

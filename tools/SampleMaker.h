@@ -72,7 +72,7 @@ class SampleRandom {
 public:
     explicit SampleRandom(std::uint32_t seed) : engine_(seed) {}
     // Uniform on [0, 1) with 32-bit resolution.
-    double uniform() { return engine_() * (1.0 / 4294967296.0); }
+    double uniform() { return static_cast<double>(engine_()) * (1.0 / 4294967296.0); }
     // Uniform integer on [low, high], without modulo bias.
     int uniformInt(int low, int high);
     // Approximately standard normal (sum of twelve uniforms minus six), bounded by +-6.
