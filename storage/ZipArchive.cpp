@@ -136,4 +136,39 @@ QByteArray ZipArchive::read(const QString& entry, qint64 maxSize) const {
     return bytes;
 }
 
+void ZipArchive::readPieces(const QString& entry, qint64 maxSize,
+                            const std::function<void(QByteArrayView)>& take) const {
+    const QString where = QStringLiteral("%1 (%2)").arg(state_->name, quotedInMessage(entry));
+    const zip_int64_t index = zip_name_locate(state_->archive, entry.toUtf8().constData(), 0);
+    if (index < 0)
+        throwArchiveError(where, QStringLiteral("no such entry"));
+    zip_file_t* file = zip_fopen_index(state_->archive, zip_uint64_t(index), 0);
+    if (!file)
+        throwArchiveError(where, libzipReason(zip_get_error(state_->archive)));
+    // Closed however the reading ends; an exception of `take` passes through.
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> owner(file, zip_fclose);
+    qint64 total = 0;
+    char buffer[64 * 1024];
+    for (;;) {
+        const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
+        if (got < 0)
+            throwArchiveError(where, libzipReason(zip_file_get_error(file)));
+        if (got == 0)
+            break;
+        total += got;
+        if (total > maxSize)
+            throwArchiveError(where, QStringLiteral("entry larger than %1 bytes").arg(maxSize));
+        take(QByteArrayView(buffer, qsizetype(got)));
+    }
+    // A CRC mismatch is reported by zip_fclose, after the last read.
+    const int closed = zip_fclose(owner.release());
+    if (closed != 0) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, closed);
+        const QString reason = libzipReason(&error);
+        zip_error_fini(&error);
+        throwArchiveError(where, reason);
+    }
+}
+
 } // namespace ezr

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <QByteArrayView>
+
+#include <functional>
 #include <memory>
 
 // A zip archive opened for reading through libzip: the container of .xlsx and .ods tables and
@@ -32,6 +35,11 @@ public:
     // it is larger than `maxSize` bytes (as stored or as it unpacks: the stored size is not
     // trusted), or when it does not unpack (damaged data, a wrong checksum, encryption).
     QByteArray read(const QString& entry, qint64 maxSize) const;
+    // The same a piece at a time, each handed to `take` as it unpacks, for an entry too large
+    // to hold whole (a worksheet of a large group). Throws as read() does; the checksum is
+    // checked after the last piece.
+    void readPieces(const QString& entry, qint64 maxSize,
+                    const std::function<void(QByteArrayView)>& take) const;
 
 private:
     struct State;
