@@ -3,12 +3,13 @@
 #include "AnalysisError.h"
 #include "ZipArchive.h"
 
+#include <QIODevice>
 #include <QXmlStreamReader>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <limits>
+#include <memory>
 #include <optional>
 
 namespace ezr {
@@ -20,7 +21,8 @@ namespace {
 // root element closed at the end, so that checking a workbook costs neither its size in
 // memory nor a second XML parse of every cell.
 constexpr qsizetype MaxParsedSize = 4 << 20;
-constexpr qsizetype EdgeBytes = 256; // of a large part's text: its beginning and its end
+constexpr qsizetype EdgeBytes = 256;            // of a large part's text: its beginning and its end
+constexpr qint64 MaxPartSize = qint64(1) << 40; // beyond any workbook the program writes
 
 // The attributes of a worksheet that hold a number of type xsd:double: column widths, row
 // heights, the sheet's defaults and the page margins.
@@ -238,11 +240,19 @@ std::optional<ArchiveDamage> archiveDamage(QByteArrayView archive, const QString
             PartText text;
             NumberScan numbers;
             const bool sheet = name.startsWith(QLatin1String("xl/worksheets/"));
-            zip.readPieces(name, std::numeric_limits<qint64>::max(), [&](QByteArrayView piece) {
+            // The part unpacks as it is read: a damaged one fails the read, the checksum
+            // after its last byte.
+            const std::unique_ptr<QIODevice> entry = zip.openEntry(name, MaxPartSize);
+            char buffer[64 * 1024];
+            qint64 got = 0;
+            while ((got = entry->read(buffer, sizeof buffer)) > 0) {
+                const QByteArrayView piece(buffer, qsizetype(got));
                 text.take(piece);
                 if (sheet)
                     numbers.feed(piece);
-            });
+            }
+            if (got < 0)
+                return ArchiveDamage{name, false, std::nullopt};
             if (numbers.bad())
                 return ArchiveDamage{name, false, QString::fromUtf8(*numbers.bad())};
             if (!isXmlPart(name))

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
-#include <QByteArrayView>
-
-#include <functional>
 #include <memory>
 
 // A zip archive opened for reading through libzip: the container of .xlsx and .ods tables and
@@ -35,11 +33,13 @@ public:
     // it is larger than `maxSize` bytes (as stored or as it unpacks: the stored size is not
     // trusted), or when it does not unpack (damaged data, a wrong checksum, encryption).
     QByteArray read(const QString& entry, qint64 maxSize) const;
-    // The same a piece at a time, each handed to `take` as it unpacks, for an entry too large
-    // to hold whole (a worksheet of a large group). Throws as read() does; the checksum is
-    // checked after the last piece.
-    void readPieces(const QString& entry, qint64 maxSize,
-                    const std::function<void(QByteArrayView)>& take) const;
+    // The same entry as a sequential device that unpacks as it is read, for entries too large
+    // to hold whole (a worksheet of 100,000 rows). An entry whose stated size is over the
+    // limit is refused at once (AnalysisError). Reading past `maxSize` bytes, or damaged
+    // data, fails the read (-1) with the reason in errorString(). The archive must outlive
+    // the device. Throws AnalysisError when there is no such entry. QXmlStreamReader stops at
+    // a sequential device's first pause: feed it with addData() instead.
+    std::unique_ptr<QIODevice> openEntry(const QString& entry, qint64 maxSize) const;
 
 private:
     struct State;
