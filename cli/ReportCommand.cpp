@@ -7,6 +7,7 @@
 #include "MemberFilter.h"
 #include "NormFile.h"
 #include "OutputGuard.h"
+#include "Retest.h"
 #include "TextReport.h"
 #include "VerifiedWrite.h"
 
@@ -179,15 +180,16 @@ GroupChoice groupChoiceOf(const ReportRequest& request) {
     return choice;
 }
 
-// The earlier test of the examinee `later` is of, as the norm the retest is compared with.
-Norm retestNorm(const QString& path, const AnalysisState& later) {
-    const AnalysisState earlier = individualAnalysis(path);
-    if (earlier.header.code.trimmed() != later.header.code.trimmed())
-        throw AnalysisError(
-            QStringLiteral("Файлы %1 и %2 относятся к разным обследуемым: код «%3» и код «%4»")
-                .arg(pathInMessage(later.source), pathInMessage(path), later.header.code,
-                     earlier.header.code));
-    return normFromExaminee(earlier);
+// The examinee's earlier test: the file named, or the most recent earlier test of the same
+// code in the folder named.
+AnalysisState earlierTest(const QString& path, const AnalysisState& later) {
+    if (!QFileInfo(path).isDir())
+        return individualAnalysis(path);
+    const QString found = mostRecentEarlierTestIn(path, later);
+    if (found.isEmpty())
+        throw AnalysisError(QStringLiteral("В папке %1 нет более раннего обследования с кодом «%2»")
+                                .arg(pathInMessage(path), later.header.code));
+    return individualAnalysis(found);
 }
 
 Norm readNormFileAt(const QString& path) {
@@ -209,8 +211,8 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
         if (request.kind != NormKind::Sex)
             state = withNorm(std::move(state), request.kind);
         if (!request.retestFile.isEmpty()) {
-            const Norm earlier = retestNorm(request.retestFile, state);
-            state = withNorm(std::move(state), earlier);
+            const AnalysisState earlier = earlierTest(request.retestFile, state);
+            state = retestAnalysis(std::move(state), earlier);
         }
     }
     if (norm)

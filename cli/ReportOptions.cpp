@@ -23,7 +23,7 @@ const QString Description = QStringLiteral(
     "files in a directory: Windows-1251, CR LF.\n"
     "\n"
     "  ezr-report FILE [--norm sex|education|satisfaction | --norm-file N.json |\n"
-    "             --retest EARLIER.cry]\n"
+    "             --retest EARLIER.cry|DIR]\n"
     "             [--anonymous] [--format F] [-o PATH]\n"
     "  ezr-report --group DIR (--sex male|female | --education higher|secondary |\n"
     "             --satisfaction | --norm-file N.json) [--where COND] [--codes LIST]\n"
@@ -43,7 +43,8 @@ const QString Description = QStringLiteral(
     "--retest: повторное обследование FILE сравнивается с прежним файлом того же\n"
     "обследуемого (тот же код) как с нормой / the retest FILE compared with the same\n"
     "examinee's earlier file as its norm; a cell empty in the earlier file counts as half an\n"
-    "answer.");
+    "answer. Папка вместо файла: берётся последнее из более ранних обследований с тем же\n"
+    "кодом / a directory instead: its most recent earlier test of the same code.");
 
 ReportOptions usageError(const QString& reason) {
     ReportOptions options;
@@ -192,7 +193,7 @@ QList<CommandOption> optionTable() {
         {{QStringLiteral("retest")},
          QStringLiteral("Сравнить FILE с прежним обследованием того же обследуемого. / Compare "
                         "FILE with the same examinee's earlier test."),
-         QStringLiteral("EARLIER.cry")},
+         QStringLiteral("EARLIER.cry|DIR")},
     };
 }
 

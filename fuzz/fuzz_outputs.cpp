@@ -17,7 +17,7 @@
 #include "PdfReport.h"
 #include "ResponseFile.h"
 #include "TextReport.h"
-#include "ZipCheck.h"
+#include "WorkbookCheck.h"
 
 #include <QDir>
 #include <QFile>

@@ -17,8 +17,13 @@ namespace {
 
 const QString FormatName = QStringLiteral("ezr-norm");
 constexpr int FormatVersion = 1;
-// A profile may miss 100 by what rounding its cells to a tenth can add up to: the stored
-// rows are such percentages, and their 18 cells of profile 3 add up to as much as 100.9.
+// The most a profile's percentages can add up to. Every one of the 108 answers counts once in
+// each profile when the examinee marks one statement of an item; an item whose two marks are
+// both 1 counts twice, and one left unanswered not at all. So a member's profile holds from 0
+// to 216 answers, 0 to 200 per cent, and a group's means and a norm from them as well. A
+// stored norm adds up to 100; a saved one may hold any sum a real group can reach, plus what
+// rounding its cells to a tenth can add (0.05 a cell).
+constexpr double MaxProfileSum = 200.0;
 template <std::size_t N> constexpr double sumTolerance() {
     return N * 0.05 + 1e-9;
 }
@@ -54,11 +59,12 @@ std::optional<QString> profileProblem(int number, const std::array<double, N>& c
                 .arg(v);
         sum += v;
     }
-    if (std::fabs(sum - 100.0) > sumTolerance<N>())
-        return QStringLiteral("профиль %1: сумма процентов %2 вместо 100 (допустимо ±%3)")
+    if (sum > MaxProfileSum + sumTolerance<N>())
+        return QStringLiteral("профиль %1: сумма процентов %2 больше возможных %3 (все пункты "
+                              "с двумя отметками)")
             .arg(number)
             .arg(sum, 0, 'f', 2)
-            .arg(N * 0.05, 0, 'f', 2);
+            .arg(MaxProfileSum, 0, 'f', 0);
     return std::nullopt;
 }
 

@@ -13,8 +13,8 @@
 namespace ezr {
 
 // The group's own norm: each cell's mean percentage of the 108 answers, to 0.01. Throws
-// AnalysisError when the group's answers do not make a norm that could be read back (a
-// profile whose percentages do not add up to 100, a cell nobody chose).
+// AnalysisError when the group's answers do not make a norm that could be read back (a cell
+// nobody chose). Items marked twice or left unanswered make sums above or below 100.
 Norm normFromGroup(const AnalysisState& group, const QString& name, const QString& description);
 
 // An examinee's earlier test as the norm a retest is compared with: the share of the 108
@@ -28,8 +28,8 @@ QByteArray normFileBytes(const Norm& norm);
 
 // Throws AnalysisError naming the file and the problem: not a norm file, missing or
 // non-finite values, a value <= 0 or >= 100 (the chi-square divides by it), percentages of
-// a profile not adding up to 100 within the rounding of its cells to a tenth (0.05 a cell),
-// wrong cell counts.
+// a profile adding up to more than a group can reach (200: every item marked twice, plus
+// the rounding of its cells to a tenth, 0.05 a cell), wrong cell counts.
 Norm readNormFile(QByteArrayView bytes, const QString& fileName);
 
 // What a norm file may hold at most: a real one has about two kilobytes.

@@ -51,19 +51,6 @@ constexpr int TextColumns = 7;
 constexpr int NumberColumns = 2 * (MotiveCount + Profile2Cells + Profile3Cells) + 3 + 2 + 2;
 using RowNumbers = std::array<double, NumberColumns>;
 
-// Six significant digits: what a chi-square or a mean time says, without the noise of
-// seventeen.
-double significant6(double value) {
-    if (!std::isfinite(value) || value == 0.0)
-        return value;
-    char digits[32];
-    const auto end =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 5).ptr;
-    double rounded = value;
-    std::from_chars(digits, end, rounded);
-    return rounded;
-}
-
 template <std::size_t N> double* copyNumbers(double* out, const std::array<double, N>& values) {
     for (double v : values)
         *out++ = v;
@@ -76,7 +63,7 @@ double* copyProfiles(double* out, const Profiles& profiles) {
     return copyNumbers(out, profiles.profile3);
 }
 
-// The row's numbers as computed; those the table gives to six significant digits are marked.
+// The row's numbers as computed.
 RowNumbers rowNumbers(const ExamineeScores& examinee, const Norm& norm) {
     RowNumbers numbers{};
     const NormComparison comparison =
@@ -92,19 +79,11 @@ RowNumbers rowNumbers(const ExamineeScores& examinee, const Norm& norm) {
     return numbers;
 }
 
-// Chi-squares, X2 and the answer-time statistics; not the scores and the indices, which are
-// short already.
-constexpr bool isRounded(std::size_t column) {
-    constexpr std::size_t FirstChi = MotiveCount + Profile2Cells + Profile3Cells;
-    return (column >= FirstChi && column < NumberColumns - 4) || column >= NumberColumns - 2;
-}
-
-// The numbers as the table carries them.
+// The numbers as the table carries them: every one to the table files' one precision.
 RowNumbers shownNumbers(const ExamineeScores& examinee, const Norm& norm) {
     RowNumbers numbers = rowNumbers(examinee, norm);
-    for (std::size_t c = 0; c < numbers.size(); ++c)
-        if (isRounded(c))
-            numbers[c] = significant6(numbers[c]);
+    for (double& value : numbers)
+        value = tableValue(value);
     return numbers;
 }
 
@@ -228,10 +207,6 @@ public:
     }
     void number(double value) {
         separate();
-        appendNumber(line_, value, point_);
-    }
-    void numberSignificant6(double value) {
-        separate();
         appendSignificant6(line_, value, point_);
     }
     void empty() { separate(); }
@@ -280,12 +255,8 @@ public:
         for (QStringView text : rowTexts(examinee))
             csv_.text(text);
         const RowNumbers numbers = rowNumbers(*examinee.results, norm_);
-        for (std::size_t c = 0; c < numbers.size(); ++c) {
-            if (isRounded(c))
-                csv_.numberSignificant6(numbers[c]);
-            else
-                csv_.number(numbers[c]);
-        }
+        for (double value : numbers)
+            csv_.number(value);
         csv_.text(normName_);
         csv_.endRow();
     }
@@ -347,6 +318,18 @@ private:
 };
 
 } // namespace
+
+double tableValue(double value) {
+    if (!std::isfinite(value) || value == 0.0)
+        return value;
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value,
+                                   std::chars_format::scientific, TableDigits - 1)
+                         .ptr;
+    double rounded = value;
+    std::from_chars(digits, end, rounded);
+    return rounded;
+}
 
 QList<ExamineeColumn> examineeColumns() {
     QList<ExamineeColumn> columns = {{QStringLiteral("Файл"), "file"},

@@ -17,9 +17,17 @@
 // one row for an examinee, one per member for a group, in listing order.
 namespace ezr {
 
-// Cells are QString texts or double numbers (kept at full precision); an invalid QVariant
-// is an empty cell.
+// Cells are QString texts or double numbers; an invalid QVariant is an empty cell.
 using TableRow = QList<QVariant>;
+
+// Every number in every table file (CSV, workbook, SPSS, Stata) carries six significant
+// digits: more than any score, chi-square or time says, and without the binary noise of
+// seventeen (16.700000000000003 is written 16.7).
+constexpr int TableDigits = 6;
+
+// The double nearest to `value` rounded to TableDigits significant digits; the shortest
+// digits of that double are the rounded decimal. Infinities, NaN and zero stay as they are.
+double tableValue(double value);
 
 struct SheetTable {
     QString name; // the worksheet's name
@@ -94,19 +102,19 @@ QList<ExamineeColumn> examineeColumns();
 // The headings of the examinee table, in column order.
 QStringList examineeHeadings();
 
-// One row per examinee of the state (its `members`). The cell chi-squares, profile
-// chi-squares and indices are each examinee's own against the norm of the analysis, rounded
-// to the six significant digits a reader needs, as are the answer-time statistics; for an
-// individual analysis the header columns are the header fields as the window shows them. The
-// last column names the norm.
+// One row per examinee of the state (its `members`), every number by tableValue(). The cell
+// chi-squares, profile chi-squares and indices are each examinee's own against the norm of
+// the analysis; for an individual analysis the header columns are the header fields as the window
+// shows them. The last column names the norm.
 SheetTable examineeTable(const AnalysisState& state);
 
-// A group's header, means and comparison, the numbers at full precision.
+// A group's header, means and comparison; the writers give its numbers by tableValue().
 SheetTable groupSummaryTable(const AnalysisState& state);
 
 // RFC 4180 with CR LF, UTF-8 with a byte-order mark; `separator` between fields. Numbers
-// are written in their shortest exact form with `decimalPoint`; a text that begins with =, +, -, @,
-// a tab or a carriage return gets a leading ' so that no spreadsheet takes it for a formula.
+// are written to TableDigits significant digits in fixed notation with `decimalPoint`; a text that
+// begins with =, +, -, @, a tab or a carriage return gets a leading ' so that no spreadsheet takes
+// it for a formula.
 QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint);
 // The CSV of the examinee table under the regional settings: ";" where the decimal
 // separator is a comma, "," otherwise.

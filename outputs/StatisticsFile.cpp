@@ -1,6 +1,7 @@
 #include "StatisticsFile.h"
 
 #include "AnalysisError.h"
+#include "CNumericLocale.h"
 #include "Domain.h"
 #include "ExamineeTable.h"
 #include "NormComparison.h"
@@ -21,9 +22,11 @@ namespace ezr {
 
 namespace {
 
-constexpr int NumberWidth = 10;          // characters of a number as shown, decimals included
-constexpr qsizetype SpssLabelBytes = 64; // an SPSS file label
-constexpr int MinimumTextWidth = 8;      // columns a text variable is shown in
+constexpr int NumberWidth = 10;           // characters of a number as shown, decimals included
+constexpr qsizetype SpssLabelBytes = 64;  // an SPSS file label
+constexpr qsizetype StataLabelBytes = 80; // a Stata data or variable label as ReadStat keeps it
+constexpr qsizetype SpssVariableLabelBytes = 255;
+constexpr int MinimumTextWidth = 8; // columns a text variable is shown in
 constexpr int MaximumTextWidth = 40;
 constexpr std::uint8_t StataUnicodeVersion = 118; // Stata 14: UTF-8 names, labels and strings
 
@@ -82,7 +85,11 @@ readstat_variable_t* addVariable(readstat_writer_t* writer, StatisticsFormat for
                                     size_t(std::max<qsizetype>(textBytes, 1)));
     if (!variable)
         fail(format, QString::fromLatin1(column.variable));
-    readstat_variable_set_label(variable, column.heading.toUtf8().constData());
+    readstat_variable_set_label(variable,
+                                utf8Within(column.heading, format == StatisticsFormat::Spss
+                                                               ? SpssVariableLabelBytes
+                                                               : StataLabelBytes)
+                                    .constData());
     if (column.isNumber()) {
         // SPSS "F10.2", Stata "%10.2f".
         const QByteArray size =
@@ -93,6 +100,12 @@ readstat_variable_t* addVariable(readstat_writer_t* writer, StatisticsFormat for
         readstat_variable_set_measure(variable, READSTAT_MEASURE_SCALE);
         readstat_variable_set_alignment(variable, READSTAT_ALIGNMENT_RIGHT);
     } else {
+        // The print and write format of a text variable is its stored width ("A12", "%-12s"):
+        // SPSS and PSPP refuse any other as invalid. Its shown column may be wider.
+        const QByteArray width = QByteArray::number(std::max<qsizetype>(textBytes, 1));
+        const QByteArray shown =
+            format == StatisticsFormat::Spss ? 'A' + width : "%-" + width + 's';
+        readstat_variable_set_format(variable, shown.constData());
         readstat_variable_set_display_width(
             variable, std::clamp(textChars, MinimumTextWidth, MaximumTextWidth));
         readstat_variable_set_measure(variable, READSTAT_MEASURE_NOMINAL);
@@ -187,7 +200,8 @@ QString statisticsExtension(StatisticsFormat format) {
     return format == StatisticsFormat::Spss ? QStringLiteral("sav") : QStringLiteral("dta");
 }
 
-QString statisticsFileLabel(const NormComparison& comparison, const QDate& analysed) {
+QString statisticsFileLabel(const NormComparison& comparison, const QDate& analysed,
+                            qsizetype byteLimit) {
     const NormKind kind = comparison.norm.kind;
     // The norm group the comparison takes: the second of a kind is the female or the
     // secondary-education one.
@@ -197,11 +211,20 @@ QString statisticsFileLabel(const NormComparison& comparison, const QDate& analy
         norm += QStringLiteral(", ") + (second ? FemaleSex : MaleSex);
     else if (kind == NormKind::Education)
         norm += QStringLiteral(", ") + (second ? SecondaryEducation : HigherEducation);
-    return QStringLiteral("Норма: %1; %2").arg(norm, analysed.toString(Qt::ISODate));
+    // The date always stays whole; a long name of an own norm is cut between characters.
+    const QString date = analysed.toString(Qt::ISODate);
+    const QString frame = QStringLiteral("Норма: %1; ") + date;
+    const qsizetype room = byteLimit - (frame.toUtf8().size() - 2);
+    return frame.arg(QString::fromUtf8(utf8Within(norm, std::max<qsizetype>(room, 0))));
+}
+
+qsizetype statisticsLabelBytes(StatisticsFormat format) {
+    return format == StatisticsFormat::Spss ? SpssLabelBytes : StataLabelBytes;
 }
 
 QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat format,
                                const QDateTime& analysed) {
+    const CNumericLocale point;
     const QList<ExamineeColumn> columns = examineeColumns();
     const SheetTable table = examineeTable(state);
     const QList<TableRow> rows = table.rows.mid(1); // below the headings
@@ -229,11 +252,9 @@ QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat form
     if (!writer)
         fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
     check(format, readstat_set_data_writer(writer, appendBytes));
-    const QString label = statisticsFileLabel(state.comparison, analysed.date());
-    check(format, readstat_writer_set_file_label(writer, (format == StatisticsFormat::Spss
-                                                              ? utf8Within(label, SpssLabelBytes)
-                                                              : label.toUtf8())
-                                                             .constData()));
+    const QString label =
+        statisticsFileLabel(state.comparison, analysed.date(), statisticsLabelBytes(format));
+    check(format, readstat_writer_set_file_label(writer, label.toUtf8().constData()));
     check(format, readstat_writer_set_file_timestamp(writer, time_t(analysed.toSecsSinceEpoch())));
 
     QList<readstat_variable_t*> variables;
@@ -272,6 +293,7 @@ QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat form
 }
 
 StatisticsFileSummary readStatisticsFile(QByteArrayView bytes, StatisticsFormat format) {
+    const CNumericLocale point;
     const std::unique_ptr<readstat_parser_t, ParserFree> owner(readstat_parser_init());
     readstat_parser_t* parser = owner.get();
     if (!parser)

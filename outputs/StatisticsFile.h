@@ -23,8 +23,13 @@ enum class StatisticsFormat {
 QString statisticsExtension(StatisticsFormat format);
 
 // The file label: the norm the table is compared with and the day of the analysis, for
-// example "Норма: Пол, Женский; 2024-05-17". Short enough for an SPSS label (64 bytes).
-QString statisticsFileLabel(const NormComparison& comparison, const QDate& analysed);
+// example "Норма: Пол, Женский; 2024-05-17", in at most `byteLimit` bytes of UTF-8: the date
+// stays whole and the norm's name is cut between characters when it is too long.
+QString statisticsFileLabel(const NormComparison& comparison, const QDate& analysed,
+                            qsizetype byteLimit);
+
+// The bytes a file label may take: 64 in an SPSS file, 80 in a Stata file.
+qsizetype statisticsLabelBytes(StatisticsFormat format);
 
 // What ReadStat reads back from a file.
 struct StatisticsFileSummary {

@@ -1,7 +1,8 @@
+#include "CNumericLocale.h"
 #include "ExamineeTable.h"
 #include "OutputError.h"
 #include "VerifiedWrite.h"
-#include "ZipCheck.h"
+#include "WorkbookCheck.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -103,6 +104,7 @@ public:
     ~Workbook() {
         if (!book_)
             return;
+        const CNumericLocale point;
         const QuietStandardError quiet;
         workbook_close(book_);
     }
@@ -197,6 +199,7 @@ struct WorkbookWriter::Book {
 };
 
 WorkbookWriter::WorkbookWriter() : book_(std::make_unique<Book>()) {
+    const CNumericLocale point;
     Book& b = *book_;
     if (!b.dir.isValid())
         throw OutputError(OutputError::Kind::Workbook, QString(), errno != 0 ? errno : EIO);
@@ -212,9 +215,13 @@ WorkbookWriter::WorkbookWriter() : book_(std::make_unique<Book>()) {
     }
 }
 
-WorkbookWriter::~WorkbookWriter() = default;
+WorkbookWriter::~WorkbookWriter() {
+    const CNumericLocale point; // a workbook left unfinished is closed by the library too
+    book_.reset();
+}
 
 void WorkbookWriter::startSheet(const QString& name, int columns, bool frozenHeading) {
+    const CNumericLocale point;
     Book& b = *book_;
     b.endSheet();
     b.sheet = workbook_add_worksheet(b.book->get(), xmlText(name).constData());
@@ -228,6 +235,7 @@ void WorkbookWriter::startSheet(const QString& name, int columns, bool frozenHea
 }
 
 void WorkbookWriter::text(QStringView text, bool bold) {
+    const CNumericLocale point;
     Book& b = *book_;
     if (!text.isEmpty()) {
         b.widen(text.size() * 1.1);
@@ -239,7 +247,9 @@ void WorkbookWriter::text(QStringView text, bool bold) {
 }
 
 void WorkbookWriter::number(double value, int decimals, bool bold) {
+    const CNumericLocale point;
     Book& b = *book_;
+    value = tableValue(value);
     b.widen(numberWidth(value, decimals > 0 ? decimals : -1));
     lxw_format* format = bold                            ? b.bold
                          : decimals > 0 && decimals <= 3 ? b.decimals[std::size_t(decimals)]
@@ -249,6 +259,7 @@ void WorkbookWriter::number(double value, int decimals, bool bold) {
 }
 
 void WorkbookWriter::date(double serial, int widthHint) {
+    const CNumericLocale point;
     Book& b = *book_;
     b.widen(std::max(10, widthHint));
     check(worksheet_write_number(b.sheet, b.row, b.column, serial, b.dateFormat));
@@ -286,6 +297,7 @@ void WorkbookWriter::writeSheet(const SheetTable& table) {
 }
 
 void WorkbookWriter::finish(ByteSink& sink) {
+    const CNumericLocale point;
     Book& b = *book_;
     b.endSheet();
     const int unchecked = b.book->close();
@@ -315,6 +327,16 @@ void WorkbookWriter::finish(ByteSink& sink) {
             throw OutputError(OutputError::Kind::Workbook, QString(), 0,
                               QStringLiteral("The archive is damaged"),
                               QStringLiteral("архив повреждён"));
+        if (damage->number) {
+            const QString number = quotedInMessage(*damage->number);
+            throw OutputError(OutputError::Kind::Workbook, QString(), 0,
+                              QStringLiteral("Its part %1 writes the number %2 out of the "
+                                             "format's syntax")
+                                  .arg(part, number),
+                              QStringLiteral("её часть %1 записывает число %2 не по правилам "
+                                             "формата")
+                                  .arg(part, number));
+        }
         if (damage->missing)
             throw OutputError(OutputError::Kind::Workbook, QString(), 0,
                               QStringLiteral("Its part %1 is missing").arg(part),

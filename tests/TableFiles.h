@@ -10,9 +10,11 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
+#include <utility>
+
 namespace {
 
-QByteArray unzipped(const QString& zip, const QString& member) {
+inline QByteArray unzipped(const QString& zip, const QString& member) {
     QProcess unzip;
     unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, member});
     unzip.waitForFinished(30000);
@@ -21,7 +23,7 @@ QByteArray unzipped(const QString& zip, const QString& member) {
 
 // A worksheet's cells by reference ("B2"): shared and inline strings resolved, numbers as
 // text.
-QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList& shared) {
+inline QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList& shared) {
     QHash<QString, QString> cells;
     QXmlStreamReader xml(sheetXml);
     QString reference, type;
@@ -43,7 +45,7 @@ QHash<QString, QString> sheetCells(const QByteArray& sheetXml, const QStringList
     return cells;
 }
 
-QStringList sharedStrings(const QByteArray& xmlBytes) {
+inline QStringList sharedStrings(const QByteArray& xmlBytes) {
     QStringList strings;
     QXmlStreamReader xml(xmlBytes);
     while (!xml.atEnd()) {
@@ -54,7 +56,7 @@ QStringList sharedStrings(const QByteArray& xmlBytes) {
     return strings;
 }
 
-QString columnName(int column) {
+inline QString columnName(int column) {
     QString name;
     for (++column; column > 0; column = (column - 1) / 26)
         name.prepend(QChar(u'A' + (column - 1) % 26));
@@ -62,7 +64,7 @@ QString columnName(int column) {
 }
 
 // RFC 4180 read back: quoted fields, doubled quotes, CR LF records.
-QList<QStringList> parseCsv(const QString& text, QChar separator) {
+inline QList<QStringList> parseCsv(const QString& text, QChar separator) {
     QList<QStringList> records{{}};
     QString field;
     bool quoted = false;
@@ -90,6 +92,62 @@ QList<QStringList> parseCsv(const QString& text, QChar separator) {
     if (records.last().isEmpty())
         records.removeLast();
     return records;
+}
+
+// The CRC-32 of zip archives.
+inline quint32 zipCrc(const QByteArray& bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A zip archive of the parts, stored without compression, each with the CRC of its bytes.
+inline QByteArray storedZip(const QList<std::pair<QByteArray, QByteArray>>& parts) {
+    const auto le = [](QByteArray& out, quint32 value, int width) {
+        for (int i = 0; i < width; ++i)
+            out += char((value >> (8 * i)) & 0xFF);
+    };
+    QByteArray zip, directory;
+    for (const auto& [name, bytes] : parts) {
+        const quint32 offset = quint32(zip.size());
+        const quint32 crc = zipCrc(bytes);
+        le(zip, 0x04034b50, 4);
+        for (const quint32 v : {20u, 0u, 0u, 0u, 0u})
+            le(zip, v, 2);
+        le(zip, crc, 4);
+        le(zip, quint32(bytes.size()), 4);
+        le(zip, quint32(bytes.size()), 4);
+        le(zip, quint32(name.size()), 2);
+        le(zip, 0, 2);
+        zip += name + bytes;
+        le(directory, 0x02014b50, 4);
+        for (const quint32 v : {20u, 20u, 0u, 0u, 0u, 0u})
+            le(directory, v, 2);
+        le(directory, crc, 4);
+        le(directory, quint32(bytes.size()), 4);
+        le(directory, quint32(bytes.size()), 4);
+        le(directory, quint32(name.size()), 2);
+        for (const quint32 v : {0u, 0u, 0u, 0u})
+            le(directory, v, 2);
+        le(directory, 0, 4);
+        le(directory, offset, 4);
+        directory += name;
+    }
+    const quint32 start = quint32(zip.size());
+    zip += directory;
+    le(zip, 0x06054b50, 4);
+    le(zip, 0, 2);
+    le(zip, 0, 2);
+    le(zip, quint32(parts.size()), 2);
+    le(zip, quint32(parts.size()), 2);
+    le(zip, quint32(directory.size()), 4);
+    le(zip, start, 4);
+    le(zip, 0, 2);
+    return zip;
 }
 
 } // namespace

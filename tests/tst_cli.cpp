@@ -3,6 +3,7 @@
 #include "ExamineeTable.h"
 #include "Export.h"
 #include "NormFile.h"
+#include "Regional.h"
 #include "ReportCommand.h"
 #include "ReportOptions.h"
 #include "ResponseFile.h"
@@ -1007,6 +1008,26 @@ private slots:
         request.input = firstFile_;
         request.retestFile = earlierFile;
         QCOMPARE(analyse(request).comparison.chi, expected.comparison.chi);
+
+        // A folder of several tests of the examinee: the most recent one before the retest,
+        // neither the oldest nor one taken after it.
+        const QDate tested = parseShortDate(individualAnalysis(firstFile_).header.testDate);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("several")));
+        const QString several = dir.filePath(QStringLiteral("several"));
+        int index = 20;
+        for (const QDate date : {tested.addYears(-3), tested.addYears(-1), tested.addDays(1)}) {
+            SampleExaminee test = generatedExaminee(4711u, index);
+            test.code = members_[0].code;
+            test.testDate = date.toString(QStringLiteral("dd.MM.yyyy"));
+            QVERIFY(writeFile(several + QStringLiteral("/v%1.cry").arg(index++),
+                              makeResponseFile(test)));
+        }
+        const Outcome chosen = run({firstFile_, QStringLiteral("--retest"), several});
+        QCOMPARE(chosen.exitCode, 0);
+        const QString recent = tested.addYears(-1).toString(QStringLiteral("dd.MM.yyyy"));
+        QVERIFY2(lines(chosen.out)
+                     .contains(QStringLiteral("Нормирование: Обследование %1 (N = 1)").arg(recent)),
+                 chosen.out.constData());
 
         const QString otherFile = writeExaminee(dir.path(), members_[1]);
         const Outcome refused = run({firstFile_, QStringLiteral("--retest"), otherFile});

@@ -88,10 +88,48 @@ private slots:
         QFETCH(QString, label);
         const NormComparison comparison =
             compareWithNorm(storedNorm(kind, sex, education), Profiles{}, AnalysisKind::Group);
-        const QString made = statisticsFileLabel(comparison, QDate(2024, 5, 17));
+        const QString made = statisticsFileLabel(comparison, QDate(2024, 5, 17), 64);
         QCOMPARE(made, label);
         // Short enough for an SPSS file label.
         QVERIFY(made.toUtf8().size() <= 64);
+    }
+
+    // An own norm's long name is cut between characters so that the date stays, in the
+    // bytes each format keeps.
+    void longNormNameKeepsTheDate_data() {
+        QTest::addColumn<StatisticsFormat>("format");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("SPSS") << StatisticsFormat::Spss << 64;
+        QTest::newRow("Stata") << StatisticsFormat::Stata << 80;
+    }
+    void longNormNameKeepsTheDate() {
+        QFETCH(StatisticsFormat, format);
+        QFETCH(int, limit);
+        QCOMPARE(statisticsLabelBytes(format), qsizetype(limit));
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        const AnalysisState group = groupAnalysis(data, NormKind::Satisfaction, QString());
+        // Two-byte letters with a one-byte space at odd places: any byte cut may split one.
+        for (int shift = 0; shift < 2; ++shift) {
+            Norm norm = group.comparison.norm;
+            norm.kind = NormKind::Own;
+            norm.row = -1;
+            norm.memberCount = 48;
+            norm.name = QString(shift, QLatin1Char(' ')) +
+                        QStringLiteral("Отдел продаж Северо-Западного филиала «Ёлка», 2025");
+            const AnalysisState compared = withNorm(group, norm);
+            const QString path =
+                dir.filePath(QStringLiteral("long%1.").arg(shift) + statisticsExtension(format));
+            QVERIFY(writeFile(path, buildStatisticsFile(compared, format,
+                                                        QDateTime(QDate(2024, 5, 17), QTime()))));
+            const StatisticsData file = readStatisticsData(path, format == StatisticsFormat::Spss);
+            QVERIFY(file.parsed);
+            QVERIFY2(file.label.endsWith(QStringLiteral("; 2024-05-17")), qPrintable(file.label));
+            QVERIFY(file.label.startsWith(QStringLiteral("Норма: ")));
+            QVERIFY(!file.label.contains(QChar::ReplacementCharacter));
+            QVERIFY(file.label.toUtf8().size() <= limit);
+            QVERIFY(file.label.toUtf8().size() >= limit - 1);
+        }
     }
 
     void groupReadsBack_data() {
@@ -130,6 +168,20 @@ private slots:
             QCOMPARE(file.numeric[c], columns[c].isNumber());
         }
         QCOMPARE(file.formats[file.names.indexOf("x2_p1")], threeDecimals);
+        // A text variable is printed and written with its stored width, the most bytes of
+        // its values: PSPP warns of any other print format as invalid.
+        const QList<TableRow> table = examineeTable(group).rows.mid(1);
+        for (int c = 0; c < columns.size(); ++c) {
+            if (columns[c].isNumber())
+                continue;
+            qsizetype width = 1;
+            for (const TableRow& row : table)
+                width = std::max(width, row[c].toString().toUtf8().size());
+            const QByteArray expected = format == StatisticsFormat::Spss
+                                            ? "A" + QByteArray::number(width)
+                                            : "%-" + QByteArray::number(width) + "s";
+            QCOMPARE(file.formats[c], expected);
+        }
 
         // One case per member in listing order, every value as the table holds it.
         const QList<TableRow> rows = examineeTable(group).rows.mid(1);

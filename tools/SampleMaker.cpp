@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QTime>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ezr {
@@ -380,13 +381,34 @@ bool writeResponseFiles(const QString& dir, const QList<SampleExaminee>& examine
     return true;
 }
 
+SampleExaminee withIrregularMarks(SampleExaminee examinee, IrregularMarks marks,
+                                  std::uint32_t seed) {
+    // A shuffled order of the items; the first ones are marked twice, the next left open.
+    std::array<int, ItemCount> items{};
+    for (int i = 0; i < ItemCount; ++i)
+        items[std::size_t(i)] = i;
+    SampleRandom random(seed);
+    for (int i = ItemCount - 1; i > 0; --i)
+        std::swap(items[std::size_t(i)], items[std::size_t(random.uniformInt(0, i))]);
+    const int doubled = std::clamp(marks.doubled, 0, ItemCount);
+    const int open = std::clamp(marks.unanswered, 0, ItemCount - doubled);
+    for (int k = 0; k < doubled + open; ++k) {
+        MarkPair& pair = examinee.marks[std::size_t(items[std::size_t(k)])];
+        pair.resultative = pair.procedural = k < doubled ? 1 : 0;
+    }
+    return examinee;
+}
+
 bool writeGeneratedFiles(const QString& dir, int count, std::uint32_t seed, QString* error,
-                         ResponseForm form) {
+                         ResponseForm form, IrregularMarks marks) {
     if (!makeDirectory(dir, error))
         return false;
     const QDir target(dir);
     for (int i = 0; i < count; ++i) {
-        if (!writeExaminee(target, generatedExaminee(seed, i), form, error))
+        SampleExaminee examinee = generatedExaminee(seed, i);
+        if (marks.doubled > 0 || marks.unanswered > 0)
+            examinee = withIrregularMarks(std::move(examinee), marks, seed * 7919u + unsigned(i));
+        if (!writeExaminee(target, examinee, form, error))
             return false;
     }
     return true;

@@ -54,6 +54,18 @@ inline constexpr int BundledSampleSize = 12;
 // the index, everything else from `seed` and the index.
 SampleExaminee generatedExaminee(std::uint32_t seed, int index);
 
+// Items marked as hand-filled sheets have them: `doubled` items with both statements marked
+// (such an item scores twice) and `unanswered` items with neither.
+struct IrregularMarks {
+    int doubled = 0;
+    int unanswered = 0;
+};
+
+// The examinee with marks.doubled items marked twice and marks.unanswered items left open,
+// distinct items chosen by `seed`; at most 108 in all.
+SampleExaminee withIrregularMarks(SampleExaminee examinee, IrregularMarks marks,
+                                  std::uint32_t seed);
+
 // How a file is stored: scrambled, as the data-entry program writes it, or as the plain
 // Windows-1251 text named code + ".txt" (the seeds of the fuzz target on the plain text).
 enum class ResponseForm { Scrambled, Plain };
@@ -63,7 +75,8 @@ enum class ResponseForm { Scrambled, Plain };
 bool writeResponseFiles(const QString& dir, const QList<SampleExaminee>& examinees,
                         QString* error = nullptr, ResponseForm form = ResponseForm::Scrambled);
 bool writeGeneratedFiles(const QString& dir, int count, std::uint32_t seed,
-                         QString* error = nullptr, ResponseForm form = ResponseForm::Scrambled);
+                         QString* error = nullptr, ResponseForm form = ResponseForm::Scrambled,
+                         IrregularMarks marks = {});
 
 // Random numbers whose sequence is the same with every standard library: std::mt19937 is
 // fully specified, its distributions are not, so these are implemented here with integer

@@ -98,7 +98,7 @@ for file in "${expected[@]}"; do
   fi
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libgif7 libreadstat1 fonts-liberation2; do
+for library in libqt6widgets6 libgif7 libreadstat1 libzip4 fonts-liberation2; do
   if [[ "$depends" != *"$library"* ]]; then
     echo "$deb does not depend on $library: $depends" >&2
     failed=1

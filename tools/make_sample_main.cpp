@@ -2,7 +2,7 @@
 // sample beside the executables and for benchmarks and large group tests.
 //
 //   ezr-make-sample --sample DIR [--plain]
-//   ezr-make-sample --generate N DIR [--seed S] [--plain]
+//   ezr-make-sample --generate N DIR [--seed S] [--doubled K] [--unanswered K] [--plain]
 
 #include "SampleMaker.h"
 
@@ -42,6 +42,16 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption plainOption(
         QStringLiteral("plain"),
         QStringLiteral("Write the plain text as <code>.txt instead of the scrambled file."));
+    const QCommandLineOption doubledOption(
+        QStringLiteral("doubled"),
+        QStringLiteral("Generated examinees mark both statements of <k> items (scored twice)."),
+        QStringLiteral("k"), QStringLiteral("0"));
+    const QCommandLineOption unansweredOption(
+        QStringLiteral("unanswered"),
+        QStringLiteral("Generated examinees leave <k> items without a mark."), QStringLiteral("k"),
+        QStringLiteral("0"));
+    parser.addOption(doubledOption);
+    parser.addOption(unansweredOption);
     parser.addOption(sampleOption);
     parser.addOption(generateOption);
     parser.addOption(seedOption);
@@ -76,7 +86,15 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("'%1' is not a valid seed").arg(parser.value(seedOption)));
     if (parser.positionalArguments().size() != 1)
         return fail(QStringLiteral("--generate N needs exactly one target directory"));
-    if (!ezr::writeGeneratedFiles(parser.positionalArguments().front(), count, seed, &error, form))
+    ezr::IrregularMarks marks;
+    marks.doubled = parser.value(doubledOption).toInt(&ok);
+    bool unansweredOk = false;
+    marks.unanswered = parser.value(unansweredOption).toInt(&unansweredOk);
+    if (!ok || !unansweredOk || marks.doubled < 0 || marks.unanswered < 0 ||
+        marks.doubled + marks.unanswered > ezr::ItemCount)
+        return fail(QStringLiteral("--doubled and --unanswered take counts of at most 108 items"));
+    if (!ezr::writeGeneratedFiles(parser.positionalArguments().front(), count, seed, &error, form,
+                                  marks))
         return fail(error);
     return 0;
 }

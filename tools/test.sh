@@ -3,6 +3,8 @@
 # With --full, or when CI=true, also:
 #   - the whole suite built with clang, warnings as errors (build-clang/), and clang-tidy over
 #     every source (check_tidy.sh),
+#   - the real clients (check_clients.sh): the table files written under ru_RU.UTF-8 and
+#     en_US.UTF-8 opened in LibreOffice, openpyxl, PSPP and R's haven and compared with the CSV,
 #   - an installation into a staging folder and the Debian package checked (check_install.sh),
 #   - a build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests,
 #   - the three fuzz targets built with clang (build-fuzz/), run for 45 seconds each: the
@@ -62,6 +64,10 @@ stage_end "Clang build and tests ($clang/)"
 echo "== clang-tidy"
 bash tools/check_tidy.sh "$clang"
 stage_end "clang-tidy"
+
+echo "== Real clients: LibreOffice, openpyxl, PSPP, R haven"
+bash tools/check_clients.sh "$build"
+stage_end "Real clients (LibreOffice, openpyxl, PSPP, R)"
 
 echo "== Installation and Debian package"
 bash tools/check_install.sh "$build"

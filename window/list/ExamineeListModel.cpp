@@ -1,5 +1,6 @@
 #include "ExamineeListModel.h"
 
+#include "Retest.h"
 #include "WindowFonts.h"
 
 #include <QFont>
@@ -202,19 +203,11 @@ int ExamineeListModel::rowOf(const QString& fileName) const {
 }
 
 int ExamineeListModel::earlierTestOf(int row) const {
-    const ExamineeEntry& later = entry(row);
-    const QString code = later.header.code.trimmed();
-    if (!later.readable() || !later.testDate.isValid() || code.isEmpty())
-        return -1;
-    int earlier = -1;
-    for (std::size_t other = 0; other < entries_.size(); ++other) {
-        const ExamineeEntry& e = entries_[other];
-        if (e.readable() && e.testDate.isValid() && e.testDate < later.testDate &&
-            e.header.code.trimmed() == code &&
-            (earlier < 0 || entry(earlier).testDate < e.testDate))
-            earlier = int(other);
-    }
-    return earlier;
+    const auto keyOf = [this](int i) {
+        const ExamineeEntry& e = entry(i);
+        return e.readable() ? TestKey{e.header.code, e.testDate} : TestKey{};
+    };
+    return mostRecentEarlierTest(int(entries_.size()), keyOf(row), keyOf);
 }
 
 void ExamineeListModel::setMarkedFile(const QString& fileName) {

@@ -15,6 +15,7 @@
 #include "OutputGuard.h"
 #include "OutputNames.h"
 #include "OutputSettings.h"
+#include "Retest.h"
 #include "StartHint.h"
 #include "WaitCursor.h"
 
@@ -330,13 +331,7 @@ void MainWindow::compareWithEarlierTest(const QString& laterPath, const QString&
     runCommand([&] {
         const WaitCursor wait;
         const AnalysisState earlier = individualAnalysis(earlierPath);
-        AnalysisState later = individualAnalysis(laterPath);
-        if (earlier.header.code.trimmed() != later.header.code.trimmed())
-            throw AnalysisError(
-                QStringLiteral("Файлы %1 и %2 относятся к разным обследуемым: код «%3» и код «%4»")
-                    .arg(pathInMessage(laterPath), pathInMessage(earlierPath), later.header.code,
-                         earlier.header.code));
-        showNewAnalysis(withNorm(std::move(later), normFromExaminee(earlier)));
+        showNewAnalysis(retestAnalysis(individualAnalysis(laterPath), earlier));
     });
     if (analysis_.kind == AnalysisKind::Individual && analysis_.source == laterPath) {
         raise();
