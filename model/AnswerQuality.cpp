@@ -130,7 +130,10 @@ QStringList doubtReasons(const AnswerQuality& q) {
         reasons << answers(q.fastAnswers) + QStringLiteral(" быстрее ") +
                        seconds(FastAnswerSeconds);
     if (q.has(QualityDoubt::LongRun))
-        reasons << QStringLiteral("%1 одинаковых выборов подряд").arg(q.longestRun);
+        reasons << countWithNoun(q.longestRun, QStringLiteral("одинаковый выбор"),
+                                 QStringLiteral("одинаковых выбора"),
+                                 QStringLiteral("одинаковых выборов")) +
+                       QStringLiteral(" подряд");
     if (q.has(QualityDoubt::Unanswered))
         reasons << QStringLiteral("без ответа: ") + items(q.unanswered);
     if (q.has(QualityDoubt::DoubleMarked))

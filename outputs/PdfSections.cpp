@@ -210,7 +210,13 @@ void printQualityFigures(PageFlow& flow, const AnswerQuality& quality) {
 
 void printAnswerTimePage(QPainter& painter, PageFlow& flow, const AnalysisState& state) {
     const AnswerQuality& quality = state.quality;
-    flow.newPage();
+    // The chart takes a page of its own; a sheet typed from paper has a few lines only.
+    if (quality.timed) {
+        flow.newPage();
+    } else {
+        flow.advance(10);
+        flow.need(12 * LineHeight);
+    }
     flow.text(QStringLiteral("Время ответов"), pdfFont(13, true));
     flow.advance(2);
     flow.text(answerTimeSummary(state.record, quality), pdfFont(10, true));

@@ -149,6 +149,7 @@ private slots:
         QTest::newRow("11") << 11 << QStringLiteral("11 ответов");
         QTest::newRow("22") << 22 << QStringLiteral("22 ответа");
         QTest::newRow("112") << 112 << QStringLiteral("112 ответов");
+        QTest::newRow("21") << 21 << QStringLiteral("21 ответ");
     }
     void russianCounts() {
         QFETCH(int, count);

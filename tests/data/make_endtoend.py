@@ -166,7 +166,7 @@ def quality(marks, times):
     if timed and fast >= 11:
         reasons.append("%d %s быстрее 2 с" % (fast, plural(fast, "ответ", "ответа", "ответов")))
     if longest >= 15:
-        reasons.append("%d одинаковых выборов подряд" % longest)
+        reasons.append("%d %s подряд" % (longest, plural(longest, "одинаковый выбор", "одинаковых выбора", "одинаковых выборов")))
     if unanswered:
         reasons.append("без ответа: %d %s" % (unanswered, plural(unanswered, "пункт", "пункта", "пунктов")))
     if double:
