@@ -2,6 +2,7 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
+#include "AnalysisSummary.h"
 #include "ExamineeTable.h"
 #include "Export.h"
 #include "MemberFilter.h"
@@ -148,15 +149,15 @@ void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progr
 
 // A group of the whole folder, compared with a stored norm, whose text report or table is
 // written member by member. A chosen or anonymous group, one that skips damaged entries or
-// saves or reads a norm of its own, is made whole first.
+// leaves out doubtful answers, or saves or reads a norm of its own, is made whole first.
 bool isStreamed(const ReportRequest& request) {
     const ReportFormat format = request.format;
     return request.mode == ReportRequest::Mode::Group &&
            (format == ReportFormat::Txt || format == ReportFormat::Csv ||
             format == ReportFormat::Xlsx) &&
            request.choice.choosesAll() && !request.choice.skipDamaged &&
-           request.codesFile.isEmpty() && !request.anonymous && request.normFile.isEmpty() &&
-           request.saveNormPath.isEmpty();
+           !request.choice.excludeDoubtful && request.codesFile.isEmpty() && !request.anonymous &&
+           request.normFile.isEmpty() && request.saveNormPath.isEmpty();
 }
 
 } // namespace
@@ -282,6 +283,13 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
             for (const SkippedEntry& entry : state.skipped)
                 list += entry.fileName + QStringLiteral(": ") + entry.reason + QLatin1Char('\n');
             writeMessage(standardError, terminalSafe(list));
+        }
+        if (excludedCount(state) > 0) {
+            // By code only under --anonymous, as in the report itself.
+            const QStringList excluded =
+                excludedLines(request.anonymous ? anonymousAnalysis(state) : state);
+            writeMessage(standardError,
+                         terminalSafe(excluded.join(QLatin1Char('\n')) + QLatin1Char('\n')));
         }
         if (!request.saveNormPath.isEmpty())
             writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));

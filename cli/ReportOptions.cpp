@@ -27,7 +27,7 @@ const QString Description = QStringLiteral(
     "             [--anonymous] [--format F] [-o PATH]\n"
     "  ezr-report --group DIR (--sex male|female | --education higher|secondary |\n"
     "             --satisfaction | --norm-file N.json) [--where COND] [--codes LIST]\n"
-    "             [--skip-damaged] [--save-norm N.json --norm-name NAME\n"
+    "             [--skip-damaged] [--exclude-doubtful] [--save-norm N.json --norm-name NAME\n"
     "             [--norm-description TEXT]] [--anonymous] [--format F] [-o PATH]\n"
     "\n"
     "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
@@ -91,7 +91,8 @@ enum OptionIndex {
     NormDescription,
     NormFile,
     Anonymous,
-    Retest
+    Retest,
+    ExcludeDoubtful
 };
 
 QList<CommandOption> optionTable() {
@@ -194,6 +195,11 @@ QList<CommandOption> optionTable() {
          QStringLiteral("Сравнить FILE с прежним обследованием того же обследуемого. / Compare "
                         "FILE with the same examinee's earlier test."),
          QStringLiteral("EARLIER.cry|DIR")},
+        {{QStringLiteral("exclude-doubtful")},
+         QStringLiteral("Группа: не включать обследуемых, чьи ответы требуют проверки, и "
+                        "перечислить их. / Group: leave out members whose answers ask for a "
+                        "look, and list them."),
+         {}},
     };
 }
 
@@ -233,7 +239,7 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
     if (!isSet(Group)) {
         if (criteria > 0)
             return QStringLiteral("--sex, --education and --satisfaction need --group DIR");
-        for (const OptionIndex groupOnly : {Where, Codes, SkipDamaged, SaveNorm})
+        for (const OptionIndex groupOnly : {Where, Codes, SkipDamaged, SaveNorm, ExcludeDoubtful})
             if (isSet(groupOnly))
                 return QStringLiteral("--%1 needs --group DIR").arg(table[groupOnly].name());
         if (int(isSet(Norm)) + int(isSet(NormFile)) + int(isSet(Retest)) > 1)
@@ -292,6 +298,7 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
         }
     }
     request.choice.skipDamaged = isSet(SkipDamaged);
+    request.choice.excludeDoubtful = isSet(ExcludeDoubtful);
     request.anonymous = isSet(Anonymous);
     for (const auto& [index, path] :
          {std::pair{Codes, &request.codesFile}, std::pair{SaveNorm, &request.saveNormPath},

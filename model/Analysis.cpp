@@ -113,6 +113,7 @@ AnalysisState individualAnalysisFromBytes(QByteArrayView stored, const QString& 
     next.record = file.record;
     next.record.scores = {};
     scoreAnswers(next.record);
+    next.quality = answerQuality(next.record);
     next.members = {ExamineeRecord{fileName, file.header, file.age, scoresOf(next.record)}};
     return withNorm(std::move(next), NormKind::Sex);
 }
@@ -205,6 +206,8 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     const qsizetype folderLength = path.size();
     AnalysisRecord member;
     QList<SkippedEntry> skipped;
+    GroupComposition composition;
+    QList<DoubtfulMember> doubtful;
     const bool filtered = !choice.filter.choosesAll();
     const bool needsAge = choice.filter.minAge || choice.filter.maxAge;
     // Progress counts the entries looked at, taken or not.
@@ -235,6 +238,17 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
             }
             readItemLines(lines, member);
             scoreAnswers(member);
+            const AnswerQuality quality = answerQuality(member);
+            if (quality.doubtful()) {
+                const bool leftOut = choice.excludeDoubtful;
+                doubtful.append({fileName.toString(), lineAt(lines, 2).toString(),
+                                 lineAt(lines, 3).toString(), quality, leftOut});
+                if (leftOut) {
+                    entryDone(m);
+                    continue;
+                }
+            }
+            composition.add(readHeader(lines));
             if (keeps != GroupKeeps::Names)
                 roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
             // The scratch record is the member's own until the next file: its times'
@@ -256,6 +270,11 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
         entryDone(m);
     }
     if (group.members == 0) {
+        if (!doubtful.isEmpty() && choice.excludeDoubtful)
+            throw AnalysisError(
+                QStringLiteral("В группе не осталось обследуемых: у всех %1 ответы требуют "
+                               "проверки, а их исключение включено")
+                    .arg(doubtful.size()));
         if (choice.choosesAll() && skipped.isEmpty())
             throw AnalysisError(noMembersMessage(dataDir));
         throw AnalysisError(nobodyChosenMessage(dataDir, choice));
@@ -271,6 +290,8 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     next.source = dataDir;
     next.skipped = std::move(skipped);
     next.choiceDescription = describeChoice(choice);
+    next.composition = composition;
+    next.doubtful = std::move(doubtful);
     return withNorm(std::move(next), kind);
 }
 
@@ -287,7 +308,12 @@ AnalysisState withNorm(AnalysisState state, const Norm& norm) {
 }
 
 ExamineeScores scoresOf(const AnalysisRecord& record) {
-    return ExamineeScores{record.scores, record.meanTime, record.sdTime};
+    return ExamineeScores{record.scores, record.meanTime, record.sdTime, answerQuality(record)};
+}
+
+int excludedCount(const AnalysisState& state) {
+    return int(std::count_if(state.doubtful.begin(), state.doubtful.end(),
+                             [](const DoubtfulMember& member) { return member.excluded; }));
 }
 
 NormComparison examineeComparison(const ExamineeScores& examinee, const AnalysisState& state) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AnalysisData.h"
+#include "AnswerQuality.h"
+#include "GroupComposition.h"
 #include "GroupRoster.h"
 #include "MemberFilter.h"
 #include "NormComparison.h"
@@ -25,6 +27,7 @@ struct ExamineeScores {
     Scores scores;
     double meanTime = 0.0;
     double sdTime = 0.0;
+    AnswerQuality quality;
 };
 
 ExamineeScores scoresOf(const AnalysisRecord& record);
@@ -57,6 +60,16 @@ struct SkippedEntry {
     friend bool operator==(const SkippedEntry&, const SkippedEntry&) = default;
 };
 
+// A member of a group whose answers ask for a look (answerQuality), and whether the run left
+// it out of the group's means.
+struct DoubtfulMember {
+    QString fileName; // without directory
+    QString code;
+    QString name;
+    AnswerQuality quality;
+    bool excluded = false;
+};
+
 // Everything an analysis found, in numbers and kinds; every output formats it.
 struct AnalysisState {
     AnalysisKind kind = AnalysisKind::None;
@@ -77,7 +90,16 @@ struct AnalysisState {
     // How the members of a group were chosen, in words; empty when the group is the whole
     // folder.
     QString choiceDescription;
+    // A group: who its members are (sex, education, ages, test dates), and the members whose
+    // answers ask for a look, left out or not.
+    GroupComposition composition;
+    QList<DoubtfulMember> doubtful;
+    // The examinee's or the group's answer quality: an examinee's own; a group's is unused.
+    AnswerQuality quality;
 };
+
+// How many members a group run left out for doubtful answers.
+int excludedCount(const AnalysisState& state);
 
 // Reads, scores and compares with the sex norm.
 AnalysisState individualAnalysis(const QString& path);
@@ -130,6 +152,7 @@ struct GroupChoice {
     MemberFilter filter = {};                              // members whose header matches
     std::optional<QSet<QString>> fileNames = std::nullopt; // only these entries (names, no dir)
     bool skipDamaged = false;                              // skip unreadable entries, list them
+    bool excludeDoubtful = false; // leave out members whose answers ask for a look
     bool choosesAll() const { return filter.choosesAll() && !fileNames; }
     friend bool operator==(const GroupChoice&, const GroupChoice&) = default;
 };

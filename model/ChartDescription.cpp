@@ -1,6 +1,7 @@
 #include "ChartDescription.h"
 
 #include "AnswerTimeBand.h"
+#include "ExplanationTexts.h"
 #include "Regional.h"
 
 #include <algorithm>
@@ -155,7 +156,9 @@ BarChartDescription profileChart(int profile, ProfileValues values, const Profil
         options.norm ? normSeries(profile, values, options.norm->percent) : QList<QList<double>>{};
     if (options.norm)
         chart.normFoot = normFootText(normGroupName(*options.norm));
-    const int decimals = markDecimals(values);
+    const int decimals = options.markDecimals >= 0 ? options.markDecimals : markDecimals(values);
+    if (options.motiveNamesShown)
+        chart.categories = motiveAxisNames();
     for (qsizetype s = 0; s < chart.series.size(); ++s) {
         BarSeries& series = chart.series[s];
         series.values = numbers.value(s);
@@ -165,6 +168,15 @@ BarChartDescription profileChart(int profile, ProfileValues values, const Profil
     }
     fitValueAxis(chart);
     return chart;
+}
+
+QStringList motiveAxisNames() {
+    QStringList names;
+    for (const QString& name : MotiveNames)
+        names << name.trimmed();
+    // The one name too long for its place under the bars.
+    names[0] = QStringLiteral("Преобразов.");
+    return names;
 }
 
 void showNorm(BarChartDescription& chart, bool shown) {

@@ -64,7 +64,15 @@ struct ProfileChartOptions {
     bool normShown = false;
     bool marksVisible = false;
     bool legendShown = false;
+    // A chart that must read without the window (the printed report): the motives' names
+    // under the bars instead of their numbers, and the value marks with this many decimals
+    // (the tables' precision) instead of the window's; -1 keeps the window's.
+    bool motiveNamesShown = false;
+    int markDecimals = -1;
 };
+
+// The motives' names as a chart's axis shows them: short enough for a sixth of its width.
+QStringList motiveAxisNames();
 
 // The series colours: red; red and lime; red, lime and yellow.
 QList<Rgb> profileColours(int profile);

@@ -56,6 +56,14 @@ Verdict innovationVerdict(double index) {
     return asShown(index) >= InnovationNorm ? Verdict::WithinNorm : Verdict::BeyondNorm;
 }
 
+double inclusionNormValue() {
+    return InclusionThreshold;
+}
+
+double innovationNormValue() {
+    return InnovationNorm;
+}
+
 double cellCritical() {
     return ChiCritical[3][0];
 }

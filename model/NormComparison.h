@@ -68,6 +68,10 @@ Verdict cellSignificance(double chi);
 Verdict inclusionVerdict(double index);
 Verdict innovationVerdict(double index);
 
+// The least value of each index that is within its norm, as its verdict judges it.
+double inclusionNormValue();
+double innovationNormValue();
+
 // The critical value of a single cell's chi-square.
 double cellCritical();
 

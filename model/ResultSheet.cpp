@@ -1,5 +1,6 @@
 #include "ResultSheet.h"
 
+#include "AnalysisSummary.h"
 #include "ExplanationTexts.h"
 #include "NormTables.h"
 #include "Regional.h"
@@ -125,6 +126,7 @@ QStringList informationLines(const AnalysisState& state) {
             lines << state.roster.lines.at(m).toString();
         lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
         lines << skippedLines(state);
+        lines << excludedLines(state);
         break;
     }
     return lines;
@@ -147,7 +149,7 @@ QString informationText(const AnalysisState& state) {
     }
     text += crlf;
     text += total;
-    for (const QString& line : skippedLines(state)) {
+    for (const QString& line : skippedLines(state) + excludedLines(state)) {
         text += crlf;
         text += line;
     }
@@ -169,6 +171,7 @@ ResultSheet formatSheet(const AnalysisState& state) {
     sheet.testDate = h.testDate;
     sheet.age = state.kind == AnalysisKind::Group ? QString() : h.age;
     sheet.infoHint = informationText(state);
+    sheet.infoSummary = informationSummary(state);
 
     const Scores& scores = state.record.scores;
     const NormComparison& comparison = state.comparison;
@@ -216,6 +219,19 @@ ResultSheet formatSheet(const AnalysisState& state) {
     sheet.innovationIndex = indexText(comparison.innovation.value);
     sheet.innovationIndexVerdict = comparison.innovation.verdict;
     return sheet;
+}
+
+} // namespace ezr
+
+namespace ezr {
+
+QString windowInformation(const ResultSheet& sheet) {
+    QString hint = sheet.infoHint;
+    if (hint.contains(QLatin1Char('\r')))
+        hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (sheet.infoSummary.isEmpty())
+        return hint;
+    return sheet.infoSummary.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + hint;
 }
 
 } // namespace ezr

@@ -68,6 +68,9 @@ struct ResultSheet {
     QString age;
     QString norm;
     QString infoHint; // hint of the information icon: timing lines or the member list
+    // What the window's information text shows above the hint and the text report leaves
+    // out: a group's composition and norm, the answer quality (informationSummary).
+    QStringList infoSummary;
 
     // Result fields written by the norm comparison.
     QString profile1X2, profile2X2, profile3X2;
@@ -100,6 +103,10 @@ ResultSheet formatSheet(const AnalysisState& state);
 // The hint of the information icon: the timing lines of an examinee, the member list of a
 // group followed by the entries the run skipped. The sheet's infoHint joins them with CR LF.
 QStringList informationLines(const AnalysisState& state);
+
+// The window's information text: the summary lines, a blank line, the hint, with plain line
+// breaks.
+QString windowInformation(const ResultSheet& sheet);
 
 // "[X2(профиль)кр. = ... для p = 0.05] " and, for profile 3, the single-cell value after it.
 QString profileCaption(int profile, const NormComparison& comparison);

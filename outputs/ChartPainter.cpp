@@ -206,7 +206,7 @@ QRectF BarChartLayout::markBox(int series, int index) const {
 }
 
 void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescription& chart,
-                   const QFont& face) {
+                   const QFont& face, const BarChartStyle& style) {
     const BarChartLayout layout(area, chart, face);
     const QRectF plot = layout.plot();
     const QFont text = sized(face, TextSize);
@@ -282,8 +282,12 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescript
         // A black bar across each bar at its norm; no mark stands on one.
         for (int s = 0; s < int(chart.series.size()); ++s) {
             const BarSeries& series = chart.series[s];
-            for (int i = 0; i < int(series.norm.size()); ++i)
-                painter.fillRect(layout.normMarker(s, i, series.norm[i]), Qt::black);
+            for (int i = 0; i < int(series.norm.size()); ++i) {
+                const QRectF marker = layout.normMarker(s, i, series.norm[i]);
+                if (style.outlinedNorm)
+                    painter.fillRect(marker.adjusted(-1.5, -1.5, 1.5, 1.5), Qt::white);
+                painter.fillRect(marker, Qt::black);
+            }
         }
     }
 
@@ -293,7 +297,7 @@ void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescript
     const double slot = plot.width() / std::max(1, int(chart.categories.size()));
     for (int i = 0; i < int(chart.categories.size()); ++i)
         paintCentred(painter, QRectF(plot.left() + slot * i, plot.bottom() + 2, slot, line),
-                     chart.categories[i]);
+                     metrics.elidedText(chart.categories[i], Qt::ElideRight, slot - 2));
     paintCentred(painter, QRectF(area.left(), plot.bottom() + line + 4, area.width(), line),
                  chart.axisTitle);
     painter.setPen(FootBlue);

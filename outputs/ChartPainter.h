@@ -51,8 +51,14 @@ private:
     QList<QList<QRectF>> markBoxes_;
 };
 
+// What a chart on paper needs beyond the window's look; the defaults are the window's.
+struct BarChartStyle {
+    // Each norm marker in a white rim, so that it shows on a dark bar in grey print.
+    bool outlinedNorm = false;
+};
+
 void paintBarChart(QPainter& painter, const QRectF& area, const BarChartDescription& chart,
-                   const QFont& face);
+                   const QFont& face, const BarChartStyle& style = {});
 
 // Where the parts of the answer-time chart lie in its rectangle.
 class TimeChartLayout {

@@ -1,6 +1,7 @@
 #include "ExamineeTable.h"
 
 #include "AnalysisError.h"
+#include "AnalysisSummary.h"
 #include "ExplanationTexts.h"
 #include "Regional.h"
 #include "ReportHeader.h"
@@ -120,6 +121,20 @@ template <typename Each> void forEachEntry(const AnalysisState& state, Each each
 
 QVariant textCell(QStringView text) {
     return text.isEmpty() ? QVariant() : QVariant(text.toString());
+}
+
+// The answer-quality columns after the norm: the figures, the time-based ones "не
+// измерялось" for a sheet typed from paper, and the verdict, empty when nothing is doubtful.
+QList<QVariant> qualityCells(const ExamineeScores& examinee) {
+    const AnswerQuality& q = examinee.quality;
+    const QVariant notMeasured(NotMeasured);
+    const QString verdict = qualityVerdict(q);
+    return {q.timed ? QVariant(double(q.fastAnswers)) : notMeasured,
+            double(q.longestRun),
+            double(q.unanswered),
+            double(q.doubleMarked),
+            q.timed ? QVariant(roundedFixed(q.fastQuarterShare * 100.0, 1)) : notMeasured,
+            verdict.isEmpty() ? QVariant() : QVariant(verdict)};
 }
 
 // A number as the CSV writes it: the shortest digits that read back as the same value, in
@@ -258,6 +273,8 @@ public:
         for (double value : numbers)
             csv_.number(value);
         csv_.text(normName_);
+        for (const QVariant& cell : qualityCells(*examinee.results))
+            csv_.cell(cell);
         csv_.endRow();
     }
     void finish(const AnalysisState&) override {}
@@ -301,6 +318,16 @@ public:
         for (double value : shownNumbers(*examinee.results, norm_))
             book_.number(value, columns_[c++].decimals);
         book_.text(normName_);
+        ++c;
+        for (const QVariant& cell : qualityCells(*examinee.results)) {
+            if (cell.typeId() == QMetaType::Double)
+                book_.number(cell.toDouble(), columns_[c].decimals);
+            else if (cell.isValid())
+                book_.text(cell.toString());
+            else
+                book_.empty();
+            ++c;
+        }
         book_.endRow();
     }
     void finish(const AnalysisState& state) override {
@@ -352,6 +379,14 @@ QList<ExamineeColumn> examineeColumns() {
                                      {QStringLiteral("Среднее время"), "time_mean", 2},
                                      {QStringLiteral("Ст. откл. времени"), "time_sd", 2},
                                      {QStringLiteral("Норма"), "norm"}};
+    // Whether the answers can be trusted (model/AnswerQuality), after everything else.
+    columns += QList<ExamineeColumn>{
+        {QStringLiteral("Ответов быстрее 2 с"), "fast_answers", 0},
+        {QStringLiteral("Самая длинная серия одинаковых выборов"), "longest_run", 0},
+        {QStringLiteral("Пунктов без ответа"), "unanswered", 0},
+        {QStringLiteral("Пунктов с двумя отметками"), "double_marked", 0},
+        {QStringLiteral("Доля времени на быстрейшую четверть пунктов, %"), "fast_quarter_share", 1},
+        {QStringLiteral("Достоверность ответов"), "answer_quality"}};
     return columns;
 }
 
@@ -381,6 +416,7 @@ SheetTable examineeTable(const AnalysisState& state) {
         for (double value : shownNumbers(*examinee.results, norm))
             row.append(value);
         row.append(normName);
+        row += qualityCells(*examinee.results);
         table.rows.append(row);
     });
     return table;
@@ -442,10 +478,18 @@ SheetTable groupSummaryTable(const AnalysisState& state) {
         for (int c = first; c <= last; ++c)
             table.showDecimals(int(table.rows.size()) - 1, c, decimals);
     };
-    // The sheet is the group's: its name line would only repeat "Группа".
+    // Who the group is, from its members' files: its code, name, sex, education and date
+    // fields would show the member count, "Группа", the norm's traits and the day of the run.
+    add({compositionText(state.composition)}, true);
+    if (const QString period = testPeriodText(state.composition); !period.isEmpty())
+        add({period});
+    add({normLineText(comparison.norm)});
     for (const HeaderLine& line : reportHeader(state))
-        if (line.field != HeaderLine::Field::Name)
+        if (line.field == HeaderLine::Field::Norm)
             add({line.label, textCell(line.value)});
+    add({QStringLiteral("Дата анализа"), textCell(state.header.testDate)});
+    for (const QString& line : excludedLines(state))
+        add({line});
     add({QStringLiteral("Включенность в коллектив"), comparison.inclusion.value});
     shown(1, 1, 1);
     add({QStringLiteral("Инновационный потенциал"), comparison.innovation.value});

@@ -54,6 +54,8 @@ AnalysisState anonymousAnalysis(AnalysisState state) {
     state.roster = std::move(codes);
     for (ExamineeRecord& member : state.members)
         member.header.name.clear();
+    for (DoubtfulMember& member : state.doubtful)
+        member.name.clear();
     return state;
 }
 

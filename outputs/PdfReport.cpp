@@ -5,6 +5,8 @@
 #include "Domain.h"
 #include "ExplanationTexts.h"
 #include "PdfFonts.h"
+#include "PdfPageFlow.h"
+#include "PdfSections.h"
 #include "Regional.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
@@ -22,277 +24,7 @@ namespace ezr {
 
 namespace {
 
-const QColor Maroon(MaroonRgb.red, MaroonRgb.green, MaroonRgb.blue);
-const QColor HeadingFill(236, 233, 216);
-constexpr double Margin = 40.0; // points
-constexpr double RowHeight = 12.0;
-constexpr double LineHeight = 12.5;
-constexpr double CellPadding = 2.0;
-
-QColor verdictColour(Verdict verdict) {
-    const Rgb rgb = verdictRgb(verdict);
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
-struct Cell {
-    QString text;
-    int span = 1;
-    bool heading = false;
-    Verdict verdict = Verdict::None; // coloured and bold when judged
-    Qt::Alignment align = Qt::AlignCenter;
-};
-using Row = QList<Cell>;
-
-struct Table {
-    QList<double> widths;
-    QList<Row> rows;
-    double width() const {
-        double sum = 0;
-        for (double w : widths)
-            sum += w;
-        return sum;
-    }
-};
-
-Cell heading(const QString& text, int span = 1) {
-    return Cell{text.trimmed(), span, true, Verdict::None, Qt::AlignCenter};
-}
-
-Cell label(const QString& text) {
-    return Cell{text.trimmed(), 1, true, Verdict::None, Qt::AlignLeft | Qt::AlignVCenter};
-}
-
-Cell value(const QString& text) {
-    return Cell{text.trimmed(), 1, false, Verdict::None, Qt::AlignRight | Qt::AlignVCenter};
-}
-
-// A cell chi-square, coloured as the grid colours it.
-Cell chiValue(const QString& text, Verdict verdict) {
-    Cell cell = value(text);
-    cell.verdict = verdict;
-    return cell;
-}
-
-// Pages in reading order: a cursor moves down and a new page begins where the next block
-// does not fit. Every page is headed with whose report it is and its number of all.
-class PageFlow {
-public:
-    PageFlow(QPdfWriter& writer, QPainter& painter, QString owner, int pageCount)
-        : writer_(writer), painter_(painter), owner_(std::move(owner)), pageCount_(pageCount) {
-        const QSizeF page = writer.pageLayout().paintRect(QPageLayout::Point).size();
-        width_ = page.width();
-        height_ = page.height();
-        pageHead();
-    }
-
-    double left() const { return Margin; }
-    double contentWidth() const { return width_ - 2 * Margin; }
-    double y() const { return y_; }
-    double room() const { return height_ - Margin - y_; }
-    int page() const { return page_; }
-    void advance(double height) { y_ += height; }
-
-    void need(double height) {
-        if (height > room())
-            newPage();
-    }
-
-    void newPage() {
-        writer_.newPage();
-        ++page_;
-        pageHead();
-    }
-
-    double textHeight(const QString& line, const QFont& font, double indent = 0) const {
-        const QRectF box = metrics(font).boundingRect(QRectF(0, 0, contentWidth() - indent, 10000),
-                                                      Qt::TextWordWrap,
-                                                      line.isEmpty() ? QStringLiteral(" ") : line);
-        return std::max(box.height(), LineHeight);
-    }
-
-    // Plain text, wrapped at the content width.
-    void text(const QString& line, const QFont& font, const QColor& colour = Qt::black,
-              double indent = 0) {
-        const double height = textHeight(line, font, indent);
-        need(height);
-        painter_.setFont(font);
-        painter_.setPen(colour);
-        painter_.drawText(QRectF(left() + indent, y_, contentWidth() - indent, height),
-                          Qt::TextWordWrap, line);
-        y_ += height;
-    }
-
-    // Two lists of single lines side by side, each in half of the width.
-    void twoColumns(const QStringList& first, const QStringList& second, const QFont& font,
-                    const QColor& rightColour) {
-        const qsizetype rows = std::max(first.size(), second.size());
-        need(rows * LineHeight);
-        painter_.setFont(font);
-        const double half = contentWidth() / 2;
-        for (qsizetype r = 0; r < rows; ++r) {
-            const double y = y_ + r * LineHeight;
-            painter_.setPen(Qt::black);
-            painter_.drawText(QRectF(left(), y, half - 6, LineHeight),
-                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                              metrics(font).elidedText(first.value(r), Qt::ElideRight, half - 6));
-            painter_.setPen(rightColour);
-            painter_.drawText(QRectF(left() + half, y, half, LineHeight),
-                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                              metrics(font).elidedText(second.value(r), Qt::ElideRight, half));
-        }
-        y_ += rows * LineHeight;
-    }
-
-    // Pieces of text one after another on one line, each in its own colour; every second
-    // piece in `valueFont`.
-    void runs(const QList<std::pair<QString, QColor>>& pieces, const QFont& font,
-              const QFont& valueFont) {
-        need(LineHeight);
-        double x = left();
-        bool isValue = false;
-        for (const auto& [piece, colour] : pieces) {
-            const QFont& f = isValue ? valueFont : font;
-            painter_.setFont(f);
-            painter_.setPen(colour);
-            const double width = metrics(f).horizontalAdvance(piece);
-            painter_.drawText(QRectF(x, y_, width + 1, LineHeight),
-                              Qt::AlignLeft | Qt::AlignVCenter, piece);
-            x += width;
-            isValue = !isValue;
-        }
-        y_ += LineHeight + 1;
-    }
-
-    // The columns of `table` fitted to the page: the first (the row headings) as wide as its
-    // widest text, the others shrunk alike when the whole would not fit.
-    QList<double> fittedWidths(const Table& table) const {
-        QList<double> widths = table.widths;
-        if (widths.isEmpty())
-            return widths;
-        const QFontMetricsF cellMetrics = metrics(cellFont(false));
-        double widest = 0;
-        for (const Row& row : table.rows) {
-            if (!row.isEmpty() && row.first().span == 1)
-                widest = std::max(widest, cellMetrics.horizontalAdvance(row.first().text));
-        }
-        widths[0] = std::max(widths[0], std::ceil(widest) + 2 * CellPadding + 1);
-        double rest = 0;
-        for (qsizetype k = 1; k < widths.size(); ++k)
-            rest += widths[k];
-        const double free = contentWidth() - widths[0];
-        if (rest > free && rest > 0) {
-            for (qsizetype k = 1; k < widths.size(); ++k)
-                widths[k] *= free / rest;
-        }
-        return widths;
-    }
-
-    // Each row as high as its highest cell, a text too wide for its cell wrapped.
-    QList<double> rowHeights(const Table& table, const QList<double>& widths) const {
-        QList<double> heights;
-        for (const Row& row : table.rows) {
-            double height = RowHeight;
-            int column = 0;
-            for (const Cell& cell : row) {
-                const double w = spanWidth(widths, column, cell.span);
-                const QRectF box = metrics(cellFont(cell.verdict != Verdict::None))
-                                       .boundingRect(QRectF(0, 0, w - 2 * CellPadding, 1000),
-                                                     Qt::TextWordWrap | cell.align, cell.text);
-                height = std::max(height, std::ceil(box.height()) + 2);
-                column += cell.span;
-            }
-            heights.append(height);
-        }
-        return heights;
-    }
-
-    double tableHeight(const Table& table) const {
-        double sum = 4;
-        for (double h : rowHeights(table, fittedWidths(table)))
-            sum += h;
-        return sum;
-    }
-
-    void table(const Table& table) {
-        need(tableHeight(table));
-        const QList<double> widths = fittedWidths(table);
-        const QList<double> heights = rowHeights(table, widths);
-        double total = 0;
-        for (double w : widths)
-            total += w;
-        const double x0 = left() + (contentWidth() - total) / 2;
-        painter_.save();
-        for (qsizetype r = 0; r < table.rows.size(); ++r) {
-            double x = x0;
-            int column = 0;
-            for (const Cell& cell : table.rows[r]) {
-                const double w = spanWidth(widths, column, cell.span);
-                const QRectF box(x, y_, w, heights[r]);
-                painter_.setPen(QPen(QColor(128, 128, 128), 0.4));
-                painter_.setBrush(cell.heading ? HeadingFill : QColor(Qt::white));
-                painter_.drawRect(box);
-                painter_.setFont(cellFont(cell.verdict != Verdict::None));
-                painter_.setPen(cell.verdict != Verdict::None ? verdictColour(cell.verdict)
-                                : cell.heading                ? QColor(Qt::black)
-                                                              : Maroon);
-                painter_.drawText(box.adjusted(CellPadding, 0, -CellPadding, 0),
-                                  Qt::TextWordWrap | cell.align, cell.text);
-                x += w;
-                column += cell.span;
-            }
-            y_ += heights[r];
-        }
-        painter_.restore();
-        y_ += 4;
-    }
-
-private:
-    static QFont cellFont(bool bold) { return pdfFont(7, bold); }
-
-    // Measured on the page itself: a point there is one unit, unlike on the screen.
-    QFontMetricsF metrics(const QFont& font) const {
-        return QFontMetricsF(font, painter_.device());
-    }
-
-    static double spanWidth(const QList<double>& widths, int column, int span) {
-        double w = 0;
-        for (int k = 0; k < span && column + k < widths.size(); ++k)
-            w += widths[column + k];
-        return w;
-    }
-
-    // Whose report, and "стр. N из M", over a thin rule.
-    void pageHead() {
-        painter_.save();
-        const QFont font = pdfFont(8);
-        painter_.setFont(font);
-        painter_.setPen(Qt::darkGray);
-        const QRectF line(Margin, Margin - 22, width_ - 2 * Margin, 12);
-        const QString number = pageCount_ > 0
-                                   ? QStringLiteral("стр. %1 из %2").arg(page_).arg(pageCount_)
-                                   : QStringLiteral("стр. %1").arg(page_);
-        const double numberWidth = metrics(font).horizontalAdvance(number) + 12;
-        painter_.drawText(
-            line.adjusted(0, 0, -numberWidth, 0),
-            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-            metrics(font).elidedText(owner_, Qt::ElideRight, line.width() - numberWidth));
-        painter_.drawText(line, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, number);
-        painter_.setPen(QPen(QColor(160, 160, 160), 0.5));
-        painter_.drawLine(QPointF(line.left(), line.bottom() + 3),
-                          QPointF(line.right(), line.bottom() + 3));
-        painter_.restore();
-        y_ = Margin;
-    }
-
-    QPdfWriter& writer_;
-    QPainter& painter_;
-    QString owner_;
-    int pageCount_ = 0;
-    double width_ = 0;
-    double height_ = 0;
-    double y_ = 0;
-    int page_ = 1;
-};
+using namespace pdf;
 
 Table motiveTable(const ResultSheet& sheet) {
     const TextGrid& band = sheet.motiveBand;
@@ -352,27 +84,11 @@ QString motiveLegend() {
     return QStringLiteral("Мотивы: ") + names.join(QStringLiteral(", "));
 }
 
-// The window's charts drawn smaller: a chart unit is this many points, so that their texts
-// come out at the size of the report's small print.
-constexpr double ChartUnit = 0.6;
 // A chart's height on the page, and the least it may shrink to so as to stay on the page of
 // its table rather than leave most of that page empty.
 constexpr double ChartHeight = 190;
 constexpr double SmallestChartHeight = 130;
 constexpr double ChartWidth = 380;
-
-// Paints a chart in `area` (points) at the report's scale, in a thin frame.
-template <typename Description, typename Paint>
-void paintScaled(QPainter& painter, const QRectF& area, const Description& chart, Paint paint) {
-    painter.save();
-    painter.setPen(QPen(QColor(160, 160, 160), 0.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(area);
-    painter.translate(area.topLeft());
-    painter.scale(ChartUnit, ChartUnit);
-    paint(painter, QRectF(QPointF(0, 0), area.size() / ChartUnit), chart, pdfFont(8));
-    painter.restore();
-}
 
 // The raw scores of the profile against the norm the analysis was compared with, as the
 // window shows them at the start: profile 1 with its value marks.
@@ -384,8 +100,23 @@ BarChartDescription reportChart(int profile, const AnalysisState& state) {
     options.normShown = true;
     options.marksVisible = marksShownAtStart(profile);
     options.legendShown = true;
-    return profileChart(profile, ProfileValues::Raw, state.record.scores.raw, state.comparison.chi,
-                        options);
+    // On paper the chart must read alone: the motives by name, the values as the tables
+    // show them (a group's means with one decimal).
+    options.motiveNamesShown = true;
+    options.markDecimals = scoreDecimals(state.kind);
+    BarChartDescription chart = profileChart(profile, ProfileValues::Raw, state.record.scores.raw,
+                                             state.comparison.chi, options);
+    chart.foot = reportOwner(state);
+    return chart;
+}
+
+// A bar chart as the page shows it: the norm markers rimmed in white, visible on dark bars
+// in grey print.
+void paintReportBars(QPainter& painter, const QRectF& area, const BarChartDescription& chart,
+                     const QFont& face) {
+    BarChartStyle style;
+    style.outlinedNorm = true;
+    paintBarChart(painter, area, chart, face, style);
 }
 
 struct ProfileBlock {
@@ -419,7 +150,7 @@ void printProfile(QPainter& painter, PageFlow& flow, const ProfileBlock& block,
     paintScaled(painter,
                 QRectF(flow.left() + (flow.contentWidth() - ChartWidth) / 2, flow.y(), ChartWidth,
                        chartHeight),
-                reportChart(block.number, state), paintBarChart);
+                reportChart(block.number, state), paintReportBars);
     flow.advance(chartHeight + 8);
 }
 
@@ -433,7 +164,8 @@ void printReadingGuide(PageFlow& flow, const NormComparison& comparison) {
                {QStringLiteral("зелёный"), verdictColour(Verdict::WithinNorm)},
                {QStringLiteral(" — в пределах нормы;  "), Qt::black},
                {QStringLiteral("бордовый"), verdictColour(Verdict::BeyondNorm)},
-               {QStringLiteral(" — значимое отличие от нормы (для p = 0.05)."), Qt::black}},
+               {QStringLiteral(" на розовом фоне — значимое отличие от нормы (для p = 0.05)."),
+                Qt::black}},
               small, smallBold);
     QStringList criticals;
     for (int p = 0; p < 3; ++p)
@@ -449,108 +181,10 @@ void printReadingGuide(PageFlow& flow, const NormComparison& comparison) {
                        "нормы. Критические значения: %1.")
             .arg(criticals.join(QStringLiteral(", "))),
         QStringLiteral("Индексы бордовые, когда ниже своей нормы. На графиках столбцы — сырые "
-                       "баллы, чёрная черта — число ответов, ожидаемое по норме."),
+                       "баллы, чёрная черта в белой кайме — число ответов, ожидаемое по норме."),
     };
     for (const QString& line : lines)
         flow.text(line, small);
-}
-
-// One cell whose chi-square lies beyond the critical value.
-struct StandOut {
-    QString label;
-    bool above = false;
-    double percent = 0;
-    double norm = 0;
-    QString chi;
-    QString explanation; // what the window shows for the cell
-};
-
-QString normPercentText(double norm) {
-    // The norm tables hold a few values with two decimals.
-    const bool tenths = std::abs(norm * 10 - std::round(norm * 10)) < 1e-9;
-    return formatFixed(norm, 0, tenths ? 1 : 2);
-}
-
-template <std::size_t N>
-QList<StandOut> standOuts(const std::array<double, N>& raw, const std::array<double, N>& norm,
-                          const std::array<Verdict, N>& verdicts, const TextGrid& grid, int chiRow,
-                          const std::function<QString(int)>& label,
-                          const std::function<QString(int)>& explanation) {
-    QList<StandOut> found;
-    for (int i = 0; i < int(N); ++i) {
-        if (verdicts[std::size_t(i)] != Verdict::BeyondNorm)
-            continue;
-        const double percent = percentOfAnswers(raw[std::size_t(i)]);
-        const double expected = norm[std::size_t(i)];
-        // The motive grid holds a profile's cells in rows, the others in columns.
-        const QString chi = chiRow < 0 ? grid.cell(9, i + 1) : grid.cell(i + 1, chiRow);
-        found.append(StandOut{label(i), percent > expected, percent, expected, chi.trimmed(),
-                              explanation(i)});
-    }
-    return found;
-}
-
-// "Что выделяется": the motives, orientations and stimuli whose values differ significantly
-// from the norm, each with the explanation the window gives for it.
-void printStandOuts(PageFlow& flow, const AnalysisState& state, const ResultSheet& sheet) {
-    const Profiles& norm = state.comparison.norm.percent;
-    const Profiles& raw = state.record.scores.raw;
-    const auto motive = [](int m) { return MotiveNames[std::size_t(m)].trimmed(); };
-    const QStringList orientations{QStringLiteral("РО"), QStringLiteral("ПО")};
-    const QStringList stimuli = profileSeriesNames(3);
-    const QList<std::pair<QString, QList<StandOut>>> groups{
-        {QStringLiteral("Мотивы (профиль 1)"),
-         standOuts(raw.profile1, norm.profile1, sheet.motiveChiVerdicts, sheet.motiveGrid, -1,
-                   motive, [](int m) { return joinPieces(MotiveTexts[std::size_t(m)]); })},
-        {QStringLiteral("Ориентации (профиль 2)"),
-         standOuts(
-             raw.profile2, norm.profile2, sheet.orientationChiVerdicts, sheet.orientationGrid,
-             ProfileRow::Chi,
-             [&](int k) {
-                 return orientations[k / MotiveCount] + QStringLiteral(", ") +
-                        motive(k % MotiveCount);
-             },
-             [](int k) { return joinPieces(OrientationTexts[std::size_t(k / MotiveCount)]); })},
-        {QStringLiteral("Стимулы (профиль 3)"),
-         standOuts(
-             raw.profile3, norm.profile3, sheet.stimulusChiVerdicts, sheet.stimulusGrid,
-             ProfileRow::Chi,
-             [&](int k) {
-                 return stimuli[k / MotiveCount] + QStringLiteral(", ") + motive(k % MotiveCount);
-             },
-             [](int) { return joinPieces(StimulusText); })},
-    };
-
-    const QFont entryFont = pdfFont(9);
-    const QFont explanationFont = pdfFont(7.5);
-    flow.advance(6);
-    flow.need(3 * LineHeight);
-    flow.text(QStringLiteral("Что выделяется"), pdfFont(11, true));
-    bool any = false;
-    for (const auto& [title, entries] : groups) {
-        if (entries.isEmpty())
-            continue;
-        any = true;
-        flow.need(3 * LineHeight);
-        flow.advance(2);
-        flow.text(title, pdfFont(9, true));
-        for (qsizetype e = 0; e < entries.size(); ++e) {
-            const StandOut& entry = entries[e];
-            flow.text(
-                QStringLiteral("• %1: %2 нормы — %3 % при норме %4 %, Хм2 = %5")
-                    .arg(entry.label, entry.above ? QStringLiteral("выше") : QStringLiteral("ниже"),
-                         formatFixed(entry.percent, 0, 1), normPercentText(entry.norm), entry.chi),
-                entryFont, verdictColour(Verdict::BeyondNorm), 6);
-            // Cells that share an explanation (the orientations, the stimuli) give it once.
-            if (e + 1 == entries.size() || entries[e + 1].explanation != entry.explanation)
-                flow.text(entry.explanation, explanationFont, Qt::darkGray, 14);
-        }
-    }
-    if (!any)
-        flow.text(QStringLiteral("Ни одно значение не отличается от нормы значимо: все Хм2 не "
-                                 "больше %1.")
-                      .arg(formatFixed(cellCritical(), 0, 2)),
-                  entryFont);
 }
 
 // Lays the report out on `writer`; returns the number of pages. `pageCount` numbers the pages
@@ -566,19 +200,18 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
     const QFont bold = pdfFont(9, true);
     flow.text(ApplicationTitle + QStringLiteral(" — результаты анализа"), pdfFont(13, true));
     flow.advance(4);
-    if (!individual)
-        flow.text(groupTitle(groupMemberCount(state)), pdfFont(11, true));
     QStringList fields;
-    for (const HeaderLine& line : reportHeader(state)) {
-        // A group's code field holds its member count and its name field "Группа": the title
-        // above says both.
-        if (!individual &&
-            (line.field == HeaderLine::Field::Code || line.field == HeaderLine::Field::Name))
-            continue;
-        fields << line.label + QStringLiteral(": ") + line.value;
-    }
-    fields << QStringLiteral("Норма: ") + normGroupName(state.comparison.norm);
     const QStringList hint = informationLines(state);
+    if (individual) {
+        for (const HeaderLine& line : reportHeader(state))
+            fields << line.label + QStringLiteral(": ") + line.value;
+        fields << normLineText(state.comparison.norm);
+    } else {
+        // A group is named by who it is made of; its header fields would show the norm's
+        // traits and the day of the run as if they were the group's.
+        fields = groupHeadingLines(state);
+        flow.text(fields.takeFirst(), pdfFont(11, true));
+    }
     // Beside the fields an examinee's timing lines; a group's member list can be long, it
     // follows the charts instead.
     flow.twoColumns(fields, individual ? hint : QStringList(), body, Qt::darkGray);
@@ -588,6 +221,7 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
                {QStringLiteral("      Инновационный потенциал: "), Qt::black},
                {sheet.innovationIndex, verdictColour(sheet.innovationIndexVerdict)}},
               body, bold);
+    printQualityVerdict(flow, state);
     printReadingGuide(flow, state.comparison);
     printStandOuts(flow, state, sheet);
 
@@ -608,23 +242,27 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
          true},
         state);
 
-    if (individual) {
-        const double height = 210;
-        flow.need(height + 6);
-        paintScaled(painter, QRectF(flow.left(), flow.y(), flow.contentWidth(), height),
-                    answerTimeChart(state.record, state.header.code, state.header.name),
-                    paintAnswerTimeChart);
-        flow.advance(height + 8);
-    }
-
     if (!individual) {
+        flow.advance(6);
+        // A list that fits on a page is kept on one, its count not left alone on the next.
+        const double listHeight = double(hint.size()) * LineHeight;
+        if (listHeight < 600)
+            flow.need(listHeight);
         for (const QString& line : hint)
             flow.text(line, pdfFont(8));
     }
-    flow.advance(4);
-    flow.text(QStringLiteral("Комментарий к анализу"), bold);
-    for (const QString& line : snapshot.commentLines)
-        flow.text(line, body);
+    // The comment only when there is one: an empty heading would end the report.
+    const bool commented =
+        std::any_of(snapshot.commentLines.begin(), snapshot.commentLines.end(),
+                    [](const QString& line) { return !line.trimmed().isEmpty(); });
+    if (commented) {
+        flow.advance(4);
+        flow.text(QStringLiteral("Комментарий к анализу"), bold);
+        for (const QString& line : snapshot.commentLines)
+            flow.text(line, body);
+    }
+    if (individual)
+        printAnswerTimePage(painter, flow, state);
     return flow.page();
 }
 

@@ -1,5 +1,6 @@
 #include "TextReport.h"
 
+#include "AnalysisSummary.h"
 #include "Regional.h"
 #include "ReportHeader.h"
 #include "ResponseFile.h"
@@ -155,7 +156,12 @@ void GroupTextReportWriter::member(const GroupMember& member) {
 }
 
 void GroupTextReportWriter::finish(const ReportSnapshot& snapshot) {
-    put(QStringLiteral("Общее число: ") + QString::number(members_) + LineEnd +
+    // Members left out for doubtful answers are named after the count, as the whole report
+    // names them.
+    QString excluded;
+    for (const QString& line : excludedLines(snapshot.analysis))
+        excluded += line + LineEnd;
+    put(QStringLiteral("Общее число: ") + QString::number(members_) + LineEnd + excluded +
         tailText(snapshot, formatSheet(snapshot.analysis)));
 }
 

@@ -988,6 +988,54 @@ private slots:
         }
     }
 
+    // --exclude-doubtful leaves the all-fast examinee out of the means and names it, by code
+    // only under --anonymous; the rest of the report is that of the others alone.
+    void excludeDoubtful() {
+        QTemporaryDir dir;
+        for (const SampleExaminee& e : members_)
+            QVERIFY(!writeExaminee(dir.path(), e).isEmpty());
+        SampleExaminee fast = members_.first();
+        fast.code = QStringLiteral("999");
+        fast.name = QStringLiteral("Быстров Пётр Петрович");
+        fast.answerTimes.fill(0.5);
+        QVERIFY(!writeExaminee(dir.path(), fast).isEmpty());
+
+        const QStringList groupRun{QStringLiteral("--group"), dir.path(), QStringLiteral("--sex"),
+                                   QStringLiteral("male"), QStringLiteral("--exclude-doubtful")};
+        const Outcome excluded = run(groupRun);
+        QCOMPARE(excluded.exitCode, 0);
+        const QString err = QString::fromUtf8(excluded.err);
+        QVERIFY2(err.startsWith(QStringLiteral("Исключено из группы (ответы требуют проверки): 1\n"
+                                               "999. Быстров Пётр Петрович — 108 ответов")),
+                 qPrintable(err));
+        const QStringList report = lines(excluded.out);
+        const qsizetype total = report.indexOf(QStringLiteral("Общее число: 3"));
+        QVERIFY(total > 0);
+        QCOMPARE(report.value(total + 1),
+                 QStringLiteral("Исключено из группы (ответы требуют проверки): 1"));
+        QVERIFY(
+            report.value(total + 2).startsWith(QStringLiteral("999. Быстров Пётр Петрович — ")));
+
+        // Apart from those lines, the report of the others alone.
+        QTemporaryDir alone;
+        for (const SampleExaminee& e : members_)
+            QVERIFY(!writeExaminee(alone.path(), e).isEmpty());
+        QStringList expected = lines(run({QStringLiteral("--group"), alone.path(),
+                                          QStringLiteral("--sex"), QStringLiteral("male")})
+                                         .out);
+        expected.insert(total + 1, report.value(total + 2));
+        expected.insert(total + 1, report.value(total + 1));
+        QCOMPARE(report, expected);
+
+        // Without the option the examinee is a member; under anonymity only its code shows.
+        QVERIFY(lines(run(groupRun.mid(0, 4)).out).contains(QStringLiteral("Общее число: 4")));
+        const Outcome anonymous = run(groupRun + QStringList{QStringLiteral("--anonymous")});
+        QCOMPARE(anonymous.exitCode, 0);
+        QVERIFY(!anonymous.err.contains("Быстров"));
+        QVERIFY(!decodeWindows1251(anonymous.out).contains(QStringLiteral("Быстров")));
+        QVERIFY(lines(anonymous.out).contains(QStringLiteral("999 — 108 ответов быстрее 2 с")));
+    }
+
     void retestComparedWithEarlierTest() {
         QTemporaryDir dir;
         SampleExaminee earlier = generatedExaminee(4711u, 7);

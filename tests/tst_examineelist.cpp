@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -175,6 +176,42 @@ private slots:
         list->findChild<QSpinBox*>(QStringLiteral("seAgeFrom"))->setValue(minAge);
         list->findChild<QSpinBox*>(QStringLiteral("seAgeTo"))->setValue(maxAge);
         QTEST(shownCodes(list), "codes");
+    }
+
+    // "Достоверность ответов": the reasons in their column, the filter keeping only those
+    // entries; the window's toggle leaves them out of a group run, which names them.
+    void doubtfulAnswers() {
+        TestWindow window;
+        window.addExaminee(examinee(0, MaleSex, 30));
+        SampleExaminee fast = examinee(1, FemaleSex, 40);
+        fast.answerTimes.fill(0.7);
+        window.addExaminee(fast);
+        window.addExaminee(examinee(2, MaleSex, 50));
+        ExamineeListWindow* list = openedList(window);
+        QCOMPARE(shownCodes(list).size(), 3);
+        for (int row = 0; row < list->rows()->rowCount(); ++row) {
+            const QString code =
+                list->rows()->index(row, ExamineeListModel::CodeColumn).data().toString();
+            const QString quality =
+                list->rows()->index(row, ExamineeListModel::QualityColumn).data().toString();
+            QCOMPARE(quality.contains(QStringLiteral("108 ответов быстрее 2 с")),
+                     code == fast.code);
+        }
+        list->findChild<QCheckBox*>(QStringLiteral("cbDoubtful"))->setChecked(true);
+        QCOMPARE(shownCodes(list), QStringList{fast.code});
+        list->findChild<QCheckBox*>(QStringLiteral("cbDoubtful"))->setChecked(false);
+        QCOMPARE(shownCodes(list).size(), 3);
+
+        QAction* exclude = window.action("mmExcludeDoubtful");
+        QVERIFY(exclude->isCheckable());
+        exclude->setChecked(true);
+        window.action("mmSexMan")->trigger();
+        const AnalysisState& shown = window.form->analysis();
+        QCOMPARE(shown.kind, AnalysisKind::Group);
+        QCOMPARE(shown.header.code, QStringLiteral("2"));
+        QCOMPARE(excludedCount(shown), 1);
+        QVERIFY(window.label("ImageInfo")->toolTip().contains(
+            QStringLiteral("Исключено из группы (ответы требуют проверки): 1")));
     }
 
     // The group of the chosen rows is the group of a folder holding just those files.

@@ -86,7 +86,7 @@ private slots:
 
         // The headings the spreadsheet users rely on.
         const QStringList headings = examineeHeadings();
-        QCOMPARE(headings.size(), 7 + 36 + 36 + 5 + 2 + 1);
+        QCOMPARE(headings.size(), 7 + 36 + 36 + 5 + 2 + 1 + 6);
         QCOMPARE(headings.first(), QStringLiteral("Файл"));
         QCOMPARE(headings[7], QStringLiteral("П1 Преобразование"));
         QCOMPARE(headings[13], QStringLiteral("П2 РО Преобразование"));
@@ -94,7 +94,8 @@ private slots:
         QCOMPARE(headings[43], QStringLiteral("Хм2 П1 Преобразование"));
         QCOMPARE(headings[79], QStringLiteral("X2 П1"));
         QCOMPARE(headings[85], QStringLiteral("Ст. откл. времени"));
-        QCOMPARE(headings.last(), QStringLiteral("Норма"));
+        QCOMPARE(headings[86], QStringLiteral("Норма"));
+        QCOMPARE(headings.last(), QStringLiteral("Достоверность ответов"));
         for (int c = 0; c < headings.size(); ++c)
             QCOMPARE(cells.value(columnName(c) + QLatin1Char('1')), headings[c]);
 
@@ -123,6 +124,10 @@ private slots:
             QVERIFY(sixDigits(number(84), own.record.meanTime));
             QVERIFY(sixDigits(number(85), own.record.sdTime));
             QCOMPARE(cells.value(columnName(86) + row), QStringLiteral("женщины"));
+            // The answer quality as the examinee's own analysis judges it.
+            QCOMPARE(number(88), double(own.quality.longestRun));
+            QCOMPARE(number(89), double(own.quality.unanswered));
+            QCOMPARE(cells.value(columnName(92) + row), qualityVerdict(own.quality));
         }
         QVERIFY(!cells.contains(QStringLiteral("A5")));
     }
@@ -267,7 +272,13 @@ private slots:
         QVERIFY(
             sixDigits(locale.toDouble(member->at(85), &read), group.members[index].results.sdTime));
         QVERIFY(read);
-        QCOMPARE(member->last(), QStringLiteral("удовлетворенность"));
+        QCOMPARE(member->at(86), QStringLiteral("удовлетворенность"));
+        // Then the answer quality: five figures and the verdict, empty when nothing is
+        // doubtful.
+        const AnswerQuality& quality = group.members[index].results.quality;
+        QCOMPARE(member->at(87).toInt(), quality.fastAnswers);
+        QCOMPARE(member->at(88).toInt(), quality.longestRun);
+        QCOMPARE(member->last(), qualityVerdict(quality));
     }
 
     // Text that a spreadsheet would take for a formula: an apostrophe in the CSV, a string

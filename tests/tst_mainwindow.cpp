@@ -391,8 +391,7 @@ private slots:
         QCOMPARE(window.edit("ceCode")->text(), expected.code);
         QCOMPARE(window.label("stName")->text(), QStringLiteral("Ф.И.О."));
         QCOMPARE(window.edit("ceNorm")->text(), QStringLiteral("Пол"));
-        QCOMPARE(window.label("ImageInfo")->toolTip(),
-                 QString(expected.infoHint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(window.label("ImageInfo")->toolTip(), windowInformation(expected));
         QCOMPARE(window.label("ImageInfo")->toolTipDuration(), 50000);
 
         // Result fields and their colours.
@@ -678,8 +677,14 @@ private slots:
         QCOMPARE(window.label("stName")->text(), QStringLiteral("Группа"));
         QCOMPARE(window.edit("ceOld")->text(), QString());
 
-        // The member list, one line per member, in the tooltip of the information icon.
-        const QStringList hint = window.label("ImageInfo")->toolTip().split(QLatin1Char('\n'));
+        // Who the group is, then the member list, one line per member, in the tooltip of
+        // the information icon.
+        const QStringList parts =
+            window.label("ImageInfo")->toolTip().split(QStringLiteral("\n\n"));
+        QCOMPARE(parts.size(), 2);
+        QVERIFY(parts.first().startsWith(QStringLiteral("Группа: 3 обследуемых (")));
+        QVERIFY(parts.first().contains(QStringLiteral("\nНорма: женщины")));
+        const QStringList hint = parts.last().split(QLatin1Char('\n'));
         QCOMPARE(hint.size(), 5);
         QCOMPARE(hint.first(), QStringLiteral("Состав группы:"));
         QCOMPARE(hint.last(), QStringLiteral("Общее число: 3"));

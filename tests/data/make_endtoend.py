@@ -6,7 +6,7 @@
 # same way, since the program lists them in the file system's order.
 # It also writes the table of examinees expected for each analysis (every column; chi-squares
 # and answer-time statistics to six significant digits, the other numbers at full precision,
-# the norm named last) and the rows of a group's "Группа" sheet, as CSV with "," and a point.
+# the norm named after them, then the answer-quality figures and verdict) and the rows of a group's "Группа" sheet, as CSV with "," and a point.
 from decimal import Decimal, ROUND_HALF_UP
 import csv, datetime, math, os, sys
 
@@ -143,6 +143,41 @@ def norm_name(kind, row):
     return ["мужчины", "женщины", "высшее образование", "среднее образование",
             "удовлетворенность", "удовлетворенность"][row]
 
+def plural(n, one, few, many):
+    if 11 <= n % 100 <= 14: return many
+    return one if n % 10 == 1 else few if 2 <= n % 10 <= 4 else many
+
+def quality(marks, times):
+    # The answer-quality columns: answers under 2 s, the longest run of one statement, items
+    # without a mark or with both, the share of the time on the fastest 27 items, the verdict.
+    choice = ["N" if m == (0, 0) else "B" if m == (1, 1) else "R" if m == (1, 0) else "P"
+              for m in marks]
+    longest = run = 0
+    prev = None
+    for c in choice:
+        run = (run + 1 if c == prev else 1) if c in "RP" else 0
+        prev = c
+        longest = max(longest, run)
+    unanswered, double = choice.count("N"), choice.count("B")
+    timed = any(t > 0 for t in times)
+    fast = sum(1 for t in times if t < 2) if timed else 0
+    share = sum(sorted(times)[:27]) / sum(times) if timed else 0
+    reasons = []
+    if timed and fast >= 11:
+        reasons.append("%d %s быстрее 2 с" % (fast, plural(fast, "ответ", "ответа", "ответов")))
+    if longest >= 15:
+        reasons.append("%d %s подряд" % (longest, plural(longest, "одинаковый выбор", "одинаковых выбора", "одинаковых выборов")))
+    if unanswered:
+        reasons.append("без ответа: %d %s" % (unanswered, plural(unanswered, "пункт", "пункта", "пунктов")))
+    if double:
+        reasons.append("обе отметки: %d %s" % (double, plural(double, "пункт", "пункта", "пунктов")))
+    if timed and share < 0.05:
+        reasons.append("на самую быструю четверть пунктов ушло %s %% времени" % fixed(share * 100, 1))
+    verdict = "ответы требуют проверки: " + "; ".join(reasons) if reasons else ""
+    na = "не измерялось"
+    return [fast if timed else na, longest, unanswered, double,
+            float(fixed(share * 100, 1)) if timed else na, verdict]
+
 def table_row(file, fields, marks, times, kind, row):
     # One examinee as if opened alone: whole scores, percentages shown with one decimal.
     counts, p1, p2, p3 = score(marks)
@@ -152,7 +187,8 @@ def table_row(file, fields, marks, times, kind, row):
     innov = shown(p2[T]) + shown(p2[A])
     mean, sd = time_stats(times)
     return ([file] + fields + p1 + p2 + p3 + [sig6(c) for c in c1 + c2 + c3] +
-            [sig6(x21), sig6(x22), sig6(x23), incl, innov, sig6(mean), sig6(sd), norm_name(kind, row)])
+            [sig6(x21), sig6(x22), sig6(x23), incl, innov, sig6(mean), sig6(sd), norm_name(kind, row)] +
+            quality(marks, times))
 
 def write_csv(path, rows):
     with open(path, "w", newline="", encoding="utf-8") as f:
@@ -169,10 +205,23 @@ def group_sheet(header, means, kind, sex, educ, sep):
     innov = shown(p2[T] * 100 / 108) + shown(p2[A] * 100 / 108)
     cap = lambda v: "[X2(профиль)кр. = %s для p = 0.05]" % fixed(v, 2, 5, sep)
     motives = [n.strip() for n in NAMES]
-    rows = [["Код", header["code"]], ["Дата обследования", header["date"]]]
-    if sex: rows.append(["Пол", sex])
-    if educ: rows.append(["Образование", educ])
-    rows.append(["Нормирование", ["Пол", "Образование", "Удовлетворенность"][kind-1]])
+    # Headed with who the group is, counted from its members' header lines.
+    people = header["members"]
+    women = sum(1 for p in people if p["sex"] == "Женский")
+    men = sum(1 for p in people if p["sex"] == "Мужской")
+    higher = sum(1 for p in people if p["educ"] == "Высшее")
+    secondary = sum(1 for p in people if p["educ"] == "Среднее")
+    ages = sorted(p["age"] for p in people)
+    age = "%d" % ages[0] if ages[0] == ages[-1] else "%d–%d" % (ages[0], ages[-1])
+    dates = sorted(p["test"] for p in people)
+    day = lambda d: d.strftime("%d.%m.%Y")
+    period = day(dates[0]) if dates[0] == dates[-1] else day(dates[0]) + "–" + day(dates[-1])
+    rows = [["Группа: %d обследуемых (женщин %d, мужчин %d; высшее %d, среднее %d; возраст %s)"
+             % (len(people), women, men, higher, secondary, age)],
+            ["Обследования: " + period],
+            ["Норма: " + norm_name(kind, norm_row(kind, sex, educ))],
+            ["Нормирование", ["Пол", "Образование", "Удовлетворенность"][kind-1]],
+            ["Дата анализа", header["date"]]]
     rows += [["Включенность в коллектив", incl], ["Инновационный потенциал", innov], []]
     rows.append(["Профиль 1", "X2", x21, cap(CRIT[0]).strip()])
     rows.append(["Смыслообразующие мотивы", "Деньги РО", "Деньги ПО", "Коллектив РО",
@@ -230,7 +279,12 @@ for i, (code, name) in enumerate([("201", "Белов Игорь Ильич"), (
     for acc, vals in zip(sums, s):
         for k, v in enumerate(vals): acc[k] += v
 means = [[v / 3 for v in acc] for acc in sums]
+def whole_years(test, birth):
+    return test.year - birth.year - ((test.month, test.day) < (birth.month, birth.day))
+
 h = {"code": "3", "date": "07.12.2026", "name": "Группа", "age": "",
+     "members": [{"sex": "Мужской", "educ": "Высшее", "test": datetime.date(2025, 10, 14),
+                  "age": whole_years(datetime.date(2025, 10, 14), datetime.date(1980, 3, 2))}] * 3,
      "hint": ["Состав группы:", "201. Белов Игорь Ильич", "202. Зотова Анна Сергеевна",
               "203. Кузин Олег Петрович", "Общее число: 3"]}
 open(out + "/endtoend_group_comma.txt", "wb").write(

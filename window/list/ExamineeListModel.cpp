@@ -6,6 +6,7 @@
 #include <QFont>
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <numeric>
 
@@ -53,6 +54,9 @@ SortKey sortKey(int column, const ExamineeEntry& e) {
         return {false, e.age.value_or(-1), {}};
     case ExamineeListModel::ProblemColumn:
         return textKey(e.problem);
+    case ExamineeListModel::QualityColumn:
+        // The doubtful first when sorted descending: by how many thresholds were passed.
+        return {false, std::popcount(unsigned(e.quality.doubts)), {}};
     case ExamineeListModel::ColumnCount:
         break;
     }
@@ -95,12 +99,18 @@ QVariant ExamineeListModel::data(const QModelIndex& index, int role) const {
             return e.age ? QVariant(*e.age) : QVariant(QString());
         case ProblemColumn:
             return e.problem;
+        case QualityColumn:
+            if (!e.readable())
+                return QString();
+            if (role == Qt::ToolTipRole)
+                return ezr::qualityLines(e.quality).join(QLatin1Char('\n'));
+            return ezr::doubtReasons(e.quality).join(QStringLiteral("; "));
         case ColumnCount:
             break;
         }
         return {};
     case Qt::ForegroundRole:
-        if (!e.readable())
+        if (!e.readable() || (index.column() == QualityColumn && e.quality.doubtful()))
             return Maroon;
         return {};
     case Qt::FontRole:
@@ -140,6 +150,8 @@ QVariant ExamineeListModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Возраст");
     case ProblemColumn:
         return QStringLiteral("Не читается");
+    case QualityColumn:
+        return QStringLiteral("Достоверность ответов");
     case ColumnCount:
         break;
     }
@@ -233,14 +245,15 @@ const ExamineeListModel* ExamineeFilterModel::table() const {
     return static_cast<const ExamineeListModel*>(sourceModel());
 }
 
-void ExamineeFilterModel::setMemberFilter(const MemberFilter& filter) {
+void ExamineeFilterModel::setMemberFilter(const MemberFilter& filter, bool onlyDoubtful) {
     // A reset, not invalidateFilter(): over a hundred thousand rows the rows a new filter takes
     // away and brings back lie scattered, and the view would follow them interval by interval.
     beginResetModel();
     filter_ = filter;
+    onlyDoubtful_ = onlyDoubtful;
     MemberFilter withoutText = filter;
     withoutText.text.clear();
-    onlyText_ = withoutText.choosesAll();
+    onlyText_ = withoutText.choosesAll() && !onlyDoubtful;
     endResetModel();
 }
 
@@ -252,6 +265,8 @@ bool ExamineeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) co
         // Nothing of an unreadable entry is known but its name.
         return onlyText_ && e.fileName.contains(filter_.text.trimmed(), Qt::CaseInsensitive);
     }
+    if (onlyDoubtful_ && !e.quality.doubtful())
+        return false;
     return matches(filter_, e.header, e.age);
 }
 

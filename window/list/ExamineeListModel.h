@@ -22,6 +22,7 @@ public:
         DateColumn,
         AgeColumn,
         ProblemColumn,
+        QualityColumn, // "Достоверность ответов": the reasons to look, empty when none
         ColumnCount
     };
 
@@ -62,7 +63,9 @@ class ExamineeFilterModel : public QSortFilterProxyModel {
 public:
     explicit ExamineeFilterModel(QObject* parent = nullptr);
 
-    void setMemberFilter(const ezr::MemberFilter& filter);
+    // `onlyDoubtful` keeps only the examinees whose answers ask for a look.
+    void setMemberFilter(const ezr::MemberFilter& filter, bool onlyDoubtful = false);
+    bool onlyDoubtful() const { return onlyDoubtful_; }
     const ezr::MemberFilter& memberFilter() const { return filter_; }
 
 protected:
@@ -76,4 +79,5 @@ private:
     // Only a text to look for: entries that cannot be read are kept when their file name
     // holds it.
     bool onlyText_ = true;
+    bool onlyDoubtful_ = false;
 };

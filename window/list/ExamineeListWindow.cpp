@@ -1,11 +1,12 @@
 #include "ExamineeListWindow.h"
 
 #include "Domain.h"
-#include "ExamineeListing.h"
 #include "ExamineeListModel.h"
+#include "ExamineeListing.h"
 #include "WindowFonts.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -20,6 +21,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 using namespace ezr;
 
@@ -139,6 +142,10 @@ void ExamineeListWindow::createControls() {
     secondLine->addWidget(fromDate_);
     secondLine->addWidget(maroonLabel(QStringLiteral("по"), this));
     secondLine->addWidget(toDate_);
+    secondLine->addSpacing(24);
+    doubtful_ = new QCheckBox(QStringLiteral("Только ответы, требующие проверки"), this);
+    doubtful_->setObjectName(QStringLiteral("cbDoubtful"));
+    secondLine->addWidget(doubtful_);
     secondLine->addStretch(1);
 
     view_ = new QTableView(this);
@@ -155,7 +162,8 @@ void ExamineeListWindow::createControls() {
     // Fixed row heights and column widths: nothing is measured over a hundred thousand rows.
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    const int widths[] = {110, 70, 260, 80, 95, 80, 60, 380};
+    const int widths[] = {110, 70, 260, 80, 95, 80, 60, 300, 300};
+    static_assert(std::size(widths) == ExamineeListModel::ColumnCount, "a width for every column");
     for (int column = 0; column < ExamineeListModel::ColumnCount; ++column)
         view_->setColumnWidth(column, widths[column]);
     view_->horizontalHeader()->setStretchLastSection(true);
@@ -211,6 +219,7 @@ void ExamineeListWindow::createControls() {
     connect(text_, &QLineEdit::returnPressed, this, &ExamineeListWindow::applyFilter);
     for (QComboBox* box : {sex_, education_})
         connect(box, &QComboBox::currentIndexChanged, this, &ExamineeListWindow::applyFilter);
+    connect(doubtful_, &QCheckBox::toggled, this, &ExamineeListWindow::applyFilter);
     for (QSpinBox* spin : {minAge_, maxAge_})
         connect(spin, &QSpinBox::valueChanged, this, &ExamineeListWindow::applyFilter);
     for (QDateEdit* edit : {fromDate_, toDate_})
@@ -284,7 +293,7 @@ void ExamineeListWindow::applyFilter() {
         filter.fromDate = fromDate_->date();
     if (toDate_->date() != NoDateBound)
         filter.toDate = toDate_->date();
-    rows_->setMemberFilter(filter);
+    rows_->setMemberFilter(filter, doubtful_->isChecked());
     selectMarked();
     showCounts();
 }

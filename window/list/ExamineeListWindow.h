@@ -13,6 +13,7 @@ class ExamineeFilterModel;
 class ExamineeListing;
 class ExamineeListModel;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -93,6 +94,7 @@ private:
     QLineEdit* text_ = nullptr;
     QComboBox* sex_ = nullptr;
     QComboBox* education_ = nullptr;
+    QCheckBox* doubtful_ = nullptr; // only the answers that ask for a look
     QSpinBox* minAge_ = nullptr;
     QSpinBox* maxAge_ = nullptr;
     QDateEdit* fromDate_ = nullptr;

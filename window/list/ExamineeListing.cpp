@@ -33,6 +33,7 @@ ExamineeEntry readExamineeEntry(const QString& folder, const QString& fileName) 
         entry.header = readHeader(lines);
         AnalysisRecord record;
         readItemLines(lines, record);
+        entry.quality = answerQuality(record);
         entry.testDate = headerDate(entry.header.testDate);
         entry.age = ageInYears(entry.header);
         if (entry.testDate.isValid() && headerDate(entry.header.birthDate).isValid())

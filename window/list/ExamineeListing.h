@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerQuality.h"
 #include "ResponseFile.h"
 
 #include <QDate>
@@ -17,10 +18,11 @@ class QThread;
 struct ExamineeEntry {
     QString fileName; // without directory
     ezr::ResponseHeader header;
-    QDate testDate;         // invalid when the date does not read
-    std::optional<int> age; // whole years at the test, as a group's filter counts them
-    QString ageText;        // "yy.mm", as the result panel shows it
-    QString problem;        // why the entry cannot be analysed; empty when it can
+    QDate testDate;             // invalid when the date does not read
+    std::optional<int> age;     // whole years at the test, as a group's filter counts them
+    QString ageText;            // "yy.mm", as the result panel shows it
+    QString problem;            // why the entry cannot be analysed; empty when it can
+    ezr::AnswerQuality quality; // whether its answers can be trusted, when readable
     bool readable() const { return problem.isEmpty(); }
 };
 

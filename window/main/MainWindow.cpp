@@ -5,6 +5,7 @@
 #include "AnswerSheet.h"
 #include "CellChoice.h"
 #include "Domain.h"
+#include "DoubtfulExclusion.h"
 #include "ExplanationTexts.h"
 #include "Folders.h"
 #include "GifPicture.h"
@@ -57,6 +58,7 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     connect(menu_, &MainMenu::ownNormChosen, this, &MainWindow::chooseOwnNorm);
     connect(menu_, &MainMenu::groupOwnNormChosen, this, &MainWindow::runGroupWithOwnNorm);
     menuState_.anonymous = anonymousOutputs();
+    doubtfulExclusion_ = new DoubtfulExclusion(this);
     createWindowMenu();
     createShortcuts();
     createResultPanel();
@@ -345,6 +347,7 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupCh
         return;
     if (folder.isEmpty())
         folder = dataFolder();
+    const GroupChoice taken = doubtfulExclusion_->applied(choice);
     std::optional<AnalysisError> stoppedAt;
     runCommand([&] {
         const WaitCursor wait;
@@ -357,14 +360,14 @@ void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupCh
             ResultSheet sheet;
             runOffTheWindow(this, progress, [&](const GroupProgress& report) {
                 next = groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster,
-                                     choice);
+                                     taken);
                 if (own)
                     next = withNorm(std::move(next), *own);
                 sheet = formatSheet(next);
                 sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             });
             showNewAnalysis(std::move(next), &sheet);
-            groupChoice_ = choice;
+            groupChoice_ = taken;
         } catch (const AnalysisError& error) {
             if (error.memberPath().isEmpty())
                 throw;

@@ -20,6 +20,7 @@
 #include <memory>
 
 class AboutDialog;
+class DoubtfulExclusion;
 class AnswerSheetForm;
 class QLabel;
 class QMenu;
@@ -164,6 +165,7 @@ private:
     SaveDialogMemory saveDialogs_; // each output's own save dialog
     AboutDialog* aboutDialog_ = nullptr;
     MainMenu* menu_ = nullptr;
+    DoubtfulExclusion* doubtfulExclusion_ = nullptr; // "Исключать сомнительные ответы"
     QMenu* windowMenu_ = nullptr;
     ResultPanel* panel_ = nullptr;
     QScrollArea* resultScroll_ = nullptr;

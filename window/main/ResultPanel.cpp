@@ -252,10 +252,7 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     // The hint keeps its CR LF line breaks for the report; the tooltip shows plain lines. A
     // large group's hint comes converted already (made off the window): one quick look for a
     // carriage return is all it costs here.
-    QString hint = sheet.infoHint;
-    if (hint.contains(QLatin1Char('\r')))
-        hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    infoIcon_->setToolTip(hint);
+    infoIcon_->setToolTip(windowInformation(sheet));
 
     const QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     const Verdict x2Verdicts[3] = {sheet.profile1X2Verdict, sheet.profile2X2Verdict,
