@@ -25,7 +25,7 @@ done
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
-  libxlsxwriter-dev zlib1g-dev libreadstat-dev fonts-dejavu-core fonts-liberation2
+  libxlsxwriter-dev zlib1g-dev libreadstat-dev libzip-dev fonts-dejavu-core fonts-liberation2
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(
