@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <zip.h>
 
 namespace ezr {
@@ -36,6 +38,60 @@ QString libzipReason(zip_error_t* error) {
     zip_error_fini(&error);
     throwArchiveError(name, reason);
 }
+
+// An entry unpacked as it is read, under a limit for what it unpacks to.
+class ZipEntryDevice final : public QIODevice {
+public:
+    ZipEntryDevice(zip_file_t* file, qint64 maxSize) : file_(file), left_(maxSize) {
+        open(QIODevice::ReadOnly);
+    }
+    ~ZipEntryDevice() override {
+        if (file_)
+            zip_fclose(file_);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        if (!file_)
+            return -1;
+        // One byte beyond the limit is asked for, to tell an entry of exactly the limit from
+        // a larger one.
+        const zip_int64_t got = zip_fread(file_, data, zip_uint64_t(std::min(maxSize, left_ + 1)));
+        if (got < 0) {
+            fail(libzipReason(zip_file_get_error(file_)));
+            return -1;
+        }
+        if (got > left_) {
+            fail(QStringLiteral("entry unpacks to more than the limit"));
+            return -1;
+        }
+        left_ -= got;
+        if (got == 0) {
+            // The checksum is checked when the entry is closed, after its last byte.
+            const int closed = zip_fclose(file_);
+            file_ = nullptr;
+            if (closed != 0) {
+                zip_error_t error;
+                zip_error_init_with_code(&error, closed);
+                setErrorString(libzipReason(&error));
+                zip_error_fini(&error);
+                return -1;
+            }
+        }
+        return got;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    void fail(const QString& reason) {
+        setErrorString(reason);
+        zip_fclose(file_);
+        file_ = nullptr;
+    }
+    zip_file_t* file_;
+    qint64 left_;
+};
 
 } // namespace
 
@@ -91,6 +147,17 @@ QStringList ZipArchive::entryNames() const {
 
 bool ZipArchive::contains(const QString& entry) const {
     return zip_name_locate(state_->archive, entry.toUtf8().constData(), 0) >= 0;
+}
+
+std::unique_ptr<QIODevice> ZipArchive::openEntry(const QString& entry, qint64 maxSize) const {
+    const QString where = QStringLiteral("%1 (%2)").arg(state_->name, quotedInMessage(entry));
+    const zip_int64_t index = zip_name_locate(state_->archive, entry.toUtf8().constData(), 0);
+    if (index < 0)
+        throwArchiveError(where, QStringLiteral("no such entry"));
+    zip_file_t* file = zip_fopen_index(state_->archive, zip_uint64_t(index), 0);
+    if (!file)
+        throwArchiveError(where, libzipReason(zip_get_error(state_->archive)));
+    return std::make_unique<ZipEntryDevice>(file, maxSize);
 }
 
 QByteArray ZipArchive::read(const QString& entry, qint64 maxSize) const {

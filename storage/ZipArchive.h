@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,11 @@ public:
     // it is larger than `maxSize` bytes (as stored or as it unpacks: the stored size is not
     // trusted), or when it does not unpack (damaged data, a wrong checksum, encryption).
     QByteArray read(const QString& entry, qint64 maxSize) const;
+    // The same entry as a sequential device that unpacks as it is read, for entries too large
+    // to hold whole (a worksheet of 100,000 rows). Reading past `maxSize` bytes, or damaged
+    // data, fails the read (-1) with the reason in errorString(). The archive must outlive
+    // the device. Throws AnalysisError when there is no such entry.
+    std::unique_ptr<QIODevice> openEntry(const QString& entry, qint64 maxSize) const;
 
 private:
     struct State;

@@ -1,0 +1,388 @@
+#include "ImportWorkbook.h"
+
+#include "AnalysisError.h"
+
+#include <QDate>
+#include <QHash>
+#include <QSet>
+#include <QXmlStreamReader>
+
+#include <cmath>
+
+namespace ezr {
+
+namespace {
+
+[[noreturn]] void throwUnreadable(const QString& name, const QString& reason) {
+    throw AnalysisError(
+        QStringLiteral("Таблица %1 не читается: %2").arg(pathInMessage(name), reason));
+}
+
+QStringView attribute(const QXmlStreamReader& xml, QStringView localName) {
+    for (const QXmlStreamAttribute& a : xml.attributes())
+        if (a.name() == localName)
+            return a.value();
+    return {};
+}
+
+void checkXml(const QXmlStreamReader& xml, const QIODevice& device, const QString& name) {
+    if (!xml.hasError())
+        return;
+    const QString deviceReason = device.errorString();
+    throwUnreadable(name, deviceReason.isEmpty() || deviceReason == QLatin1String("Unknown error")
+                              ? xml.errorString()
+                              : deviceReason);
+}
+
+// Appends text, keeping one character more than a cell may hold so that it is refused as too
+// long instead of written shortened.
+void appendCapped(QString& cell, QStringView text) {
+    const qsizetype room = MaxTableCellLength + 1 - cell.size();
+    if (room > 0)
+        cell += text.first(std::min(room, text.size()));
+}
+
+// A cell placed at column `column` (from 0) of `cells`, the gap before it left empty.
+void placeCell(QStringList& cells, qsizetype column, const QString& text) {
+    if (column >= MaxTableColumns)
+        return;
+    while (cells.size() < column)
+        cells.append(QString());
+    if (cells.size() == column)
+        cells.append(text);
+    else
+        cells[column] = text;
+}
+
+// ---- Excel .xlsx ----
+
+// Excel counts days from 30 December 1899 (its 1900 leap-year error is before any examinee).
+QString serialDateText(QStringView number) {
+    bool ok = false;
+    const double serial = number.toDouble(&ok);
+    if (!ok || !std::isfinite(serial) || serial < 1 || serial > 2958465)
+        return number.toString();
+    return QDate(1899, 12, 30).addDays(qint64(std::floor(serial))).toString(Qt::ISODate);
+}
+
+// Whether an Excel number format shows a date: the built-in date formats, or a format code
+// with a day, month or year outside quotes and brackets (not only hours and minutes).
+bool isDateFormat(int id, QStringView code) {
+    if ((id >= 14 && id <= 17) || id == 22 || (id >= 27 && id <= 36) || (id >= 50 && id <= 58))
+        return true;
+    bool quoted = false;
+    int bracket = 0;
+    for (const QChar c : code) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && c == QLatin1Char('['))
+            ++bracket;
+        else if (!quoted && c == QLatin1Char(']'))
+            --bracket;
+        else if (!quoted && bracket == 0 && QStringLiteral("dDyY").contains(c))
+            return true;
+    }
+    return false;
+}
+
+// The cell styles (their places in cellXfs) that show dates.
+QSet<int> dateStyles(const ZipArchive& archive) {
+    QSet<int> styles;
+    if (!archive.contains(QStringLiteral("xl/styles.xml")))
+        return styles;
+    QXmlStreamReader xml(archive.read(QStringLiteral("xl/styles.xml"), MaxSharedStringsSize));
+    QHash<int, QString> codes;
+    bool inCellXfs = false;
+    int xf = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"numFmt") {
+            codes.insert(attribute(xml, u"numFmtId").toInt(),
+                         attribute(xml, u"formatCode").toString());
+        } else if (xml.isStartElement() && xml.name() == u"cellXfs") {
+            inCellXfs = true;
+        } else if (xml.isEndElement() && xml.name() == u"cellXfs") {
+            inCellXfs = false;
+        } else if (inCellXfs && xml.isStartElement() && xml.name() == u"xf") {
+            const int id = attribute(xml, u"numFmtId").toInt();
+            if (isDateFormat(id, codes.value(id)))
+                styles.insert(xf);
+            ++xf;
+        }
+    }
+    return styles; // a damaged styles part only costs the date cells their reading
+}
+
+QStringList sharedStrings(const ZipArchive& archive, const QString& name) {
+    QStringList strings;
+    if (!archive.contains(QStringLiteral("xl/sharedStrings.xml")))
+        return strings;
+    const auto device =
+        archive.openEntry(QStringLiteral("xl/sharedStrings.xml"), MaxSharedStringsSize);
+    QXmlStreamReader xml(device.get());
+    QString text;
+    int phonetic = 0; // <rPh> runs are reading aids, not the cell's text
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"si")
+            text.clear();
+        else if (xml.isStartElement() && xml.name() == u"rPh")
+            ++phonetic;
+        else if (xml.isEndElement() && xml.name() == u"rPh")
+            --phonetic;
+        else if (xml.isStartElement() && xml.name() == u"t" && phonetic == 0)
+            appendCapped(text, xml.readElementText());
+        else if (xml.isEndElement() && xml.name() == u"si")
+            strings.append(text);
+    }
+    checkXml(xml, *device, name);
+    return strings;
+}
+
+// The first sheet's part: the workbook's first <sheet>, through the workbook's relations.
+QString firstSheetPath(const ZipArchive& archive, const QString& name) {
+    QString id;
+    {
+        QXmlStreamReader xml(archive.read(QStringLiteral("xl/workbook.xml"), MaxSharedStringsSize));
+        while (!xml.atEnd() && id.isEmpty())
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet")
+                id = attribute(xml, u"id").toString();
+    }
+    const QString fallback = QStringLiteral("xl/worksheets/sheet1.xml");
+    const QString relations = QStringLiteral("xl/_rels/workbook.xml.rels");
+    if (!id.isEmpty() && archive.contains(relations)) {
+        QXmlStreamReader xml(archive.read(relations, MaxSharedStringsSize));
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship" &&
+                attribute(xml, u"Id") == id) {
+                const QString target = attribute(xml, u"Target").toString();
+                return target.startsWith(QLatin1Char('/')) ? target.mid(1)
+                                                           : QStringLiteral("xl/") + target;
+            }
+        }
+    }
+    if (!archive.contains(fallback))
+        throwUnreadable(name, QStringLiteral("в книге нет листа"));
+    return fallback;
+}
+
+// "BC12" to the column 54 (from 0); -1 without letters.
+int columnOf(QStringView reference) {
+    int column = 0;
+    int letters = 0;
+    for (const QChar c : reference) {
+        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
+            break;
+        column = column * 26 + (c.unicode() - u'A' + 1);
+        if (++letters > 3)
+            return MaxTableColumns;
+    }
+    return letters == 0 ? -1 : column - 1;
+}
+
+class XlsxRecords final : public TableRecords {
+public:
+    XlsxRecords(const ZipArchive& archive, const QString& name)
+        : name_(name), strings_(sharedStrings(archive, name)), dateStyles_(dateStyles(archive)),
+          device_(archive.openEntry(firstSheetPath(archive, name), MaxWorksheetSize)),
+          xml_(device_.get()) {}
+
+    bool next(QStringList& cells, int& row) override {
+        cells.clear();
+        while (!xml_.atEnd()) {
+            if (xml_.readNext() != QXmlStreamReader::StartElement || xml_.name() != u"row")
+                continue;
+            bool ok = false;
+            const int number = attribute(xml_, u"r").toInt(&ok);
+            row = ok && number > lastRow_ ? number : lastRow_ + 1;
+            lastRow_ = row;
+            readRow(cells);
+            checkXml(xml_, *device_, name_);
+            return true;
+        }
+        checkXml(xml_, *device_, name_);
+        return false;
+    }
+
+private:
+    void readRow(QStringList& cells) {
+        int column = -1;
+        while (!xml_.atEnd()) {
+            xml_.readNext();
+            if (xml_.isEndElement() && xml_.name() == u"row")
+                return;
+            if (!xml_.isStartElement() || xml_.name() != u"c")
+                continue;
+            const int given = columnOf(attribute(xml_, u"r"));
+            column = given >= 0 ? given : column + 1;
+            const QString type = attribute(xml_, u"t").toString();
+            bool styled = false;
+            const int style = attribute(xml_, u"s").toInt(&styled);
+            placeCell(cells, column, readCell(type, styled && dateStyles_.contains(style)));
+        }
+    }
+
+    // The text of one <c>, read to its end.
+    QString readCell(const QString& type, bool dateStyle) {
+        QString value;
+        QString inline_;
+        while (!xml_.atEnd()) {
+            xml_.readNext();
+            if (xml_.isEndElement() && xml_.name() == u"c")
+                break;
+            if (xml_.isStartElement() && xml_.name() == u"v")
+                appendCapped(value, xml_.readElementText());
+            else if (xml_.isStartElement() && xml_.name() == u"t")
+                appendCapped(inline_, xml_.readElementText());
+        }
+        if (type == u"inlineStr")
+            return inline_;
+        if (type == u"s") {
+            bool ok = false;
+            const int index = value.toInt(&ok);
+            return ok && index >= 0 && index < strings_.size() ? strings_[index] : QString();
+        }
+        if (type == u"d")
+            return value.left(10);
+        if ((type.isEmpty() || type == u"n") && dateStyle)
+            return serialDateText(value);
+        return value;
+    }
+
+    QString name_;
+    QStringList strings_;
+    QSet<int> dateStyles_;
+    std::unique_ptr<QIODevice> device_;
+    QXmlStreamReader xml_;
+    int lastRow_ = 0;
+};
+
+// ---- OpenDocument .ods ----
+
+// A spreadsheet saves a million empty rows and thousands of empty columns as one repeated
+// element: those are counted, never spelled out.
+constexpr int MaxRepeat = 1 << 20;
+
+class OdsRecords final : public TableRecords {
+public:
+    OdsRecords(const ZipArchive& archive, const QString& name)
+        : name_(name), device_(archive.openEntry(QStringLiteral("content.xml"), MaxWorksheetSize)),
+          xml_(device_.get()) {}
+
+    bool next(QStringList& cells, int& row) override {
+        while (repeatLeft_ == 0) {
+            if (!readRow())
+                return false;
+        }
+        --repeatLeft_;
+        cells = rowCells_;
+        row = ++rowNumber_;
+        return true;
+    }
+
+private:
+    // Reads the next table row of the first table into rowCells_, its repeat count into
+    // repeatLeft_ (blank repeated rows only counted); false after the first table.
+    bool readRow() {
+        while (!done_ && !xml_.atEnd()) {
+            xml_.readNext();
+            if (xml_.isStartElement() && xml_.name() == u"table")
+                ++tableDepth_;
+            else if (xml_.isEndElement() && xml_.name() == u"table" && --tableDepth_ == 0)
+                done_ = true; // only the first sheet
+            else if (tableDepth_ > 0 && xml_.isStartElement() && xml_.name() == u"table-row") {
+                const int repeat =
+                    std::clamp(attribute(xml_, u"number-rows-repeated").toInt(), 1, MaxRepeat);
+                readCells();
+                checkXml(xml_, *device_, name_);
+                bool blank = true;
+                for (const QString& cell : rowCells_)
+                    blank = blank && cell.trimmed().isEmpty();
+                if (blank) {
+                    rowNumber_ += repeat;
+                    continue;
+                }
+                repeatLeft_ = repeat;
+                return true;
+            }
+        }
+        checkXml(xml_, *device_, name_);
+        return false;
+    }
+
+    void readCells() {
+        rowCells_.clear();
+        qsizetype column = 0;
+        while (!xml_.atEnd()) {
+            xml_.readNext();
+            if (xml_.isEndElement() && xml_.name() == u"table-row")
+                return;
+            if (!xml_.isStartElement() ||
+                (xml_.name() != u"table-cell" && xml_.name() != u"covered-table-cell"))
+                continue;
+            const qsizetype repeat =
+                std::clamp(attribute(xml_, u"number-columns-repeated").toInt(), 1, MaxRepeat);
+            const QString text = readCell();
+            if (!text.isEmpty())
+                for (qsizetype k = 0; k < repeat && column + k < MaxTableColumns; ++k)
+                    placeCell(rowCells_, column + k, text);
+            column += repeat;
+        }
+    }
+
+    // The cell's value: a date as its date-value, a number as its value, else its text.
+    QString readCell() {
+        const QStringView type = attribute(xml_, u"value-type");
+        QString value;
+        if (type == u"date")
+            value = attribute(xml_, u"date-value").left(10).toString();
+        else if (type == u"float" || type == u"percentage" || type == u"currency")
+            value = attribute(xml_, u"value").toString();
+        QString text;
+        int paragraphs = 0;
+        int depth = 1;
+        while (depth > 0 && !xml_.atEnd()) {
+            xml_.readNext();
+            if (xml_.isStartElement()) {
+                ++depth;
+                if (xml_.name() == u"p" && paragraphs++ > 0)
+                    appendCapped(text, u"\n");
+                else if (xml_.name() == u"s")
+                    appendCapped(text, QString(std::clamp(attribute(xml_, u"c").toInt(), 1,
+                                                          MaxTableCellLength),
+                                               QLatin1Char(' ')));
+                else if (xml_.name() == u"tab")
+                    appendCapped(text, u"\t");
+                else if (xml_.name() == u"line-break")
+                    appendCapped(text, u"\n");
+                else if (xml_.name() == u"annotation")
+                    xml_.skipCurrentElement(), --depth; // a comment, not the cell's text
+            } else if (xml_.isEndElement()) {
+                --depth;
+            } else if (xml_.isCharacters() && depth > 1) {
+                appendCapped(text, xml_.text());
+            }
+        }
+        return value.isEmpty() ? text : value;
+    }
+
+    QString name_;
+    std::unique_ptr<QIODevice> device_;
+    QXmlStreamReader xml_;
+    QStringList rowCells_;
+    int repeatLeft_ = 0;
+    int rowNumber_ = 0;
+    int tableDepth_ = 0;
+    bool done_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<TableRecords> workbookRecords(const ZipArchive& archive, WorkbookKind kind,
+                                              const QString& name) {
+    if (kind == WorkbookKind::Xlsx)
+        return std::make_unique<XlsxRecords>(archive, name);
+    return std::make_unique<OdsRecords>(archive, name);
+}
+
+} // namespace ezr
