@@ -25,15 +25,6 @@ QStringView attribute(const QXmlStreamReader& xml, QStringView localName) {
     return {};
 }
 
-void checkXml(const QXmlStreamReader& xml, const QIODevice& device, const QString& name) {
-    if (!xml.hasError())
-        return;
-    const QString deviceReason = device.errorString();
-    throwUnreadable(name, deviceReason.isEmpty() || deviceReason == QLatin1String("Unknown error")
-                              ? xml.errorString()
-                              : deviceReason);
-}
-
 // Appends text, keeping one character more than a cell may hold so that it is refused as too
 // long instead of written shortened.
 void appendCapped(QString& cell, QStringView text) {
@@ -41,6 +32,76 @@ void appendCapped(QString& cell, QStringView text) {
     if (room > 0)
         cell += text.first(std::min(room, text.size()));
 }
+
+// An XML part read as it unpacks: QXmlStreamReader is given the bytes in blocks (it takes a
+// sequential device's pause for the end), and a premature end only means "more to come"
+// until the part has no more.
+class XmlFeed {
+public:
+    XmlFeed(std::unique_ptr<QIODevice> device, const QString& name)
+        : device_(std::move(device)), name_(name) {}
+
+    QXmlStreamReader::TokenType next() {
+        for (;;) {
+            const QXmlStreamReader::TokenType token = xml_.readNext();
+            if (token != QXmlStreamReader::Invalid ||
+                xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError || !device_)
+                return token;
+            const QByteArray block = device_->read(256 * 1024);
+            if (block.isEmpty())
+                return token;
+            xml_.addData(block);
+        }
+    }
+    // Reads the next token; false at the document's end or an error (see check()).
+    bool advance() {
+        const QXmlStreamReader::TokenType token = next();
+        return token != QXmlStreamReader::Invalid && token != QXmlStreamReader::EndDocument;
+    }
+    bool isStartElement() const { return xml_.isStartElement(); }
+    bool isEndElement() const { return xml_.isEndElement(); }
+    bool isCharacters() const { return xml_.isCharacters(); }
+    QStringView name() const { return xml_.name(); }
+    QStringView text() const { return xml_.text(); }
+    QStringView attribute(QStringView localName) const {
+        for (const QXmlStreamAttribute& a : xml_.attributes())
+            if (a.name() == localName)
+                return a.value();
+        return {};
+    }
+    // The text inside the current element, to its end, capped.
+    QString elementText() {
+        QString text;
+        for (int depth = 1; depth > 0 && !failed();) {
+            const QXmlStreamReader::TokenType token = next();
+            if (token == QXmlStreamReader::StartElement)
+                ++depth;
+            else if (token == QXmlStreamReader::EndElement)
+                --depth;
+            else if (token == QXmlStreamReader::Characters)
+                appendCapped(text, xml_.text());
+            else if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument)
+                break;
+        }
+        return text;
+    }
+    bool failed() const { return xml_.hasError(); }
+    // Throws when the part is damaged or was cut short.
+    void check() const {
+        if (!xml_.hasError())
+            return;
+        const QString deviceReason = device_ ? device_->errorString() : QString();
+        throwUnreadable(name_,
+                        deviceReason.isEmpty() || deviceReason == QLatin1String("Unknown error")
+                            ? xml_.errorString()
+                            : deviceReason);
+    }
+
+private:
+    std::unique_ptr<QIODevice> device_;
+    QXmlStreamReader xml_;
+    QString name_;
+};
 
 // A cell placed at column `column` (from 0) of `cells`, the gap before it left empty.
 void placeCell(QStringList& cells, qsizetype column, const QString& text) {
@@ -117,13 +178,11 @@ QStringList sharedStrings(const ZipArchive& archive, const QString& name) {
     QStringList strings;
     if (!archive.contains(QStringLiteral("xl/sharedStrings.xml")))
         return strings;
-    const auto device =
-        archive.openEntry(QStringLiteral("xl/sharedStrings.xml"), MaxSharedStringsSize);
-    QXmlStreamReader xml(device.get());
+    XmlFeed xml(archive.openEntry(QStringLiteral("xl/sharedStrings.xml"), MaxSharedStringsSize),
+                name);
     QString text;
     int phonetic = 0; // <rPh> runs are reading aids, not the cell's text
-    while (!xml.atEnd()) {
-        xml.readNext();
+    while (xml.advance()) {
         if (xml.isStartElement() && xml.name() == u"si")
             text.clear();
         else if (xml.isStartElement() && xml.name() == u"rPh")
@@ -131,11 +190,11 @@ QStringList sharedStrings(const ZipArchive& archive, const QString& name) {
         else if (xml.isEndElement() && xml.name() == u"rPh")
             --phonetic;
         else if (xml.isStartElement() && xml.name() == u"t" && phonetic == 0)
-            appendCapped(text, xml.readElementText());
+            appendCapped(text, xml.elementText());
         else if (xml.isEndElement() && xml.name() == u"si")
             strings.append(text);
     }
-    checkXml(xml, *device, name);
+    xml.check();
     return strings;
 }
 
@@ -183,41 +242,39 @@ int columnOf(QStringView reference) {
 class XlsxRecords final : public TableRecords {
 public:
     XlsxRecords(const ZipArchive& archive, const QString& name)
-        : name_(name), strings_(sharedStrings(archive, name)), dateStyles_(dateStyles(archive)),
-          device_(archive.openEntry(firstSheetPath(archive, name), MaxWorksheetSize)),
-          xml_(device_.get()) {}
+        : strings_(sharedStrings(archive, name)), dateStyles_(dateStyles(archive)),
+          xml_(archive.openEntry(firstSheetPath(archive, name), MaxWorksheetSize), name) {}
 
     bool next(QStringList& cells, int& row) override {
         cells.clear();
-        while (!xml_.atEnd()) {
-            if (xml_.readNext() != QXmlStreamReader::StartElement || xml_.name() != u"row")
+        while (xml_.advance()) {
+            if (!xml_.isStartElement() || xml_.name() != u"row")
                 continue;
             bool ok = false;
-            const int number = attribute(xml_, u"r").toInt(&ok);
+            const int number = xml_.attribute(u"r").toInt(&ok);
             row = ok && number > lastRow_ ? number : lastRow_ + 1;
             lastRow_ = row;
             readRow(cells);
-            checkXml(xml_, *device_, name_);
+            xml_.check();
             return true;
         }
-        checkXml(xml_, *device_, name_);
+        xml_.check();
         return false;
     }
 
 private:
     void readRow(QStringList& cells) {
         int column = -1;
-        while (!xml_.atEnd()) {
-            xml_.readNext();
+        while (xml_.advance()) {
             if (xml_.isEndElement() && xml_.name() == u"row")
                 return;
             if (!xml_.isStartElement() || xml_.name() != u"c")
                 continue;
-            const int given = columnOf(attribute(xml_, u"r"));
+            const int given = columnOf(xml_.attribute(u"r"));
             column = given >= 0 ? given : column + 1;
-            const QString type = attribute(xml_, u"t").toString();
+            const QString type = xml_.attribute(u"t").toString();
             bool styled = false;
-            const int style = attribute(xml_, u"s").toInt(&styled);
+            const int style = xml_.attribute(u"s").toInt(&styled);
             placeCell(cells, column, readCell(type, styled && dateStyles_.contains(style)));
         }
     }
@@ -226,14 +283,13 @@ private:
     QString readCell(const QString& type, bool dateStyle) {
         QString value;
         QString inline_;
-        while (!xml_.atEnd()) {
-            xml_.readNext();
+        while (xml_.advance()) {
             if (xml_.isEndElement() && xml_.name() == u"c")
                 break;
             if (xml_.isStartElement() && xml_.name() == u"v")
-                appendCapped(value, xml_.readElementText());
+                appendCapped(value, xml_.elementText());
             else if (xml_.isStartElement() && xml_.name() == u"t")
-                appendCapped(inline_, xml_.readElementText());
+                appendCapped(inline_, xml_.elementText());
         }
         if (type == u"inlineStr")
             return inline_;
@@ -249,11 +305,9 @@ private:
         return value;
     }
 
-    QString name_;
     QStringList strings_;
     QSet<int> dateStyles_;
-    std::unique_ptr<QIODevice> device_;
-    QXmlStreamReader xml_;
+    XmlFeed xml_;
     int lastRow_ = 0;
 };
 
@@ -266,8 +320,7 @@ constexpr int MaxRepeat = 1 << 20;
 class OdsRecords final : public TableRecords {
 public:
     OdsRecords(const ZipArchive& archive, const QString& name)
-        : name_(name), device_(archive.openEntry(QStringLiteral("content.xml"), MaxWorksheetSize)),
-          xml_(device_.get()) {}
+        : xml_(archive.openEntry(QStringLiteral("content.xml"), MaxWorksheetSize), name) {}
 
     bool next(QStringList& cells, int& row) override {
         while (repeatLeft_ == 0) {
@@ -284,17 +337,16 @@ private:
     // Reads the next table row of the first table into rowCells_, its repeat count into
     // repeatLeft_ (blank repeated rows only counted); false after the first table.
     bool readRow() {
-        while (!done_ && !xml_.atEnd()) {
-            xml_.readNext();
+        while (!done_ && xml_.advance()) {
             if (xml_.isStartElement() && xml_.name() == u"table")
                 ++tableDepth_;
             else if (xml_.isEndElement() && xml_.name() == u"table" && --tableDepth_ == 0)
                 done_ = true; // only the first sheet
             else if (tableDepth_ > 0 && xml_.isStartElement() && xml_.name() == u"table-row") {
                 const int repeat =
-                    std::clamp(attribute(xml_, u"number-rows-repeated").toInt(), 1, MaxRepeat);
+                    std::clamp(xml_.attribute(u"number-rows-repeated").toInt(), 1, MaxRepeat);
                 readCells();
-                checkXml(xml_, *device_, name_);
+                xml_.check();
                 bool blank = true;
                 for (const QString& cell : rowCells_)
                     blank = blank && cell.trimmed().isEmpty();
@@ -306,22 +358,21 @@ private:
                 return true;
             }
         }
-        checkXml(xml_, *device_, name_);
+        xml_.check();
         return false;
     }
 
     void readCells() {
         rowCells_.clear();
         qsizetype column = 0;
-        while (!xml_.atEnd()) {
-            xml_.readNext();
+        while (xml_.advance()) {
             if (xml_.isEndElement() && xml_.name() == u"table-row")
                 return;
             if (!xml_.isStartElement() ||
                 (xml_.name() != u"table-cell" && xml_.name() != u"covered-table-cell"))
                 continue;
             const qsizetype repeat =
-                std::clamp(attribute(xml_, u"number-columns-repeated").toInt(), 1, MaxRepeat);
+                std::clamp(xml_.attribute(u"number-columns-repeated").toInt(), 1, MaxRepeat);
             const QString text = readCell();
             if (!text.isEmpty())
                 for (qsizetype k = 0; k < repeat && column + k < MaxTableColumns; ++k)
@@ -332,23 +383,22 @@ private:
 
     // The cell's value: a date as its date-value, a number as its value, else its text.
     QString readCell() {
-        const QStringView type = attribute(xml_, u"value-type");
+        const QStringView type = xml_.attribute(u"value-type");
         QString value;
         if (type == u"date")
-            value = attribute(xml_, u"date-value").left(10).toString();
+            value = xml_.attribute(u"date-value").left(10).toString();
         else if (type == u"float" || type == u"percentage" || type == u"currency")
-            value = attribute(xml_, u"value").toString();
+            value = xml_.attribute(u"value").toString();
         QString text;
         int paragraphs = 0;
         int depth = 1;
-        while (depth > 0 && !xml_.atEnd()) {
-            xml_.readNext();
+        while (depth > 0 && xml_.advance()) {
             if (xml_.isStartElement()) {
                 ++depth;
                 if (xml_.name() == u"p" && paragraphs++ > 0)
                     appendCapped(text, u"\n");
                 else if (xml_.name() == u"s")
-                    appendCapped(text, QString(std::clamp(attribute(xml_, u"c").toInt(), 1,
+                    appendCapped(text, QString(std::clamp(xml_.attribute(u"c").toInt(), 1,
                                                           MaxTableCellLength),
                                                QLatin1Char(' ')));
                 else if (xml_.name() == u"tab")
@@ -356,7 +406,7 @@ private:
                 else if (xml_.name() == u"line-break")
                     appendCapped(text, u"\n");
                 else if (xml_.name() == u"annotation")
-                    xml_.skipCurrentElement(), --depth; // a comment, not the cell's text
+                    xml_.elementText(), --depth; // a comment, not the cell's text
             } else if (xml_.isEndElement()) {
                 --depth;
             } else if (xml_.isCharacters() && depth > 1) {
@@ -366,9 +416,7 @@ private:
         return value.isEmpty() ? text : value;
     }
 
-    QString name_;
-    std::unique_ptr<QIODevice> device_;
-    QXmlStreamReader xml_;
+    XmlFeed xml_;
     QStringList rowCells_;
     int repeatLeft_ = 0;
     int rowNumber_ = 0;

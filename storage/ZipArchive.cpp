@@ -54,7 +54,7 @@ public:
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
         if (!file_)
-            return -1;
+            return failed_ ? -1 : 0; // past the end: nothing more, unless it failed
         // One byte beyond the limit is asked for, to tell an entry of exactly the limit from
         // a larger one.
         const zip_int64_t got = zip_fread(file_, data, zip_uint64_t(std::min(maxSize, left_ + 1)));
@@ -76,6 +76,7 @@ protected:
                 zip_error_init_with_code(&error, closed);
                 setErrorString(libzipReason(&error));
                 zip_error_fini(&error);
+                failed_ = true;
                 return -1;
             }
         }
@@ -88,8 +89,10 @@ private:
         setErrorString(reason);
         zip_fclose(file_);
         file_ = nullptr;
+        failed_ = true;
     }
     zip_file_t* file_;
+    bool failed_ = false;
     qint64 left_;
 };
 
@@ -154,6 +157,13 @@ std::unique_ptr<QIODevice> ZipArchive::openEntry(const QString& entry, qint64 ma
     const zip_int64_t index = zip_name_locate(state_->archive, entry.toUtf8().constData(), 0);
     if (index < 0)
         throwArchiveError(where, QStringLiteral("no such entry"));
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(state_->archive, zip_uint64_t(index), 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_SIZE))
+        throwArchiveError(where, libzipReason(zip_get_error(state_->archive)));
+    if (stat.size > zip_uint64_t(maxSize))
+        throwArchiveError(where, QStringLiteral("entry larger than %1 bytes").arg(maxSize));
     zip_file_t* file = zip_fopen_index(state_->archive, zip_uint64_t(index), 0);
     if (!file)
         throwArchiveError(where, libzipReason(zip_get_error(state_->archive)));

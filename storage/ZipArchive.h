@@ -34,9 +34,11 @@ public:
     // trusted), or when it does not unpack (damaged data, a wrong checksum, encryption).
     QByteArray read(const QString& entry, qint64 maxSize) const;
     // The same entry as a sequential device that unpacks as it is read, for entries too large
-    // to hold whole (a worksheet of 100,000 rows). Reading past `maxSize` bytes, or damaged
+    // to hold whole (a worksheet of 100,000 rows). An entry whose stated size is over the
+    // limit is refused at once (AnalysisError). Reading past `maxSize` bytes, or damaged
     // data, fails the read (-1) with the reason in errorString(). The archive must outlive
-    // the device. Throws AnalysisError when there is no such entry.
+    // the device. Throws AnalysisError when there is no such entry. QXmlStreamReader stops at
+    // a sequential device's first pause: feed it with addData() instead.
     std::unique_ptr<QIODevice> openEntry(const QString& entry, qint64 maxSize) const;
 
 private:
