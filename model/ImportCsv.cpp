@@ -59,7 +59,7 @@ Encoding encodingOf(QIODevice& device, int& bomSize) {
         const qint64 got = device.read(block.data(), BlockSize);
         if (got < 0)
             throw AnalysisError(
-                QStringLiteral("Cannot read the table: %1").arg(device.errorString()));
+                QStringLiteral("Таблица не читается: %1").arg(device.errorString()));
         if (got == 0)
             break;
         // decode() is lazy: only converting its result decodes.
@@ -70,7 +70,7 @@ Encoding encodingOf(QIODevice& device, int& bomSize) {
         }
     }
     if (!device.seek(0))
-        throw AnalysisError(QStringLiteral("Cannot read the table: %1").arg(device.errorString()));
+        throw AnalysisError(QStringLiteral("Таблица не читается: %1").arg(device.errorString()));
     return clean ? Encoding::Utf8 : Encoding::Windows1251;
 }
 
@@ -112,8 +112,7 @@ bool CsvRecords::fill() {
     QByteArray block(BlockSize, Qt::Uninitialized);
     const qint64 got = device_->read(block.data(), BlockSize);
     if (got < 0)
-        throw AnalysisError(
-            QStringLiteral("Cannot read the table: %1").arg(device_->errorString()));
+        throw AnalysisError(QStringLiteral("Таблица не читается: %1").arg(device_->errorString()));
     if (got == 0)
         return false;
     block.truncate(got);
