@@ -146,9 +146,24 @@ bool isDateFormat(int id, QStringView code) {
     return false;
 }
 
-// The cell styles (their places in cellXfs) that show dates.
-QSet<int> dateStyles(const ZipArchive& archive) {
-    QSet<int> styles;
+// What a cell's style (its place in cellXfs) says about how its number reads.
+struct CellStyles {
+    QSet<int> dates;
+    QHash<int, int> zeroPadded; // style to the digits it shows: "00000" shows 7 as 00007
+};
+
+// The width of a format that shows a whole number with leading zeros ("00000"), or 0.
+int zeroPaddedWidth(QStringView code) {
+    if (code.isEmpty() || code.size() > 20)
+        return 0;
+    for (const QChar c : code)
+        if (c != QLatin1Char('0'))
+            return 0;
+    return int(code.size());
+}
+
+CellStyles cellStyles(const ZipArchive& archive) {
+    CellStyles styles;
     if (!archive.contains(QStringLiteral("xl/styles.xml")))
         return styles;
     QXmlStreamReader xml(archive.read(QStringLiteral("xl/styles.xml"), MaxSharedStringsSize));
@@ -167,11 +182,13 @@ QSet<int> dateStyles(const ZipArchive& archive) {
         } else if (inCellXfs && xml.isStartElement() && xml.name() == u"xf") {
             const int id = attribute(xml, u"numFmtId").toInt();
             if (isDateFormat(id, codes.value(id)))
-                styles.insert(xf);
+                styles.dates.insert(xf);
+            else if (const int width = zeroPaddedWidth(codes.value(id)))
+                styles.zeroPadded.insert(xf, width);
             ++xf;
         }
     }
-    return styles; // a damaged styles part only costs the date cells their reading
+    return styles; // a damaged styles part only costs the styled cells their reading
 }
 
 QStringList sharedStrings(const ZipArchive& archive, const QString& name) {
@@ -242,7 +259,7 @@ int columnOf(QStringView reference) {
 class XlsxRecords final : public TableRecords {
 public:
     XlsxRecords(const ZipArchive& archive, const QString& name)
-        : strings_(sharedStrings(archive, name)), dateStyles_(dateStyles(archive)),
+        : strings_(sharedStrings(archive, name)), styles_(cellStyles(archive)),
           xml_(archive.openEntry(firstSheetPath(archive, name), MaxWorksheetSize), name) {}
 
     bool next(QStringList& cells, int& row) override {
@@ -275,12 +292,12 @@ private:
             const QString type = xml_.attribute(u"t").toString();
             bool styled = false;
             const int style = xml_.attribute(u"s").toInt(&styled);
-            placeCell(cells, column, readCell(type, styled && dateStyles_.contains(style)));
+            placeCell(cells, column, readCell(type, styled ? style : -1));
         }
     }
 
     // The text of one <c>, read to its end.
-    QString readCell(const QString& type, bool dateStyle) {
+    QString readCell(const QString& type, int style) {
         QString value;
         QString inline_;
         while (xml_.advance()) {
@@ -300,13 +317,21 @@ private:
         }
         if (type == u"d")
             return value.left(10);
-        if ((type.isEmpty() || type == u"n") && dateStyle)
+        if (!type.isEmpty() && type != u"n")
+            return value;
+        if (styles_.dates.contains(style))
             return serialDateText(value);
+        // A code kept as a number but shown with its leading zeros reads as it is shown.
+        bool whole = false;
+        const qlonglong number = value.toLongLong(&whole);
+        if (whole && number >= 0 && styles_.zeroPadded.contains(style))
+            return QStringLiteral("%1").arg(number, styles_.zeroPadded.value(style), 10,
+                                            QLatin1Char('0'));
         return value;
     }
 
     QStringList strings_;
-    QSet<int> dateStyles_;
+    CellStyles styles_;
     XmlFeed xml_;
     int lastRow_ = 0;
 };

@@ -69,6 +69,10 @@ inline bool writeXlsx(const QString& path, const QList<QStringList>& rows,
                 sheet += QStringLiteral("<c r=\"%1\" s=\"1\"><v>%2</v></c>")
                              .arg(ref)
                              .arg(QDate(1899, 12, 30).daysTo(dateOfCell(text)));
+            } else if (text.startsWith(QLatin1Char('0')) && text.size() == 5 && text.toInt() > 0) {
+                // A code typed as a number and shown with its zeros: "00012" stored as 12.
+                sheet +=
+                    QStringLiteral("<c r=\"%1\" s=\"2\"><v>%2</v></c>").arg(ref).arg(text.toInt());
             } else if (isNumber(text) && !textColumns.contains(c)) {
                 sheet += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(ref, text);
             } else if (c % 2 == 0) {
@@ -102,8 +106,10 @@ inline bool writeXlsx(const QString& path, const QList<QStringList>& rows,
           "</Relationships>"},
          {"xl/styles.xml",
           "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-          "<numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"DD.MM.YY\"/></numFmts>"
-          "<cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/></cellXfs>"
+          "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"DD.MM.YY\"/>"
+          "<numFmt numFmtId=\"165\" formatCode=\"00000\"/></numFmts>"
+          "<cellXfs count=\"3\"><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/>"
+          "<xf numFmtId=\"165\"/></cellXfs>"
           "</styleSheet>"},
          {"xl/sharedStrings.xml", strings.toUtf8()},
          {"xl/worksheets/first.xml", sheet.toUtf8()},
