@@ -453,9 +453,16 @@ private:
 
 std::unique_ptr<TableRecords> workbookRecords(const ZipArchive& archive, WorkbookKind kind,
                                               const QString& name) {
-    if (kind == WorkbookKind::Xlsx)
-        return std::make_unique<XlsxRecords>(archive, name);
-    return std::make_unique<OdsRecords>(archive, name);
+    try {
+        if (kind == WorkbookKind::Xlsx)
+            return std::make_unique<XlsxRecords>(archive, name);
+        return std::make_unique<OdsRecords>(archive, name);
+    } catch (const AnalysisError& error) {
+        if (error.message().startsWith(QStringLiteral("Таблица")))
+            throw;
+        // The archive's own failure (a part missing, damaged or over its limit).
+        throwUnreadable(name, error.message());
+    }
 }
 
 } // namespace ezr

@@ -79,6 +79,7 @@ private slots:
     void canonicalFileUnderAnySettings_data();
     void canonicalFileUnderAnySettings();
     void refusedRowsCountedFirstNamed();
+    void limitsStatedAsTheyAre();
 };
 
 void TestImportFormats::dates_data() {
@@ -328,6 +329,33 @@ void TestImportFormats::refusedRowsCountedFirstNamed() {
     QCOMPARE(errors.last(), QStringLiteral("ezr-import: и ещё 50 отклонённых строк"));
     QVERIFY(errors[errors.size() - 2].startsWith(QStringLiteral("ezr-import: строка 101,")));
     QVERIFY(QDir(dir.path()).entryList({QStringLiteral("*.cry")}).isEmpty());
+}
+
+void TestImportFormats::limitsStatedAsTheyAre() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.csv"));
+    QVERIFY(writeFile(path, QByteArray(2 * 1024 * 1024 + 1, 'x')));
+    for (const auto& [limit, text] : {std::pair{qint64(1024 * 1024), "больше 1 МБ"},
+                                      std::pair{qint64(2 * 1024 * 1024), "больше 2 МБ"},
+                                      std::pair{qint64(1000), "больше 1000 байт"}}) {
+        try {
+            readFileBytes(path, limit);
+            QFAIL("read over the limit");
+        } catch (const AnalysisError& error) {
+            QVERIFY2(error.message().endsWith(QStringLiteral("(%1)").arg(QString::fromUtf8(text))),
+                     qPrintable(error.message()));
+        }
+    }
+    // A workbook whose sheet is not a table at all is named in one Russian line.
+    const QString archive = dir.filePath(QStringLiteral("a.xlsx"));
+    QVERIFY(testworkbooks::writeZip(archive, {{"xl/workbook.xml", "<workbook/>"}}));
+    try {
+        const ImportTable table = openImportTable(archive);
+        QFAIL("a workbook without a sheet opened");
+    } catch (const AnalysisError& error) {
+        QVERIFY2(error.message().startsWith(QStringLiteral("Таблица")),
+                 qPrintable(error.message()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestImportFormats)
