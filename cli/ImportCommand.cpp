@@ -3,13 +3,12 @@
 #include "AnalysisError.h"
 #include "Domain.h"
 #include "Folders.h"
-#include "ImportTable.h"
+#include "ImportFile.h"
 #include "ResponseFile.h"
 #include "SheetFiles.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QSet>
 
 namespace ezr {
 
@@ -26,13 +25,23 @@ QString problemLine(const RowProblem& problem) {
     return line + QStringLiteral(": ") + problem.reason;
 }
 
+// The problems of the first refused rows, then how many rows were refused beyond them.
+void writeRefused(QIODevice& device, const RefusedRows& refused) {
+    for (const RowProblem& problem : refused.named)
+        writeLine(device, problemLine(problem));
+    if (refused.rows > refused.namedRows)
+        writeLine(device, QStringLiteral("ezr-import: и ещё %1 отклонённых строк")
+                              .arg(refused.rows - refused.namedRows));
+}
+
 } // namespace
 
 int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
                      QIODevice& standardError) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Writes one response file (CODE.cry) per row of a CSV table into the data folder."));
+        "Writes one response file (CODE.cry) per row of a table (CSV, .xlsx or .ods) into the "
+        "data folder."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Show this help."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
@@ -47,8 +56,9 @@ int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
         QStringLiteral("all-or-nothing"),
         QStringLiteral("Write nothing at all when any row is refused."));
     parser.addOptions({helpOption, versionOption, dataOption, replaceOption, allOption});
-    parser.addPositionalArgument(QStringLiteral("TABLE"),
-                                 QStringLiteral("The CSV table, one examinee per row."));
+    parser.addPositionalArgument(
+        QStringLiteral("TABLE"),
+        QStringLiteral("The table (CSV, .xlsx or .ods), one examinee per row."));
     if (!parser.parse(arguments)) {
         writeLine(standardError, QStringLiteral("ezr-import: ") + parser.errorText());
         return 2;
@@ -63,27 +73,24 @@ int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        writeLine(standardError, QStringLiteral("ezr-import: give exactly one TABLE; see --help"));
+        writeLine(standardError,
+                  QStringLiteral("ezr-import: нужна ровно одна таблица (TABLE); см. --help"));
         return 2;
     }
     try {
         const QString tablePath = positional.front();
-        const ImportTable table = parseImportTable(readFileBytes(tablePath, MaxImportTableSize));
+        const ImportTable table = openImportTable(tablePath);
         const QString dataDir =
             parser.isSet(dataOption) ? parser.value(dataOption) : ezr::FolderConfig().dataFolder();
         const ImportOutcome outcome =
             importRows(table, dataDir, parser.isSet(replaceOption), parser.isSet(allOption));
-        for (const RowProblem& problem : outcome.refused)
-            writeLine(standardError, problemLine(problem));
-        QSet<int> refusedRows;
-        for (const RowProblem& problem : outcome.refused)
-            refusedRows.insert(problem.row);
+        writeRefused(standardError, outcome.refused);
         writeLine(standardOutput,
                   QStringLiteral("Записано файлов: %1 (заменено: %2) в %3; отклонено строк: %4")
                       .arg(outcome.written.size())
                       .arg(outcome.replaced)
                       .arg(QDir::toNativeSeparators(dataDir))
-                      .arg(refusedRows.size()));
+                      .arg(outcome.refused.rows));
         return outcome.refused.isEmpty() ? 0 : 1;
     } catch (const AnalysisError& error) {
         writeLine(standardError, QStringLiteral("ezr-import: ") + error.message());

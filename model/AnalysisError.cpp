@@ -48,10 +48,13 @@ void throwCannotOpen(const QString& path, int error) {
                         QStringLiteral("Cannot open file. %1").arg(reason));
 }
 
-void throwFileTooLarge(const QString& path) {
-    throw AnalysisError(QStringLiteral("Файл %1 слишком велик для файла данных (больше 1 МБ)")
-                            .arg(pathInMessage(path)),
-                        QStringLiteral("Файл слишком велик для файла данных (больше 1 МБ)"));
+void throwFileTooLarge(const QString& path, qint64 maxSize) {
+    const QString limit = maxSize % (1024 * 1024) == 0
+                              ? QStringLiteral("%1 МБ").arg(maxSize / (1024 * 1024))
+                              : QStringLiteral("%1 байт").arg(maxSize);
+    throw AnalysisError(
+        QStringLiteral("Файл %1 слишком велик (больше %2)").arg(pathInMessage(path), limit),
+        QStringLiteral("Файл слишком велик (больше %1)").arg(limit));
 }
 
 AnalysisError invalidDateError(QStringView text) {

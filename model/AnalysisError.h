@@ -44,7 +44,8 @@ private:
 
 // "Cannot open file <path>" followed by the system's reason for `error` (an errno value).
 [[noreturn]] void throwCannotOpen(const QString& path, int error);
-[[noreturn]] void throwFileTooLarge(const QString& path);
+// "Файл ... слишком велик (больше 256 МБ)": the limit as it is.
+[[noreturn]] void throwFileTooLarge(const QString& path, qint64 maxSize);
 // The conversion failures, made and thrown.
 AnalysisError invalidDateError(QStringView text);
 AnalysisError invalidIntegerError(QStringView text);

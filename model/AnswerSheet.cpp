@@ -5,6 +5,7 @@
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "ResponseWriter.h"
+#include "SheetDates.h"
 
 #include <cmath>
 #include <optional>
@@ -49,6 +50,25 @@ MarkPair marksFor(ItemAnswer answer) {
     return {0, 0};
 }
 
+std::optional<ItemAnswer> answerFromText(QStringView text) {
+    const QString folded = text.trimmed().toString().toCaseFolded();
+    if (folded.isEmpty())
+        return ItemAnswer::None;
+    // The keys of the entry form too: R/P in the Latin layout, H/G where a Russian keyboard
+    // has Р and П, typed without switching the layout.
+    static const QStringList resultative = {QStringLiteral("ро"), QStringLiteral("1"),
+                                            QStringLiteral("р"), QStringLiteral("r"),
+                                            QStringLiteral("h")};
+    static const QStringList procedural = {QStringLiteral("по"), QStringLiteral("2"),
+                                           QStringLiteral("п"), QStringLiteral("p"),
+                                           QStringLiteral("g")};
+    if (resultative.contains(folded))
+        return ItemAnswer::Resultative;
+    if (procedural.contains(folded))
+        return ItemAnswer::Procedural;
+    return std::nullopt;
+}
+
 bool answerTimesMeasured(const std::array<double, ItemCount>& times) {
     for (const double t : times)
         if (t != 0.0)
@@ -61,6 +81,8 @@ namespace {
 // A header text becomes one line of a Windows-1251 file: a line break would shift every
 // later line, a character outside the code page would come back as "?".
 std::optional<QString> lineProblem(const QString& text) {
+    if (text.size() > MaxSheetTextLength)
+        return QStringLiteral("текст длиннее %1 знаков").arg(MaxSheetTextLength);
     for (const QChar c : text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             return QStringLiteral("управляющий символ в тексте");
@@ -92,21 +114,12 @@ QList<SheetProblem> checkSheet(const AnswerSheet& sheet) {
     const auto add = [&problems](const QString& column, const QString& reason) {
         problems.append({column, reason});
     };
-    const auto checkDate = [&](const QString& column, const QString& text) -> std::optional<QDate> {
-        if (text.trimmed().isEmpty()) {
-            add(column, QStringLiteral("дата не заполнена"));
-            return std::nullopt;
-        }
-        const std::optional<QDate> date = shortDateOf(text);
-        if (!date)
-            add(column, QStringLiteral("«%1» — не дата (нужно как %2)")
-                            .arg(quotedInMessage(text), formatShortDate(QDate(2006, 6, 6))));
-        return date;
-    };
-    const std::optional<QDate> test = checkDate(TestDateColumn, sheet.testDate);
-    const std::optional<QDate> birth = checkDate(BirthDateColumn, sheet.birthDate);
-    if (test && birth && *birth >= *test)
-        add(BirthDateColumn, QStringLiteral("дата рождения не раньше даты обследования"));
+    QString problem;
+    const std::optional<QDate> test = readTestDate(sheet.testDate, QDate::currentDate(), &problem);
+    if (!test)
+        add(TestDateColumn, problem);
+    if (!readBirthDate(sheet.birthDate, test, &problem))
+        add(BirthDateColumn, problem);
     if (const auto problem = codeProblem(sheet.code))
         add(CodeColumn, *problem);
     if (const auto problem = lineProblem(sheet.name))

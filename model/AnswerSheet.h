@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // One examinee's answer sheet as a response file holds it: what the entry form and the table
 // import make, and what a response file is read back into for correcting.
@@ -37,6 +38,10 @@ inline const QString TimesNotMeasuredText = QStringLiteral("Время отве�
 enum class ItemAnswer { None, Resultative, Procedural };
 ItemAnswer itemAnswer(MarkPair marks);
 MarkPair marksFor(ItemAnswer answer);
+// An answer as a table or a keyboard gives it: "РО"/"ПО", "1"/"2", "Р"/"П", and R/P or H/G
+// (the keys of Р and П typed in the Latin layout), any case, blanks around; empty text is
+// no answer. Nothing when the text is none of these.
+std::optional<ItemAnswer> answerFromText(QStringView text);
 
 struct AnswerSheet {
     QString testDate;  // line 0, the regional short date
@@ -63,11 +68,16 @@ struct SheetProblem {
     friend bool operator==(const SheetProblem&, const SheetProblem&) = default;
 };
 
+// The longest name, timing line or other header text a sheet may carry: with 108 item lines
+// the response file stays far below the reader's limit (MaxResponseFileSize).
+inline constexpr int MaxSheetTextLength = 1000;
+
 // Everything that keeps the sheet from being written as a response file that reads back as
-// entered: real dates in the regional format, the birth before the test, a code usable as a
-// file name, the sex and education texts, texts a Windows-1251 line can hold, every item
-// answered, answer times that fit their columns. Whether the code is free in the data folder
-// is the caller's business. Empty when the sheet may be written.
+// entered: real, plausible dates in a form readTestDate and readBirthDate take (a test date
+// from 1990 to tomorrow, an age from 14 to 100), a code usable as a file name, the sex and
+// education texts, texts a Windows-1251 line can hold (at most MaxSheetTextLength characters),
+// every item answered, finite answer times >= 0 that fit their columns. Whether the code is free in
+// the data folder is the caller's business. Empty when the sheet may be written.
 QList<SheetProblem> checkSheet(const AnswerSheet& sheet);
 
 // The sheet held by the stored bytes of a response file, answers and times as they stand.

@@ -3,153 +3,22 @@
 #include "AnalysisError.h"
 #include "Domain.h"
 #include "DoubleEntry.h"
-#include "Regional.h"
-#include "ResponseFile.h"
+#include "ImportCsv.h"
+#include "ImportHeading.h"
 #include "ResponseWriter.h"
+#include "SheetDates.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QLocale>
 #include <QSet>
-#include <QStringDecoder>
-#include <QStringList>
 
+#include <cmath>
 #include <optional>
 
 namespace ezr {
 
 namespace {
-
-QString decodeTable(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.sliced(3));
-    // Windows-1251 Cyrillic is almost never valid UTF-8, so a clean UTF-8 decode decides.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return decodeWindows1251(bytes);
-}
-
-// The separator the heading uses more often, outside quotes.
-QChar separatorOf(QStringView text) {
-    int semicolons = 0;
-    int commas = 0;
-    bool quoted = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        else if (!quoted && (c == QLatin1Char('\n') || c == QLatin1Char('\r')))
-            break;
-        else if (!quoted && c == QLatin1Char(';'))
-            ++semicolons;
-        else if (!quoted && c == QLatin1Char(','))
-            ++commas;
-    }
-    return semicolons >= commas ? QLatin1Char(';') : QLatin1Char(',');
-}
-
-// Records of cells: quotes around a cell, "" for a quote inside, line breaks inside quotes
-// kept; records end at LF, CR LF or CR.
-QList<QStringList> splitRecords(QStringView text, QChar separator) {
-    QList<QStringList> records;
-    QStringList cells;
-    QString cell;
-    bool quoted = false;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
-                    cell += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                cell += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == separator) {
-            cells.append(cell);
-            cell.clear();
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            cells.append(cell);
-            cell.clear();
-            records.append(cells);
-            cells.clear();
-        } else {
-            cell += c;
-        }
-    }
-    if (!cell.isEmpty() || !cells.isEmpty()) {
-        cells.append(cell);
-        records.append(cells);
-    }
-    return records;
-}
-
-// Where each known column stands in the heading.
-struct Columns {
-    QHash<QString, int> index;
-    bool timesGiven = false;
-};
-
-const QStringList& headerColumns() {
-    static const QStringList columns = {TestDateColumn, BirthDateColumn, CodeColumn,
-                                        NameColumn,     SexColumn,       EducationColumn};
-    return columns;
-}
-
-Columns readHeading(const QStringList& heading, QList<SheetProblem>& problems) {
-    QHash<QString, QString> known; // the heading as written, folded, to the column's name
-    for (const QString& column : headerColumns())
-        known.insert(column.toCaseFolded(), column);
-    for (int item = 1; item <= ItemCount; ++item) {
-        known.insert(itemColumn(item), itemColumn(item));
-        known.insert(timeColumn(item).toCaseFolded(), timeColumn(item));
-    }
-    Columns columns;
-    for (int i = 0; i < heading.size(); ++i) {
-        const auto found = known.constFind(heading[i].trimmed().toCaseFolded());
-        if (found == known.constEnd())
-            continue;
-        if (columns.index.contains(*found))
-            problems.append({*found, QStringLiteral("столбец повторяется")});
-        else
-            columns.index.insert(*found, i);
-    }
-    const auto requireColumn = [&](const QString& column, const QString& reason) {
-        if (!columns.index.contains(column))
-            problems.append({column, reason});
-    };
-    for (const QString& column : headerColumns())
-        requireColumn(column, QStringLiteral("нет такого столбца"));
-    for (int item = 1; item <= ItemCount; ++item)
-        requireColumn(itemColumn(item), QStringLiteral("нет такого столбца"));
-    int times = 0;
-    for (int item = 1; item <= ItemCount; ++item)
-        times += columns.index.contains(timeColumn(item)) ? 1 : 0;
-    columns.timesGiven = times > 0;
-    if (times > 0 && times < ItemCount)
-        for (int item = 1; item <= ItemCount; ++item)
-            requireColumn(timeColumn(item),
-                          QStringLiteral("нет такого столбца (время даётся для всех 108 "
-                                         "пунктов или ни для одного)"));
-    return columns;
-}
-
-QString dateText(const QString& cell) {
-    const QString text = cell.trimmed();
-    // Spreadsheets and survey tools write ISO dates; the file holds the regional form.
-    const QDate iso = QDate::fromString(text, Qt::ISODate);
-    if (iso.isValid() && text.size() == 10)
-        return formatShortDate(iso);
-    return text;
-}
 
 QString oneOf(const QString& cell, const QString& first, const QStringList& firstShort,
               const QString& second, const QStringList& secondShort) {
@@ -161,32 +30,39 @@ QString oneOf(const QString& cell, const QString& first, const QStringList& firs
     return cell.trimmed();
 }
 
-std::optional<ItemAnswer> answerOf(const QString& cell) {
-    const QString folded = cell.trimmed().toCaseFolded();
-    if (folded.isEmpty())
-        return ItemAnswer::None;
-    static const QStringList resultative = {QStringLiteral("ро"), QStringLiteral("1"),
-                                            QStringLiteral("р")};
-    static const QStringList procedural = {QStringLiteral("по"), QStringLiteral("2"),
-                                           QStringLiteral("п")};
-    if (resultative.contains(folded))
-        return ItemAnswer::Resultative;
-    if (procedural.contains(folded))
-        return ItemAnswer::Procedural;
-    return std::nullopt;
-}
-
 std::optional<double> secondsOf(const QString& cell) {
     QString text = cell.trimmed();
     text.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double value = QLocale::c().toDouble(text, &ok);
-    if (!ok)
+    if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-ImportRow readRow(int rowNumber, const QStringList& cells, const Columns& columns) {
+// A date cell in the one form response files hold, when it reads; else as it stands, for
+// checkSheet to name what is wrong with it.
+QString dateText(const std::optional<QDate>& date, const QString& cell) {
+    return date ? canonicalDateText(*date) : cell.trimmed();
+}
+
+void readHeaderCells(AnswerSheet& sheet, const std::function<QString(const QString&)>& cellOf) {
+    QString ignored;
+    const std::optional<QDate> test =
+        readTestDate(cellOf(TestDateColumn), QDate::currentDate(), &ignored);
+    sheet.testDate = dateText(test, cellOf(TestDateColumn));
+    sheet.birthDate =
+        dateText(readBirthDate(cellOf(BirthDateColumn), test, &ignored), cellOf(BirthDateColumn));
+    // Codes are text: leading zeros and inner blanks stay; blanks around are checkSheet's.
+    sheet.code = cellOf(CodeColumn).trimmed();
+    sheet.name = cellOf(NameColumn).trimmed();
+    sheet.sex = oneOf(cellOf(SexColumn), MaleSex, {QStringLiteral("м"), QStringLiteral("муж")},
+                      FemaleSex, {QStringLiteral("ж"), QStringLiteral("жен")});
+    sheet.education = oneOf(cellOf(EducationColumn), HigherEducation, {QStringLiteral("в")},
+                            SecondaryEducation, {QStringLiteral("с")});
+}
+
+ImportRow readRow(int rowNumber, const QStringList& cells, const ImportColumns& columns) {
     ImportRow row;
     row.row = rowNumber;
     const auto cellOf = [&](const QString& column) {
@@ -194,24 +70,17 @@ ImportRow readRow(int rowNumber, const QStringList& cells, const Columns& column
         return i >= 0 && i < cells.size() ? cells[i] : QString();
     };
     AnswerSheet& sheet = row.sheet;
-    sheet.testDate = dateText(cellOf(TestDateColumn));
-    sheet.birthDate = dateText(cellOf(BirthDateColumn));
-    sheet.code = cellOf(CodeColumn).trimmed();
-    sheet.name = cellOf(NameColumn).trimmed();
-    sheet.sex = oneOf(cellOf(SexColumn), MaleSex, {QStringLiteral("м"), QStringLiteral("муж")},
-                      FemaleSex, {QStringLiteral("ж"), QStringLiteral("жен")});
-    sheet.education = oneOf(cellOf(EducationColumn), HigherEducation, {QStringLiteral("в")},
-                            SecondaryEducation, {QStringLiteral("с")});
+    readHeaderCells(sheet, cellOf);
     QSet<QString> unreadable;
     for (int item = 1; item <= ItemCount; ++item) {
         const auto i = static_cast<std::size_t>(item - 1);
         const QString cell = cellOf(itemColumn(item));
-        const std::optional<ItemAnswer> answer = answerOf(cell);
-        if (answer) {
+        if (const std::optional<ItemAnswer> answer = answerFromText(cell)) {
             sheet.marks[i] = marksFor(*answer);
         } else {
             row.problems.append(
-                {itemColumn(item), QStringLiteral("«%1» — нужно РО или ПО (1 или 2, Р или П)")
+                {itemColumn(item), QStringLiteral("«%1» — нужно РО или ПО (1 или 2, "
+                                                  "Р или П)")
                                        .arg(quotedInMessage(cell.trimmed()))});
             unreadable.insert(itemColumn(item));
         }
@@ -245,39 +114,112 @@ bool blank(const QStringList& cells) {
 
 } // namespace
 
-ImportTable parseImportTable(QByteArrayView bytes) {
-    ImportTable table;
-    const QString text = decodeTable(bytes);
-    const QList<QStringList> records = splitRecords(text, separatorOf(text));
-    if (records.isEmpty() || blank(records.front())) {
-        table.headingProblems.append(
-            {QString(), QStringLiteral("в первой строке нет названий столбцов")});
-        return table;
-    }
-    const Columns columns = readHeading(records.front(), table.headingProblems);
-    table.timesGiven = columns.timesGiven;
-    if (!table.headingProblems.isEmpty())
-        return table;
-    QHash<QString, int> codeRows; // the row that brought each code first
-    for (int r = 1; r < records.size(); ++r) {
-        if (blank(records[r]))
-            continue;
-        ImportRow row = readRow(r + 1, records[r], columns);
-        if (!row.sheet.code.isEmpty()) {
-            const auto earlier = codeRows.constFind(row.sheet.code);
-            if (earlier != codeRows.constEnd())
-                row.problems.append(
-                    {CodeColumn, QStringLiteral("тот же код уже в строке %1").arg(*earlier)});
-            else
-                codeRows.insert(row.sheet.code, row.row);
+// The current row of one pass over a table, and the codes of the rows before it.
+class ImportRowReader {
+public:
+    ImportRowReader(std::unique_ptr<TableRecords> records,
+                    std::shared_ptr<const ImportColumns> columns)
+        : records_(std::move(records)), columns_(std::move(columns)) {}
+
+    // Reads the next row that is not blank; false at the end.
+    bool advance() {
+        if (!records_)
+            return false;
+        QStringList cells;
+        int number = 0;
+        while (records_->next(cells, number)) {
+            if (number <= 1 || blank(cells))
+                continue; // the heading, read when the table was opened
+            row_ = readRow(number, cells, *columns_);
+            noteCode();
+            return true;
         }
-        table.rows.append(std::move(row));
+        records_.reset();
+        return false;
     }
-    return table;
+    const ImportRow& row() const { return row_; }
+    bool atEnd() const { return !records_; }
+
+private:
+    // Only a code that may be a file name is kept, so the set stays small for any table.
+    void noteCode() {
+        const QString& code = row_.sheet.code;
+        for (const SheetProblem& problem : row_.problems)
+            if (problem.column == CodeColumn)
+                return;
+        const auto earlier = codeRows_.constFind(code);
+        if (earlier != codeRows_.constEnd())
+            row_.problems.append(
+                {CodeColumn, QStringLiteral("тот же код уже в строке %1").arg(*earlier)});
+        else
+            codeRows_.insert(code, row_.row);
+    }
+
+    std::unique_ptr<TableRecords> records_;
+    std::shared_ptr<const ImportColumns> columns_;
+    QHash<QString, int> codeRows_; // the row that brought each code first
+    ImportRow row_;
+};
+
+const ImportRow& ImportRows::iterator::operator*() const {
+    return reader_->row();
+}
+
+ImportRows::iterator& ImportRows::iterator::operator++() {
+    reader_->advance();
+    return *this;
+}
+
+bool ImportRows::iterator::operator==(std::default_sentinel_t) const {
+    return !reader_ || reader_->atEnd();
+}
+
+ImportRows::ImportRows(std::unique_ptr<ImportRowReader> reader) : reader_(std::move(reader)) {}
+ImportRows::ImportRows(ImportRows&&) noexcept = default;
+ImportRows::~ImportRows() = default;
+
+ImportRows::iterator ImportRows::begin() {
+    if (reader_)
+        reader_->advance();
+    return iterator(reader_.get());
+}
+
+ImportTable::ImportTable(TableOpener open) : open_(std::move(open)) {
+    std::unique_ptr<TableRecords> records = open_();
+    QStringList heading;
+    int number = 0;
+    // The heading is the table's first record; a table that starts with blank rows has none.
+    const bool any = records->next(heading, number);
+    auto columns = std::make_shared<ImportColumns>();
+    if (!any || number != 1 || blank(heading))
+        headingProblems_.append(
+            {QString(), QStringLiteral("в первой строке нет названий столбцов")});
+    else
+        *columns = readImportHeading(heading, headingProblems_);
+    columns_ = std::move(columns);
+}
+
+bool ImportTable::timesGiven() const {
+    return columns_->timesGiven;
+}
+
+ImportRows ImportTable::rows() const {
+    if (!headingProblems_.isEmpty())
+        return ImportRows(nullptr);
+    return ImportRows(std::make_unique<ImportRowReader>(open_(), columns_));
+}
+
+ImportTable parseImportTable(QByteArray bytes) {
+    return ImportTable([bytes = std::move(bytes)] {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(bytes);
+        buffer->open(QIODevice::ReadOnly);
+        return csvRecords(std::move(buffer));
+    });
 }
 
 QString importHeading(bool withTimes) {
-    QStringList cells = headerColumns();
+    QStringList cells = importHeaderColumns();
     for (int item = 1; item <= ItemCount; ++item)
         cells << itemColumn(item);
     if (withTimes)

@@ -274,7 +274,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize) {
         throwCannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     const qint64 size = info.st_size;
     if (size > maxSize)
-        throwFileTooLarge(path);
+        throwFileTooLarge(path, maxSize);
     // The buffer is sized by what the file held a moment ago: a buffer of the whole limit for
     // every file of a group would cost more than parsing it. The one byte more shows whether
     // the file has grown since; then the rest is read up to the limit.
@@ -288,7 +288,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize) {
     if (got < 0)
         throwCannotOpen(path, errno != 0 ? errno : EIO);
     if (got > maxSize)
-        throwFileTooLarge(path);
+        throwFileTooLarge(path, maxSize);
     bytes.truncate(got);
     return bytes;
 }

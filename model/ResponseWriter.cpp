@@ -1,6 +1,7 @@
 #include "ResponseWriter.h"
 
 #include "ResponseFile.h"
+#include "SheetDates.h"
 
 #include <QStringList>
 
@@ -50,6 +51,21 @@ QByteArray scramblePlainText(QStringView plain) {
 
 QByteArray responseFileBytes(const AnswerSheet& sheet, QChar decimalSeparator) {
     return scramblePlainText(responsePlainText(sheet, decimalSeparator));
+}
+
+AnswerSheet canonicalSheet(const AnswerSheet& sheet) {
+    AnswerSheet canonical = sheet;
+    QString ignored;
+    const std::optional<QDate> test = readTestDate(sheet.testDate, QDate::currentDate(), &ignored);
+    if (test)
+        canonical.testDate = canonicalDateText(*test);
+    if (const std::optional<QDate> birth = readBirthDate(sheet.birthDate, test, &ignored))
+        canonical.birthDate = canonicalDateText(*birth);
+    return canonical;
+}
+
+QByteArray canonicalResponseBytes(const AnswerSheet& sheet) {
+    return responseFileBytes(canonicalSheet(sheet), CanonicalDecimalSeparator);
 }
 
 QString responseFileNameFor(const QString& code) {

@@ -27,6 +27,14 @@ QByteArray scramblePlainText(QStringView plain);
 // The stored bytes of the sheet's response file.
 QByteArray responseFileBytes(const AnswerSheet& sheet, QChar decimalSeparator);
 
+// The sheet as the data-entry program writes it, whatever the settings: dates as dd.mm.yyyy
+// (a date the sheet's rule does not read stays as typed), answer times with a decimal comma.
+// Every response file the program writes is in this form, so that it reads alike under any
+// settings.
+AnswerSheet canonicalSheet(const AnswerSheet& sheet);
+inline constexpr QChar CanonicalDecimalSeparator = u',';
+QByteArray canonicalResponseBytes(const AnswerSheet& sheet);
+
 // The file name of a sheet: its code and ".cry".
 QString responseFileNameFor(const QString& code);
 

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QTableWidget>
 
 using namespace ezr;
@@ -101,6 +102,7 @@ private slots:
     void existingFileReplacedOnlyWhenConfirmed();
     void correctedFileKeepsAnswersAndTimes();
     void importPreviewListsProblemsBeforeWriting();
+    void importPreviewShowsTheFirstProblems();
 };
 
 void TestAnswerSheetForm::sheetTypedByKeyboardReadsBack() {
@@ -252,6 +254,27 @@ void TestAnswerSheetForm::importPreviewListsProblemsBeforeWriting() {
     preview->writeRows();
     QCOMPARE(QDir(window.dataDir()).entryList(QDir::Files).size(), 2);
     QCOMPARE(window.dialogs.informations.size(), 1);
+}
+
+void TestAnswerSheetForm::importPreviewShowsTheFirstProblems() {
+    // 40 rows of junk have over 4,000 problems: the first 1,000 are shown, every row counted.
+    TestWindow window;
+    QStringList lines = {importHeading(false)};
+    for (int i = 0; i < 40; ++i)
+        lines << QStringLiteral("x%1;y;z").arg(i);
+    const QString table = window.dir.filePath(QStringLiteral("junk.csv"));
+    TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());
+    window.dialogs.openAnswers = {table};
+    window.action("mmImportTable")->trigger();
+    auto* preview = window.form->findChild<ImportPreviewDialog*>();
+    QVERIFY(preview);
+    int shown = 0;
+    for (int r = 0; r < preview->rows()->rowCount(); ++r)
+        shown += int(preview->rows()->item(r, 3)->text().count(QStringLiteral("; ")) + 1);
+    QCOMPARE(shown, int(ImportPreviewDialog::MaxShownProblems));
+    auto* summary = preview->findChild<QLabel*>(QStringLiteral("laImportSummary"));
+    QVERIFY(summary->text().startsWith(
+        QStringLiteral("Строк с обследуемыми: 40; годится: 0; не годится: 40")));
 }
 
 QTEST_MAIN(TestAnswerSheetForm)

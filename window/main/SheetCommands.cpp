@@ -4,6 +4,7 @@
 #include "AnalysisError.h"
 #include "AnswerSheetForm.h"
 #include "Folders.h"
+#include "ImportFile.h"
 #include "ImportPreviewDialog.h"
 #include "MainWindow.h"
 #include "ResponseFile.h"
@@ -49,13 +50,12 @@ void MainWindow::openSheet() {
 void MainWindow::importTable() {
     const QString path = dialogs_->getOpenFileName(
         this, {QStringLiteral("Импорт таблицы обследуемых"), dataFolder(),
-               QStringLiteral("Таблицы CSV (*.csv *.txt);;Все файлы (*)")});
+               QStringLiteral("Таблицы (*.csv *.txt *.xlsx *.ods);;Все файлы (*)")});
     if (path.isEmpty())
         return;
     runCommand([&] {
-        const QByteArray bytes = readFileBytes(path, MaxImportTableSize);
         auto* preview =
-            new ImportPreviewDialog(dialogs_, parseImportTable(bytes), path, dataFolder(), this);
+            new ImportPreviewDialog(dialogs_, openImportTable(path), path, dataFolder(), this);
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->setWindowModality(Qt::WindowModal);
         preview->show();

@@ -62,42 +62,78 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     showRows();
 }
 
+void ImportPreviewDialog::addRow(int row, const QString& code, const QString& name,
+                                 const QStringList& notes) {
+    const int r = rows_->rowCount();
+    rows_->insertRow(r);
+    const QStringList texts = {QString::number(row), code, name,
+                               notes.isEmpty() ? QStringLiteral("годится")
+                                               : notes.join(QStringLiteral("; "))};
+    for (int c = 0; c < texts.size(); ++c) {
+        auto* cell = new QTableWidgetItem(texts[c]);
+        if (!notes.isEmpty())
+            cell->setForeground(QColor(128, 0, 0));
+        rows_->setItem(r, c, cell);
+    }
+}
+
+namespace {
+
+QStringList notesOf(const QList<SheetProblem>& problems, qsizetype max) {
+    QStringList notes;
+    for (const SheetProblem& problem : problems) {
+        if (notes.size() >= max)
+            break;
+        notes << (problem.column.isEmpty()
+                      ? problem.reason
+                      : QStringLiteral("«%1»: %2").arg(problem.column, problem.reason));
+    }
+    return notes;
+}
+
+} // namespace
+
+// The table is read through once: every row counted, the first rows and the first
+// MaxShownProblems problems shown, so that a table of any size opens quickly in little memory.
 void ImportPreviewDialog::showRows() {
-    const QList<RowProblem> problems = importProblems(table_, dataDir_, replace_->isChecked());
-    QMap<int, QStringList> byRow;
-    for (const RowProblem& problem : problems)
-        byRow[problem.row]
-            << (problem.column.isEmpty()
-                    ? problem.reason
-                    : QStringLiteral("«%1»: %2").arg(problem.column, problem.reason));
     rows_->setRowCount(0);
-    const auto addRow = [this](int row, const QString& code, const QString& name,
-                               const QStringList& notes) {
-        const int r = rows_->rowCount();
-        rows_->insertRow(r);
-        const QStringList texts = {QString::number(row), code, name,
-                                   notes.isEmpty() ? QStringLiteral("годится")
-                                                   : notes.join(QStringLiteral("; "))};
-        for (int c = 0; c < texts.size(); ++c) {
-            auto* cell = new QTableWidgetItem(texts[c]);
-            if (!notes.isEmpty())
-                cell->setForeground(QColor(128, 0, 0));
-            rows_->setItem(r, c, cell);
+    qsizetype shownProblems = 0;
+    int rowCount = 0;
+    int refused = 0;
+    const bool replace = replace_->isChecked();
+    try {
+        if (!table_.headingProblems().isEmpty()) {
+            addRow(1, QString(), QStringLiteral("(заголовок)"),
+                   notesOf(table_.headingProblems(), MaxShownProblems));
+            shownProblems = table_.headingProblems().size();
         }
-    };
-    if (byRow.contains(1))
-        addRow(1, QString(), QStringLiteral("(заголовок)"), byRow.value(1));
-    int good = 0;
-    for (const ImportRow& row : table_.rows) {
-        addRow(row.row, row.sheet.code, row.sheet.name, byRow.value(row.row));
-        good += byRow.contains(row.row) ? 0 : 1;
+        for (const ImportRow& row : table_.rows()) {
+            ++rowCount;
+            const QList<SheetProblem> problems = importRowProblems(row, dataDir_, replace);
+            refused += problems.isEmpty() ? 0 : 1;
+            const qsizetype room = MaxShownProblems - shownProblems;
+            if (rows_->rowCount() >= MaxShownRows || (!problems.isEmpty() && room <= 0))
+                continue;
+            const QStringList notes = notesOf(problems, room);
+            shownProblems += notes.size();
+            addRow(row.row, row.sheet.code, row.sheet.name, notes);
+        }
+    } catch (const AnalysisError& error) {
+        dialogs_->showError(this, errorBoxText(error));
     }
     rows_->resizeColumnsToContents();
     rows_->horizontalHeader()->setStretchLastSection(true);
-    summary_->setText(QStringLiteral("Строк с обследуемыми: %1; годится: %2; не годится: %3")
-                          .arg(table_.rows.size())
-                          .arg(good)
-                          .arg(table_.rows.size() - good));
+    QString summary = QStringLiteral("Строк с обследуемыми: %1; годится: %2; не годится: %3")
+                          .arg(rowCount)
+                          .arg(rowCount - refused)
+                          .arg(refused);
+    if (shownProblems >= MaxShownProblems || rows_->rowCount() >= MaxShownRows)
+        summary +=
+            QStringLiteral("\nПоказаны первые %1 строк и не больше %2 замечаний; остальные строки "
+                           "проверены и учтены в числах выше.")
+                .arg(MaxShownRows)
+                .arg(MaxShownProblems);
+    summary_->setText(summary);
 }
 
 int ImportPreviewDialog::writeRows() {
@@ -108,14 +144,11 @@ int ImportPreviewDialog::writeRows() {
         dialogs_->showError(this, errorBoxText(error));
         return 0;
     }
-    QSet<int> refused;
-    for (const RowProblem& problem : outcome.refused)
-        refused.insert(problem.row);
     dialogs_->showInformation(
         this, QStringLiteral("Записано файлов: %1 (заменено: %2).\nНе записано строк: %3.")
                   .arg(outcome.written.size())
                   .arg(outcome.replaced)
-                  .arg(refused.size()));
+                  .arg(outcome.refused.rows));
     accept();
     return int(outcome.written.size());
 }

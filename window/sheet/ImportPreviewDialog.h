@@ -9,9 +9,10 @@ class QLabel;
 class QTableWidget;
 class UserDialogs;
 
-// "Импорт таблицы…": every row of the table with what keeps it from being written, before
-// anything is written; "Записать" then writes the good rows (or, asked to, all or nothing)
-// into the data folder and never replaces a file unless "Заменять" is ticked.
+// "Импорт таблицы…": the rows of the table with what keeps them from being written (the first
+// 1,000 rows and problems; all are counted), before anything is written; "Записать" then writes the
+// good rows (or, asked to, all or nothing) into the data folder and never replaces a file unless
+// "Заменять" is ticked.
 class ImportPreviewDialog : public QDialog {
     Q_OBJECT
 public:
@@ -20,12 +21,17 @@ public:
 
     QTableWidget* rows() const { return rows_; }
 
+    // The preview shows no more than these; every row is still checked and counted.
+    static constexpr int MaxShownRows = 1000;
+    static constexpr qsizetype MaxShownProblems = 1000;
+
 public slots:
     // Writes and closes the dialog; returns the number of files written.
     int writeRows();
 
 private:
     void showRows();
+    void addRow(int row, const QString& code, const QString& name, const QStringList& notes);
 
     UserDialogs* dialogs_;
     ezr::ImportTable table_;
