@@ -104,6 +104,16 @@ QString exportName(const QString& stored, qint64 id) {
     return stored;
 }
 
+// The header of a response file that a group run can read: the same reading as the run's,
+// so that the archive holds exactly the files a folder's group would take.
+ResponseHeader readableHeader(const QByteArray& bytes) {
+    const QString text = decodeWindows1251(unscrambleText(bytes));
+    const QList<QStringView> lines = splitLines(text);
+    AnalysisRecord record;
+    readItemLines(lines, record);
+    return readHeader(lines);
+}
+
 } // namespace
 
 QList<ArchiveEntry> listTests(PgConnection& archive, const ArchiveSelection& selection,
@@ -180,7 +190,7 @@ ImportSummary importFolder(PgConnection& archive, const QString& dir, const QStr
         ResponseHeader header;
         try {
             bytes = readResponseBytes(listing.folder + fileName);
-            header = parseResponseFile(bytes).header;
+            header = readableHeader(bytes);
         } catch (const AnalysisError& error) {
             summary.refused.append({fileName, error.message()});
             continue;
