@@ -342,18 +342,17 @@ void TestArchive::concurrentImportsStoreEachTestOnce() {
 
 void TestArchive::killedImportLeavesNoPartialTests() {
     const QString dir = dirs_.filePath(QStringLiteral("e"));
-    QVERIFY(writeGeneratedFiles(dir, 4000, 15));
+    QVERIFY(writeGeneratedFiles(dir, 1500, 15));
     const qint64 lastId =
         scalar(QStringLiteral("postgres"), "SELECT last_value FROM ezr.tests_id_seq");
     QProcess client;
     client.start(QStringLiteral(EZR_ARCHIVE_EXE),
                  {QStringLiteral("--db"), cluster_->archive(QStringLiteral("psy1")),
                   QStringLiteral("import"), dir, QStringLiteral("--unit"), UnitE});
-    // The sequence moves with every row added, committed or not: kill once a few hundred
-    // are in.
+    // The sequence moves with every row added, committed or not: kill once a hundred are in.
     QTRY_VERIFY_WITH_TIMEOUT(
         scalar(QStringLiteral("postgres"), "SELECT last_value FROM ezr.tests_id_seq") >
-            lastId + 300,
+            lastId + 100,
         60000);
     client.kill();
     QVERIFY(client.waitForFinished(30000));
@@ -364,7 +363,7 @@ void TestArchive::killedImportLeavesNoPartialTests() {
                "application_name = 'ezr' AND pid <> pg_backend_pid() AND state <> 'idle'"),
         qint64(0), 30000);
     QCOMPARE(countTests(as(QStringLiteral("head1")), {{}, UnitE}), 0);
-    QCOMPARE(importFolder(as(QStringLiteral("psy1")), dir, UnitE).stored, 4000);
+    QCOMPARE(importFolder(as(QStringLiteral("psy1")), dir, UnitE).stored, 1500);
 }
 
 void TestArchive::archiveReportEqualsFolderReport_data() {
