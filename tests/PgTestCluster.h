@@ -120,16 +120,17 @@ private:
         if (account_.isEmpty())
             process.start(program, arguments);
         else
-            process.start(QStringLiteral("runuser"),
-                          QStringList{QStringLiteral("-u"), account_, QStringLiteral("--"), program} +
-                              arguments);
+            process.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), account_,
+                                                                 QStringLiteral("--"), program} +
+                                                         arguments);
         const bool finished = process.waitForFinished(120000);
         if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
             return true;
         if (!finished)
             process.kill();
-        return fail(error, QStringLiteral("%1 failed: %2")
-                               .arg(tool, QString::fromLocal8Bit(process.readAll())));
+        return fail(
+            error,
+            QStringLiteral("%1 failed: %2").arg(tool, QString::fromLocal8Bit(process.readAll())));
     }
 
     QTemporaryDir folder_;

@@ -161,9 +161,9 @@ void TestArchive::roundTripIsByteForByte() {
         QVERIFY2(readFile(QDir(out).filePath(name)) == readFile(QDir(dirA_).filePath(name)),
                  qPrintable(name));
     // An export never replaces a file: the second lands beside the first under new names.
-    QCOMPARE(exportTests(psy1, ArchiveSelection{parseWhere(QStringLiteral("sex=female")), UnitA},
-                         out),
-             int(countTests(psy1, {parseWhere(QStringLiteral("sex=female")), UnitA})));
+    QCOMPARE(
+        exportTests(psy1, ArchiveSelection{parseWhere(QStringLiteral("sex=female")), UnitA}, out),
+        int(countTests(psy1, {parseWhere(QStringLiteral("sex=female")), UnitA})));
     QCOMPARE(readFile(QDir(dirA_).filePath(fileNames(dirA_).first())),
              readFile(QDir(out).filePath(fileNames(dirA_).first())));
 }
@@ -205,30 +205,43 @@ void TestArchive::othersUnitsAreRefused() {
     const QString codeOfA = QStringLiteral("901"); // a code only unit A has
     QCOMPARE(deletePerson(psy2, codeOfA, QStringLiteral("заявление")), 0);
     QCOMPARE(countTests(as(QStringLiteral("psy1")), {{}, UnitA}), 42);
-    QVERIFY_THROWS_EXCEPTION(AnalysisError,
-                             grantUnit(psy2, QStringLiteral("psy2"), UnitA));
+    QVERIFY_THROWS_EXCEPTION(AnalysisError, grantUnit(psy2, QStringLiteral("psy2"), UnitA));
     QCOMPARE(countTests(psy2, {}), 20);
 }
 
 void TestArchive::noClientBypass_data() {
     QTest::addColumn<QString>("role");
     QTest::addColumn<QString>("sql");
-    QTest::newRow("read the table") << "psy2" << "SELECT count(*) FROM ezr.tests";
-    QTest::newRow("head reads the table") << "head1" << "SELECT count(*) FROM ezr.tests";
-    QTest::newRow("delete from the table") << "psy2" << "DELETE FROM ezr.tests";
-    QTest::newRow("become the owner") << "psy2" << "SET ROLE ezr_owner";
-    QTest::newRow("become the head") << "psy2" << "SET ROLE ezr_head";
+    QTest::newRow("read the table") << "psy2"
+                                    << "SELECT count(*) FROM ezr.tests";
+    QTest::newRow("head reads the table") << "head1"
+                                          << "SELECT count(*) FROM ezr.tests";
+    QTest::newRow("delete from the table") << "psy2"
+                                           << "DELETE FROM ezr.tests";
+    QTest::newRow("become the owner") << "psy2"
+                                      << "SET ROLE ezr_owner";
+    QTest::newRow("become the head") << "psy2"
+                                     << "SET ROLE ezr_head";
     QTest::newRow("grant oneself a unit")
-        << "psy2" << "INSERT INTO ezr.unit_grants SELECT 'psy2', id FROM ezr.units";
-    QTest::newRow("read the audit") << "psy2" << "SELECT count(*) FROM ezr.audit";
-    QTest::newRow("psychologist clears the audit") << "psy1" << "DELETE FROM ezr.audit";
-    QTest::newRow("head clears the audit") << "head1" << "DELETE FROM ezr.audit";
-    QTest::newRow("head rewrites the audit") << "head1" << "UPDATE ezr.audit SET who = 'x'";
-    QTest::newRow("superuser rewrites the audit") << "postgres" << "UPDATE ezr.audit SET who = 'x'";
-    QTest::newRow("superuser deletes an act") << "postgres" << "DELETE FROM ezr.deletions";
-    QTest::newRow("superuser truncates the audit") << "postgres" << "TRUNCATE ezr.audit";
+        << "psy2"
+        << "INSERT INTO ezr.unit_grants SELECT 'psy2', id FROM ezr.units";
+    QTest::newRow("read the audit") << "psy2"
+                                    << "SELECT count(*) FROM ezr.audit";
+    QTest::newRow("psychologist clears the audit") << "psy1"
+                                                   << "DELETE FROM ezr.audit";
+    QTest::newRow("head clears the audit") << "head1"
+                                           << "DELETE FROM ezr.audit";
+    QTest::newRow("head rewrites the audit") << "head1"
+                                             << "UPDATE ezr.audit SET who = 'x'";
+    QTest::newRow("superuser rewrites the audit") << "postgres"
+                                                  << "UPDATE ezr.audit SET who = 'x'";
+    QTest::newRow("superuser deletes an act") << "postgres"
+                                              << "DELETE FROM ezr.deletions";
+    QTest::newRow("superuser truncates the audit") << "postgres"
+                                                   << "TRUNCATE ezr.audit";
     QTest::newRow("unrecorded bytes")
-        << "psy1" << "SELECT * FROM ezr.read_tests(ARRAY[1::bigint], 'quietly')";
+        << "psy1"
+        << "SELECT * FROM ezr.read_tests(ARRAY[1::bigint], 'quietly')";
 }
 
 void TestArchive::noClientBypass() {
@@ -350,10 +363,9 @@ void TestArchive::killedImportLeavesNoPartialTests() {
                  {QStringLiteral("--db"), cluster_->archive(QStringLiteral("psy1")),
                   QStringLiteral("import"), dir, QStringLiteral("--unit"), UnitE});
     // The sequence moves with every row added, committed or not: kill once a hundred are in.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        scalar(QStringLiteral("postgres"), "SELECT last_value FROM ezr.tests_id_seq") >
-            lastId + 100,
-        60000);
+    QTRY_VERIFY_WITH_TIMEOUT(scalar(QStringLiteral("postgres"),
+                                    "SELECT last_value FROM ezr.tests_id_seq") > lastId + 100,
+                             60000);
     client.kill();
     QVERIFY(client.waitForFinished(30000));
     // The server rolls back once it sees its client gone.
@@ -381,11 +393,11 @@ void TestArchive::archiveReportEqualsFolderReport() {
     options << QStringLiteral("--encoding") << QStringLiteral("utf-8");
     const Run folder = runProgram(QStringLiteral(EZR_REPORT_EXE),
                                   QStringList{QStringLiteral("--group"), dirA_} + options);
-    const Run archive = runProgram(
-        QStringLiteral(EZR_REPORT_EXE),
-        QStringList{QStringLiteral("--db"), cluster_->archive(QStringLiteral("head1")),
-                    QStringLiteral("--group-archive"), QStringLiteral("--unit"), UnitA} +
-            options);
+    const Run archive =
+        runProgram(QStringLiteral(EZR_REPORT_EXE),
+                   QStringList{QStringLiteral("--db"), cluster_->archive(QStringLiteral("head1")),
+                               QStringLiteral("--group-archive"), QStringLiteral("--unit"), UnitA} +
+                       options);
     QCOMPARE(folder.exitCode, 0);
     QCOMPARE(archive.exitCode, 0);
     QVERIFY(folder.out.size() > 1000);

@@ -19,6 +19,8 @@ namespace {
 
 // How many tests a group run reads from the server at once: a few megabytes.
 constexpr int ReadBatch = 2000;
+// How many tests an import sends before it reads the server's answers: about a megabyte.
+constexpr int ImportBatch = 400;
 
 PgParam optionalText(const std::optional<QString>& text) {
     return text ? PgParam::text(*text) : PgParam::none();
@@ -184,6 +186,17 @@ ImportSummary importFolder(PgConnection& archive, const QString& dir, const QStr
     // Imports run one after another: two imports of overlapping folders, each adding the
     // same tests in its own order, would otherwise wait on each other's rows.
     archive.exec("SELECT pg_advisory_xact_lock(7033002)");
+    QList<QList<PgParam>> batch;
+    const auto send = [&] {
+        for (const PgResult& added : archive.execMany(
+                 "SELECT ezr.import_test($1, $2, $3, $4, $5, $6, $7, $8, $9, $10)", batch)) {
+            if (added.isNull(0, 0))
+                ++summary.alreadyStored;
+            else
+                ++summary.stored;
+        }
+        batch.clear();
+    };
     for (qsizetype m = 0; m < listing.roster.fileNames.size(); ++m) {
         const QString fileName = listing.roster.fileNames.at(m).toString();
         QByteArray bytes;
@@ -195,19 +208,16 @@ ImportSummary importFolder(PgConnection& archive, const QString& dir, const QStr
             summary.refused.append({fileName, error.message()});
             continue;
         }
-        const std::optional<int> age = ageInYears(header);
-        const PgResult added = archive.exec(
-            "SELECT ezr.import_test($1, $2, $3, $4, $5, $6, $7, $8, $9, $10)",
+        batch.append(
             {PgParam::text(unit), PgParam::text(fileName), PgParam::bytes(bytes),
              PgParam::text(header.code), PgParam::text(header.name),
              PgParam::text(header.sex.trimmed()), PgParam::text(header.education.trimmed()),
              optionalDate(shortDateOf(header.testDate)),
-             optionalDate(shortDateOf(header.birthDate)), optionalNumber(age)});
-        if (added.isNull(0, 0))
-            ++summary.alreadyStored;
-        else
-            ++summary.stored;
+             optionalDate(shortDateOf(header.birthDate)), optionalNumber(ageInYears(header))});
+        if (batch.size() == ImportBatch)
+            send();
     }
+    send();
     transaction.commit();
     return summary;
 }
@@ -265,7 +275,11 @@ void grantHead(PgConnection& archive, const QString& role) {
 
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
                             const ArchiveSelection& selection, const QString& label) {
-    const QList<ArchiveEntry> entries = listTests(*archive, selection, ArchivePage{});
+    return archiveListing(archive, listTests(*archive, selection, ArchivePage{}), label);
+}
+
+GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
+                            const QList<ArchiveEntry>& entries, const QString& label) {
     GroupListing listing;
     listing.dataDir = label;
     auto ids = std::make_shared<QList<qint64>>();

@@ -98,6 +98,10 @@ void grantHead(PgConnection& archive, const QString& role);
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
                             const ArchiveSelection& selection, const QString& label);
 
+// The same for entries listed already (the rows chosen in the window's list).
+GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
+                            const QList<ArchiveEntry>& entries, const QString& label);
+
 // A norm of the team's own, with the tests it was made from.
 void saveArchiveNorm(PgConnection& archive, const Norm& norm, const QList<qint64>& members);
 QList<Norm> archiveNorms(PgConnection& archive);

@@ -7,6 +7,7 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace ezr {
@@ -87,6 +88,102 @@ PgResult PgConnection::exec(const char* sql, const QList<PgParam>& params, bool 
     return checkedResult(connection_,
                          PQexecParams(connection_, sql, int(params.size()), nullptr, values.data(),
                                       lengths.data(), formats.data(), binaryResult ? 1 : 0));
+}
+
+namespace {
+
+struct ParamArrays {
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+    explicit ParamArrays(const QList<PgParam>& params) {
+        for (const PgParam& param : params) {
+            values.push_back(param.null ? nullptr : param.value.constData());
+            lengths.push_back(int(param.value.size()));
+            formats.push_back(param.binary ? 1 : 0);
+        }
+    }
+};
+
+// Pipeline mode for a batch of statements. Whatever happens, the batch is ended with a
+// sync, the server's remaining answers are read up to it (a bounded number of them), and
+// the connection leaves pipeline mode.
+class Pipeline {
+public:
+    Pipeline(PGconn* connection, qsizetype statements)
+        : connection_(connection), statements_(statements) {
+        if (PQenterPipelineMode(connection_) != 1)
+            throw AnalysisError(
+                QStringLiteral("Ошибка архива: %1").arg(serverMessage(connection_)));
+    }
+    ~Pipeline() {
+        if (!synced_)
+            PQpipelineSync(connection_);
+        // Each statement ends with a NULL, the sync with its own result.
+        for (qsizetype left = 3 * statements_ + 4; left > 0; --left) {
+            if (PQstatus(connection_) != CONNECTION_OK)
+                break;
+            PGresult* rest = PQgetResult(connection_);
+            const bool done = rest && PQresultStatus(rest) == PGRES_PIPELINE_SYNC;
+            PQclear(rest);
+            if (done)
+                break;
+        }
+        PQexitPipelineMode(connection_);
+    }
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+    void sync() {
+        if (PQpipelineSync(connection_) != 1)
+            throw AnalysisError(
+                QStringLiteral("Ошибка архива: %1").arg(serverMessage(connection_)));
+        synced_ = true;
+    }
+
+private:
+    PGconn* connection_;
+    qsizetype statements_;
+    bool synced_ = false;
+};
+
+} // namespace
+
+QList<PgResult> PgConnection::execMany(const char* sql, const QList<QList<PgParam>>& paramLists) {
+    QList<PgResult> results;
+    if (paramLists.isEmpty())
+        return results;
+    std::optional<AnalysisError> failure;
+    {
+        Pipeline pipeline(connection_, paramLists.size());
+        for (const QList<PgParam>& params : paramLists) {
+            const ParamArrays arrays(params);
+            if (PQsendQueryParams(connection_, sql, int(params.size()), nullptr,
+                                  arrays.values.data(), arrays.lengths.data(),
+                                  arrays.formats.data(), 0) != 1)
+                throw AnalysisError(
+                    QStringLiteral("Ошибка архива: %1").arg(serverMessage(connection_)));
+        }
+        pipeline.sync();
+        for (qsizetype i = 0; i < paramLists.size(); ++i) {
+            PGresult* raw = PQgetResult(connection_);
+            if (!failure) {
+                try {
+                    results.append(checkedResult(connection_, raw));
+                } catch (const AnalysisError& error) {
+                    failure = error;
+                }
+            } else {
+                PQclear(raw);
+            }
+            // Each statement's results end with a NULL.
+            if (raw)
+                while (PGresult* extra = PQgetResult(connection_))
+                    PQclear(extra);
+        }
+    }
+    if (failure)
+        throw *failure;
+    return results;
 }
 
 void PgConnection::execScript(const char* sql) {

@@ -55,6 +55,10 @@ public:
 
     // Runs one statement; throws AnalysisError with the server's message on failure.
     PgResult exec(const char* sql, const QList<PgParam>& params = {}, bool binaryResult = false);
+    // Runs one statement once for each parameter list, sent together without waiting for
+    // each answer (libpq's pipeline): thousands of small statements cost one round trip.
+    // Throws AnalysisError with the first failure; the statements after it are not run.
+    QList<PgResult> execMany(const char* sql, const QList<QList<PgParam>>& paramLists);
     // Runs several statements without parameters (a migration).
     void execScript(const char* sql);
     // The login role, as the server knows it.

@@ -56,6 +56,7 @@ QList<Entry> menuTable() {
         {K::Item, P::Group, "mmGroupSatisfaction", QStringLiteral("Удовлетворенность"), {}, I::None, C::GroupSatisfaction},
         {K::Separator, P::Group, "N3", {}},
         {K::Item, P::Group, "mmDataFolder", QStringLiteral("Папка данных…"), {}, I::None, C::ChooseDataFolder},
+        {K::Item, P::Group, "mmArchive", QStringLiteral("Архив…"), {}, I::None, C::Archive},
 
         // Response files made by the program itself: typed from paper or taken from a table.
         {K::Submenu, P::Bar, "mmSheets", QStringLiteral("Бланк"),
