@@ -100,6 +100,12 @@ void ArchiveListWindow::createControls() {
     view_->horizontalHeader()->setSortIndicator(ArchiveListModel::Code, Qt::AscendingOrder);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->verticalHeader()->hide();
+    // Widths from the headings, never from the rows: a million rows are not measured.
+    for (int column = 0; column < ArchiveListModel::ColumnCount; ++column)
+        view_->horizontalHeader()->resizeSection(
+            column, view_->fontMetrics().horizontalAdvance(
+                        table_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                        32);
     view_->horizontalHeader()->setSectionResizeMode(ArchiveListModel::Name, QHeaderView::Stretch);
 
     count_ = new QLabel(this);
