@@ -137,6 +137,7 @@ const std::map<QByteArray, QChar>& mnemonicLetters() {
         {"mmGroupEducation", u'О'},
         {"mmGroupSatisfaction", u'У'},
         {"mmDataFolder", u'д'},
+        {"mmArchive", u'А'},
         {"mmSexMan", u'М'},
         {"mmSexWoman", u'Ж'},
         {"mmEducHigh", u'В'},
