@@ -1,6 +1,8 @@
 // The department's archive on a real PostgreSQL 15 server of the suite's own.
 
 #include "AnalysisError.h"
+#include "ArchiveListModel.h"
+#include "ArchiveListWindow.h"
 #include "ArchiveSchema.h"
 #include "ArchiveStore.h"
 #include "Domain.h"
@@ -13,7 +15,10 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -96,6 +101,8 @@ private slots:
     void killedImportLeavesNoPartialTests();
     void archiveReportEqualsFolderReport_data();
     void archiveReportEqualsFolderReport();
+    void windowListPagesFromTheServer();
+    void windowOpensAndAnalysesStoredTests();
 
 private:
     PgConnection& as(const QString& role);
@@ -404,5 +411,45 @@ void TestArchive::archiveReportEqualsFolderReport() {
     QCOMPARE(archive.out, folder.out);
 }
 
-QTEST_GUILESS_MAIN(TestArchive)
+void TestArchive::windowListPagesFromTheServer() {
+    ArchiveListWindow window(cluster_->archive(QStringLiteral("psy1")));
+    ArchiveListModel* table = window.table();
+    const QList<ArchiveEntry> all =
+        listTests(as(QStringLiteral("psy1")), {}, ArchivePage{ArchiveOrder::Code, false, 0, -1});
+    QVERIFY(all.size() > 3 * ArchiveListModel::PageSize);
+    QCOMPARE(table->rowCount(), int(all.size()));
+    for (const int row : {0, ArchiveListModel::PageSize + 5, int(all.size()) - 1})
+        QCOMPARE(table->entry(row).id, all.at(row).id);
+    // Sorting is the server's: by name, descending, the greatest name comes first.
+    window.view()->sortByColumn(ArchiveListModel::Name, Qt::DescendingOrder);
+    QString greatest;
+    for (const ArchiveEntry& entry : all)
+        greatest = std::max(greatest, entry.name);
+    QCOMPARE(table->entry(0).name, greatest);
+}
+
+void TestArchive::windowOpensAndAnalysesStoredTests() {
+    ArchiveListWindow window(cluster_->archive(QStringLiteral("psy2")));
+    QCOMPARE(window.table()->rowCount(), 20);
+    QSignalSpy shown(&window, &ArchiveListWindow::analysisReady);
+    const QModelIndex first = window.table()->index(0, 0);
+    emit window.view()->activated(first);
+    QCOMPARE(shown.size(), 1);
+    const auto opened = shown.takeFirst().at(0).value<AnalysisState>();
+    QCOMPARE(opened.kind, AnalysisKind::Individual);
+    QCOMPARE(opened.header.code, window.table()->entry(0).code);
+
+    window.view()->selectRow(0);
+    window.view()->selectionModel()->select(
+        window.table()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Анализ выбранных"))
+            button->click();
+    QCOMPARE(shown.size(), 1);
+    const auto group = shown.takeFirst().at(0).value<AnalysisState>();
+    QCOMPARE(group.kind, AnalysisKind::Group);
+    QCOMPARE(group.header.code, QStringLiteral("2"));
+}
+
+QTEST_MAIN(TestArchive)
 #include "tst_archive.moc"
