@@ -10,9 +10,6 @@ using namespace ezr;
 
 namespace {
 
-// A page kept for rows nobody scrolls to any more is dropped beyond this many.
-constexpr int KeptPages = 64;
-
 ArchiveOrder orderOf(int column) {
     switch (column) {
     case ArchiveListModel::Code:
@@ -43,35 +40,57 @@ ArchiveListModel::ArchiveListModel(std::shared_ptr<PgConnection> archive, QObjec
 }
 
 void ArchiveListModel::choose(const ArchiveSelection& selection) {
-    const qint64 total = countTests(*archive_, selection);
-    beginResetModel();
+    const ArchiveSelection previous = selection_;
     selection_ = selection;
-    total_ = total;
-    pages_.clear();
+    try {
+        restart();
+    } catch (const AnalysisError&) {
+        selection_ = previous;
+        throw;
+    }
+}
+
+void ArchiveListModel::restart() {
+    ArchivePage first = order_;
+    first.offset = 0;
+    QList<ArchiveEntry> page = listTests(*archive_, selection_, first);
+    beginResetModel();
+    exhausted_ = page.size() < PageSize;
+    rows_ = std::move(page);
     endResetModel();
 }
 
-const QList<ArchiveEntry>& ArchiveListModel::page(int number) const {
-    const auto found = pages_.constFind(number);
-    if (found != pages_.constEnd())
-        return *found;
-    if (pages_.size() >= KeptPages)
-        pages_.clear();
-    ArchivePage asked = order_;
-    asked.offset = qint64(number) * PageSize;
-    return pages_[number] = listTests(*archive_, selection_, asked);
+qint64 ArchiveListModel::count() const {
+    return countTests(*archive_, selection_);
 }
 
-const ArchiveEntry& ArchiveListModel::entry(int row) const {
-    const QList<ArchiveEntry>& entries = page(row / PageSize);
-    const int at = row % PageSize;
-    if (at >= entries.size())
-        throw AnalysisError(QStringLiteral("Список архива изменился; обновите его"));
-    return entries.at(at);
+bool ArchiveListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !exhausted_;
+}
+
+void ArchiveListModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || exhausted_)
+        return;
+    ArchivePage next = order_;
+    next.offset = rows_.size();
+    QList<ArchiveEntry> page;
+    try {
+        page = listTests(*archive_, selection_, next);
+    } catch (const AnalysisError& error) {
+        exhausted_ = true; // no retry on every scroll
+        emit failed(error.message());
+        return;
+    }
+    exhausted_ = page.size() < PageSize;
+    if (page.isEmpty())
+        return;
+    beginInsertRows({}, int(rows_.size()), int(rows_.size() + page.size() - 1));
+    rows_.append(page);
+    endInsertRows();
 }
 
 int ArchiveListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(std::min<qint64>(total_, std::numeric_limits<int>::max()));
+    return parent.isValid() ? 0 : int(rows_.size());
 }
 
 int ArchiveListModel::columnCount(const QModelIndex& parent) const {
@@ -81,13 +100,9 @@ int ArchiveListModel::columnCount(const QModelIndex& parent) const {
 QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    const ArchiveEntry* e = nullptr;
-    try {
-        e = &entry(index.row());
-    } catch (const AnalysisError& error) {
-        emit failed(error.message());
+    if (index.row() >= rows_.size())
         return {};
-    }
+    const ArchiveEntry* e = &rows_.at(index.row());
     switch (index.column()) {
     case Code:
         return e->code;
@@ -123,9 +138,11 @@ QVariant ArchiveListModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 void ArchiveListModel::sort(int column, Qt::SortOrder order) {
-    beginResetModel();
     order_.order = orderOf(column);
     order_.descending = order == Qt::DescendingOrder;
-    pages_.clear();
-    endResetModel();
+    try {
+        restart();
+    } catch (const AnalysisError& error) {
+        emit failed(error.message());
+    }
 }

@@ -3,7 +3,6 @@
 #include "ArchiveStore.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 
 #include <memory>
 
@@ -12,8 +11,8 @@ class PgConnection;
 }
 
 // The list of examinees read from the department's archive: the server filters, sorts and
-// counts; the rows are fetched a page at a time as the view shows them, so a million tests
-// cost one page and one count.
+// counts; the rows are fetched a page at a time as the view scrolls to them, so the first
+// rows of a million tests are one page's query, and the count comes apart, after them.
 class ArchiveListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -22,13 +21,16 @@ public:
 
     ArchiveListModel(std::shared_ptr<ezr::PgConnection> archive, QObject* parent = nullptr);
 
-    // Counts anew and forgets the pages read; throws AnalysisError.
+    // Reads the first page of the new choice; throws AnalysisError.
     void choose(const ezr::ArchiveSelection& selection);
     const ezr::ArchiveSelection& selection() const { return selection_; }
-    qint64 total() const { return total_; }
-    // The entry of a row, read from the server when its page is not at hand; throws.
-    const ezr::ArchiveEntry& entry(int row) const;
+    // How many tests the choice holds, asked of the server; throws AnalysisError.
+    qint64 count() const;
+    // The entry of a row fetched already.
+    const ezr::ArchiveEntry& entry(int row) const { return rows_.at(row); }
 
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -40,11 +42,12 @@ signals:
     void failed(const QString& message) const;
 
 private:
-    const QList<ezr::ArchiveEntry>& page(int number) const;
+    // The rows of a fresh choice or order: the first page, read before the view sees them.
+    void restart();
 
     std::shared_ptr<ezr::PgConnection> archive_;
     ezr::ArchiveSelection selection_;
     ezr::ArchivePage order_;
-    qint64 total_ = 0;
-    mutable QHash<int, QList<ezr::ArchiveEntry>> pages_;
+    QList<ezr::ArchiveEntry> rows_;
+    bool exhausted_ = true;
 };

@@ -162,8 +162,19 @@ void ArchiveListWindow::applyFilter() {
         showProblem(error.message());
         return;
     }
-    count_->setText(
-        QStringLiteral("Обследований: %1").arg(QLocale::system().toString(table_->total())));
+    // The first rows are on screen before the server counts them all.
+    count_->setText(QStringLiteral("Обследований: …"));
+    QTimer::singleShot(0, this, [this, chosen = table_->selection()] {
+        if (!(chosen.filter == table_->selection().filter &&
+              chosen.unit == table_->selection().unit))
+            return; // chosen anew meanwhile; that choice counts for itself
+        try {
+            count_->setText(QStringLiteral("Обследований: %1")
+                                .arg(QLocale::system().toString(table_->count())));
+        } catch (const AnalysisError& error) {
+            count_->setText(error.message());
+        }
+    });
 }
 
 void ArchiveListWindow::loadNorms() {
