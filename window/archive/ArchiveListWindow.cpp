@@ -100,12 +100,19 @@ void ArchiveListWindow::createControls() {
     view_->horizontalHeader()->setSortIndicator(ArchiveListModel::Code, Qt::AscendingOrder);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->verticalHeader()->hide();
-    // Widths from the headings, never from the rows: a million rows are not measured.
-    for (int column = 0; column < ArchiveListModel::ColumnCount; ++column)
+    // Widths from the headings and the known texts, never from the rows: a million rows are
+    // not measured.
+    for (int column = 0; column < ArchiveListModel::ColumnCount; ++column) {
+        QString widest = table_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        if (column == ArchiveListModel::Sex)
+            widest =
+                std::max({widest, MaleSex, FemaleSex}, [this](const QString& a, const QString& b) {
+                    return view_->fontMetrics().horizontalAdvance(a) <
+                           view_->fontMetrics().horizontalAdvance(b);
+                });
         view_->horizontalHeader()->resizeSection(
-            column, view_->fontMetrics().horizontalAdvance(
-                        table_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
-                        32);
+            column, view_->fontMetrics().horizontalAdvance(widest) + 32);
+    }
     view_->horizontalHeader()->setSectionResizeMode(ArchiveListModel::Name, QHeaderView::Stretch);
 
     count_ = new QLabel(this);
