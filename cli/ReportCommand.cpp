@@ -3,12 +3,15 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "AnalysisSummary.h"
+#include "ArchiveSchema.h"
+#include "ArchiveStore.h"
 #include "ExamineeTable.h"
 #include "Export.h"
 #include "MemberFilter.h"
 #include "NormFile.h"
 #include "OutputGuard.h"
 #include "Retest.h"
+#include "PgConnection.h"
 #include "TextReport.h"
 #include "VerifiedWrite.h"
 
@@ -157,7 +160,7 @@ bool isStreamed(const ReportRequest& request) {
             format == ReportFormat::Xlsx) &&
            request.choice.choosesAll() && !request.choice.skipDamaged &&
            !request.choice.excludeDoubtful && request.codesFile.isEmpty() && !request.anonymous &&
-           request.normFile.isEmpty() && request.saveNormPath.isEmpty();
+           request.normFile.isEmpty() && request.saveNormPath.isEmpty() && !request.fromArchive;
 }
 
 } // namespace
@@ -197,12 +200,26 @@ Norm readNormFileAt(const QString& path) {
     return readNormFile(readFileBytes(path, MaxNormFileSize), path);
 }
 
+// The group of the archive's tests the request chooses, analysed as the same files in a
+// folder are: the server chooses them, the group run reads their stored bytes.
+AnalysisState archiveGroup(const ReportRequest& request, const GroupProgress& progress) {
+    const auto archive = std::make_shared<PgConnection>(request.archive);
+    checkArchiveVersion(*archive);
+    const GroupChoice choice = groupChoiceOf(request);
+    GroupListing listing = archiveListing(
+        archive, ArchiveSelection{choice.filter, request.archiveUnit}, request.input);
+    return groupAnalysis(std::move(listing), request.kind, request.criterion, nullptr, progress,
+                         groupKeepsFor(request.format), choice);
+}
+
 AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
     // The saved norm is read first: a file that is not a norm should not cost a group run.
     const std::optional<Norm> norm =
         request.normFile.isEmpty() ? std::nullopt : std::optional(readNormFileAt(request.normFile));
     AnalysisState state;
-    if (request.mode == ReportRequest::Mode::Group) {
+    if (request.mode == ReportRequest::Mode::Group && request.fromArchive) {
+        state = archiveGroup(request, progress);
+    } else if (request.mode == ReportRequest::Mode::Group) {
         state = groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress,
                               groupKeepsFor(request.format), groupChoiceOf(request));
     } else {

@@ -92,7 +92,10 @@ enum OptionIndex {
     NormFile,
     Anonymous,
     Retest,
-    ExcludeDoubtful
+    ExcludeDoubtful,
+    Db,
+    GroupArchive,
+    Unit
 };
 
 QList<CommandOption> optionTable() {
@@ -200,6 +203,18 @@ QList<CommandOption> optionTable() {
                         "перечислить их. / Group: leave out members whose answers ask for a "
                         "look, and list them."),
          {}},
+        {{QStringLiteral("db")},
+         QStringLiteral("Архив отдела: строка соединения libpq (\"service=ezr\"). / The "
+                        "department's archive: a libpq connection string."),
+         QStringLiteral("CONNINFO")},
+        {{QStringLiteral("group-archive")},
+         QStringLiteral("Анализ группы: обследования из архива (--db). / Group analysis of the "
+                        "archive's tests (--db)."),
+         {}},
+        {{QStringLiteral("unit")},
+         QStringLiteral("Группа из архива: только подразделение NAME. / Archive group: only "
+                        "the unit NAME."),
+         QStringLiteral("NAME")},
     };
 }
 
@@ -228,6 +243,25 @@ std::optional<QString> applyChoice(const CommandOption& option, const QString& g
         .arg(given, option.name(), allowedValues(option.choices));
 }
 
+// --group-archive with its --db and --unit; the reason when they do not go together.
+std::optional<QString> readArchive(const QCommandLineParser& parser,
+                                   const QList<CommandOption>& table, ReportRequest& request) {
+    const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
+    if (!isSet(GroupArchive)) {
+        if (isSet(Db) || isSet(Unit))
+            return QStringLiteral("--db and --unit belong to --group-archive");
+        return std::nullopt;
+    }
+    if (isSet(Group))
+        return QStringLiteral("Give either --group DIR or --group-archive, not both");
+    request.fromArchive = true;
+    request.archive = parser.value(table[Db].name());
+    request.archiveUnit = parser.value(table[Unit].name()).trimmed();
+    if (isSet(Unit) && request.archiveUnit.isEmpty())
+        return QStringLiteral("--unit needs a name");
+    return std::nullopt;
+}
+
 // FILE or --group DIR with its one criterion; the reason when they do not go together.
 std::optional<QString> readInput(const QCommandLineParser& parser,
                                  const QList<CommandOption>& table, ReportRequest& request) {
@@ -236,7 +270,9 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
         return QStringLiteral("Too many arguments: one FILE only (%1)").arg(positional.join(u' '));
     const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
     const int criteria = int(isSet(Sex)) + int(isSet(Education)) + int(isSet(Satisfaction));
-    if (!isSet(Group)) {
+    if (const auto reason = readArchive(parser, table, request))
+        return reason;
+    if (!isSet(Group) && !request.fromArchive) {
         if (criteria > 0)
             return QStringLiteral("--sex, --education and --satisfaction need --group DIR");
         for (const OptionIndex groupOnly : {Where, Codes, SkipDamaged, SaveNorm, ExcludeDoubtful})
@@ -266,7 +302,8 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
         return QStringLiteral(
             "--group takes only one criterion of --sex, --education and --satisfaction");
     request.mode = ReportRequest::Mode::Group;
-    request.input = parser.value(table[Group].name());
+    request.input =
+        request.fromArchive ? QStringLiteral("архив") : parser.value(table[Group].name());
     if (request.input.isEmpty())
         return QStringLiteral("--group needs a directory");
     if (isSet(Satisfaction) || isSet(NormFile))

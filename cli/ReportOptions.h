@@ -36,6 +36,12 @@ struct ReportRequest {
     // Individual only: the same examinee's earlier file, compared with as a norm.
     QString retestFile;
     bool anonymous = false; // members by code only
+    // Group only: the members come from the department's archive (--group-archive), reached
+    // by the libpq connection string `archive` (--db; empty: PGSERVICE and the like), of one
+    // unit or of every unit the login role may read.
+    bool fromArchive = false;
+    QString archive;
+    QString archiveUnit;
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;
 };
 

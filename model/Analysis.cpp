@@ -227,7 +227,8 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
         QString text;
         QList<QStringView> lines;
         try {
-            text = decodeWindows1251(unscrambleText(readResponseBytes(path)));
+            text = decodeWindows1251(unscrambleText(listing.memberBytes ? listing.memberBytes(m)
+                                                                        : readResponseBytes(path)));
             lines = splitLines(text);
             if (filtered) {
                 const ResponseHeader header = readHeader(lines);

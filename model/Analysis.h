@@ -139,6 +139,10 @@ struct GroupListing {
     QString dataDir;
     QString folder;     // as the listing spells it, ending with its separator
     GroupRoster roster; // the file names and whether some member is a link
+    // Where the members' stored bytes come from when they are not files of `dataDir` (an
+    // archive): told the member's index in listing order, it gives that member's bytes or
+    // throws AnalysisError.
+    std::function<QByteArray(qsizetype)> memberBytes = {};
     int size() const { return int(roster.fileNames.size()); }
 };
 

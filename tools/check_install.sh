@@ -16,6 +16,7 @@ expected=(
   usr/bin/ezr
   usr/bin/ezr-report
   usr/bin/ezr-import
+  usr/bin/ezr-archive
   usr/share/applications/ezr.desktop
   usr/share/mime/packages/ezr.xml
   usr/share/icons/hicolor/scalable/apps/ezr.svg
@@ -25,6 +26,7 @@ expected=(
   usr/share/man/man1/ezr.1.gz
   usr/share/man/man1/ezr-report.1.gz
   usr/share/man/man1/ezr-import.1.gz
+  usr/share/man/man1/ezr-archive.1.gz
   usr/share/ezr/ezr-import-template.csv
   usr/share/doc/ezr/README.md
   usr/share/doc/ezr/NEWS.gz
@@ -63,7 +65,7 @@ if [ -e "$stage/usr/share/mime/mime.cache" ] || [ -e "$stage/usr/share/applicati
   failed=1
 fi
 appstreamcli validate --no-net --pedantic "$stage/usr/share/metainfo/org.ezr_project.ezr.metainfo.xml"
-for page in ezr ezr-report ezr-import; do
+for page in ezr ezr-report ezr-import ezr-archive; do
   for locale in C.UTF-8 C; do
     warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$stage/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
     if [ -n "$warnings" ]; then

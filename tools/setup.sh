@@ -27,10 +27,13 @@ done
 
 # zlib1g-dev: libxlsxwriter's pkg-config file asks for -lz, but libxlsxwriter-dev does not
 # depend on it. fonts-liberation2: the window is laid out for Arial's metrics (Liberation Sans).
+# libpq-dev: the department's archive on PostgreSQL (ezr-archive, --db); the tests start a
+# PostgreSQL 15 cluster of their own (postgresql-15, with the --test tools).
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
   libxlsxwriter-dev zlib1g-dev libreadstat-dev libzip-dev fonts-dejavu-core fonts-liberation2
+  libpq-dev
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(
@@ -40,6 +43,7 @@ if [ "$with_test_tools" = true ]; then
     desktop-file-utils poppler-utils unzip
     dpkg-dev fakeroot file lintian appstream man-db
     debootstrap
+    postgresql-15 postgresql-client-15
   )
 fi
 # The clients are large (LibreOffice alone is some hundred megabytes): only on request, never

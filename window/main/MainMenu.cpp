@@ -56,6 +56,7 @@ QList<Entry> menuTable() {
         {K::Item, P::Group, "mmGroupSatisfaction", QStringLiteral("Удовлетворенность"), {}, I::None, C::GroupSatisfaction},
         {K::Separator, P::Group, "N3", {}},
         {K::Item, P::Group, "mmDataFolder", QStringLiteral("Папка данных…"), {}, I::None, C::ChooseDataFolder},
+        {K::Item, P::Group, "mmArchive", QStringLiteral("Архив…"), {}, I::None, C::Archive},
 
         // Response files made by the program itself: typed from paper or taken from a table.
         {K::Submenu, P::Bar, "mmSheets", QStringLiteral("Бланк"),
@@ -136,6 +137,7 @@ const std::map<QByteArray, QChar>& mnemonicLetters() {
         {"mmGroupEducation", u'О'},
         {"mmGroupSatisfaction", u'У'},
         {"mmDataFolder", u'д'},
+        {"mmArchive", u'А'},
         {"mmSexMan", u'М'},
         {"mmSexWoman", u'Ж'},
         {"mmEducHigh", u'В'},

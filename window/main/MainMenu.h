@@ -18,6 +18,7 @@ enum class Command {
     GroupSecondaryEducation,
     GroupSatisfaction,
     ChooseDataFolder,
+    Archive,
     SaveReport,
     SavePdfReport,
     SaveTable,

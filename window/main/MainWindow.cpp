@@ -188,6 +188,8 @@ void MainWindow::run(Command command) {
         return runGroup(NormKind::Satisfaction, QString());
     case Command::ChooseDataFolder:
         return chooseDataFolder();
+    case Command::Archive:
+        return chooseArchive();
     case Command::SaveReport:
         return saveReport(ReportFormat::Txt);
     case Command::SavePdfReport:

@@ -3,6 +3,7 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "ChartDescription.h"
+#include "ArchiveListWindow.h"
 #include "ExamineeListWindow.h"
 #include "Export.h"
 #include "Folders.h"
@@ -56,6 +57,10 @@ public:
     void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
     // "Обследуемые", once opened.
     ExamineeListWindow* examineeList() const { return examineeList_; }
+    // The list of examinees on the department's archive (ezr --db, "Архив…"); false with a
+    // message shown when the archive cannot be reached.
+    bool openArchive(const QString& conninfo);
+    ArchiveListWindow* archiveList() const { return archiveList_; }
 
 public slots:
     // "О программе": shows the one About dialog, not modal.
@@ -173,6 +178,8 @@ private:
     QPointer<AnswerSheetForm> sheetForm_;
     QString missingDataFolderNamed_;
     QPointer<ExamineeListWindow> examineeList_;
+    QPointer<ArchiveListWindow> archiveList_;
+    void chooseArchive();
     ezr::GroupChoice groupChoice_;    // the members of the group on screen
     QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
     QSet<QString> reportedNormFiles_; // refused norm files the user has been told of

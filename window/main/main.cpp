@@ -22,13 +22,20 @@ struct CommandLine {
                                QStringLiteral("Папка для отчётов и рисунков на этот запуск."),
                                QStringLiteral("DIR")};
 
+    QCommandLineOption db{
+        QStringLiteral("db"),
+        QStringLiteral("Архив отдела: строка соединения PostgreSQL (service=ezr)."),
+        QStringLiteral("CONNINFO")};
+
     CommandLine() {
         parser.setApplicationDescription(
             QStringLiteral("Анализ опросника мотивации персонала (%1)").arg(ezr::ApplicationTitle));
         parser.addOption(data);
         parser.addOption(results);
+        parser.addOption(db);
         parser.addPositionalArgument(
-            QStringLiteral("FILE"), QStringLiteral("Файл данных (*.cry): открыть и проанализировать."),
+            QStringLiteral("FILE"),
+            QStringLiteral("Файл данных (*.cry): открыть и проанализировать."),
             QStringLiteral("[FILE]"));
     }
 };
@@ -41,7 +48,8 @@ bool answeredOnTerminal(int argc, char* argv[]) {
         arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine line;
     // Qt's own options (-platform, -style, ...) are unknown here; the window's parse sees them.
-    if (!line.parser.parse(arguments) || !(line.parser.isSet(line.help) || line.parser.isSet(line.version)))
+    if (!line.parser.parse(arguments) ||
+        !(line.parser.isSet(line.help) || line.parser.isSet(line.version)))
         return false;
     QCoreApplication terminal(argc, argv);
     line.parser.process(terminal); // prints and exits
@@ -75,6 +83,8 @@ int main(int argc, char* argv[]) {
                                         line.parser.value(line.results)));
     window.setAboutDialog(new AboutDialog(&window));
     window.showMaximized();
+    if (line.parser.isSet(line.db))
+        window.openArchive(line.parser.value(line.db));
 
     // A file given by the desktop or the command line: the menus open, the examinee shown.
     const QStringList files = line.parser.positionalArguments();

@@ -1,0 +1,69 @@
+// The main window's commands on the department's archive: "Группа", "Архив…" and ezr --db.
+
+#include "AnalysisError.h"
+#include "ArchiveListWindow.h"
+#include "MainWindow.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QSettings>
+
+using namespace ezr;
+
+namespace {
+
+// Only the connection string is remembered; passwords stay in ~/.pgpass.
+QSettings archiveSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ezr"),
+                     QStringLiteral("ezr"));
+}
+
+const QString ConninfoKey = QStringLiteral("archive/conninfo");
+
+bool holdsPassword(const QString& conninfo) {
+    return conninfo.contains(QStringLiteral("password"), Qt::CaseInsensitive) ||
+           conninfo.contains(QRegularExpression(QStringLiteral("://[^/@]*:[^/@]*@")));
+}
+
+} // namespace
+
+void MainWindow::chooseArchive() {
+    QSettings settings = archiveSettings();
+    bool ok = false;
+    const QString conninfo =
+        QInputDialog::getText(this, QStringLiteral("Архив"),
+                              QStringLiteral("Архив отдела (строка соединения PostgreSQL, "
+                                             "например service=ezr; пароль - в ~/.pgpass):"),
+                              QLineEdit::Normal,
+                              settings.value(ConninfoKey, QStringLiteral("service=ezr")).toString(),
+                              &ok)
+            .trimmed();
+    if (!ok)
+        return;
+    if (holdsPassword(conninfo)) {
+        QMessageBox::warning(this, QStringLiteral("Архив"),
+                             QStringLiteral("Пароль не хранится в настройках программы: "
+                                            "запишите его в ~/.pgpass"));
+        return;
+    }
+    if (openArchive(conninfo))
+        settings.setValue(ConninfoKey, conninfo);
+}
+
+bool MainWindow::openArchive(const QString& conninfo) {
+    if (archiveList_)
+        archiveList_->close();
+    try {
+        archiveList_ = new ArchiveListWindow(conninfo, this);
+    } catch (const AnalysisError& error) {
+        QMessageBox::warning(this, QStringLiteral("Архив"), error.message());
+        return false;
+    }
+    archiveList_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(archiveList_, &ArchiveListWindow::analysisReady, this,
+            [this](const AnalysisState& state) { showNewAnalysis(state); });
+    archiveList_->show();
+    return true;
+}

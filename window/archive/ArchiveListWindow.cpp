@@ -1,0 +1,272 @@
+#include "ArchiveListWindow.h"
+
+#include "AnalysisError.h"
+#include "ArchiveListModel.h"
+#include "ArchiveSchema.h"
+#include "Domain.h"
+#include "NormFile.h"
+#include "PgConnection.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace ezr;
+
+namespace {
+
+const QString ArchiveLabel = QStringLiteral("архив");
+
+// The norms "Анализ выбранных" offers first: the stored rows, by the group menu's criteria.
+struct StoredChoice {
+    QString title;
+    NormKind kind;
+    QString criterion;
+};
+
+QList<StoredChoice> storedChoices() {
+    return {
+        {QStringLiteral("Пол: ") + MaleSex, NormKind::Sex, MaleSex},
+        {QStringLiteral("Пол: ") + FemaleSex, NormKind::Sex, FemaleSex},
+        {QStringLiteral("Образование: ") + HigherEducation, NormKind::Education, HigherEducation},
+        {QStringLiteral("Образование: ") + SecondaryEducation, NormKind::Education,
+         SecondaryEducation},
+        {QStringLiteral("Удовлетворенность"), NormKind::Satisfaction, QString()}};
+}
+
+// Restores the cursor however the work ends.
+struct BusyCursor {
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+ArchiveListWindow::ArchiveListWindow(const QString& conninfo, QWidget* parent)
+    : QWidget(parent, Qt::Window), archive_(std::make_shared<PgConnection>(conninfo)) {
+    checkArchiveVersion(*archive_);
+    setWindowTitle(QStringLiteral("Обследуемые — архив"));
+    table_ = new ArchiveListModel(archive_, this);
+    createControls();
+    connect(table_, &ArchiveListModel::failed, this, &ArchiveListWindow::showProblem,
+            Qt::QueuedConnection);
+    loadNorms();
+    applyFilter();
+    resize(900, 600);
+}
+
+ArchiveListWindow::~ArchiveListWindow() = default;
+
+void ArchiveListWindow::createControls() {
+    text_ = new QLineEdit(this);
+    text_->setPlaceholderText(QStringLiteral("Код или Ф.И.О."));
+    text_->setClearButtonEnabled(true);
+    unit_ = new QLineEdit(this);
+    unit_->setPlaceholderText(QStringLiteral("Подразделение"));
+    sex_ = new QComboBox(this);
+    sex_->addItems({QStringLiteral("Пол: все"), MaleSex, FemaleSex});
+    education_ = new QComboBox(this);
+    education_->addItems({QStringLiteral("Образование: все"), HigherEducation, SecondaryEducation});
+    minAge_ = new QSpinBox(this);
+    maxAge_ = new QSpinBox(this);
+    for (QSpinBox* age : {minAge_, maxAge_}) {
+        age->setRange(0, 120);
+        age->setSpecialValueText(QStringLiteral("—"));
+    }
+    minAge_->setPrefix(QStringLiteral("возраст от "));
+    maxAge_->setPrefix(QStringLiteral("до "));
+    auto* filters = new QHBoxLayout;
+    for (QWidget* field : {static_cast<QWidget*>(text_), static_cast<QWidget*>(unit_),
+                           static_cast<QWidget*>(sex_), static_cast<QWidget*>(education_),
+                           static_cast<QWidget*>(minAge_), static_cast<QWidget*>(maxAge_)})
+        filters->addWidget(field);
+
+    view_ = new QTableView(this);
+    view_->setModel(table_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSortingEnabled(true);
+    view_->horizontalHeader()->setSortIndicator(ArchiveListModel::Code, Qt::AscendingOrder);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    view_->verticalHeader()->hide();
+    // Widths from the headings and the known texts, never from the rows: a million rows are
+    // not measured.
+    for (int column = 0; column < ArchiveListModel::ColumnCount; ++column) {
+        QString widest = table_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        if (column == ArchiveListModel::Sex)
+            widest =
+                std::max({widest, MaleSex, FemaleSex}, [this](const QString& a, const QString& b) {
+                    return view_->fontMetrics().horizontalAdvance(a) <
+                           view_->fontMetrics().horizontalAdvance(b);
+                });
+        view_->horizontalHeader()->resizeSection(
+            column, view_->fontMetrics().horizontalAdvance(widest) + 32);
+    }
+    view_->horizontalHeader()->setSectionResizeMode(ArchiveListModel::Name, QHeaderView::Stretch);
+
+    count_ = new QLabel(this);
+    norm_ = new QComboBox(this);
+    auto* analyse = new QPushButton(QStringLiteral("Анализ выбранных"), this);
+    auto* save = new QPushButton(QStringLiteral("Сохранить норму в архиве…"), this);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(count_, 1);
+    actions->addWidget(norm_);
+    actions->addWidget(analyse);
+    actions->addWidget(save);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(view_, 1);
+    layout->addLayout(actions);
+
+    // The server is asked once the typing pauses.
+    typing_ = new QTimer(this);
+    typing_->setSingleShot(true);
+    typing_->setInterval(300);
+    connect(typing_, &QTimer::timeout, this, &ArchiveListWindow::applyFilter);
+    for (QLineEdit* field : {text_, unit_})
+        connect(field, &QLineEdit::textChanged, typing_, qOverload<>(&QTimer::start));
+    for (QComboBox* box : {sex_, education_})
+        connect(box, &QComboBox::currentIndexChanged, this, &ArchiveListWindow::applyFilter);
+    for (QSpinBox* age : {minAge_, maxAge_})
+        connect(age, &QSpinBox::valueChanged, typing_, qOverload<>(&QTimer::start));
+    connect(view_, &QTableView::activated, this, &ArchiveListWindow::openRow);
+    connect(analyse, &QPushButton::clicked, this, &ArchiveListWindow::analyseChosen);
+    connect(save, &QPushButton::clicked, this, &ArchiveListWindow::saveNorm);
+}
+
+ArchiveSelection ArchiveListWindow::selectionOfFields() const {
+    ArchiveSelection selection;
+    selection.filter.text = text_->text().trimmed();
+    selection.unit = unit_->text().trimmed();
+    if (sex_->currentIndex() > 0)
+        selection.filter.sex = sex_->currentText();
+    if (education_->currentIndex() > 0)
+        selection.filter.education = education_->currentText();
+    if (minAge_->value() > 0)
+        selection.filter.minAge = minAge_->value();
+    if (maxAge_->value() > 0)
+        selection.filter.maxAge = maxAge_->value();
+    return selection;
+}
+
+void ArchiveListWindow::applyFilter() {
+    typing_->stop();
+    try {
+        table_->choose(selectionOfFields());
+    } catch (const AnalysisError& error) {
+        showProblem(error.message());
+        return;
+    }
+    // The first rows are on screen before the server counts them all.
+    count_->setText(QStringLiteral("Обследований: …"));
+    QTimer::singleShot(0, this, [this, chosen = table_->selection()] {
+        if (!(chosen.filter == table_->selection().filter &&
+              chosen.unit == table_->selection().unit))
+            return; // chosen anew meanwhile; that choice counts for itself
+        try {
+            count_->setText(QStringLiteral("Обследований: %1")
+                                .arg(QLocale::system().toString(table_->count())));
+        } catch (const AnalysisError& error) {
+            count_->setText(error.message());
+        }
+    });
+}
+
+void ArchiveListWindow::loadNorms() {
+    norm_->clear();
+    for (const StoredChoice& choice : storedChoices())
+        norm_->addItem(choice.title);
+    try {
+        teamNorms_ = archiveNorms(*archive_);
+    } catch (const AnalysisError& error) {
+        showProblem(error.message());
+    }
+    for (const Norm& norm : teamNorms_)
+        norm_->addItem(QStringLiteral("Норма: ") + norm.name);
+}
+
+void ArchiveListWindow::openRow(const QModelIndex& index) {
+    try {
+        BusyCursor busy;
+        const ArchiveEntry& entry = table_->entry(index.row());
+        const QList<StoredTest> tests = readTests(*archive_, {entry.id}, ArchiveRead::Open);
+        if (tests.isEmpty())
+            throw AnalysisError(QStringLiteral("Обследование больше не доступно"));
+        emit analysisReady(
+            individualAnalysisFromBytes(tests.first().bytes, tests.first().fileName));
+    } catch (const AnalysisError& error) {
+        showProblem(error.message());
+    }
+}
+
+void ArchiveListWindow::analyseChosen() {
+    try {
+        BusyCursor busy;
+        const QModelIndexList rows = view_->selectionModel()->selectedRows();
+        GroupChoice choice;
+        QList<ArchiveEntry> entries;
+        if (rows.isEmpty()) {
+            // Nothing selected: all the filter finds, and the group says how they were chosen.
+            choice.filter = table_->selection().filter;
+            entries = listTests(*archive_, table_->selection(), ArchivePage{});
+        } else {
+            for (const QModelIndex& row : rows)
+                entries.append(table_->entry(row.row()));
+        }
+        QList<qint64> ids;
+        for (const ArchiveEntry& entry : entries)
+            ids.append(entry.id);
+        GroupListing listing = archiveListing(archive_, entries, ArchiveLabel);
+        const int chosen = norm_->currentIndex();
+        const QList<StoredChoice> stored = storedChoices();
+        const StoredChoice base = chosen < stored.size() ? stored.at(chosen) : stored.last();
+        AnalysisState state = groupAnalysis(std::move(listing), base.kind, base.criterion, nullptr,
+                                            {}, GroupKeeps::TableRows, choice);
+        if (chosen >= stored.size())
+            state = withNorm(std::move(state), teamNorms_.at(chosen - stored.size()));
+        groupMembers_ = ids;
+        group_ = state;
+        emit analysisReady(state);
+    } catch (const AnalysisError& error) {
+        showProblem(error.message());
+    }
+}
+
+void ArchiveListWindow::saveNorm() {
+    if (group_.kind != AnalysisKind::Group) {
+        showProblem(QStringLiteral("Сначала проведите «Анализ выбранных»"));
+        return;
+    }
+    bool ok = false;
+    const QString name =
+        QInputDialog::getText(this, QStringLiteral("Норма для всего отдела"),
+                              QStringLiteral("Название нормы:"), QLineEdit::Normal, {}, &ok)
+            .trimmed();
+    if (!ok || name.isEmpty())
+        return;
+    try {
+        const QString description = group_.choiceDescription.isEmpty()
+                                        ? QStringLiteral("обследования архива")
+                                        : group_.choiceDescription;
+        saveArchiveNorm(*archive_, normFromGroup(group_, name, description), groupMembers_);
+        loadNorms();
+    } catch (const AnalysisError& error) {
+        showProblem(error.message());
+    }
+}
+
+void ArchiveListWindow::showProblem(const QString& message) {
+    QMessageBox::warning(this, windowTitle(), message);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Analysis.h"
+#include "ArchiveStore.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class ArchiveListModel;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTableView;
+class QTimer;
+
+namespace ezr {
+class PgConnection;
+}
+
+// "Обследуемые" on the department's archive: the server's list with its filter, an
+// examinee opened from its stored bytes, "Анализ выбранных" on the chosen rows (or on all
+// the filter finds) compared with a stored norm or one of the team's, and the group's norm
+// saved into the archive for the team.
+class ArchiveListWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Connects to the archive; throws AnalysisError when it cannot.
+    explicit ArchiveListWindow(const QString& conninfo, QWidget* parent = nullptr);
+    ~ArchiveListWindow() override;
+
+    ArchiveListModel* table() const { return table_; }
+    QTableView* view() const { return view_; }
+    // Applies the filter fields now rather than after the typing pause.
+    void applyFilter();
+
+signals:
+    // An examinee opened or a group analysed: for the main window to show.
+    void analysisReady(const ezr::AnalysisState& state);
+
+private:
+    void createControls();
+    ezr::ArchiveSelection selectionOfFields() const;
+    void openRow(const QModelIndex& index);
+    void analyseChosen();
+    void saveNorm();
+    void loadNorms();
+    void showProblem(const QString& message);
+
+    std::shared_ptr<ezr::PgConnection> archive_;
+    ArchiveListModel* table_ = nullptr;
+    QTableView* view_ = nullptr;
+    QLineEdit* text_ = nullptr;
+    QLineEdit* unit_ = nullptr;
+    QComboBox* sex_ = nullptr;
+    QComboBox* education_ = nullptr;
+    QSpinBox* minAge_ = nullptr;
+    QSpinBox* maxAge_ = nullptr;
+    QComboBox* norm_ = nullptr;
+    QLabel* count_ = nullptr;
+    QTimer* typing_ = nullptr;
+    QList<ezr::Norm> teamNorms_;
+    // The last group analysed here and its tests, for "Сохранить норму в архиве…".
+    ezr::AnalysisState group_;
+    QList<qint64> groupMembers_;
+};
