@@ -47,8 +47,8 @@ QList<ExamineeColumn> profileCells() {
 
 // The numbers of a row after its texts: profiles, cell chi-squares, profile chi-squares,
 // indices and answer-time statistics.
-constexpr int TextColumns = 7;
-constexpr int NumberColumns = 2 * (MotiveCount + Profile2Cells + Profile3Cells) + 3 + 2 + 2;
+constexpr int TextColumns = ExamineeTextColumns;
+constexpr int NumberColumns = ExamineeNumberColumns;
 using RowNumbers = std::array<double, NumberColumns>;
 
 // Six significant digits: what a chi-square or a mean time says, without the noise of
@@ -348,6 +348,15 @@ private:
 
 } // namespace
 
+std::array<QStringView, ExamineeTextColumns> examineeRowTexts(const ExamineeRow& examinee) {
+    return rowTexts(examinee);
+}
+
+std::array<double, ExamineeNumberColumns> examineeRowNumbers(const ExamineeScores& examinee,
+                                                             const Norm& norm) {
+    return shownNumbers(examinee, norm);
+}
+
 QList<ExamineeColumn> examineeColumns() {
     QList<ExamineeColumn> columns = {{QStringLiteral("Файл"), "file"},
                                      {QStringLiteral("Код"), "code"},
@@ -436,10 +445,14 @@ void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool 
     table.add(entry);
 }
 
+void writeExamineeRows(const AnalysisState& state, ExamineeTableWriter& table) {
+    forEachEntry(state, [&](const ExamineeRow& examinee) { table.add(examinee); });
+}
+
 void writeExamineeTable(ReportFormat format, const AnalysisState& state, ByteSink& sink) {
     const std::unique_ptr<ExamineeTableWriter> writer =
         examineeTableWriter(format, sink, state.comparison.norm);
-    forEachEntry(state, [&](const ExamineeRow& examinee) { writer->add(examinee); });
+    writeExamineeRows(state, *writer);
     writer->finish(state);
 }
 
