@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace ezr {
 
@@ -145,19 +146,19 @@ QVariant textCell(QStringView text) {
 
 // A number as the CSV writes it: the shortest digits that read back as the same value, in
 // fixed notation.
-void appendNumber(QByteArray& line, double value, char decimalPoint) {
+void appendNumber(std::string& line, double value, char decimalPoint) {
     char digits[400];
     const auto result =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
     if (decimalPoint != '.')
         std::replace(digits, result.ptr, '.', decimalPoint);
-    line.append(digits, result.ptr - digits);
+    line.append(digits, std::size_t(result.ptr - digits));
 }
 
 // The value rounded to six significant digits, written as appendNumber writes the rounded
 // value (the shortest digits of a double nearest to a short decimal are that decimal), but
 // from the decimal digits themselves, without reading them back into a double first.
-void appendSignificant6(QByteArray& line, double value, char decimalPoint) {
+void appendSignificant6(std::string& line, double value, char decimalPoint) {
     char scientific[32];
     const auto end = std::to_chars(scientific, scientific + sizeof scientific, value,
                                    std::chars_format::scientific, 5)
@@ -183,27 +184,58 @@ void appendSignificant6(QByteArray& line, double value, char decimalPoint) {
     if (exponent < 0) {
         line += '0';
         line += decimalPoint;
-        line.append(-exponent - 1, '0');
+        line.append(std::size_t(-exponent - 1), '0');
         line.append(digits, count);
         return;
     }
     const int whole = exponent + 1;
-    line.append(digits, std::min(count, whole));
+    line.append(digits, std::size_t(std::min(count, whole)));
     if (count < whole) {
-        line.append(whole - count, '0');
+        line.append(std::size_t(whole - count), '0');
     } else if (count > whole) {
         line += decimalPoint;
-        line.append(digits + whole, count - whole);
+        line.append(digits + whole, std::size_t(count - whole));
     }
 }
 
-// RFC 4180 rows as UTF-8 bytes, straight into the sink.
+// The UTF-8 of `text` appended to `out` when it needs no quotes (no `separator`, quote or
+// line break) and holds no surrogate; false, with `out` as it was, otherwise. Written through
+// a pointer, without a QByteArray per cell: a table of a million rows has tens of millions.
+bool appendPlainUtf8(std::string& out, QStringView text, char separator) {
+    const std::size_t start = out.size();
+    out.resize(start + 3 * std::size_t(text.size()));
+    char* p = out.data() + start;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80) {
+            if (c == char16_t(separator) || c == u'"' || c == u'\r' || c == u'\n') {
+                out.resize(start);
+                return false;
+            }
+            *p++ = char(c);
+        } else if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else if (ch.isSurrogate()) {
+            out.resize(start);
+            return false;
+        } else {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            *p++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(std::size_t(p - out.data()));
+    return true;
+}
+
+// RFC 4180 rows as UTF-8 bytes, handed to the sink some tens of kilobytes at a time.
 class CsvWriter {
 public:
     CsvWriter(ByteSink& sink, QChar separator, QChar decimalPoint)
         : sink_(sink), separator_(char(separator.unicode())), point_(char(decimalPoint.unicode())) {
-        line_.reserve(2048);
-        sink_.write("\xEF\xBB\xBF");
+        out_.reserve(2 * FlushBytes);
+        out_ += "\xEF\xBB\xBF";
     }
     void text(QStringView text) {
         separate();
@@ -213,26 +245,28 @@ public:
         // "+cmd|…", "@SUM(…)"); the leading apostrophe keeps it text, as spreadsheet guidance
         // recommends.
         const bool formula = QStringView(u"=+-@\t\r").contains(text.front());
+        if (!formula && appendPlainUtf8(out_, text, separator_))
+            return;
         const bool quoted = text.contains(QChar(separator_)) || text.contains(u'"') ||
                             text.contains(u'\r') || text.contains(u'\n');
         if (quoted)
-            line_ += '"';
+            out_ += '"';
         if (formula)
-            line_ += '\'';
+            out_ += '\'';
+        QByteArray utf8 = text.toUtf8();
         if (quoted)
-            line_ += text.toUtf8().replace("\"", "\"\"");
-        else
-            line_ += text.toUtf8();
+            utf8.replace("\"", "\"\"");
+        out_.append(utf8.constData(), std::size_t(utf8.size()));
         if (quoted)
-            line_ += '"';
+            out_ += '"';
     }
     void number(double value) {
         separate();
-        appendNumber(line_, value, point_);
+        appendNumber(out_, value, point_);
     }
     void numberSignificant6(double value) {
         separate();
-        appendSignificant6(line_, value, point_);
+        appendSignificant6(out_, value, point_);
     }
     void empty() { separate(); }
     void cell(const QVariant& cell) {
@@ -244,22 +278,28 @@ public:
             text(cell.toString());
     }
     void endRow() {
-        line_ += "\r\n";
-        sink_.write(line_);
-        line_.clear();
+        out_ += "\r\n";
         first_ = true;
+        if (out_.size() >= FlushBytes)
+            flush();
+    }
+    // Hands what is gathered to the sink; the table's end calls it.
+    void flush() {
+        sink_.write(QByteArrayView(out_.data(), qsizetype(out_.size())));
+        out_.clear();
     }
 
 private:
+    static constexpr std::size_t FlushBytes = 64 * 1024;
     void separate() {
         if (!first_)
-            line_ += separator_;
+            out_ += separator_;
         first_ = false;
     }
     ByteSink& sink_;
     char separator_;
     char point_;
-    QByteArray line_;
+    std::string out_;
     bool first_ = true;
 };
 
@@ -289,7 +329,7 @@ public:
         csv_.text(normName_);
         csv_.endRow();
     }
-    void finish(const AnalysisState&) override {}
+    void finish(const AnalysisState&) override { csv_.flush(); }
 
 private:
     CsvWriter csv_;
@@ -551,6 +591,7 @@ QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint
             csv.cell(cell);
         csv.endRow();
     }
+    csv.flush();
     return std::move(sink.bytes());
 }
 

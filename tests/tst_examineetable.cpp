@@ -325,6 +325,28 @@ private slots:
         QCOMPARE(member->last(), QStringLiteral("удовлетворенность"));
     }
 
+    // The CSV's own UTF-8 writing gives Qt's bytes for every kind of character, a lone
+    // surrogate included, and quotes only what needs quotes.
+    void csvTextIsUtf8_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("ascii") << QStringLiteral("Ivanov 12") << false;
+        QTest::newRow("cyrillic") << QStringLiteral("Щукина Ёлка") << false;
+        QTest::newRow("three bytes") << QStringLiteral("№ 5 € ✓") << false;
+        QTest::newRow("surrogate pair") << QString::fromUtf8("nota 𝄞 bene") << false;
+        QTest::newRow("lone surrogate") << (QStringLiteral("a") + QChar(0xD800) + u'b') << false;
+        QTest::newRow("separator") << QStringLiteral("Иванов; мл.") << true;
+        QTest::newRow("line break") << QStringLiteral("Ёж\nЁлка") << true;
+    }
+    void csvTextIsUtf8() {
+        QFETCH(QString, text);
+        QFETCH(bool, quoted);
+        SheetTable table;
+        table.rows = {{text, QStringLiteral("Я")}};
+        const QByteArray field = quoted ? '"' + text.toUtf8() + '"' : text.toUtf8();
+        QCOMPARE(buildCsv(table, u';', u',').mid(3), field + ";\xD0\xAF\r\n");
+    }
+
     // Text that a spreadsheet would take for a formula: an apostrophe in the CSV, a string
     // cell in the workbook.
     void formulaLikeText_data() {
