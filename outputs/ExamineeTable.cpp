@@ -337,55 +337,6 @@ private:
     QString normName_;
 };
 
-// A date of the table as a spreadsheet counts days (from 30 December 1899), when it reads.
-std::optional<double> dateSerial(QStringView text) {
-    if (text.isEmpty())
-        return std::nullopt;
-    const std::optional<QDate> date = shortDateOf(text);
-    if (!date || !date->isValid() || date->year() < 1900)
-        return std::nullopt;
-    return double(QDate(1899, 12, 30).daysTo(*date));
-}
-
-class WorkbookTableWriter final : public ExamineeTableWriter {
-public:
-    WorkbookTableWriter(ByteSink& sink, const Norm& norm)
-        : sink_(sink), norm_(norm), normName_(tableNormName(norm)), columns_(examineeColumns()) {
-        book_.startSheet(QStringLiteral("Обследуемые"), int(columns_.size()), true);
-        for (const ExamineeColumn& column : columns_)
-            book_.text(column.heading, true);
-        book_.endRow();
-    }
-    void add(const ExamineeRow& examinee) override {
-        int c = 0;
-        for (QStringView text : rowTexts(examinee)) {
-            if (columns_[c++].isDate) {
-                if (const std::optional<double> serial = dateSerial(text)) {
-                    book_.date(*serial, int(text.size()));
-                    continue;
-                }
-            }
-            book_.text(text);
-        }
-        for (double value : shownNumbers(*examinee.results, norm_))
-            book_.number(value, columns_[c++].decimals);
-        book_.text(normName_);
-        book_.endRow();
-    }
-    void finish(const AnalysisState& state) override {
-        if (state.kind == AnalysisKind::Group)
-            book_.writeSheet(groupSummaryTable(state));
-        book_.finish(sink_);
-    }
-
-private:
-    WorkbookWriter book_;
-    ByteSink& sink_;
-    Norm norm_;
-    QString normName_;
-    QList<ExamineeColumn> columns_;
-};
-
 } // namespace
 
 std::array<QStringView, ExamineeTextColumns> examineeRowTexts(const ExamineeRow& examinee) {
@@ -459,7 +410,7 @@ QString tableNormName(const Norm& norm) {
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
                                                          const Norm& norm) {
     if (format == ReportFormat::Xlsx)
-        return std::make_unique<WorkbookTableWriter>(sink, norm);
+        return workbookTableWriter(sink, norm);
     return std::make_unique<CsvTableWriter>(sink, norm);
 }
 

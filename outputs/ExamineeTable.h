@@ -91,6 +91,10 @@ QString tableNormName(const Norm& norm);
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
                                                          const Norm& norm);
 
+// The workbook's writer (examineeTableWriter's for Xlsx): the rows are formatted and written
+// on a thread of its own while the caller reads the next members.
+std::unique_ptr<ExamineeTableWriter> workbookTableWriter(ByteSink& sink, const Norm& norm);
+
 // A member of a group run as it is read, into the table; by code only when `anonymous`.
 void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool anonymous = false);
 

@@ -490,6 +490,33 @@ private slots:
         QVERIFY(thrown);
         QCOMPARE(readFile(errors), QByteArray());
     }
+    // A workbook of thousands of rows, written on a thread of its own, that cannot be made:
+    // the failure reaches the caller as the same error and the writing thread ends.
+    void workbookFailingWhileRowsAreWritten() {
+        QTemporaryDir dir;
+        const AnalysisState group =
+            groupAnalysis(makeGroup(dir), NormKind::Satisfaction, QString());
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        QVERIFY(std::freopen("/dev/null", "w", stderr));
+        bool thrown = false;
+        try {
+            const FileSizeLimit limit(256 * 1024);
+            ByteArraySink sink;
+            const std::unique_ptr<ExamineeTableWriter> table =
+                workbookTableWriter(sink, group.comparison.norm);
+            for (int r = 0; r < 2000; ++r)
+                writeExamineeRows(group, *table);
+            table->finish(group);
+        } catch (const OutputError& error) {
+            thrown = true;
+            QCOMPARE(error.kind(), OutputError::Kind::Workbook);
+        }
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QVERIFY(thrown);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExamineeTable)
