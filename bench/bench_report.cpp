@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <zlib.h>
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -143,6 +145,54 @@ void ChosenGroupTable(benchmark::State& state) {
     report(state, command);
 }
 
+// The floor of the workbook: the same XML parts ezr-report packs (taken out of its workbook
+// with unzip) deflated by zlib in this process, at the library's default level (range 1: 6)
+// and at the level the program packs with (1). Compare with GroupReport's text report.
+QList<QByteArray> workbookParts(int members) {
+    const QTemporaryDir out;
+    const QByteArray book = out.filePath(QStringLiteral("group.xlsx")).toLocal8Bit();
+    runCommand({EZR_REPORT_EXE, "--group", dataOf(members), "--sex", "male", "--format", "xlsx",
+                "-o", book});
+    const auto output = [](const QByteArray& command) {
+        QByteArray bytes;
+        FILE* pipe = ::popen(command.constData(), "r");
+        char buffer[1 << 16];
+        for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            bytes.append(buffer, qsizetype(n));
+        if (pipe)
+            ::pclose(pipe);
+        return bytes;
+    };
+    QList<QByteArray> parts;
+    for (const QByteArray& name : output("unzip -Z1 '" + book + "'").split('\n'))
+        if (!name.isEmpty())
+            parts.append(output("unzip -p '" + book + "' '" + name + "'"));
+    return parts;
+}
+
+void WorkbookDeflateFloor(benchmark::State& state) {
+    const QList<QByteArray> parts = workbookParts(int(state.range(0)));
+    const int level = int(state.range(1));
+    double bytesIn = 0.0;
+    double bytesOut = 0.0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        bytesIn = bytesOut = 0.0;
+        for (const QByteArray& part : parts) {
+            uLongf length = compressBound(uLong(part.size()));
+            QByteArray packed(qsizetype(length), Qt::Uninitialized);
+            compress2(reinterpret_cast<Bytef*>(packed.data()), &length,
+                      reinterpret_cast<const Bytef*>(part.constData()), uLong(part.size()), level);
+            bytesIn += double(part.size());
+            bytesOut += double(length);
+        }
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+    state.counters["xml_MiB"] = bytesIn / 1048576.0;
+    state.counters["packed_MiB"] = bytesOut / 1048576.0;
+}
+
 // A million members take a minute a run: once each.
 void sizes(benchmark::internal::Benchmark* b, bool withFormats, bool large) {
     for (const int members : {10000, 100000, 1000000}) {
@@ -168,6 +218,11 @@ void choices(benchmark::internal::Benchmark* b) {
 BENCHMARK(CatMembers)->Apply([](benchmark::internal::Benchmark* b) { sizes(b, false, false); });
 BENCHMARK(GroupReport)->Apply([](benchmark::internal::Benchmark* b) { sizes(b, true, false); });
 BENCHMARK(ChosenGroupTable)->Apply(choices);
+BENCHMARK(WorkbookDeflateFloor)
+    ->ArgsProduct({{10000, 100000}, {6, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(CatMembers)->Apply([](benchmark::internal::Benchmark* b) { sizes(b, false, true); });
 BENCHMARK(GroupReport)->Apply([](benchmark::internal::Benchmark* b) { sizes(b, true, true); });
 
