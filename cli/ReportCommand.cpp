@@ -7,6 +7,7 @@
 #include "ArchiveStore.h"
 #include "ExamineeTable.h"
 #include "Export.h"
+#include "GroupTable.h"
 #include "MemberFilter.h"
 #include "NormFile.h"
 #include "OutputGuard.h"
@@ -22,11 +23,15 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
 
 namespace ezr {
+
+GroupChoice groupChoiceOf(const ReportRequest& request);
+Norm readNormFileAt(const QString& path);
 
 namespace {
 
@@ -99,50 +104,56 @@ private:
     QString what_;
 };
 
-// A group's text report or table of examinees: each member is written as it is read, so
-// that nothing of the members is kept. The guard against writing over a member runs on the
-// listing, before any byte is written.
-void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progress,
-                        QIODevice& standardOutput) {
+// The bytes `produce` makes, gathered in a temporary file (never in memory) and then handed
+// to `deliver` from it: for standard output, which gets a report whole or not at all, and for
+// a file whose name waits on the run's count of members.
+void gathered(const std::function<void(ByteSink&)>& produce,
+              const std::function<void(const std::function<void(ByteSink&)>&)>& deliver) {
+    QTemporaryFile file;
+    if (!file.open())
+        throw AnalysisError(
+            QStringLiteral("Cannot create a temporary file. %1").arg(file.errorString()));
+    DeviceSink toFile(file, QStringLiteral("a temporary file"));
+    produce(toFile);
+    toFile.flush();
+    deliver([&](ByteSink& sink) {
+        file.seek(0);
+        QByteArray chunk;
+        while (!(chunk = file.read(1 << 20)).isEmpty())
+            sink.write(chunk);
+        if (file.error() != QFileDevice::NoError)
+            throw AnalysisError(
+                QStringLiteral("Cannot read a temporary file. %1").arg(file.errorString()));
+    });
+}
+
+void toStandardOutput(QIODevice& standardOutput,
+                      const std::function<void(ByteSink&)>& gatheredBytes) {
+    DeviceSink sink(standardOutput, QStringLiteral("standard output"));
+    gatheredBytes(sink);
+    sink.flush();
+}
+
+// A group's text report, each member written as it is read, so that nothing of the members
+// is kept. The guard against writing over a member runs on the listing, before any byte is
+// written.
+void writeGroupReportStreamed(const ReportRequest& request, const GroupProgress& progress,
+                              QIODevice& standardOutput) {
     GroupListing listing = listGroupFolder(request.input);
     // Refused before a byte is written, as a run that found no member.
     if (listing.size() == 0)
         throw AnalysisError(noMembersMessage(request.input));
     const AnalysisState listed = listedGroup(listing, request.kind, request.criterion);
     const auto run = [&](ByteSink& sink) {
-        if (request.format == ReportFormat::Txt) {
-            GroupTextReportWriter report(sink, listed, request.encoding == ReportEncoding::Utf8);
-            const AnalysisState state = groupAnalysis(
-                std::move(listing), request.kind, request.criterion, nullptr, progress,
-                GroupKeeps::Names, {}, [&](const GroupMember& member) { report.member(member); });
-            // A new analysis empties the comment.
-            report.finish(ReportSnapshot{state, {}});
-            return;
-        }
-        const std::unique_ptr<ExamineeTableWriter> table =
-            examineeTableWriter(request.format, sink, listed.comparison.norm);
-        const AnalysisState state =
-            groupAnalysis(std::move(listing), request.kind, request.criterion, nullptr, progress,
-                          GroupKeeps::Names, {},
-                          [&](const GroupMember& member) { addGroupMember(*table, member); });
-        table->finish(state);
+        GroupTextReportWriter report(sink, listed, request.encoding == ReportEncoding::Utf8);
+        const AnalysisState state = groupAnalysis(
+            std::move(listing), request.kind, request.criterion, nullptr, progress,
+            GroupKeeps::Names, {}, [&](const GroupMember& member) { report.member(member); });
+        // A new analysis empties the comment.
+        report.finish(ReportSnapshot{state, {}});
     };
     if (request.outputPath.isEmpty()) {
-        // Standard output gets the report whole or nothing at all, as when it is made in
-        // memory: it is gathered in a temporary file first, never in memory.
-        QTemporaryFile gathered;
-        if (!gathered.open())
-            throw AnalysisError(
-                QStringLiteral("Cannot create a temporary file. %1").arg(gathered.errorString()));
-        DeviceSink toFile(gathered, QStringLiteral("a temporary file"));
-        run(toFile);
-        toFile.flush();
-        gathered.seek(0);
-        DeviceSink sink(standardOutput, QStringLiteral("standard output"));
-        QByteArray chunk;
-        while (!(chunk = gathered.read(1 << 20)).isEmpty())
-            sink.write(chunk);
-        sink.flush();
+        gathered(run, [&](const auto& bytes) { toStandardOutput(standardOutput, bytes); });
         return;
     }
     const QString path = outputPathFor(request, listed);
@@ -150,17 +161,76 @@ void writeGroupStreamed(const ReportRequest& request, const GroupProgress& progr
     writeFileVerified(path, run);
 }
 
-// A group of the whole folder, compared with a stored norm, whose text report or table is
-// written member by member. A chosen or anonymous group, one that skips damaged entries or
-// leaves out doubtful answers, or saves or reads a norm of its own, is made whole first.
-bool isStreamed(const ReportRequest& request) {
-    const ReportFormat format = request.format;
-    return request.mode == ReportRequest::Mode::Group &&
-           (format == ReportFormat::Txt || format == ReportFormat::Csv ||
-            format == ReportFormat::Xlsx) &&
+// A group's table of examinees, whole or chosen, written a member at a time through the one
+// road of group tables. Returns the group's state.
+AnalysisState writeGroupTableStreamed(const ReportRequest& request, const GroupProgress& progress,
+                                      QIODevice& standardOutput) {
+    // The saved norm is read first: a file that is not a norm should not cost a group run.
+    const std::optional<Norm> norm =
+        request.normFile.isEmpty() ? std::nullopt : std::optional(readNormFileAt(request.normFile));
+    const GroupChoice choice = groupChoiceOf(request);
+    const GroupListing listing = listGroupFolder(request.input);
+    const AnalysisState listed = listedGroup(listing, request.kind, request.criterion);
+    GroupTableRun table;
+    table.format = request.format;
+    table.norm = norm ? *norm : listed.comparison.norm;
+    table.anonymous = request.anonymous;
+    table.read = [&](const GroupMemberSink& eachMember) {
+        AnalysisState state =
+            groupAnalysis(GroupListing(listing), request.kind, request.criterion, nullptr, progress,
+                          GroupKeeps::Names, choice, eachMember);
+        return norm ? withNorm(std::move(state), *norm) : state;
+    };
+    AnalysisState state;
+    const auto run = [&](ByteSink& sink) { state = writeGroupTable(table, sink); };
+    if (request.outputPath.isEmpty()) {
+        gathered(run, [&](const auto& bytes) { toStandardOutput(standardOutput, bytes); });
+        return state;
+    }
+    // A chosen group's file is named by the count of members chosen, known at the end.
+    const bool namedByCount =
+        QFileInfo(request.outputPath).isDir() && (!choice.choosesAll() || choice.skipDamaged);
+    if (namedByCount) {
+        gathered(run, [&](const auto& bytes) {
+            writeOutput(outputPathFor(request, state), state, bytes);
+        });
+        return state;
+    }
+    const QString path = outputPathFor(request, listed);
+    refuseOutputAmongInputs(path, listed);
+    writeFileVerified(path, run);
+    return state;
+}
+
+// A group compared with a stored norm whose text report is written member by member; a
+// chosen or anonymous group, one that skips damaged entries or saves or reads a norm of its
+// own, is made whole first. Tables are written member by member always.
+bool isStreamedReport(const ReportRequest& request) {
+    return request.mode == ReportRequest::Mode::Group && request.format == ReportFormat::Txt &&
            request.choice.choosesAll() && !request.choice.skipDamaged &&
            !request.choice.excludeDoubtful && request.codesFile.isEmpty() && !request.anonymous &&
            request.normFile.isEmpty() && request.saveNormPath.isEmpty() && !request.fromArchive;
+}
+
+bool isStreamedTable(const ReportRequest& request) {
+    return request.mode == ReportRequest::Mode::Group && isGroupTableFormat(request.format) &&
+           !request.fromArchive;
+}
+
+// The entries a run skipped, and the members it left out for doubtful answers (by code only
+// when the outputs are anonymous, as in the report itself), for the terminal.
+void listSkipped(const AnalysisState& state, bool anonymous, QIODevice& standardError) {
+    if (!state.skipped.isEmpty()) {
+        QString list = QStringLiteral("Пропущено файлов: %1\n").arg(state.skipped.size());
+        for (const SkippedEntry& entry : state.skipped)
+            list += entry.fileName + QStringLiteral(": ") + entry.reason + QLatin1Char('\n');
+        writeMessage(standardError, terminalSafe(list));
+    }
+    if (excludedCount(state) > 0) {
+        const QStringList excluded = excludedLines(anonymous ? anonymousAnalysis(state) : state);
+        writeMessage(standardError,
+                     terminalSafe(excluded.join(QLatin1Char('\n')) + QLatin1Char('\n')));
+    }
 }
 
 } // namespace
@@ -280,12 +350,26 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
-        if (isStreamed(request)) {
+        if (isStreamedReport(request)) {
             std::optional<TerminalProgress> progress;
             if (showProgress)
                 progress.emplace(standardError);
-            writeGroupStreamed(request, progress ? progress->callback() : GroupProgress(),
-                               standardOutput);
+            writeGroupReportStreamed(request, progress ? progress->callback() : GroupProgress(),
+                                     standardOutput);
+            return 0;
+        }
+        if (isStreamedTable(request)) {
+            AnalysisState state;
+            {
+                std::optional<TerminalProgress> progress;
+                if (showProgress)
+                    progress.emplace(standardError);
+                state = writeGroupTableStreamed(
+                    request, progress ? progress->callback() : GroupProgress(), standardOutput);
+            }
+            listSkipped(state, request.anonymous, standardError);
+            if (!request.saveNormPath.isEmpty())
+                writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
             return 0;
         }
         AnalysisState state;
@@ -295,19 +379,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                 progress.emplace(standardError);
             state = analyse(request, progress ? progress->callback() : GroupProgress());
         }
-        if (!state.skipped.isEmpty()) {
-            QString list = QStringLiteral("Пропущено файлов: %1\n").arg(state.skipped.size());
-            for (const SkippedEntry& entry : state.skipped)
-                list += entry.fileName + QStringLiteral(": ") + entry.reason + QLatin1Char('\n');
-            writeMessage(standardError, terminalSafe(list));
-        }
-        if (excludedCount(state) > 0) {
-            // By code only under --anonymous, as in the report itself.
-            const QStringList excluded =
-                excludedLines(request.anonymous ? anonymousAnalysis(state) : state);
-            writeMessage(standardError,
-                         terminalSafe(excluded.join(QLatin1Char('\n')) + QLatin1Char('\n')));
-        }
+        listSkipped(state, request.anonymous, standardError);
         if (!request.saveNormPath.isEmpty())
             writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
         if (!request.outputPath.isEmpty()) {

@@ -215,9 +215,11 @@ QString ageText(QStringView testDate, QStringView birthDate) {
     const QDate birth = headerDate(birthDate, 1, QStringLiteral("дата рождения"));
     const QDate age = QDate(1899, 12, 30).addDays(birth.daysTo(test));
     const int year = ((age.year() % 100) + 100) % 100;
-    return QStringLiteral("%1.%2")
-        .arg(year, 2, 10, QLatin1Char('0'))
-        .arg(age.month(), 2, 10, QLatin1Char('0'));
+    const int month = age.month();
+    // "YY.MM" by hand: arg() builds a locale for every call, and a group asks once a member.
+    const char text[] = {char('0' + year / 10), char('0' + year % 10), '.', char('0' + month / 10),
+                         char('0' + month % 10)};
+    return QString::fromLatin1(text, sizeof text);
 }
 
 namespace {

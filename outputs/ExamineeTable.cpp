@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace ezr {
 
@@ -48,8 +49,8 @@ QList<ExamineeColumn> profileCells() {
 
 // The numbers of a row after its texts: profiles, cell chi-squares, profile chi-squares,
 // indices and answer-time statistics.
-constexpr int TextColumns = 7;
-constexpr int NumberColumns = 2 * (MotiveCount + Profile2Cells + Profile3Cells) + 3 + 2 + 2;
+constexpr int TextColumns = ExamineeTextColumns;
+constexpr int NumberColumns = ExamineeNumberColumns;
 using RowNumbers = std::array<double, NumberColumns>;
 
 template <std::size_t N> double* copyNumbers(double* out, const std::array<double, N>& values) {
@@ -139,19 +140,19 @@ QList<QVariant> qualityCells(const ExamineeScores& examinee) {
 
 // A number as the CSV writes it: the shortest digits that read back as the same value, in
 // fixed notation.
-void appendNumber(QByteArray& line, double value, char decimalPoint) {
+void appendNumber(std::string& line, double value, char decimalPoint) {
     char digits[400];
     const auto result =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
     if (decimalPoint != '.')
         std::replace(digits, result.ptr, '.', decimalPoint);
-    line.append(digits, result.ptr - digits);
+    line.append(digits, std::size_t(result.ptr - digits));
 }
 
 // The value rounded to six significant digits, written as appendNumber writes the rounded
 // value (the shortest digits of a double nearest to a short decimal are that decimal), but
 // from the decimal digits themselves, without reading them back into a double first.
-void appendSignificant6(QByteArray& line, double value, char decimalPoint) {
+void appendSignificant6(std::string& line, double value, char decimalPoint) {
     char scientific[32];
     const auto end = std::to_chars(scientific, scientific + sizeof scientific, value,
                                    std::chars_format::scientific, 5)
@@ -177,27 +178,58 @@ void appendSignificant6(QByteArray& line, double value, char decimalPoint) {
     if (exponent < 0) {
         line += '0';
         line += decimalPoint;
-        line.append(-exponent - 1, '0');
+        line.append(std::size_t(-exponent - 1), '0');
         line.append(digits, count);
         return;
     }
     const int whole = exponent + 1;
-    line.append(digits, std::min(count, whole));
+    line.append(digits, std::size_t(std::min(count, whole)));
     if (count < whole) {
-        line.append(whole - count, '0');
+        line.append(std::size_t(whole - count), '0');
     } else if (count > whole) {
         line += decimalPoint;
-        line.append(digits + whole, count - whole);
+        line.append(digits + whole, std::size_t(count - whole));
     }
 }
 
-// RFC 4180 rows as UTF-8 bytes, straight into the sink.
+// The UTF-8 of `text` appended to `out` when it needs no quotes (no `separator`, quote or
+// line break) and holds no surrogate; false, with `out` as it was, otherwise. Written through
+// a pointer, without a QByteArray per cell: a table of a million rows has tens of millions.
+bool appendPlainUtf8(std::string& out, QStringView text, char separator) {
+    const std::size_t start = out.size();
+    out.resize(start + 3 * std::size_t(text.size()));
+    char* p = out.data() + start;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80) {
+            if (c == char16_t(separator) || c == u'"' || c == u'\r' || c == u'\n') {
+                out.resize(start);
+                return false;
+            }
+            *p++ = char(c);
+        } else if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else if (ch.isSurrogate()) {
+            out.resize(start);
+            return false;
+        } else {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            *p++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(std::size_t(p - out.data()));
+    return true;
+}
+
+// RFC 4180 rows as UTF-8 bytes, handed to the sink some tens of kilobytes at a time.
 class CsvWriter {
 public:
     CsvWriter(ByteSink& sink, QChar separator, QChar decimalPoint)
         : sink_(sink), separator_(char(separator.unicode())), point_(char(decimalPoint.unicode())) {
-        line_.reserve(2048);
-        sink_.write("\xEF\xBB\xBF");
+        out_.reserve(2 * FlushBytes);
+        out_ += "\xEF\xBB\xBF";
     }
     void text(QStringView text) {
         separate();
@@ -207,22 +239,24 @@ public:
         // "+cmd|…", "@SUM(…)"); the leading apostrophe keeps it text, as spreadsheet guidance
         // recommends.
         const bool formula = QStringView(u"=+-@\t\r").contains(text.front());
+        if (!formula && appendPlainUtf8(out_, text, separator_))
+            return;
         const bool quoted = text.contains(QChar(separator_)) || text.contains(u'"') ||
                             text.contains(u'\r') || text.contains(u'\n');
         if (quoted)
-            line_ += '"';
+            out_ += '"';
         if (formula)
-            line_ += '\'';
+            out_ += '\'';
+        QByteArray utf8 = text.toUtf8();
         if (quoted)
-            line_ += text.toUtf8().replace("\"", "\"\"");
-        else
-            line_ += text.toUtf8();
+            utf8.replace("\"", "\"\"");
+        out_.append(utf8.constData(), std::size_t(utf8.size()));
         if (quoted)
-            line_ += '"';
+            out_ += '"';
     }
     void number(double value) {
         separate();
-        appendSignificant6(line_, value, point_);
+        appendSignificant6(out_, value, point_);
     }
     void empty() { separate(); }
     void cell(const QVariant& cell) {
@@ -234,22 +268,28 @@ public:
             text(cell.toString());
     }
     void endRow() {
-        line_ += "\r\n";
-        sink_.write(line_);
-        line_.clear();
+        out_ += "\r\n";
         first_ = true;
+        if (out_.size() >= FlushBytes)
+            flush();
+    }
+    // Hands what is gathered to the sink; the table's end calls it.
+    void flush() {
+        sink_.write(QByteArrayView(out_.data(), qsizetype(out_.size())));
+        out_.clear();
     }
 
 private:
+    static constexpr std::size_t FlushBytes = 64 * 1024;
     void separate() {
         if (!first_)
-            line_ += separator_;
+            out_ += separator_;
         first_ = false;
     }
     ByteSink& sink_;
     char separator_;
     char point_;
-    QByteArray line_;
+    std::string out_;
     bool first_ = true;
 };
 
@@ -277,7 +317,7 @@ public:
             csv_.cell(cell);
         csv_.endRow();
     }
-    void finish(const AnalysisState&) override {}
+    void finish(const AnalysisState&) override { csv_.flush(); }
 
 private:
     CsvWriter csv_;
@@ -285,66 +325,20 @@ private:
     QString normName_;
 };
 
-// A date of the table as a spreadsheet counts days (from 30 December 1899), when it reads.
-std::optional<double> dateSerial(QStringView text) {
-    if (text.isEmpty())
-        return std::nullopt;
-    const std::optional<QDate> date = shortDateOf(text);
-    if (!date || !date->isValid() || date->year() < 1900)
-        return std::nullopt;
-    return double(QDate(1899, 12, 30).daysTo(*date));
+} // namespace
+
+std::array<QStringView, ExamineeTextColumns> examineeRowTexts(const ExamineeRow& examinee) {
+    return rowTexts(examinee);
 }
 
-class WorkbookTableWriter final : public ExamineeTableWriter {
-public:
-    WorkbookTableWriter(ByteSink& sink, const Norm& norm)
-        : sink_(sink), norm_(norm), normName_(tableNormName(norm)), columns_(examineeColumns()) {
-        book_.startSheet(QStringLiteral("Обследуемые"), int(columns_.size()), true);
-        for (const ExamineeColumn& column : columns_)
-            book_.text(column.heading, true);
-        book_.endRow();
-    }
-    void add(const ExamineeRow& examinee) override {
-        int c = 0;
-        for (QStringView text : rowTexts(examinee)) {
-            if (columns_[c++].isDate) {
-                if (const std::optional<double> serial = dateSerial(text)) {
-                    book_.date(*serial, int(text.size()));
-                    continue;
-                }
-            }
-            book_.text(text);
-        }
-        for (double value : shownNumbers(*examinee.results, norm_))
-            book_.number(value, columns_[c++].decimals);
-        book_.text(normName_);
-        ++c;
-        for (const QVariant& cell : qualityCells(*examinee.results)) {
-            if (cell.typeId() == QMetaType::Double)
-                book_.number(cell.toDouble(), columns_[c].decimals);
-            else if (cell.isValid())
-                book_.text(cell.toString());
-            else
-                book_.empty();
-            ++c;
-        }
-        book_.endRow();
-    }
-    void finish(const AnalysisState& state) override {
-        if (state.kind == AnalysisKind::Group)
-            book_.writeSheet(groupSummaryTable(state));
-        book_.finish(sink_);
-    }
+std::array<double, ExamineeNumberColumns> examineeRowNumbers(const ExamineeScores& examinee,
+                                                             const Norm& norm) {
+    return shownNumbers(examinee, norm);
+}
 
-private:
-    WorkbookWriter book_;
-    ByteSink& sink_;
-    Norm norm_;
-    QString normName_;
-    QList<ExamineeColumn> columns_;
-};
-
-} // namespace
+QList<QVariant> examineeQualityCells(const ExamineeScores& examinee) {
+    return qualityCells(examinee);
+}
 
 double tableValue(double value) {
     if (!std::isfinite(value) || value == 0.0)
@@ -429,7 +423,7 @@ QString tableNormName(const Norm& norm) {
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
                                                          const Norm& norm) {
     if (format == ReportFormat::Xlsx)
-        return std::make_unique<WorkbookTableWriter>(sink, norm);
+        return workbookTableWriter(sink, norm);
     return std::make_unique<CsvTableWriter>(sink, norm);
 }
 
@@ -455,10 +449,14 @@ void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool 
     table.add(entry);
 }
 
+void writeExamineeRows(const AnalysisState& state, ExamineeTableWriter& table) {
+    forEachEntry(state, [&](const ExamineeRow& examinee) { table.add(examinee); });
+}
+
 void writeExamineeTable(ReportFormat format, const AnalysisState& state, ByteSink& sink) {
     const std::unique_ptr<ExamineeTableWriter> writer =
         examineeTableWriter(format, sink, state.comparison.norm);
-    forEachEntry(state, [&](const ExamineeRow& examinee) { writer->add(examinee); });
+    writeExamineeRows(state, *writer);
     writer->finish(state);
 }
 
@@ -567,6 +565,7 @@ QByteArray buildCsv(const SheetTable& table, QChar separator, QChar decimalPoint
             csv.cell(cell);
         csv.endRow();
     }
+    csv.flush();
     return std::move(sink.bytes());
 }
 

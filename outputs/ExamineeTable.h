@@ -11,6 +11,7 @@
 #include <QStringView>
 #include <QVariant>
 
+#include <array>
 #include <memory>
 
 // The table of every examinee of an analysis, for spreadsheets and statistics programs:
@@ -81,6 +82,17 @@ public:
     virtual void finish(const AnalysisState& state) = 0;
 };
 
+// The cells of a row before its last (the norm's name), as every table format carries them:
+// the texts, then the numbers, those that the table gives to six significant digits rounded.
+constexpr int ExamineeTextColumns = 7;
+constexpr int ExamineeNumberColumns = 2 * (MotiveCount + Profile2Cells + Profile3Cells) + 3 + 2 + 2;
+std::array<QStringView, ExamineeTextColumns> examineeRowTexts(const ExamineeRow& examinee);
+std::array<double, ExamineeNumberColumns> examineeRowNumbers(const ExamineeScores& examinee,
+                                                             const Norm& norm);
+// The answer-quality cells after the norm's name: the figures, "не измерялось" where a time
+// figure was not measured, and the verdict (none when nothing is doubtful).
+QList<QVariant> examineeQualityCells(const ExamineeScores& examinee);
+
 // The norm the chi-square columns are compared with, as the table names it: its group
 // ("мужчины", "среднее образование", or a norm of one's own with its size).
 QString tableNormName(const Norm& norm);
@@ -90,8 +102,15 @@ QString tableNormName(const Norm& norm);
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
                                                          const Norm& norm);
 
+// The workbook's writer (examineeTableWriter's for Xlsx): the rows are formatted and written
+// on a thread of its own while the caller reads the next members.
+std::unique_ptr<ExamineeTableWriter> workbookTableWriter(ByteSink& sink, const Norm& norm);
+
 // A member of a group run as it is read, into the table; by code only when `anonymous`.
 void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool anonymous = false);
+
+// Every examinee of the state (its `members`) as a row into `table`, without finishing it.
+void writeExamineeRows(const AnalysisState& state, ExamineeTableWriter& table);
 
 // The table of the state's examinees (its `members`) in `format` into `sink`.
 void writeExamineeTable(ReportFormat format, const AnalysisState& state, ByteSink& sink);

@@ -7,17 +7,22 @@
 #include "NormComparison.h"
 #include "ResultSheet.h"
 
+#include "VerifiedWrite.h"
+
+#include <QTemporaryFile>
+
 #include <readstat.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 
-// ReadStat writes through a callback, so the file is made in memory and reaches the disk
-// through the program's one verified write; before that, ReadStat's own reader reads the
-// bytes back from memory, so a file that SPSS, R or Stata would refuse never replaces a good
-// one.
+// ReadStat writes through a callback into a temporary file a case at a time, so that a group
+// of any size never lies whole in memory; ReadStat's own reader reads that file back before
+// its bytes go on to the program's one verified write, so a file that SPSS, R or Stata would
+// refuse never replaces a good one.
 namespace ezr {
 
 namespace {
@@ -51,11 +56,6 @@ struct ParserFree {
     void operator()(readstat_parser_t* parser) const { readstat_parser_free(parser); }
 };
 
-ssize_t appendBytes(const void* data, size_t length, void* bytes) {
-    static_cast<QByteArray*>(bytes)->append(static_cast<const char*>(data), qsizetype(length));
-    return ssize_t(length);
-}
-
 // The UTF-8 of `text` in at most `limit` bytes, cut between characters.
 QByteArray utf8Within(const QString& text, qsizetype limit) {
     const QByteArray bytes = text.toUtf8();
@@ -65,14 +65,6 @@ QByteArray utf8Within(const QString& text, qsizetype limit) {
     while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
         --end;
     return bytes.left(end);
-}
-
-QByteArray cellText(const QVariant& cell) {
-    if (!cell.isValid())
-        return QByteArray();
-    if (cell.typeId() == QMetaType::Double)
-        return QByteArray::number(cell.toDouble(), 'g', 17);
-    return cell.toString().toUtf8();
 }
 
 // A variable of the file for a column: its storage, label and how it is shown.
@@ -112,16 +104,6 @@ readstat_variable_t* addVariable(readstat_writer_t* writer, StatisticsFormat for
         readstat_variable_set_alignment(variable, READSTAT_ALIGNMENT_LEFT);
     }
     return variable;
-}
-
-readstat_error_t insertCell(readstat_writer_t* writer, const readstat_variable_t* variable,
-                            const ExamineeColumn& column, const QVariant& cell) {
-    if (!column.isNumber())
-        return readstat_insert_string_value(writer, variable, cellText(cell).constData());
-    // A value that is no finite number is missing, as the statistics programs know it.
-    if (cell.typeId() == QMetaType::Double && std::isfinite(cell.toDouble()))
-        return readstat_insert_double_value(writer, variable, cell.toDouble());
-    return readstat_insert_missing_value(writer, variable);
 }
 
 // ReadStat's reader on bytes in memory.
@@ -194,6 +176,209 @@ void onError(const char* message, void* context) {
     static_cast<ReadBack*>(context)->error = QString::fromUtf8(message).trimmed();
 }
 
+// ReadStat's reader on the file at `path` (ReadStat's own file access), or wherever `setUp`
+// points it.
+StatisticsFileSummary parseStatistics(StatisticsFormat format, const QByteArray& path,
+                                      const std::function<void(readstat_parser_t*)>& setUp) {
+    const CNumericLocale point;
+    const std::unique_ptr<readstat_parser_t, ParserFree> owner(readstat_parser_init());
+    readstat_parser_t* parser = owner.get();
+    if (!parser)
+        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
+    if (setUp)
+        setUp(parser);
+    readstat_set_metadata_handler(parser, onMetadata);
+    readstat_set_variable_handler(parser, onVariable);
+    readstat_set_value_handler(parser, onValue);
+    readstat_set_error_handler(parser, onError);
+
+    ReadBack read;
+    const readstat_error_t error = format == StatisticsFormat::Spss
+                                       ? readstat_parse_sav(parser, path.constData(), &read)
+                                       : readstat_parse_dta(parser, path.constData(), &read);
+    if (error != READSTAT_OK)
+        fail(format, QStringLiteral("файл не читается обратно: %1 %2")
+                         .arg(QString::fromUtf8(readstat_error_message(error)), read.error)
+                         .trimmed());
+    return read.summary;
+}
+
+// The texts of a row by column of examineeColumns() (empty for a number column).
+template <typename Each> void eachText(const ExamineeRow& row, const QString& normName, Each each) {
+    int c = 0;
+    for (QStringView text : examineeRowTexts(row))
+        each(c++, text);
+    each(ExamineeTextColumns + ExamineeNumberColumns, QStringView(normName));
+}
+
+// The texts of the answer-quality columns that are texts, by column.
+template <typename Each> void eachQualityText(const ExamineeRow& row, Each each) {
+    const QList<ExamineeColumn> columns = examineeColumns();
+    int c = ExamineeTextColumns + ExamineeNumberColumns + 1;
+    for (const QVariant& cell : examineeQualityCells(*row.results)) {
+        if (!columns[c].isNumber() && cell.isValid())
+            each(c, cell.toString());
+        ++c;
+    }
+}
+
+class LayoutMeter final : public ExamineeTableWriter {
+public:
+    LayoutMeter(StatisticsLayout& layout, const Norm& norm)
+        : layout_(layout), normName_(tableNormName(norm)) {
+        const qsizetype columns = examineeColumns().size();
+        layout_ = StatisticsLayout{0, QList<qsizetype>(columns, 0), QList<int>(columns, 0)};
+    }
+    void add(const ExamineeRow& row) override {
+        ++layout_.cases;
+        eachText(row, normName_, [this](int c, QStringView text) {
+            if (text.isEmpty())
+                return;
+            // UTF-8 takes at most three bytes for a UTF-16 unit; counted exactly only when
+            // the text could be the widest.
+            if (text.size() * 3 > layout_.textBytes[c])
+                layout_.textBytes[c] = std::max(layout_.textBytes[c], text.toUtf8().size());
+            layout_.textChars[c] = std::max(layout_.textChars[c], int(text.size()));
+        });
+        eachQualityText(row, [this](int c, const QString& text) {
+            layout_.textBytes[c] = std::max(layout_.textBytes[c], text.toUtf8().size());
+            layout_.textChars[c] = std::max(layout_.textChars[c], int(text.size()));
+        });
+    }
+    void finish(const AnalysisState&) override {}
+
+private:
+    StatisticsLayout& layout_;
+    QString normName_;
+};
+
+ssize_t writeToDevice(const void* data, size_t length, void* device) {
+    return ssize_t(
+        static_cast<QIODevice*>(device)->write(static_cast<const char*>(data), qint64(length)));
+}
+
+// ReadStat's writer over a temporary file, a case at a time.
+class StatisticsTableWriter final : public ExamineeTableWriter {
+public:
+    StatisticsTableWriter(StatisticsFormat format, ByteSink& sink, const Norm& norm,
+                          const StatisticsLayout& layout, const QDateTime& analysed)
+        : point_(), format_(format), sink_(sink), norm_(norm), normName_(tableNormName(norm)),
+          columns_(examineeColumns()), cases_(layout.cases), writer_(readstat_writer_init()) {
+        if (!writer_)
+            fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
+        if (!file_.open())
+            fail(format, file_.errorString());
+        readstat_writer_t* writer = writer_.get();
+        check(format, readstat_set_data_writer(writer, writeToDevice));
+        NormComparison comparison;
+        comparison.norm = norm;
+        const QString label =
+            statisticsFileLabel(comparison, analysed.date(), statisticsLabelBytes(format));
+        check(format, readstat_writer_set_file_label(writer, label.toUtf8().constData()));
+        check(format,
+              readstat_writer_set_file_timestamp(writer, time_t(analysed.toSecsSinceEpoch())));
+        for (qsizetype c = 0; c < columns_.size(); ++c)
+            variables_.append(addVariable(writer, format, columns_[c], layout.textBytes.value(c),
+                                          layout.textChars.value(c)));
+        if (format == StatisticsFormat::Spss) {
+            // Compressed as SPSS writes its own files.
+            check(format, readstat_writer_set_compression(writer, READSTAT_COMPRESS_ROWS));
+            check(format, readstat_begin_writing_sav(writer, static_cast<QIODevice*>(&file_),
+                                                     long(cases_)));
+        } else {
+            check(format, readstat_writer_set_file_format_version(writer, StataUnicodeVersion));
+            check(format, readstat_begin_writing_dta(writer, static_cast<QIODevice*>(&file_),
+                                                     long(cases_)));
+        }
+    }
+
+    void add(const ExamineeRow& row) override {
+        // More rows than measured: the folder changed between the passes.
+        if (written_ == cases_)
+            failCount(written_ + 1);
+        ++written_;
+        readstat_writer_t* writer = writer_.get();
+        check(format_, readstat_begin_row(writer));
+        eachText(row, normName_, [&](int c, QStringView text) {
+            check(format_,
+                  readstat_insert_string_value(writer, variables_[c], text.toUtf8().constData()));
+        });
+        int c = ExamineeTextColumns;
+        // A value that is no finite number is missing, as the statistics programs know it.
+        for (double value : examineeRowNumbers(*row.results, norm_)) {
+            const readstat_variable_t* variable = variables_[c++];
+            check(format_, std::isfinite(value)
+                               ? readstat_insert_double_value(writer, variable, value)
+                               : readstat_insert_missing_value(writer, variable));
+        }
+        c = ExamineeTextColumns + ExamineeNumberColumns + 1; // after the norm's name
+        for (const QVariant& cell : examineeQualityCells(*row.results)) {
+            const readstat_variable_t* variable = variables_[c];
+            if (columns_[c++].isNumber())
+                // "не измерялось" is a missing value to a statistics program.
+                check(format_, cell.typeId() == QMetaType::Double
+                                   ? readstat_insert_double_value(writer, variable, cell.toDouble())
+                                   : readstat_insert_missing_value(writer, variable));
+            else
+                check(format_, readstat_insert_string_value(
+                                   writer, variable, cell.toString().toUtf8().constData()));
+        }
+        check(format_, readstat_end_row(writer));
+    }
+
+    void finish(const AnalysisState&) override {
+        if (written_ != cases_)
+            failCount(written_);
+        check(format_, readstat_end_writing(writer_.get()));
+        if (!file_.flush())
+            fail(format_, file_.errorString());
+        checkReadBack();
+        file_.seek(0);
+        QByteArray chunk;
+        while (!(chunk = file_.read(1 << 20)).isEmpty())
+            sink_.write(chunk);
+        if (file_.error() != QFileDevice::NoError)
+            fail(format_, file_.errorString());
+    }
+
+private:
+    [[noreturn]] void failCount(qint64 rows) const {
+        fail(format_, QStringLiteral("в папке %1 обследуемых вместо %2: она изменилась во "
+                                     "время записи")
+                          .arg(rows)
+                          .arg(cases_));
+    }
+    void checkReadBack() const {
+        const StatisticsFileSummary read =
+            parseStatistics(format_, QFile::encodeName(file_.fileName()), {});
+        QList<QByteArray> names;
+        for (const ExamineeColumn& column : columns_)
+            names.append(column.variable);
+        if (read.cases != cases_ || read.headerCases != cases_ || read.names != names ||
+            read.values != cases_ * columns_.size())
+            fail(format_,
+                 QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
+                     .arg(read.cases)
+                     .arg(read.names.size())
+                     .arg(cases_)
+                     .arg(columns_.size()));
+    }
+
+    // ReadStat formats numbers with the C library: the whole life of the writer runs under the
+    // "C" locale on the thread that writes, whatever the user's settings.
+    CNumericLocale point_;
+    StatisticsFormat format_;
+    ByteSink& sink_;
+    Norm norm_;
+    QString normName_;
+    QList<ExamineeColumn> columns_;
+    qint64 cases_;
+    qint64 written_ = 0;
+    QTemporaryFile file_;
+    std::unique_ptr<readstat_writer_t, WriterFree> writer_;
+    QList<readstat_variable_t*> variables_;
+};
+
 } // namespace
 
 QString statisticsExtension(StatisticsFormat format) {
@@ -222,103 +407,41 @@ qsizetype statisticsLabelBytes(StatisticsFormat format) {
     return format == StatisticsFormat::Spss ? SpssLabelBytes : StataLabelBytes;
 }
 
+std::unique_ptr<ExamineeTableWriter> statisticsLayoutMeter(StatisticsLayout& layout,
+                                                           const Norm& norm) {
+    return std::make_unique<LayoutMeter>(layout, norm);
+}
+
+std::unique_ptr<ExamineeTableWriter> statisticsTableWriter(StatisticsFormat format, ByteSink& sink,
+                                                           const Norm& norm,
+                                                           const StatisticsLayout& layout,
+                                                           const QDateTime& analysed) {
+    return std::make_unique<StatisticsTableWriter>(format, sink, norm, layout, analysed);
+}
+
 QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat format,
                                const QDateTime& analysed) {
-    const CNumericLocale point;
-    const QList<ExamineeColumn> columns = examineeColumns();
-    const SheetTable table = examineeTable(state);
-    const QList<TableRow> rows = table.rows.mid(1); // below the headings
-    const long cases = long(rows.size());
-
-    // The widest text of each text column decides its storage.
-    QList<qsizetype> textBytes(columns.size(), 0);
-    QList<int> textChars(columns.size(), 0);
-    for (const TableRow& row : rows) {
-        if (row.size() != columns.size())
-            fail(format, QStringLiteral("%1 значений в строке из %2 столбцов")
-                             .arg(row.size())
-                             .arg(columns.size()));
-        for (qsizetype c = 0; c < columns.size(); ++c) {
-            if (columns[c].isNumber() || !row[c].isValid())
-                continue;
-            textBytes[c] = std::max(textBytes[c], cellText(row[c]).size());
-            textChars[c] = std::max(textChars[c], int(row[c].toString().size()));
-        }
-    }
-
-    QByteArray bytes;
-    const std::unique_ptr<readstat_writer_t, WriterFree> owner(readstat_writer_init());
-    readstat_writer_t* writer = owner.get();
-    if (!writer)
-        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
-    check(format, readstat_set_data_writer(writer, appendBytes));
-    const QString label =
-        statisticsFileLabel(state.comparison, analysed.date(), statisticsLabelBytes(format));
-    check(format, readstat_writer_set_file_label(writer, label.toUtf8().constData()));
-    check(format, readstat_writer_set_file_timestamp(writer, time_t(analysed.toSecsSinceEpoch())));
-
-    QList<readstat_variable_t*> variables;
-    for (qsizetype c = 0; c < columns.size(); ++c)
-        variables.append(addVariable(writer, format, columns[c], textBytes[c], textChars[c]));
-
-    if (format == StatisticsFormat::Spss) {
-        // Compressed as SPSS writes its own files.
-        check(format, readstat_writer_set_compression(writer, READSTAT_COMPRESS_ROWS));
-        check(format, readstat_begin_writing_sav(writer, &bytes, cases));
-    } else {
-        check(format, readstat_writer_set_file_format_version(writer, StataUnicodeVersion));
-        check(format, readstat_begin_writing_dta(writer, &bytes, cases));
-    }
-    for (const TableRow& row : rows) {
-        check(format, readstat_begin_row(writer));
-        for (qsizetype c = 0; c < columns.size(); ++c)
-            check(format, insertCell(writer, variables[c], columns[c], row[c]));
-        check(format, readstat_end_row(writer));
-    }
-    check(format, readstat_end_writing(writer));
-
-    const StatisticsFileSummary read = readStatisticsFile(bytes, format);
-    QList<QByteArray> names;
-    for (const ExamineeColumn& column : columns)
-        names.append(column.variable);
-    if (read.cases != cases || read.headerCases != cases || read.names != names ||
-        read.values != qint64(cases) * columns.size())
-        fail(format,
-             QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
-                 .arg(read.cases)
-                 .arg(read.names.size())
-                 .arg(cases)
-                 .arg(columns.size()));
-    return bytes;
+    const Norm& norm = state.comparison.norm;
+    StatisticsLayout layout;
+    writeExamineeRows(state, *statisticsLayoutMeter(layout, norm));
+    ByteArraySink sink;
+    const std::unique_ptr<ExamineeTableWriter> writer =
+        statisticsTableWriter(format, sink, norm, layout, analysed);
+    writeExamineeRows(state, *writer);
+    writer->finish(state);
+    return std::move(sink.bytes());
 }
 
 StatisticsFileSummary readStatisticsFile(QByteArrayView bytes, StatisticsFormat format) {
-    const CNumericLocale point;
-    const std::unique_ptr<readstat_parser_t, ParserFree> owner(readstat_parser_init());
-    readstat_parser_t* parser = owner.get();
-    if (!parser)
-        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
     MemoryInput input{bytes};
-    readstat_set_open_handler(parser, openMemory);
-    readstat_set_close_handler(parser, closeMemory);
-    readstat_set_seek_handler(parser, seekMemory);
-    readstat_set_read_handler(parser, readMemory);
-    readstat_set_update_handler(parser, updateMemory);
-    readstat_set_io_ctx(parser, &input);
-    readstat_set_metadata_handler(parser, onMetadata);
-    readstat_set_variable_handler(parser, onVariable);
-    readstat_set_value_handler(parser, onValue);
-    readstat_set_error_handler(parser, onError);
-
-    ReadBack read;
-    const readstat_error_t error = format == StatisticsFormat::Spss
-                                       ? readstat_parse_sav(parser, "", &read)
-                                       : readstat_parse_dta(parser, "", &read);
-    if (error != READSTAT_OK)
-        fail(format, QStringLiteral("файл не читается обратно: %1 %2")
-                         .arg(QString::fromUtf8(readstat_error_message(error)), read.error)
-                         .trimmed());
-    return read.summary;
+    return parseStatistics(format, "", [&](readstat_parser_t* parser) {
+        readstat_set_open_handler(parser, openMemory);
+        readstat_set_close_handler(parser, closeMemory);
+        readstat_set_seek_handler(parser, seekMemory);
+        readstat_set_read_handler(parser, readMemory);
+        readstat_set_update_handler(parser, updateMemory);
+        readstat_set_io_ctx(parser, &input);
+    });
 }
 
 } // namespace ezr

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Analysis.h"
+#include "ExamineeTable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -8,6 +9,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // The examinee table as a data file of a statistics program: one case per examinee in
 // listing order, one variable per column of the table (examineeColumns()), labelled with the
@@ -40,6 +43,28 @@ struct StatisticsFileSummary {
     QStringList labels;
     qint64 values = 0; // every value read
 };
+
+// What a statistics file must know before its first case: how many cases it holds and how
+// wide each text column is stored (the widest text in UTF-8 bytes and in characters, by
+// column of examineeColumns()). A group's table is measured in a first pass over its members.
+struct StatisticsLayout {
+    qint64 cases = 0;
+    QList<qsizetype> textBytes;
+    QList<int> textChars;
+};
+
+// A table writer that writes nothing and measures the rows it is given into `layout`.
+std::unique_ptr<ExamineeTableWriter> statisticsLayoutMeter(StatisticsLayout& layout,
+                                                           const Norm& norm);
+
+// The file written a case at a time as the rows come: ReadStat writes it into a temporary
+// file, which its reader reads back (cases and variables counted, names compared) when the
+// table is finished, before a byte reaches `sink`. The rows must be those `layout` measured.
+// Throws AnalysisError when the file cannot be made or does not read back as written.
+std::unique_ptr<ExamineeTableWriter>
+statisticsTableWriter(StatisticsFormat format, ByteSink& sink, const Norm& norm,
+                      const StatisticsLayout& layout,
+                      const QDateTime& analysed = QDateTime::currentDateTime());
 
 // The file's bytes, made through ReadStat and read back by ReadStat's own reader: the cases
 // and variables counted and the names compared before the bytes are handed on. Throws

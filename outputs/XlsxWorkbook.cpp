@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <utility>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -358,3 +360,45 @@ QByteArray buildXlsx(const QList<SheetTable>& sheets) {
 }
 
 } // namespace ezr
+
+// The compression level of the workbook's parts.
+//
+// libxlsxwriter packs a workbook through minizip at zlib's default level (6) and has no
+// setting for it. A table of a hundred thousand examinees is some 300 MB of repetitive XML:
+// at level 6 its deflate alone takes four times as long as the whole text report of the same
+// group, at level 1 a third of that, for a file about a third larger. The program's own
+// definition of minizip's entry point below takes the library's calls (the dynamic linker
+// resolves them to the program first, as the library is linked against it) and hands them on
+// to minizip with level 1; nothing else in the program packs through minizip. It lives in this
+// file so that it is linked wherever the workbook is.
+
+extern "C" {
+
+// minizip's zipOpenNewFileInZip4_64 (minizip/zip.h), its structures passed through as
+// pointers.
+using OpenInZip = int (*)(void* file, const char* filename, const void* fileInfo,
+                          const void* extraLocal, unsigned sizeLocal, const void* extraGlobal,
+                          unsigned sizeGlobal, const char* comment, int method, int level, int raw,
+                          int windowBits, int memLevel, int strategy, const char* password,
+                          unsigned long crcForCrypting, unsigned long versionMadeBy,
+                          unsigned long flagBase, int zip64);
+
+int zipOpenNewFileInZip4_64(void* file, const char* filename, const void* fileInfo,
+                            const void* extraLocal, unsigned sizeLocal, const void* extraGlobal,
+                            unsigned sizeGlobal, const char* comment, int method, int level,
+                            int raw, int windowBits, int memLevel, int strategy,
+                            const char* password, unsigned long crcForCrypting,
+                            unsigned long versionMadeBy, unsigned long flagBase, int zip64) {
+    static const auto minizip =
+        reinterpret_cast<OpenInZip>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
+    constexpr int ZipInternalError = -104; // minizip's ZIP_INTERNALERROR
+    if (!minizip)
+        return ZipInternalError;
+    if (level == Z_DEFAULT_COMPRESSION)
+        level = Z_BEST_SPEED;
+    return minizip(file, filename, fileInfo, extraLocal, sizeLocal, extraGlobal, sizeGlobal,
+                   comment, method, level, raw, windowBits, memLevel, strategy, password,
+                   crcForCrypting, versionMadeBy, flagBase, zip64);
+}
+
+} // extern "C"

@@ -281,6 +281,49 @@ private slots:
         QCOMPARE(member->last(), qualityVerdict(quality));
     }
 
+    // The CSV's own UTF-8 writing gives Qt's bytes for every kind of character, a lone
+    // surrogate included, and quotes only what needs quotes.
+    void csvTextIsUtf8_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("ascii") << QStringLiteral("Ivanov 12") << false;
+        QTest::newRow("cyrillic") << QStringLiteral("Щукина Ёлка") << false;
+        QTest::newRow("three bytes") << QStringLiteral("№ 5 € ✓") << false;
+        QTest::newRow("surrogate pair") << QString::fromUtf8("nota 𝄞 bene") << false;
+        QTest::newRow("lone surrogate") << (QStringLiteral("a") + QChar(0xD800) + u'b') << false;
+        QTest::newRow("separator") << QStringLiteral("Иванов; мл.") << true;
+        QTest::newRow("line break") << QStringLiteral("Ёж\nЁлка") << true;
+    }
+    void csvTextIsUtf8() {
+        QFETCH(QString, text);
+        QFETCH(bool, quoted);
+        SheetTable table;
+        table.rows = {{text, QStringLiteral("Я")}};
+        const QByteArray field = quoted ? '"' + text.toUtf8() + '"' : text.toUtf8();
+        QCOMPARE(buildCsv(table, u';', u',').mid(3), field + ";\xD0\xAF\r\n");
+    }
+
+    // Every part of a workbook is deflated at zlib's fastest level, which a zip's local header
+    // tells in bits 1 and 2 of its flags (both set): the level that keeps a large table's
+    // deflate within a few times the text report's time.
+    void workbookPartsDeflatedFast() {
+        SheetTable table;
+        table.name = QStringLiteral("Обследуемые");
+        for (int r = 0; r < 200; ++r)
+            table.rows.append({QStringLiteral("Строка %1").arg(r), double(r) / 7.0});
+        const QByteArray book = buildXlsx({table});
+        int parts = 0;
+        for (qsizetype at = book.indexOf("PK\x03\x04"); at >= 0;
+             at = book.indexOf("PK\x03\x04", at + 4)) {
+            const auto flags = quint16(uchar(book[at + 6]) | uchar(book[at + 7]) << 8);
+            const auto method = quint16(uchar(book[at + 8]) | uchar(book[at + 9]) << 8);
+            QCOMPARE(method, quint16(8)); // deflate
+            QCOMPARE(flags & 6, 6);
+            ++parts;
+        }
+        QVERIFY(parts >= 5);
+    }
+
     // Text that a spreadsheet would take for a formula: an apostrophe in the CSV, a string
     // cell in the workbook.
     void formulaLikeText_data() {
@@ -402,6 +445,33 @@ private slots:
         ::close(saved);
         QVERIFY(thrown);
         QCOMPARE(readFile(errors), QByteArray());
+    }
+    // A workbook of thousands of rows, written on a thread of its own, that cannot be made:
+    // the failure reaches the caller as the same error and the writing thread ends.
+    void workbookFailingWhileRowsAreWritten() {
+        QTemporaryDir dir;
+        const AnalysisState group =
+            groupAnalysis(makeGroup(dir), NormKind::Satisfaction, QString());
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        QVERIFY(std::freopen("/dev/null", "w", stderr));
+        bool thrown = false;
+        try {
+            const FileSizeLimit limit(256 * 1024);
+            ByteArraySink sink;
+            const std::unique_ptr<ExamineeTableWriter> table =
+                workbookTableWriter(sink, group.comparison.norm);
+            for (int r = 0; r < 2000; ++r)
+                writeExamineeRows(group, *table);
+            table->finish(group);
+        } catch (const OutputError& error) {
+            thrown = true;
+            QCOMPARE(error.kind(), OutputError::Kind::Workbook);
+        }
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QVERIFY(thrown);
     }
 };
 

@@ -4,11 +4,14 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "ExamineeTable.h"
+#include "Export.h"
+#include "GroupTable.h"
 #include "Regional.h"
 #include "SampleMaker.h"
 #include "StatisticsFile.h"
 #include "StatisticsReader.h"
 #include "TestFiles.h"
+#include "VerifiedWrite.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -21,6 +24,7 @@ using namespace ezr;
 
 Q_DECLARE_METATYPE(ezr::StatisticsFormat)
 Q_DECLARE_METATYPE(ezr::NormKind)
+Q_DECLARE_METATYPE(ezr::ReportFormat)
 
 namespace {
 
@@ -202,6 +206,99 @@ private slots:
         }));
         for (int m = 0; m < 3; ++m)
             QCOMPARE(file.cases[m][0].toString(), group.members[m].fileName);
+    }
+
+    // A group's file written a member at a time, in two readings of the folder, is the file
+    // made from the group's rows kept whole: same cases, same text widths, same bytes.
+    void streamedGroupIsTheWholeOne_data() {
+        QTest::addColumn<ReportFormat>("format");
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<bool>("anonymous");
+        for (const ReportFormat format : {ReportFormat::Sav, ReportFormat::Dta}) {
+            const char* name = format == ReportFormat::Sav ? "SPSS" : "Stata";
+            QTest::addRow("%s whole", name) << format << false << false;
+            QTest::addRow("%s chosen", name) << format << true << false;
+            QTest::addRow("%s anonymous", name) << format << false << true;
+        }
+    }
+
+    void streamedGroupIsTheWholeOne() {
+        QFETCH(ReportFormat, format);
+        QFETCH(bool, chosen);
+        QFETCH(bool, anonymous);
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        QVERIFY(!data.isEmpty());
+        GroupChoice choice;
+        if (chosen) { // the member with the long name is left out: the name column narrows
+            SampleExaminee longest = generatedExaminee(2024u, 1);
+            longest.name = CyrillicName;
+            QStringList names = QDir(data).entryList(QDir::Files);
+            QVERIFY(names.removeOne(responseFileName(longest)));
+            choice.fileNames = QSet<QString>(names.begin(), names.end());
+        }
+        const QDateTime analysed(QDate(2024, 5, 17), QTime(10, 30));
+        const StatisticsFormat statistics =
+            format == ReportFormat::Sav ? StatisticsFormat::Spss : StatisticsFormat::Stata;
+        const AnalysisState whole = groupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"),
+                                                  nullptr, {}, GroupKeeps::TableRows, choice);
+        const QByteArray expected =
+            buildStatisticsFile(anonymous ? anonymousAnalysis(whole) : whole, statistics, analysed);
+
+        GroupTableRun run;
+        run.format = format;
+        run.norm = whole.comparison.norm;
+        run.anonymous = anonymous;
+        run.analysed = analysed;
+        int readings = 0;
+        run.read = [&](const GroupMemberSink& each) {
+            ++readings;
+            return groupAnalysis(data, NormKind::Sex, QStringLiteral("Женский"), nullptr, {},
+                                 GroupKeeps::Names, choice, each);
+        };
+        ByteArraySink sink;
+        const AnalysisState state = writeGroupTable(run, sink);
+        QCOMPARE(readings, 2);
+        QCOMPARE(state.members.size(), 0);
+        QCOMPARE(state.header.code, whole.header.code);
+        QCOMPARE(sink.bytes(), expected);
+        QCOMPARE(readStatisticsFile(sink.bytes(), statistics).cases, chosen ? 2 : 3);
+    }
+
+    // A member that joins the folder between the reading that counts and the one that
+    // writes makes the file wrong: it is refused, and nothing reaches the sink.
+    void folderChangedBetweenReadingsRefused_data() {
+        QTest::addColumn<ReportFormat>("format");
+        QTest::addColumn<bool>("grows");
+        QTest::newRow("SPSS grows") << ReportFormat::Sav << true;
+        QTest::newRow("Stata grows") << ReportFormat::Dta << true;
+        QTest::newRow("SPSS shrinks") << ReportFormat::Sav << false;
+    }
+
+    void folderChangedBetweenReadingsRefused() {
+        QFETCH(ReportFormat, format);
+        QFETCH(bool, grows);
+        QTemporaryDir dir;
+        const QString data = makeGroup(dir);
+        QVERIFY(!data.isEmpty());
+        GroupTableRun run;
+        run.format = format;
+        run.norm = storedNorm(NormKind::Satisfaction, QString(), QString());
+        int readings = 0;
+        run.read = [&](const GroupMemberSink& each) {
+            if (readings++ == 1) {
+                const QString first = QDir(data).entryList(QDir::Files).first();
+                if (grows)
+                    QFile::copy(QDir(data).filePath(first), QDir(data).filePath("x" + first));
+                else
+                    QFile::remove(QDir(data).filePath(first));
+            }
+            return groupAnalysis(data, NormKind::Satisfaction, QString(), nullptr, {},
+                                 GroupKeeps::Names, {}, each);
+        };
+        ByteArraySink sink;
+        QVERIFY_THROWS_EXCEPTION(AnalysisError, writeGroupTable(run, sink));
+        QVERIFY(sink.bytes().isEmpty());
     }
 
     // The check before the write: bytes ReadStat cannot read are refused, not handed on.

@@ -2,10 +2,10 @@
 
 #include "MainWindow.h"
 
-#include "ExamineeTable.h"
 #include "Export.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
+#include "GroupTable.h"
 #include "OutputGuard.h"
 #include "OutputSettings.h"
 #include "WaitCursor.h"
@@ -60,7 +60,7 @@ void MainWindow::saveReport(ReportFormat format) {
     }
     runCommand([&] {
         const WaitCursor wait;
-        ReportSnapshot snapshot{withTableRows(format), commentLines()};
+        ReportSnapshot snapshot{analysis_, commentLines()};
         snapshot.anonymous = menuState_.anonymous;
         snapshot.minimumGroupSize = minimumGroupSize();
         writeOutput(path, analysis_, buildReport(format, snapshot));
@@ -72,7 +72,7 @@ void MainWindow::saveReport(ReportFormat format) {
 
 bool MainWindow::streamsTable(ReportFormat format) const {
     return analysis_.kind == AnalysisKind::Group && analysis_.members.isEmpty() &&
-           (format == ReportFormat::Csv || format == ReportFormat::Xlsx);
+           isGroupTableFormat(format);
 }
 
 void MainWindow::writeGroupTable(ReportFormat format, const QString& path) {
@@ -82,35 +82,18 @@ void MainWindow::writeGroupTable(ReportFormat format, const QString& path) {
     const bool anonymous = menuState_.anonymous;
     const AnalysisState shown = anonymous ? anonymousAnalysis(analysis_) : analysis_;
     GroupProgressDialog progress(this, progressDelay_);
+    GroupTableRun table;
+    table.format = format;
+    table.norm = analysis_.comparison.norm;
+    table.anonymous = anonymous;
+    table.shown = analysis_;
     runOffTheWindow(this, progress, [&](const GroupProgress& report) {
-        writeOutput(path, shown, [&](ByteSink& sink) {
-            const std::unique_ptr<ExamineeTableWriter> table =
-                examineeTableWriter(format, sink, shown.comparison.norm);
-            groupAnalysis(shown.source, NormKind::Satisfaction, QString(), nullptr, report,
-                          GroupKeeps::Names, groupChoice_, [&](const GroupMember& member) {
-                              addGroupMember(*table, member, anonymous);
-                          });
-            table->finish(shown);
-        });
+        table.read = [&](const GroupMemberSink& eachMember) {
+            return groupAnalysis(analysis_.source, NormKind::Satisfaction, QString(), nullptr,
+                                 report, GroupKeeps::Names, groupChoice_, eachMember);
+        };
+        writeOutput(path, shown, [&](ByteSink& sink) { ezr::writeGroupTable(table, sink); });
     });
-}
-
-AnalysisState MainWindow::withTableRows(ReportFormat format) {
-    if (analysis_.kind != AnalysisKind::Group || !analysis_.members.isEmpty() ||
-        groupKeepsFor(format) != GroupKeeps::TableRows)
-        return analysis_;
-    // The window's group keeps no rows; its folder is read again, off the window, for them.
-    // Only the rows are taken: the group's own means and norm stay those shown, so the norm
-    // of this second run does not matter, its members are those of the group on screen.
-    GroupProgressDialog progress(this, progressDelay_);
-    const QString folder = analysis_.source;
-    AnalysisState rows = runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
-        return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
-                             GroupKeeps::TableRows, groupChoice_);
-    });
-    AnalysisState state = analysis_;
-    state.members = std::move(rows.members);
-    return state;
 }
 
 void MainWindow::toggleNorm() {

@@ -127,11 +127,10 @@ private:
     void toggleComment();
     // The text report, the printed report and the table of every examinee (ExportCommands.cpp).
     void saveReport(ezr::ReportFormat format);
-    // The analysis with the rows the table in `format` needs.
-    // A group's CSV or workbook is written member by member as the folder is read again.
+    // A group's table (CSV, workbook, SPSS, Stata) is written member by member as the folder
+    // is read again.
     bool streamsTable(ezr::ReportFormat format) const;
     void writeGroupTable(ezr::ReportFormat format, const QString& path);
-    ezr::AnalysisState withTableRows(ezr::ReportFormat format);
     void saveProfileChart();
     void saveAnswerTimeChart();
     // What the window shows in `area` of the result panel, as a GIF picture.
