@@ -379,7 +379,7 @@ QList<ExamineeColumn> examineeColumns() {
         {QStringLiteral("Самая длинная серия одинаковых выборов"), "longest_run", 0},
         {QStringLiteral("Пунктов без ответа"), "unanswered", 0},
         {QStringLiteral("Пунктов с двумя отметками"), "double_marked", 0},
-        {QStringLiteral("Доля времени на быстрейшую четверть пунктов, %"), "fast_quarter_share", 1},
+        {QStringLiteral("Время на быструю четверть пунктов, %"), "fast_quarter_share", 1},
         {QStringLiteral("Достоверность ответов"), "answer_quality"}};
     return columns;
 }
