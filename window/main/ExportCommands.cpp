@@ -1,15 +1,22 @@
-// The commands that save the analysis as a report or a table, and the norm on the charts.
+// The commands that save the analysis as a report, a table or a picture.
 
-#include "MainWindow.h"
+#include "ExportCommands.h"
 
+#include "CommandHost.h"
 #include "ExamineeTable.h"
 #include "Export.h"
+#include "GifPicture.h"
+#include "GroupCommands.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
 #include "OutputGuard.h"
+#include "OutputNames.h"
 #include "OutputSettings.h"
+#include "ResultPanel.h"
+#include "UserDialogs.h"
 #include "WaitCursor.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 using namespace ezr;
@@ -43,51 +50,76 @@ ReportFormat tableFormatOf(const QString& path) {
 
 } // namespace
 
-void MainWindow::saveReport(ReportFormat format) {
-    if (groupOutputRefused())
+ExportCommands::ExportCommands(CommandHost& host, GroupCommands& groups, QObject* parent)
+    : QObject(parent), host_(host), groups_(groups) {}
+
+bool ExportCommands::run(Command command) {
+    switch (command) {
+    case Command::SaveReport:
+        saveReport(ReportFormat::Txt);
+        return true;
+    case Command::SavePdfReport:
+        saveReport(ReportFormat::Pdf);
+        return true;
+    case Command::SaveTable:
+        saveReport(ReportFormat::Xlsx);
+        return true;
+    case Command::SaveProfileChart:
+        saveProfileChart();
+        return true;
+    case Command::SaveAnswerTimeChart:
+        saveAnswerTimeChart();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ExportCommands::saveReport(ReportFormat format) {
+    if (groups_.groupOutputRefused())
         return;
     QString path;
-    if (!askSavePath(savedOutput(format), proposedReportName(analysis_, format), path))
+    if (!askSavePath(savedOutput(format), proposedReportName(host_.analysis(), format), path))
         return;
     if (format != ReportFormat::Txt && format != ReportFormat::Pdf)
         format = tableFormatOf(path);
     if (streamsTable(format)) {
-        runCommand([&] {
+        host_.runCommand([&] {
             const WaitCursor wait;
             writeGroupTable(format, path);
         });
         return;
     }
-    runCommand([&] {
+    host_.runCommand([&] {
         const WaitCursor wait;
-        ReportSnapshot snapshot{withTableRows(format), commentLines()};
-        snapshot.anonymous = menuState_.anonymous;
+        ReportSnapshot snapshot{withTableRows(format), host_.commentLines()};
+        snapshot.anonymous = host_.menuState().anonymous;
         snapshot.minimumGroupSize = minimumGroupSize();
-        writeOutput(path, analysis_, buildReport(format, snapshot));
+        writeOutput(path, host_.analysis(), buildReport(format, snapshot));
         // The reports end with the comment; a table does not carry it.
         if (format == ReportFormat::Txt || format == ReportFormat::Pdf)
-            savedComment_ = comment_;
+            host_.markCommentSaved();
     });
 }
 
-bool MainWindow::streamsTable(ReportFormat format) const {
-    return analysis_.kind == AnalysisKind::Group && analysis_.members.isEmpty() &&
+bool ExportCommands::streamsTable(ReportFormat format) const {
+    return host_.analysis().kind == AnalysisKind::Group && host_.analysis().members.isEmpty() &&
            (format == ReportFormat::Csv || format == ReportFormat::Xlsx);
 }
 
-void MainWindow::writeGroupTable(ReportFormat format, const QString& path) {
+void ExportCommands::writeGroupTable(ReportFormat format, const QString& path) {
     // The window's group keeps no rows: its folder is read again, off the window, and each
     // member written as it is read, so that a group of any size costs one row at a time. The
     // group's means and norm stay those shown; the members are those of the group on screen.
-    const bool anonymous = menuState_.anonymous;
-    const AnalysisState shown = anonymous ? anonymousAnalysis(analysis_) : analysis_;
-    GroupProgressDialog progress(this, progressDelay_);
-    runOffTheWindow(this, progress, [&](const GroupProgress& report) {
+    const bool anonymous = host_.menuState().anonymous;
+    const AnalysisState shown = anonymous ? anonymousAnalysis(host_.analysis()) : host_.analysis();
+    GroupProgressDialog progress(host_.dialogParent(), host_.progressDelay());
+    runOffTheWindow(host_.dialogParent(), progress, [&](const GroupProgress& report) {
         writeOutput(path, shown, [&](ByteSink& sink) {
             const std::unique_ptr<ExamineeTableWriter> table =
                 examineeTableWriter(format, sink, shown.comparison.norm);
             groupAnalysis(shown.source, NormKind::Satisfaction, QString(), nullptr, report,
-                          GroupKeeps::Names, groupChoice_, [&](const GroupMember& member) {
+                          GroupKeeps::Names, groups_.groupChoice(), [&](const GroupMember& member) {
                               addGroupMember(*table, member, anonymous);
                           });
             table->finish(shown);
@@ -95,26 +127,59 @@ void MainWindow::writeGroupTable(ReportFormat format, const QString& path) {
     });
 }
 
-AnalysisState MainWindow::withTableRows(ReportFormat format) {
-    if (analysis_.kind != AnalysisKind::Group || !analysis_.members.isEmpty() ||
+AnalysisState ExportCommands::withTableRows(ReportFormat format) {
+    if (host_.analysis().kind != AnalysisKind::Group || !host_.analysis().members.isEmpty() ||
         groupKeepsFor(format) != GroupKeeps::TableRows)
-        return analysis_;
+        return host_.analysis();
     // The window's group keeps no rows; its folder is read again, off the window, for them.
     // Only the rows are taken: the group's own means and norm stay those shown, so the norm
     // of this second run does not matter, its members are those of the group on screen.
-    GroupProgressDialog progress(this, progressDelay_);
-    const QString folder = analysis_.source;
-    AnalysisState rows = runGroupOffTheWindow(this, progress, [&](const GroupProgress& report) {
-        return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
-                             GroupKeeps::TableRows, groupChoice_);
-    });
-    AnalysisState state = analysis_;
+    GroupProgressDialog progress(host_.dialogParent(), host_.progressDelay());
+    const QString folder = host_.analysis().source;
+    AnalysisState rows =
+        runGroupOffTheWindow(host_.dialogParent(), progress, [&](const GroupProgress& report) {
+            return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
+                                 GroupKeeps::TableRows, groups_.groupChoice());
+        });
+    AnalysisState state = host_.analysis();
     state.members = std::move(rows.members);
     return state;
 }
 
-void MainWindow::toggleNorm() {
-    menuState_.normShown = !menuState_.normShown;
-    menu_->update(menuState_);
-    panel_->setNormShown(menuState_.normShown);
+bool ExportCommands::askSavePath(SavedOutput output, const QString& proposedName, QString& path) {
+    path = host_.dialogs().getSaveFileName(
+        host_.dialogParent(),
+        saveDialogs_.request(output, proposedName, host_.folders().resultsFolder()));
+    if (path.isEmpty())
+        return false;
+    saveDialogs_.remember(output, path);
+    return true;
+}
+
+void ExportCommands::saveProfileChart() {
+    if (groups_.groupOutputRefused())
+        return;
+    QString path;
+    if (askSavePath(SavedOutput::ProfilePicture,
+                    proposedFileName(ChartPicture::Profile, host_.analysis().header.code,
+                                     host_.analysis().kind != AnalysisKind::Group),
+                    path))
+        saveControlPicture(host_.panel().profileChartsArea(), path);
+}
+
+void ExportCommands::saveAnswerTimeChart() {
+    QString path;
+    if (askSavePath(SavedOutput::AnswerTimePicture,
+                    proposedFileName(ChartPicture::AnswerTime, host_.analysis().header.code, true),
+                    path))
+        saveControlPicture(host_.panel().answerTimeChartArea(), path);
+}
+
+void ExportCommands::saveControlPicture(const QRect& area, const QString& path) {
+    // Let the part of the window the dialog covered repaint before the picture is taken.
+    QCoreApplication::processEvents();
+    host_.runCommand([&] {
+        // What the window shows in the chart's rectangle, whatever lies in front there.
+        writeOutput(path, host_.analysis(), encodeGif(host_.panel().grab(area).toImage()));
+    });
 }
