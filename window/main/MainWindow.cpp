@@ -202,13 +202,6 @@ void MainWindow::run(Command command) {
         return toggleAnswerTimeChart();
     case Command::Comment:
         return toggleComment();
-    default:
-        return runViewCommand(command);
-    }
-}
-
-void MainWindow::runViewCommand(Command command) {
-    switch (command) {
     case Command::Profile1Raw:
         return showProfile(1, ProfileValues::Raw);
     case Command::Profile1Percent:

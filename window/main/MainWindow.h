@@ -97,7 +97,6 @@ private:
 
     // The menu's commands: the window's own, the others forwarded to the command objects.
     void run(Command command);
-    void runViewCommand(Command command);
 
     void openIndividual();
     void chooseDataFolder();
