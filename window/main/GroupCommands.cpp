@@ -1,14 +1,21 @@
 // The list of examinees and its groups, the group's own norms, and what group outputs may show
 // of their members.
 
-#include "MainWindow.h"
+#include "GroupCommands.h"
 
 #include "AnalysisError.h"
+#include "CommandHost.h"
+#include "DoubtfulExclusion.h"
 #include "ExamineeListWindow.h"
 #include "Export.h"
+#include "GroupProgressDialog.h"
+#include "GroupRun.h"
 #include "NormFile.h"
 #include "OutputSettings.h"
+#include "Retest.h"
+#include "UserDialogs.h"
 #include "VerifiedWrite.h"
+#include "WaitCursor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,43 +39,131 @@ QString normFileName(const QString& name) {
 
 } // namespace
 
-void MainWindow::showExamineeList() {
+GroupCommands::GroupCommands(CommandHost& host, const DoubtfulExclusion& doubtful, QObject* parent)
+    : QObject(parent), host_(host), doubtfulExclusion_(doubtful) {}
+
+bool GroupCommands::run(Command command) {
+    switch (command) {
+    case Command::GroupMale:
+        runGroup(NormKind::Sex, MaleSex);
+        return true;
+    case Command::GroupFemale:
+        runGroup(NormKind::Sex, FemaleSex);
+        return true;
+    case Command::GroupHigherEducation:
+        runGroup(NormKind::Education, HigherEducation);
+        return true;
+    case Command::GroupSecondaryEducation:
+        runGroup(NormKind::Education, SecondaryEducation);
+        return true;
+    case Command::GroupSatisfaction:
+        runGroup(NormKind::Satisfaction, QString());
+        return true;
+    case Command::ExamineeList:
+        showExamineeList();
+        return true;
+    case Command::SaveAsNorm:
+        saveAsNorm();
+        return true;
+    case Command::AnonymousOutputs:
+        toggleAnonymous();
+        return true;
+    case Command::MinimumGroupSize:
+        askMinimumGroupSize();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GroupCommands::runGroup(NormKind kind, const QString& criterion, const GroupChoice& choice,
+                             QString folder, const std::optional<Norm>& own) {
+    if (!host_.mayDropComment(CommandHost::NewAnalysisQuestion))
+        return;
+    if (folder.isEmpty())
+        folder = host_.dataFolder();
+    const GroupChoice taken = doubtfulExclusion_.applied(choice);
+    std::optional<AnalysisError> stoppedAt;
+    host_.runCommand([&] {
+        const WaitCursor wait;
+        GroupProgressDialog progress(host_.dialogParent(), host_.progressDelay());
+        try {
+            // The window keeps only the roster: a table of the group reads the folder again.
+            // What the window shows is made off the window too: the member list of a large
+            // group is long text, and its line ends are the tooltip's already.
+            AnalysisState next;
+            ResultSheet sheet;
+            runOffTheWindow(host_.dialogParent(), progress, [&](const GroupProgress& report) {
+                next = groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster,
+                                     taken);
+                if (own)
+                    next = withNorm(std::move(next), *own);
+                sheet = formatSheet(next);
+                sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            });
+            host_.showNewAnalysis(std::move(next), &sheet);
+            groupChoice_ = taken;
+        } catch (const AnalysisError& error) {
+            if (error.memberPath().isEmpty())
+                throw;
+            stoppedAt = error; // told once the wait cursor is gone
+        }
+    });
+    if (stoppedAt)
+        offerExamineeList(*stoppedAt, folder);
+}
+
+void GroupCommands::compareWithEarlierTest(const QString& laterPath, const QString& earlierPath) {
+    if (!host_.mayDropComment(CommandHost::NewAnalysisQuestion))
+        return;
+    host_.runCommand([&] {
+        const WaitCursor wait;
+        const AnalysisState earlier = individualAnalysis(earlierPath);
+        host_.showNewAnalysis(retestAnalysis(individualAnalysis(laterPath), earlier));
+    });
+    if (host_.analysis().kind == AnalysisKind::Individual && host_.analysis().source == laterPath) {
+        host_.dialogParent()->raise();
+        host_.dialogParent()->activateWindow();
+    }
+}
+
+void GroupCommands::showExamineeList() {
     if (!examineeList_) {
-        examineeList_ = new ExamineeListWindow(this);
+        examineeList_ = new ExamineeListWindow(host_.dialogParent());
         connect(examineeList_, &ExamineeListWindow::openRequested, this,
                 [this](const QString& path) {
-                    openResponseFile(path);
-                    raise();
-                    activateWindow();
+                    host_.openResponseFile(path);
+                    host_.dialogParent()->raise();
+                    host_.dialogParent()->activateWindow();
                 });
         connect(examineeList_, &ExamineeListWindow::groupRequested, this,
-                &MainWindow::runChosenGroup);
+                &GroupCommands::runChosenGroup);
         connect(examineeList_, &ExamineeListWindow::retestRequested, this,
-                &MainWindow::compareWithEarlierTest);
+                &GroupCommands::compareWithEarlierTest);
         examineeList_->setOwnNorms(ownNorms_);
     }
-    examineeList_->listFolder(dataFolder());
+    examineeList_->listFolder(host_.dataFolder());
     examineeList_->show();
     examineeList_->raise();
     examineeList_->activateWindow();
 }
 
-void MainWindow::runChosenGroup(const QString& folder, const GroupChoice& members,
-                                const GroupNormChoice& norm) {
+void GroupCommands::runChosenGroup(const QString& folder, const GroupChoice& members,
+                                   const GroupNormChoice& norm) {
     // Nothing else starts from the list while its group is read.
     examineeList_->setEnabled(false);
     runGroup(norm.kind, norm.criterion, members, folder, norm.own);
     if (examineeList_)
         examineeList_->setEnabled(true);
-    if (analysis_.kind == AnalysisKind::Group) {
-        raise();
-        activateWindow();
+    if (host_.analysis().kind == AnalysisKind::Group) {
+        host_.dialogParent()->raise();
+        host_.dialogParent()->activateWindow();
     }
 }
 
-void MainWindow::offerExamineeList(const AnalysisError& error, const QString& folder) {
-    if (!dialogs_->showErrorOffering(this, errorBoxText(error),
-                                     QStringLiteral("Открыть список обследуемых")))
+void GroupCommands::offerExamineeList(const AnalysisError& error, const QString& folder) {
+    if (!host_.dialogs().showErrorOffering(host_.dialogParent(), errorBoxText(error),
+                                           QStringLiteral("Открыть список обследуемых")))
         return;
     const QString fileName = QFileInfo(error.memberPath()).fileName();
     if (!examineeList_ || examineeList_->folder() != folder || !examineeList_->isVisible()) {
@@ -85,39 +180,42 @@ void MainWindow::offerExamineeList(const AnalysisError& error, const QString& fo
 // ---------------------------------------------------------------------------------------
 // Norms of one's own
 
-void MainWindow::saveAsNorm() {
+void GroupCommands::saveAsNorm() {
     // A norm of a few members tells their answers as a report would.
-    if (analysis_.kind != AnalysisKind::Group || groupOutputRefused())
+    if (host_.analysis().kind != AnalysisKind::Group || groupOutputRefused())
         return;
-    const QStringList texts =
-        dialogs_->askTexts(this, QStringLiteral("Сохранить как норму"),
-                           {{QStringLiteral("Название"), QString()},
-                            {QStringLiteral("Описание"), analysis_.choiceDescription, true}});
+    const QStringList texts = host_.dialogs().askTexts(
+        host_.dialogParent(), QStringLiteral("Сохранить как норму"),
+        {{QStringLiteral("Название"), QString()},
+         {QStringLiteral("Описание"), host_.analysis().choiceDescription, true}});
     if (texts.size() < 2)
         return;
     const QString name = texts[0].simplified();
     if (name.isEmpty()) {
-        dialogs_->showError(this, errorBoxText(QStringLiteral("Норме нужно название")));
+        host_.dialogs().showError(host_.dialogParent(),
+                                  errorBoxText(QStringLiteral("Норме нужно название")));
         return;
     }
-    runCommand([&] {
-        const QString folder = folders_.normsFolder();
+    host_.runCommand([&] {
+        const QString folder = host_.folders().normsFolder();
         QDir().mkpath(folder);
         const QString path = folder + QLatin1Char('/') + normFileName(name);
         if (QFileInfo::exists(path) &&
-            !dialogs_->askQuestion(this, QStringLiteral("Файл нормы %1 уже есть. Заменить его?")
+            !host_.dialogs().askQuestion(host_.dialogParent(),
+                                         QStringLiteral("Файл нормы %1 уже есть. Заменить его?")
                                              .arg(QDir::toNativeSeparators(path))))
             return;
-        writeFileVerified(path, normFileBytes(normFromGroup(analysis_, name, texts[1].trimmed())));
+        writeFileVerified(path,
+                          normFileBytes(normFromGroup(host_.analysis(), name, texts[1].trimmed())));
         loadOwnNorms();
     });
 }
 
-void MainWindow::loadOwnNorms() {
+void GroupCommands::loadOwnNorms() {
     ownNorms_.clear();
     QStringList titles;
     QStringList refused;
-    const QDir folder(folders_.normsFolder());
+    const QDir folder(host_.folders().normsFolder());
     const QStringList files =
         folder.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
     for (const QString& file : files) {
@@ -134,22 +232,23 @@ void MainWindow::loadOwnNorms() {
             }
         }
     }
-    menu_->showOwnNorms(titles);
+    host_.showOwnNorms(titles);
     if (examineeList_)
         examineeList_->setOwnNorms(ownNorms_);
     if (!refused.isEmpty())
-        dialogs_->showError(this, QStringLiteral("Не все файлы норм в папке %1 читаются:\n\n%2")
-                                      .arg(QDir::toNativeSeparators(folder.path()),
-                                           refused.join(QLatin1Char('\n'))));
+        host_.dialogs().showError(
+            host_.dialogParent(),
+            QStringLiteral("Не все файлы норм в папке %1 читаются:\n\n%2")
+                .arg(QDir::toNativeSeparators(folder.path()), refused.join(QLatin1Char('\n'))));
 }
 
-void MainWindow::chooseOwnNorm(int index) {
-    if (index < 0 || index >= ownNorms_.size() || !menuState_.analysisShown)
+void GroupCommands::chooseOwnNorm(int index) {
+    if (index < 0 || index >= ownNorms_.size() || !host_.menuState().analysisShown)
         return;
-    runCommand([&] { showAnalysis(withNorm(analysis_, ownNorms_[index])); });
+    host_.runCommand([&] { host_.showAnalysis(withNorm(host_.analysis(), ownNorms_[index])); });
 }
 
-void MainWindow::runGroupWithOwnNorm(int index) {
+void GroupCommands::runGroupWithOwnNorm(int index) {
     if (index < 0 || index >= ownNorms_.size())
         return;
     // The kind only fills the group's header; the saved norm replaces its row.
@@ -159,15 +258,15 @@ void MainWindow::runGroupWithOwnNorm(int index) {
 // ---------------------------------------------------------------------------------------
 // What group outputs show
 
-void MainWindow::toggleAnonymous() {
-    menuState_.anonymous = !menuState_.anonymous;
-    setAnonymousOutputs(menuState_.anonymous);
-    menu_->update(menuState_);
+void GroupCommands::toggleAnonymous() {
+    host_.menuState().anonymous = !host_.menuState().anonymous;
+    setAnonymousOutputs(host_.menuState().anonymous);
+    host_.updateMenu();
 }
 
-void MainWindow::askMinimumGroupSize() {
-    const std::optional<int> minimum = dialogs_->askNumber(
-        this,
+void GroupCommands::askMinimumGroupSize() {
+    const std::optional<int> minimum = host_.dialogs().askNumber(
+        host_.dialogParent(),
         QStringLiteral("Наименьшее число обследуемых в группе, отчёт, таблица или рисунок "
                        "которой сохраняются (0 — без ограничения):"),
         minimumGroupSize().value_or(0), 0, 100000);
@@ -175,13 +274,13 @@ void MainWindow::askMinimumGroupSize() {
         setMinimumGroupSize(*minimum);
 }
 
-bool MainWindow::groupOutputRefused() {
+bool GroupCommands::groupOutputRefused() {
     const std::optional<int> minimum = minimumGroupSize();
-    if (!minimum || analysis_.kind != AnalysisKind::Group)
+    if (!minimum || host_.analysis().kind != AnalysisKind::Group)
         return false;
-    const QString refusal = groupSizeRefusal(analysis_, *minimum);
+    const QString refusal = groupSizeRefusal(host_.analysis(), *minimum);
     if (refusal.isEmpty())
         return false;
-    dialogs_->showError(this, errorBoxText(refusal));
+    host_.dialogs().showError(host_.dialogParent(), errorBoxText(refusal));
     return true;
 }

@@ -4,19 +4,15 @@
 #include "AnalysisError.h"
 #include "AnswerSheet.h"
 #include "CellChoice.h"
-#include "Domain.h"
 #include "DoubtfulExclusion.h"
 #include "ExplanationTexts.h"
+#include "ExportCommands.h"
 #include "Folders.h"
-#include "GifPicture.h"
-#include "GroupProgressDialog.h"
+#include "GroupCommands.h"
 #include "GroupRun.h"
-#include "NormFile.h"
 #include "OutputError.h"
-#include "OutputGuard.h"
-#include "OutputNames.h"
 #include "OutputSettings.h"
-#include "Retest.h"
+#include "SheetCommands.h"
 #include "StartHint.h"
 #include "WaitCursor.h"
 
@@ -36,7 +32,6 @@
 using namespace ezr;
 
 namespace {
-const QString NewAnalysisQuestion = QStringLiteral("Начать новый анализ без него?");
 const QString InclusionCaption = QStringLiteral(": Включенность в коллектив");
 const QString InnovationCaption = QStringLiteral(": Инновационный потенциал");
 } // namespace
@@ -55,10 +50,13 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     resize(screen() ? designed.boundedTo(screen()->availableGeometry().size()) : designed);
 
     menu_ = new MainMenu(this, [this](Command command) { run(command); });
-    connect(menu_, &MainMenu::ownNormChosen, this, &MainWindow::chooseOwnNorm);
-    connect(menu_, &MainMenu::groupOwnNormChosen, this, &MainWindow::runGroupWithOwnNorm);
     menuState_.anonymous = anonymousOutputs();
     doubtfulExclusion_ = new DoubtfulExclusion(this);
+    groups_ = new GroupCommands(*this, *doubtfulExclusion_, this);
+    exports_ = new ExportCommands(*this, *groups_, this);
+    sheets_ = new SheetCommands(*this, this);
+    connect(menu_, &MainMenu::ownNormChosen, groups_, &GroupCommands::chooseOwnNorm);
+    connect(menu_, &MainMenu::groupOwnNormChosen, groups_, &GroupCommands::runGroupWithOwnNorm);
     createWindowMenu();
     createShortcuts();
     createResultPanel();
@@ -74,6 +72,18 @@ void MainWindow::setAboutDialog(AboutDialog* dialog) {
 
 QStringList MainWindow::commentLines() const {
     return panel_->commentLines(comment_);
+}
+
+ExamineeListWindow* MainWindow::examineeList() const {
+    return groups_->examineeList();
+}
+
+void MainWindow::updateMenu() {
+    menu_->update(menuState_);
+}
+
+void MainWindow::showOwnNorms(const QStringList& titles) {
+    menu_->showOwnNorms(titles);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -173,35 +183,17 @@ void MainWindow::createResultPanel() {
 // Commands
 
 void MainWindow::run(Command command) {
+    if (groups_->run(command) || exports_->run(command) || sheets_->run(command))
+        return;
     switch (command) {
     case Command::OpenIndividual:
         return openIndividual();
-    case Command::GroupMale:
-        return runGroup(NormKind::Sex, MaleSex);
-    case Command::GroupFemale:
-        return runGroup(NormKind::Sex, FemaleSex);
-    case Command::GroupHigherEducation:
-        return runGroup(NormKind::Education, HigherEducation);
-    case Command::GroupSecondaryEducation:
-        return runGroup(NormKind::Education, SecondaryEducation);
-    case Command::GroupSatisfaction:
-        return runGroup(NormKind::Satisfaction, QString());
     case Command::ChooseDataFolder:
         return chooseDataFolder();
     case Command::Archive:
         return chooseArchive();
-    case Command::SaveReport:
-        return saveReport(ReportFormat::Txt);
-    case Command::SavePdfReport:
-        return saveReport(ReportFormat::Pdf);
-    case Command::SaveTable:
-        return saveReport(ReportFormat::Xlsx);
     case Command::ShowNorm:
         return toggleNorm();
-    case Command::SaveProfileChart:
-        return saveProfileChart();
-    case Command::SaveAnswerTimeChart:
-        return saveAnswerTimeChart();
     case Command::NormSex:
         return changeNorm(NormKind::Sex);
     case Command::NormEducation:
@@ -230,20 +222,6 @@ void MainWindow::run(Command command) {
         return showProfile(3, ProfileValues::Percent);
     case Command::Profile3Chi:
         return showProfile(3, ProfileValues::Chi);
-    case Command::NewSheet:
-        return newSheet();
-    case Command::OpenSheet:
-        return openSheet();
-    case Command::ImportTable:
-        return importTable();
-    case Command::ExamineeList:
-        return showExamineeList();
-    case Command::SaveAsNorm:
-        return saveAsNorm();
-    case Command::AnonymousOutputs:
-        return toggleAnonymous();
-    case Command::MinimumGroupSize:
-        return askMinimumGroupSize();
     default:
         break;
     }
@@ -329,57 +307,6 @@ void MainWindow::openResponseFile(const QString& path) {
     });
 }
 
-void MainWindow::compareWithEarlierTest(const QString& laterPath, const QString& earlierPath) {
-    if (!mayDropComment(NewAnalysisQuestion))
-        return;
-    runCommand([&] {
-        const WaitCursor wait;
-        const AnalysisState earlier = individualAnalysis(earlierPath);
-        showNewAnalysis(retestAnalysis(individualAnalysis(laterPath), earlier));
-    });
-    if (analysis_.kind == AnalysisKind::Individual && analysis_.source == laterPath) {
-        raise();
-        activateWindow();
-    }
-}
-
-void MainWindow::runGroup(NormKind kind, const QString& criterion, const GroupChoice& choice,
-                          QString folder, const std::optional<Norm>& own) {
-    if (!mayDropComment(NewAnalysisQuestion))
-        return;
-    if (folder.isEmpty())
-        folder = dataFolder();
-    const GroupChoice taken = doubtfulExclusion_->applied(choice);
-    std::optional<AnalysisError> stoppedAt;
-    runCommand([&] {
-        const WaitCursor wait;
-        GroupProgressDialog progress(this, progressDelay_);
-        try {
-            // The window keeps only the roster: a table of the group reads the folder again.
-            // What the window shows is made off the window too: the member list of a large
-            // group is long text, and its line ends are the tooltip's already.
-            AnalysisState next;
-            ResultSheet sheet;
-            runOffTheWindow(this, progress, [&](const GroupProgress& report) {
-                next = groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster,
-                                     taken);
-                if (own)
-                    next = withNorm(std::move(next), *own);
-                sheet = formatSheet(next);
-                sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            });
-            showNewAnalysis(std::move(next), &sheet);
-            groupChoice_ = taken;
-        } catch (const AnalysisError& error) {
-            if (error.memberPath().isEmpty())
-                throw;
-            stoppedAt = error; // told once the wait cursor is gone
-        }
-    });
-    if (stoppedAt)
-        offerExamineeList(*stoppedAt, folder);
-}
-
 void MainWindow::chooseDataFolder() {
     const QString chosen = dialogs_->getExistingDirectory(
         this, QStringLiteral("Папка данных для группы и для «Индивид»"), dataFolder());
@@ -454,43 +381,10 @@ void MainWindow::toggleComment() {
         resultScroll_->ensureWidgetVisible(comment);
 }
 
-// ---------------------------------------------------------------------------------------
-// Saving
-
-bool MainWindow::askSavePath(SavedOutput output, const QString& proposedName, QString& path) {
-    path = dialogs_->getSaveFileName(
-        this, saveDialogs_.request(output, proposedName, folders_.resultsFolder()));
-    if (path.isEmpty())
-        return false;
-    saveDialogs_.remember(output, path);
-    return true;
-}
-
-void MainWindow::saveProfileChart() {
-    if (groupOutputRefused())
-        return;
-    QString path;
-    if (askSavePath(SavedOutput::ProfilePicture,
-                    proposedFileName(ChartPicture::Profile, analysis_.header.code,
-                                     analysis_.kind != AnalysisKind::Group),
-                    path))
-        saveControlPicture(panel_->profileChartsArea(), path);
-}
-
-void MainWindow::saveAnswerTimeChart() {
-    QString path;
-    if (askSavePath(SavedOutput::AnswerTimePicture,
-                    proposedFileName(ChartPicture::AnswerTime, analysis_.header.code, true), path))
-        saveControlPicture(panel_->answerTimeChartArea(), path);
-}
-
-void MainWindow::saveControlPicture(const QRect& area, const QString& path) {
-    // Let the part of the window the dialog covered repaint before the picture is taken.
-    QCoreApplication::processEvents();
-    runCommand([&] {
-        // What the window shows in the chart's rectangle, whatever lies in front there.
-        writeOutput(path, analysis_, encodeGif(panel_->grab(area).toImage()));
-    });
+void MainWindow::toggleNorm() {
+    menuState_.normShown = !menuState_.normShown;
+    menu_->update(menuState_);
+    panel_->setNormShown(menuState_.normShown);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -553,7 +447,7 @@ void MainWindow::openMainMenu() {
     menu_->update(menuState_);
     startHint_->hide();
     showDataFolder();
-    loadOwnNorms();
+    groups_->loadOwnNorms();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

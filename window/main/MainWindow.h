@@ -4,6 +4,7 @@
 #include "AnalysisError.h"
 #include "ChartDescription.h"
 #include "ArchiveListWindow.h"
+#include "CommandHost.h"
 #include "ExamineeListWindow.h"
 #include "Export.h"
 #include "Folders.h"
@@ -22,7 +23,9 @@
 
 class AboutDialog;
 class DoubtfulExclusion;
-class AnswerSheetForm;
+class ExportCommands;
+class GroupCommands;
+class SheetCommands;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -33,8 +36,10 @@ class QScrollArea;
 // Every widget is drawn from that state and nothing is read back from a widget; the user's
 // edits of the header fields and the comment go into the state as they are typed. A command
 // computes a complete new analysis through the core and only then shows it; when the core fails,
-// the error box appears and the window keeps showing the previous analysis.
-class MainWindow : public QMainWindow {
+// the error box appears and the window keeps showing the previous analysis. The commands that
+// run groups, save outputs and make response files are objects of their own, owned by the
+// window, that reach its state through CommandHost.
+class MainWindow : public QMainWindow, private CommandHost {
     Q_OBJECT
 public:
     // `folders`: where the commands read and write; `dialogs` must outlive the window, null
@@ -46,17 +51,17 @@ public:
     void setAboutDialog(AboutDialog* dialog);
 
     // The analysis on screen, header fields as the user has edited them.
-    const ezr::AnalysisState& analysis() const { return analysis_; }
+    const ezr::AnalysisState& analysis() const override { return analysis_; }
     // The comment's text, and its lines as the panel wraps them.
     const QString& comment() const { return comment_; }
-    QStringList commentLines() const;
+    QStringList commentLines() const override;
 
     // "Индивид" on a file given without the dialog (the command line, the desktop).
-    void openResponseFile(const QString& path);
+    void openResponseFile(const QString& path) override;
     // How long a group run goes before its progress dialog appears.
     void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
     // "Обследуемые", once opened.
-    ExamineeListWindow* examineeList() const { return examineeList_; }
+    ExamineeListWindow* examineeList() const;
     // The list of examinees on the department's archive (ezr --db, "Архив…"); false with a
     // message shown when the archive cannot be reached.
     bool openArchive(const QString& conninfo);
@@ -80,67 +85,36 @@ private:
     void enterMenuBar();
     // A comment typed and not yet written into a report.
     bool commentUnsaved() const;
-    // True when there is no such comment or the user agrees to `question` about losing it.
-    bool mayDropComment(const QString& question);
 
+    // What the command objects reach of the window.
+    QWidget* dialogParent() override { return this; }
+    UserDialogs& dialogs() override { return *dialogs_; }
+    ezr::FolderConfig& folders() override { return folders_; }
+    QString dataFolder() override;
+    ResultPanel& panel() override { return *panel_; }
+    void runCommand(const std::function<void()>& body) override;
+    bool mayDropComment(const QString& question) override;
+    MenuState& menuState() override { return menuState_; }
+    void updateMenu() override;
+    void showOwnNorms(const QStringList& titles) override;
+    int progressDelay() const override { return progressDelay_; }
+    void markCommentSaved() override { savedComment_ = comment_; }
+
+    // The menu's commands: the window's own, the others forwarded to the command objects.
     void run(Command command);
-    // Runs a command; a failure shows the error box and leaves the window as it was.
-    void runCommand(const std::function<void()>& body);
 
     void openIndividual();
-    // A group of `choice` in `folder` (the data folder when empty).
-    // `own`: a saved norm the group is compared with instead of the kind's stored row.
-    void runGroup(ezr::NormKind kind, const QString& criterion, const ezr::GroupChoice& choice = {},
-                  QString folder = {}, const std::optional<ezr::Norm>& own = std::nullopt);
-    // The list of examinees, its group of chosen entries and the group that stopped at an entry,
-    // the group's own norms and what group outputs show (GroupCommands.cpp).
-    void showExamineeList();
-    void runChosenGroup(const QString& folder, const ezr::GroupChoice& members,
-                        const GroupNormChoice& norm);
-    void offerExamineeList(const ezr::AnalysisError& error, const QString& folder);
-    void saveAsNorm();
-    void loadOwnNorms();
-    void chooseOwnNorm(int index);
-    // "Группа" with a saved norm: the whole data folder against it.
-    void runGroupWithOwnNorm(int index);
-    // The later of two tests of one examinee compared with a norm made of the earlier.
-    void compareWithEarlierTest(const QString& laterPath, const QString& earlierPath);
-    void toggleAnonymous();
-    void askMinimumGroupSize();
-    // True, after telling the user why, when the analysis on screen is a group too small to
-    // leave the program.
-    bool groupOutputRefused();
     void chooseDataFolder();
-    // The folder "Индивид" and the group read; a remembered one that is gone is named first.
-    QString dataFolder();
     void showDataFolder();
     void changeNorm(ezr::NormKind kind);
     void showProfile(int profile, ezr::ProfileValues values);
     void toggleAnswerTimeChart();
-    // In place of the chart for a sheet whose answer times were not measured (SheetCommands.cpp).
-    // The answer sheet form and the table import (SheetCommands.cpp).
-    void newSheet();
-    void openSheet();
-    void importTable();
-    AnswerSheetForm* sheetForm();
     void hideAnswerTimeChart();
     void toggleComment();
-    // The text report, the printed report and the table of every examinee (ExportCommands.cpp).
-    void saveReport(ezr::ReportFormat format);
-    // A group's table (CSV, workbook, SPSS, Stata) is written member by member as the folder
-    // is read again.
-    bool streamsTable(ezr::ReportFormat format) const;
-    void writeGroupTable(ezr::ReportFormat format, const QString& path);
-    void saveProfileChart();
-    void saveAnswerTimeChart();
-    // What the window shows in `area` of the result panel, as a GIF picture.
-    void saveControlPicture(const QRect& area, const QString& path);
     // A click on profile chart 2 or 3 switches its value marks.
     void switchChartMarks(int profile);
     bool chartMarksVisible(int profile) const;
     void toggleNorm();
-    // The save dialog of `output`; false when the user cancels.
-    bool askSavePath(SavedOutput output, const QString& proposedName, QString& path);
 
     void editHeader(HeaderField field, const QString& text);
     void selectCell(ProfileGrid grid, int column, int row);
@@ -150,8 +124,8 @@ private:
 
     // A new analysis or comparison on screen, with the raw scores of profile 1 in front;
     // `shown`, when given, is its sheet formatted already.
-    void showAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr);
-    void showNewAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr);
+    void showAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr) override;
+    void showNewAnalysis(ezr::AnalysisState next, const ezr::ResultSheet* shown = nullptr) override;
 
     UserDialogs* dialogs_;
     std::unique_ptr<UserDialogs> ownDialogs_;
@@ -166,7 +140,6 @@ private:
     // they start hidden, the first click leaves them hidden, and every click after switches
     // them.
     std::array<int, 3> chartClicks_{};
-    SaveDialogMemory saveDialogs_; // each output's own save dialog
     AboutDialog* aboutDialog_ = nullptr;
     MainMenu* menu_ = nullptr;
     DoubtfulExclusion* doubtfulExclusion_ = nullptr; // "Исключать сомнительные ответы"
@@ -174,13 +147,11 @@ private:
     ResultPanel* panel_ = nullptr;
     QScrollArea* resultScroll_ = nullptr;
     QLabel* startHint_ = nullptr;
-    QPointer<AnswerSheetForm> sheetForm_;
     QString missingDataFolderNamed_;
-    QPointer<ExamineeListWindow> examineeList_;
     QPointer<ArchiveListWindow> archiveList_;
     void chooseArchive();
-    ezr::GroupChoice groupChoice_;    // the members of the group on screen
-    QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
-    QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
     int progressDelay_ = 500;
+    GroupCommands* groups_ = nullptr;
+    ExportCommands* exports_ = nullptr;
+    SheetCommands* sheets_ = nullptr;
 };

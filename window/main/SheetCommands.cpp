@@ -1,19 +1,41 @@
 // The window's commands that make response files: "Новый бланк", "Открыть бланк…",
 // "Импорт таблицы…".
 
+#include "SheetCommands.h"
+
 #include "AnalysisError.h"
 #include "AnswerSheetForm.h"
+#include "CommandHost.h"
 #include "Folders.h"
 #include "ImportFile.h"
 #include "ImportPreviewDialog.h"
-#include "MainWindow.h"
 #include "ResponseFile.h"
+#include "UserDialogs.h"
 
 using namespace ezr;
 
-AnswerSheetForm* MainWindow::sheetForm() {
+SheetCommands::SheetCommands(CommandHost& host, QObject* parent) : QObject(parent), host_(host) {}
+
+bool SheetCommands::run(Command command) {
+    switch (command) {
+    case Command::NewSheet:
+        newSheet();
+        return true;
+    case Command::OpenSheet:
+        openSheet();
+        return true;
+    case Command::ImportTable:
+        importTable();
+        return true;
+    default:
+        return false;
+    }
+}
+
+AnswerSheetForm* SheetCommands::sheetForm() {
     if (!sheetForm_) {
-        sheetForm_ = new AnswerSheetForm(dialogs_, dataFolder(), this);
+        sheetForm_ =
+            new AnswerSheetForm(&host_.dialogs(), host_.dataFolder(), host_.dialogParent());
         sheetForm_->setAttribute(Qt::WA_DeleteOnClose);
         // One sheet at a time, and no analysis changes the data folder under it.
         sheetForm_->setModal(true);
@@ -22,20 +44,20 @@ AnswerSheetForm* MainWindow::sheetForm() {
     return sheetForm_;
 }
 
-void MainWindow::newSheet() {
+void SheetCommands::newSheet() {
     AnswerSheetForm* form = sheetForm();
     form->show();
     form->raise();
     form->activateWindow();
 }
 
-void MainWindow::openSheet() {
-    const QString path =
-        dialogs_->getOpenFileName(this, {QStringLiteral("Открыть бланк для исправления"),
-                                         dataFolder(), QStringLiteral("Data files (*.cry)")});
+void SheetCommands::openSheet() {
+    const QString path = host_.dialogs().getOpenFileName(
+        host_.dialogParent(), {QStringLiteral("Открыть бланк для исправления"), host_.dataFolder(),
+                               QStringLiteral("Data files (*.cry)")});
     if (path.isEmpty())
         return;
-    runCommand([&] {
+    host_.runCommand([&] {
         const AnswerSheet sheet = readAnswerSheet(readResponseBytes(path));
         // The sheet in the form, if any, is closed first: the user may keep it unsaved.
         if (sheetForm_ && !sheetForm_->close())
@@ -47,15 +69,15 @@ void MainWindow::openSheet() {
     });
 }
 
-void MainWindow::importTable() {
-    const QString path = dialogs_->getOpenFileName(
-        this, {QStringLiteral("Импорт таблицы обследуемых"), dataFolder(),
-               QStringLiteral("Таблицы (*.csv *.txt *.xlsx *.ods);;Все файлы (*)")});
+void SheetCommands::importTable() {
+    const QString path = host_.dialogs().getOpenFileName(
+        host_.dialogParent(), {QStringLiteral("Импорт таблицы обследуемых"), host_.dataFolder(),
+                               QStringLiteral("Таблицы (*.csv *.txt *.xlsx *.ods);;Все файлы (*)")});
     if (path.isEmpty())
         return;
-    runCommand([&] {
-        auto* preview =
-            new ImportPreviewDialog(dialogs_, openImportTable(path), path, dataFolder(), this);
+    host_.runCommand([&] {
+        auto* preview = new ImportPreviewDialog(&host_.dialogs(), openImportTable(path), path,
+                                                host_.dataFolder(), host_.dialogParent());
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->setWindowModality(Qt::WindowModal);
         preview->show();
