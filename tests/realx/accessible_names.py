@@ -97,6 +97,16 @@ def main():
             for entry in found:
                 print("   unnamed " + entry)
             problems += found
+            if key is None:
+                # The bar chart in front speaks its bars: "1. Преобразование 24, …".
+                chart = next((node for node in realx.walk(window)
+                              if "Преобразование" in (node.description or "")), None)
+                print("chart: %s" % (realx.describe(chart) + " — " + chart.description
+                                     if chart else "none"))
+                if chart is None or not any(ch.isdigit() for ch in chart.description):
+                    problems.append("no chart tells its values")
+                elif chart.getRole() != pyatspi.ROLE_CHART:
+                    problems.append("the chart has the role " + chart.getRoleName())
             if window.getRoleName() not in ("frame", "dialog", "window"):
                 problems.append("%s has the role %s" % (caption, window.getRoleName()))
             if key:

@@ -1,7 +1,9 @@
 #include "ProfileCharts.h"
 
 #include "ChartPainter.h"
+#include "ExplanationTexts.h"
 #include "WindowFonts.h"
+#include "WindowRole.h"
 
 #include <QLocale>
 #include <QMouseEvent>
@@ -24,11 +26,14 @@ QString spokenChart(const BarChartDescription& chart) {
     for (const BarSeries& series : chart.series) {
         QStringList bars;
         for (qsizetype i = 0; i < chart.categories.size() && i < series.values.size(); ++i) {
+            // The bars are the six motives, numbered under the chart; said by their names.
+            const QString category = i < qsizetype(MotiveNames.size())
+                                         ? MotiveNames[std::size_t(i)].trimmed()
+                                         : chart.categories[i];
             QString bar = QStringLiteral("%1 %2").arg(
-                chart.categories[i],
-                i < series.marks.size() && !series.marks[i].isEmpty()
-                    ? series.marks[i]
-                    : locale.toString(series.values[i], 'f', chart.valueAxis.decimals));
+                category, i < series.marks.size() && !series.marks[i].isEmpty()
+                              ? series.marks[i]
+                              : locale.toString(series.values[i], 'f', chart.valueAxis.decimals));
             if (i < series.norm.size())
                 bar += QStringLiteral(" (норма %1%2)")
                            .arg(locale.toString(series.norm[i], 'f', 1),
@@ -44,6 +49,10 @@ QString spokenChart(const BarChartDescription& chart) {
 ProfileChart::ProfileChart(int profile, QWidget* parent)
     : QWidget(parent), chart_(blankProfileChart(profile)) {
     setObjectName(QStringLiteral("Chart%1").arg(profile));
+    announceAsChart(this);
+    // Named before its first values: the charts not yet drawn lie behind the one in front.
+    setAccessibleName(chart_.title.isEmpty() ? QStringLiteral("Профиль %1").arg(profile)
+                                             : chart_.title);
 }
 
 void ProfileChart::setDescription(const BarChartDescription& chart) {

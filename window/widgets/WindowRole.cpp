@@ -1,33 +1,43 @@
 #include "WindowRole.h"
 
-#include <QAccessible>
 #include <QAccessibleWidget>
-#include <QSet>
+#include <QHash>
 #include <QWidget>
 
 namespace {
 
-QSet<QString>& windowClasses() {
-    static QSet<QString> classes;
-    return classes;
+QHash<QString, QAccessible::Role>& classRoles() {
+    static QHash<QString, QAccessible::Role> roles;
+    return roles;
 }
 
-QAccessibleInterface* windowFactory(const QString& className, QObject* object) {
-    if (!object || !object->isWidgetType() || !windowClasses().contains(className))
+QAccessibleInterface* roleFactory(const QString& className, QObject* object) {
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    const auto role = classRoles().constFind(className);
+    if (role == classRoles().constEnd())
         return nullptr;
     auto* widget = static_cast<QWidget*>(object);
-    if (!widget->isWindow())
+    if (*role == QAccessible::Window && !widget->isWindow())
         return nullptr;
-    return new QAccessibleWidget(widget, QAccessible::Window);
+    return new QAccessibleWidget(widget, *role);
+}
+
+void announce(QWidget* widget, QAccessible::Role role) {
+    static const bool installed = [] {
+        QAccessible::installFactory(roleFactory);
+        return true;
+    }();
+    (void)installed;
+    classRoles().insert(QString::fromLatin1(widget->metaObject()->className()), role);
 }
 
 } // namespace
 
 void announceAsWindow(QWidget* window) {
-    static const bool installed = [] {
-        QAccessible::installFactory(windowFactory);
-        return true;
-    }();
-    (void)installed;
-    windowClasses().insert(QString::fromLatin1(window->metaObject()->className()));
+    announce(window, QAccessible::Window);
+}
+
+void announceAsChart(QWidget* chart) {
+    announce(chart, QAccessible::Chart);
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QAccessible>
+
 class QWidget;
 
-// A top-level QWidget that is not a QMainWindow or QDialog reads to a screen reader as a
-// "filler" pane, not as a window it can switch to. Called in such a window's constructor,
-// this makes every widget of that class announce itself as a window.
+// What a screen reader takes a widget for comes from its class: a top-level QWidget that is
+// no QMainWindow or QDialog reads as a "filler" pane, not as a window it can switch to, and
+// a painted chart as a filler too. Called in such a class's constructor, these make every
+// widget of that class announce itself with the right role.
 void announceAsWindow(QWidget* window);
+void announceAsChart(QWidget* chart);
