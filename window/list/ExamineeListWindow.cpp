@@ -163,11 +163,14 @@ void ExamineeListWindow::createControls() {
     secondLine->addWidget(fromDate_);
     secondLine->addWidget(labelled(QStringLiteral("по"), toDate_));
     secondLine->addWidget(toDate_);
-    secondLine->addSpacing(24);
     sort_ = new QComboBox(this);
     sort_->setObjectName(QStringLiteral("cbSort"));
-    secondLine->addWidget(labelled(QStringLiteral("&Сортировать"), sort_));
-    secondLine->addWidget(sort_);
+    // As narrow as a small screen needs; the open list shows the whole texts.
+    sort_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    sort_->setMinimumContentsLength(16);
+    firstLine->addSpacing(12);
+    firstLine->addWidget(labelled(QStringLiteral("&Сортировать"), sort_));
+    firstLine->addWidget(sort_);
     secondLine->addStretch(1);
 
     view_ = new QTableView(this);
@@ -206,6 +209,7 @@ void ExamineeListWindow::createControls() {
     connect(retestAction_, &QAction::triggered, this, &ExamineeListWindow::compareWithEarlier);
 
     counts_ = maroonLabel(QString(), this);
+    counts_->setWordWrap(true); // on a narrow screen the counts take two lines
     counts_->setObjectName(QStringLiteral("stCounts"));
     norm_ = new QComboBox(this);
     norm_->setObjectName(QStringLiteral("cbGroupNorm"));
