@@ -107,6 +107,18 @@ def main():
                     problems.append("no chart tells its values")
                 elif chart.getRole() != pyatspi.ROLE_CHART:
                     problems.append("the chart has the role " + chart.getRoleName())
+                # The result grids' column headers are their printed headings, not numbers.
+                for node in realx.walk(window):
+                    if node.getRole() != pyatspi.ROLE_TABLE or ": " not in (node.name or ""):
+                        continue
+                    cells = node.queryTable()
+                    headings = []
+                    for column in range(cells.nColumns):
+                        header = cells.getColumnHeader(column)
+                        headings.append(header.name if header is not None else "")
+                    print("%s: %s" % (node.name, " | ".join(headings)))
+                    if any(not heading or heading.isdigit() for heading in headings):
+                        problems.append("%s: headings %s" % (node.name, headings))
             if window.getRoleName() not in ("frame", "dialog", "window"):
                 problems.append("%s has the role %s" % (caption, window.getRoleName()))
             if key:
