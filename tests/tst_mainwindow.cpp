@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include "Contrast.h"
+#include "ElidedLineEdit.h"
 #include "ExamineeListWindow.h"
 #include "ExplanationTexts.h"
 #include "LatinKeys.h"
@@ -288,6 +289,24 @@ private slots:
                          qPrintable(label->text()));
         }
         QApplication::setPalette(before);
+    }
+
+    // A text longer than its field ends in "…" where it is cut, and is kept whole.
+    void longFieldTextEndsInAnEllipsis_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("own norm") << "Отдел продаж 2026 (N = 123)" << true;
+        QTest::newRow("short") << "Пол" << false;
+    }
+    void longFieldTextEndsInAnEllipsis() {
+        QFETCH(QString, text);
+        QFETCH(bool, cut);
+        ElidedLineEdit field;
+        field.resize(90, 24);
+        field.setText(text);
+        QCOMPARE(field.text(), text);
+        QCOMPARE(field.shownText().endsWith(QChar(0x2026)), cut);
+        QCOMPARE(field.shownText() == text, !cut);
     }
 
     // A name typed without ".cry" finds the file; a name that is not there finds nothing.

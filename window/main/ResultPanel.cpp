@@ -4,6 +4,7 @@
 
 #include "AnswerTimeChart.h"
 #include "Contrast.h"
+#include "ElidedLineEdit.h"
 #include "FittedText.h"
 #include "ProfileCharts.h"
 #include "ResultGrids.h"
@@ -52,7 +53,8 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoi
 
 QLineEdit* addEdit(QWidget* parent, const QString& name, const QRect& geometry, int pixelSize,
                    bool readOnly) {
-    auto* edit = new QLineEdit(parent);
+    // A text longer than its field ends in "…", the whole text in the tooltip.
+    auto* edit = new ElidedLineEdit(parent);
     edit->setObjectName(name);
     edit->setFont(sansSerifFont(pixelSize));
     edit->setAlignment(Qt::AlignCenter);
