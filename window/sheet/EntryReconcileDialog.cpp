@@ -1,5 +1,7 @@
 #include "EntryReconcileDialog.h"
 
+#include "LatinKeys.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -115,6 +117,7 @@ EntryReconcileDialog::EntryReconcileDialog(const QList<EntryDifference>& differe
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    answerLatinLabelMnemonics(this);
     resize(640, 420);
     table_->setCurrentCell(0, 0);
     table_->setFocus();
