@@ -1,5 +1,7 @@
 #include "DoubleEntry.h"
 
+#include <stdexcept>
+
 namespace ezr {
 
 QString itemAnswerText(ItemAnswer answer) {
@@ -32,6 +34,41 @@ QList<EntryDifference> compareEntries(const AnswerSheet& first, const AnswerShee
                 itemAnswerText(itemAnswer(second.marks[i])));
     }
     return differences;
+}
+
+QStringList itemAnswerTexts() {
+    return {itemAnswerText(ItemAnswer::Resultative), itemAnswerText(ItemAnswer::Procedural),
+            itemAnswerText(ItemAnswer::None)};
+}
+
+AnswerSheet decidedSheet(AnswerSheet second, const QList<EntryDifference>& differences,
+                         const QStringList& decided) {
+    if (decided.size() != differences.size())
+        throw std::invalid_argument("one decided value is needed for each difference");
+    QString* fields[] = {&second.testDate, &second.birthDate, &second.code,
+                         &second.name,     &second.sex,       &second.education};
+    const QString columns[] = {TestDateColumn, BirthDateColumn, CodeColumn,
+                               NameColumn,     SexColumn,       EducationColumn};
+    for (qsizetype i = 0; i < differences.size(); ++i) {
+        const QString& column = differences[i].column;
+        const QString& value = decided[i];
+        bool isItem = false;
+        const int item = column.toInt(&isItem);
+        if (isItem && item >= 1 && item <= ItemCount) {
+            const ItemAnswer answers[] = {ItemAnswer::Resultative, ItemAnswer::Procedural,
+                                          ItemAnswer::None};
+            const qsizetype at = itemAnswerTexts().indexOf(value);
+            if (at < 0)
+                throw std::invalid_argument("an item is decided to РО, ПО or nothing");
+            second.marks[static_cast<std::size_t>(item - 1)] =
+                marksFor(answers[static_cast<std::size_t>(at)]);
+            continue;
+        }
+        for (std::size_t field = 0; field < std::size(columns); ++field)
+            if (columns[field] == column)
+                *fields[field] = value;
+    }
+    return second;
 }
 
 } // namespace ezr

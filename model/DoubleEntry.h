@@ -23,4 +23,14 @@ QString itemAnswerText(ItemAnswer answer);
 // and so not compared.
 QList<EntryDifference> compareEntries(const AnswerSheet& first, const AnswerSheet& second);
 
+// The values an item may be decided to: "РО", "ПО" and "—" (not answered).
+QStringList itemAnswerTexts();
+
+// The sheet as the paper has it: `second` with each differing field or item set to the value
+// decided for it (`decided` in the order of `differences`): either entry's value or, for an
+// item, any of itemAnswerTexts(). Throws std::invalid_argument when the counts differ or an
+// item's value is none of those.
+AnswerSheet decidedSheet(AnswerSheet second, const QList<EntryDifference>& differences,
+                         const QStringList& decided);
+
 } // namespace ezr

@@ -44,6 +44,7 @@ private slots:
     void refusals_data();
     void refusals();
     void doubleEntryListsDisagreements();
+    void decidedSheetTakesThePapersValues();
 };
 
 void TestAnswerSheet::writtenSheetReadsBack_data() {
@@ -177,6 +178,28 @@ void TestAnswerSheet::doubleEntryListsDisagreements() {
         {QStringLiteral("108"), QStringLiteral("РО"), QStringLiteral("—")},
     };
     QCOMPARE(compareEntries(first, second), expected);
+}
+
+// Each difference set to the value decided for it, from either entry or (for an item) a third
+// answer; anything else is refused rather than written.
+void TestAnswerSheet::decidedSheetTakesThePapersValues() {
+    const AnswerSheet paper = paperSheet();
+    AnswerSheet first = paper;
+    first.name = QStringLiteral("Ёлкина Анна-Мария Петровна"); // the first entry misread
+    first.marks[4] = marksFor(ItemAnswer::Procedural);
+    AnswerSheet second = paper;
+    second.marks[4] = {};                                // the second skipped item 5
+    second.marks[10] = marksFor(ItemAnswer::Procedural); // and misread item 11 (РО)
+    const QList<EntryDifference> differences = compareEntries(first, second);
+    QCOMPARE(differences.size(), 3);
+    const QStringList decided = {paper.name, QStringLiteral("РО"), QStringLiteral("РО")};
+    QCOMPARE(decidedSheet(second, differences, decided), paper);
+    QVERIFY(compareEntries(decidedSheet(first, differences, decided), paper).isEmpty());
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, decidedSheet(second, differences,
+                                                                 {paper.name, QStringLiteral("РО"),
+                                                                  QStringLiteral("да")}));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
+                             decidedSheet(second, differences, {paper.name}));
 }
 
 QTEST_GUILESS_MAIN(TestAnswerSheet)

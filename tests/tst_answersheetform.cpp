@@ -4,8 +4,10 @@
 #include "AnswerSheet.h"
 #include "AnswerSheetForm.h"
 #include "DoubleEntry.h"
+#include "EntryReconcileDialog.h"
 #include "ImportPreviewDialog.h"
 #include "ImportTable.h"
+#include "ItemAnswerBox.h"
 #include "ResponseWriter.h"
 #include "WindowTestSupport.h"
 
@@ -99,6 +101,11 @@ private slots:
 
     void sheetTypedByKeyboardReadsBack();
     void doubleEntrySavesOnlyWhenEntriesAgree();
+    void doubleEntryTakesWhatThePaperSays_data();
+    void doubleEntryTakesWhatThePaperSays();
+    void untickingDoubleEntryAsks();
+    void returnInImportPreviewWritesNothing();
+    void ctrlEInTheSheetOpensAFile();
     void existingFileReplacedOnlyWhenConfirmed();
     void correctedFileKeepsAnswersAndTimes();
     void importPreviewListsProblemsBeforeWriting();
@@ -174,13 +181,123 @@ void TestAnswerSheetForm::doubleEntrySavesOnlyWhenEntriesAgree() {
                                       .arg(itemAnswerText(itemAnswer(sheet.marks[6])),
                                            itemAnswerText(itemAnswer(misread.marks[6])))));
 
-    // The operator looks at the paper again and corrects the second entry.
+    // The operator leaves the comparison, looks at the paper again and corrects the second
+    // entry.
+    auto* reconcile = form->findChild<EntryReconcileDialog*>();
+    QVERIFY(reconcile && reconcile->isVisible());
+    reconcile->findChild<QPushButton*>(QStringLiteral("btBackToEntry"))->click();
     typeSheet(sheet, form);
     save(form);
     QVERIFY2(QFile::exists(path), qPrintable(status(form)));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(readAnswerSheet(file.readAll()), sheet);
+}
+
+// Either entry may be the mistyped one: the paper decides each difference, and the file holds
+// the paper's values; until every difference is decided nothing can be written.
+void TestAnswerSheetForm::doubleEntryTakesWhatThePaperSays_data() {
+    QTest::addColumn<int>("mistyped");
+    QTest::newRow("first entry mistyped") << 1;
+    QTest::newRow("second entry mistyped") << 2;
+}
+
+void TestAnswerSheetForm::doubleEntryTakesWhatThePaperSays() {
+    QFETCH(int, mistyped);
+    TestWindow window;
+    window.action("mmNewSheet")->trigger();
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    form->findChild<QCheckBox*>(QStringLiteral("cbDoubleEntry"))->setChecked(true);
+    const AnswerSheet paper = paperSheet(QStringLiteral("T%1").arg(mistyped));
+    AnswerSheet misread = paper;
+    misread.name += QStringLiteral("о");
+    for (const std::size_t item : {std::size_t(6), std::size_t(40)})
+        misread.marks[item] = marksFor(itemAnswer(paper.marks[item]) == ItemAnswer::Resultative
+                                           ? ItemAnswer::Procedural
+                                           : ItemAnswer::Resultative);
+    const QString path = window.dataFile(QStringLiteral("T%1.cry").arg(mistyped));
+
+    typeSheet(mistyped == 1 ? misread : paper, form);
+    save(form);
+    typeSheet(mistyped == 1 ? paper : misread, form);
+    save(form);
+    QVERIFY(!QFile::exists(path));
+    auto* reconcile = form->findChild<EntryReconcileDialog*>();
+    QVERIFY(reconcile && reconcile->isVisible());
+    QCOMPARE(reconcile->differences().size(), 3);
+    // The differing items are marked in the grid, the others not.
+    const QList<ItemAnswerBox*> boxes = form->findChildren<ItemAnswerBox*>();
+    int marked = 0;
+    for (const ItemAnswerBox* box : boxes) {
+        if (box->mismatch())
+            QVERIFY2(box->item() == 7 || box->item() == 41,
+                     qPrintable(QString::number(box->item())));
+        marked += box->mismatch() ? 1 : 0;
+    }
+    QCOMPARE(marked, 2);
+    // Neither entry is blamed: the paper decides.
+    QVERIFY2(status(form).contains(QStringLiteral("выберите записанное на нём")),
+             qPrintable(status(form)));
+
+    auto* write = reconcile->findChild<QPushButton*>(QStringLiteral("btWriteDecided"));
+    const int paperEntry = mistyped == 1 ? 2 : 1;
+    reconcile->takeEntry(0, paperEntry);
+    reconcile->takeEntry(1, paperEntry);
+    QVERIFY(!write->isEnabled()); // one difference left undecided
+    reconcile->takeEntry(2, paperEntry);
+    QVERIFY(write->isEnabled());
+    write->click();
+    QVERIFY2(QFile::exists(path), qPrintable(status(form)));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(readAnswerSheet(file.readAll()), paper);
+}
+
+void TestAnswerSheetForm::untickingDoubleEntryAsks() {
+    TestWindow window;
+    window.action("mmNewSheet")->trigger();
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    auto* twice = form->findChild<QCheckBox*>(QStringLiteral("cbDoubleEntry"));
+    twice->setChecked(true);
+    typeSheet(paperSheet(QStringLiteral("U1")), form);
+    save(form); // the first entry taken
+    window.dialogs.questionAnswers = {false};
+    twice->setChecked(false);
+    QCOMPARE(window.dialogs.questions.size(), 1);
+    QVERIFY(twice->isChecked());                           // "Нет": double entry goes on
+    typeSheet(paperSheet(QStringLiteral("U1"), 9u), form); // another paper: differs
+    save(form);
+    QVERIFY(!QFile::exists(window.dataFile(QStringLiteral("U1.cry"))));
+}
+
+void TestAnswerSheetForm::returnInImportPreviewWritesNothing() {
+    TestWindow window;
+    const QString table = window.dir.filePath(QStringLiteral("table.csv"));
+    TestWindow::writeBytes(table, (importHeading(false) + QStringLiteral("\n") +
+                                   importLine(answerSheetOf(testExaminee(1)), false))
+                                      .toUtf8());
+    window.dialogs.openAnswers = {table};
+    window.action("mmImportTable")->trigger();
+    auto* preview = window.form->findChild<ImportPreviewDialog*>();
+    QVERIFY(preview && preview->isVisible());
+    QApplication::setActiveWindow(preview);
+    QTest::keyClick(preview, Qt::Key_Return);
+    QTest::keyClick(preview->rows(), Qt::Key_Return);
+    QVERIFY(QDir(window.dataDir()).isEmpty());
+    QVERIFY(preview->isVisible());
+}
+
+// "Открыть бланк…" keeps its key while the sheet is in front.
+void TestAnswerSheetForm::ctrlEInTheSheetOpensAFile() {
+    TestWindow window;
+    window.action("mmNewSheet")->trigger();
+    auto* form = window.form->findChild<AnswerSheetForm*>();
+    QApplication::setActiveWindow(form);
+    QTest::keyClick(form->findChild<QLineEdit*>(QStringLiteral("ceCode")), Qt::Key_E,
+                    Qt::ControlModifier);
+    QCOMPARE(window.dialogs.openRequests.size(), 1);
+    QCOMPARE(window.dialogs.openRequests.front().title,
+             QStringLiteral("Открыть бланк для исправления"));
 }
 
 void TestAnswerSheetForm::existingFileReplacedOnlyWhenConfirmed() {

@@ -12,7 +12,10 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -125,8 +128,7 @@ private slots:
         list->view()->sortByColumn(ExamineeListModel::ProblemColumn, Qt::AscendingOrder);
         QStringList files;
         for (int row = 0; row < list->rows()->rowCount(); ++row)
-            files.append(
-                list->rows()->index(row, ExamineeListModel::FileColumn).data().toString());
+            files.append(list->rows()->index(row, ExamineeListModel::FileColumn).data().toString());
         QCOMPARE(files.last(), QStringLiteral("0000-damaged.cry"));
         files.removeLast();
         QStringList sortedFiles = files;
@@ -212,6 +214,67 @@ private slots:
         QCOMPARE(excludedCount(shown), 1);
         QVERIFY(window.label("ImageInfo")->toolTip().contains(
             QStringLiteral("Исключено из группы (ответы требуют проверки): 1")));
+    }
+
+    // Tab goes round every control and comes back, through the date fields and the table,
+    // never stuck in either; Down from the search enters the table; the selection is counted.
+    void keyboardGoesEverywhereInTheList() {
+        TestWindow window;
+        for (int i = 0; i < 4; ++i)
+            window.addExaminee(examinee(i, i % 2 ? FemaleSex : MaleSex, 30 + i));
+        ExamineeListWindow* list = openedList(window);
+        QApplication::setActiveWindow(list);
+        auto* search = list->findChild<QLineEdit*>(QStringLiteral("ceFilterText"));
+        search->setFocus();
+        QStringList visited;
+        for (int press = 0; press < 40; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* now = QApplication::focusWidget();
+            QVERIFY(now);
+            if (now == search)
+                break;
+            if (!visited.contains(now->objectName()))
+                visited << now->objectName();
+        }
+        QCOMPARE(QApplication::focusWidget(), search);
+        for (const char* name :
+             {"deDateFrom", "deDateTo", "sgExaminees", "cbSort", "cbGroupNorm", "btAnalyseChosen"})
+            QVERIFY2(visited.contains(QString::fromLatin1(name)), qPrintable(visited.join(u' ')));
+        QTest::keyClick(search, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), visited.last());
+
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), list->view());
+        QCOMPARE(list->view()->currentIndex().row(), 0);
+        QTest::keyClick(list->view(), Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(list->view(), Qt::Key_Down, Qt::ShiftModifier);
+        const auto* counts = list->findChild<QLabel*>(QStringLiteral("stCounts"));
+        QVERIFY2(counts->text().contains(QStringLiteral("Показано: 4 из 4")),
+                 qPrintable(counts->text()));
+        QVERIFY2(counts->text().contains(QStringLiteral("Выбрано: 3")), qPrintable(counts->text()));
+        // Ctrl+End: the last row, in the file column.
+        QTest::keyClick(list->view(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(list->view()->currentIndex().row(), 3);
+        QCOMPARE(list->view()->currentIndex().column(), int(ExamineeListModel::FileColumn));
+    }
+
+    // The sort chooser orders the rows as a click on a heading does, and shows such a click.
+    void sortsFromTheKeyboard() {
+        TestWindow window;
+        for (int i = 0; i < 3; ++i)
+            window.addExaminee(examinee(i, MaleSex, 30 + i));
+        ExamineeListWindow* list = openedList(window);
+        auto* sort = list->findChild<QComboBox*>(QStringLiteral("cbSort"));
+        const auto firstFile = [list] {
+            return list->rows()->index(0, ExamineeListModel::FileColumn).data().toString();
+        };
+        const QString ascending = firstFile();
+        QTest::keyClick(sort, Qt::Key_Down); // "Файл, по убыванию"
+        QCOMPARE(list->view()->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+        QVERIFY(firstFile() != ascending);
+        list->view()->sortByColumn(ExamineeListModel::CodeColumn, Qt::AscendingOrder);
+        QCOMPARE(sort->currentIndex(), int(ExamineeListModel::CodeColumn) * 2);
     }
 
     // The group of the chosen rows is the group of a folder holding just those files.

@@ -1,7 +1,10 @@
 #include "WindowTestSupport.h"
 
+#include "Contrast.h"
+#include "ElidedLineEdit.h"
 #include "ExamineeListWindow.h"
 #include "ExplanationTexts.h"
+#include "LatinKeys.h"
 #include "NormComparison.h"
 #include "Regional.h"
 #include "ResultSheet.h"
@@ -182,6 +185,140 @@ private slots:
                 letters.insert(letter);
             }
         }
+    }
+
+    // The Russian letters of the menus lie on Latin keys: Alt with that key opens the menu
+    // under a Latin layout, and inside it the Latin key chooses the entry.
+    void latinKeysReachTheMenus_data() {
+        QTest::addColumn<int>("menuKey");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("itemKey");
+        QTest::addColumn<QString>("itemText");
+        QTest::addColumn<int>("saveRequests");
+        QTest::newRow("Alt+C: Сохранить, L: Данные анализа")
+            << int(Qt::Key_C) << "mmSave" << int(Qt::Key_L) << "l" << 1;
+        QTest::newRow("Alt+Y: Нормирование, J: Образование")
+            << int(Qt::Key_Y) << "mmNorm" << int(Qt::Key_J) << "j" << 0;
+        QTest::newRow("Alt+G: Профили, 2: Профиль 2")
+            << int(Qt::Key_G) << "mmProfiles" << int(Qt::Key_2) << "2" << 0;
+    }
+    void latinKeysReachTheMenus() {
+        QFETCH(int, menuKey);
+        QFETCH(QString, menu);
+        QFETCH(int, itemKey);
+        QFETCH(QString, itemText);
+        QFETCH(int, saveRequests);
+        TestWindow window;
+        window.open(window.addExaminee(testExaminee(3)));
+        QApplication::setActiveWindow(window.form.get());
+        QTest::keyClick(window.form.get(), Qt::Key(menuKey), Qt::AltModifier);
+        QMenu* opened = window.action(menu.toLatin1().constData())->menu();
+        QTRY_VERIFY(opened->isVisible());
+        QTest::sendKeyEvent(QTest::Click, opened, Qt::Key(itemKey), itemText, Qt::NoModifier);
+        QTRY_VERIFY(!opened->isVisible() || opened->activeAction());
+        QCOMPARE(window.dialogs.saveRequests.size(), saveRequests);
+        if (opened->isVisible())
+            QVERIFY(opened->activeAction()->menu() && opened->activeAction()->menu()->isVisible());
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+
+    // The keys of the Russian letters in the Latin layout, and back.
+    void latinKeyOfEachLetter_data() {
+        QTest::addColumn<QString>("cyrillic");
+        QTest::addColumn<QString>("latin");
+        for (const auto& [c, l] : {std::pair{"С", "C"},
+                                   {"н", "Y"},
+                                   {"П", "G"},
+                                   {"Б", ","},
+                                   {"Ж", ";"},
+                                   {"Х", "["},
+                                   {"Ё", "`"}})
+            QTest::newRow(c) << QString::fromUtf8(c) << QString::fromUtf8(l);
+    }
+    void latinKeyOfEachLetter() {
+        QFETCH(QString, cyrillic);
+        QFETCH(QString, latin);
+        QCOMPARE(QString(latinKeyOf(cyrillic.at(0))), latin);
+        QCOMPARE(QString(cyrillicKeyOf(latin.at(0).toLower())), cyrillic.toUpper());
+        QVERIFY(latinKeyOf(QLatin1Char('A')).isNull());
+    }
+
+    // Under a dark desktop theme every caption and field of the result panel keeps a
+    // readable contrast with what it sits on.
+    void resultPanelReadableUnderADarkTheme() {
+        const QPalette before = QApplication::palette();
+        QPalette dark(QColor(53, 53, 53), QColor(35, 35, 35));
+        dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+        dark.setColor(QPalette::Text, QColor(220, 220, 220));
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        QApplication::setPalette(dark);
+        {
+            TestWindow window;
+            window.open(window.addExaminee(testExaminee(5)));
+            auto* panel = window.form->findChild<QWidget*>(QStringLiteral("paResult"));
+            QVERIFY(panel);
+            const QImage shot = panel->grab().toImage();
+            int checked = 0;
+            for (const QLabel* label : panel->findChildren<QLabel*>()) {
+                if (!label->isVisible() || label->text().isEmpty())
+                    continue;
+                // What the label sits on, as drawn, beside its text.
+                const QPoint at = label->mapTo(panel, QPoint(0, 0));
+                const QColor ground = shot.pixelColor(at.x() + 1, at.y() + 1);
+                const QColor ink = label->palette().color(label->foregroundRole());
+                QVERIFY2(contrastRatio(ink, ground) >= 4.5,
+                         qPrintable(QStringLiteral("%1 «%2»: %3 on %4")
+                                        .arg(label->objectName(), label->text(), ink.name(),
+                                             ground.name())));
+                ++checked;
+            }
+            for (const QLineEdit* edit : panel->findChildren<QLineEdit*>()) {
+                if (!edit->isVisible() || edit->text().isEmpty())
+                    continue;
+                const QColor ink = edit->palette().color(QPalette::Text);
+                QVERIFY2(contrastRatio(ink, edit->palette().color(QPalette::Base)) >= 4.5,
+                         qPrintable(edit->objectName()));
+                ++checked;
+            }
+            QVERIFY(checked > 20);
+            ExamineeListWindow list;
+            for (const QLabel* label : list.findChildren<QLabel*>())
+                QVERIFY2(contrastRatio(label->palette().color(QPalette::WindowText),
+                                       label->palette().color(QPalette::Window)) >= 4.5,
+                         qPrintable(label->text()));
+        }
+        QApplication::setPalette(before);
+    }
+
+    // A text longer than its field ends in "…" where it is cut, and is kept whole.
+    void longFieldTextEndsInAnEllipsis_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("own norm") << "Отдел продаж 2026 (N = 123)" << true;
+        QTest::newRow("short") << "Пол" << false;
+    }
+    void longFieldTextEndsInAnEllipsis() {
+        QFETCH(QString, text);
+        QFETCH(bool, cut);
+        ElidedLineEdit field;
+        field.resize(90, 24);
+        field.setText(text);
+        QCOMPARE(field.text(), text);
+        QCOMPARE(field.shownText().endsWith(QChar(0x2026)), cut);
+        QCOMPARE(field.shownText() == text, !cut);
+    }
+
+    // A name typed without ".cry" finds the file; a name that is not there finds nothing.
+    void openDialogFindsTheNameWithItsExtension() {
+        TestWindow window;
+        const QString path = window.addExaminee(testExaminee(2));
+        const QString stem = path.left(path.size() - 4);
+        const QString filter = QStringLiteral("Data files (*.cry)");
+        QCOMPARE(existingFileFor(stem, filter), QFileInfo(path).absoluteFilePath());
+        QCOMPARE(existingFileFor(path, filter), QFileInfo(path).absoluteFilePath());
+        QCOMPARE(existingFileFor(stem + QStringLiteral("9"), filter), QString());
+        QCOMPARE(existingFileFor(stem, QStringLiteral("Все файлы (*)")), QString());
     }
 
     // F1, "OK" by Return, then the menu bar by F10 or Alt alone, and a command by its letter.

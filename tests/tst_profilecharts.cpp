@@ -74,6 +74,30 @@ class TestProfileCharts : public QObject {
     Q_OBJECT
 
 private slots:
+    // A screen reader hears each bar by its motive's name, its value as the bar's mark shows
+    // it, and the norm beside it, series after series.
+    void chartSpeaksItsBars() {
+        BarChartDescription chart;
+        chart.title = QStringLiteral("1. График смыслообразующих мотивов - Баллы %");
+        chart.categories = {QStringLiteral("1"), QStringLiteral("2")};
+        chart.valueAxis.decimals = 1;
+        BarSeries series;
+        series.values = {13.0, 8.25};
+        series.marks = {QStringLiteral("13"), QString()};
+        series.norm = {12.0, 9.5};
+        chart.series = {series};
+        series.name = QStringLiteral("Результирующая");
+        series.norm.clear();
+        chart.series << series;
+        const QString spoken = spokenChart(chart);
+        const QLocale locale = QLocale::system();
+        const QString expected =
+            QStringLiteral("Преобразование 13 (норма %1 %), Коммуникация %2 (норма %3 %); "
+                           "Результирующая: Преобразование 13, Коммуникация %2")
+                .arg(locale.toString(12.0, 'f', 1), locale.toString(8.25, 'f', 1),
+                     locale.toString(9.5, 'f', 1));
+        QCOMPARE(spoken, expected);
+    }
     void init() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
 
     void titles_data() {

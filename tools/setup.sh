@@ -2,7 +2,8 @@
 # Installs what a fresh Debian 12 lacks, then configures and builds the Release build in build/.
 # Without options: what building and running the program need.
 # With --test: also the tools the tests and checks use (benchmarks, fuzzing, sanitizers,
-# screenshots, the desktop-entry check, the Debian package tools).
+# screenshots, the desktop-entry check, the Debian package tools, and for the window tests
+# under a real X server: xdotool's key events, the openbox window manager, the AT-SPI bus).
 # With --test or --clients: the locales ru_RU.UTF-8 and en_US.UTF-8 (the workbook test writes
 # under a decimal-comma locale). With --clients: the programs users open the table files with
 # (LibreOffice, PSPP, R's haven, openpyxl), for tools/check_clients.sh.
@@ -40,6 +41,7 @@ if [ "$with_test_tools" = true ]; then
     libbenchmark-dev time
     clang clang-tidy libclang-rt-14-dev
     xvfb xauth imagemagick hyperfine
+    xdotool openbox python3-pyatspi at-spi2-core dbus
     desktop-file-utils poppler-utils unzip
     dpkg-dev fakeroot file lintian appstream man-db
     debootstrap

@@ -1,9 +1,13 @@
 #include "ExamineeListWindow.h"
 
+#include "Contrast.h"
 #include "Domain.h"
 #include "ExamineeListModel.h"
 #include "ExamineeListing.h"
+#include "LatinKeys.h"
+#include "ScreenFit.h"
 #include "WindowFonts.h"
+#include "WindowRole.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,13 +41,24 @@ const QDate NoDateBound(1900, 1, 1);
 QLabel* maroonLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Maroon);
+    // Dark red on the usual light window; lighter where the desktop's theme is dark.
+    palette.setColor(QPalette::WindowText, readableColour(Maroon, palette.color(QPalette::Window)));
     label->setPalette(palette);
     return label;
 }
 
+// Tab leaves the field as it leaves every other one: the day, month and year are reached
+// with the arrow keys, not with Tab, which would keep the keyboard in the field.
+class BoundDateEdit : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
 QDateEdit* dateBound(const char* name, QWidget* parent) {
-    auto* edit = new QDateEdit(parent);
+    auto* edit = new BoundDateEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setCalendarPopup(true);
     edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
@@ -77,8 +92,9 @@ QComboBox* choice(const char* name, const QStringList& texts, QWidget* parent) {
 ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("ExamineeList"));
     setWindowTitle(QStringLiteral("Обследуемые"));
+    announceAsWindow(this);
     setFont(sansSerifFont(13));
-    resize(1140, 680);
+    resizeWithinScreen(this, QSize(1140, 680));
 
     table_ = new ExamineeListModel(this);
     rows_ = new ExamineeFilterModel(this);
@@ -103,6 +119,7 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     // Esc closes the list, as it closes the main window; the listing goes on meanwhile.
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
+    answerLatinLabelMnemonics(this);
 }
 
 ExamineeListWindow::~ExamineeListWindow() {
@@ -121,31 +138,46 @@ void ExamineeListWindow::createControls() {
     fromDate_ = dateBound("deDateFrom", this);
     toDate_ = dateBound("deDateTo", this);
 
-    auto* find = maroonLabel(QStringLiteral("&Поиск"), this);
-    find->setBuddy(text_);
+    // Each field is named by its label, for the keyboard (the underlined letter) and for a
+    // screen reader (the label is the field's buddy).
+    const auto labelled = [this](const QString& caption, QWidget* field) {
+        QLabel* label = maroonLabel(caption, this);
+        label->setBuddy(field);
+        // A chooser would be read by its value ("все"), not by what it chooses.
+        field->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+        return label;
+    };
     auto* firstLine = new QHBoxLayout;
-    firstLine->addWidget(find);
+    firstLine->addWidget(labelled(QStringLiteral("По&иск"), text_));
     firstLine->addWidget(text_, 1);
     firstLine->addSpacing(12);
-    firstLine->addWidget(maroonLabel(QStringLiteral("Пол"), this));
+    firstLine->addWidget(labelled(QStringLiteral("&Пол"), sex_));
     firstLine->addWidget(sex_);
     firstLine->addSpacing(12);
-    firstLine->addWidget(maroonLabel(QStringLiteral("Образование"), this));
+    firstLine->addWidget(labelled(QStringLiteral("О&бразование"), education_));
     firstLine->addWidget(education_);
     auto* secondLine = new QHBoxLayout;
-    secondLine->addWidget(maroonLabel(QStringLiteral("Возраст от"), this));
+    secondLine->addWidget(labelled(QStringLiteral("&Возраст от"), minAge_));
     secondLine->addWidget(minAge_);
-    secondLine->addWidget(maroonLabel(QStringLiteral("до"), this));
+    secondLine->addWidget(labelled(QStringLiteral("до"), maxAge_));
     secondLine->addWidget(maxAge_);
     secondLine->addSpacing(24);
-    secondLine->addWidget(maroonLabel(QStringLiteral("Дата теста с"), this));
+    secondLine->addWidget(labelled(QStringLiteral("&Дата теста с"), fromDate_));
     secondLine->addWidget(fromDate_);
-    secondLine->addWidget(maroonLabel(QStringLiteral("по"), this));
+    secondLine->addWidget(labelled(QStringLiteral("по"), toDate_));
     secondLine->addWidget(toDate_);
     secondLine->addSpacing(24);
     doubtful_ = new QCheckBox(QStringLiteral("Только ответы, требующие проверки"), this);
     doubtful_->setObjectName(QStringLiteral("cbDoubtful"));
     secondLine->addWidget(doubtful_);
+    sort_ = new QComboBox(this);
+    sort_->setObjectName(QStringLiteral("cbSort"));
+    // As narrow as a small screen needs; the open list shows the whole texts.
+    sort_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    sort_->setMinimumContentsLength(16);
+    firstLine->addSpacing(12);
+    firstLine->addWidget(labelled(QStringLiteral("&Сортировать"), sort_));
+    firstLine->addWidget(sort_);
     secondLine->addStretch(1);
 
     view_ = new QTableView(this);
@@ -157,6 +189,9 @@ void ExamineeListWindow::createControls() {
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->setAlternatingRowColors(true);
+    // Tab leaves the table for the next control; the arrows move inside it.
+    view_->setTabKeyNavigation(false);
+    view_->setAccessibleName(QStringLiteral("Обследуемые"));
     view_->setWordWrap(false);
     view_->verticalHeader()->hide();
     // Fixed row heights and column widths: nothing is measured over a hundred thousand rows.
@@ -166,6 +201,8 @@ void ExamineeListWindow::createControls() {
     static_assert(std::size(widths) == ExamineeListModel::ColumnCount, "a width for every column");
     for (int column = 0; column < ExamineeListModel::ColumnCount; ++column)
         view_->setColumnWidth(column, widths[column]);
+    // The reasons take what the other columns leave: no scroll bar while all of them fit.
+    view_->setColumnWidth(ExamineeListModel::ColumnCount - 1, 120);
     view_->horizontalHeader()->setStretchLastSection(true);
     view_->installEventFilter(this);
     connect(view_, &QTableView::doubleClicked, this, &ExamineeListWindow::openRow);
@@ -180,6 +217,7 @@ void ExamineeListWindow::createControls() {
     connect(retestAction_, &QAction::triggered, this, &ExamineeListWindow::compareWithEarlier);
 
     counts_ = maroonLabel(QString(), this);
+    counts_->setWordWrap(true); // on a narrow screen the counts take two lines
     counts_->setObjectName(QStringLiteral("stCounts"));
     norm_ = new QComboBox(this);
     norm_->setObjectName(QStringLiteral("cbGroupNorm"));
@@ -200,6 +238,7 @@ void ExamineeListWindow::createControls() {
     connect(retest_, &QPushButton::clicked, this, &ExamineeListWindow::compareWithEarlier);
     auto* normLabel = maroonLabel(QStringLiteral("&Нормирование"), this);
     normLabel->setBuddy(norm_);
+    norm_->setAccessibleName(QStringLiteral("Нормирование"));
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(counts_, 1);
@@ -226,6 +265,10 @@ void ExamineeListWindow::createControls() {
         connect(edit, &QDateEdit::dateChanged, this, &ExamineeListWindow::applyFilter);
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ExamineeListWindow::updateRetest);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ExamineeListWindow::showCounts);
+    text_->installEventFilter(this);
+    createSortChoice();
     showCounts();
     updateRetest();
 }
@@ -299,8 +342,10 @@ void ExamineeListWindow::applyFilter() {
 }
 
 void ExamineeListWindow::showCounts() {
-    QString text =
-        QStringLiteral("Показано: %1 из %2").arg(rows_->rowCount()).arg(table_->rowCount());
+    QString text = QStringLiteral("Показано: %1 из %2    Выбрано: %3")
+                       .arg(rows_->rowCount())
+                       .arg(table_->rowCount())
+                       .arg(view_->selectionModel()->selectedRows().size());
     if (table_->unreadableCount() > 0)
         text += QStringLiteral(", не читаются: %1").arg(table_->unreadableCount());
     if (listing())
@@ -388,12 +433,63 @@ void ExamineeListWindow::analyseChosen() {
 }
 
 bool ExamineeListWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            openRow(view_->currentIndex());
-            return true;
-        }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const int key = press->key();
+    if (watched == text_ && key == Qt::Key_Down && rows_->rowCount() > 0) {
+        // From the search straight into the found rows.
+        view_->setFocus(Qt::TabFocusReason);
+        if (!view_->currentIndex().isValid())
+            goToRow(0);
+        return true;
+    }
+    if (watched != view_)
+        return QWidget::eventFilter(watched, event);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        openRow(view_->currentIndex());
+        return true;
+    }
+    // Home and End (with Ctrl or without) go to the first and last row, the file column
+    // kept in view: the rows are chosen whole, a last column of reasons tells nothing alone.
+    if ((key == Qt::Key_Home || key == Qt::Key_End) && !(press->modifiers() & Qt::ShiftModifier) &&
+        rows_->rowCount() > 0) {
+        goToRow(key == Qt::Key_Home ? 0 : rows_->rowCount() - 1);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ExamineeListWindow::goToRow(int row) {
+    const QModelIndex target = rows_->index(row, ExamineeListModel::FileColumn);
+    view_->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    view_->scrollTo(target);
+}
+
+void ExamineeListWindow::createSortChoice() {
+    // The order of the rows from the keyboard: every column, rising or falling.
+    for (int column = 0; column < table_->columnCount(QModelIndex()); ++column) {
+        const QString heading =
+            table_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        sort_->addItem(QStringLiteral("%1, по возрастанию").arg(heading));
+        sort_->addItem(QStringLiteral("%1, по убыванию").arg(heading));
+    }
+    connect(sort_, &QComboBox::activated, this, [this](int index) {
+        const int column = index / 2;
+        const Qt::SortOrder order = index % 2 == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
+        if (!view_->isSortingEnabled()) { // applied once the folder is read
+            sortColumn_ = column;
+            sortOrder_ = order;
+            return;
+        }
+        view_->sortByColumn(column, order);
+    });
+    // A click on a heading shows in the chooser too.
+    connect(view_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) {
+                if (column >= 0)
+                    sort_->setCurrentIndex(column * 2 + (order == Qt::AscendingOrder ? 0 : 1));
+            });
+    sort_->setCurrentIndex(view_->horizontalHeader()->sortIndicatorSection() * 2);
 }

@@ -85,6 +85,9 @@ private:
     int earlierOfCurrent() const;
     void updateRetest();
     void compareWithEarlier();
+    void createSortChoice();
+    // Makes `row` of the shown rows current and selected, its file column in view.
+    void goToRow(int row);
 
     QString folder_;
     ExamineeListModel* table_ = nullptr;
@@ -100,6 +103,7 @@ private:
     QDateEdit* fromDate_ = nullptr;
     QDateEdit* toDate_ = nullptr;
     QComboBox* norm_ = nullptr;
+    QComboBox* sort_ = nullptr;
     QPushButton* analyse_ = nullptr;
     QPushButton* retest_ = nullptr;
     QAction* retestAction_ = nullptr;

@@ -1,6 +1,7 @@
 #include "MainMenu.h"
 
 #include "Domain.h"
+#include "LatinKeys.h"
 #include "MenuBarStyle.h"
 #include "MenuIcons.h"
 
@@ -252,6 +253,7 @@ MainMenu::MainMenu(QMainWindow* window, std::function<void(Command)> run) : QObj
     norm_ = menus.at(Place::Norm)->menuAction();
     normMenu_ = menus.at(Place::Norm);
     profiles_ = menus.at(Place::Profiles)->menuAction();
+    answerLatinMnemonics(bar);
     update(MenuState{});
 }
 

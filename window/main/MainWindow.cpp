@@ -10,6 +10,8 @@
 #include "Folders.h"
 #include "GroupCommands.h"
 #include "GroupRun.h"
+#include "MenuBarKeyboard.h"
+#include "NormFile.h"
 #include "OutputError.h"
 #include "OutputSettings.h"
 #include "SheetCommands.h"
@@ -122,16 +124,13 @@ void MainWindow::createShortcuts() {
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     menuKey->setContext(Qt::WindowShortcut);
     connect(menuKey, &QShortcut::activated, this, &MainWindow::enterMenuBar);
+    installMenuBarKeyboard(menuBar());
 }
 
 void MainWindow::enterMenuBar() {
     if (!menuState_.opened)
         return;
-    // The bar's own keyboard route: Alt pressed and released alone.
-    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
-    QCoreApplication::sendEvent(this, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
-    QCoreApplication::sendEvent(this, &release);
+    giveMenuBarTheKeyboard(menuBar());
 }
 
 bool MainWindow::commentUnsaved() const {
@@ -160,6 +159,7 @@ void MainWindow::createResultPanel() {
     panel_ = new ResultPanel(client);
     resultScroll_ = new QScrollArea(client);
     resultScroll_->setObjectName(QStringLiteral("paResultScroll"));
+    resultScroll_->setAccessibleName(QStringLiteral("Результаты анализа"));
     resultScroll_->setFrameShape(QFrame::NoFrame);
     resultScroll_->setWidgetResizable(true);
     resultScroll_->setWidget(panel_);
@@ -273,8 +273,10 @@ void MainWindow::showNewAnalysis(AnalysisState next, const ResultSheet* shown) {
     savedComment_.clear();
     panel_->showCommentText(comment_);
     panel_->attachCellDrawing();
-    resultScroll_->show();
+    // The panel first: the scroll area then knows its size and shows scroll bars at once
+    // where the window is smaller.
     panel_->show();
+    resultScroll_->show();
 }
 
 QString MainWindow::dataFolder() {

@@ -3,6 +3,8 @@
 #include "AnswerSheet.h"
 
 #include "AnswerTimeChart.h"
+#include "Contrast.h"
+#include "ElidedLineEdit.h"
 #include "FittedText.h"
 #include "ProfileCharts.h"
 #include "ResultGrids.h"
@@ -51,7 +53,8 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoi
 
 QLineEdit* addEdit(QWidget* parent, const QString& name, const QRect& geometry, int pixelSize,
                    bool readOnly) {
-    auto* edit = new QLineEdit(parent);
+    // A text longer than its field ends in "…", the whole text in the tooltip.
+    auto* edit = new ElidedLineEdit(parent);
     edit->setObjectName(name);
     edit->setFont(sansSerifFont(pixelSize));
     edit->setAlignment(Qt::AlignCenter);
@@ -100,11 +103,16 @@ constexpr QRect AnswerTimePlace(8, 523, 1015, 203);
 ResultPanel::ResultPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("paResult"));
     setMinimumSize(DesignedSize);
+    // Its dark red captions and green and red verdicts are read on its own light background,
+    // also under a dark desktop theme.
+    setPalette(lightPanelPalette());
+    setAutoFillBackground(true);
     createHeaderFields();
     createResultFields();
     createGrids();
     createCharts();
     createInformationArea();
+    nameForReaders();
 }
 
 QLineEdit* ResultPanel::addHeaderEdit(const QString& name, const QRect& geometry,
@@ -275,6 +283,9 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     stimulusBand_->setTexts(sheet.stimulusBand);
     stimulusGrid_->setTexts(sheet.stimulusGrid);
     stimulusGrid_->setChiVerdicts(sheet.stimulusChiVerdicts);
+    headColumns(motiveGrid_, motiveBand_);
+    headColumns(orientationGrid_, orientationBand_);
+    headColumns(stimulusGrid_, stimulusBand_);
 }
 
 void ResultPanel::drawProfileChart(int profile, const BarChartDescription& chart) {

@@ -88,6 +88,8 @@ private:
     void createGrids();
     void createCharts();
     void createInformationArea();
+    void nameForReaders();
+    static void headColumns(ezr::ResultGrid* grid, const ezr::ResultGrid* band);
     QLineEdit* addHeaderEdit(const QString& name, const QRect& geometry, HeaderField field);
 
     QLineEdit* code_ = nullptr;

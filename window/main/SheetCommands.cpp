@@ -11,6 +11,7 @@
 #include "ImportPreviewDialog.h"
 #include "ResponseFile.h"
 #include "UserDialogs.h"
+#include "ScreenFit.h"
 
 using namespace ezr;
 
@@ -39,7 +40,8 @@ AnswerSheetForm* SheetCommands::sheetForm() {
         sheetForm_->setAttribute(Qt::WA_DeleteOnClose);
         // One sheet at a time, and no analysis changes the data folder under it.
         sheetForm_->setModal(true);
-        sheetForm_->resize(1000, 640);
+        resizeWithinScreen(sheetForm_, QSize(1000, 640));
+        connect(sheetForm_, &AnswerSheetForm::openRequested, this, &MainWindow::openSheet);
     }
     return sheetForm_;
 }

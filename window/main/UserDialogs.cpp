@@ -30,7 +30,41 @@ QStringList patternsOf(const QString& filter) {
         .split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+// The open dialog refuses a name that is not there, with a Russian message, and stays open:
+// "105" finds 105.cry, the extension of the chosen filter.
+class OpenFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    QString chosen;
+
+protected:
+    void accept() override {
+        const QStringList typed = selectedFiles();
+        if (typed.isEmpty() || QFileInfo(typed.front()).isDir())
+            return QFileDialog::accept(); // into the folder
+        chosen = existingFileFor(typed.front(), selectedNameFilter());
+        if (chosen.isEmpty()) {
+            QMessageBox::warning(this, windowTitle(),
+                                 QStringLiteral("Файл «%1» не найден. Проверьте имя и папку.")
+                                     .arg(QDir::toNativeSeparators(typed.front())));
+            return;
+        }
+        QDialog::accept();
+    }
+};
+
 } // namespace
+
+QString existingFileFor(const QString& typed, const QString& filter) {
+    const QFileInfo file(typed);
+    if (file.isFile())
+        return file.absoluteFilePath();
+    const QString extension = filterExtension(filter);
+    if (file.suffix().isEmpty() && !extension.isEmpty() && QFileInfo(typed + extension).isFile())
+        return QFileInfo(typed + extension).absoluteFilePath();
+    return QString();
+}
 
 QString filterExtension(const QString& filter) {
     const QStringList patterns = patternsOf(filter);
@@ -58,12 +92,12 @@ QString withChosenExtension(const QString& path, const QString& filters,
 }
 
 QString StandardDialogs::getOpenFileName(QWidget* parent, const OpenDialogRequest& request) {
-    QFileDialog dialog(parent, request.title, request.directory, request.filter);
+    OpenFileDialog dialog(parent, request.title, request.directory, request.filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A typed name need not exist: opening it then fails with the file error.
+    // A typed name is checked by the dialog itself (see OpenFileDialog).
     dialog.setFileMode(QFileDialog::AnyFile);
-    return chosenFile(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosen : QString();
 }
 
 QString StandardDialogs::getSaveFileName(QWidget* parent, const SaveDialogRequest& request) {

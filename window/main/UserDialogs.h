@@ -37,6 +37,10 @@ struct SaveDialogRequest {
 // The extension of a filter's first pattern, with its dot (".xlsx" of "Книга Excel (*.xlsx)");
 // empty when the pattern is no "*.ext".
 QString filterExtension(const QString& filter);
+// The file the open dialog takes for what was typed: the name itself when it is a file, else
+// the name with the filter's extension ("105" and "Data files (*.cry)": 105.cry) when that is a
+// file; empty when neither is there.
+QString existingFileFor(const QString& typed, const QString& filter);
 // The filter among `filters` (separated by ";;") one of whose patterns `fileName` matches;
 // empty when none does.
 QString filterOfFile(const QString& filters, const QString& fileName);

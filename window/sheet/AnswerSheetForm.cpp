@@ -3,7 +3,9 @@
 #include "AnalysisError.h"
 #include "Domain.h"
 #include "DoubleEntry.h"
+#include "EntryReconcileDialog.h"
 #include "ItemAnswerBox.h"
+#include "LatinKeys.h"
 #include "Regional.h"
 #include "ResponseWriter.h"
 #include "SheetFiles.h"
@@ -20,7 +22,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 using namespace ezr;
@@ -102,15 +106,15 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     layout->addWidget(status_);
 
     auto* buttons = new QHBoxLayout;
-    doubleEntry_ = new QCheckBox(QStringLiteral("Двойной ввод (бланк вводится дважды)"), this);
+    doubleEntry_ = new QCheckBox(QStringLiteral("Двойной &ввод (бланк вводится дважды)"), this);
     doubleEntry_->setObjectName(QStringLiteral("cbDoubleEntry"));
     buttons->addWidget(doubleEntry_);
     buttons->addStretch(1);
-    auto* fresh = new QPushButton(QStringLiteral("Новый бланк"), this);
+    auto* fresh = new QPushButton(QStringLiteral("Новый &бланк"), this);
     fresh->setObjectName(QStringLiteral("btNew"));
-    save_ = new QPushButton(QStringLiteral("Сохранить (Ctrl+S)"), this);
+    save_ = new QPushButton(QStringLiteral("&Сохранить (Ctrl+S)"), this);
     save_->setObjectName(QStringLiteral("btSave"));
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* close = new QPushButton(QStringLiteral("&Закрыть"), this);
     close->setObjectName(QStringLiteral("btClose"));
     for (QPushButton* button : {fresh, save_, close}) {
         button->setAutoDefault(false); // Enter moves between fields, it never saves
@@ -125,13 +129,13 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
             startNewSheet();
     });
     connect(close, &QPushButton::clicked, this, &AnswerSheetForm::reject);
-    connect(doubleEntry_, &QCheckBox::toggled, this, [this] {
-        // Switching double entry on or off starts the comparison over.
-        firstEntry_.reset();
-        showEntryCaption();
-    });
+    connect(doubleEntry_, &QCheckBox::toggled, this, &AnswerSheetForm::doubleEntryToggled);
     auto* saveKey = new QShortcut(QKeySequence::Save, this);
     connect(saveKey, &QShortcut::activated, this, &AnswerSheetForm::save);
+    // "Открыть бланк…" keeps its key while the sheet is in front.
+    auto* openKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(openKey, &QShortcut::activated, this, &AnswerSheetForm::openRequested);
+    answerLatinLabelMnemonics(this);
 
     // The order the keyboard goes: the header, the items in number order, "Сохранить".
     QList<QWidget*> chain = {testDate_, birthDate_, code_, name_, sex_, education_};
@@ -153,9 +157,13 @@ void AnswerSheetForm::createHeader(QGridLayout* layout) {
     name_ = headerEdit("ceName", this);
     sex_ = choiceBox("cbSex", MaleSex, FemaleSex, this);
     education_ = choiceBox("cbEducation", HigherEducation, SecondaryEducation, this);
-    const QString datePattern = formatShortDate(QDate(2006, 6, 6));
-    testDate_->setPlaceholderText(datePattern);
-    birthDate_->setPlaceholderText(datePattern);
+    // The order of day, month and year, plainly an empty field's hint, not a date typed in.
+    for (QLineEdit* date : {testDate_, birthDate_}) {
+        date->setPlaceholderText(QStringLiteral("дд.мм.гггг"));
+        QPalette palette = date->palette();
+        palette.setColor(QPalette::PlaceholderText, Qt::gray);
+        date->setPalette(palette);
+    }
     sex_->setToolTip(QStringLiteral("М или 1 — «Мужской», Ж или 2 — «Женский»"));
     education_->setToolTip(QStringLiteral("В или 1 — «Высшее», С или 2 — «Среднее»"));
     const auto add = [&](int row, int column, const QString& caption, QWidget* field) {
@@ -166,16 +174,17 @@ void AnswerSheetForm::createHeader(QGridLayout* layout) {
         layout->addWidget(field, row, column * 2 + 1);
     };
     add(0, 0, QStringLiteral("&Дата обследования"), testDate_);
-    add(0, 1, QStringLiteral("Дата р&ождения"), birthDate_);
+    add(0, 1, QStringLiteral("Дата &рождения"), birthDate_);
     add(0, 2, QStringLiteral("&Код"), code_);
     add(1, 0, QStringLiteral("&Ф.И.О."), name_);
-    add(1, 1, QStringLiteral("По&л"), sex_);
+    add(1, 1, QStringLiteral("&Пол"), sex_);
     add(1, 2, QStringLiteral("&Образование"), education_);
     layout->setColumnStretch(1, 2);
     layout->setColumnStretch(3, 1);
     layout->setColumnStretch(5, 1);
 
     for (QLineEdit* edit : {testDate_, birthDate_, code_, name_}) {
+        edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, &AnswerSheetForm::entryChanged);
         connect(edit, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
     }
@@ -215,6 +224,15 @@ void AnswerSheetForm::createItems(QHBoxLayout* layout) {
 }
 
 bool AnswerSheetForm::eventFilter(QObject* watched, QEvent* event) {
+    // Under X11 a text field takes Ctrl+E for "end of line"; here it opens a sheet, as in the
+    // main window's menu.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_E && key->modifiers() == Qt::ControlModifier) {
+            event->ignore();
+            return true;
+        }
+    }
     // The sex and education are chosen by one key as well, and the cursor moves on.
     if (event->type() == QEvent::KeyPress && (watched == sex_ || watched == education_)) {
         auto* box = static_cast<QComboBox*>(watched);
@@ -274,8 +292,10 @@ void AnswerSheetForm::showSheet(const AnswerSheet& sheet) {
             box->addItem(text);
         box->setCurrentIndex(box->findText(text));
     }
-    for (std::size_t i = 0; i < ItemCount; ++i)
+    for (std::size_t i = 0; i < ItemCount; ++i) {
         items_[i]->setMarks(sheet.marks[i]);
+        items_[i]->setMismatch(false);
+    }
     refreshProblems();
     testDate_->setFocus();
 }
@@ -375,6 +395,9 @@ void AnswerSheetForm::showEntryCaption() {
 }
 
 bool AnswerSheetForm::save() {
+    // A comparison left open is over: this save compares the entries as they are now.
+    for (EntryReconcileDialog* open : findChildren<EntryReconcileDialog*>())
+        open->close();
     refreshProblems();
     const AnswerSheet current = sheet();
     const QList<SheetProblem> problems = checkSheet(current);
@@ -401,22 +424,14 @@ bool AnswerSheetForm::save() {
         }
         const QList<EntryDifference> differences = compareEntries(*firstEntry_, current);
         if (!differences.isEmpty()) {
-            QStringList lines;
-            for (const EntryDifference& d : differences) {
-                bool isItem = false;
-                d.column.toInt(&isItem);
-                lines << QStringLiteral("%1%2: первый ввод «%3», второй «%4»")
-                             .arg(isItem ? QStringLiteral("пункт ") : QString(), d.column, d.first,
-                                  d.second);
-            }
-            status_->setText(QStringLiteral("Не сохранено: вводы расходятся (%1). Сверьте с "
-                                            "бланком и исправьте второй ввод.\n%2")
-                                 .arg(differences.size())
-                                 .arg(lines.join(QStringLiteral("; "))));
-            focusColumn(differences.front().column);
+            showDifferences(differences);
             return false;
         }
     }
+    return writeSheet(current);
+}
+
+bool AnswerSheetForm::writeSheet(const AnswerSheet& current) {
     const QString path = sheetFilePath(dataDir_, current.code);
     if (QFileInfo::exists(path) &&
         !dialogs_->askQuestion(this, QStringLiteral("Файл «%1» уже есть. Заменить его?")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnswerSheet.h"
+#include "DoubleEntry.h"
 
 #include <QDialog>
 
@@ -41,6 +42,8 @@ public slots:
 
 signals:
     void saved(const QString& path);
+    // Ctrl+E in the sheet: another response file to correct.
+    void openRequested();
 
 protected:
     void reject() override;
@@ -56,6 +59,11 @@ private:
     void entryChanged();
     void showEntryCaption();
     QString codeInUseProblem(const QString& code) const;
+    // The two entries differ: marked in the grid, listed, and offered for the paper's word.
+    void showDifferences(const QList<ezr::EntryDifference>& differences);
+    void doubleEntryToggled(bool on);
+    // Writes CODE.cry (asking before replacing a file) and starts the next sheet.
+    bool writeSheet(const ezr::AnswerSheet& current);
 
     UserDialogs* dialogs_;
     QString dataDir_;

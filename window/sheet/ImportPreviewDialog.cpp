@@ -51,12 +51,20 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     layout->addWidget(replace_);
     layout->addWidget(allOrNothing_);
     auto* buttons = new QDialogButtonBox(this);
+    // Not the box's accept button: the box would make that the default one, which Return
+    // presses from anywhere in the preview.
     QPushButton* write =
-        buttons->addButton(QStringLiteral("Записать"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("&Записать"), QDialogButtonBox::ActionRole);
     write->setObjectName(QStringLiteral("btWrite"));
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    // Files are written only on the button itself: Return in the preview writes nothing.
+    for (QPushButton* button : {write, cancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ImportPreviewDialog::writeRows);
+    connect(write, &QPushButton::clicked, this, &ImportPreviewDialog::writeRows);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(replace_, &QCheckBox::toggled, this, &ImportPreviewDialog::showRows);
     showRows();

@@ -69,6 +69,12 @@ void ItemAnswerBox::paintEvent(QPaintEvent* event) {
     const QRect inside = contentsRect();
     if (hasFocus())
         painter.fillRect(inside, palette().highlight());
+    else if (mismatch_)
+        painter.fillRect(inside, QColor(255, 210, 160));
+    if (mismatch_) {
+        painter.setPen(QPen(QColor(200, 0, 0), 2));
+        painter.drawRect(inside.adjusted(1, 1, -1, -1));
+    }
     const ItemAnswer answer = itemAnswer(marks_);
     QString text = answer == ItemAnswer::None ? QString() : itemAnswerText(answer);
     // A file may hold marks no key gives (both 1, say): shown as they stand.
@@ -79,6 +85,14 @@ void ItemAnswerBox::paintEvent(QPaintEvent* event) {
     bold.setBold(true);
     painter.setFont(bold);
     painter.drawText(inside, Qt::AlignCenter, text);
+}
+
+void ItemAnswerBox::setMismatch(bool mismatch) {
+    if (mismatch_ == mismatch)
+        return;
+    mismatch_ = mismatch;
+    setAccessibleDescription(mismatch ? QStringLiteral("вводы расходятся") : QString());
+    update();
 }
 
 void ItemAnswerBox::focusInEvent(QFocusEvent* event) {

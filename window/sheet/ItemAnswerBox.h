@@ -19,6 +19,9 @@ public:
     int item() const { return item_; }
     ezr::MarkPair marks() const { return marks_; }
     void setMarks(ezr::MarkPair marks);
+    // Marked when the two entries of a double entry differ here.
+    void setMismatch(bool mismatch);
+    bool mismatch() const { return mismatch_; }
 
     QSize sizeHint() const override { return {40, 22}; }
 
@@ -39,4 +42,5 @@ protected:
 private:
     int item_;
     ezr::MarkPair marks_;
+    bool mismatch_ = false;
 };

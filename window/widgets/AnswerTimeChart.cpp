@@ -1,5 +1,7 @@
 #include "AnswerTimeChart.h"
 
+#include "WindowRole.h"
+
 #include "AnswerTimeBand.h"
 #include "ChartPainter.h"
 #include "WindowFonts.h"
@@ -27,6 +29,7 @@ QFont chartFace() {
 
 AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QFrame(parent), chart_(blankAnswerTimeChart()) {
     setObjectName(QStringLiteral("ChartMMPITime"));
+    announceAsChart(this);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     // Moves without a pressed button must reach the read-out.

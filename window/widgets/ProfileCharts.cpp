@@ -1,8 +1,11 @@
 #include "ProfileCharts.h"
 
 #include "ChartPainter.h"
+#include "ExplanationTexts.h"
 #include "WindowFonts.h"
+#include "WindowRole.h"
 
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,13 +17,49 @@ constexpr int Bevel = 2;
 
 } // namespace
 
+QString spokenChart(const BarChartDescription& chart) {
+    const QLocale locale = QLocale::system();
+    // Percent charts say so in their title or axis; their norms are read with the sign.
+    const bool percent =
+        chart.title.contains(QLatin1Char('%')) || chart.axisTitle.contains(QLatin1Char('%'));
+    QStringList parts;
+    for (const BarSeries& series : chart.series) {
+        QStringList bars;
+        for (qsizetype i = 0; i < chart.categories.size() && i < series.values.size(); ++i) {
+            // The bars are the six motives, numbered under the chart; said by their names.
+            const QString category = i < qsizetype(MotiveNames.size())
+                                         ? MotiveNames[std::size_t(i)].trimmed()
+                                         : chart.categories[i];
+            QString bar = QStringLiteral("%1 %2").arg(
+                category, i < series.marks.size() && !series.marks[i].isEmpty()
+                              ? series.marks[i]
+                              : locale.toString(series.values[i], 'f', chart.valueAxis.decimals));
+            if (i < series.norm.size())
+                bar += QStringLiteral(" (норма %1%2)")
+                           .arg(locale.toString(series.norm[i], 'f', 1),
+                                percent ? QStringLiteral(" %") : QString());
+            bars << bar;
+        }
+        const QString values = bars.join(QStringLiteral(", "));
+        parts << (series.name.isEmpty() ? values : series.name + QStringLiteral(": ") + values);
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
 ProfileChart::ProfileChart(int profile, QWidget* parent)
     : QWidget(parent), chart_(blankProfileChart(profile)) {
     setObjectName(QStringLiteral("Chart%1").arg(profile));
+    announceAsChart(this);
+    // Named before its first values: the charts not yet drawn lie behind the one in front.
+    setAccessibleName(chart_.title.isEmpty() ? QStringLiteral("Профиль %1").arg(profile)
+                                             : chart_.title);
 }
 
 void ProfileChart::setDescription(const BarChartDescription& chart) {
     chart_ = chart;
+    // What the bars show, for a screen reader: its title, then each bar's value and norm.
+    setAccessibleName(chart.title.isEmpty() ? objectName() : chart.title);
+    setAccessibleDescription(spokenChart(chart));
     update();
 }
 

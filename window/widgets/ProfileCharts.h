@@ -12,6 +12,10 @@
 // cell chi-squares of profile 1 (motives), profile 2 (orientations) or profile 3 (stimuli).
 namespace ezr {
 
+// A chart's values as a screen reader speaks them: each bar's category and value, its norm
+// beside it ("Преобразование 13 (норма 12,0 %)"), series after series.
+QString spokenChart(const BarChartDescription& chart);
+
 // One bar chart: paints its description with the shared chart painter.
 class ProfileChart : public QWidget {
     Q_OBJECT
