@@ -41,7 +41,7 @@ AnswerSheetForm* SheetCommands::sheetForm() {
         // One sheet at a time, and no analysis changes the data folder under it.
         sheetForm_->setModal(true);
         resizeWithinScreen(sheetForm_, QSize(1000, 640));
-        connect(sheetForm_, &AnswerSheetForm::openRequested, this, &MainWindow::openSheet);
+        connect(sheetForm_, &AnswerSheetForm::openRequested, this, &SheetCommands::openSheet);
     }
     return sheetForm_;
 }
