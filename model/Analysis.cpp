@@ -1,6 +1,7 @@
 #include "Analysis.h"
 
 #include "AnalysisError.h"
+#include "FolderEntries.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
@@ -174,6 +175,11 @@ GroupListing listGroupFolder(const QString& dataDir) {
     while (entries.hasNext()) {
         entries.next();
         const QString name = entries.fileName();
+        if (!isResponseFileCandidate(name)) {
+            if (isTemporaryFileName(name))
+                roster.interruptedWrites.append(name);
+            continue;
+        }
         if (roster.fileNames.isEmpty())
             listing.folder = entries.filePath().chopped(name.size());
         roster.fileNames.append({name});

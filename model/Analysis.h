@@ -120,8 +120,8 @@ struct GroupListing {
     int size() const { return int(roster.fileNames.size()); }
 };
 
-// Every entry of `dataDir` but "." and ".." is a member, in the order the file system lists
-// them. Throws AnalysisError when the folder cannot be listed.
+// Every entry of `dataDir` but "." and ".." and the program's reserved names (which the
+// roster names apart) is a member, in the order the file system lists them. Throws AnalysisError when the folder cannot be listed.
 GroupListing listGroupFolder(const QString& dataDir);
 
 // Which entries of the folder a group run takes and what it does with damaged ones. The

@@ -108,6 +108,18 @@ QStringList skippedLines(const AnalysisState& state) {
     return lines;
 }
 
+// Leftovers of interrupted writes are not members; the user sees why the folder holds more.
+QStringList interruptedWriteLines(const AnalysisState& state) {
+    QStringList lines;
+    const QList<QString>& names = state.roster.interruptedWrites;
+    if (names.isEmpty())
+        return lines;
+    lines << QStringLiteral("Не учтены остатки прерванной записи: ") +
+                 QString::number(names.size());
+    lines << names;
+    return lines;
+}
+
 QStringList informationLines(const AnalysisState& state) {
     QStringList lines;
     switch (state.kind) {
@@ -125,6 +137,7 @@ QStringList informationLines(const AnalysisState& state) {
             lines << state.roster.lines.at(m).toString();
         lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
         lines << skippedLines(state);
+        lines << interruptedWriteLines(state);
         break;
     }
     return lines;
@@ -147,7 +160,7 @@ QString informationText(const AnalysisState& state) {
     }
     text += crlf;
     text += total;
-    for (const QString& line : skippedLines(state)) {
+    for (const QString& line : skippedLines(state) + interruptedWriteLines(state)) {
         text += crlf;
         text += line;
     }

@@ -19,6 +19,8 @@ public:
         AnalysedFile, // refused: the response file being analysed
         GroupFolder,  // refused: a new file in the group folder
         GroupMember,  // refused: a member of the group
+        LinkedTarget, // refused: a symbolic link where a data file would go
+        SpecialTarget, // refused: a FIFO, device or folder where a data file would go
     };
 
     // `systemError` is the errno value of the failure, or 0. For a workbook, `detail` and

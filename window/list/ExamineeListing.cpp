@@ -1,6 +1,7 @@
 #include "ExamineeListing.h"
 
 #include "AnalysisError.h"
+#include "FolderEntries.h"
 #include "MemberFilter.h"
 #include "Regional.h"
 
@@ -112,6 +113,8 @@ void ExamineeListing::start(const QString& folder) {
             if (stopped->load())
                 return;
             entries.next();
+            if (!isResponseFileCandidate(entries.fileName()))
+                continue;
             batch.append(readExamineeEntry(folder, entries.fileName()));
             if (batch.size() >= batchSize || sinceLast.elapsed() >= 250) {
                 post(std::exchange(batch, {}));

@@ -1,0 +1,111 @@
+#include "StagedFiles.h"
+
+#include "WriteSteps.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ezr {
+
+using namespace writesteps;
+
+namespace {
+
+// Files kept open until their sync, so that a writeback error reaches the descriptor that
+// wrote them; a bounded number, far below the usual limit of descriptors.
+constexpr int MaxOpen = 128;
+
+} // namespace
+
+StagedFiles::StagedFiles(const QString& folder) : folder_(QFile::encodeName(folder)) {}
+
+StagedFiles::~StagedFiles() {
+    discard();
+}
+
+QString StagedFiles::folderPath() const {
+    return QFile::decodeName(folder_);
+}
+
+void StagedFiles::stage(const QString& path, QByteArrayView bytes) {
+    ignoreFileSizeSignal();
+    refuseUnlessPlainFile(path);
+    removeLeftoversOnce(folder_);
+    Entry entry;
+    entry.path = path;
+    entry.target = QFile::encodeName(path);
+    struct stat old {};
+    entry.existed = ::lstat(entry.target.constData(), &old) == 0;
+    entry.fd = createTemporary(folder_, encodedPrefix(nameOf(entry.target)), entry.temporary);
+    if (entry.fd < 0)
+        fail(OutputError::Kind::CannotCreate, path, errno);
+    if (!writeAll(entry.fd, bytes)) {
+        const int error = errno;
+        calls().closeFile(entry.fd);
+        ::unlink(entry.temporary.constData());
+        fail(OutputError::Kind::CannotWrite, path, error);
+    }
+    entries_.append(entry);
+    if (++open_ >= MaxOpen)
+        sync();
+}
+
+void StagedFiles::syncEntry(Entry& entry) {
+    if (entry.fd < 0)
+        return;
+    int error = 0;
+    if (calls().syncFile(entry.fd) != 0)
+        error = errno != 0 ? errno : EIO;
+    // The descriptor is gone after close whatever it returns.
+    if (calls().closeFile(entry.fd) != 0 && error == 0)
+        error = errno != 0 ? errno : EIO;
+    entry.fd = -1;
+    --open_;
+    if (error != 0) {
+        entry.error = error;
+        ::unlink(entry.temporary.constData());
+        entry.temporary.clear();
+    }
+}
+
+void StagedFiles::sync() {
+    // All written first, then synced in order: the first sync commits what the others need
+    // of the file system's journal, so the rest find little left to do.
+    for (Entry& entry : entries_)
+        syncEntry(entry);
+}
+
+void StagedFiles::placeEach(const std::function<void(qsizetype, const Entry&)>& failed) {
+    sync();
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        Entry& entry = entries_[i];
+        if (entry.error == 0 && !entry.temporary.isEmpty() &&
+            calls().renameFile(entry.temporary.constData(), entry.target.constData()) != 0) {
+            entry.error = errno != 0 ? errno : EIO;
+            ::unlink(entry.temporary.constData());
+        }
+        entry.temporary.clear();
+        if (entry.error != 0)
+            failed(i, entry);
+    }
+    syncFolder(folder_, folderPath());
+}
+
+void StagedFiles::discard() {
+    for (Entry& entry : entries_) {
+        if (entry.fd >= 0) {
+            calls().closeFile(entry.fd);
+            entry.fd = -1;
+        }
+        if (!entry.temporary.isEmpty())
+            ::unlink(entry.temporary.constData());
+        entry.temporary.clear();
+    }
+    open_ = 0;
+}
+
+} // namespace ezr
