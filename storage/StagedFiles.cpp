@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,11 @@ void StagedFiles::stage(const QString& path, QByteArrayView bytes) {
     ignoreFileSizeSignal();
     refuseUnlessPlainFile(path);
     removeLeftoversOnce(folder_);
+    if (folderFd_ < 0) {
+        folderFd_ = ::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd_ < 0)
+            fail(OutputError::Kind::CannotCreate, path, errno);
+    }
     Entry entry;
     entry.path = path;
     entry.target = QFile::encodeName(path);
@@ -54,12 +60,9 @@ void StagedFiles::stage(const QString& path, QByteArrayView bytes) {
         sync();
 }
 
-void StagedFiles::syncEntry(Entry& entry) {
+void StagedFiles::closeEntry(Entry& entry, int error) {
     if (entry.fd < 0)
         return;
-    int error = 0;
-    if (calls().syncFile(entry.fd) != 0)
-        error = errno != 0 ? errno : EIO;
     // The descriptor is gone after close whatever it returns.
     if (calls().closeFile(entry.fd) != 0 && error == 0)
         error = errno != 0 ? errno : EIO;
@@ -73,10 +76,24 @@ void StagedFiles::syncEntry(Entry& entry) {
 }
 
 void StagedFiles::sync() {
-    // All written first, then synced in order: the first sync commits what the others need
-    // of the file system's journal, so the rest find little left to do.
+    if (open_ == 0)
+        return;
+    // One sync of the file system for all the files written since the last one: a sync per
+    // file would wait for the device's cache to be flushed once a file, which costs far more
+    // than writing them. A write-back error of any of them fails the sync (and so each of
+    // them): which one failed is not told, and none may be taken as saved. The folder is
+    // opened before the files are written (see stage()), so that the error reaches it.
+    int error = 0;
+    const int folderFd = folderFd_;
+    folderFd_ = -1;
+    if (folderFd < 0 || calls().syncFileSystem(folderFd) != 0)
+        error = errno != 0 ? errno : EIO;
+    if (folderFd >= 0)
+        ::close(folderFd);
+    // The file system's sync reports a write-back error of any file in it since the folder
+    // was opened, these files' among them.
     for (Entry& entry : entries_)
-        syncEntry(entry);
+        closeEntry(entry, error);
 }
 
 void StagedFiles::placeEach(const std::function<void(qsizetype, const Entry&)>& failed) {
@@ -106,6 +123,9 @@ void StagedFiles::discard() {
         entry.temporary.clear();
     }
     open_ = 0;
+    if (folderFd_ >= 0)
+        ::close(folderFd_);
+    folderFd_ = -1;
 }
 
 } // namespace ezr

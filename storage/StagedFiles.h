@@ -12,8 +12,8 @@
 namespace ezr {
 
 // Many files into one folder as a batch. Each goes into its own temporary file first; all of
-// them are synced, then renamed into place, and the folder is synced once for the batch
-// rather than once a file. At every moment each target is the whole old file or the whole new
+// them are synced at once (one sync of the file system), then renamed into place, and the
+// folder is synced once for the batch rather than once a file. At every moment each target is the whole old file or the whole new
 // one. The data folder's rules hold: a link or anything but a regular file at a target is
 // refused, nothing is followed.
 class StagedFiles {
@@ -50,10 +50,11 @@ public:
     QString folderPath() const;
 
 private:
-    void syncEntry(Entry& entry);
+    void closeEntry(Entry& entry, int error);
     QByteArray folder_;
     QList<Entry> entries_;
     int open_ = 0;
+    int folderFd_ = -1; // opened before the first file written since the last sync
 };
 
 } // namespace ezr

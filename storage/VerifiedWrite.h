@@ -61,6 +61,7 @@ struct WriteCalls {
     int (*closeFile)(int fd);
     int (*syncFolder)(int fd);
     int (*renameFile)(const char* from, const char* to);
+    int (*syncFileSystem)(int fd);
 };
 
 class ScopedWriteCalls {

@@ -21,7 +21,7 @@ namespace ezr {
 
 namespace {
 
-WriteCalls currentCalls{::fdatasync, ::close, ::fsync, ::rename};
+WriteCalls currentCalls{::fdatasync, ::close, ::fsync, ::rename, ::syncfs};
 
 // Room for ".", ".ezr-" and six characters within the 255 bytes of a name.
 constexpr qsizetype MaxPrefixNameBytes = 200;

@@ -81,7 +81,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("12 Mel.Gr.txt"));
         QVERIFY(writeFile(path, "old report"));
-        WriteCalls calls{::fdatasync, ::close, ::fsync, ::rename};
+        WriteCalls calls{::fdatasync, ::close, ::fsync, ::rename, ::syncfs};
         if (failure == 0)
             calls.syncFile = failingSync;
         else if (failure == 1)
