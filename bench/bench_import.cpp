@@ -100,18 +100,22 @@ void BM_Import5000(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * LargeTable);
 }
-BENCHMARK(BM_Import5000)->ArgName("all_or_nothing")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Import5000)
+    ->ArgName("all_or_nothing")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The same 5,000 files read back as a group: the yardstick of the import.
 void BM_ReadGroup5000(benchmark::State& state) {
     QTemporaryDir dir;
-    if (ezr::importRows(ezr::parseImportTable(generatedTable(LargeTable)), dir.path(), false,
-                        false)
+    if (ezr::importRows(ezr::parseImportTable(generatedTable(LargeTable)), dir.path(), false, false)
             .written.size() != LargeTable)
         std::abort();
     for (auto _ : state) {
-        const ezr::AnalysisState group = ezr::groupAnalysis(dir.path(), ezr::NormKind::Sex, QString(),
-                                                               nullptr, {}, ezr::GroupKeeps::Names);
+        const ezr::AnalysisState group = ezr::groupAnalysis(
+            dir.path(), ezr::NormKind::Sex, QString(), nullptr, {}, ezr::GroupKeeps::Names);
         benchmark::DoNotOptimize(group.record.scores);
     }
     state.SetItemsProcessed(state.iterations() * LargeTable);

@@ -65,7 +65,8 @@ int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        writeLine(standardError, QStringLiteral("ezr-import: give exactly one TABLE; see --help"));
+        writeLine(standardError,
+                  QStringLiteral("ezr-import: нужна ровно одна таблица TABLE; см. --help"));
         return 2;
     }
     try {

@@ -237,6 +237,39 @@ QByteArray reportOf(const ReportRequest& request, const AnalysisState& state) {
     return buildReport(request.format, snapshot, request.encoding);
 }
 
+namespace {
+
+// The group's norm and the report, both or neither: both are made before either is written,
+// and when the report cannot be written the norm file is put back as it was.
+void writeNormAndReport(const ReportRequest& request, const AnalysisState& state) {
+    const QByteArray report = reportOf(request, state);
+    if (request.saveNormPath.isEmpty()) {
+        writeOutput(outputPathFor(request, state), state, report);
+        return;
+    }
+    const QByteArray norm = normFileBytes(groupNorm(request, state));
+    QFile old(request.saveNormPath);
+    const bool existed = old.exists();
+    const QByteArray oldBytes =
+        existed && old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    writeOutput(request.saveNormPath, state, norm);
+    try {
+        writeOutput(outputPathFor(request, state), state, report);
+    } catch (const AnalysisError&) {
+        try {
+            if (existed)
+                writeFileVerified(request.saveNormPath, oldBytes);
+            else
+                QFile::remove(request.saveNormPath);
+        } catch (const AnalysisError&) {
+            // The report's failure is the one to tell.
+        }
+        throw;
+    }
+}
+
+} // namespace
+
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                      QIODevice& standardError, bool showProgress) {
     const ReportOptions options = parseReportOptions(arguments);
@@ -279,11 +312,24 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                 list += entry.fileName + QStringLiteral(": ") + entry.reason + QLatin1Char('\n');
             writeMessage(standardError, terminalSafe(list));
         }
-        if (!request.saveNormPath.isEmpty())
-            writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
+        int exitCode = 0;
+        if (!state.missingCodes.isEmpty()) {
+            // Named both here and in the report; an error unless the user allowed it.
+            const QString list = QStringLiteral("не найдены коды из списка %1 (%2): %3\n")
+                                     .arg(pathInMessage(request.codesFile))
+                                     .arg(state.missingCodes.size())
+                                     .arg(state.missingCodes.join(QStringLiteral(", ")));
+            writeMessage(standardError,
+                         terminalSafe((request.skipMissing ? QStringLiteral("Предупреждение: ")
+                                                           : QStringLiteral("Ошибка: ")) +
+                                      list));
+            exitCode = request.skipMissing ? 0 : 1;
+        }
         if (!request.outputPath.isEmpty()) {
-            writeOutput(outputPathFor(request, state), state, reportOf(request, state));
+            writeNormAndReport(request, state);
         } else {
+            if (!request.saveNormPath.isEmpty())
+                writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
             const QByteArray report = reportOf(request, state);
             // A full disk or a closed pipe shows only when the bytes are flushed.
             auto* file = qobject_cast<QFileDevice*>(&standardOutput);
@@ -291,11 +337,11 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                 throw AnalysisError(QStringLiteral("Cannot write to standard output. %1")
                                         .arg(standardOutput.errorString()));
         }
+        return exitCode;
     } catch (const AnalysisError& error) {
         writeMessage(standardError, terminalSafe(errorBoxText(error)) + QLatin1Char('\n'));
         return 1;
     }
-    return 0;
 }
 
 } // namespace ezr

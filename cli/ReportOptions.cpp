@@ -90,7 +90,8 @@ enum OptionIndex {
     NormDescription,
     NormFile,
     Anonymous,
-    Retest
+    Retest,
+    SkipMissing
 };
 
 QList<CommandOption> optionTable() {
@@ -193,6 +194,10 @@ QList<CommandOption> optionTable() {
          QStringLiteral("Сравнить FILE с прежним обследованием того же обследуемого. / Compare "
                         "FILE with the same examinee's earlier test."),
          QStringLiteral("EARLIER.cry")},
+        {{QStringLiteral("skip-missing")},
+         QStringLiteral("С --codes: коды, которых нет в папке, - предупреждение, а не ошибка. / "
+                        "With --codes: codes not in the folder are a warning, not an error."),
+         {}},
     };
 }
 
@@ -291,6 +296,9 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
         }
     }
     request.choice.skipDamaged = isSet(SkipDamaged);
+    request.skipMissing = isSet(SkipMissing);
+    if (request.skipMissing && !isSet(Codes))
+        return QStringLiteral("--skip-missing needs --codes LIST");
     request.anonymous = isSet(Anonymous);
     for (const auto& [index, path] :
          {std::pair{Codes, &request.codesFile}, std::pair{SaveNorm, &request.saveNormPath},

@@ -2,6 +2,7 @@
 
 #include "AnalysisError.h"
 #include "FolderEntries.h"
+#include "PlainText.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
@@ -81,6 +82,27 @@ ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& l
 bool reportsProgress(int read, int total) {
     const int step = std::max(1, total / 500);
     return read == total || read % step == 0;
+}
+
+// The member's "code. name" line, one line of plain text; a copy only when it needs one.
+void appendRosterLine(GroupRoster& roster, QStringView code, QStringView name) {
+    if (!hasControlCharacters(code) && !hasControlCharacters(name))
+        roster.lines.append({code, u". ", name});
+    else
+        roster.lines.append({oneLine(code), u". ", oneLine(name)});
+}
+
+// The codes of the list that no member had.
+QStringList missingCodes(const GroupChoice& choice, const QSet<QString>& found) {
+    QStringList missing;
+    if (!choice.filter.codes)
+        return missing;
+    for (const QString& code : *choice.filter.codes) {
+        if (!found.contains(code))
+            missing << code;
+    }
+    missing.sort();
+    return missing;
 }
 
 } // namespace
@@ -212,6 +234,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     AnalysisRecord member;
     QList<SkippedEntry> skipped;
     const bool filtered = !choice.filter.choosesAll();
+    QSet<QString> foundCodes;
     const bool needsAge = choice.filter.minAge || choice.filter.maxAge;
     // Progress counts the entries looked at, taken or not.
     const auto entryDone = [&](qsizetype m) {
@@ -238,11 +261,13 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
                     entryDone(m);
                     continue;
                 }
+                if (choice.filter.codes)
+                    foundCodes.insert(header.code.trimmed());
             }
             readItemLines(lines, member);
             scoreAnswers(member);
             if (keeps != GroupKeeps::Names)
-                roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+                appendRosterLine(roster, lineAt(lines, 2), lineAt(lines, 3));
             // The scratch record is the member's own until the next file: its times'
             // statistics go into the member's row without copying the record.
             if (keeps == GroupKeeps::TableRows || eachMember)
@@ -264,7 +289,11 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     if (group.members == 0) {
         if (choice.choosesAll() && skipped.isEmpty())
             throw AnalysisError(noMembersMessage(dataDir));
-        throw AnalysisError(nobodyChosenMessage(dataDir, choice));
+        const QStringList missing = missingCodes(choice, foundCodes);
+        throw AnalysisError(nobodyChosenMessage(dataDir, choice) +
+                            (missing.isEmpty() ? QString()
+                                               : QStringLiteral("; не найдены коды: ") +
+                                                     missing.join(QStringLiteral(", "))));
     }
 
     AnalysisState next;
@@ -277,6 +306,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     next.source = dataDir;
     next.skipped = std::move(skipped);
     next.choiceDescription = describeChoice(choice);
+    next.missingCodes = missingCodes(choice, foundCodes);
     return withNorm(std::move(next), kind);
 }
 

@@ -77,6 +77,9 @@ struct AnalysisState {
     // How the members of a group were chosen, in words; empty when the group is the whole
     // folder.
     QString choiceDescription;
+    // Chosen by a list of codes: the codes of the list that no entry of the folder has,
+    // sorted. A member skipped as damaged is not missing.
+    QStringList missingCodes;
 };
 
 // Reads, scores and compares with the sex norm.
@@ -121,7 +124,8 @@ struct GroupListing {
 };
 
 // Every entry of `dataDir` but "." and ".." and the program's reserved names (which the
-// roster names apart) is a member, in the order the file system lists them. Throws AnalysisError when the folder cannot be listed.
+// roster names apart) is a member, in the order the file system lists them. Throws AnalysisError
+// when the folder cannot be listed.
 GroupListing listGroupFolder(const QString& dataDir);
 
 // Which entries of the folder a group run takes and what it does with damaged ones. The

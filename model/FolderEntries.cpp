@@ -7,8 +7,8 @@ namespace {
 bool isRandomPart(QStringView part) {
     for (const QChar c : part) {
         const char16_t u = c.unicode();
-        const bool letterOrDigit = (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') ||
-                                   (u >= u'a' && u <= u'z');
+        const bool letterOrDigit =
+            (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
         if (!letterOrDigit)
             return false;
     }

@@ -108,6 +108,17 @@ QStringList skippedLines(const AnalysisState& state) {
     return lines;
 }
 
+// Codes of the list that chose the members and that no entry of the folder has.
+QStringList missingCodeLines(const AnalysisState& state) {
+    QStringList lines;
+    if (state.missingCodes.isEmpty())
+        return lines;
+    lines << QStringLiteral("Не найдены коды из списка: ") +
+                 QString::number(state.missingCodes.size());
+    lines << state.missingCodes;
+    return lines;
+}
+
 // Leftovers of interrupted writes are not members; the user sees why the folder holds more.
 QStringList interruptedWriteLines(const AnalysisState& state) {
     QStringList lines;
@@ -137,6 +148,7 @@ QStringList informationLines(const AnalysisState& state) {
             lines << state.roster.lines.at(m).toString();
         lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
         lines << skippedLines(state);
+        lines << missingCodeLines(state);
         lines << interruptedWriteLines(state);
         break;
     }
@@ -160,7 +172,8 @@ QString informationText(const AnalysisState& state) {
     }
     text += crlf;
     text += total;
-    for (const QString& line : skippedLines(state) + interruptedWriteLines(state)) {
+    for (const QString& line :
+         skippedLines(state) + missingCodeLines(state) + interruptedWriteLines(state)) {
         text += crlf;
         text += line;
     }

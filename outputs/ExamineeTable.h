@@ -82,8 +82,9 @@ QString tableNormName(const Norm& norm);
 std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, ByteSink& sink,
                                                          const Norm& norm);
 
-// A member of a group run as it is read, into the table; by code only when `anonymous`.
-void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool anonymous = false);
+// A member of a group run as it is read, into the table (anonymousMembers() makes it
+// anonymous before it arrives).
+void addGroupMember(ExamineeTableWriter& table, const GroupMember& member);
 
 // The table of the state's examinees (its `members`) in `format` into `sink`.
 void writeExamineeTable(ReportFormat format, const AnalysisState& state, ByteSink& sink);

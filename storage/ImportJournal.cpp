@@ -165,8 +165,7 @@ InterruptedImport recoverInterruptedImport(const QString& dataDir) {
     QFile file(QFile::decodeName(path));
     if (!S_ISREG(info.st_mode) || info.st_size > 64 * 1024 * 1024 ||
         !file.open(QIODevice::ReadOnly))
-        throw AnalysisError(
-            QStringLiteral("Журнал прерванного импорта %1 не читается").arg(shown));
+        throw AnalysisError(QStringLiteral("Журнал прерванного импорта %1 не читается").arg(shown));
     bool undo = false;
     QList<JournalEntry> entries;
     try {
@@ -212,8 +211,8 @@ void placeAllOrNothing(StagedFiles& staged) {
     }
     for (StagedFiles::Entry& e : staged.entries()) {
         if (calls().renameFile(e.temporary.constData(), e.target.constData()) != 0)
-            undoAll(staged, OutputError(OutputError::Kind::CannotWrite, e.path,
-                                        errno != 0 ? errno : EIO));
+            undoAll(staged,
+                    OutputError(OutputError::Kind::CannotWrite, e.path, errno != 0 ? errno : EIO));
     }
     try {
         syncFolder(folder, staged.folderPath());

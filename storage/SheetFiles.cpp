@@ -64,9 +64,8 @@ QList<RowProblem> importProblems(const ImportTable& table, const QString& dataDi
             break;
         case Place::File:
             if (!replace)
-                problems.append(
-                    {row.row, CodeColumn,
-                     QStringLiteral("файл «%1» уже есть в папке данных").arg(name)});
+                problems.append({row.row, CodeColumn,
+                                 QStringLiteral("файл «%1» уже есть в папке данных").arg(name)});
             break;
         case Place::Link:
             problems.append({row.row, CodeColumn,
@@ -75,9 +74,9 @@ QList<RowProblem> importProblems(const ImportTable& table, const QString& dataDi
                                  .arg(name)});
             break;
         case Place::Other:
-            problems.append({row.row, CodeColumn,
-                             QStringLiteral("на месте файла «%1» в папке данных не обычный файл")
-                                 .arg(name)});
+            problems.append(
+                {row.row, CodeColumn,
+                 QStringLiteral("на месте файла «%1» в папке данных не обычный файл").arg(name)});
             break;
         }
     }
@@ -105,9 +104,9 @@ void writeBatch(const ImportTable& table, const QList<qsizetype>& rows, const QS
     QSet<qsizetype> failed;
     staged.placeEach([&](qsizetype i, const StagedFiles::Entry& entry) {
         failed.insert(i);
-        outcome.refused.append({table.rows[stagedRows[i]].row, QString(),
-                                writeFailure(OutputError(OutputError::Kind::CannotWrite,
-                                                         entry.path, entry.error))});
+        outcome.refused.append(
+            {table.rows[stagedRows[i]].row, QString(),
+             writeFailure(OutputError(OutputError::Kind::CannotWrite, entry.path, entry.error))});
     });
     for (const StagedFiles::Entry& entry : staged.entries()) {
         if (!failed.contains(index++)) {

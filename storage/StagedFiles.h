@@ -13,19 +13,19 @@ namespace ezr {
 
 // Many files into one folder as a batch. Each goes into its own temporary file first; all of
 // them are synced at once (one sync of the file system), then renamed into place, and the
-// folder is synced once for the batch rather than once a file. At every moment each target is the whole old file or the whole new
-// one. The data folder's rules hold: a link or anything but a regular file at a target is
-// refused, nothing is followed.
+// folder is synced once for the batch rather than once a file. At every moment each target is the
+// whole old file or the whole new one. The data folder's rules hold: a link or anything but a
+// regular file at a target is refused, nothing is followed.
 class StagedFiles {
 public:
     struct Entry {
-        QString path;          // as the caller named it, for messages
-        QByteArray target;     // encoded path
-        QByteArray temporary;  // encoded path of the staged bytes; empty once placed or dropped
-        QByteArray backup;     // a second name of the old file while an import may undo
-        bool existed = false;  // a file was at the target when staged
-        int fd = -1;           // open until synced
-        int error = 0;         // errno of a failed sync, close or rename
+        QString path;         // as the caller named it, for messages
+        QByteArray target;    // encoded path
+        QByteArray temporary; // encoded path of the staged bytes; empty once placed or dropped
+        QByteArray backup;    // a second name of the old file while an import may undo
+        bool existed = false; // a file was at the target when staged
+        int fd = -1;          // open until synced
+        int error = 0;        // errno of a failed sync, close or rename
     };
 
     explicit StagedFiles(const QString& folder);

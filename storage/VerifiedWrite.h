@@ -12,11 +12,12 @@ namespace ezr {
 // which is written, synced and closed with every result checked, then renamed over the old
 // one, and the folder is synced. On any failure the old file stays byte for byte and the
 // temporary file is removed. Temporary files that a killed run left in the folder are removed
-// by the first write into that folder in a run (one look at the folder, not one per write). A target that is not a regular file (a FIFO, a character
-// device such as /dev/null or a terminal, a socket) is written in place, never replaced.
-// A symbolic link is written through: the link stays and the file it leads to gets the bytes.
-// A new file is readable by the user alone (0600), whatever the umask; a replaced one keeps
-// its permissions. Throws OutputError with the system's reason.
+// by the first write into that folder in a run (one look at the folder, not one per write). A
+// target that is not a regular file (a FIFO, a character device such as /dev/null or a terminal, a
+// socket) is written in place, never replaced. A symbolic link is written through: the link stays
+// and the file it leads to gets the bytes. A new file is readable by the user alone (0600),
+// whatever the umask; a replaced one keeps its permissions. Throws OutputError with the system's
+// reason.
 void writeFileVerified(const QString& path, QByteArrayView bytes);
 
 // The same write for a file of the data folder, where a planted link must not carry the

@@ -987,6 +987,65 @@ private slots:
         }
     }
 
+    // Codes of the list that no member has are named on standard error and in the report:
+    // an error unless --skip-missing makes it a warning.
+    void missingCodesNamed_data() {
+        QTest::addColumn<bool>("skipMissing");
+        QTest::newRow("error") << false;
+        QTest::newRow("--skip-missing") << true;
+    }
+    void missingCodesNamed() {
+        QFETCH(bool, skipMissing);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        for (const SampleExaminee& e : members_)
+            QVERIFY(!writeExaminee(data, e).isEmpty());
+        const QString codesFile = dir.filePath(QStringLiteral("codes.txt"));
+        QVERIFY(writeFile(codesFile, (members_[0].code + QStringLiteral("\n999\n10l\n")).toUtf8()));
+        QStringList arguments{QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                              QStringLiteral("--codes"), codesFile};
+        if (skipMissing)
+            arguments << QStringLiteral("--skip-missing");
+        const Outcome outcome = run(arguments);
+        QCOMPARE(outcome.exitCode, skipMissing ? 0 : 1);
+        const QString err = QString::fromUtf8(outcome.err);
+        QVERIFY2(err.contains(QStringLiteral("(2): 10l, 999")), qPrintable(err));
+        QCOMPARE(err.startsWith(QStringLiteral("Предупреждение")), skipMissing);
+        const QStringList report = lines(outcome.out);
+        const qsizetype at = report.indexOf(QStringLiteral("Не найдены коды из списка: 2"));
+        QVERIFY(at > 0);
+        QCOMPARE(report.mid(at + 1, 2),
+                 (QStringList{QStringLiteral("10l"), QStringLiteral("999")}));
+        QVERIFY(report.contains(QStringLiteral("Общее число: 1")));
+    }
+
+    // --save-norm and -o: when the report cannot be written the norm is not replaced either.
+    void normAndReportBothOrNeither() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        for (const SampleExaminee& e : members_)
+            QVERIFY(!writeExaminee(data, e).isEmpty());
+        const QString normPath = dir.filePath(QStringLiteral("norm.json"));
+        QVERIFY(writeFile(normPath, "the earlier norm"));
+        const Outcome failed =
+            run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                 QStringLiteral("--save-norm"), normPath, QStringLiteral("--norm-name"),
+                 QStringLiteral("Отдел"), QStringLiteral("-o"),
+                 dir.filePath(QStringLiteral("missing/report.txt"))});
+        QCOMPARE(failed.exitCode, 1);
+        QCOMPARE(readFile(normPath), QByteArray("the earlier norm"));
+        const QString fresh = dir.filePath(QStringLiteral("fresh.json"));
+        QCOMPARE(run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                      QStringLiteral("--save-norm"), fresh, QStringLiteral("--norm-name"),
+                      QStringLiteral("Отдел"), QStringLiteral("-o"),
+                      dir.filePath(QStringLiteral("missing/report.txt"))})
+                     .exitCode,
+                 1);
+        QVERIFY(!QFileInfo::exists(fresh));
+    }
+
     void retestComparedWithEarlierTest() {
         QTemporaryDir dir;
         SampleExaminee earlier = generatedExaminee(4711u, 7);

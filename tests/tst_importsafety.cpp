@@ -64,8 +64,8 @@ Outcome runImport(const QStringList& arguments) {
 }
 
 QStringList entriesOf(const QString& folder) {
-    QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                 QDir::NoDotAndDotDot);
     entries.sort();
     return entries;
 }
@@ -220,8 +220,9 @@ private slots:
             const QString table = dir.filePath(QStringLiteral("table.csv"));
             QVERIFY(writeFile(table, tableOf(0, Rows).toUtf8()));
             QProcess import;
-            import.start(program, {table, QStringLiteral("--data"), data,
-                                   QStringLiteral("--replace"), QStringLiteral("--all-or-nothing")});
+            import.start(program,
+                         {table, QStringLiteral("--data"), data, QStringLiteral("--replace"),
+                          QStringLiteral("--all-or-nothing")});
             QVERIFY(import.waitForStarted());
             QThread::usleep(QRandomGenerator::global()->bounded(quint64(runMicroseconds * 6 / 5)));
             ::kill(pid_t(import.processId()), SIGKILL);
@@ -238,15 +239,15 @@ private slots:
             said += told.contains(QStringLiteral("прерванн")) ? 1 : 0;
             const bool isWhole = holdsEverything(data);
             const bool isNone = holdsNothingNew(data);
-            QVERIFY2(isWhole || isNone,
-                     qPrintable(QStringLiteral("trial %1: %2").arg(trial).arg(
-                         entriesOf(data).join(u' '))));
+            QVERIFY2(
+                isWhole || isNone,
+                qPrintable(
+                    QStringLiteral("trial %1: %2").arg(trial).arg(entriesOf(data).join(u' '))));
             whole += isWhole ? 1 : 0;
             none += isNone ? 1 : 0;
         }
         qInfo("one run %lld us; %d kills: %d left the whole import, %d nothing; %d recoveries told",
-              runMicroseconds, Trials, whole,
-              none, said);
+              runMicroseconds, Trials, whole, none, said);
     }
 
     // A complete copy of a member under a temporary file's name is not a second member; it

@@ -1,8 +1,8 @@
 #include "ExamineeListWindow.h"
 
 #include "Domain.h"
-#include "ExamineeListing.h"
 #include "ExamineeListModel.h"
+#include "ExamineeListing.h"
 #include "WindowFonts.h"
 
 #include <QAction>
@@ -33,6 +33,7 @@ const QDate NoDateBound(1900, 1, 1);
 
 QLabel* maroonLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Maroon);
     label->setPalette(palette);

@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include "Anonymity.h"
 #include "ExamineeTable.h"
 #include "Export.h"
 #include "GroupProgressDialog.h"
@@ -86,10 +87,12 @@ void MainWindow::writeGroupTable(ReportFormat format, const QString& path) {
         writeOutput(path, shown, [&](ByteSink& sink) {
             const std::unique_ptr<ExamineeTableWriter> table =
                 examineeTableWriter(format, sink, shown.comparison.norm);
+            GroupMemberSink add = [&](const GroupMember& member) {
+                addGroupMember(*table, member);
+            };
             groupAnalysis(shown.source, NormKind::Satisfaction, QString(), nullptr, report,
-                          GroupKeeps::Names, groupChoice_, [&](const GroupMember& member) {
-                              addGroupMember(*table, member, anonymous);
-                          });
+                          GroupKeeps::Names, groupChoice_,
+                          anonymous ? anonymousMembers(std::move(add)) : std::move(add));
             table->finish(shown);
         });
     });

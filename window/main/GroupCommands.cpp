@@ -6,6 +6,7 @@
 #include "AnalysisError.h"
 #include "ExamineeListWindow.h"
 #include "Export.h"
+#include "FolderEntries.h"
 #include "NormFile.h"
 #include "OutputSettings.h"
 #include "VerifiedWrite.h"
@@ -102,7 +103,7 @@ void MainWindow::saveAsNorm() {
     }
     runCommand([&] {
         const QString folder = folders_.normsFolder();
-        QDir().mkpath(folder);
+        makePrivateFolder(folder);
         const QString path = folder + QLatin1Char('/') + normFileName(name);
         if (QFileInfo::exists(path) &&
             !dialogs_->askQuestion(this, QStringLiteral("Файл нормы %1 уже есть. Заменить его?")

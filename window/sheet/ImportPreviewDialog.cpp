@@ -28,6 +28,7 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
         new QLabel(QStringLiteral("Таблица: %1\nПапка данных: %2")
                        .arg(QDir::toNativeSeparators(tablePath), QDir::toNativeSeparators(dataDir)),
                    this);
+    caption->setTextFormat(Qt::PlainText);
     caption->setWordWrap(true);
     layout->addWidget(caption);
     rows_ = new QTableWidget(0, 4, this);
@@ -40,6 +41,7 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     rows_->setWordWrap(true);
     layout->addWidget(rows_, 1);
     summary_ = new QLabel(this);
+    summary_->setTextFormat(Qt::PlainText);
     summary_->setObjectName(QStringLiteral("laImportSummary"));
     layout->addWidget(summary_);
     replace_ =
@@ -109,13 +111,22 @@ int ImportPreviewDialog::writeRows() {
         return 0;
     }
     QSet<int> refused;
-    for (const RowProblem& problem : outcome.refused)
-        refused.insert(problem.row);
-    dialogs_->showInformation(
-        this, QStringLiteral("Записано файлов: %1 (заменено: %2).\nНе записано строк: %3.")
-                  .arg(outcome.written.size())
-                  .arg(outcome.replaced)
-                  .arg(refused.size()));
+    QStringList notes;
+    if (!outcome.recovered.isEmpty())
+        notes << outcome.recovered + QLatin1Char('.');
+    if (!outcome.warning.isEmpty())
+        notes << outcome.warning + QLatin1Char('.');
+    for (const RowProblem& problem : outcome.refused) {
+        if (problem.row != 0)
+            refused.insert(problem.row);
+        else // the import as a whole: with "всё или ничего" nothing was written
+            notes << problem.reason;
+    }
+    notes << QStringLiteral("Записано файлов: %1 (заменено: %2).\nНе записано строк: %3.")
+                 .arg(outcome.written.size())
+                 .arg(outcome.replaced)
+                 .arg(refused.size());
+    dialogs_->showInformation(this, notes.join(QLatin1Char('\n')));
     accept();
     return int(outcome.written.size());
 }
