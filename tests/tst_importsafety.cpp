@@ -28,6 +28,7 @@
 #include <cerrno>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ezr;
@@ -268,6 +269,37 @@ private slots:
         QCOMPARE(group.roster.fileNames.size(), 3);
         const QStringList info = informationLines(group);
         QCOMPARE(info.count(leftover), 1);
+    }
+
+    // Under a permissive umask the data folder the import makes, and every file in it, are the
+    // user's alone; an existing folder open to others is named, and left as it is.
+    void privateByDefault() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("new/data"));
+        const QString table = dir.filePath(QStringLiteral("table.csv"));
+        QVERIFY(writeFile(table, tableOf(0, 3).toUtf8()));
+        const mode_t saved = ::umask(022);
+        const Outcome made = runImport({table, QStringLiteral("--data"), data});
+        QCOMPARE(made.exitCode, 0);
+        QVERIFY2(!made.errors.contains(QStringLiteral("Внимание")), qPrintable(made.errors));
+        struct stat info {};
+        for (const QString& folder : {dir.filePath(QStringLiteral("new")), data}) {
+            QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
+            QCOMPARE(info.st_mode & 0777, mode_t(0700));
+        }
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(::stat(QFile::encodeName(data + u'/' + codeFile(i)).constData(), &info), 0);
+            QCOMPARE(info.st_mode & 0777, mode_t(0600));
+        }
+        const QString open = dir.filePath(QStringLiteral("open"));
+        QVERIFY(QDir().mkpath(open));
+        QVERIFY(::chmod(QFile::encodeName(open).constData(), 0755) == 0);
+        const Outcome warned = runImport({table, QStringLiteral("--data"), open});
+        ::umask(saved);
+        QCOMPARE(warned.exitCode, 0);
+        QCOMPARE(warned.errors.count(QStringLiteral("могут читать другие пользователи")), 1);
+        QCOMPARE(::stat(QFile::encodeName(open).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0755));
     }
 
     // A link where a response file would go, dangling or not, is refused and named even with
