@@ -281,8 +281,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
     case ReportOptions::Status::UsageError: {
         const QString program = QCoreApplication::applicationName();
         writeMessage(standardError,
-                     QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
-                         .arg(program, options.text));
+                     QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(program, options.text));
         return 2;
     }
     case ReportOptions::Status::Run:

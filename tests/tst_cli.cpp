@@ -236,16 +236,16 @@ private slots:
             << QStringList{Program, file, QStringLiteral("b.cry")} << QStringLiteral("b.cry");
         QTest::newRow("file and group")
             << QStringList{Program, file, g, dir, QStringLiteral("--satisfaction")}
-            << QStringLiteral("not both");
+            << QStringLiteral("но не оба");
         QTest::newRow("group without criterion")
-            << QStringList{Program, g, dir} << QStringLiteral("criterion");
+            << QStringList{Program, g, dir} << QStringLiteral("критерий");
         QTest::newRow("group with two criteria") << QStringList{Program,
                                                                 g,
                                                                 dir,
                                                                 QStringLiteral("--sex"),
                                                                 QStringLiteral("male"),
                                                                 QStringLiteral("--satisfaction")}
-                                                 << QStringLiteral("one criterion");
+                                                 << QStringLiteral("один критерий");
         QTest::newRow("group with all three criteria")
             << QStringList{Program,
                            g,
@@ -255,7 +255,7 @@ private slots:
                            QStringLiteral("--education"),
                            QStringLiteral("higher"),
                            QStringLiteral("--satisfaction")}
-            << QStringLiteral("one criterion");
+            << QStringLiteral("один критерий");
         QTest::newRow("one criterion twice") << QStringList{Program,
                                                             g,
                                                             dir,
@@ -263,11 +263,11 @@ private slots:
                                                             QStringLiteral("male"),
                                                             QStringLiteral("--sex"),
                                                             QStringLiteral("female")}
-                                             << QStringLiteral("more than once");
+                                             << QStringLiteral("больше одного раза");
         QTest::newRow("flag twice")
             << QStringList{Program, g, dir, QStringLiteral("--satisfaction"),
                            QStringLiteral("--satisfaction")}
-            << QStringLiteral("more than once");
+            << QStringLiteral("больше одного раза");
         QTest::newRow("bad --sex value")
             << QStringList{Program, g, dir, QStringLiteral("--sex"), QStringLiteral("m")}
             << QStringLiteral("male or female");
@@ -286,7 +286,7 @@ private slots:
                                            << QStringLiteral("--norm");
         QTest::newRow("group without directory")
             << QStringList{Program, g, QString(), QStringLiteral("--satisfaction")}
-            << QStringLiteral("directory");
+            << QStringLiteral("директория");
         QTest::newRow("empty file name")
             << QStringList{Program, QString()} << QStringLiteral("FILE");
         QTest::newRow("-o without name")
@@ -309,10 +309,10 @@ private slots:
             << plus(women, "--where", "sex=male,city=Омск") << "city=Омск";
         QTest::newRow("--where without group")
             << QStringList{Program, file, QStringLiteral("--where"), QStringLiteral("sex=male")}
-            << "--where needs --group";
+            << "--where только вместе с --group";
         QTest::newRow("--codes without group")
             << QStringList{Program, file, QStringLiteral("--codes"), QStringLiteral("c.txt")}
-            << "--codes needs --group";
+            << "--codes только вместе с --group";
         QTest::newRow("--codes empty") << plus(women, "--codes", "") << "--codes";
         QTest::newRow("--skip-damaged without group")
             << QStringList{Program, file, QStringLiteral("--skip-damaged")} << "--skip-damaged";
