@@ -1,11 +1,17 @@
 // A table of 1,000 examinees into response files: reading and checking the table, and the
-// whole import with its verified writes into an empty data folder.
+// whole import with its verified writes into an empty data folder. Then the two costs of
+// writing into a data folder that grow with it if done wrong: one verified write into a
+// folder of N files (leftovers are looked for once per folder and run, so the time per write
+// should not depend on N), and an import of 5,000 rows against reading the same 5,000 files
+// back as a group (the import syncs its files in batches).
 //
 //   build/bin/ezr_bench_import
 
+#include "Analysis.h"
 #include "ImportTable.h"
 #include "SampleMaker.h"
 #include "SheetFiles.h"
+#include "VerifiedWrite.h"
 
 #include <QDir>
 #include <QLocale>
@@ -63,6 +69,61 @@ void BM_ImportIntoEmptyFolder(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * TableRows);
 }
 BENCHMARK(BM_ImportIntoEmptyFolder)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// 200 verified writes into a folder that already holds N other files: the first write of the
+// run looks at the folder once, every later one goes straight to its file.
+void BM_WriteIntoFolderOfN(benchmark::State& state) {
+    const int others = int(state.range(0));
+    QTemporaryDir dir;
+    if (!ezr::writeGeneratedFiles(dir.path(), others, 2026u))
+        std::abort();
+    const QByteArray bytes = ezr::makeResponseFile(ezr::generatedExaminee(7u, 0));
+    constexpr int Writes = 200;
+    for (auto _ : state) {
+        for (int i = 0; i < Writes; ++i)
+            ezr::writeDataFileVerified(dir.filePath(QStringLiteral("new%1.cry").arg(i)), bytes);
+    }
+    state.SetItemsProcessed(state.iterations() * Writes);
+}
+BENCHMARK(BM_WriteIntoFolderOfN)->Arg(0)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+constexpr int LargeTable = 5000;
+
+void BM_Import5000(benchmark::State& state) {
+    const ezr::ImportTable table = ezr::parseImportTable(generatedTable(LargeTable));
+    std::vector<std::unique_ptr<QTemporaryDir>> folders;
+    for (auto _ : state) {
+        state.PauseTiming();
+        folders.push_back(std::make_unique<QTemporaryDir>());
+        state.ResumeTiming();
+        const ezr::ImportOutcome outcome =
+            ezr::importRows(table, folders.back()->path(), false, state.range(0) != 0);
+        if (outcome.written.size() != LargeTable)
+            std::abort();
+    }
+    state.SetItemsProcessed(state.iterations() * LargeTable);
+}
+BENCHMARK(BM_Import5000)
+    ->ArgName("all_or_nothing")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// The same 5,000 files read back as a group: the yardstick of the import.
+void BM_ReadGroup5000(benchmark::State& state) {
+    QTemporaryDir dir;
+    if (ezr::importRows(ezr::parseImportTable(generatedTable(LargeTable)), dir.path(), false, false)
+            .written.size() != LargeTable)
+        std::abort();
+    for (auto _ : state) {
+        const ezr::AnalysisState group = ezr::groupAnalysis(
+            dir.path(), ezr::NormKind::Sex, QString(), nullptr, {}, ezr::GroupKeeps::Names);
+        benchmark::DoNotOptimize(group.record.scores);
+    }
+    state.SetItemsProcessed(state.iterations() * LargeTable);
+}
+BENCHMARK(BM_ReadGroup5000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

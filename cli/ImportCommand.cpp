@@ -19,6 +19,8 @@ void writeLine(QIODevice& device, const QString& text) {
 }
 
 QString problemLine(const RowProblem& problem) {
+    if (problem.row == 0) // the import as a whole
+        return QStringLiteral("ezr-import: ") + problem.reason;
     QString line = QStringLiteral("ezr-import: строка %1").arg(problem.row);
     if (!problem.column.isEmpty())
         line += QStringLiteral(", столбец «%1»").arg(problem.column);
@@ -84,6 +86,10 @@ int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
             parser.isSet(dataOption) ? parser.value(dataOption) : ezr::FolderConfig().dataFolder();
         const ImportOutcome outcome =
             importRows(table, dataDir, parser.isSet(replaceOption), parser.isSet(allOption));
+        if (!outcome.recovered.isEmpty())
+            writeLine(standardError, QStringLiteral("ezr-import: ") + outcome.recovered);
+        if (!outcome.warning.isEmpty())
+            writeLine(standardError, QStringLiteral("ezr-import: ") + outcome.warning);
         writeRefused(standardError, outcome.refused);
         writeLine(standardOutput,
                   QStringLiteral("Записано файлов: %1 (заменено: %2) в %3; отклонено строк: %4")

@@ -3,6 +3,7 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "AnalysisSummary.h"
+#include "Anonymity.h"
 #include "ArchiveSchema.h"
 #include "ArchiveStore.h"
 #include "ExamineeTable.h"
@@ -233,6 +234,23 @@ void listSkipped(const AnalysisState& state, bool anonymous, QIODevice& standard
     }
 }
 
+// Codes of a --codes list that no entry of the folder has: named on the terminal (and in the
+// report); an error unless --skip-missing allows them. Returns the exit status they give.
+int reportMissingCodes(const ReportRequest& request, const AnalysisState& state,
+                       QIODevice& standardError) {
+    if (state.missingCodes.isEmpty())
+        return 0;
+    const QString list = QStringLiteral("не найдены коды из списка %1 (%2): %3\n")
+                             .arg(pathInMessage(request.codesFile))
+                             .arg(state.missingCodes.size())
+                             .arg(state.missingCodes.join(QStringLiteral(", ")));
+    writeMessage(standardError,
+                 terminalSafe((request.skipMissing ? QStringLiteral("Предупреждение: ")
+                                                   : QStringLiteral("Ошибка: ")) +
+                              list));
+    return request.skipMissing ? 0 : 1;
+}
+
 } // namespace
 
 QString outputPathFor(const ReportRequest& request, const AnalysisState& state) {
@@ -329,6 +347,39 @@ QByteArray reportOf(const ReportRequest& request, const AnalysisState& state) {
     return buildReport(request.format, snapshot, request.encoding);
 }
 
+namespace {
+
+// The group's norm and the report, both or neither: both are made before either is written,
+// and when the report cannot be written the norm file is put back as it was.
+void writeNormAndReport(const ReportRequest& request, const AnalysisState& state) {
+    const QByteArray report = reportOf(request, state);
+    if (request.saveNormPath.isEmpty()) {
+        writeOutput(outputPathFor(request, state), state, report);
+        return;
+    }
+    const QByteArray norm = normFileBytes(groupNorm(request, state));
+    QFile old(request.saveNormPath);
+    const bool existed = old.exists();
+    const QByteArray oldBytes =
+        existed && old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    writeOutput(request.saveNormPath, state, norm);
+    try {
+        writeOutput(outputPathFor(request, state), state, report);
+    } catch (const AnalysisError&) {
+        try {
+            if (existed)
+                writeFileVerified(request.saveNormPath, oldBytes);
+            else
+                QFile::remove(request.saveNormPath);
+        } catch (const AnalysisError&) {
+            // The report's failure is the one to tell.
+        }
+        throw;
+    }
+}
+
+} // namespace
+
 int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                      QIODevice& standardError, bool showProgress) {
     const ReportOptions options = parseReportOptions(arguments);
@@ -340,8 +391,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
     case ReportOptions::Status::UsageError: {
         const QString program = QCoreApplication::applicationName();
         writeMessage(standardError,
-                     QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
-                         .arg(program, options.text));
+                     QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(program, options.text));
         return 2;
     }
     case ReportOptions::Status::Run:
@@ -368,9 +418,10 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                     request, progress ? progress->callback() : GroupProgress(), standardOutput);
             }
             listSkipped(state, request.anonymous, standardError);
+            const int exitCode = reportMissingCodes(request, state, standardError);
             if (!request.saveNormPath.isEmpty())
                 writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
-            return 0;
+            return exitCode;
         }
         AnalysisState state;
         {
@@ -380,11 +431,12 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
             state = analyse(request, progress ? progress->callback() : GroupProgress());
         }
         listSkipped(state, request.anonymous, standardError);
-        if (!request.saveNormPath.isEmpty())
-            writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
+        const int exitCode = reportMissingCodes(request, state, standardError);
         if (!request.outputPath.isEmpty()) {
-            writeOutput(outputPathFor(request, state), state, reportOf(request, state));
+            writeNormAndReport(request, state);
         } else {
+            if (!request.saveNormPath.isEmpty())
+                writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
             const QByteArray report = reportOf(request, state);
             // A full disk or a closed pipe shows only when the bytes are flushed.
             auto* file = qobject_cast<QFileDevice*>(&standardOutput);
@@ -392,11 +444,11 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                 throw AnalysisError(QStringLiteral("Cannot write to standard output. %1")
                                         .arg(standardOutput.errorString()));
         }
+        return exitCode;
     } catch (const AnalysisError& error) {
         writeMessage(standardError, terminalSafe(errorBoxText(error)) + QLatin1Char('\n'));
         return 1;
     }
-    return 0;
 }
 
 } // namespace ezr

@@ -95,7 +95,8 @@ enum OptionIndex {
     ExcludeDoubtful,
     Db,
     GroupArchive,
-    Unit
+    Unit,
+    SkipMissing
 };
 
 QList<CommandOption> optionTable() {
@@ -215,6 +216,10 @@ QList<CommandOption> optionTable() {
          QStringLiteral("Группа из архива: только подразделение NAME. / Archive group: only "
                         "the unit NAME."),
          QStringLiteral("NAME")},
+        {{QStringLiteral("skip-missing")},
+         QStringLiteral("С --codes: коды, которых нет в папке, - предупреждение, а не ошибка. / "
+                        "With --codes: codes not in the folder are a warning, not an error."),
+         {}},
     };
 }
 
@@ -239,7 +244,7 @@ std::optional<QString> applyChoice(const CommandOption& option, const QString& g
             return std::nullopt;
         }
     }
-    return QStringLiteral("Invalid value '%1' for --%2 (expected %3)")
+    return QStringLiteral("Недопустимое значение '%1' для --%2 (нужно %3)")
         .arg(given, option.name(), allowedValues(option.choices));
 }
 
@@ -267,45 +272,48 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
                                  const QList<CommandOption>& table, ReportRequest& request) {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
-        return QStringLiteral("Too many arguments: one FILE only (%1)").arg(positional.join(u' '));
+        return QStringLiteral("Лишние аргументы: нужен только один FILE (%1)")
+            .arg(positional.join(u' '));
     const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
     const int criteria = int(isSet(Sex)) + int(isSet(Education)) + int(isSet(Satisfaction));
     if (const auto reason = readArchive(parser, table, request))
         return reason;
     if (!isSet(Group) && !request.fromArchive) {
         if (criteria > 0)
-            return QStringLiteral("--sex, --education and --satisfaction need --group DIR");
+            return QStringLiteral(
+                "--sex, --education и --satisfaction только вместе с --group DIR");
         for (const OptionIndex groupOnly : {Where, Codes, SkipDamaged, SaveNorm, ExcludeDoubtful})
             if (isSet(groupOnly))
-                return QStringLiteral("--%1 needs --group DIR").arg(table[groupOnly].name());
+                return QStringLiteral("--%1 только вместе с --group DIR")
+                    .arg(table[groupOnly].name());
         if (int(isSet(Norm)) + int(isSet(NormFile)) + int(isSet(Retest)) > 1)
-            return QStringLiteral("Give only one of --norm, --norm-file and --retest");
+            return QStringLiteral("Укажите только одно из --norm, --norm-file и --retest");
         if (positional.isEmpty() || positional.front().isEmpty())
-            return QStringLiteral("Missing FILE (or --group DIR)");
+            return QStringLiteral("Не указан FILE (или --group DIR)");
         request.mode = ReportRequest::Mode::Individual;
         request.input = positional.front();
         return std::nullopt;
     }
     if (!positional.isEmpty())
-        return QStringLiteral("Give either FILE or --group DIR, not both");
+        return QStringLiteral("Укажите FILE или --group DIR, но не оба");
     if (isSet(Norm))
-        return QStringLiteral("--norm applies to FILE; a group's norm is given by its criterion");
+        return QStringLiteral("--norm относится к FILE; норму группы задаёт её критерий");
     if (isSet(Retest))
-        return QStringLiteral("--retest applies to FILE, an examinee's retest, not to a group");
+        return QStringLiteral("--retest относится к FILE, повторному обследованию, а не к группе");
     if (isSet(NormFile) && criteria > 0)
-        return QStringLiteral("--norm-file takes the place of --sex, --education and "
-                              "--satisfaction; give only one of them");
+        return QStringLiteral("--norm-file заменяет --sex, --education и --satisfaction; "
+                              "укажите только одно из них");
     if (criteria == 0 && !isSet(NormFile))
-        return QStringLiteral("--group needs one criterion: --sex, --education or --satisfaction "
-                              "(or --norm-file)");
+        return QStringLiteral("Для --group нужен один критерий: --sex, --education или "
+                              "--satisfaction (или --norm-file)");
     if (criteria > 1)
         return QStringLiteral(
-            "--group takes only one criterion of --sex, --education and --satisfaction");
+            "Для --group нужен только один критерий из --sex, --education и --satisfaction");
     request.mode = ReportRequest::Mode::Group;
     request.input =
         request.fromArchive ? QStringLiteral("архив") : parser.value(table[Group].name());
     if (request.input.isEmpty())
-        return QStringLiteral("--group needs a directory");
+        return QStringLiteral("Для --group нужна директория");
     if (isSet(Satisfaction) || isSet(NormFile))
         request.kind = NormKind::Satisfaction;
     return std::nullopt;
@@ -318,7 +326,7 @@ std::optional<QString> readPath(const QCommandLineParser& parser, const CommandO
         return std::nullopt;
     path = parser.value(option.name());
     if (path.trimmed().isEmpty())
-        return QStringLiteral("--%1 needs a file name").arg(option.name());
+        return QStringLiteral("Для --%1 нужно имя файла").arg(option.name());
     return std::nullopt;
 }
 
@@ -336,6 +344,9 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
     }
     request.choice.skipDamaged = isSet(SkipDamaged);
     request.choice.excludeDoubtful = isSet(ExcludeDoubtful);
+    request.skipMissing = isSet(SkipMissing);
+    if (request.skipMissing && !isSet(Codes))
+        return QStringLiteral("--skip-missing только вместе с --codes LIST");
     request.anonymous = isSet(Anonymous);
     for (const auto& [index, path] :
          {std::pair{Codes, &request.codesFile}, std::pair{SaveNorm, &request.saveNormPath},
@@ -345,10 +356,10 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
     if (isSet(SaveNorm)) {
         request.normName = parser.value(table[NormName].name()).trimmed();
         if (request.normName.isEmpty())
-            return QStringLiteral("--save-norm needs --norm-name NAME (not empty)");
+            return QStringLiteral("Для --save-norm нужно --norm-name NAME (не пустое)");
         request.normDescription = parser.value(table[NormDescription].name()).trimmed();
     } else if (isSet(NormName) || isSet(NormDescription)) {
-        return QStringLiteral("--norm-name and --norm-description belong to --save-norm FILE");
+        return QStringLiteral("--norm-name и --norm-description только вместе с --save-norm FILE");
     }
     return std::nullopt;
 }
@@ -359,7 +370,7 @@ std::optional<QString> repeatedOption(const QCommandLineParser& parser,
         const QString name = option.name();
         if (parser.values(name).size() > 1 ||
             (option.valueName.isEmpty() && parser.optionNames().count(name) > 1))
-            return QStringLiteral("Option --%1 given more than once").arg(name);
+            return QStringLiteral("Параметр --%1 указан больше одного раза").arg(name);
     }
     return std::nullopt;
 }
@@ -414,13 +425,13 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
     if (parser.isSet(table[Output].name())) {
         request.outputPath = parser.value(table[Output].name());
         if (request.outputPath.isEmpty())
-            return usageError(QStringLiteral("-o needs a file name"));
+            return usageError(QStringLiteral("Для -o нужно имя файла"));
     }
     // A binary file does not belong on a terminal or in a text pipe.
     if (request.format != ReportFormat::Txt && request.format != ReportFormat::Csv &&
         request.outputPath.isEmpty())
-        return usageError(QStringLiteral("--format %1 needs -o PATH (a binary file is not "
-                                         "written to standard output)")
+        return usageError(QStringLiteral("Для --format %1 нужно -o PATH (двоичный файл не "
+                                         "выводится на стандартный вывод)")
                               .arg(parser.value(table[Format].name()).toLower()));
 
     ReportOptions options;

@@ -27,6 +27,7 @@ struct ReportRequest {
     // codes that chooses them further (--codes), read when the command runs.
     GroupChoice choice;
     QString codesFile;
+    bool skipMissing = false; // codes of the list not found warn instead of failing the run
     // Group only: where the group's own norm goes, its name and how it was chosen.
     QString saveNormPath;
     QString normName;

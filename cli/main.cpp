@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +68,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("ezr-report"));
     QCoreApplication::setApplicationVersion(ezr::ProgramVersion);
     ezr::installRegionalDefaults();
+    // The command speaks Russian, Qt's own messages of the command line included.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
 #ifdef Q_OS_WIN
     // The report's CR LF must reach the file or pipe unchanged.

@@ -1,6 +1,7 @@
 #include "Folders.h"
 
 #include "Domain.h"
+#include "FolderEntries.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,7 +31,7 @@ QString withoutTrailingSeparator(const QString& path) {
 QString ensured(const Folder& folder) {
     // Only the program's own folders are made; a folder the user named must exist already.
     if (folder.origin == FolderOrigin::UserFolder)
-        QDir().mkpath(folder.path);
+        makePrivateFolder(folder.path);
     return folder.path;
 }
 

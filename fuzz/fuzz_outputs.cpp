@@ -1,5 +1,6 @@
 // Every output of an analysis with header fields and a comment made of any bytes: the text
-// report, the printed report, the workbook and the CSV, as the window saves them after the
+// report, the printed report, the workbook, the CSV and the SPSS and Stata files (each read
+// back by ReadStat, as every save does), as the window saves them after the
 // user edited the fields. None may fail or crash; the workbook must read back whole (the
 // program's own check, the one that guards every save) and the CSV must keep one record per
 // examinee with one field per heading, whatever the text holds. The proposed file name must
@@ -16,9 +17,11 @@
 #include "OutputNames.h"
 #include "PdfReport.h"
 #include "ResponseFile.h"
+#include "StatisticsFile.h"
 #include "TextReport.h"
 #include "WorkbookCheck.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,7 +88,7 @@ void check(bool condition) {
 // the slow ones.
 void buildOne(std::uint8_t choice, const ezr::AnalysisState& state,
               const ezr::ReportSnapshot& snapshot) {
-    switch ((choice / 6) % 4) {
+    switch ((choice / 6) % 6) {
     case 0:
         (void)ezr::buildTextReport(snapshot);
         break;
@@ -95,6 +98,15 @@ void buildOne(std::uint8_t choice, const ezr::AnalysisState& state,
     case 2: {
         const QByteArray book = ezr::buildExamineeXlsx(state);
         check(!ezr::archiveDamage(book, {QStringLiteral("xl/worksheets/sheet1.xml")}));
+        break;
+    }
+    case 4:
+    case 5: {
+        const auto format =
+            (choice / 6) % 6 == 4 ? ezr::StatisticsFormat::Spss : ezr::StatisticsFormat::Stata;
+        // A fixed moment: the file's stamp is not what is being tried.
+        const QDateTime analysed(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC);
+        check(!ezr::buildStatisticsFile(state, format, analysed).isEmpty());
         break;
     }
     default: {

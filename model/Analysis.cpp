@@ -1,6 +1,8 @@
 #include "Analysis.h"
 
 #include "AnalysisError.h"
+#include "FolderEntries.h"
+#include "PlainText.h"
 #include "Regional.h"
 #include "ResponseFile.h"
 #include "Scoring.h"
@@ -80,6 +82,27 @@ ExamineeRecord memberRecord(const QString& fileName, const QList<QStringView>& l
 bool reportsProgress(int read, int total) {
     const int step = std::max(1, total / 500);
     return read == total || read % step == 0;
+}
+
+// The member's "code. name" line, one line of plain text; a copy only when it needs one.
+void appendRosterLine(GroupRoster& roster, QStringView code, QStringView name) {
+    if (!hasControlCharacters(code) && !hasControlCharacters(name))
+        roster.lines.append({code, u". ", name});
+    else
+        roster.lines.append({oneLine(code), u". ", oneLine(name)});
+}
+
+// The codes of the list that no member had.
+QStringList missingCodes(const GroupChoice& choice, const QSet<QString>& found) {
+    QStringList missing;
+    if (!choice.filter.codes)
+        return missing;
+    for (const QString& code : *choice.filter.codes) {
+        if (!found.contains(code))
+            missing << code;
+    }
+    missing.sort();
+    return missing;
 }
 
 } // namespace
@@ -175,6 +198,11 @@ GroupListing listGroupFolder(const QString& dataDir) {
     while (entries.hasNext()) {
         entries.next();
         const QString name = entries.fileName();
+        if (!isResponseFileCandidate(name)) {
+            if (isTemporaryFileName(name))
+                roster.interruptedWrites.append(name);
+            continue;
+        }
         if (roster.fileNames.isEmpty())
             listing.folder = entries.filePath().chopped(name.size());
         roster.fileNames.append({name});
@@ -209,6 +237,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     GroupComposition composition;
     QList<DoubtfulMember> doubtful;
     const bool filtered = !choice.filter.choosesAll();
+    QSet<QString> foundCodes;
     const bool needsAge = choice.filter.minAge || choice.filter.maxAge;
     // Progress counts the entries looked at, taken or not.
     const auto entryDone = [&](qsizetype m) {
@@ -236,6 +265,8 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
                     entryDone(m);
                     continue;
                 }
+                if (choice.filter.codes)
+                    foundCodes.insert(header.code.trimmed());
             }
             readItemLines(lines, member);
             scoreAnswers(member);
@@ -251,7 +282,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
             }
             composition.add(readHeader(lines));
             if (keeps != GroupKeeps::Names)
-                roster.lines.append({lineAt(lines, 2), u". ", lineAt(lines, 3)});
+                appendRosterLine(roster, lineAt(lines, 2), lineAt(lines, 3));
             // The scratch record is the member's own until the next file: its times'
             // statistics go into the member's row without copying the record.
             if (keeps == GroupKeeps::TableRows || eachMember)
@@ -278,7 +309,11 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
                     .arg(doubtful.size()));
         if (choice.choosesAll() && skipped.isEmpty())
             throw AnalysisError(noMembersMessage(dataDir));
-        throw AnalysisError(nobodyChosenMessage(dataDir, choice));
+        const QStringList missing = missingCodes(choice, foundCodes);
+        throw AnalysisError(nobodyChosenMessage(dataDir, choice) +
+                            (missing.isEmpty() ? QString()
+                                               : QStringLiteral("; не найдены коды: ") +
+                                                     missing.join(QStringLiteral(", "))));
     }
 
     AnalysisState next;
@@ -293,6 +328,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     next.choiceDescription = describeChoice(choice);
     next.composition = composition;
     next.doubtful = std::move(doubtful);
+    next.missingCodes = missingCodes(choice, foundCodes);
     return withNorm(std::move(next), kind);
 }
 

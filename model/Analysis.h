@@ -96,6 +96,9 @@ struct AnalysisState {
     QList<DoubtfulMember> doubtful;
     // The examinee's or the group's answer quality: an examinee's own; a group's is unused.
     AnswerQuality quality;
+    // Chosen by a list of codes: the codes of the list that no entry of the folder has,
+    // sorted. A member skipped as damaged is not missing.
+    QStringList missingCodes;
 };
 
 // How many members a group run left out for doubtful answers.
@@ -146,8 +149,9 @@ struct GroupListing {
     int size() const { return int(roster.fileNames.size()); }
 };
 
-// Every entry of `dataDir` but "." and ".." is a member, in the order the file system lists
-// them. Throws AnalysisError when the folder cannot be listed.
+// Every entry of `dataDir` but "." and ".." and the program's reserved names (which the
+// roster names apart) is a member, in the order the file system lists them. Throws AnalysisError
+// when the folder cannot be listed.
 GroupListing listGroupFolder(const QString& dataDir);
 
 // Which entries of the folder a group run takes and what it does with damaged ones. The

@@ -33,6 +33,9 @@ struct GroupRoster {
     PackedStrings lines;
     // Some member is a symbolic link, which may lead anywhere outside the folder.
     bool linkedMembers = false;
+    // Temporary files that an interrupted write left in the folder: never members, named
+    // once in the information text so that the user knows why the folder holds more.
+    QList<QString> interruptedWrites;
 };
 
 } // namespace ezr

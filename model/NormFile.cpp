@@ -1,5 +1,7 @@
 #include "NormFile.h"
 
+#include "PlainText.h"
+
 #include "AnalysisError.h"
 
 #include <QFileInfo>
@@ -149,6 +151,10 @@ Norm normFromExaminee(const AnalysisState& earlier) {
 }
 
 Norm normFromGroup(const AnalysisState& group, const QString& name, const QString& description) {
+    if (hasControlCharacters(name) || hasControlCharacters(description))
+        throw AnalysisError(QStringLiteral(
+            "В названии или описании нормы есть управляющие символы (перевод строки, ESC и "
+            "подобные): норма не сохраняется"));
     Norm norm;
     norm.kind = NormKind::Own;
     norm.row = -1;
@@ -203,8 +209,9 @@ Norm readNormFile(QByteArrayView bytes, const QString& fileName) {
     const QJsonValue name = object.value(QStringLiteral("name"));
     if (!name.isString() || name.toString().trimmed().isEmpty())
         refuse(fileName, QStringLiteral("нет названия нормы (\"name\")"));
-    norm.name = name.toString();
-    norm.description = object.value(QStringLiteral("description")).toString();
+    // A norm file may come from anyone: its texts reach reports and the terminal.
+    norm.name = oneLine(name.toString());
+    norm.description = oneLine(object.value(QStringLiteral("description")).toString());
     const QJsonValue count = object.value(QStringLiteral("memberCount"));
     const double members = count.toDouble(-1.0);
     if (!count.isDouble() || members < 1.0 || members != std::floor(members) || members > 1e9)

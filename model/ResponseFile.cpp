@@ -1,5 +1,7 @@
 #include "ResponseFile.h"
 
+#include "PlainText.h"
+
 #include "AnalysisError.h"
 #include "Regional.h"
 
@@ -136,14 +138,15 @@ QStringView lineAt(const QList<QStringView>& lines, int index) {
 
 ResponseHeader readHeader(const QList<QStringView>& lines) {
     ResponseHeader h;
-    h.testDate = lineAt(lines, 0).toString();
-    h.birthDate = lineAt(lines, 1).toString();
-    h.code = lineAt(lines, 2).toString();
-    h.name = lineAt(lines, 3).toString();
-    h.sex = lineAt(lines, 4).toString();
-    h.education = lineAt(lines, 5).toString();
+    // Every field is shown or written somewhere: one line of plain text each.
+    h.testDate = oneLine(lineAt(lines, 0));
+    h.birthDate = oneLine(lineAt(lines, 1));
+    h.code = oneLine(lineAt(lines, 2));
+    h.name = oneLine(lineAt(lines, 3));
+    h.sex = oneLine(lineAt(lines, 4));
+    h.education = oneLine(lineAt(lines, 5));
     for (int i = 0; i < 4; ++i)
-        h.timingLines[static_cast<std::size_t>(i)] = lineAt(lines, 6 + i).toString();
+        h.timingLines[static_cast<std::size_t>(i)] = oneLine(lineAt(lines, 6 + i));
     return h;
 }
 
@@ -261,6 +264,21 @@ qint64 readUpTo(int fd, char* into, qint64 count) {
 
 } // namespace
 
+namespace {
+
+// The limit as it is: response files, tables, norms and code lists each have their own.
+[[noreturn]] void throwTooLarge(const QString& path, qint64 maxSize) {
+    constexpr qint64 MiB = 1024 * 1024;
+    const QString limit = maxSize % MiB == 0    ? QStringLiteral("%1 МБ").arg(maxSize / MiB)
+                          : maxSize % 1024 == 0 ? QStringLiteral("%1 КБ").arg(maxSize / 1024)
+                                                : QStringLiteral("%1 байт").arg(maxSize);
+    throw AnalysisError(
+        QStringLiteral("Файл %1 слишком велик (больше %2)").arg(pathInMessage(path), limit),
+        QStringLiteral("Файл слишком велик (больше %1)").arg(limit));
+}
+
+} // namespace
+
 QByteArray readFileBytes(const QString& path, qint64 maxSize) {
     // Opened first and then asked what it is, so that nothing can swap the file in between;
     // non-blocking, so that a FIFO among the files cannot hold the reader, and never as a
@@ -276,7 +294,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize) {
         throwCannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     const qint64 size = info.st_size;
     if (size > maxSize)
-        throwFileTooLarge(path, maxSize);
+        throwTooLarge(path, maxSize);
     // The buffer is sized by what the file held a moment ago: a buffer of the whole limit for
     // every file of a group would cost more than parsing it. The one byte more shows whether
     // the file has grown since; then the rest is read up to the limit.
@@ -290,7 +308,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize) {
     if (got < 0)
         throwCannotOpen(path, errno != 0 ? errno : EIO);
     if (got > maxSize)
-        throwFileTooLarge(path, maxSize);
+        throwTooLarge(path, maxSize);
     bytes.truncate(got);
     return bytes;
 }

@@ -109,6 +109,29 @@ QStringList skippedLines(const AnalysisState& state) {
     return lines;
 }
 
+// Codes of the list that chose the members and that no entry of the folder has.
+QStringList missingCodeLines(const AnalysisState& state) {
+    QStringList lines;
+    if (state.missingCodes.isEmpty())
+        return lines;
+    lines << QStringLiteral("Не найдены коды из списка: ") +
+                 QString::number(state.missingCodes.size());
+    lines << state.missingCodes;
+    return lines;
+}
+
+// Leftovers of interrupted writes are not members; the user sees why the folder holds more.
+QStringList interruptedWriteLines(const AnalysisState& state) {
+    QStringList lines;
+    const QList<QString>& names = state.roster.interruptedWrites;
+    if (names.isEmpty())
+        return lines;
+    lines << QStringLiteral("Не учтены остатки прерванной записи: ") +
+                 QString::number(names.size());
+    lines << names;
+    return lines;
+}
+
 QStringList informationLines(const AnalysisState& state) {
     QStringList lines;
     switch (state.kind) {
@@ -127,6 +150,8 @@ QStringList informationLines(const AnalysisState& state) {
         lines << QStringLiteral("Общее число: ") + QString::number(state.roster.lines.size());
         lines << skippedLines(state);
         lines << excludedLines(state);
+        lines << missingCodeLines(state);
+        lines << interruptedWriteLines(state);
         break;
     }
     return lines;
@@ -149,7 +174,8 @@ QString informationText(const AnalysisState& state) {
     }
     text += crlf;
     text += total;
-    for (const QString& line : skippedLines(state) + excludedLines(state)) {
+    for (const QString& line : skippedLines(state) + excludedLines(state) +
+                                   missingCodeLines(state) + interruptedWriteLines(state)) {
         text += crlf;
         text += line;
     }

@@ -427,7 +427,7 @@ std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, By
     return std::make_unique<CsvTableWriter>(sink, norm);
 }
 
-void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool anonymous) {
+void addGroupMember(ExamineeTableWriter& table, const GroupMember& member) {
     const QList<QStringView>& lines = member.lines;
     // A member's dates that do not read leave its age empty rather than failing the group.
     QString age;
@@ -441,7 +441,7 @@ void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool 
     entry.fileName = member.fileName;
     entry.testDate = lineAt(lines, 0);
     entry.code = lineAt(lines, 2);
-    entry.name = anonymous ? QStringView() : lineAt(lines, 3);
+    entry.name = lineAt(lines, 3);
     entry.sex = lineAt(lines, 4);
     entry.education = lineAt(lines, 5);
     entry.age = age;

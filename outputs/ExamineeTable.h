@@ -106,8 +106,9 @@ std::unique_ptr<ExamineeTableWriter> examineeTableWriter(ReportFormat format, By
 // on a thread of its own while the caller reads the next members.
 std::unique_ptr<ExamineeTableWriter> workbookTableWriter(ByteSink& sink, const Norm& norm);
 
-// A member of a group run as it is read, into the table; by code only when `anonymous`.
-void addGroupMember(ExamineeTableWriter& table, const GroupMember& member, bool anonymous = false);
+// A member of a group run as it is read, into the table (anonymousMembers() makes it
+// anonymous before it arrives).
+void addGroupMember(ExamineeTableWriter& table, const GroupMember& member);
 
 // Every examinee of the state (its `members`) as a row into `table`, without finishing it.
 void writeExamineeRows(const AnalysisState& state, ExamineeTableWriter& table);

@@ -1,6 +1,7 @@
 #include "Export.h"
 
 #include "AnalysisError.h"
+#include "Anonymity.h"
 #include "ExamineeTable.h"
 #include "PdfReport.h"
 #include "ResponseFile.h"
@@ -36,27 +37,6 @@ QString groupSizeRefusal(const AnalysisState& state, int minimum) {
                           "групповые результаты не сохраняются")
         .arg(members)
         .arg(minimum);
-}
-
-AnalysisState anonymousAnalysis(AnalysisState state) {
-    if (state.kind == AnalysisKind::Individual)
-        state.header.name.clear();
-    // A roster line is the code, ". " and the name: the code is what stands before the first
-    // ". ", which a code may hold itself but a name never precedes.
-    GroupRoster codes;
-    codes.fileNames = state.roster.fileNames;
-    codes.linkedMembers = state.roster.linkedMembers;
-    for (qsizetype m = 0; m < state.roster.lines.size(); ++m) {
-        const QStringView line = state.roster.lines.at(m);
-        const qsizetype separator = line.indexOf(u". ");
-        codes.lines.append({separator < 0 ? line : line.first(separator)});
-    }
-    state.roster = std::move(codes);
-    for (ExamineeRecord& member : state.members)
-        member.header.name.clear();
-    for (DoubtfulMember& member : state.doubtful)
-        member.name.clear();
-    return state;
 }
 
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& original,

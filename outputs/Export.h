@@ -24,10 +24,6 @@ GroupKeeps groupKeepsFor(ReportFormat format);
 // user; empty when it is allowed (an examinee alone, or a group of at least `minimum`).
 QString groupSizeRefusal(const AnalysisState& state, int minimum);
 
-// The analysis with every member's name taken out: the member list by codes, the table rows
-// and an examinee's header without a name.
-AnalysisState anonymousAnalysis(AnalysisState state);
-
 // The bytes of the report in `format`. Throws AnalysisError when a workbook cannot be made
 // or the snapshot's minimum group size refuses the group.
 QByteArray buildReport(ReportFormat format, const ReportSnapshot& snapshot,

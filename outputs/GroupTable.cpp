@@ -1,5 +1,6 @@
 #include "GroupTable.h"
 
+#include "Anonymity.h"
 #include "ExamineeTable.h"
 #include "Export.h"
 #include "StatisticsFile.h"
@@ -13,8 +14,8 @@ namespace {
 
 // One pass of the reading with every member going to `table` as a row.
 AnalysisState readInto(const GroupTableRun& run, ExamineeTableWriter& table) {
-    return run.read(
-        [&](const GroupMember& member) { addGroupMember(table, member, run.anonymous); });
+    GroupMemberSink row = [&](const GroupMember& member) { addGroupMember(table, member); };
+    return run.read(run.anonymous ? anonymousMembers(std::move(row)) : std::move(row));
 }
 
 // The state the table's own sheet or label is made from.

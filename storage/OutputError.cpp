@@ -27,6 +27,10 @@ QString englishText(OutputError::Kind kind, const QString& path, int systemError
         return refusal("it lies in the group folder and would become one of its members");
     case Kind::GroupMember:
         return refusal("it is a member of the group folder");
+    case Kind::LinkedTarget:
+        return QStringLiteral("Refusing to write \"%1\": it is a symbolic link").arg(path);
+    case Kind::SpecialTarget:
+        return QStringLiteral("Refusing to write \"%1\": it is not a regular file").arg(path);
     }
     return reason;
 }
@@ -59,6 +63,10 @@ QString OutputError::windowText() const {
         return refusal("он лежит в папке данных группы и стал бы её участником");
     case Kind::GroupMember:
         return refusal("это файл из папки данных группы");
+    case Kind::LinkedTarget:
+        return refusal("на его месте символическая ссылка");
+    case Kind::SpecialTarget:
+        return refusal("на его месте не обычный файл");
     }
     return reason;
 }

@@ -13,12 +13,14 @@ namespace ezr {
 class OutputError : public AnalysisError {
 public:
     enum class Kind {
-        CannotCreate, // the file (or its temporary file) could not be made
-        CannotWrite,  // writing, syncing, closing or renaming failed
-        Workbook,     // the workbook library failed, or its archive is damaged (no path)
-        AnalysedFile, // refused: the response file being analysed
-        GroupFolder,  // refused: a new file in the group folder
-        GroupMember,  // refused: a member of the group
+        CannotCreate,  // the file (or its temporary file) could not be made
+        CannotWrite,   // writing, syncing, closing or renaming failed
+        Workbook,      // the workbook library failed, or its archive is damaged (no path)
+        AnalysedFile,  // refused: the response file being analysed
+        GroupFolder,   // refused: a new file in the group folder
+        GroupMember,   // refused: a member of the group
+        LinkedTarget,  // refused: a symbolic link where a data file would go
+        SpecialTarget, // refused: a FIFO, device or folder where a data file would go
     };
 
     // `systemError` is the errno value of the failure, or 0. For a workbook, `detail` and

@@ -56,10 +56,16 @@ struct ImportOutcome {
     RefusedRows refused;
     QStringList written; // paths, in row order
     int replaced = 0;    // of those, files that were there before
+    QString recovered;   // what was found of an interrupted import, in a sentence, or empty
+    QString warning;     // the data folder is readable by others, or empty
 };
 
-// Writes the rows without problems (none at all when `allOrNothing` and any row is refused),
-// reading the table as it goes: twice when `allOrNothing`, first to check every row.
+// Writes the rows without problems, in batches (each file the whole old or the whole new one),
+// reading the table as it goes: twice when `allOrNothing`, first to check every row. With
+// `allOrNothing`, none at all when any row is refused or any write fails, and a kill midway is
+// finished by the next import (see ImportJournal). Before anything, an interrupted import found
+// in the folder is finished or undone. Throws AnalysisError when the folder cannot be made or
+// the interrupted import cannot be dealt with.
 ImportOutcome importRows(const ImportTable& table, const QString& dataDir, bool replace,
                          bool allOrNothing, RefusedRows refused = RefusedRows());
 

@@ -1,50 +1,25 @@
 #include "VerifiedWrite.h"
 
 #include "OutputError.h"
+#include "WriteSteps.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace ezr {
 
-namespace {
+using namespace writesteps;
 
-WriteCalls calls{::fdatasync, ::close, ::fsync};
+namespace {
 
 // The longest chain of links followed, as the kernel's own limit.
 constexpr int MaxLinkHops = 40;
-// Room for ".", ".ezr-" and six characters within the 255 bytes of a name.
-constexpr qsizetype MaxPrefixNameBytes = 200;
-constexpr int RandomLength = 6;
-
-[[noreturn]] void fail(OutputError::Kind kind, const QString& path, int error) {
-    throw OutputError(kind, path, error != 0 ? error : EIO);
-}
-
-// Writes everything, going on after a short write: only a failed call has a reason (a full
-// disk shows as a short write first and as ENOSPC on the next call).
-bool writeAll(int fd, QByteArrayView bytes) {
-    const char* data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, std::size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
 
 // FIFOs, devices and sockets: renaming a new file over them would destroy what the user
 // named (a pipe to a reader, /dev/null) instead of writing to it.
@@ -95,7 +70,7 @@ void produceInto(int fd, const QString& path, const Producer& produce, Undo undo
         produce(sink);
         sink.flush();
     } catch (...) {
-        calls.closeFile(fd);
+        calls().closeFile(fd);
         undo();
         throw;
     }
@@ -106,75 +81,14 @@ void writeInPlace(const QString& path, const QByteArray& encoded, const Producer
     if (fd < 0)
         fail(OutputError::Kind::CannotCreate, path, errno);
     produceInto(fd, path, produce, [] {});
-    if (calls.closeFile(fd) != 0)
+    if (calls().closeFile(fd) != 0)
         fail(OutputError::Kind::CannotWrite, path, errno);
-}
-
-QByteArray folderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArray(".");
-    return slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray nameOf(const QByteArray& path) {
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
-QByteArray encodedPrefix(const QByteArray& name) {
-    return '.' + name.left(MaxPrefixNameBytes) + ".ezr-";
-}
-
-// Temporary files of earlier writes to the same target that never finished (the run was
-// killed between writing and renaming): same prefix, six characters more, a regular file.
-void removeLeftovers(const QByteArray& folder, const QByteArray& prefix) {
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    const int folderFd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArrayView name(entry->d_name);
-        if (name.size() != prefix.size() + RandomLength || !name.startsWith(prefix))
-            continue;
-        struct stat info {};
-        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode))
-            ::unlinkat(folderFd, entry->d_name, 0);
-    }
-    ::closedir(dir);
-}
-
-// A new temporary file beside the target, created with the permissions a new file gets.
-int createTemporary(const QByteArray& folder, const QByteArray& prefix, QByteArray& name) {
-    static constexpr char Letters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + '/' + prefix;
-        for (int i = 0; i < RandomLength; ++i)
-            name += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-void syncFolder(const QByteArray& folder, const QString& path) {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        fail(OutputError::Kind::CannotWrite, path, errno);
-    const int synced = calls.syncFolder(fd);
-    const int error = errno;
-    ::close(fd);
-    if (synced != 0)
-        fail(OutputError::Kind::CannotWrite, path, error);
 }
 
 void replaceWhenComplete(const QString& path, const QByteArray& target, const Producer& produce) {
     const QByteArray folder = folderOf(target);
     const QByteArray prefix = encodedPrefix(nameOf(target));
-    removeLeftovers(folder, prefix);
+    removeLeftoversOnce(folder);
 
     QByteArray temporary;
     const int fd = createTemporary(folder, prefix, temporary);
@@ -187,19 +101,19 @@ void replaceWhenComplete(const QString& path, const QByteArray& target, const Pr
             error = errno != 0 ? errno : EIO;
     };
     struct stat old {};
-    if (::stat(target.constData(), &old) == 0)
+    if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
         step(::fchmod(fd, old.st_mode & 07777) == 0);
     if (error == 0) {
         produceInto(fd, path, produce, [&] { ::unlink(temporary.constData()); });
     }
     if (error == 0)
-        step(calls.syncFile(fd) == 0);
+        step(calls().syncFile(fd) == 0);
     // The descriptor is gone after close whatever it returns.
-    const int closed = calls.closeFile(fd);
+    const int closed = calls().closeFile(fd);
     if (error == 0)
         step(closed == 0);
     if (error == 0)
-        step(::rename(temporary.constData(), target.constData()) == 0);
+        step(calls().renameFile(temporary.constData(), target.constData()) == 0);
     if (error != 0) {
         ::unlink(temporary.constData());
         fail(OutputError::Kind::CannotWrite, path, error);
@@ -243,6 +157,7 @@ void writeFileVerified(const QString& path, QByteArrayView bytes) {
 }
 
 void writeFileVerified(const QString& path, const Producer& produce) {
+    ignoreFileSizeSignal();
     const QByteArray encoded = QFile::encodeName(path);
     if (encoded.isEmpty())
         fail(OutputError::Kind::CannotCreate, path, ENOENT);
@@ -253,12 +168,23 @@ void writeFileVerified(const QString& path, const Producer& produce) {
     replaceWhenComplete(path, QFile::encodeName(resolvedOutputPath(path)), produce);
 }
 
-ScopedWriteCalls::ScopedWriteCalls(const WriteCalls& replacement) : saved_(calls) {
-    calls = replacement;
+void refuseUnlessPlainFile(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return; // a new file; the rename makes it, never following anything
+    if (S_ISLNK(info.st_mode))
+        throw OutputError(OutputError::Kind::LinkedTarget, path, 0);
+    if (!S_ISREG(info.st_mode))
+        throw OutputError(OutputError::Kind::SpecialTarget, path, 0);
 }
 
-ScopedWriteCalls::~ScopedWriteCalls() {
-    calls = saved_;
+void writeDataFileVerified(const QString& path, QByteArrayView bytes) {
+    ignoreFileSizeSignal();
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.isEmpty())
+        fail(OutputError::Kind::CannotCreate, path, ENOENT);
+    refuseUnlessPlainFile(path);
+    replaceWhenComplete(path, encoded, [bytes](ByteSink& sink) { sink.write(bytes); });
 }
 
 } // namespace ezr

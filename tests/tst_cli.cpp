@@ -237,16 +237,16 @@ private slots:
             << QStringList{Program, file, QStringLiteral("b.cry")} << QStringLiteral("b.cry");
         QTest::newRow("file and group")
             << QStringList{Program, file, g, dir, QStringLiteral("--satisfaction")}
-            << QStringLiteral("not both");
+            << QStringLiteral("но не оба");
         QTest::newRow("group without criterion")
-            << QStringList{Program, g, dir} << QStringLiteral("criterion");
+            << QStringList{Program, g, dir} << QStringLiteral("критерий");
         QTest::newRow("group with two criteria") << QStringList{Program,
                                                                 g,
                                                                 dir,
                                                                 QStringLiteral("--sex"),
                                                                 QStringLiteral("male"),
                                                                 QStringLiteral("--satisfaction")}
-                                                 << QStringLiteral("one criterion");
+                                                 << QStringLiteral("один критерий");
         QTest::newRow("group with all three criteria")
             << QStringList{Program,
                            g,
@@ -256,7 +256,7 @@ private slots:
                            QStringLiteral("--education"),
                            QStringLiteral("higher"),
                            QStringLiteral("--satisfaction")}
-            << QStringLiteral("one criterion");
+            << QStringLiteral("один критерий");
         QTest::newRow("one criterion twice") << QStringList{Program,
                                                             g,
                                                             dir,
@@ -264,11 +264,11 @@ private slots:
                                                             QStringLiteral("male"),
                                                             QStringLiteral("--sex"),
                                                             QStringLiteral("female")}
-                                             << QStringLiteral("more than once");
+                                             << QStringLiteral("больше одного раза");
         QTest::newRow("flag twice")
             << QStringList{Program, g, dir, QStringLiteral("--satisfaction"),
                            QStringLiteral("--satisfaction")}
-            << QStringLiteral("more than once");
+            << QStringLiteral("больше одного раза");
         QTest::newRow("bad --sex value")
             << QStringList{Program, g, dir, QStringLiteral("--sex"), QStringLiteral("m")}
             << QStringLiteral("male or female");
@@ -287,7 +287,7 @@ private slots:
                                            << QStringLiteral("--norm");
         QTest::newRow("group without directory")
             << QStringList{Program, g, QString(), QStringLiteral("--satisfaction")}
-            << QStringLiteral("directory");
+            << QStringLiteral("директория");
         QTest::newRow("empty file name")
             << QStringList{Program, QString()} << QStringLiteral("FILE");
         QTest::newRow("-o without name")
@@ -310,10 +310,10 @@ private slots:
             << plus(women, "--where", "sex=male,city=Омск") << "city=Омск";
         QTest::newRow("--where without group")
             << QStringList{Program, file, QStringLiteral("--where"), QStringLiteral("sex=male")}
-            << "--where needs --group";
+            << "--where только вместе с --group";
         QTest::newRow("--codes without group")
             << QStringList{Program, file, QStringLiteral("--codes"), QStringLiteral("c.txt")}
-            << "--codes needs --group";
+            << "--codes только вместе с --group";
         QTest::newRow("--codes empty") << plus(women, "--codes", "") << "--codes";
         QTest::newRow("--skip-damaged without group")
             << QStringList{Program, file, QStringLiteral("--skip-damaged")} << "--skip-damaged";
@@ -1034,6 +1034,65 @@ private slots:
         QVERIFY(!anonymous.err.contains("Быстров"));
         QVERIFY(!decodeWindows1251(anonymous.out).contains(QStringLiteral("Быстров")));
         QVERIFY(lines(anonymous.out).contains(QStringLiteral("999 — 108 ответов быстрее 2 с")));
+    }
+
+    // Codes of the list that no member has are named on standard error and in the report:
+    // an error unless --skip-missing makes it a warning.
+    void missingCodesNamed_data() {
+        QTest::addColumn<bool>("skipMissing");
+        QTest::newRow("error") << false;
+        QTest::newRow("--skip-missing") << true;
+    }
+    void missingCodesNamed() {
+        QFETCH(bool, skipMissing);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        for (const SampleExaminee& e : members_)
+            QVERIFY(!writeExaminee(data, e).isEmpty());
+        const QString codesFile = dir.filePath(QStringLiteral("codes.txt"));
+        QVERIFY(writeFile(codesFile, (members_[0].code + QStringLiteral("\n999\n10l\n")).toUtf8()));
+        QStringList arguments{QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                              QStringLiteral("--codes"), codesFile};
+        if (skipMissing)
+            arguments << QStringLiteral("--skip-missing");
+        const Outcome outcome = run(arguments);
+        QCOMPARE(outcome.exitCode, skipMissing ? 0 : 1);
+        const QString err = QString::fromUtf8(outcome.err);
+        QVERIFY2(err.contains(QStringLiteral("(2): 10l, 999")), qPrintable(err));
+        QCOMPARE(err.startsWith(QStringLiteral("Предупреждение")), skipMissing);
+        const QStringList report = lines(outcome.out);
+        const qsizetype at = report.indexOf(QStringLiteral("Не найдены коды из списка: 2"));
+        QVERIFY(at > 0);
+        QCOMPARE(report.mid(at + 1, 2),
+                 (QStringList{QStringLiteral("10l"), QStringLiteral("999")}));
+        QVERIFY(report.contains(QStringLiteral("Общее число: 1")));
+    }
+
+    // --save-norm and -o: when the report cannot be written the norm is not replaced either.
+    void normAndReportBothOrNeither() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Data"));
+        QVERIFY(QDir().mkpath(data));
+        for (const SampleExaminee& e : members_)
+            QVERIFY(!writeExaminee(data, e).isEmpty());
+        const QString normPath = dir.filePath(QStringLiteral("norm.json"));
+        QVERIFY(writeFile(normPath, "the earlier norm"));
+        const Outcome failed =
+            run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                 QStringLiteral("--save-norm"), normPath, QStringLiteral("--norm-name"),
+                 QStringLiteral("Отдел"), QStringLiteral("-o"),
+                 dir.filePath(QStringLiteral("missing/report.txt"))});
+        QCOMPARE(failed.exitCode, 1);
+        QCOMPARE(readFile(normPath), QByteArray("the earlier norm"));
+        const QString fresh = dir.filePath(QStringLiteral("fresh.json"));
+        QCOMPARE(run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                      QStringLiteral("--save-norm"), fresh, QStringLiteral("--norm-name"),
+                      QStringLiteral("Отдел"), QStringLiteral("-o"),
+                      dir.filePath(QStringLiteral("missing/report.txt"))})
+                     .exitCode,
+                 1);
+        QVERIFY(!QFileInfo::exists(fresh));
     }
 
     void retestComparedWithEarlierTest() {

@@ -8,13 +8,16 @@
 #include "TestFiles.h"
 #include "VerifiedWrite.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ezr;
@@ -34,6 +37,12 @@ int failingClose(int fd) {
     ::close(fd);
     errno = EIO;
     return -1;
+}
+
+void setModified(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
 QStringList entriesOf(const QString& folder) {
@@ -72,7 +81,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("12 Mel.Gr.txt"));
         QVERIFY(writeFile(path, "old report"));
-        WriteCalls calls{::fdatasync, ::close, ::fsync};
+        WriteCalls calls{::fdatasync, ::close, ::fsync, ::rename, ::syncfs};
         if (failure == 0)
             calls.syncFile = failingSync;
         else if (failure == 1)
@@ -144,7 +153,10 @@ private slots:
         }
     }
 
-    void leftoverOfKilledRunRemoved() {
+    // Leftovers of interrupted writes older than the running write go at the first write into
+    // the folder, whatever their target; a write running now elsewhere keeps its file; the
+    // folder is looked at once a run, not once a write.
+    void leftoversRemovedOncePerFolder() {
         QTemporaryDir dir;
         const QString name = QStringLiteral("0457 Mel.Sb.txt");
         const QString prefix = temporaryNamePrefix(name);
@@ -153,13 +165,74 @@ private slots:
         const QString otherTarget =
             temporaryNamePrefix(QStringLiteral("other.txt")) + QStringLiteral("Ab12Cd");
         const QString notOurs = prefix + QStringLiteral("notours");
-        for (const QString& entry : {leftover, otherTarget, notOurs})
+        const QString runningNow = prefix + QStringLiteral("Zz99Zz");
+        for (const QString& entry : {leftover, otherTarget, notOurs, runningNow})
             QVERIFY(writeFile(dir.filePath(entry), "half"));
+        const QDateTime past = QDateTime::currentDateTime().addSecs(-60);
+        for (const QString& entry : {leftover, otherTarget, notOurs})
+            setModified(dir.filePath(entry), past);
+        setModified(dir.filePath(runningNow), QDateTime::currentDateTime().addSecs(3600));
         writeFileVerified(dir.filePath(name), "report");
         QCOMPARE(readFile(dir.filePath(name)), QByteArray("report"));
-        QStringList expected{name, otherTarget, notOurs};
+        QStringList expected{name, notOurs, runningNow};
+        QStringList actual = entriesOf(dir.path());
         expected.sort();
-        QCOMPARE(entriesOf(dir.path()), expected);
+        actual.sort();
+        QCOMPARE(actual, expected);
+
+        const QString later = prefix + QStringLiteral("Later1");
+        QVERIFY(writeFile(dir.filePath(later), "half"));
+        setModified(dir.filePath(later), past);
+        writeFileVerified(dir.filePath(QStringLiteral("second.txt")), "second");
+        QVERIFY2(QFileInfo::exists(dir.filePath(later)), "the folder was listed again");
+    }
+
+    // Personal data: a new file is the user's alone whatever the umask; a replaced one keeps
+    // what the user gave it.
+    void newFilesArePrivate() {
+        QTemporaryDir dir;
+        const mode_t saved = ::umask(0);
+        const QString fresh = dir.filePath(QStringLiteral("new.txt"));
+        const QString kept = dir.filePath(QStringLiteral("kept.txt"));
+        QVERIFY(writeFile(kept, "old"));
+        QVERIFY(::chmod(QFile::encodeName(kept).constData(), 0640) == 0);
+        writeFileVerified(fresh, "new");
+        writeFileVerified(kept, "new");
+        ::umask(saved);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(fresh).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
+        QCOMPARE(::stat(QFile::encodeName(kept).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+    }
+
+    // A link planted where a data file goes is refused and named; nothing reaches where it
+    // leads, whether it dangles or leads to an existing file.
+    void dataWriteRefusesLinks_data() {
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("dangling") << false;
+        QTest::newRow("to a file") << true;
+    }
+    void dataWriteRefusesLinks() {
+        QFETCH(bool, targetExists);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data")));
+        const QString outside = dir.filePath(QStringLiteral("outside.txt"));
+        if (targetExists)
+            QVERIFY(writeFile(outside, "theirs"));
+        const QString link = dir.filePath(QStringLiteral("data/I1.cry"));
+        QVERIFY(QFile::link(outside, link));
+        try {
+            writeDataFileVerified(link, "examinee");
+            QFAIL("a write went through a planted link");
+        } catch (const OutputError& refused) {
+            QCOMPARE(refused.kind(), OutputError::Kind::LinkedTarget);
+            QVERIFY2(refused.windowText().contains(link), qPrintable(refused.windowText()));
+        }
+        QCOMPARE(QFileInfo::exists(outside), targetExists);
+        if (targetExists)
+            QCOMPARE(readFile(outside), QByteArray("theirs"));
+        QVERIFY(QFileInfo(link).isSymLink());
     }
 
     void longNameIsSaved() {

@@ -4,6 +4,7 @@
 #include "Analysis.h"
 #include "AnalysisError.h"
 #include "ExamineeTable.h"
+#include "Anonymity.h"
 #include "Export.h"
 #include "GroupTable.h"
 #include "Regional.h"

@@ -40,6 +40,7 @@ const QDate NoDateBound(1900, 1, 1);
 
 QLabel* maroonLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
     // Dark red on the usual light window; lighter where the desktop's theme is dark.
     palette.setColor(QPalette::WindowText, readableColour(Maroon, palette.color(QPalette::Window)));

@@ -1,6 +1,7 @@
 #include "ExamineeListing.h"
 
 #include "AnalysisError.h"
+#include "FolderEntries.h"
 #include "MemberFilter.h"
 #include "Regional.h"
 
@@ -136,6 +137,8 @@ void ExamineeListing::start(const QString& folder) {
             if (stopped->load())
                 return;
             entries.next();
+            if (!isResponseFileCandidate(entries.fileName()))
+                continue;
             names.append(entries.fileName());
             if (names.size() >= batchSize || sinceLast.elapsed() >= 250) {
                 QList<ExamineeEntry> batch = readEntries(folder, names, *stopped);

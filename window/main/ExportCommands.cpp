@@ -2,6 +2,7 @@
 
 #include "ExportCommands.h"
 
+#include "Anonymity.h"
 #include "CommandHost.h"
 #include "Export.h"
 #include "GifPicture.h"

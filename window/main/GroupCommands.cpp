@@ -10,6 +10,7 @@
 #include "Export.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
+#include "FolderEntries.h"
 #include "NormFile.h"
 #include "OutputSettings.h"
 #include "Retest.h"
@@ -198,7 +199,7 @@ void GroupCommands::saveAsNorm() {
     }
     host_.runCommand([&] {
         const QString folder = host_.folders().normsFolder();
-        QDir().mkpath(folder);
+        makePrivateFolder(folder);
         const QString path = folder + QLatin1Char('/') + normFileName(name);
         if (QFileInfo::exists(path) &&
             !host_.dialogs().askQuestion(host_.dialogParent(),

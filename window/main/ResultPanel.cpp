@@ -36,6 +36,7 @@ void setCaption(QLabel* label, const QString& text) {
 QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint position,
                  int pixelSize, int maxWidth = 0) {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(name);
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, Maroon);

@@ -4,6 +4,7 @@
 #include "Domain.h"
 #include "DoubleEntry.h"
 #include "EntryReconcileDialog.h"
+#include "FolderEntries.h"
 #include "ItemAnswerBox.h"
 #include "LatinKeys.h"
 #include "Regional.h"
@@ -74,6 +75,7 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     layout->addLayout(header);
 
     entryCaption_ = new QLabel(this);
+    entryCaption_->setTextFormat(Qt::PlainText);
     entryCaption_->setObjectName(QStringLiteral("laEntry"));
     QFont bold = entryCaption_->font();
     bold.setBold(true);
@@ -94,6 +96,7 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     layout->addLayout(blocks);
 
     problems_ = new QLabel(this);
+    problems_->setTextFormat(Qt::PlainText);
     problems_->setObjectName(QStringLiteral("laProblems"));
     problems_->setWordWrap(true);
     problems_->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0);"));
@@ -101,6 +104,7 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     problems_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(problems_);
     status_ = new QLabel(this);
+    status_->setTextFormat(Qt::PlainText);
     status_->setObjectName(QStringLiteral("laStatus"));
     status_->setWordWrap(true);
     layout->addWidget(status_);
@@ -440,7 +444,7 @@ bool AnswerSheetForm::writeSheet(const AnswerSheet& current) {
         return false;
     }
     try {
-        QDir().mkpath(dataDir_);
+        makePrivateFolder(dataDir_);
         writeAnswerSheet(path, current);
     } catch (const AnalysisError& error) {
         dialogs_->showError(this, errorBoxText(error));

@@ -28,6 +28,7 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
         new QLabel(QStringLiteral("Таблица: %1\nПапка данных: %2")
                        .arg(QDir::toNativeSeparators(tablePath), QDir::toNativeSeparators(dataDir)),
                    this);
+    caption->setTextFormat(Qt::PlainText);
     caption->setWordWrap(true);
     layout->addWidget(caption);
     rows_ = new QTableWidget(0, 4, this);
@@ -40,6 +41,7 @@ ImportPreviewDialog::ImportPreviewDialog(UserDialogs* dialogs, ImportTable table
     rows_->setWordWrap(true);
     layout->addWidget(rows_, 1);
     summary_ = new QLabel(this);
+    summary_->setTextFormat(Qt::PlainText);
     summary_->setObjectName(QStringLiteral("laImportSummary"));
     layout->addWidget(summary_);
     replace_ =
@@ -152,11 +154,20 @@ int ImportPreviewDialog::writeRows() {
         dialogs_->showError(this, errorBoxText(error));
         return 0;
     }
-    dialogs_->showInformation(
-        this, QStringLiteral("Записано файлов: %1 (заменено: %2).\nНе записано строк: %3.")
-                  .arg(outcome.written.size())
-                  .arg(outcome.replaced)
-                  .arg(outcome.refused.rows));
+    QStringList notes;
+    if (!outcome.recovered.isEmpty())
+        notes << outcome.recovered + QLatin1Char('.');
+    if (!outcome.warning.isEmpty())
+        notes << outcome.warning + QLatin1Char('.');
+    for (const RowProblem& problem : outcome.refused.named) {
+        if (problem.row == 0) // the import as a whole: with "всё или ничего" nothing was written
+            notes << problem.reason;
+    }
+    notes << QStringLiteral("Записано файлов: %1 (заменено: %2).\nНе записано строк: %3.")
+                 .arg(outcome.written.size())
+                 .arg(outcome.replaced)
+                 .arg(outcome.refused.rows);
+    dialogs_->showInformation(this, notes.join(QLatin1Char('\n')));
     accept();
     return int(outcome.written.size());
 }

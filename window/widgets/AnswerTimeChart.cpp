@@ -37,6 +37,7 @@ AnswerTimeChart::AnswerTimeChart(QWidget* parent) : QFrame(parent), chart_(blank
 
     // The read-out lies over the chart but must not take the pointer from it.
     readout_ = new QLabel(this);
+    readout_->setTextFormat(Qt::PlainText);
     readout_->setObjectName(QStringLiteral("readout_"));
     readout_->setFont(chartFace());
     readout_->setAttribute(Qt::WA_TransparentForMouseEvents);
