@@ -40,8 +40,12 @@ constexpr int Existing = 10; // rows 1..10 replace files already in the folder
 
 QString tableOf(int first, int count) {
     QStringList lines = {importHeading(true)};
-    for (int i = first; i < first + count; ++i)
-        lines << importLine(answerSheetOf(generatedExaminee(555u, i)), true);
+    for (int i = first; i < first + count; ++i) {
+        AnswerSheet sheet = answerSheetOf(generatedExaminee(555u, i));
+        // Generated tests reach the end of 2026; the import takes no test date after tomorrow.
+        sheet.testDate = QStringLiteral("15.06.2025");
+        lines << importLine(sheet, true);
+    }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 

@@ -335,13 +335,13 @@ void TestResponseFile::itemLineErrors_data() {
 }
 
 // The first line of a damaged file is quoted in the date message: an ordinary line as it
-// stands, control bytes escaped, a file without line breaks cut short.
+// stands, control characters shown as "?", a file without line breaks cut short.
 void TestResponseFile::quotedTextStaysReadable_data() {
     QTest::addColumn<QByteArray>("firstLine");
     QTest::addColumn<QString>("message");
     QTest::newRow("ordinary") << QByteArray("31.02.2020") << "'31.02.2020' is not a valid date";
     QTest::newRow("control bytes")
-        << QByteArray("\x1b[2J\0x", 6) << "'\\x1B[2J\\0x' is not a valid date";
+        << QByteArray("\x1b[2J\0x", 6) << "'?[2J?x' is not a valid date";
     const QByteArray flood = QByteArray(1024 * 1024 - 16, 'A');
     QTest::newRow("1 MiB without line breaks")
         << flood << QStringLiteral("'%1…' is not a valid date").arg(QString(79, u'A'));
