@@ -29,6 +29,9 @@ const QString Description = QStringLiteral(
     "             --satisfaction | --norm-file N.json) [--where COND] [--codes LIST]\n"
     "             [--skip-damaged] [--save-norm N.json --norm-name NAME\n"
     "             [--norm-description TEXT]] [--anonymous] [--format F] [-o PATH]\n"
+    "  ezr-report --group DIR [--where COND] [--codes LIST] <norm> --statistics\n"
+    "             [--compare-group DIR2] [--compare-where COND] [--compare-codes LIST]\n"
+    "             [--format csv|xlsx|sav|dta] [-o PATH]\n"
     "\n"
     "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
     "table of every examinee), sav or dta (the same table for SPSS or Stata: one case per\n"
@@ -90,7 +93,11 @@ enum OptionIndex {
     NormDescription,
     NormFile,
     Anonymous,
-    Retest
+    Retest,
+    Statistics,
+    CompareGroup,
+    CompareWhere,
+    CompareCodes
 };
 
 QList<CommandOption> optionTable() {
@@ -193,35 +200,26 @@ QList<CommandOption> optionTable() {
          QStringLiteral("Сравнить FILE с прежним обследованием того же обследуемого. / Compare "
                         "FILE with the same examinee's earlier test."),
          QStringLiteral("EARLIER.cry")},
+        {{QStringLiteral("statistics")},
+         QStringLiteral("Группа: статистика ячеек (t-критерий, ДИ, d, поправка Холма) вместо "
+                        "отчёта, CSV или --format xlsx. / Group: the cells' statistics instead "
+                        "of the report, as CSV or --format xlsx."),
+         {}},
+        {{QStringLiteral("compare-group")},
+         QStringLiteral("Со --statistics: сравнить с группой директории DIR2. / With "
+                        "--statistics: compare with the group of DIR2."),
+         QStringLiteral("DIR2")},
+        {{QStringLiteral("compare-where")},
+         QStringLiteral("Со --statistics: вторая группа - обследуемые, чьи данные подходят. / "
+                        "With --statistics: the second group's members by their header."),
+         QStringLiteral("COND")},
+        {{QStringLiteral("compare-codes")},
+         QStringLiteral("Со --statistics: вторая группа - коды из файла LIST. / With "
+                        "--statistics: the second group's codes, from LIST."),
+         QStringLiteral("LIST")},
     };
 }
 
-// "a, b or c" of the allowed values.
-QString allowedValues(const QList<Choice>& choices) {
-    QStringList values;
-    for (const Choice& choice : choices)
-        values << QLatin1String(choice.value);
-    const QString last = values.takeLast();
-    return values.isEmpty() ? last
-                            : values.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
-}
-
-// Applies the option's value to the request; the reason when the value is not one of its
-// values.
-std::optional<QString> applyChoice(const CommandOption& option, const QString& given,
-                                   ReportRequest& request) {
-    const QString value = option.foldCase ? given.toLower() : given;
-    for (const Choice& choice : option.choices) {
-        if (value == QLatin1String(choice.value)) {
-            choice.apply(request);
-            return std::nullopt;
-        }
-    }
-    return QStringLiteral("Invalid value '%1' for --%2 (expected %3)")
-        .arg(given, option.name(), allowedValues(option.choices));
-}
-
-// FILE or --group DIR with its one criterion; the reason when they do not go together.
 std::optional<QString> readInput(const QCommandLineParser& parser,
                                  const QList<CommandOption>& table, ReportRequest& request) {
     const QStringList positional = parser.positionalArguments();
@@ -308,6 +306,69 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
     return std::nullopt;
 }
 
+// --statistics and the second group it may compare with.
+std::optional<QString> readStatistics(const QCommandLineParser& parser,
+                                      const QList<CommandOption>& table, ReportRequest& request) {
+    const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
+    request.statistics = isSet(Statistics);
+    for (const OptionIndex option : {CompareGroup, CompareWhere, CompareCodes})
+        if (isSet(option) && !request.statistics)
+            return QStringLiteral("--%1 belongs to --statistics").arg(table[option].name());
+    if (!request.statistics)
+        return std::nullopt;
+    if (request.mode != ReportRequest::Mode::Group)
+        return QStringLiteral("--statistics needs --group DIR");
+    if (isSet(SaveNorm))
+        return QStringLiteral("--statistics and --save-norm go separately");
+    if (isSet(CompareWhere)) {
+        try {
+            request.compareWhere = parseWhere(parser.value(table[CompareWhere].name()));
+        } catch (const AnalysisError& error) {
+            return QStringLiteral("--compare-where: ") + error.message();
+        }
+    }
+    if (const auto reason = readPath(parser, table[CompareGroup], request.compareGroup))
+        return reason;
+    return readPath(parser, table[CompareCodes], request.compareCodesFile);
+}
+
+// The table of statistics is CSV (the default) or a workbook.
+std::optional<QString> statisticsFormat(ReportRequest& request) {
+    if (!request.statistics)
+        return std::nullopt;
+    if (request.format == ReportFormat::Txt)
+        request.format = ReportFormat::Csv;
+    if (request.format == ReportFormat::Pdf)
+        return QStringLiteral("--statistics writes csv, xlsx, sav or dta");
+    return std::nullopt;
+}
+
+// "a, b or c" of the allowed values.
+QString allowedValues(const QList<Choice>& choices) {
+    QStringList values;
+    for (const Choice& choice : choices)
+        values << QLatin1String(choice.value);
+    const QString last = values.takeLast();
+    return values.isEmpty() ? last
+                            : values.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// Applies the option's value to the request; the reason when the value is not one of its
+// values.
+std::optional<QString> applyChoice(const CommandOption& option, const QString& given,
+                                   ReportRequest& request) {
+    const QString value = option.foldCase ? given.toLower() : given;
+    for (const Choice& choice : option.choices) {
+        if (value == QLatin1String(choice.value)) {
+            choice.apply(request);
+            return std::nullopt;
+        }
+    }
+    return QStringLiteral("Invalid value '%1' for --%2 (expected %3)")
+        .arg(given, option.name(), allowedValues(option.choices));
+}
+
+// FILE or --group DIR with its one criterion; the reason when they do not go together.
 std::optional<QString> repeatedOption(const QCommandLineParser& parser,
                                       const QList<CommandOption>& table) {
     for (const CommandOption& option : table) {
@@ -358,6 +419,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         return usageError(*reason);
     if (const auto reason = readChoiceAndNorms(parser, table, request))
         return usageError(*reason);
+    if (const auto reason = readStatistics(parser, table, request))
+        return usageError(*reason);
     // Every option with a list of values that is given, or has a default, sets its part.
     for (const CommandOption& option : table) {
         if (option.choices.isEmpty() ||
@@ -371,6 +434,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         if (request.outputPath.isEmpty())
             return usageError(QStringLiteral("-o needs a file name"));
     }
+    if (const auto reason = statisticsFormat(request))
+        return usageError(*reason);
     // A binary file does not belong on a terminal or in a text pipe.
     if (request.format != ReportFormat::Txt && request.format != ReportFormat::Csv &&
         request.outputPath.isEmpty())

@@ -372,6 +372,10 @@ QList<ExamineeColumn> examineeColumns() {
     return columns;
 }
 
+double tableRounded(double value) {
+    return significant6(value);
+}
+
 QStringList examineeHeadings() {
     QStringList headings;
     for (const ExamineeColumn& column : examineeColumns())

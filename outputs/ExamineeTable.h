@@ -94,6 +94,9 @@ QList<ExamineeColumn> examineeColumns();
 // The headings of the examinee table, in column order.
 QStringList examineeHeadings();
 
+// A computed number as the tables give it: six significant digits.
+double tableRounded(double value);
+
 // One row per examinee of the state (its `members`). The cell chi-squares, profile
 // chi-squares and indices are each examinee's own against the norm of the analysis, rounded
 // to the six significant digits a reader needs, as are the answer-time statistics; for an

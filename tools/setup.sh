@@ -22,10 +22,12 @@ done
 
 # zlib1g-dev: libxlsxwriter's pkg-config file asks for -lz, but libxlsxwriter-dev does not
 # depend on it. fonts-liberation2: the window is laid out for Arial's metrics (Liberation Sans).
+# libboost-math-dev: the t and chi-square distributions of the group statistics (header-only).
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
   libxlsxwriter-dev zlib1g-dev libreadstat-dev fonts-dejavu-core fonts-liberation2
+  libboost-math-dev
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(

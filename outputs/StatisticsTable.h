@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ExamineeTable.h"
+#include "GroupStatistics.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The group statistics as a table (the window's, the workbook's sheet, the CSV of
+// ezr-report) with its notes, and what the printed report says of them in words.
+namespace ezr {
+
+// The 36 cells as the examinee table heads them: "П1 Преобразование", ..., "П3 Труд
+// Достижение".
+QStringList statisticsCellHeadings();
+
+// The headings of the table of a group against a norm, and of two groups.
+QStringList normStatisticsHeadings();
+QStringList groupsStatisticsHeadings();
+
+struct StatisticsReport {
+    QString title;        // what is compared with what
+    SheetTable table;     // a heading row, then one row per cell, numbers to six digits
+    QList<bool> differs;  // per cell row: different after Holm's correction
+    QStringList notes;    // what could not be computed, the test of the leading motives
+    QStringList findings; // each differing cell in plain words
+};
+
+StatisticsReport statisticsReport(const NormStatistics& statistics, const QString& normName);
+StatisticsReport statisticsReport(const GroupsStatistics& statistics, const QString& firstName,
+                                  const QString& secondName);
+
+// The table as CSV: ";" between fields (the headings are fixed), numbers with the regional
+// decimal separator, UTF-8 with a byte-order mark, CR LF.
+QByteArray statisticsCsv(const StatisticsReport& report);
+// The table as a workbook sheet "Статистика", the notes below it.
+SheetTable statisticsSheet(const StatisticsReport& report);
+
+} // namespace ezr
