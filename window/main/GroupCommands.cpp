@@ -8,6 +8,7 @@
 #include "Export.h"
 #include "NormFile.h"
 #include "OutputSettings.h"
+#include "StatisticsCommands.h"
 #include "VerifiedWrite.h"
 
 #include <QDir>
@@ -46,6 +47,7 @@ void MainWindow::showExamineeList() {
         connect(examineeList_, &ExamineeListWindow::retestRequested, this,
                 &MainWindow::compareWithEarlierTest);
         examineeList_->setOwnNorms(ownNorms_);
+        statistics_->attachTo(examineeList_);
     }
     examineeList_->listFolder(dataFolder());
     examineeList_->show();

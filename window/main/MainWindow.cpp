@@ -16,6 +16,7 @@
 #include "OutputNames.h"
 #include "OutputSettings.h"
 #include "StartHint.h"
+#include "StatisticsCommands.h"
 #include "WaitCursor.h"
 
 #include <QContextMenuEvent>
@@ -60,6 +61,9 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     createShortcuts();
     createResultPanel();
     panel_->showSheet(formatSheet(analysis_));
+    // The statistics need every member's counts; the sav table keeps them as rows.
+    statistics_ = new StatisticsCommands(
+        this, [this] { return withTableRows(ReportFormat::Sav); }, progressDelay_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -235,6 +239,8 @@ void MainWindow::run(Command command) {
         return showExamineeList();
     case Command::SaveAsNorm:
         return saveAsNorm();
+    case Command::Statistics:
+        return statistics_->showGroupStatistics();
     case Command::AnonymousOutputs:
         return toggleAnonymous();
     case Command::MinimumGroupSize:

@@ -24,6 +24,7 @@ class AnswerSheetForm;
 class QLabel;
 class QMenu;
 class QScrollArea;
+class StatisticsCommands;
 
 // The analysis window: the main menu and the result panel.
 //
@@ -55,6 +56,7 @@ public:
     void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
     // "Обследуемые", once opened.
     ExamineeListWindow* examineeList() const { return examineeList_; }
+    StatisticsCommands* statistics() const { return statistics_; }
 
 public slots:
     // "О программе": shows the one About dialog, not modal.
@@ -175,4 +177,5 @@ private:
     QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
     QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
     int progressDelay_ = 500;
+    StatisticsCommands* statistics_ = nullptr; // "Статистика"
 };

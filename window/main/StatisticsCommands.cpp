@@ -1,0 +1,102 @@
+#include "StatisticsCommands.h"
+
+#include "AnalysisError.h"
+#include "ExamineeListWindow.h"
+#include "GroupProgressDialog.h"
+#include "GroupRun.h"
+#include "StatisticsDialog.h"
+#include "StatisticsTable.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QTableView>
+
+using namespace ezr;
+
+StatisticsCommands::StatisticsCommands(QWidget* window,
+                                       std::function<AnalysisState()> groupWithMembers,
+                                       int progressDelay)
+    : QObject(window), window_(window), groupWithMembers_(std::move(groupWithMembers)),
+      progressDelay_(progressDelay) {}
+
+void StatisticsCommands::showGroupStatistics() {
+    try {
+        const AnalysisState group = groupWithMembers_();
+        if (group.kind != AnalysisKind::Group)
+            return;
+        const Norm& norm = group.comparison.norm;
+        show(statisticsReport(
+            groupAgainstNorm(memberCounts(group.members), cellValues(norm.percent)),
+            normGroupName(norm)));
+    } catch (const AnalysisError& error) {
+        fail(errorBoxText(error));
+    } catch (const GroupCancelled&) {
+    }
+}
+
+void StatisticsCommands::attachTo(ExamineeListWindow* list) {
+    if (list_ == list)
+        return;
+    list_ = list;
+    auto* remember =
+        new QAction(QStringLiteral("Статистика: запомнить выбранных как группу 1"), list);
+    remember->setObjectName(QStringLiteral("mmStatisticsRemember"));
+    auto* compare = new QAction(QStringLiteral("Статистика: сравнить выбранных с группой 1"), list);
+    compare->setObjectName(QStringLiteral("mmStatisticsCompare"));
+    compare->setEnabled(false);
+    list->view()->addAction(remember);
+    list->view()->addAction(compare);
+    connect(remember, &QAction::triggered, this, [this, compare] {
+        rememberSelection();
+        compare->setEnabled(!firstFiles_.isEmpty());
+    });
+    connect(compare, &QAction::triggered, this, &StatisticsCommands::compareSelection);
+}
+
+void StatisticsCommands::rememberSelection() {
+    if (!list_)
+        return;
+    firstFolder_ = list_->folder();
+    firstFiles_ = list_->chosenFileNames();
+}
+
+QList<CellValues> StatisticsCommands::membersOf(const QString& folder,
+                                                const QSet<QString>& fileNames) {
+    GroupChoice choice;
+    choice.fileNames = fileNames;
+    choice.skipDamaged = true;
+    GroupProgressDialog progress(window_, progressDelay_);
+    const AnalysisState group =
+        runGroupOffTheWindow(window_, progress, [&](const GroupProgress& report) {
+            return groupAnalysis(folder, NormKind::Satisfaction, QString(), nullptr, report,
+                                 GroupKeeps::TableRows, choice);
+        });
+    return memberCounts(group.members);
+}
+
+void StatisticsCommands::compareSelection() {
+    if (!list_ || firstFiles_.isEmpty())
+        return;
+    const QSet<QString> second = list_->chosenFileNames();
+    try {
+        const QList<CellValues> first = membersOf(firstFolder_, firstFiles_);
+        const QList<CellValues> other = membersOf(list_->folder(), second);
+        show(statisticsReport(compareGroups(first, other), QStringLiteral("группа 1"),
+                              QStringLiteral("выбранные")));
+    } catch (const AnalysisError& error) {
+        fail(errorBoxText(error));
+    } catch (const GroupCancelled&) {
+    }
+}
+
+void StatisticsCommands::show(const StatisticsReport& report) {
+    if (dialog_)
+        dialog_->close();
+    dialog_ = new StatisticsDialog(report, window_);
+    dialog_->setAttribute(Qt::WA_DeleteOnClose);
+    dialog_->show();
+}
+
+void StatisticsCommands::fail(const QString& message) {
+    QMessageBox::warning(window_, QStringLiteral("Статистика"), message);
+}
