@@ -19,12 +19,18 @@ namespace {
 // Running sums of a group: double precision, started from zero on every run.
 struct GroupSums {
     Scores sums;
+    Profiles squares; // each cell's squared counts, for the group statistics
     int members = 0;
 
     template <std::size_t N>
     static void add(std::array<double, N>& sums, const std::array<double, N>& values) {
         for (std::size_t i = 0; i < N; ++i)
             sums[i] += values[i];
+    }
+    template <std::size_t N>
+    static void addSquares(std::array<double, N>& sums, const std::array<double, N>& values) {
+        for (std::size_t i = 0; i < N; ++i)
+            sums[i] += values[i] * values[i];
     }
     template <std::size_t N> void divide(std::array<double, N>& values) const {
         for (double& v : values)
@@ -36,6 +42,9 @@ struct GroupSums {
         add(sums.raw.profile1, member.raw.profile1);
         add(sums.raw.profile2, member.raw.profile2);
         add(sums.raw.profile3, member.raw.profile3);
+        addSquares(squares.profile1, member.raw.profile1);
+        addSquares(squares.profile2, member.raw.profile2);
+        addSquares(squares.profile3, member.raw.profile3);
         ++members;
     }
 
@@ -271,6 +280,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     next.source = dataDir;
     next.skipped = std::move(skipped);
     next.choiceDescription = describeChoice(choice);
+    next.moments = {group.members, group.sums.raw, group.squares};
     return withNorm(std::move(next), kind);
 }
 

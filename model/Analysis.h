@@ -57,6 +57,15 @@ struct SkippedEntry {
     friend bool operator==(const SkippedEntry&, const SkippedEntry&) = default;
 };
 
+// How a group's members spread over the cells of the three profiles: each cell's sum of
+// counts and of squared counts, enough for the cells' means and standard deviations without
+// keeping the members. Whole numbers, so exact in a double for any real group.
+struct GroupMoments {
+    int members = 0;
+    Profiles sums;
+    Profiles squares;
+};
+
 // Everything an analysis found, in numbers and kinds; every output formats it.
 struct AnalysisState {
     AnalysisKind kind = AnalysisKind::None;
@@ -77,6 +86,8 @@ struct AnalysisState {
     // How the members of a group were chosen, in words; empty when the group is the whole
     // folder.
     QString choiceDescription;
+    // A group: its members' spread over the cells, for the group statistics.
+    GroupMoments moments;
 };
 
 // Reads, scores and compares with the sex norm.

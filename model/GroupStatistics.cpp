@@ -3,6 +3,7 @@
 #include "Analysis.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ezr {
 
@@ -57,6 +58,24 @@ std::array<SampleSummary, StatisticsCellCount> cellSummaries(const QList<CellVal
     return summaries;
 }
 
+std::array<SampleSummary, StatisticsCellCount> cellSummaries(const GroupMoments& moments) {
+    const CellValues sums = cellValues(moments.sums), squares = cellValues(moments.squares);
+    const int n = moments.members;
+    std::array<SampleSummary, StatisticsCellCount> summaries;
+    for (std::size_t c = 0; c < summaries.size(); ++c) {
+        SampleSummary& summary = summaries[c];
+        summary.n = n;
+        if (n == 0)
+            continue;
+        summary.mean = percentOfAnswers(sums[c] / n);
+        // Whole counts: the sum of squared deviations is exact, and zero for a constant cell.
+        const double deviations = squares[c] - sums[c] * sums[c] / n;
+        if (n > 1 && deviations > 0.0)
+            summary.sd = percentOfAnswers(std::sqrt(deviations / (n - 1)));
+    }
+    return summaries;
+}
+
 int NormStatistics::tested() const {
     return countTested(cells);
 }
@@ -66,9 +85,20 @@ int GroupsStatistics::tested() const {
 }
 
 NormStatistics groupAgainstNorm(const QList<CellValues>& counts, const CellValues& norm) {
+    return groupAgainstNorm(cellSummaries(counts), norm);
+}
+
+std::optional<NormStatistics> groupNormStatistics(const AnalysisState& group) {
+    if (group.kind != AnalysisKind::Group)
+        return std::nullopt;
+    return groupAgainstNorm(cellSummaries(group.moments),
+                            cellValues(group.comparison.norm.percent));
+}
+
+NormStatistics groupAgainstNorm(const std::array<SampleSummary, StatisticsCellCount>& summaries,
+                                const CellValues& norm) {
     NormStatistics statistics;
-    statistics.members = int(counts.size());
-    const auto summaries = cellSummaries(counts);
+    statistics.members = summaries.front().n;
     for (std::size_t c = 0; c < summaries.size(); ++c) {
         NormCellStatistics& cell = statistics.cells[c];
         cell.sample = summaries[c];

@@ -15,6 +15,7 @@ namespace ezr {
 
 struct AnalysisState;
 struct ExamineeRecord;
+struct GroupMoments;
 
 inline constexpr int StatisticsCellCount = MotiveCount + Profile2Cells + Profile3Cells;
 // One value per cell, in the order of the record: profile 1, 2, 3.
@@ -31,6 +32,9 @@ QList<CellValues> memberCounts(const QList<ExamineeRecord>& members);
 // Every cell's sample of the members' percentages (count x 100 / 108). Summed as whole
 // counts and scaled once, so that two groups with the same counts have exactly the same mean.
 std::array<SampleSummary, StatisticsCellCount> cellSummaries(const QList<CellValues>& counts);
+
+// The same from a group's sums of counts and of squared counts.
+std::array<SampleSummary, StatisticsCellCount> cellSummaries(const GroupMoments& moments);
 
 struct NormCellStatistics {
     SampleSummary sample;
@@ -49,6 +53,10 @@ struct NormStatistics {
 // The group's cells (the members' counts) against the norm's percentages (one-sample
 // t-tests).
 NormStatistics groupAgainstNorm(const QList<CellValues>& counts, const CellValues& norm);
+NormStatistics groupAgainstNorm(const std::array<SampleSummary, StatisticsCellCount>& cells,
+                                const CellValues& norm);
+// A group analysis against the norm it is compared with; nothing for an examinee.
+std::optional<NormStatistics> groupNormStatistics(const AnalysisState& group);
 
 struct GroupsCellStatistics {
     SampleSummary first, second;

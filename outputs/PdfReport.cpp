@@ -6,6 +6,7 @@
 #include "ExplanationTexts.h"
 #include "PdfFonts.h"
 #include "Regional.h"
+#include "StatisticsTable.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
 
@@ -553,6 +554,34 @@ void printStandOuts(PageFlow& flow, const AnalysisState& state, const ResultShee
                   entryFont);
 }
 
+// A group's cells tested against the norm: those that differ after Holm's correction, in
+// words, or that none does.
+void printStatisticalCheck(PageFlow& flow, const AnalysisState& state) {
+    const std::optional<NormStatistics> statistics = groupNormStatistics(state);
+    if (!statistics)
+        return;
+    const StatisticsReport report =
+        statisticsReport(*statistics, normGroupName(state.comparison.norm));
+    const QFont entryFont = pdfFont(9);
+    flow.advance(6);
+    flow.need(3 * LineHeight);
+    flow.text(QStringLiteral("Статистическая проверка"), pdfFont(11, true));
+    flow.text(QStringLiteral("Средний процент каждого показателя сравнён с нормой по t-критерию; "
+                             "поправка Холма на %1 сравнений оставляет вероятность хотя бы одной "
+                             "ложной находки не выше 5 %. d — разность в стандартных "
+                             "отклонениях группы (0,2 малый, 0,5 средний, 0,8 большой эффект).")
+                  .arg(statistics->tested()),
+              pdfFont(7.5), Qt::darkGray);
+    for (const QString& finding : report.findings)
+        flow.text(QStringLiteral("• ") + finding, entryFont, verdictColour(Verdict::BeyondNorm), 6);
+    if (report.findings.isEmpty() && statistics->tested() > 0)
+        flow.text(QStringLiteral("После поправки Холма ни один показатель не отличается от "
+                                 "нормы значимо (p < 0,05)."),
+                  entryFont);
+    for (const QString& note : report.notes)
+        flow.text(note, pdfFont(7.5), Qt::darkGray);
+}
+
 // Lays the report out on `writer`; returns the number of pages. `pageCount` numbers the pages
 // "of M"; 0 while it is not known yet.
 int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const ResultSheet& sheet,
@@ -590,6 +619,8 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
               body, bold);
     printReadingGuide(flow, state.comparison);
     printStandOuts(flow, state, sheet);
+    if (!individual)
+        printStatisticalCheck(flow, state);
 
     printProfile(painter, flow,
                  {1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,

@@ -1,5 +1,6 @@
 // The group statistics against values computed independently with SciPy and statsmodels
 // (tests/data/statistics/make_expected.py) from the members' counts kept beside them.
+#include "Analysis.h"
 #include "GroupStatistics.h"
 #include "StatisticsMath.h"
 #include "StatisticsTable.h"
@@ -76,6 +77,7 @@ private slots:
     void twoGroups_data();
     void twoGroups();
     void oneMemberGivesNoStatistics();
+    void sumsOfSquaresGiveTheMembersSpread();
     void holmKeepsOrderAndSkipsMissing();
     void csvHasTheFixedHeadingsAndOneRowPerCell();
 };
@@ -169,9 +171,41 @@ void TestGroupStatistics::oneMemberGivesNoStatistics() {
     QCOMPARE(pair.tested(), 0);
     QVERIFY(!statisticsReport(pair, "1", "2").notes.isEmpty());
     // Nobody at all: no mean either, and still no division by zero.
-    const NormStatistics nobody = groupAgainstNorm({}, womenNorm());
+    const NormStatistics nobody = groupAgainstNorm(QList<CellValues>{}, womenNorm());
     QCOMPARE(nobody.cells[0].sample.n, 0);
     QVERIFY(std::isfinite(nobody.cells[0].sample.mean));
+}
+
+void TestGroupStatistics::sumsOfSquaresGiveTheMembersSpread() {
+    // A group run keeps each cell's sums, not its members: the same tests must follow.
+    for (const char* name : {"counts_a.csv", "counts_c.csv"}) {
+        const QList<CellValues> members = counts(name);
+        GroupMoments moments;
+        moments.members = int(members.size());
+        CellValues sums{}, squares{};
+        for (const CellValues& member : members)
+            for (std::size_t c = 0; c < member.size(); ++c) {
+                sums[c] += member[c];
+                squares[c] += member[c] * member[c];
+            }
+        std::copy_n(sums.begin(), MotiveCount, moments.sums.profile1.begin());
+        std::copy_n(sums.begin() + MotiveCount, Profile2Cells, moments.sums.profile2.begin());
+        std::copy_n(sums.begin() + MotiveCount + Profile2Cells, Profile3Cells,
+                    moments.sums.profile3.begin());
+        std::copy_n(squares.begin(), MotiveCount, moments.squares.profile1.begin());
+        std::copy_n(squares.begin() + MotiveCount, Profile2Cells, moments.squares.profile2.begin());
+        std::copy_n(squares.begin() + MotiveCount + Profile2Cells, Profile3Cells,
+                    moments.squares.profile3.begin());
+        const auto fromMembers = cellSummaries(members);
+        const auto fromSums = cellSummaries(moments);
+        for (std::size_t c = 0; c < fromSums.size(); ++c) {
+            QCOMPARE(fromSums[c].n, fromMembers[c].n);
+            QCOMPARE(fromSums[c].mean, fromMembers[c].mean);
+            QVERIFY(std::abs(fromSums[c].sd - fromMembers[c].sd) < 1e-12);
+            // A constant cell stays exactly constant: no test on rounding noise.
+            QCOMPARE(fromSums[c].sd == 0.0, fromMembers[c].sd == 0.0);
+        }
+    }
 }
 
 void TestGroupStatistics::holmKeepsOrderAndSkipsMissing() {

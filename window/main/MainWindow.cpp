@@ -61,9 +61,8 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     createShortcuts();
     createResultPanel();
     panel_->showSheet(formatSheet(analysis_));
-    // The statistics need every member's counts; the sav table keeps them as rows.
     statistics_ = new StatisticsCommands(
-        this, [this] { return withTableRows(ReportFormat::Sav); }, progressDelay_);
+        this, [this]() -> const AnalysisState& { return analysis_; }, progressDelay_);
 }
 
 MainWindow::~MainWindow() = default;

@@ -13,25 +13,15 @@
 
 using namespace ezr;
 
-StatisticsCommands::StatisticsCommands(QWidget* window,
-                                       std::function<AnalysisState()> groupWithMembers,
+StatisticsCommands::StatisticsCommands(QWidget* window, std::function<const AnalysisState&()> shown,
                                        int progressDelay)
-    : QObject(window), window_(window), groupWithMembers_(std::move(groupWithMembers)),
-      progressDelay_(progressDelay) {}
+    : QObject(window), window_(window), shown_(std::move(shown)), progressDelay_(progressDelay) {}
 
 void StatisticsCommands::showGroupStatistics() {
-    try {
-        const AnalysisState group = groupWithMembers_();
-        if (group.kind != AnalysisKind::Group)
-            return;
-        const Norm& norm = group.comparison.norm;
-        show(statisticsReport(
-            groupAgainstNorm(memberCounts(group.members), cellValues(norm.percent)),
-            normGroupName(norm)));
-    } catch (const AnalysisError& error) {
-        fail(errorBoxText(error));
-    } catch (const GroupCancelled&) {
-    }
+    // The group's run kept each cell's sums, so its members need not be read again.
+    const AnalysisState& group = shown_();
+    if (const std::optional<NormStatistics> statistics = groupNormStatistics(group))
+        show(statisticsReport(*statistics, normGroupName(group.comparison.norm)));
 }
 
 void StatisticsCommands::attachTo(ExamineeListWindow* list) {

@@ -20,9 +20,8 @@ class QWidget;
 class StatisticsCommands : public QObject {
     Q_OBJECT
 public:
-    // `groupWithMembers` gives the group on screen with its members' rows, reading the folder
-    // again when the window's run kept none; it throws AnalysisError.
-    StatisticsCommands(QWidget* window, std::function<ezr::AnalysisState()> groupWithMembers,
+    // `shown` gives the analysis on screen.
+    StatisticsCommands(QWidget* window, std::function<const ezr::AnalysisState&()> shown,
                        int progressDelay);
 
     // The group on screen against the norm it is compared with.
@@ -43,7 +42,7 @@ private:
     void fail(const QString& message);
 
     QWidget* window_;
-    std::function<ezr::AnalysisState()> groupWithMembers_;
+    std::function<const ezr::AnalysisState&()> shown_;
     int progressDelay_;
     QPointer<ExamineeListWindow> list_;
     QString firstFolder_;
