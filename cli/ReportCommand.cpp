@@ -263,8 +263,8 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
             std::optional<TerminalProgress> progress;
             if (showProgress)
                 progress.emplace(standardError);
-            const StatisticsOutput output = makeStatistics(
-                request, progress ? progress->callback() : GroupProgress());
+            const StatisticsOutput output =
+                makeStatistics(request, progress ? progress->callback() : GroupProgress());
             progress.reset();
             writeStatistics(request, output, standardOutput, standardError);
             return 0;

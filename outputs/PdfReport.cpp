@@ -6,9 +6,9 @@
 #include "ExplanationTexts.h"
 #include "PdfFonts.h"
 #include "Regional.h"
-#include "StatisticsTable.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
+#include "StatisticsTable.h"
 
 #include <QBuffer>
 #include <QPageLayout>
