@@ -4,8 +4,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace ezr;
 
@@ -81,6 +85,7 @@ StatisticsDialog::StatisticsDialog(const StatisticsReport& report, QWidget* pare
     table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->setSortingEnabled(true);
     table_->verticalHeader()->setVisible(false);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->resizeColumnsToContents();
     layout->addWidget(table_, 1);
 
@@ -93,5 +98,10 @@ StatisticsDialog::StatisticsDialog(const StatisticsReport& report, QWidget* pare
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(1100, 700);
+    // Wide enough for every column where the screen allows.
+    const int tableWidth = table_->horizontalHeader()->length() + 2 * table_->frameWidth() +
+                           table_->verticalScrollBar()->sizeHint().width();
+    const QScreen* shown = parent ? parent->screen() : screen();
+    const int widest = shown ? shown->availableGeometry().width() - 40 : tableWidth;
+    resize(std::min(tableWidth + 2 * layout->contentsMargins().left(), widest), 720);
 }
