@@ -66,15 +66,8 @@ StatisticsOutput makeStatistics(const ReportRequest& request, const GroupProgres
 }
 
 QByteArray statisticsBytes(const ReportRequest& request, const StatisticsReport& report) {
-    switch (request.format) {
-    case ReportFormat::Xlsx:
-        return buildXlsx({statisticsSheet(report)});
-    case ReportFormat::Sav:
-    case ReportFormat::Dta:
-        throw AnalysisError(QStringLiteral("Статистика пишется в CSV или xlsx"));
-    default:
-        return statisticsCsv(report);
-    }
+    return request.format == ReportFormat::Xlsx ? buildXlsx({statisticsSheet(report)})
+                                                : statisticsCsv(report);
 }
 
 void writeStatistics(const ReportRequest& request, const StatisticsOutput& output,

@@ -5,6 +5,7 @@
 #include "Regional.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
+#include "StatisticsTable.h"
 #include "VerifiedWrite.h"
 
 #include <algorithm>
@@ -333,8 +334,13 @@ public:
         book_.endRow();
     }
     void finish(const AnalysisState& state) override {
-        if (state.kind == AnalysisKind::Group)
+        if (state.kind == AnalysisKind::Group) {
             book_.writeSheet(groupSummaryTable(state));
+            // The cells tested against the norm, from the sums the run kept.
+            if (const std::optional<NormStatistics> statistics = groupNormStatistics(state))
+                book_.writeSheet(statisticsSheet(
+                    statisticsReport(*statistics, normGroupName(state.comparison.norm))));
+        }
         book_.finish(sink_);
     }
 
