@@ -54,9 +54,8 @@ StatisticsOutput makeStatistics(const ReportRequest& request, const GroupProgres
     output.group = analyse(first, progress);
     const QList<CellValues> members = memberCounts(output.group.members);
     if (!request.comparesGroups()) {
-        const Norm& norm = output.group.comparison.norm;
-        output.report = statisticsReport(groupAgainstNorm(members, cellValues(norm.percent)),
-                                         normGroupName(norm));
+        // Against the norm's percentages, or against the group a norm was saved from.
+        output.report = *groupStatisticsReport(output.group);
         return output;
     }
     const AnalysisState second = secondGroup(request, progress);

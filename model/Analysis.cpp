@@ -20,7 +20,20 @@ namespace {
 struct GroupSums {
     Scores sums;
     Profiles squares; // each cell's squared counts, for the group statistics
+    std::array<QList<int>, MotiveCount + Profile2Cells + Profile3Cells> histograms;
     int members = 0;
+
+    template <std::size_t N>
+    QList<int>* count(QList<int>* histogram, const std::array<double, N>& values) {
+        for (const double v : values) {
+            const qsizetype answers = qsizetype(v);
+            if (histogram->size() <= answers)
+                histogram->resize(answers + 1);
+            ++(*histogram)[answers];
+            ++histogram;
+        }
+        return histogram;
+    }
 
     template <std::size_t N>
     static void add(std::array<double, N>& sums, const std::array<double, N>& values) {
@@ -45,6 +58,8 @@ struct GroupSums {
         addSquares(squares.profile1, member.raw.profile1);
         addSquares(squares.profile2, member.raw.profile2);
         addSquares(squares.profile3, member.raw.profile3);
+        count(count(count(histograms.data(), member.raw.profile1), member.raw.profile2),
+              member.raw.profile3);
         ++members;
     }
 
@@ -280,7 +295,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     next.source = dataDir;
     next.skipped = std::move(skipped);
     next.choiceDescription = describeChoice(choice);
-    next.moments = {group.members, group.sums.raw, group.squares};
+    next.moments = {group.members, group.sums.raw, group.squares, std::move(group.histograms)};
     return withNorm(std::move(next), kind);
 }
 

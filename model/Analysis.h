@@ -64,6 +64,8 @@ struct GroupMoments {
     int members = 0;
     Profiles sums;
     Profiles squares;
+    // Each cell (profile 1, 2, 3): how many members gave 0, 1, 2, ... answers in it.
+    std::array<QList<int>, MotiveCount + Profile2Cells + Profile3Cells> histograms;
 };
 
 // Everything an analysis found, in numbers and kinds; every output formats it.

@@ -337,9 +337,8 @@ public:
         if (state.kind == AnalysisKind::Group) {
             book_.writeSheet(groupSummaryTable(state));
             // The cells tested against the norm, from the sums the run kept.
-            if (const std::optional<NormStatistics> statistics = groupNormStatistics(state))
-                book_.writeSheet(statisticsSheet(
-                    statisticsReport(*statistics, normGroupName(state.comparison.norm))));
+            if (const std::optional<StatisticsReport> report = groupStatisticsReport(state))
+                book_.writeSheet(statisticsSheet(*report));
         }
         book_.finish(sink_);
     }

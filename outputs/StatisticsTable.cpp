@@ -1,5 +1,6 @@
 #include "StatisticsTable.h"
 
+#include "Analysis.h"
 #include "Regional.h"
 
 #include <cmath>
@@ -79,6 +80,8 @@ StatisticsReport statisticsReport(const NormStatistics& statistics, const QStrin
     StatisticsReport report;
     report.title =
         QStringLiteral("Группа (N = %1) и норма «%2»").arg(statistics.members).arg(normName);
+    report.method = QStringLiteral("Средний процент каждого показателя сравнён с процентом нормы "
+                                   "по t-критерию для одной выборки");
     report.table = tableWith(normStatisticsHeadings());
     const QStringList headings = statisticsCellHeadings();
     for (std::size_t c = 0; c < statistics.cells.size(); ++c) {
@@ -157,6 +160,8 @@ StatisticsReport statisticsReport(const GroupsStatistics& statistics, const QStr
                        .arg(statistics.firstMembers)
                        .arg(secondName)
                        .arg(statistics.secondMembers);
+    report.method = QStringLiteral("Средние проценты каждого показателя сравнены по t-критерию "
+                                   "Уэлча");
     report.table = tableWith(groupsStatisticsHeadings());
     const QStringList headings = statisticsCellHeadings();
     for (std::size_t c = 0; c < statistics.cells.size(); ++c) {
@@ -191,6 +196,57 @@ StatisticsReport statisticsReport(const GroupsStatistics& statistics, const QStr
                             .arg(cells.join(QStringLiteral(", ")));
     if (statistics.leading)
         leadingMotiveNotes(*statistics.leading, report);
+    return report;
+}
+
+std::optional<StatisticsReport> groupStatisticsReport(const AnalysisState& state) {
+    const Norm& norm = state.comparison.norm;
+    const QString name = normGroupName(norm);
+    if (state.kind != AnalysisKind::Group)
+        return std::nullopt;
+    if (!norm.distribution)
+        return statisticsReport(*groupNormStatistics(state), name);
+    std::array<SampleSummary, StatisticsCellCount> normCells;
+    for (std::size_t c = 0; c < normCells.size(); ++c) {
+        const CellDistribution& cell = norm.distribution->cells[c];
+        normCells[c] = {cell.n, cell.mean, cell.sd};
+    }
+    return statisticsReport(compareSummaries(cellSummaries(state.moments), normCells),
+                            QStringLiteral("группа"), name);
+}
+
+QStringList standingHeadings() {
+    return QStringLiteral("Показатель;Балл, %;Норма: N;Норма: среднее, %;Норма: SD;T;Процентиль")
+        .split(u';');
+}
+
+std::optional<StatisticsReport> examineeStandingReport(const AnalysisState& state) {
+    const Norm& norm = state.comparison.norm;
+    if (state.kind != AnalysisKind::Individual || !norm.distribution)
+        return std::nullopt;
+    StatisticsReport report;
+    report.title = QStringLiteral("Обследуемый среди нормы «%1»").arg(normGroupName(norm));
+    report.method = QStringLiteral("T = 50 + 10·z по среднему и SD нормы; процентиль — доля "
+                                   "членов нормы ниже (и половина равных)");
+    report.table = tableWith(standingHeadings());
+    const QStringList headings = statisticsCellHeadings();
+    const auto cells = standings(cellValues(state.record.scores.raw), *norm.distribution);
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        const CellDistribution& spread = norm.distribution->cells[c];
+        const CellStanding& standing = cells[c];
+        report.table.rows.append(TableRow{headings[qsizetype(c)], number(standing.percent),
+                                          double(spread.n), number(spread.mean), number(spread.sd),
+                                          standing.tScore ? number(*standing.tScore) : QVariant(),
+                                          number(standing.percentile)});
+        // Outside the middle 95 % of a normal spread.
+        const bool far = standing.tScore && std::abs(*standing.tScore - 50.0) >= 19.6;
+        report.differs.append(far);
+        if (far)
+            report.findings << QStringLiteral("%1: %2 %, T = %3, процентиль %4.")
+                                   .arg(headings[qsizetype(c)], decimal(standing.percent),
+                                        decimal(*standing.tScore, 0),
+                                        decimal(standing.percentile, 0));
+    }
     return report;
 }
 

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The group statistics as a table (the window's, the workbook's sheet, the CSV of
 // ezr-report) with its notes, and what the printed report says of them in words.
 namespace ezr {
@@ -22,6 +24,7 @@ QStringList groupsStatisticsHeadings();
 
 struct StatisticsReport {
     QString title;        // what is compared with what
+    QString method;       // the test in words, for the printed report
     SheetTable table;     // a heading row, then one row per cell, numbers to six digits
     QList<bool> differs;  // per cell row: different after Holm's correction
     QStringList notes;    // what could not be computed, the test of the leading motives
@@ -31,6 +34,16 @@ struct StatisticsReport {
 StatisticsReport statisticsReport(const NormStatistics& statistics, const QString& normName);
 StatisticsReport statisticsReport(const GroupsStatistics& statistics, const QString& firstName,
                                   const QString& secondName);
+
+// The group of the analysis against its norm: cell by cell against the norm's percentages, or,
+// when the norm was saved with its members' spread, as against that group (Welch). Nothing
+// for an examinee.
+std::optional<StatisticsReport> groupStatisticsReport(const AnalysisState& state);
+
+// An examinee against a norm saved with its members' spread: every cell's percentage, the
+// norm's N, mean and SD, the T-score and the percentile rank. Nothing otherwise.
+std::optional<StatisticsReport> examineeStandingReport(const AnalysisState& state);
+QStringList standingHeadings();
 
 // The table as CSV: ";" between fields (the headings are fixed), numbers with the regional
 // decimal separator, UTF-8 with a byte-order mark, CR LF.

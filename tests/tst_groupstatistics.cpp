@@ -1,7 +1,9 @@
 // The group statistics against values computed independently with SciPy and statsmodels
 // (tests/data/statistics/make_expected.py) from the members' counts kept beside them.
 #include "Analysis.h"
+#include "AnalysisError.h"
 #include "GroupStatistics.h"
+#include "NormFile.h"
 #include "StatisticsMath.h"
 #include "StatisticsTable.h"
 
@@ -13,6 +15,32 @@
 using namespace ezr;
 
 namespace {
+
+// The moments a group run keeps, from the members' counts.
+GroupMoments momentsOf(const QList<CellValues>& members) {
+    GroupMoments moments;
+    moments.members = int(members.size());
+    std::array<double*, 3> sums{moments.sums.profile1.data(), moments.sums.profile2.data(),
+                                moments.sums.profile3.data()};
+    std::array<double*, 3> squares{moments.squares.profile1.data(), moments.squares.profile2.data(),
+                                   moments.squares.profile3.data()};
+    for (const CellValues& member : members) {
+        for (int c = 0; c < StatisticsCellCount; ++c) {
+            const int profile = c < MotiveCount ? 0 : c < MotiveCount + Profile2Cells ? 1 : 2;
+            const int index = profile == 0   ? c
+                              : profile == 1 ? c - MotiveCount
+                                             : c - MotiveCount - Profile2Cells;
+            const double v = member[std::size_t(c)];
+            sums[profile][index] += v;
+            squares[profile][index] += v * v;
+            QList<int>& histogram = moments.histograms[std::size_t(c)];
+            if (histogram.size() <= qsizetype(v))
+                histogram.resize(qsizetype(v) + 1);
+            ++histogram[qsizetype(v)];
+        }
+    }
+    return moments;
+}
 
 QString dataPath(const QString& name) {
     return QStringLiteral(EZR_TEST_DATA_DIR "/statistics/") + name;
@@ -78,6 +106,8 @@ private slots:
     void twoGroups();
     void oneMemberGivesNoStatistics();
     void sumsOfSquaresGiveTheMembersSpread();
+    void examineeAmongTheNormsMembers();
+    void normFileKeepsTheDistribution();
     void holmKeepsOrderAndSkipsMissing();
     void csvHasTheFixedHeadingsAndOneRowPerCell();
 };
@@ -206,6 +236,44 @@ void TestGroupStatistics::sumsOfSquaresGiveTheMembersSpread() {
             QCOMPARE(fromSums[c].sd == 0.0, fromMembers[c].sd == 0.0);
         }
     }
+}
+
+void TestGroupStatistics::examineeAmongTheNormsMembers() {
+    const std::optional<NormDistribution> norm = distributionOf(momentsOf(counts("counts_a.csv")));
+    QVERIFY(norm);
+    const QList<CellValues> examinees = counts("counts_c.csv");
+    const QList<QStringList> expected = csvRows("expected_standing_c_in_a.csv");
+    QCOMPARE(expected.size(), examinees.size() * StatisticsCellCount);
+    for (qsizetype e = 0; e < examinees.size(); ++e) {
+        const auto cells = standings(examinees[e], *norm);
+        for (int c = 0; c < StatisticsCellCount; ++c) {
+            const QStringList& row = expected[e * StatisticsCellCount + c];
+            compareField(row[0], cells[std::size_t(c)].tScore, "T", c);
+            compareField(row[1], cells[std::size_t(c)].percentile, "percentile", c);
+        }
+    }
+}
+
+void TestGroupStatistics::normFileKeepsTheDistribution() {
+    Norm norm = storedNorm(1);
+    norm.kind = NormKind::Own;
+    norm.row = -1;
+    norm.name = QStringLiteral("Отдел");
+    norm.memberCount = 9;
+    norm.distribution = distributionOf(momentsOf(counts("counts_a.csv")));
+    const QByteArray bytes = normFileBytes(norm);
+    QVERIFY(bytes.contains("\"version\": 2"));
+    QCOMPARE(readNormFile(bytes, "a.json"), norm);
+    // A version-1 file, without the spread, still reads.
+    Norm plain = norm;
+    plain.distribution.reset();
+    const QByteArray first = normFileBytes(plain);
+    QVERIFY(first.contains("\"version\": 1"));
+    QCOMPARE(readNormFile(first, "b.json"), plain);
+    // A histogram that does not hold the members is refused.
+    QByteArray broken = bytes;
+    broken.replace("\"n\": 9", "\"n\": 8");
+    QVERIFY_THROWS_EXCEPTION(AnalysisError, readNormFile(broken, "c.json"));
 }
 
 void TestGroupStatistics::holmKeepsOrderAndSkipsMissing() {

@@ -318,6 +318,7 @@ void MainMenu::update(const MenuState& state) {
     action(Command::SaveAnswerTimeChart)->setEnabled(state.answerTimeChartOn);
     action(Command::ShowNorm)->setChecked(state.normShown);
     action(Command::SaveAsNorm)->setEnabled(state.analysisShown && !state.individualShown);
-    action(Command::Statistics)->setEnabled(state.analysisShown && !state.individualShown);
+    // An examinee has statistics against a norm saved with its members' spread.
+    action(Command::Statistics)->setEnabled(state.analysisShown);
     action(Command::AnonymousOutputs)->setChecked(state.anonymous);
 }

@@ -19,9 +19,17 @@ StatisticsCommands::StatisticsCommands(QWidget* window, std::function<const Anal
 
 void StatisticsCommands::showGroupStatistics() {
     // The group's run kept each cell's sums, so its members need not be read again.
-    const AnalysisState& group = shown_();
-    if (const std::optional<NormStatistics> statistics = groupNormStatistics(group))
-        show(statisticsReport(*statistics, normGroupName(group.comparison.norm)));
+    const AnalysisState& shown = shown_();
+    if (const std::optional<StatisticsReport> report = groupStatisticsReport(shown))
+        show(*report);
+    else if (const std::optional<StatisticsReport> standing = examineeStandingReport(shown))
+        show(*standing);
+    else
+        QMessageBox::information(window_, QStringLiteral("Статистика"),
+                                 QStringLiteral("Обследуемого можно сравнить с распределением "
+                                                "группы, когда норма сохранена из группы "
+                                                "(«Сохранить как норму…») и выбрана в "
+                                                "«Нормирование»."));
 }
 
 void StatisticsCommands::attachTo(ExamineeListWindow* list) {

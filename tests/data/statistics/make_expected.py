@@ -117,3 +117,19 @@ against_norm('counts_a.csv', 'expected_norm_a.csv')
 against_norm('counts_c.csv', 'expected_norm_c.csv')
 two_groups('counts_a.csv', 'counts_b.csv', 'expected_a_b.csv')
 two_groups('counts_b.csv', 'counts_c.csv', 'expected_b_c.csv')
+
+
+def standings(norm_group, examinees, out):
+    # Each examinee among the norm group's members: T = 50 + 10 z, the percentile rank by
+    # mid-rank (SciPy's kind='mean').
+    x, y = percents(norm_group), percents(examinees)
+    rows = []
+    for member in y:
+        for c in range(36):
+            v = x[:, c]
+            t = None if np.ptp(v) == 0 else 50 + 10 * (member[c] - v.mean()) / v.std(ddof=1)
+            rows.append([t, stats.percentileofscore(v, member[c], kind='mean')])
+    write(out, ['t', 'percentile'], rows)
+
+
+standings('counts_a.csv', 'counts_c.csv', 'expected_standing_c_in_a.csv')
