@@ -582,7 +582,9 @@ void printStatisticalCheck(PageFlow& flow, const AnalysisState& state) {
     const QFont entryFont = pdfFont(9);
     flow.advance(6);
     flow.need(3 * LineHeight);
-    flow.text(QStringLiteral("Статистическая проверка"), pdfFont(11, true));
+    flow.text(examinee ? QStringLiteral("Положение среди членов нормы")
+                       : QStringLiteral("Статистическая проверка"),
+              pdfFont(11, true));
     if (examinee) {
         printStanding(flow, *examinee);
         return;
@@ -639,8 +641,8 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
               body, bold);
     printReadingGuide(flow, state.comparison);
     printStandOuts(flow, state, sheet);
-    if (!individual)
-        printStatisticalCheck(flow, state);
+    // A group always; an examinee against a norm saved with its members' spread.
+    printStatisticalCheck(flow, state);
 
     printProfile(painter, flow,
                  {1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,
