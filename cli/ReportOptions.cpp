@@ -31,7 +31,7 @@ const QString Description = QStringLiteral(
     "             [--norm-description TEXT]] [--anonymous] [--format F] [-o PATH]\n"
     "  ezr-report --group DIR [--where COND] [--codes LIST] <norm> --statistics\n"
     "             [--compare-group DIR2] [--compare-where COND] [--compare-codes LIST]\n"
-    "             [--format csv|xlsx] [-o PATH]\n"
+    "             [--format csv|xlsx|sav|dta] [-o PATH]\n"
     "\n"
     "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
     "table of every examinee), sav or dta (the same table for SPSS or Stata: one case per\n"
@@ -338,8 +338,8 @@ std::optional<QString> statisticsFormat(ReportRequest& request) {
         return std::nullopt;
     if (request.format == ReportFormat::Txt)
         request.format = ReportFormat::Csv;
-    if (request.format != ReportFormat::Csv && request.format != ReportFormat::Xlsx)
-        return QStringLiteral("--statistics writes csv or xlsx");
+    if (request.format == ReportFormat::Pdf)
+        return QStringLiteral("--statistics writes csv, xlsx, sav or dta");
     return std::nullopt;
 }
 

@@ -65,8 +65,15 @@ StatisticsOutput makeStatistics(const ReportRequest& request, const GroupProgres
 }
 
 QByteArray statisticsBytes(const ReportRequest& request, const StatisticsReport& report) {
-    return request.format == ReportFormat::Xlsx ? buildXlsx({statisticsSheet(report)})
-                                                : statisticsCsv(report);
+    switch (request.format) {
+    case ReportFormat::Xlsx:
+        return buildXlsx({statisticsSheet(report)});
+    case ReportFormat::Sav:
+    case ReportFormat::Dta:
+        return statisticsDataFile(report, request.format);
+    default:
+        return statisticsCsv(report);
+    }
 }
 
 void writeStatistics(const ReportRequest& request, const StatisticsOutput& output,

@@ -300,3 +300,60 @@ StatisticsFileSummary readStatisticsFile(QByteArrayView bytes, StatisticsFormat 
 }
 
 } // namespace ezr
+
+namespace ezr {
+
+QByteArray buildTableFile(const QList<ExamineeColumn>& columns, const QList<TableRow>& rows,
+                          const QString& label, StatisticsFormat format,
+                          const QDateTime& analysed) {
+    const long cases = long(rows.size());
+    QList<qsizetype> textBytes(columns.size(), 0);
+    QList<int> textChars(columns.size(), 0);
+    for (const TableRow& row : rows)
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            if (!columns[c].isNumber() && row.value(c).isValid()) {
+                textBytes[c] = std::max(textBytes[c], cellText(row[c]).size());
+                textChars[c] = std::max(textChars[c], int(row[c].toString().size()));
+            }
+    QByteArray bytes;
+    const std::unique_ptr<readstat_writer_t, WriterFree> owner(readstat_writer_init());
+    readstat_writer_t* writer = owner.get();
+    if (!writer)
+        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
+    check(format, readstat_set_data_writer(writer, appendBytes));
+    check(format, readstat_writer_set_file_label(writer, (format == StatisticsFormat::Spss
+                                                              ? utf8Within(label, SpssLabelBytes)
+                                                              : label.toUtf8())
+                                                             .constData()));
+    check(format, readstat_writer_set_file_timestamp(writer, time_t(analysed.toSecsSinceEpoch())));
+    QList<readstat_variable_t*> variables;
+    for (qsizetype c = 0; c < columns.size(); ++c)
+        variables.append(addVariable(writer, format, columns[c], textBytes[c], textChars[c]));
+    if (format == StatisticsFormat::Spss) {
+        check(format, readstat_writer_set_compression(writer, READSTAT_COMPRESS_ROWS));
+        check(format, readstat_begin_writing_sav(writer, &bytes, cases));
+    } else {
+        check(format, readstat_writer_set_file_format_version(writer, StataUnicodeVersion));
+        check(format, readstat_begin_writing_dta(writer, &bytes, cases));
+    }
+    for (const TableRow& row : rows) {
+        check(format, readstat_begin_row(writer));
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            check(format, insertCell(writer, variables[c], columns[c], row.value(c)));
+        check(format, readstat_end_row(writer));
+    }
+    check(format, readstat_end_writing(writer));
+    // Read back as the examinee table is: the cases, the variables and every value.
+    const StatisticsFileSummary read = readStatisticsFile(bytes, format);
+    if (read.cases != cases || read.names.size() != columns.size() ||
+        read.values != qint64(cases) * columns.size())
+        fail(format,
+             QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
+                 .arg(read.cases)
+                 .arg(read.names.size())
+                 .arg(cases)
+                 .arg(columns.size()));
+    return bytes;
+}
+
+} // namespace ezr

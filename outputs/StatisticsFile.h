@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Analysis.h"
+#include "ExamineeTable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -41,6 +42,12 @@ struct StatisticsFileSummary {
 // AnalysisError when the file cannot be made or does not read back as written.
 QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat format,
                                const QDateTime& analysed = QDateTime::currentDateTime());
+
+// Any table of `columns` (variables) and `rows` (cases, cells in column order) as such a file,
+// written and read back the same way.
+QByteArray buildTableFile(const QList<ExamineeColumn>& columns, const QList<TableRow>& rows,
+                          const QString& label, StatisticsFormat format,
+                          const QDateTime& analysed = QDateTime::currentDateTime());
 
 // Reads a file's header, variables and values with ReadStat. Throws AnalysisError when
 // ReadStat refuses it.

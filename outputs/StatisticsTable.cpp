@@ -2,6 +2,7 @@
 
 #include "Analysis.h"
 #include "Regional.h"
+#include "StatisticsFile.h"
 
 #include <cmath>
 
@@ -252,6 +253,43 @@ std::optional<StatisticsReport> examineeStandingReport(const AnalysisState& stat
 
 QByteArray statisticsCsv(const StatisticsReport& report) {
     return buildCsv(report.table, QLatin1Char(';'), decimalSeparator());
+}
+
+QByteArray statisticsDataFile(const StatisticsReport& report, ReportFormat format) {
+    // The variables by heading, as a statistics program names them.
+    static const QHash<QString, QByteArray> names = {
+        {QStringLiteral("Показатель"), "cell"},
+        {QStringLiteral("N"), "n"},
+        {QStringLiteral("Среднее, %"), "mean"},
+        {QStringLiteral("ДИ 95% от"), "ci_low"},
+        {QStringLiteral("ДИ 95% до"), "ci_high"},
+        {QStringLiteral("Норма, %"), "norm"},
+        {QStringLiteral("Разность"), "difference"},
+        {QStringLiteral("d"), "d"},
+        {QStringLiteral("t"), "t"},
+        {QStringLiteral("df"), "df"},
+        {QStringLiteral("p"), "p"},
+        {QStringLiteral("p (Холм)"), "p_holm"},
+        {QStringLiteral("N 1"), "n1"},
+        {QStringLiteral("Среднее 1, %"), "mean1"},
+        {QStringLiteral("N 2"), "n2"},
+        {QStringLiteral("Среднее 2, %"), "mean2"},
+        {QStringLiteral("g"), "g"},
+        {QStringLiteral("Балл, %"), "percent"},
+        {QStringLiteral("Норма: N"), "norm_n"},
+        {QStringLiteral("Норма: среднее, %"), "norm_mean"},
+        {QStringLiteral("Норма: SD"), "norm_sd"},
+        {QStringLiteral("T"), "t_score"},
+        {QStringLiteral("Процентиль"), "percentile"}};
+    QList<ExamineeColumn> columns;
+    for (const QVariant& heading : report.table.rows.front()) {
+        const QString text = heading.toString();
+        columns.append(
+            {text, names.value(text, "value"), text == QStringLiteral("Показатель") ? -1 : 4});
+    }
+    return buildTableFile(columns, report.table.rows.mid(1), report.title,
+                          format == ReportFormat::Sav ? StatisticsFormat::Spss
+                                                      : StatisticsFormat::Stata);
 }
 
 SheetTable statisticsSheet(const StatisticsReport& report) {

@@ -48,6 +48,10 @@ QStringList standingHeadings();
 // The table as CSV: ";" between fields (the headings are fixed), numbers with the regional
 // decimal separator, UTF-8 with a byte-order mark, CR LF.
 QByteArray statisticsCsv(const StatisticsReport& report);
+// The table as an SPSS or Stata file: one case per cell, variables cell, n, mean, ... named
+// in short ASCII and labelled with the headings; the file label is the title.
+QByteArray statisticsDataFile(const StatisticsReport& report, ReportFormat format);
+
 // The table as a workbook sheet "Статистика", the notes below it.
 SheetTable statisticsSheet(const StatisticsReport& report);
 

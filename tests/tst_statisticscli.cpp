@@ -4,6 +4,7 @@
 #include "GroupStatistics.h"
 #include "ReportCommand.h"
 #include "SampleMaker.h"
+#include "StatisticsFile.h"
 #include "StatisticsTable.h"
 
 #include <QBuffer>
@@ -49,6 +50,8 @@ private slots:
     }
     void tables_data();
     void tables();
+    void dataFiles_data();
+    void dataFiles();
     void refusals_data();
     void refusals();
 
@@ -106,6 +109,29 @@ void TestStatisticsCli::tables() {
             QVERIFY(qFuzzyCompare(QString(row.last()).replace(u',', u'.').toDouble(),
                                   tableRounded(*adjusted[c])));
     }
+}
+
+void TestStatisticsCli::dataFiles_data() {
+    QTest::addColumn<QString>("format");
+    QTest::newRow("SPSS") << "sav";
+    QTest::newRow("Stata") << "dta";
+}
+
+void TestStatisticsCli::dataFiles() {
+    QFETCH(QString, format);
+    QTemporaryDir out;
+    const QString path = out.filePath("statistics." + format);
+    const Run run = report(
+        {"--group", dir.path(), "--satisfaction", "--statistics", "--format", format, "-o", path});
+    QCOMPARE(run.code, 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const StatisticsFileSummary read = readStatisticsFile(
+        file.readAll(), format == "sav" ? StatisticsFormat::Spss : StatisticsFormat::Stata);
+    QCOMPARE(read.cases, qint64(StatisticsCellCount));
+    QCOMPARE(read.labels, normStatisticsHeadings());
+    QCOMPARE(read.names.front(), QByteArray("cell"));
+    QCOMPARE(read.names.back(), QByteArray("p_holm"));
 }
 
 void TestStatisticsCli::refusals_data() {
