@@ -2,12 +2,17 @@
 // the numbers and marks the cells that differ after Holm's correction.
 #include "WindowTestSupport.h"
 
+#include "ExamineeListModel.h"
+#include "ExamineeListWindow.h"
 #include "GroupStatistics.h"
 #include "StatisticsCommands.h"
 #include "StatisticsDialog.h"
 #include "StatisticsTable.h"
 
+#include <QAction>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -17,6 +22,7 @@ class TestStatisticsWindow : public QObject {
     Q_OBJECT
 private slots:
     void groupOnScreenAgainstItsNorm();
+    void oneSelectionAgainstAnother();
 };
 
 void TestStatisticsWindow::groupOnScreenAgainstItsNorm() {
@@ -62,6 +68,41 @@ void TestStatisticsWindow::groupOnScreenAgainstItsNorm() {
         QVERIFY2(!emptySeen, "an untested cell sorted before a tested one");
         QVERIFY(value.toDouble() >= previous);
         previous = value.toDouble();
+    }
+}
+
+void TestStatisticsWindow::oneSelectionAgainstAnother() {
+    TestWindow window;
+    for (int i = 0; i < 8; ++i)
+        window.addExaminee(testExaminee(i));
+    window.action("mmExaminees")->trigger();
+    ExamineeListWindow* list = window.form->examineeList();
+    QVERIFY(list);
+    QVERIFY(QTest::qWaitFor([list] { return !list->listing(); }, 10000));
+    list->view()->sortByColumn(ExamineeListModel::FileColumn, Qt::AscendingOrder);
+    QItemSelectionModel* selection = list->view()->selectionModel();
+    const auto select = [&](std::initializer_list<int> rows) {
+        selection->clearSelection();
+        for (const int row : rows)
+            selection->select(list->rows()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    auto* remember = list->findChild<QAction*>(QStringLiteral("mmStatisticsRemember"));
+    auto* compare = list->findChild<QAction*>(QStringLiteral("mmStatisticsCompare"));
+    QVERIFY(remember && compare);
+    QVERIFY(!compare->isEnabled());
+    select({0, 1, 2});
+    remember->trigger();
+    select({3, 4, 5, 6, 7});
+    compare->trigger();
+    StatisticsDialog* dialog = window.form->statistics()->lastDialog();
+    QVERIFY(dialog);
+    QTableWidget* table = dialog->table();
+    QCOMPARE(table->columnCount(), groupsStatisticsHeadings().size());
+    // Both Ns as selected, in every row.
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QCOMPARE(table->item(r, 1)->data(Qt::UserRole).toDouble(), 3.0);
+        QCOMPARE(table->item(r, 3)->data(Qt::UserRole).toDouble(), 5.0);
     }
 }
 
