@@ -105,15 +105,15 @@ StatisticsReport statisticsReport(const NormStatistics& statistics, const QStrin
         if (!cell.differs())
             continue;
         const OneSampleTest& t = *cell.test;
-        report.findings << QStringLiteral("%1: в группе в среднем %2 %, в норме %3 %, %4 на %5 "
-                                          "(95 % ДИ среднего: %6–%7 %); d = %8, %9; %10.")
-                               .arg(headings[qsizetype(c)], decimal(cell.sample.mean),
-                                    decimal(cell.norm),
-                                    t.difference > 0 ? QStringLiteral("выше")
-                                                     : QStringLiteral("ниже"),
-                                    decimal(std::abs(t.difference)), decimal(t.low),
-                                    decimal(t.high), decimal(t.d, 2), effectWords(t.d))
-                               .arg(pText(QStringLiteral("p (Холм)"), *cell.adjustedP));
+        report.findings
+            << QStringLiteral(
+                   "%1 отличается от нормы: в группе в среднем %2 %, в норме %3 %, %4 на %5 "
+                   "(95 % ДИ среднего: %6–%7 %); d = %8, %9; %10.")
+                   .arg(headings[qsizetype(c)], decimal(cell.sample.mean), decimal(cell.norm),
+                        t.difference > 0 ? QStringLiteral("выше") : QStringLiteral("ниже"),
+                        decimal(std::abs(t.difference)), decimal(t.low), decimal(t.high),
+                        decimal(t.d, 2), effectWords(t.d))
+                   .arg(pText(QStringLiteral("p (Холм)"), *cell.adjustedP));
     }
     if (statistics.members < 2)
         report.notes << QStringLiteral("В группе меньше двух человек (N = %1): доверительные "
@@ -181,8 +181,9 @@ StatisticsReport statisticsReport(const GroupsStatistics& statistics, const QStr
         if (!cell.differs())
             continue;
         const WelchTest& t = *cell.test;
-        report.findings << QStringLiteral("%1: «%2» в среднем %3 %, «%4» %5 %, разность %6 "
-                                          "(95 % ДИ %7 … %8); g = %9, %10; %11.")
+        report.findings << QStringLiteral(
+                               "%1 отличается: «%2» в среднем %3 %, «%4» %5 %, разность %6 "
+                               "(95 % ДИ %7 … %8); g = %9, %10; %11.")
                                .arg(headings[qsizetype(c)], firstName, decimal(cell.first.mean),
                                     secondName, decimal(cell.second.mean), decimal(t.difference),
                                     decimal(t.low), decimal(t.high), decimal(t.g, 2))

@@ -76,7 +76,7 @@ StatisticsDialog::StatisticsDialog(const StatisticsReport& report, QWidget* pare
                 font.setBold(true);
                 item->setFont(font);
                 if (c == 0)
-                    item->setText(item->text() + QStringLiteral(" *"));
+                    item->setText(item->text() + QStringLiteral(" — отличается"));
             }
             table_->setItem(int(r - 1), int(c), item);
         }
