@@ -1,4 +1,5 @@
 #include "ReportCommand.h"
+#include "StatisticsCommand.h"
 
 #include "Analysis.h"
 #include "AnalysisError.h"
@@ -400,6 +401,16 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
 
     const ReportRequest& request = options.request;
     try {
+        if (request.statistics) {
+            std::optional<TerminalProgress> progress;
+            if (showProgress)
+                progress.emplace(standardError);
+            const StatisticsOutput output =
+                makeStatistics(request, progress ? progress->callback() : GroupProgress());
+            progress.reset();
+            writeStatistics(request, output, standardOutput, standardError);
+            return 0;
+        }
         if (isStreamedReport(request)) {
             std::optional<TerminalProgress> progress;
             if (showProgress)

@@ -18,6 +18,11 @@ AnalysisState analyse(const ReportRequest& request, const GroupProgress& progres
 // Throws AnalysisError when the analysis or the report fails.
 QByteArray makeReport(const ReportRequest& request, const GroupProgress& progress = {});
 
+// The members --where, --codes and --skip-damaged choose; reads the file of codes.
+GroupChoice groupChoiceOf(const ReportRequest& request);
+// The saved norm at `path`.
+Norm readNormFileAt(const QString& path);
+
 // The norm --save-norm writes for a group analysis made for the request.
 Norm groupNorm(const ReportRequest& request, const AnalysisState& state);
 

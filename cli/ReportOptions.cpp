@@ -29,6 +29,9 @@ const QString Description = QStringLiteral(
     "             --satisfaction | --norm-file N.json) [--where COND] [--codes LIST]\n"
     "             [--skip-damaged] [--exclude-doubtful] [--save-norm N.json --norm-name NAME\n"
     "             [--norm-description TEXT]] [--anonymous] [--format F] [-o PATH]\n"
+    "  ezr-report --group DIR [--where COND] [--codes LIST] <norm> --statistics\n"
+    "             [--compare-group DIR2] [--compare-where COND] [--compare-codes LIST]\n"
+    "             [--format csv|xlsx|sav|dta] [-o PATH]\n"
     "\n"
     "--format: txt (the text report, default), pdf (the printed report), xlsx or csv (the\n"
     "table of every examinee), sav or dta (the same table for SPSS or Stata: one case per\n"
@@ -96,7 +99,11 @@ enum OptionIndex {
     Db,
     GroupArchive,
     Unit,
-    SkipMissing
+    SkipMissing,
+    Statistics,
+    CompareGroup,
+    CompareWhere,
+    CompareCodes
 };
 
 QList<CommandOption> optionTable() {
@@ -220,6 +227,23 @@ QList<CommandOption> optionTable() {
          QStringLiteral("С --codes: коды, которых нет в папке, - предупреждение, а не ошибка. / "
                         "With --codes: codes not in the folder are a warning, not an error."),
          {}},
+        {{QStringLiteral("statistics")},
+         QStringLiteral("Группа: статистика ячеек (t-критерий, ДИ, d, поправка Холма) вместо "
+                        "отчёта, CSV или --format xlsx. / Group: the cells' statistics instead "
+                        "of the report, as CSV or --format xlsx."),
+         {}},
+        {{QStringLiteral("compare-group")},
+         QStringLiteral("Со --statistics: сравнить с группой директории DIR2. / With "
+                        "--statistics: compare with the group of DIR2."),
+         QStringLiteral("DIR2")},
+        {{QStringLiteral("compare-where")},
+         QStringLiteral("Со --statistics: вторая группа - обследуемые, чьи данные подходят. / "
+                        "With --statistics: the second group's members by their header."),
+         QStringLiteral("COND")},
+        {{QStringLiteral("compare-codes")},
+         QStringLiteral("Со --statistics: вторая группа - коды из файла LIST. / With "
+                        "--statistics: the second group's codes, from LIST."),
+         QStringLiteral("LIST")},
     };
 }
 
@@ -364,6 +388,43 @@ std::optional<QString> readChoiceAndNorms(const QCommandLineParser& parser,
     return std::nullopt;
 }
 
+// --statistics and the second group it may compare with.
+std::optional<QString> readStatistics(const QCommandLineParser& parser,
+                                      const QList<CommandOption>& table, ReportRequest& request) {
+    const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
+    request.statistics = isSet(Statistics);
+    for (const OptionIndex option : {CompareGroup, CompareWhere, CompareCodes})
+        if (isSet(option) && !request.statistics)
+            return QStringLiteral("--%1 belongs to --statistics").arg(table[option].name());
+    if (!request.statistics)
+        return std::nullopt;
+    if (request.mode != ReportRequest::Mode::Group)
+        return QStringLiteral("--statistics needs --group DIR");
+    if (isSet(SaveNorm))
+        return QStringLiteral("--statistics and --save-norm go separately");
+    if (isSet(CompareWhere)) {
+        try {
+            request.compareWhere = parseWhere(parser.value(table[CompareWhere].name()));
+        } catch (const AnalysisError& error) {
+            return QStringLiteral("--compare-where: ") + error.message();
+        }
+    }
+    if (auto reason = readPath(parser, table[CompareGroup], request.compareGroup))
+        return reason;
+    return readPath(parser, table[CompareCodes], request.compareCodesFile);
+}
+
+// The table of statistics is CSV (the default) or a workbook.
+std::optional<QString> statisticsFormat(ReportRequest& request) {
+    if (!request.statistics)
+        return std::nullopt;
+    if (request.format == ReportFormat::Txt)
+        request.format = ReportFormat::Csv;
+    if (request.format == ReportFormat::Pdf)
+        return QStringLiteral("--statistics writes csv, xlsx, sav or dta");
+    return std::nullopt;
+}
+
 std::optional<QString> repeatedOption(const QCommandLineParser& parser,
                                       const QList<CommandOption>& table) {
     for (const CommandOption& option : table) {
@@ -414,6 +475,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         return usageError(*reason);
     if (const auto reason = readChoiceAndNorms(parser, table, request))
         return usageError(*reason);
+    if (const auto reason = readStatistics(parser, table, request))
+        return usageError(*reason);
     // Every option with a list of values that is given, or has a default, sets its part.
     for (const CommandOption& option : table) {
         if (option.choices.isEmpty() ||
@@ -427,6 +490,8 @@ ReportOptions parseReportOptions(const QStringList& arguments) {
         if (request.outputPath.isEmpty())
             return usageError(QStringLiteral("Для -o нужно имя файла"));
     }
+    if (const auto reason = statisticsFormat(request))
+        return usageError(*reason);
     // A binary file does not belong on a terminal or in a text pipe.
     if (request.format != ReportFormat::Txt && request.format != ReportFormat::Csv &&
         request.outputPath.isEmpty())

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The command line of ezr-report, parsed without side effects so that it can be checked
 // with any argument list.
 namespace ezr {
@@ -43,6 +45,16 @@ struct ReportRequest {
     bool fromArchive = false;
     QString archive;
     QString archiveUnit;
+    // Group only: the statistics of the group's cells (--statistics) against the norm, or
+    // against a second group from another folder (--compare-group) or chosen from the same
+    // or that folder (--compare-where, --compare-codes).
+    bool statistics = false;
+    QString compareGroup;
+    std::optional<MemberFilter> compareWhere;
+    QString compareCodesFile;
+    bool comparesGroups() const {
+        return !compareGroup.isEmpty() || compareWhere || !compareCodesFile.isEmpty();
+    }
     friend bool operator==(const ReportRequest&, const ReportRequest&) = default;
 };
 

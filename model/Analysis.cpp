@@ -21,12 +21,31 @@ namespace {
 // Running sums of a group: double precision, started from zero on every run.
 struct GroupSums {
     Scores sums;
+    Profiles squares; // each cell's squared counts, for the group statistics
+    std::array<QList<int>, MotiveCount + Profile2Cells + Profile3Cells> histograms;
     int members = 0;
+
+    template <std::size_t N>
+    QList<int>* count(QList<int>* histogram, const std::array<double, N>& values) {
+        for (const double v : values) {
+            const qsizetype answers = qsizetype(v);
+            if (histogram->size() <= answers)
+                histogram->resize(answers + 1);
+            ++(*histogram)[answers];
+            ++histogram;
+        }
+        return histogram;
+    }
 
     template <std::size_t N>
     static void add(std::array<double, N>& sums, const std::array<double, N>& values) {
         for (std::size_t i = 0; i < N; ++i)
             sums[i] += values[i];
+    }
+    template <std::size_t N>
+    static void addSquares(std::array<double, N>& sums, const std::array<double, N>& values) {
+        for (std::size_t i = 0; i < N; ++i)
+            sums[i] += values[i] * values[i];
     }
     template <std::size_t N> void divide(std::array<double, N>& values) const {
         for (double& v : values)
@@ -38,6 +57,11 @@ struct GroupSums {
         add(sums.raw.profile1, member.raw.profile1);
         add(sums.raw.profile2, member.raw.profile2);
         add(sums.raw.profile3, member.raw.profile3);
+        addSquares(squares.profile1, member.raw.profile1);
+        addSquares(squares.profile2, member.raw.profile2);
+        addSquares(squares.profile3, member.raw.profile3);
+        count(count(count(histograms.data(), member.raw.profile1), member.raw.profile2),
+              member.raw.profile3);
         ++members;
     }
 
@@ -329,6 +353,7 @@ AnalysisState groupAnalysis(GroupListing listing, NormKind kind, const QString& 
     next.composition = composition;
     next.doubtful = std::move(doubtful);
     next.missingCodes = missingCodes(choice, foundCodes);
+    next.moments = {group.members, group.sums.raw, group.squares, std::move(group.histograms)};
     return withNorm(std::move(next), kind);
 }
 

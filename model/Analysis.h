@@ -70,6 +70,17 @@ struct DoubtfulMember {
     bool excluded = false;
 };
 
+// How a group's members spread over the cells of the three profiles: each cell's sum of
+// counts and of squared counts, enough for the cells' means and standard deviations without
+// keeping the members. Whole numbers, so exact in a double for any real group.
+struct GroupMoments {
+    int members = 0;
+    Profiles sums;
+    Profiles squares;
+    // Each cell (profile 1, 2, 3): how many members gave 0, 1, 2, ... answers in it.
+    std::array<QList<int>, MotiveCount + Profile2Cells + Profile3Cells> histograms;
+};
+
 // Everything an analysis found, in numbers and kinds; every output formats it.
 struct AnalysisState {
     AnalysisKind kind = AnalysisKind::None;
@@ -99,6 +110,8 @@ struct AnalysisState {
     // Chosen by a list of codes: the codes of the list that no entry of the folder has,
     // sorted. A member skipped as damaged is not missing.
     QStringList missingCodes;
+    // A group: its members' spread over the cells, for the group statistics.
+    GroupMoments moments;
 };
 
 // How many members a group run left out for doubtful answers.

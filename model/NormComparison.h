@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NormDistribution.h"
 #include "Profiles.h"
 #include "ShownValues.h"
 
@@ -7,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace ezr {
 
@@ -27,6 +29,8 @@ struct Norm {
     QString name;
     QString description;
     int memberCount = 0;
+    // A norm saved from a group: how its members spread over each cell.
+    std::optional<NormDistribution> distribution = std::nullopt;
     friend bool operator==(const Norm&, const Norm&) = default;
 };
 

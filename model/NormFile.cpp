@@ -18,7 +18,10 @@ namespace ezr {
 namespace {
 
 const QString FormatName = QStringLiteral("ezr-norm");
-constexpr int FormatVersion = 1;
+// Version 2 adds the members' spread over each cell ("distribution"); version 1 files, which
+// have none, still read.
+constexpr int FormatVersion = 2;
+constexpr int FirstFormatVersion = 1;
 // The most a profile's percentages can add up to. Every one of the 108 answers counts once in
 // each profile when the examinee marks one statement of an item; an item whose two marks are
 // both 1 counts twice, and one left unanswered not at all. So a member's profile holds from 0
@@ -161,6 +164,8 @@ Norm normFromGroup(const AnalysisState& group, const QString& name, const QStrin
     norm.name = name;
     norm.description = description;
     norm.memberCount = int(group.roster.lines.size());
+    if (group.moments.members == norm.memberCount)
+        norm.distribution = distributionOf(group.moments);
     const Profiles& raw = group.record.scores.raw;
     const auto percents = [](const auto& means, auto& cells) {
         for (std::size_t i = 0; i < means.size(); ++i)
@@ -178,13 +183,16 @@ Norm normFromGroup(const AnalysisState& group, const QString& name, const QStrin
 QByteArray normFileBytes(const Norm& norm) {
     QJsonObject object;
     object.insert(QStringLiteral("format"), FormatName);
-    object.insert(QStringLiteral("version"), FormatVersion);
+    object.insert(QStringLiteral("version"),
+                  norm.distribution ? FormatVersion : FirstFormatVersion);
     object.insert(QStringLiteral("name"), norm.name);
     object.insert(QStringLiteral("description"), norm.description);
     object.insert(QStringLiteral("memberCount"), norm.memberCount);
     object.insert(QString::fromLatin1(ProfileKeys[0]), jsonCells(norm.percent.profile1));
     object.insert(QString::fromLatin1(ProfileKeys[1]), jsonCells(norm.percent.profile2));
     object.insert(QString::fromLatin1(ProfileKeys[2]), jsonCells(norm.percent.profile3));
+    if (norm.distribution)
+        object.insert(QStringLiteral("distribution"), distributionJson(*norm.distribution));
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
@@ -200,7 +208,8 @@ Norm readNormFile(QByteArrayView bytes, const QString& fileName) {
     const QJsonObject object = document.object();
     if (object.value(QStringLiteral("format")).toString() != FormatName)
         refuse(fileName, QStringLiteral("нет отметки \"format\": \"%1\"").arg(FormatName));
-    if (object.value(QStringLiteral("version")).toInt() != FormatVersion)
+    const int version = object.value(QStringLiteral("version")).toInt();
+    if (version != FormatVersion && version != FirstFormatVersion)
         refuse(fileName, QStringLiteral("неизвестная версия формата"));
 
     Norm norm;
@@ -222,6 +231,9 @@ Norm readNormFile(QByteArrayView bytes, const QString& fileName) {
     readCells(object, 3, norm.percent.profile3, fileName);
     if (const auto problem = normProblem(norm.percent))
         refuse(fileName, *problem);
+    if (version == FormatVersion && object.contains(QStringLiteral("distribution")))
+        norm.distribution = readDistribution(object.value(QStringLiteral("distribution")),
+                                             norm.memberCount, fileName);
     return norm;
 }
 

@@ -6,6 +6,7 @@
 #include "Regional.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
+#include "StatisticsTable.h"
 #include "VerifiedWrite.h"
 
 #include <algorithm>

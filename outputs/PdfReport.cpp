@@ -10,6 +10,7 @@
 #include "Regional.h"
 #include "ReportHeader.h"
 #include "ResultSheet.h"
+#include "StatisticsTable.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -187,6 +188,56 @@ void printReadingGuide(PageFlow& flow, const NormComparison& comparison) {
         flow.text(line, small);
 }
 
+// An examinee among the members of a norm saved with their spread: every cell's T-score and
+// percentile rank, in two columns.
+void printStanding(PageFlow& flow, const StatisticsReport& report) {
+    flow.text(report.method + QLatin1Char('.'), pdfFont(7.5), Qt::darkGray);
+    QStringList lines;
+    for (qsizetype r = 1; r < report.table.rows.size(); ++r) {
+        const TableRow& row = report.table.rows[r];
+        const QVariant t = row.value(5);
+        lines << QStringLiteral("%1: T %2, процентиль %3")
+                     .arg(row.value(0).toString(),
+                          t.isValid() ? formatFixed(t.toDouble(), 0, 0) : QStringLiteral("—"),
+                          formatFixed(row.value(6).toDouble(), 0, 0));
+    }
+    const qsizetype half = (lines.size() + 1) / 2;
+    flow.twoColumns(lines.mid(0, half), lines.mid(half), pdfFont(8), Qt::black);
+}
+
+// A group's cells tested against the norm: those that differ after Holm's correction, in
+// words, or that none does.
+void printStatisticalCheck(PageFlow& flow, const AnalysisState& state) {
+    const std::optional<StatisticsReport> group = groupStatisticsReport(state);
+    const std::optional<StatisticsReport> examinee = examineeStandingReport(state);
+    if (!group && !examinee)
+        return;
+    const StatisticsReport& report = group ? *group : *examinee;
+    const QFont entryFont = pdfFont(9);
+    flow.advance(6);
+    flow.need(3 * LineHeight);
+    flow.text(examinee ? QStringLiteral("Положение среди членов нормы")
+                       : QStringLiteral("Статистическая проверка"),
+              pdfFont(11, true));
+    if (examinee) {
+        printStanding(flow, *examinee);
+        return;
+    }
+    flow.text(report.method +
+                  QStringLiteral("; поправка Холма на 36 сравнений оставляет вероятность хотя бы "
+                                 "одной ложной находки не выше 5 %. d и g — разность в стандартных "
+                                 "отклонениях (0,2 малый, 0,5 средний, 0,8 большой эффект)."),
+              pdfFont(7.5), Qt::darkGray);
+    for (const QString& finding : report.findings)
+        flow.text(QStringLiteral("• ") + finding, entryFont, verdictColour(Verdict::BeyondNorm), 6);
+    if (report.findings.isEmpty())
+        flow.text(QStringLiteral("После поправки Холма ни один показатель не отличается от "
+                                 "нормы значимо (p < 0,05)."),
+                  entryFont);
+    for (const QString& note : report.notes)
+        flow.text(note, pdfFont(7.5), Qt::darkGray);
+}
+
 // Lays the report out on `writer`; returns the number of pages. `pageCount` numbers the pages
 // "of M"; 0 while it is not known yet.
 int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const ResultSheet& sheet,
@@ -224,6 +275,8 @@ int printReport(QPdfWriter& writer, const ReportSnapshot& snapshot, const Result
     printQualityVerdict(flow, state);
     printReadingGuide(flow, state.comparison);
     printStandOuts(flow, state, sheet);
+    // A group always; an examinee against a norm saved with its members' spread.
+    printStatisticalCheck(flow, state);
 
     printProfile(painter, flow,
                  {1, sheet.profile1X2, sheet.profile1X2Verdict, sheet.profile1Caption,

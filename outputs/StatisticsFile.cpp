@@ -445,3 +445,86 @@ StatisticsFileSummary readStatisticsFile(QByteArrayView bytes, StatisticsFormat 
 }
 
 } // namespace ezr
+
+namespace ezr {
+
+namespace {
+
+ssize_t appendBytes(const void* data, size_t length, void* bytes) {
+    static_cast<QByteArray*>(bytes)->append(static_cast<const char*>(data), qsizetype(length));
+    return ssize_t(length);
+}
+
+QByteArray cellText(const QVariant& cell) {
+    if (!cell.isValid())
+        return QByteArray();
+    if (cell.typeId() == QMetaType::Double)
+        return QByteArray::number(cell.toDouble(), 'g', 17);
+    return cell.toString().toUtf8();
+}
+
+readstat_error_t insertCell(readstat_writer_t* writer, const readstat_variable_t* variable,
+                            const ExamineeColumn& column, const QVariant& cell) {
+    if (!column.isNumber())
+        return readstat_insert_string_value(writer, variable, cellText(cell).constData());
+    // A value that is no finite number is missing, as the statistics programs know it.
+    if (cell.typeId() == QMetaType::Double && std::isfinite(cell.toDouble()))
+        return readstat_insert_double_value(writer, variable, cell.toDouble());
+    return readstat_insert_missing_value(writer, variable);
+}
+
+} // namespace
+
+QByteArray buildTableFile(const QList<ExamineeColumn>& columns, const QList<TableRow>& rows,
+                          const QString& label, StatisticsFormat format,
+                          const QDateTime& analysed) {
+    const CNumericLocale point;
+    const long cases = long(rows.size());
+    QList<qsizetype> textBytes(columns.size(), 0);
+    QList<int> textChars(columns.size(), 0);
+    for (const TableRow& row : rows)
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            if (!columns[c].isNumber() && row.value(c).isValid()) {
+                textBytes[c] = std::max(textBytes[c], cellText(row[c]).size());
+                textChars[c] = std::max(textChars[c], int(row[c].toString().size()));
+            }
+    QByteArray bytes;
+    const std::unique_ptr<readstat_writer_t, WriterFree> owner(readstat_writer_init());
+    readstat_writer_t* writer = owner.get();
+    if (!writer)
+        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
+    check(format, readstat_set_data_writer(writer, appendBytes));
+    check(format, readstat_writer_set_file_label(
+                      writer, utf8Within(label, statisticsLabelBytes(format)).constData()));
+    check(format, readstat_writer_set_file_timestamp(writer, time_t(analysed.toSecsSinceEpoch())));
+    QList<readstat_variable_t*> variables;
+    for (qsizetype c = 0; c < columns.size(); ++c)
+        variables.append(addVariable(writer, format, columns[c], textBytes[c], textChars[c]));
+    if (format == StatisticsFormat::Spss) {
+        check(format, readstat_writer_set_compression(writer, READSTAT_COMPRESS_ROWS));
+        check(format, readstat_begin_writing_sav(writer, &bytes, cases));
+    } else {
+        check(format, readstat_writer_set_file_format_version(writer, StataUnicodeVersion));
+        check(format, readstat_begin_writing_dta(writer, &bytes, cases));
+    }
+    for (const TableRow& row : rows) {
+        check(format, readstat_begin_row(writer));
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            check(format, insertCell(writer, variables[c], columns[c], row.value(c)));
+        check(format, readstat_end_row(writer));
+    }
+    check(format, readstat_end_writing(writer));
+    // Read back as the examinee table is: the cases, the variables and every value.
+    const StatisticsFileSummary read = readStatisticsFile(bytes, format);
+    if (read.cases != cases || read.names.size() != columns.size() ||
+        read.values != qint64(cases) * columns.size())
+        fail(format,
+             QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
+                 .arg(read.cases)
+                 .arg(read.names.size())
+                 .arg(cases)
+                 .arg(columns.size()));
+    return bytes;
+}
+
+} // namespace ezr

@@ -72,6 +72,12 @@ statisticsTableWriter(StatisticsFormat format, ByteSink& sink, const Norm& norm,
 QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat format,
                                const QDateTime& analysed = QDateTime::currentDateTime());
 
+// Any table of `columns` (variables) and `rows` (cases, cells in column order) as such a file,
+// written and read back the same way.
+QByteArray buildTableFile(const QList<ExamineeColumn>& columns, const QList<TableRow>& rows,
+                          const QString& label, StatisticsFormat format,
+                          const QDateTime& analysed = QDateTime::currentDateTime());
+
 // Reads a file's header, variables and values with ReadStat. Throws AnalysisError when
 // ReadStat refuses it.
 StatisticsFileSummary readStatisticsFile(QByteArrayView bytes, StatisticsFormat format);

@@ -5,6 +5,7 @@
 
 #include "ExamineeTable.h"
 #include "Regional.h"
+#include "StatisticsTable.h"
 #include "VerifiedWrite.h"
 
 #include <condition_variable>
@@ -120,8 +121,12 @@ public:
         writer_.join();
         if (failure_)
             std::rethrow_exception(failure_);
-        if (state.kind == AnalysisKind::Group)
+        if (state.kind == AnalysisKind::Group) {
             book_.writeSheet(groupSummaryTable(state));
+            // The cells tested against the norm, from the sums the run kept.
+            if (const std::optional<StatisticsReport> report = groupStatisticsReport(state))
+                book_.writeSheet(statisticsSheet(*report));
+        }
         book_.finish(sink_);
     }
 

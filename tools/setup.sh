@@ -30,11 +30,12 @@ done
 # depend on it. fonts-liberation2: the window is laid out for Arial's metrics (Liberation Sans).
 # libpq-dev: the department's archive on PostgreSQL (ezr-archive, --db); the tests start a
 # PostgreSQL 15 cluster of their own (postgresql-15, with the --test tools).
+# libboost-math-dev: the t and chi-square distributions of the group statistics (header-only).
 packages=(
   cmake g++ make pkgconf
   qt6-base-dev qt6-translations-l10n libgif-dev libgl1-mesa-dev
   libxlsxwriter-dev zlib1g-dev libreadstat-dev libzip-dev fonts-dejavu-core fonts-liberation2
-  libpq-dev
+  libpq-dev libboost-math-dev
 )
 if [ "$with_test_tools" = true ]; then
   packages+=(

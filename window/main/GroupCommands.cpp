@@ -142,6 +142,7 @@ void GroupCommands::showExamineeList() {
         connect(examineeList_, &ExamineeListWindow::retestRequested, this,
                 &GroupCommands::compareWithEarlierTest);
         examineeList_->setOwnNorms(ownNorms_);
+        emit examineeListCreated(examineeList_);
     }
     examineeList_->listFolder(host_.dataFolder());
     examineeList_->show();

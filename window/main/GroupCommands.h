@@ -45,6 +45,10 @@ public:
     // leave the program.
     bool groupOutputRefused();
 
+signals:
+    // The list of examinees was made, for the commands that work on its selection.
+    void examineeListCreated(ExamineeListWindow* list);
+
 private:
     // The list of examinees, its group of chosen entries and the group that stopped at an entry.
     void showExamineeList();

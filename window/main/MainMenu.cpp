@@ -111,6 +111,9 @@ QList<Entry> menuTable() {
         {K::Separator, P::Profiles, "N41", {}},
         // Off at start: the charts and their pictures stay as they have always been.
         {K::Toggle, P::Profiles, "mmShowNorm", QStringLiteral("Показать норму"), {}, I::None, C::ShowNorm},
+        // The group's cells tested against the norm: intervals, effect sizes, Holm's correction.
+        {K::Item, P::Profiles, "mmStatistics", QStringLiteral("Статистика"), {}, I::None, C::Statistics,
+         {}, QKeySequence(Qt::CTRL | Qt::Key_T)},
 
         {K::Item, P::Bar, "mmChartAnswerT", QStringLiteral("Время ответа"),
          QStringLiteral("Вывод графика времени ответов на утверждения"), I::Line, C::AnswerTimeChart},
@@ -165,6 +168,7 @@ const std::map<QByteArray, QChar>& mnemonicLetters() {
         {"N21", u'2'},
         {"N31", u'3'},
         {"mmShowNorm", u'н'},
+        {"mmStatistics", u'С'},
         {"mmProfile1A", u'С'},
         {"mmProfile1B", u'Б'},
         {"mmProfile1C", u'Х'},
@@ -318,5 +322,7 @@ void MainMenu::update(const MenuState& state) {
     action(Command::SaveAnswerTimeChart)->setEnabled(state.answerTimeChartOn);
     action(Command::ShowNorm)->setChecked(state.normShown);
     action(Command::SaveAsNorm)->setEnabled(state.analysisShown && !state.individualShown);
+    // An examinee has statistics against a norm saved with its members' spread.
+    action(Command::Statistics)->setEnabled(state.analysisShown);
     action(Command::AnonymousOutputs)->setChecked(state.anonymous);
 }

@@ -46,6 +46,7 @@ enum class Command {
     SaveAsNorm,
     AnonymousOutputs,
     MinimumGroupSize,
+    Statistics,
 };
 
 // `caption` with the keyboard letter `letter` marked at its first place in it.

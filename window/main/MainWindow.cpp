@@ -16,6 +16,7 @@
 #include "OutputSettings.h"
 #include "SheetCommands.h"
 #include "StartHint.h"
+#include "StatisticsCommands.h"
 #include "WaitCursor.h"
 
 #include <QContextMenuEvent>
@@ -63,6 +64,10 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     createShortcuts();
     createResultPanel();
     panel_->showSheet(formatSheet(analysis_));
+    statistics_ = new StatisticsCommands(
+        this, [this]() -> const AnalysisState& { return analysis_; }, progressDelay_);
+    connect(groups_, &GroupCommands::examineeListCreated, statistics_,
+            &StatisticsCommands::attachTo);
 }
 
 MainWindow::~MainWindow() = default;
@@ -222,6 +227,8 @@ void MainWindow::run(Command command) {
         return showProfile(3, ProfileValues::Percent);
     case Command::Profile3Chi:
         return showProfile(3, ProfileValues::Chi);
+    case Command::Statistics:
+        return statistics_->showGroupStatistics();
     default:
         break;
     }

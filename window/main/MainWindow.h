@@ -29,6 +29,7 @@ class SheetCommands;
 class QLabel;
 class QMenu;
 class QScrollArea;
+class StatisticsCommands;
 
 // The analysis window: the main menu and the result panel.
 //
@@ -66,6 +67,7 @@ public:
     // message shown when the archive cannot be reached.
     bool openArchive(const QString& conninfo);
     ArchiveListWindow* archiveList() const { return archiveList_; }
+    StatisticsCommands* statistics() const { return statistics_; }
 
 public slots:
     // "О программе": shows the one About dialog, not modal.
@@ -154,4 +156,5 @@ private:
     GroupCommands* groups_ = nullptr;
     ExportCommands* exports_ = nullptr;
     SheetCommands* sheets_ = nullptr;
+    StatisticsCommands* statistics_ = nullptr; // "Статистика"
 };
