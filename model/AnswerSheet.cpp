@@ -135,7 +135,8 @@ QList<SheetProblem> checkSheet(const AnswerSheet& sheet) {
     for (int item = 1; item <= ItemCount; ++item) {
         const auto i = static_cast<std::size_t>(item - 1);
         if (itemAnswer(sheet.marks[i]) == ItemAnswer::None)
-            add(itemColumn(item), QStringLiteral("нет ответа (нужно РО или ПО)"));
+            problems.append(
+                {itemColumn(item), QStringLiteral("нет ответа (нужно РО или ПО)"), item});
     }
     for (int item = 1; item <= ItemCount; ++item) {
         const double t = sheet.answerTimes[static_cast<std::size_t>(item - 1)];

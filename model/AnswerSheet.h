@@ -65,6 +65,7 @@ bool answerTimesMeasured(const std::array<double, ItemCount>& times);
 struct SheetProblem {
     QString column;
     QString reason;
+    int item = 0; // the item (1..108) whose answer the problem is about; 0 for any other column
     friend bool operator==(const SheetProblem&, const SheetProblem&) = default;
 };
 

@@ -18,9 +18,10 @@ QString itemAnswerText(ItemAnswer answer) {
 
 QList<EntryDifference> compareEntries(const AnswerSheet& first, const AnswerSheet& second) {
     QList<EntryDifference> differences;
-    const auto compare = [&](const QString& column, const QString& a, const QString& b) {
+    const auto compare = [&](const QString& column, const QString& a, const QString& b,
+                             int item = 0) {
         if (a != b)
-            differences.append({column, a, b});
+            differences.append({column, a, b, item});
     };
     compare(TestDateColumn, first.testDate, second.testDate);
     compare(BirthDateColumn, first.birthDate, second.birthDate);
@@ -31,7 +32,7 @@ QList<EntryDifference> compareEntries(const AnswerSheet& first, const AnswerShee
     for (int item = 1; item <= ItemCount; ++item) {
         const auto i = static_cast<std::size_t>(item - 1);
         compare(itemColumn(item), itemAnswerText(itemAnswer(first.marks[i])),
-                itemAnswerText(itemAnswer(second.marks[i])));
+                itemAnswerText(itemAnswer(second.marks[i])), item);
     }
     return differences;
 }
@@ -52,9 +53,8 @@ AnswerSheet decidedSheet(AnswerSheet second, const QList<EntryDifference>& diffe
     for (qsizetype i = 0; i < differences.size(); ++i) {
         const QString& column = differences[i].column;
         const QString& value = decided[i];
-        bool isItem = false;
-        const int item = column.toInt(&isItem);
-        if (isItem && item >= 1 && item <= ItemCount) {
+        const int item = differences[i].item;
+        if (item >= 1 && item <= ItemCount) {
             const ItemAnswer answers[] = {ItemAnswer::Resultative, ItemAnswer::Procedural,
                                           ItemAnswer::None};
             const qsizetype at = itemAnswerTexts().indexOf(value);

@@ -13,6 +13,7 @@ struct EntryDifference {
     QString column; // as in SheetProblem
     QString first;  // the field or answer as the first entry has it
     QString second;
+    int item = 0; // the item (1..108) that differs; 0 for a header field
     friend bool operator==(const EntryDifference&, const EntryDifference&) = default;
 };
 

@@ -174,8 +174,8 @@ void TestAnswerSheet::doubleEntryListsDisagreements() {
     second.answerTimes[0] = 9.0;                        // times are not typed: not compared
     const QList<EntryDifference> expected = {
         {NameColumn, first.name, second.name},
-        {QStringLiteral("5"), QStringLiteral("РО"), QStringLiteral("ПО")},
-        {QStringLiteral("108"), QStringLiteral("РО"), QStringLiteral("—")},
+        {QStringLiteral("5"), QStringLiteral("РО"), QStringLiteral("ПО"), 5},
+        {QStringLiteral("108"), QStringLiteral("РО"), QStringLiteral("—"), 108},
     };
     QCOMPARE(compareEntries(first, second), expected);
 }

@@ -17,10 +17,9 @@ void AnswerSheetForm::showDifferences(const QList<EntryDifference>& differences)
     QStringList lines;
     QSet<int> items;
     for (const EntryDifference& d : differences) {
-        bool isItem = false;
-        const int item = d.column.toInt(&isItem);
+        const bool isItem = d.item != 0;
         if (isItem)
-            items.insert(item);
+            items.insert(d.item);
         lines << QStringLiteral("%1%2: первый ввод «%3», второй «%4»")
                      .arg(isItem ? QStringLiteral("пункт ") : QString(), d.column, d.first,
                           d.second);
@@ -49,7 +48,7 @@ void AnswerSheetForm::showDifferences(const QList<EntryDifference>& differences)
         writeSheet(decided);
     });
     connect(reconcile, &QDialog::rejected, this,
-            [this, differences] { focusColumn(differences.front().column); });
+            [this, differences] { focusColumn(differences.front().column, differences.front().item); });
     reconcile->open();
 }
 

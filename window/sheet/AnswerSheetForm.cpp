@@ -338,11 +338,10 @@ void AnswerSheetForm::refreshProblems() {
     QStringList lines;
     QList<int> unanswered;
     for (const SheetProblem& problem : checkSheet(current)) {
-        bool isItem = false;
-        const int item = problem.column.toInt(&isItem);
-        if (isItem &&
-            itemAnswer(current.marks[static_cast<std::size_t>(item - 1)]) == ItemAnswer::None) {
-            unanswered << item;
+        if (problem.item != 0 &&
+            itemAnswer(current.marks[static_cast<std::size_t>(problem.item - 1)]) ==
+                ItemAnswer::None) {
+            unanswered << problem.item;
             continue;
         }
         lines << QStringLiteral("%1: %2").arg(problem.column, problem.reason);
@@ -374,10 +373,8 @@ void AnswerSheetForm::focusItem(int item) {
     items_[static_cast<std::size_t>(item - 1)]->setFocus();
 }
 
-void AnswerSheetForm::focusColumn(const QString& column) {
-    bool isItem = false;
-    const int item = column.toInt(&isItem);
-    if (isItem)
+void AnswerSheetForm::focusColumn(const QString& column, int item) {
+    if (item != 0)
         return focusItem(item);
     const std::pair<const QString&, QWidget*> fields[] = {
         {TestDateColumn, testDate_}, {BirthDateColumn, birthDate_},
@@ -407,7 +404,7 @@ bool AnswerSheetForm::save() {
     const QList<SheetProblem> problems = checkSheet(current);
     if (!problems.isEmpty()) {
         status_->setText(QStringLiteral("Не сохранено: исправьте отмеченное выше."));
-        focusColumn(problems.front().column);
+        focusColumn(problems.front().column, problems.front().item);
         return false;
     }
     if (doubleEntry_->isChecked()) {

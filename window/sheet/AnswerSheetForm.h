@@ -55,7 +55,8 @@ private:
     void showSheet(const ezr::AnswerSheet& sheet);
     void refreshProblems();
     void focusItem(int item);
-    void focusColumn(const QString& column);
+    // The field of `column`, or the answer of `item` when it is not 0.
+    void focusColumn(const QString& column, int item = 0);
     void entryChanged();
     void showEntryCaption();
     QString codeInUseProblem(const QString& code) const;

@@ -17,14 +17,9 @@ namespace {
 
 const QString Undecided = QStringLiteral("— не выбрано —");
 
-bool isItemColumn(const QString& column) {
-    bool isItem = false;
-    column.toInt(&isItem);
-    return isItem;
-}
-
-QString rowCaption(const QString& column) {
-    return isItemColumn(column) ? QStringLiteral("Пункт %1").arg(column) : column;
+QString rowCaption(const EntryDifference& difference) {
+    return difference.item != 0 ? QStringLiteral("Пункт %1").arg(difference.item)
+                                : difference.column;
 }
 
 // In the table, 1 and 2 take the first or the second entry's value for the current row.
@@ -80,15 +75,15 @@ EntryReconcileDialog::EntryReconcileDialog(const QList<EntryDifference>& differe
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     for (int row = 0; row < table_->rowCount(); ++row) {
         const EntryDifference& d = differences[row];
-        table_->setItem(row, 0, new QTableWidgetItem(rowCaption(d.column)));
+        table_->setItem(row, 0, new QTableWidgetItem(rowCaption(d)));
         table_->setItem(row, 1, new QTableWidgetItem(d.first));
         table_->setItem(row, 2, new QTableWidgetItem(d.second));
         auto* choice = new QComboBox(table_);
         choice->setObjectName(QStringLiteral("cbDecided%1").arg(row + 1));
-        choice->setAccessibleName(QStringLiteral("На бланке: %1").arg(rowCaption(d.column)));
+        choice->setAccessibleName(QStringLiteral("На бланке: %1").arg(rowCaption(d)));
         choice->addItem(Undecided);
         QStringList values = {d.first, d.second};
-        if (isItemColumn(d.column)) {
+        if (d.item != 0) {
             for (const QString& answer : itemAnswerTexts())
                 if (!values.contains(answer))
                     values << answer;
