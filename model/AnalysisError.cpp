@@ -49,8 +49,9 @@ void throwCannotOpen(const QString& path, int error) {
 }
 
 void throwFileTooLarge(const QString& path, qint64 maxSize) {
-    const QString limit = maxSize % (1024 * 1024) == 0
-                              ? QStringLiteral("%1 МБ").arg(maxSize / (1024 * 1024))
+    constexpr qint64 Megabyte = qint64{1024} * 1024;
+    const QString limit = maxSize % Megabyte == 0
+                              ? QStringLiteral("%1 МБ").arg(maxSize / Megabyte)
                               : QStringLiteral("%1 байт").arg(maxSize);
     throw AnalysisError(
         QStringLiteral("Файл %1 слишком велик (больше %2)").arg(pathInMessage(path), limit),

@@ -100,7 +100,7 @@ private:
 ImportTable parseImportTable(QByteArray bytes);
 
 // A table of a few thousand examinees has some megabytes; this is far beyond any survey.
-inline constexpr qint64 MaxImportTableSize = 256 * 1024 * 1024;
+inline constexpr qint64 MaxImportTableSize = qint64{256} * 1024 * 1024;
 
 // The CSV line of one sheet in the same layout, ";"-separated, answers as "РО"/"ПО" and the
 // times with a decimal point: what a template or a test's table is made of.

@@ -128,11 +128,11 @@ public:
     // Two lists of single lines side by side, each in half of the width.
     void twoColumns(const QStringList& first, const QStringList& second, const QFont& font,
                     const QColor& rightColour) {
-        const qsizetype rows = std::max(first.size(), second.size());
+        const double rows = double(std::max(first.size(), second.size()));
         need(rows * LineHeight);
         painter_.setFont(font);
         const double half = contentWidth() / 2;
-        for (qsizetype r = 0; r < rows; ++r) {
+        for (int r = 0; r < rows; ++r) {
             const double y = y_ + r * LineHeight;
             painter_.setPen(Qt::black);
             painter_.drawText(QRectF(left(), y, half - 6, LineHeight),
@@ -200,7 +200,7 @@ public:
                 const double w = spanWidth(widths, column, cell.span);
                 const QRectF box = metrics(cellFont(cell.verdict != Verdict::None))
                                        .boundingRect(QRectF(0, 0, w - 2 * CellPadding, 1000),
-                                                     Qt::TextWordWrap | cell.align, cell.text);
+                                                     int(Qt::TextWordWrap | cell.align), cell.text);
                 height = std::max(height, std::ceil(box.height()) + 2);
                 column += cell.span;
             }
@@ -241,7 +241,7 @@ public:
                                 : cell.heading                ? QColor(Qt::black)
                                                               : Maroon);
                 painter_.drawText(box.adjusted(CellPadding, 0, -CellPadding, 0),
-                                  Qt::TextWordWrap | cell.align, cell.text);
+                                  int(Qt::TextWordWrap | cell.align), cell.text);
                 x += w;
                 column += cell.span;
             }

@@ -163,7 +163,7 @@ InterruptedImport recoverInterruptedImport(const QString& dataDir) {
     }
     const QString shown = QDir::toNativeSeparators(QFile::decodeName(path));
     QFile file(QFile::decodeName(path));
-    if (!S_ISREG(info.st_mode) || info.st_size > 64 * 1024 * 1024 ||
+    if (!S_ISREG(info.st_mode) || info.st_size > off_t{64} * 1024 * 1024 ||
         !file.open(QIODevice::ReadOnly))
         throw AnalysisError(QStringLiteral("Журнал прерванного импорта %1 не читается").arg(shown));
     bool undo = false;

@@ -117,7 +117,7 @@ public:
 
     // Writes the examinee's response file into Data and returns its path.
     QString addExaminee(const ezr::SampleExaminee& examinee) const {
-        const QString path = dataFile(ezr::responseFileName(examinee));
+        QString path = dataFile(ezr::responseFileName(examinee));
         writeBytes(path, ezr::makeResponseFile(examinee, ezr::decimalSeparator()));
         return path;
     }

@@ -32,7 +32,7 @@ const QString OddName = QStringLiteral("Иванов; \"Ваня\", мл.");
 
 // The group of three generated examinees, the second with a name that needs quoting.
 QString makeGroup(const QTemporaryDir& dir) {
-    const QString data = dir.filePath(QStringLiteral("Data"));
+    QString data = dir.filePath(QStringLiteral("Data"));
     QList<SampleExaminee> examinees;
     for (int i = 0; i < 3; ++i)
         examinees.append(generatedExaminee(77u, i));
@@ -407,7 +407,7 @@ private slots:
             "<?xml version=\"1.0\"?><Types><Override PartName=\"/xl/worksheets/sheet1.xml\"/>"
             "</Types>";
         QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<worksheet><sheetData>";
-        while (sheet.size() < 6 * 1024 * 1024)
+        while (sheet.size() < qsizetype{6} * 1024 * 1024)
             sheet += "<row r=\"1\"><c r=\"A1\"><v>0.0404108</v></c></row>";
         if (!cutShort)
             sheet += "</sheetData></worksheet>";
@@ -457,7 +457,7 @@ private slots:
         QVERIFY(std::freopen("/dev/null", "w", stderr));
         bool thrown = false;
         try {
-            const FileSizeLimit limit(256 * 1024);
+            const FileSizeLimit limit(rlim_t{256} * 1024);
             ByteArraySink sink;
             const std::unique_ptr<ExamineeTableWriter> table =
                 workbookTableWriter(sink, group.comparison.norm);

@@ -83,7 +83,7 @@ private slots:
         // The data grids show every cell inside the grid.
         if (grid.geometryOfGrid().chiColumn >= 0 || grid.geometryOfGrid().chiRow >= 0) {
             const QRect last =
-                grid.visualRect(grid.model()->index(rows - 1, cellWidths.size() - 1));
+                grid.visualRect(grid.model()->index(rows - 1, int(cellWidths.size()) - 1));
             QVERIFY(grid.viewport()->rect().contains(last));
         }
     }

@@ -50,7 +50,9 @@ protected:
                                      .arg(QDir::toNativeSeparators(typed.front())));
             return;
         }
-        QDialog::accept();
+        // QFileDialog's own accept would look for the name as typed again ("105", not the
+        // "105.cry" found) and refuse it.
+        QDialog::accept(); // NOLINT(bugprone-parent-virtual-call)
     }
 };
 

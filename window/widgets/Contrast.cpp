@@ -29,8 +29,9 @@ QColor readableColour(const QColor& wanted, const QColor& background) {
     const bool darkBackground = luminance(background) < 0.18;
     // Lightness in steps of 2 %: at worst 50 steps to white or black, which always pass.
     for (int step = 0; step < 50 && contrastRatio(colour, background) < Least; ++step) {
-        const double lightness = colour.lightnessF() + (darkBackground ? 0.02 : -0.02);
-        colour.setHslF(colour.hslHueF(), colour.hslSaturationF(), std::clamp(lightness, 0.0, 1.0));
+        const float lightness = colour.lightnessF() + (darkBackground ? 0.02F : -0.02F);
+        colour.setHslF(colour.hslHueF(), colour.hslSaturationF(),
+                       std::clamp(lightness, 0.0F, 1.0F));
     }
     if (contrastRatio(colour, background) < Least)
         colour = darkBackground ? QColor(Qt::white) : QColor(Qt::black);
