@@ -70,6 +70,19 @@ ArchiveListWindow::ArchiveListWindow(const QString& conninfo, QWidget* parent)
 ArchiveListWindow::~ArchiveListWindow() = default;
 
 void ArchiveListWindow::createControls() {
+    QHBoxLayout* filters = createFilterLine();
+    createTable();
+    QHBoxLayout* actions = createActionLine();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(view_, 1);
+    layout->addLayout(actions);
+
+    connectFilters();
+}
+
+QHBoxLayout* ArchiveListWindow::createFilterLine() {
     text_ = new QLineEdit(this);
     text_->setPlaceholderText(QStringLiteral("Код или Ф.И.О."));
     text_->setClearButtonEnabled(true);
@@ -92,7 +105,10 @@ void ArchiveListWindow::createControls() {
                            static_cast<QWidget*>(sex_), static_cast<QWidget*>(education_),
                            static_cast<QWidget*>(minAge_), static_cast<QWidget*>(maxAge_)})
         filters->addWidget(field);
+    return filters;
+}
 
+void ArchiveListWindow::createTable() {
     view_ = new QTableView(this);
     view_->setModel(table_);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -114,7 +130,10 @@ void ArchiveListWindow::createControls() {
             column, view_->fontMetrics().horizontalAdvance(widest) + 32);
     }
     view_->horizontalHeader()->setSectionResizeMode(ArchiveListModel::Name, QHeaderView::Stretch);
+    connect(view_, &QTableView::activated, this, &ArchiveListWindow::openRow);
+}
 
+QHBoxLayout* ArchiveListWindow::createActionLine() {
     count_ = new QLabel(this);
     norm_ = new QComboBox(this);
     auto* analyse = new QPushButton(QStringLiteral("Анализ выбранных"), this);
@@ -124,12 +143,12 @@ void ArchiveListWindow::createControls() {
     actions->addWidget(norm_);
     actions->addWidget(analyse);
     actions->addWidget(save);
+    connect(analyse, &QPushButton::clicked, this, &ArchiveListWindow::analyseChosen);
+    connect(save, &QPushButton::clicked, this, &ArchiveListWindow::saveNorm);
+    return actions;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
-    layout->addWidget(view_, 1);
-    layout->addLayout(actions);
-
+void ArchiveListWindow::connectFilters() {
     // The server is asked once the typing pauses.
     typing_ = new QTimer(this);
     typing_->setSingleShot(true);
@@ -141,9 +160,6 @@ void ArchiveListWindow::createControls() {
         connect(box, &QComboBox::currentIndexChanged, this, &ArchiveListWindow::applyFilter);
     for (QSpinBox* age : {minAge_, maxAge_})
         connect(age, &QSpinBox::valueChanged, typing_, qOverload<>(&QTimer::start));
-    connect(view_, &QTableView::activated, this, &ArchiveListWindow::openRow);
-    connect(analyse, &QPushButton::clicked, this, &ArchiveListWindow::analyseChosen);
-    connect(save, &QPushButton::clicked, this, &ArchiveListWindow::saveNorm);
 }
 
 ArchiveSelection ArchiveListWindow::selectionOfFields() const {

@@ -9,6 +9,7 @@
 
 class ArchiveListModel;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -41,6 +42,10 @@ signals:
 
 private:
     void createControls();
+    QHBoxLayout* createFilterLine();
+    void createTable();
+    QHBoxLayout* createActionLine();
+    void connectFilters();
     ezr::ArchiveSelection selectionOfFields() const;
     void openRow(const QModelIndex& index);
     void analyseChosen();

@@ -26,8 +26,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <iterator>
-
 using namespace ezr;
 
 namespace {
@@ -45,6 +43,16 @@ QLabel* maroonLabel(const QString& text, QWidget* parent) {
     // Dark red on the usual light window; lighter where the desktop's theme is dark.
     palette.setColor(QPalette::WindowText, readableColour(Maroon, palette.color(QPalette::Window)));
     label->setPalette(palette);
+    return label;
+}
+
+// Each field is named by its label, for the keyboard (the underlined letter) and for a
+// screen reader (the label is the field's buddy).
+QLabel* labelFor(const QString& caption, QWidget* field, QWidget* parent) {
+    QLabel* label = maroonLabel(caption, parent);
+    label->setBuddy(field);
+    // A chooser would be read by its value ("все"), not by what it chooses.
+    field->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     return label;
 }
 
@@ -128,6 +136,27 @@ ExamineeListWindow::~ExamineeListWindow() {
 }
 
 void ExamineeListWindow::createControls() {
+    createFilterFields();
+    QHBoxLayout* firstLine = createPersonLine();
+    QHBoxLayout* secondLine = createAgeAndDateLine();
+    addSortChooser(firstLine);
+    createTable();
+    createRetestAction();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(firstLine);
+    layout->addLayout(secondLine);
+    layout->addWidget(view_, 1);
+    layout->addLayout(createBottomLine());
+
+    connectFilters();
+    text_->installEventFilter(this);
+    createSortChoice();
+    showCounts();
+    updateRetest();
+}
+
+void ExamineeListWindow::createFilterFields() {
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("ceFilterText"));
     text_->setPlaceholderText(QStringLiteral("часть кода или Ф.И.О."));
@@ -138,85 +167,52 @@ void ExamineeListWindow::createControls() {
     maxAge_ = ageBound("seAgeTo", this);
     fromDate_ = dateBound("deDateFrom", this);
     toDate_ = dateBound("deDateTo", this);
+}
 
-    // Each field is named by its label, for the keyboard (the underlined letter) and for a
-    // screen reader (the label is the field's buddy).
-    const auto labelled = [this](const QString& caption, QWidget* field) {
-        QLabel* label = maroonLabel(caption, this);
-        label->setBuddy(field);
-        // A chooser would be read by its value ("все"), not by what it chooses.
-        field->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-        return label;
-    };
-    auto* firstLine = new QHBoxLayout;
-    firstLine->addWidget(labelled(QStringLiteral("По&иск"), text_));
-    firstLine->addWidget(text_, 1);
-    firstLine->addSpacing(12);
-    firstLine->addWidget(labelled(QStringLiteral("&Пол"), sex_));
-    firstLine->addWidget(sex_);
-    firstLine->addSpacing(12);
-    firstLine->addWidget(labelled(QStringLiteral("О&бразование"), education_));
-    firstLine->addWidget(education_);
-    auto* secondLine = new QHBoxLayout;
-    secondLine->addWidget(labelled(QStringLiteral("&Возраст от"), minAge_));
-    secondLine->addWidget(minAge_);
-    secondLine->addWidget(labelled(QStringLiteral("до"), maxAge_));
-    secondLine->addWidget(maxAge_);
-    secondLine->addSpacing(24);
-    secondLine->addWidget(labelled(QStringLiteral("&Дата теста с"), fromDate_));
-    secondLine->addWidget(fromDate_);
-    secondLine->addWidget(labelled(QStringLiteral("по"), toDate_));
-    secondLine->addWidget(toDate_);
-    secondLine->addSpacing(24);
+QHBoxLayout* ExamineeListWindow::createPersonLine() {
+    auto* line = new QHBoxLayout;
+    line->addWidget(labelFor(QStringLiteral("По&иск"), text_, this));
+    line->addWidget(text_, 1);
+    line->addSpacing(12);
+    line->addWidget(labelFor(QStringLiteral("&Пол"), sex_, this));
+    line->addWidget(sex_);
+    line->addSpacing(12);
+    line->addWidget(labelFor(QStringLiteral("О&бразование"), education_, this));
+    line->addWidget(education_);
+    return line;
+}
+
+QHBoxLayout* ExamineeListWindow::createAgeAndDateLine() {
+    auto* line = new QHBoxLayout;
+    line->addWidget(labelFor(QStringLiteral("&Возраст от"), minAge_, this));
+    line->addWidget(minAge_);
+    line->addWidget(labelFor(QStringLiteral("до"), maxAge_, this));
+    line->addWidget(maxAge_);
+    line->addSpacing(24);
+    line->addWidget(labelFor(QStringLiteral("&Дата теста с"), fromDate_, this));
+    line->addWidget(fromDate_);
+    line->addWidget(labelFor(QStringLiteral("по"), toDate_, this));
+    line->addWidget(toDate_);
+    line->addSpacing(24);
     doubtful_ = new QCheckBox(QStringLiteral("Только ответы, требующие проверки"), this);
     doubtful_->setObjectName(QStringLiteral("cbDoubtful"));
-    secondLine->addWidget(doubtful_);
+    line->addWidget(doubtful_);
+    line->addStretch(1);
+    return line;
+}
+
+void ExamineeListWindow::addSortChooser(QHBoxLayout* line) {
     sort_ = new QComboBox(this);
     sort_->setObjectName(QStringLiteral("cbSort"));
     // As narrow as a small screen needs; the open list shows the whole texts.
     sort_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     sort_->setMinimumContentsLength(16);
-    firstLine->addSpacing(12);
-    firstLine->addWidget(labelled(QStringLiteral("&Сортировать"), sort_));
-    firstLine->addWidget(sort_);
-    secondLine->addStretch(1);
+    line->addSpacing(12);
+    line->addWidget(labelFor(QStringLiteral("&Сортировать"), sort_, this));
+    line->addWidget(sort_);
+}
 
-    view_ = new QTableView(this);
-    view_->setObjectName(QStringLiteral("sgExaminees"));
-    view_->setModel(rows_);
-    view_->setSortingEnabled(true);
-    view_->sortByColumn(ExamineeListModel::FileColumn, Qt::AscendingOrder);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view_->setAlternatingRowColors(true);
-    // Tab leaves the table for the next control; the arrows move inside it.
-    view_->setTabKeyNavigation(false);
-    view_->setAccessibleName(QStringLiteral("Обследуемые"));
-    view_->setWordWrap(false);
-    view_->verticalHeader()->hide();
-    // Fixed row heights and column widths: nothing is measured over a hundred thousand rows.
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    const int widths[] = {110, 70, 260, 80, 95, 80, 60, 300, 300};
-    static_assert(std::size(widths) == ExamineeListModel::ColumnCount, "a width for every column");
-    for (int column = 0; column < ExamineeListModel::ColumnCount; ++column)
-        view_->setColumnWidth(column, widths[column]);
-    // The reasons take what the other columns leave: no scroll bar while all of them fit.
-    view_->setColumnWidth(ExamineeListModel::ColumnCount - 1, 120);
-    view_->horizontalHeader()->setStretchLastSection(true);
-    view_->installEventFilter(this);
-    connect(view_, &QTableView::doubleClicked, this, &ExamineeListWindow::openRow);
-    // The same examinee's earlier test, from the context menu, the button or Ctrl+R.
-    retestAction_ = new QAction(QStringLiteral("Сравнить с прежним обследованием"), this);
-    retestAction_->setObjectName(QStringLiteral("mmCompareEarlier"));
-    retestAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    retestAction_->setShortcutContext(Qt::WindowShortcut);
-    addAction(retestAction_);
-    view_->addAction(retestAction_);
-    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(retestAction_, &QAction::triggered, this, &ExamineeListWindow::compareWithEarlier);
-
+QHBoxLayout* ExamineeListWindow::createBottomLine() {
     counts_ = maroonLabel(QString(), this);
     counts_->setWordWrap(true); // on a narrow screen the counts take two lines
     counts_->setObjectName(QStringLiteral("stCounts"));
@@ -248,13 +244,10 @@ void ExamineeListWindow::createControls() {
     bottom->addWidget(normLabel);
     bottom->addWidget(norm_);
     bottom->addWidget(analyse_);
+    return bottom;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(firstLine);
-    layout->addLayout(secondLine);
-    layout->addWidget(view_, 1);
-    layout->addLayout(bottom);
-
+void ExamineeListWindow::connectFilters() {
     connect(text_, &QLineEdit::textEdited, typing_, qOverload<>(&QTimer::start));
     connect(text_, &QLineEdit::returnPressed, this, &ExamineeListWindow::applyFilter);
     for (QComboBox* box : {sex_, education_})
@@ -268,10 +261,6 @@ void ExamineeListWindow::createControls() {
             &ExamineeListWindow::updateRetest);
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ExamineeListWindow::showCounts);
-    text_->installEventFilter(this);
-    createSortChoice();
-    showCounts();
-    updateRetest();
 }
 
 void ExamineeListWindow::listFolder(const QString& folder) {

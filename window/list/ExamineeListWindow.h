@@ -16,6 +16,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -75,6 +76,14 @@ protected:
 
 private:
     void createControls();
+    void createFilterFields();
+    QHBoxLayout* createPersonLine();
+    QHBoxLayout* createAgeAndDateLine();
+    void addSortChooser(QHBoxLayout* line);
+    void createTable();
+    void createRetestAction();
+    QHBoxLayout* createBottomLine();
+    void connectFilters();
     void applyFilter();
     void showCounts();
     void selectMarked();

@@ -70,6 +70,47 @@ QList<ExamineeEntry> readEntries(const QString& folder, const QStringList& names
     return entries;
 }
 
+// The thread's work: the entries of `folder`, handed to `post` in batches as they are read,
+// then `end` with why the folder could not be listed, or an empty text. Once `stopped` is set
+// nothing more is handed over.
+template <class Post, class End>
+void readFolderInBatches(const QString& folder, const std::atomic<bool>& stopped, const Post& post,
+                         const End& end) {
+    const QFileInfo info(folder);
+    if (!info.isDir()) {
+        end(QStringLiteral("Директория %1 не существует").arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    QDirIterator entries(folder,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // A first small batch shows the list at once; then larger ones, at least a few times a
+    // second, so that the window is not flooded with updates.
+    qsizetype batchSize = 200;
+    QStringList names;
+    QElapsedTimer sinceLast;
+    sinceLast.start();
+    while (entries.hasNext()) {
+        if (stopped.load())
+            return;
+        entries.next();
+        if (!isResponseFileCandidate(entries.fileName()))
+            continue;
+        names.append(entries.fileName());
+        if (names.size() >= batchSize || sinceLast.elapsed() >= 250) {
+            QList<ExamineeEntry> batch = readEntries(folder, names, stopped);
+            if (stopped.load())
+                return;
+            post(std::move(batch));
+            names.clear();
+            batchSize = 5000;
+            sinceLast.restart();
+        }
+    }
+    if (!names.isEmpty())
+        post(readEntries(folder, names, stopped));
+    end(QString());
+}
+
 } // namespace
 
 ExamineeListing::ExamineeListing(QObject* parent) : QObject(parent) {}
@@ -118,41 +159,7 @@ void ExamineeListing::start(const QString& folder) {
             Qt::QueuedConnection);
     };
 
-    thread_.reset(QThread::create([folder, stopped, post, end] {
-        const QFileInfo info(folder);
-        if (!info.isDir()) {
-            end(QStringLiteral("Директория %1 не существует")
-                    .arg(QDir::toNativeSeparators(folder)));
-            return;
-        }
-        QDirIterator entries(folder,
-                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        // A first small batch shows the list at once; then larger ones, at least a few times a
-        // second, so that the window is not flooded with updates.
-        qsizetype batchSize = 200;
-        QStringList names;
-        QElapsedTimer sinceLast;
-        sinceLast.start();
-        while (entries.hasNext()) {
-            if (stopped->load())
-                return;
-            entries.next();
-            if (!isResponseFileCandidate(entries.fileName()))
-                continue;
-            names.append(entries.fileName());
-            if (names.size() >= batchSize || sinceLast.elapsed() >= 250) {
-                QList<ExamineeEntry> batch = readEntries(folder, names, *stopped);
-                if (stopped->load())
-                    return;
-                post(std::move(batch));
-                names.clear();
-                batchSize = 5000;
-                sinceLast.restart();
-            }
-        }
-        if (!names.isEmpty())
-            post(readEntries(folder, names, *stopped));
-        end(QString());
-    }));
+    thread_.reset(QThread::create(
+        [folder, stopped, post, end] { readFolderInBatches(folder, *stopped, post, end); }));
     thread_->start();
 }

@@ -73,7 +73,24 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     auto* header = new QGridLayout;
     createHeader(header);
     layout->addLayout(header);
+    layout->addLayout(createCaptionRow());
 
+    auto* blocks = new QHBoxLayout;
+    createItems(blocks);
+    layout->addLayout(blocks);
+
+    createMessages(layout);
+    const QList<QWidget*> buttons = createButtonRow(layout);
+    createShortcuts();
+    answerLatinLabelMnemonics(this);
+    setKeyboardOrder(buttons);
+
+    showSheet(base_);
+    dirty_ = false;
+    showEntryCaption();
+}
+
+QHBoxLayout* AnswerSheetForm::createCaptionRow() {
     entryCaption_ = new QLabel(this);
     entryCaption_->setTextFormat(Qt::PlainText);
     entryCaption_->setObjectName(QStringLiteral("laEntry"));
@@ -89,12 +106,10 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     auto* captionRow = new QHBoxLayout;
     captionRow->addWidget(entryCaption_);
     captionRow->addWidget(keys, 1);
-    layout->addLayout(captionRow);
+    return captionRow;
+}
 
-    auto* blocks = new QHBoxLayout;
-    createItems(blocks);
-    layout->addLayout(blocks);
-
+void AnswerSheetForm::createMessages(QVBoxLayout* layout) {
     problems_ = new QLabel(this);
     problems_->setTextFormat(Qt::PlainText);
     problems_->setObjectName(QStringLiteral("laProblems"));
@@ -108,7 +123,9 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     status_->setObjectName(QStringLiteral("laStatus"));
     status_->setWordWrap(true);
     layout->addWidget(status_);
+}
 
+QList<QWidget*> AnswerSheetForm::createButtonRow(QVBoxLayout* layout) {
     auto* buttons = new QHBoxLayout;
     doubleEntry_ = new QCheckBox(QStringLiteral("Двойной &ввод (бланк вводится дважды)"), this);
     doubleEntry_->setObjectName(QStringLiteral("cbDoubleEntry"));
@@ -134,24 +151,25 @@ AnswerSheetForm::AnswerSheetForm(UserDialogs* dialogs, const QString& dataDir, Q
     });
     connect(close, &QPushButton::clicked, this, &AnswerSheetForm::reject);
     connect(doubleEntry_, &QCheckBox::toggled, this, &AnswerSheetForm::doubleEntryToggled);
+    return {save_, doubleEntry_, fresh, close};
+}
+
+void AnswerSheetForm::createShortcuts() {
     auto* saveKey = new QShortcut(QKeySequence::Save, this);
     connect(saveKey, &QShortcut::activated, this, &AnswerSheetForm::save);
     // "Открыть бланк…" keeps its key while the sheet is in front.
     auto* openKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
     connect(openKey, &QShortcut::activated, this, &AnswerSheetForm::openRequested);
-    answerLatinLabelMnemonics(this);
+}
 
+void AnswerSheetForm::setKeyboardOrder(const QList<QWidget*>& buttons) {
     // The order the keyboard goes: the header, the items in number order, "Сохранить".
     QList<QWidget*> chain = {testDate_, birthDate_, code_, name_, sex_, education_};
     for (ItemAnswerBox* box : items_)
         chain << box;
-    chain << save_ << doubleEntry_ << fresh << close;
+    chain << buttons;
     for (qsizetype i = 0; i + 1 < chain.size(); ++i)
         setTabOrder(chain[i], chain[i + 1]);
-
-    showSheet(base_);
-    dirty_ = false;
-    showEntryCaption();
 }
 
 void AnswerSheetForm::createHeader(QGridLayout* layout) {

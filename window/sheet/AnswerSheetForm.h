@@ -52,6 +52,12 @@ protected:
 private:
     void createHeader(class QGridLayout* layout);
     void createItems(class QHBoxLayout* layout);
+    QHBoxLayout* createCaptionRow();
+    void createMessages(class QVBoxLayout* layout);
+    // Returns the buttons in the order the keyboard reaches them.
+    QList<QWidget*> createButtonRow(QVBoxLayout* layout);
+    void createShortcuts();
+    void setKeyboardOrder(const QList<QWidget*>& buttons);
     void showSheet(const ezr::AnswerSheet& sheet);
     void refreshProblems();
     void focusItem(int item);

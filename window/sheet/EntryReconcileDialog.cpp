@@ -61,8 +61,18 @@ EntryReconcileDialog::EntryReconcileDialog(const QList<EntryDifference>& differe
     hint->setObjectName(QStringLiteral("laReconcileHint"));
     hint->setWordWrap(true);
     layout->addWidget(hint);
+    createTable();
+    layout->addWidget(table_, 1);
+    layout->addWidget(createButtons());
+    answerLatinLabelMnemonics(this);
+    resize(640, 420);
+    table_->setCurrentCell(0, 0);
+    table_->setFocus();
+    updateButton();
+}
 
-    table_ = new QTableWidget(int(differences.size()), 4, this);
+void EntryReconcileDialog::createTable() {
+    table_ = new QTableWidget(int(differences_.size()), 4, this);
     table_->setObjectName(QStringLiteral("sgDifferences"));
     table_->setAccessibleName(QStringLiteral("Расхождения вводов"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Поле"), QStringLiteral("Первый ввод"),
@@ -74,32 +84,38 @@ EntryReconcileDialog::EntryReconcileDialog(const QList<EntryDifference>& differe
     table_->setTabKeyNavigation(false);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     for (int row = 0; row < table_->rowCount(); ++row) {
-        const EntryDifference& d = differences[row];
+        const EntryDifference& d = differences_[row];
         table_->setItem(row, 0, new QTableWidgetItem(rowCaption(d)));
         table_->setItem(row, 1, new QTableWidgetItem(d.first));
         table_->setItem(row, 2, new QTableWidgetItem(d.second));
-        auto* choice = new QComboBox(table_);
-        choice->setObjectName(QStringLiteral("cbDecided%1").arg(row + 1));
-        choice->setAccessibleName(QStringLiteral("На бланке: %1").arg(rowCaption(d)));
-        choice->addItem(Undecided);
-        QStringList values = {d.first, d.second};
-        if (d.item != 0) {
-            for (const QString& answer : itemAnswerTexts())
-                if (!values.contains(answer))
-                    values << answer;
-        } else {
-            // A header field may be wrong in both entries: the paper's text is typed here.
-            choice->setEditable(true);
-        }
-        for (const QString& value : values)
-            choice->addItem(value);
-        table_->setCellWidget(row, 3, choice);
-        choices_ << choice;
-        connect(choice, &QComboBox::currentTextChanged, this, &EntryReconcileDialog::updateButton);
+        addChoice(row);
     }
     table_->installEventFilter(new EntryKeys(this, table_));
-    layout->addWidget(table_, 1);
+}
 
+void EntryReconcileDialog::addChoice(int row) {
+    const EntryDifference& d = differences_[row];
+    auto* choice = new QComboBox(table_);
+    choice->setObjectName(QStringLiteral("cbDecided%1").arg(row + 1));
+    choice->setAccessibleName(QStringLiteral("На бланке: %1").arg(rowCaption(d)));
+    choice->addItem(Undecided);
+    QStringList values = {d.first, d.second};
+    if (d.item != 0) {
+        for (const QString& answer : itemAnswerTexts())
+            if (!values.contains(answer))
+                values << answer;
+    } else {
+        // A header field may be wrong in both entries: the paper's text is typed here.
+        choice->setEditable(true);
+    }
+    for (const QString& value : values)
+        choice->addItem(value);
+    table_->setCellWidget(row, 3, choice);
+    choices_ << choice;
+    connect(choice, &QComboBox::currentTextChanged, this, &EntryReconcileDialog::updateButton);
+}
+
+QDialogButtonBox* EntryReconcileDialog::createButtons() {
     auto* buttons = new QDialogButtonBox(this);
     write_ =
         buttons->addButton(QStringLiteral("&Записать по бланку"), QDialogButtonBox::AcceptRole);
@@ -111,12 +127,7 @@ EntryReconcileDialog::EntryReconcileDialog(const QList<EntryDifference>& differe
         button->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    answerLatinLabelMnemonics(this);
-    resize(640, 420);
-    table_->setCurrentCell(0, 0);
-    table_->setFocus();
-    updateButton();
+    return buttons;
 }
 
 QStringList EntryReconcileDialog::decided() const {

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QDialogButtonBox;
 class QPushButton;
 class QTableWidget;
 
@@ -25,6 +26,10 @@ public:
     void takeEntry(int row, int entry);
 
 private:
+    void createTable();
+    // The chooser of what the paper holds, in the last column of row `row`.
+    void addChoice(int row);
+    QDialogButtonBox* createButtons();
     void updateButton();
 
     QList<ezr::EntryDifference> differences_;
