@@ -54,6 +54,73 @@ std::int32_t parseInteger(QStringView text) {
     return value;
 }
 
+namespace {
+
+// A number's characters gathered for from_chars, its digits also as an integer for the
+// common short case.
+struct FloatDigits {
+    char buffer[72];
+    int length = 0;
+    bool negative = false;
+    bool exponent = false;
+    std::uint64_t mantissa = 0;
+    int mantissaDigits = 0;
+    int fractionDigits = 0;
+};
+
+// The sign, the digits and the fraction from `i` (before `end`, which it is not); false when
+// there is no digit.
+bool readMantissa(QStringView text, qsizetype& i, qsizetype end, QChar decimalPoint,
+                  FloatDigits& d) {
+    const auto at = [&](qsizetype k) { return text[k].unicode(); };
+    if (at(i) == u'+' || at(i) == u'-') {
+        d.negative = at(i) == u'-';
+        if (d.negative)
+            d.buffer[d.length++] = '-';
+        ++i;
+    }
+    for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++d.mantissaDigits) {
+        d.buffer[d.length++] = static_cast<char>(at(i));
+        d.mantissa = d.mantissa * 10 + (at(i) - u'0');
+    }
+    if (i < end && text[i] == decimalPoint) {
+        d.buffer[d.length++] = '.';
+        for (++i; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++d.mantissaDigits) {
+            d.buffer[d.length++] = static_cast<char>(at(i));
+            d.mantissa = d.mantissa * 10 + (at(i) - u'0');
+            ++d.fractionDigits;
+        }
+    }
+    return d.mantissaDigits != 0;
+}
+
+// The exponent from `i`, when one follows; false when it has no digits.
+bool readExponent(QStringView text, qsizetype& i, qsizetype end, FloatDigits& d) {
+    const auto at = [&](qsizetype k) { return text[k].unicode(); };
+    if (i >= end || (at(i) != u'e' && at(i) != u'E'))
+        return true;
+    d.exponent = true;
+    d.buffer[d.length++] = 'e';
+    ++i;
+    if (i < end && (at(i) == u'+' || at(i) == u'-'))
+        d.buffer[d.length++] = static_cast<char>(at(i++));
+    int exponentDigits = 0;
+    for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++exponentDigits)
+        d.buffer[d.length++] = static_cast<char>(at(i));
+    return exponentDigits != 0;
+}
+
+// Up to 15 digits without an exponent the integer and the power of ten are exact doubles, and
+// one IEEE division rounds correctly: the same value as from_chars, at a fraction of the cost.
+double shortValue(const FloatDigits& d) {
+    static constexpr double PowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = static_cast<double>(d.mantissa) / PowersOfTen[d.fractionDigits];
+    return d.negative ? -magnitude : magnitude;
+}
+
+} // namespace
+
 bool tryParseFloat(QStringView text, QChar decimalPoint, double& value) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -64,61 +131,16 @@ bool tryParseFloat(QStringView text, QChar decimalPoint, double& value) {
     if (end - begin > 64 || begin == end)
         return false;
 
-    char buffer[72];
-    int length = 0;
+    FloatDigits d;
     qsizetype i = begin;
-    const auto at = [&](qsizetype k) { return text[k].unicode(); };
-    bool negative = false;
-    if (at(i) == u'+' || at(i) == u'-') {
-        negative = at(i) == u'-';
-        if (negative)
-            buffer[length++] = '-';
-        ++i;
-    }
-    // The digits are also gathered as an integer for the common short case below.
-    std::uint64_t mantissa = 0;
-    int mantissaDigits = 0;
-    int fractionDigits = 0;
-    for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits) {
-        buffer[length++] = static_cast<char>(at(i));
-        mantissa = mantissa * 10 + (at(i) - u'0');
-    }
-    if (i < end && text[i] == decimalPoint) {
-        buffer[length++] = '.';
-        for (++i; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++mantissaDigits) {
-            buffer[length++] = static_cast<char>(at(i));
-            mantissa = mantissa * 10 + (at(i) - u'0');
-            ++fractionDigits;
-        }
-    }
-    if (mantissaDigits == 0)
+    if (!readMantissa(text, i, end, decimalPoint, d) || !readExponent(text, i, end, d) || i != end)
         return false;
-    bool exponent = false;
-    if (i < end && (at(i) == u'e' || at(i) == u'E')) {
-        exponent = true;
-        buffer[length++] = 'e';
-        ++i;
-        if (i < end && (at(i) == u'+' || at(i) == u'-'))
-            buffer[length++] = static_cast<char>(at(i++));
-        int exponentDigits = 0;
-        for (; i < end && at(i) >= u'0' && at(i) <= u'9'; ++i, ++exponentDigits)
-            buffer[length++] = static_cast<char>(at(i));
-        if (exponentDigits == 0)
-            return false;
-    }
-    if (i != end)
-        return false;
-    if (!exponent && mantissaDigits <= 15) {
-        // Up to 15 digits the integer and the power of ten are exact doubles, and one IEEE
-        // division rounds correctly: the same value as from_chars, at a fraction of the cost.
-        static constexpr double PowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        const double magnitude = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
-        value = negative ? -magnitude : magnitude;
+    if (!d.exponent && d.mantissaDigits <= 15) {
+        value = shortValue(d);
         return true;
     }
-    const auto result = std::from_chars(buffer, buffer + length, value);
-    return result.ec == std::errc() && result.ptr == buffer + length && std::isfinite(value);
+    const auto result = std::from_chars(d.buffer, d.buffer + d.length, value);
+    return result.ec == std::errc() && result.ptr == d.buffer + d.length && std::isfinite(value);
 }
 
 bool tryParseStoredFloat(QStringView text, QChar decimalPoint, double& value) {

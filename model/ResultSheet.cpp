@@ -182,12 +182,8 @@ QString informationText(const AnalysisState& state) {
     return text;
 }
 
-} // namespace
-
-ResultSheet formatSheet(const AnalysisState& state) {
-    ResultSheet sheet = initialSheet();
-    if (state.kind == AnalysisKind::None)
-        return sheet;
+// Who was examined, and the information lines of the analysis.
+void fillHeader(ResultSheet& sheet, const AnalysisState& state) {
     const AnalysisHeader& h = state.header;
     sheet.code = h.code;
     sheet.nameCaption = state.kind == AnalysisKind::Group ? GroupCaption : IndividualCaption;
@@ -198,7 +194,11 @@ ResultSheet formatSheet(const AnalysisState& state) {
     sheet.age = state.kind == AnalysisKind::Group ? QString() : h.age;
     sheet.infoHint = informationText(state);
     sheet.infoSummary = informationSummary(state);
+}
 
+// Profile 1: each motive's answers by stimulus and orientation, its score, percentage and
+// chi-square.
+void fillMotiveGrid(ResultSheet& sheet, const AnalysisState& state) {
     const Scores& scores = state.record.scores;
     const NormComparison& comparison = state.comparison;
     for (int m = 0; m < MotiveCount; ++m) {
@@ -216,20 +216,23 @@ ResultSheet formatSheet(const AnalysisState& state) {
             motiveChiText(comparison.chi.profile1[cell]);
         sheet.motiveChiVerdicts[cell] = shownCellVerdict(comparison.chi.profile1[cell]);
     }
-    const auto fillRows = [&](TextGrid& grid, const auto& raw, const auto& chi, auto& verdicts) {
-        for (std::size_t k = 0; k < raw.size(); ++k) {
-            const int column = profileCellColumn(int(k));
-            grid.cell(column, ProfileRow::Score) = scoreText(raw[k], state.kind);
-            grid.cell(column, ProfileRow::Percent) = decimalText(percentOfAnswers(raw[k]));
-            grid.cell(column, ProfileRow::Chi) = decimalText(chi[k]);
-            verdicts[k] = shownCellVerdict(chi[k]);
-        }
-    };
-    fillRows(sheet.orientationGrid, scores.raw.profile2, comparison.chi.profile2,
-             sheet.orientationChiVerdicts);
-    fillRows(sheet.stimulusGrid, scores.raw.profile3, comparison.chi.profile3,
-             sheet.stimulusChiVerdicts);
+}
 
+// Profile 2 or 3: the score, percentage and chi-square rows of its grid.
+template <typename Raw, typename Chi, typename Verdicts>
+void fillProfileRows(TextGrid& grid, const Raw& raw, const Chi& chi, Verdicts& verdicts,
+                     AnalysisKind kind) {
+    for (std::size_t k = 0; k < raw.size(); ++k) {
+        const int column = profileCellColumn(int(k));
+        grid.cell(column, ProfileRow::Score) = scoreText(raw[k], kind);
+        grid.cell(column, ProfileRow::Percent) = decimalText(percentOfAnswers(raw[k]));
+        grid.cell(column, ProfileRow::Chi) = decimalText(chi[k]);
+        verdicts[k] = shownCellVerdict(chi[k]);
+    }
+}
+
+// The norm, the three profiles' chi-squares and captions, and the two indices.
+void fillVerdicts(ResultSheet& sheet, const NormComparison& comparison) {
     sheet.norm = normTitle(comparison.norm);
     QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     Verdict* x2Verdicts[3] = {&sheet.profile1X2Verdict, &sheet.profile2X2Verdict,
@@ -244,6 +247,23 @@ ResultSheet formatSheet(const AnalysisState& state) {
     sheet.inclusionIndexVerdict = comparison.inclusion.verdict;
     sheet.innovationIndex = indexText(comparison.innovation.value);
     sheet.innovationIndexVerdict = comparison.innovation.verdict;
+}
+
+} // namespace
+
+ResultSheet formatSheet(const AnalysisState& state) {
+    ResultSheet sheet = initialSheet();
+    if (state.kind == AnalysisKind::None)
+        return sheet;
+    fillHeader(sheet, state);
+    fillMotiveGrid(sheet, state);
+    const Scores& scores = state.record.scores;
+    const NormComparison& comparison = state.comparison;
+    fillProfileRows(sheet.orientationGrid, scores.raw.profile2, comparison.chi.profile2,
+                    sheet.orientationChiVerdicts, state.kind);
+    fillProfileRows(sheet.stimulusGrid, scores.raw.profile3, comparison.chi.profile3,
+                    sheet.stimulusChiVerdicts, state.kind);
+    fillVerdicts(sheet, comparison);
     return sheet;
 }
 

@@ -1,4 +1,5 @@
 #include "StatisticsFile.h"
+#include "StatisticsFileParts.h"
 
 #include "AnalysisError.h"
 #include "CNumericLocale.h"
@@ -15,8 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <functional>
 #include <memory>
 
 // ReadStat writes through a callback into a temporary file a case at a time, so that a group
@@ -35,25 +34,13 @@ constexpr int MinimumTextWidth = 8; // columns a text variable is shown in
 constexpr int MaximumTextWidth = 40;
 constexpr std::uint8_t StataUnicodeVersion = 118; // Stata 14: UTF-8 names, labels and strings
 
-QString formatName(StatisticsFormat format) {
-    return format == StatisticsFormat::Spss ? QStringLiteral("SPSS") : QStringLiteral("Stata");
-}
-
-[[noreturn]] void fail(StatisticsFormat format, const QString& reason) {
-    throw AnalysisError(
-        QStringLiteral("Не удалось создать файл %1: %2").arg(formatName(format), reason));
-}
-
 void check(StatisticsFormat format, readstat_error_t error) {
     if (error != READSTAT_OK)
-        fail(format, QString::fromUtf8(readstat_error_message(error)));
+        failStatisticsFile(format, QString::fromUtf8(readstat_error_message(error)));
 }
 
 struct WriterFree {
     void operator()(readstat_writer_t* writer) const { readstat_writer_free(writer); }
-};
-struct ParserFree {
-    void operator()(readstat_parser_t* parser) const { readstat_parser_free(parser); }
 };
 
 // The UTF-8 of `text` in at most `limit` bytes, cut between characters.
@@ -76,7 +63,7 @@ readstat_variable_t* addVariable(readstat_writer_t* writer, StatisticsFormat for
             : readstat_add_variable(writer, column.variable.constData(), READSTAT_TYPE_STRING,
                                     size_t(std::max<qsizetype>(textBytes, 1)));
     if (!variable)
-        fail(format, QString::fromLatin1(column.variable));
+        failStatisticsFile(format, QString::fromLatin1(column.variable));
     readstat_variable_set_label(variable,
                                 utf8Within(column.heading, format == StatisticsFormat::Spss
                                                                ? SpssVariableLabelBytes
@@ -104,103 +91,6 @@ readstat_variable_t* addVariable(readstat_writer_t* writer, StatisticsFormat for
         readstat_variable_set_alignment(variable, READSTAT_ALIGNMENT_LEFT);
     }
     return variable;
-}
-
-// ReadStat's reader on bytes in memory.
-struct MemoryInput {
-    QByteArrayView bytes;
-    qint64 position = 0;
-};
-
-int openMemory(const char*, void*) {
-    return 0;
-}
-
-int closeMemory(void*) {
-    return 0;
-}
-
-readstat_off_t seekMemory(readstat_off_t offset, readstat_io_flags_t whence, void* context) {
-    auto* input = static_cast<MemoryInput*>(context);
-    qint64 base = 0;
-    if (whence == READSTAT_SEEK_CUR)
-        base = input->position;
-    else if (whence == READSTAT_SEEK_END)
-        base = input->bytes.size();
-    const qint64 target = base + offset;
-    if (target < 0 || target > input->bytes.size())
-        return -1;
-    input->position = target;
-    return target;
-}
-
-ssize_t readMemory(void* buffer, size_t count, void* context) {
-    auto* input = static_cast<MemoryInput*>(context);
-    const qint64 length = std::min<qint64>(qint64(count), input->bytes.size() - input->position);
-    std::memcpy(buffer, input->bytes.data() + input->position, size_t(length));
-    input->position += length;
-    return ssize_t(length);
-}
-
-readstat_error_t updateMemory(long, readstat_progress_handler, void*, void*) {
-    return READSTAT_OK;
-}
-
-struct ReadBack {
-    StatisticsFileSummary summary;
-    QString error;
-};
-
-int onMetadata(readstat_metadata_t* metadata, void* context) {
-    auto* read = static_cast<ReadBack*>(context);
-    read->summary.headerCases = readstat_get_row_count(metadata);
-    read->summary.label = QString::fromUtf8(readstat_get_file_label(metadata));
-    return READSTAT_HANDLER_OK;
-}
-
-int onVariable(int, readstat_variable_t* variable, const char*, void* context) {
-    auto* read = static_cast<ReadBack*>(context);
-    read->summary.names.append(QByteArray(readstat_variable_get_name(variable)));
-    read->summary.labels.append(QString::fromUtf8(readstat_variable_get_label(variable)));
-    return READSTAT_HANDLER_OK;
-}
-
-int onValue(int observation, readstat_variable_t*, readstat_value_t, void* context) {
-    auto* read = static_cast<ReadBack*>(context);
-    ++read->summary.values;
-    read->summary.cases = std::max<qint64>(read->summary.cases, qint64(observation) + 1);
-    return READSTAT_HANDLER_OK;
-}
-
-void onError(const char* message, void* context) {
-    static_cast<ReadBack*>(context)->error = QString::fromUtf8(message).trimmed();
-}
-
-// ReadStat's reader on the file at `path` (ReadStat's own file access), or wherever `setUp`
-// points it.
-StatisticsFileSummary parseStatistics(StatisticsFormat format, const QByteArray& path,
-                                      const std::function<void(readstat_parser_t*)>& setUp) {
-    const CNumericLocale point;
-    const std::unique_ptr<readstat_parser_t, ParserFree> owner(readstat_parser_init());
-    readstat_parser_t* parser = owner.get();
-    if (!parser)
-        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
-    if (setUp)
-        setUp(parser);
-    readstat_set_metadata_handler(parser, onMetadata);
-    readstat_set_variable_handler(parser, onVariable);
-    readstat_set_value_handler(parser, onValue);
-    readstat_set_error_handler(parser, onError);
-
-    ReadBack read;
-    const readstat_error_t error = format == StatisticsFormat::Spss
-                                       ? readstat_parse_sav(parser, path.constData(), &read)
-                                       : readstat_parse_dta(parser, path.constData(), &read);
-    if (error != READSTAT_OK)
-        fail(format, QStringLiteral("файл не читается обратно: %1 %2")
-                         .arg(QString::fromUtf8(readstat_error_message(error)), read.error)
-                         .trimmed());
-    return read.summary;
 }
 
 // The texts of a row by column of examineeColumns() (empty for a number column).
@@ -265,9 +155,10 @@ public:
         : point_(), format_(format), sink_(sink), norm_(norm), normName_(tableNormName(norm)),
           columns_(examineeColumns()), cases_(layout.cases), writer_(readstat_writer_init()) {
         if (!writer_)
-            fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
+            failStatisticsFile(format,
+                               QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
         if (!file_.open())
-            fail(format, file_.errorString());
+            failStatisticsFile(format, file_.errorString());
         readstat_writer_t* writer = writer_.get();
         check(format, readstat_set_data_writer(writer, writeToDevice));
         NormComparison comparison;
@@ -320,8 +211,8 @@ public:
                                    ? readstat_insert_double_value(writer, variable, cell.toDouble())
                                    : readstat_insert_missing_value(writer, variable));
             else
-                check(format_, readstat_insert_string_value(
-                                   writer, variable, cell.toString().toUtf8().constData()));
+                check(format_, readstat_insert_string_value(writer, variable,
+                                                            cell.toString().toUtf8().constData()));
         }
         check(format_, readstat_end_row(writer));
     }
@@ -331,37 +222,39 @@ public:
             failCount(written_);
         check(format_, readstat_end_writing(writer_.get()));
         if (!file_.flush())
-            fail(format_, file_.errorString());
+            failStatisticsFile(format_, file_.errorString());
         checkReadBack();
         file_.seek(0);
         QByteArray chunk;
         while (!(chunk = file_.read(1 << 20)).isEmpty())
             sink_.write(chunk);
         if (file_.error() != QFileDevice::NoError)
-            fail(format_, file_.errorString());
+            failStatisticsFile(format_, file_.errorString());
     }
 
 private:
     [[noreturn]] void failCount(qint64 rows) const {
-        fail(format_, QStringLiteral("в папке %1 обследуемых вместо %2: она изменилась во "
-                                     "время записи")
-                          .arg(rows)
-                          .arg(cases_));
+        failStatisticsFile(format_,
+                           QStringLiteral("в папке %1 обследуемых вместо %2: она изменилась во "
+                                          "время записи")
+                               .arg(rows)
+                               .arg(cases_));
     }
     void checkReadBack() const {
         const StatisticsFileSummary read =
-            parseStatistics(format_, QFile::encodeName(file_.fileName()), {});
+            parseStatisticsFile(format_, QFile::encodeName(file_.fileName()));
         QList<QByteArray> names;
         for (const ExamineeColumn& column : columns_)
             names.append(column.variable);
         if (read.cases != cases_ || read.headerCases != cases_ || read.names != names ||
             read.values != cases_ * columns_.size())
-            fail(format_,
-                 QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
-                     .arg(read.cases)
-                     .arg(read.names.size())
-                     .arg(cases_)
-                     .arg(columns_.size()));
+            failStatisticsFile(
+                format_,
+                QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
+                    .arg(read.cases)
+                    .arg(read.names.size())
+                    .arg(cases_)
+                    .arg(columns_.size()));
     }
 
     // ReadStat formats numbers with the C library: the whole life of the writer runs under the
@@ -432,18 +325,6 @@ QByteArray buildStatisticsFile(const AnalysisState& state, StatisticsFormat form
     return std::move(sink.bytes());
 }
 
-StatisticsFileSummary readStatisticsFile(QByteArrayView bytes, StatisticsFormat format) {
-    MemoryInput input{bytes};
-    return parseStatistics(format, "", [&](readstat_parser_t* parser) {
-        readstat_set_open_handler(parser, openMemory);
-        readstat_set_close_handler(parser, closeMemory);
-        readstat_set_seek_handler(parser, seekMemory);
-        readstat_set_read_handler(parser, readMemory);
-        readstat_set_update_handler(parser, updateMemory);
-        readstat_set_io_ctx(parser, &input);
-    });
-}
-
 } // namespace ezr
 
 namespace ezr {
@@ -492,7 +373,8 @@ QByteArray buildTableFile(const QList<ExamineeColumn>& columns, const QList<Tabl
     const std::unique_ptr<readstat_writer_t, WriterFree> owner(readstat_writer_init());
     readstat_writer_t* writer = owner.get();
     if (!writer)
-        fail(format, QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
+        failStatisticsFile(format,
+                           QString::fromUtf8(readstat_error_message(READSTAT_ERROR_MALLOC)));
     check(format, readstat_set_data_writer(writer, appendBytes));
     check(format, readstat_writer_set_file_label(
                       writer, utf8Within(label, statisticsLabelBytes(format)).constData()));
@@ -518,12 +400,12 @@ QByteArray buildTableFile(const QList<ExamineeColumn>& columns, const QList<Tabl
     const StatisticsFileSummary read = readStatisticsFile(bytes, format);
     if (read.cases != cases || read.names.size() != columns.size() ||
         read.values != qint64(cases) * columns.size())
-        fail(format,
-             QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
-                 .arg(read.cases)
-                 .arg(read.names.size())
-                 .arg(cases)
-                 .arg(columns.size()));
+        failStatisticsFile(
+            format, QStringLiteral("прочитано обратно %1 наблюдений и %2 переменных вместо %3 и %4")
+                        .arg(read.cases)
+                        .arg(read.names.size())
+                        .arg(cases)
+                        .arg(columns.size()));
     return bytes;
 }
 
