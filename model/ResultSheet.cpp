@@ -204,10 +204,11 @@ void fillMotiveGrid(ResultSheet& sheet, const AnalysisState& state) {
     for (int m = 0; m < MotiveCount; ++m) {
         const int row = motiveRow(static_cast<Motive>(m));
         const auto cell = std::size_t(m);
-        for (int k = 0; k < StimulusCount * OrientationCount; ++k)
-            sheet.motiveGrid.cell(MotiveColumn::FirstCount + k, row) = scoreText(
-                scores.motiveCounts[std::size_t(m * StimulusCount * OrientationCount + k)],
-                state.kind);
+        for (int k = 0; k < StimulusCount * OrientationCount; ++k) {
+            const int count = m * StimulusCount * OrientationCount + k;
+            sheet.motiveGrid.cell(MotiveColumn::FirstCount + k, row) =
+                scoreText(scores.motiveCounts[std::size_t(count)], state.kind);
+        }
         sheet.motiveGrid.cell(MotiveColumn::Score, row) =
             scoreText(scores.raw.profile1[cell], state.kind);
         sheet.motiveGrid.cell(MotiveColumn::Percent, row) =

@@ -158,7 +158,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t FlushBytes = 64 * 1024;
+    static constexpr std::size_t FlushBytes = std::size_t{64} * 1024;
     void separate() {
         if (!first_)
             out_ += separator_;
