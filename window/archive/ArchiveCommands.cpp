@@ -1,8 +1,9 @@
 // The main window's commands on the department's archive: "Группа", "Архив…" and ezr --db.
 
+#include "ArchiveCommands.h"
+
 #include "AnalysisError.h"
-#include "ArchiveListWindow.h"
-#include "MainWindow.h"
+#include "CommandHost.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -29,11 +30,14 @@ bool holdsPassword(const QString& conninfo) {
 
 } // namespace
 
-void MainWindow::chooseArchive() {
+ArchiveCommands::ArchiveCommands(CommandHost& host, QObject* parent)
+    : QObject(parent), host_(host) {}
+
+void ArchiveCommands::chooseArchive() {
     QSettings settings = archiveSettings();
     bool ok = false;
     const QString conninfo =
-        QInputDialog::getText(this, QStringLiteral("Архив"),
+        QInputDialog::getText(host_.dialogParent(), QStringLiteral("Архив"),
                               QStringLiteral("Архив отдела (строка соединения PostgreSQL, "
                                              "например service=ezr; пароль - в ~/.pgpass):"),
                               QLineEdit::Normal,
@@ -43,7 +47,7 @@ void MainWindow::chooseArchive() {
     if (!ok)
         return;
     if (holdsPassword(conninfo)) {
-        QMessageBox::warning(this, QStringLiteral("Архив"),
+        QMessageBox::warning(host_.dialogParent(), QStringLiteral("Архив"),
                              QStringLiteral("Пароль не хранится в настройках программы: "
                                             "запишите его в ~/.pgpass"));
         return;
@@ -52,18 +56,18 @@ void MainWindow::chooseArchive() {
         settings.setValue(ConninfoKey, conninfo);
 }
 
-bool MainWindow::openArchive(const QString& conninfo) {
+bool ArchiveCommands::openArchive(const QString& conninfo) {
     if (archiveList_)
         archiveList_->close();
     try {
-        archiveList_ = new ArchiveListWindow(conninfo, this);
+        archiveList_ = new ArchiveListWindow(conninfo, host_.dialogParent());
     } catch (const AnalysisError& error) {
-        QMessageBox::warning(this, QStringLiteral("Архив"), error.message());
+        QMessageBox::warning(host_.dialogParent(), QStringLiteral("Архив"), error.message());
         return false;
     }
     archiveList_->setAttribute(Qt::WA_DeleteOnClose);
     connect(archiveList_, &ArchiveListWindow::analysisReady, this,
-            [this](const AnalysisState& state) { showNewAnalysis(state); });
+            [this](const AnalysisState& state) { host_.showNewAnalysis(state); });
     archiveList_->show();
     return true;
 }

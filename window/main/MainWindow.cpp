@@ -58,6 +58,7 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     groups_ = new GroupCommands(*this, *doubtfulExclusion_, this);
     exports_ = new ExportCommands(*this, *groups_, this);
     sheets_ = new SheetCommands(*this, this);
+    archive_ = new ArchiveCommands(*this, this);
     connect(menu_, &MainMenu::ownNormChosen, groups_, &GroupCommands::chooseOwnNorm);
     connect(menu_, &MainMenu::groupOwnNormChosen, groups_, &GroupCommands::runGroupWithOwnNorm);
     createWindowMenu();
@@ -196,7 +197,7 @@ void MainWindow::run(Command command) {
     case Command::ChooseDataFolder:
         return chooseDataFolder();
     case Command::Archive:
-        return chooseArchive();
+        return archive_->chooseArchive();
     case Command::ShowNorm:
         return toggleNorm();
     case Command::NormSex:

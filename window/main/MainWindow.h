@@ -2,8 +2,8 @@
 
 #include "Analysis.h"
 #include "AnalysisError.h"
+#include "ArchiveCommands.h"
 #include "ChartDescription.h"
-#include "ArchiveListWindow.h"
 #include "CommandHost.h"
 #include "ExamineeListWindow.h"
 #include "Export.h"
@@ -65,8 +65,8 @@ public:
     ExamineeListWindow* examineeList() const;
     // The list of examinees on the department's archive (ezr --db, "Архив…"); false with a
     // message shown when the archive cannot be reached.
-    bool openArchive(const QString& conninfo);
-    ArchiveListWindow* archiveList() const { return archiveList_; }
+    bool openArchive(const QString& conninfo) { return archive_->openArchive(conninfo); }
+    ArchiveListWindow* archiveList() const { return archive_->archiveList(); }
     StatisticsCommands* statistics() const { return statistics_; }
 
 public slots:
@@ -150,8 +150,7 @@ private:
     QScrollArea* resultScroll_ = nullptr;
     QLabel* startHint_ = nullptr;
     QString missingDataFolderNamed_;
-    QPointer<ArchiveListWindow> archiveList_;
-    void chooseArchive();
+    ArchiveCommands* archive_ = nullptr; // "Архив…", ezr --db
     int progressDelay_ = 500;
     GroupCommands* groups_ = nullptr;
     ExportCommands* exports_ = nullptr;
