@@ -42,7 +42,7 @@ inline QString generatedGroupRoot(int size) {
     if (const auto found = made.find(size); found != made.end())
         return found->second;
     const QByteArray kept = qgetenv("EZR_BENCH_GROUPS");
-    const QString root = (kept.isEmpty() ? temporary.path() : QString::fromLocal8Bit(kept)) +
+    QString root = (kept.isEmpty() ? temporary.path() : QString::fromLocal8Bit(kept)) +
                          QStringLiteral("/%1/").arg(size);
     const QString data = root + QStringLiteral("Data");
     const QDir folder(data);

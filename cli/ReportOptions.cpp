@@ -114,7 +114,7 @@ std::optional<QString> readInput(const QCommandLineParser& parser,
             .arg(positional.join(u' '));
     const auto isSet = [&](OptionIndex index) { return parser.isSet(table[index].name()); };
     const int criteria = int(isSet(Sex)) + int(isSet(Education)) + int(isSet(Satisfaction));
-    if (const auto reason = readArchive(parser, table, request))
+    if (auto reason = readArchive(parser, table, request))
         return reason;
     if (!isSet(Group) && !request.fromArchive) {
         if (criteria > 0)

@@ -16,7 +16,7 @@ namespace ezr {
 
 namespace {
 
-constexpr qint64 MaxCodesFileSize = 16 * 1024 * 1024;
+constexpr qint64 MaxCodesFileSize = qint64{16} * 1024 * 1024;
 
 // The second group: from DIR2 or the same folder, chosen by --compare-where and
 // --compare-codes (and nothing else of the first group's choice).

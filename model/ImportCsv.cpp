@@ -11,7 +11,7 @@ namespace ezr {
 
 namespace {
 
-constexpr qint64 BlockSize = 64 * 1024;
+constexpr qint64 BlockSize = qint64{64} * 1024;
 
 enum class Encoding { Utf8, Windows1251, Utf16LE, Utf16BE };
 
@@ -26,9 +26,9 @@ std::optional<Encoding> utf16ByZeros(const QByteArray& start) {
     const qsizetype pairs = start.size() / 2;
     if (pairs < 2)
         return std::nullopt;
-    if (zeros[1] * 8 >= pairs && zeros[0] == 0)
+    if (qsizetype{zeros[1]} * 8 >= pairs && zeros[0] == 0)
         return Encoding::Utf16LE;
-    if (zeros[0] * 8 >= pairs && zeros[1] == 0)
+    if (qsizetype{zeros[0]} * 8 >= pairs && zeros[1] == 0)
         return Encoding::Utf16BE;
     return std::nullopt;
 }

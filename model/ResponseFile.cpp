@@ -268,7 +268,7 @@ namespace {
 
 // The limit as it is: response files, tables, norms and code lists each have their own.
 [[noreturn]] void throwTooLarge(const QString& path, qint64 maxSize) {
-    constexpr qint64 MiB = 1024 * 1024;
+    constexpr qint64 MiB = qint64{1024} * 1024;
     const QString limit = maxSize % MiB == 0    ? QStringLiteral("%1 МБ").arg(maxSize / MiB)
                           : maxSize % 1024 == 0 ? QStringLiteral("%1 КБ").arg(maxSize / 1024)
                                                 : QStringLiteral("%1 байт").arg(maxSize);

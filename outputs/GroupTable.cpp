@@ -50,13 +50,13 @@ AnalysisState writeGroupTable(const GroupTableRun& run, ByteSink& sink) {
             run.format == ReportFormat::Sav ? StatisticsFormat::Spss : StatisticsFormat::Stata;
         const std::unique_ptr<ExamineeTableWriter> table =
             statisticsTableWriter(format, sink, run.norm, layout, run.analysed);
-        const AnalysisState state = readInto(run, *table);
+        AnalysisState state = readInto(run, *table);
         table->finish(summaryOf(run, state));
         return state;
     }
     const std::unique_ptr<ExamineeTableWriter> table =
         examineeTableWriter(run.format, sink, run.norm);
-    const AnalysisState state = readInto(run, *table);
+    AnalysisState state = readInto(run, *table);
     table->finish(summaryOf(run, state));
     return state;
 }

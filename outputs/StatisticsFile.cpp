@@ -45,7 +45,7 @@ struct WriterFree {
 
 // The UTF-8 of `text` in at most `limit` bytes, cut between characters.
 QByteArray utf8Within(const QString& text, qsizetype limit) {
-    const QByteArray bytes = text.toUtf8();
+    QByteArray bytes = text.toUtf8();
     if (bytes.size() <= limit)
         return bytes;
     qsizetype end = limit;

@@ -104,9 +104,10 @@ private:
         char quote = 0;
         for (qsizetype i = open + 1; i < pending_.size(); ++i) {
             const char c = pending_[i];
-            if (quote)
-                quote = c == quote ? 0 : quote;
-            else if (c == '"' || c == '\'')
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'')
                 quote = c;
             else if (c == '>')
                 return i;

@@ -416,7 +416,7 @@ void TestArchive::windowListPagesFromTheServer() {
     ArchiveListModel* table = window.table();
     const QList<ArchiveEntry> all =
         listTests(as(QStringLiteral("psy1")), {}, ArchivePage{ArchiveOrder::Code, false, 0, -1});
-    QVERIFY(all.size() > 3 * ArchiveListModel::PageSize);
+    QVERIFY(all.size() > qsizetype{3} * ArchiveListModel::PageSize);
     // The first page only, until the view asks for more.
     QCOMPARE(table->rowCount(), ArchiveListModel::PageSize);
     QCOMPARE(table->count(), qint64(all.size()));

@@ -32,7 +32,8 @@ MarkPair& pairOf(AnalysisRecord& data, int item) {
 }
 
 int countSum(const AnalysisRecord& data) {
-    return std::accumulate(data.scores.motiveCounts.begin(), data.scores.motiveCounts.end(), 0);
+    return int(
+        std::accumulate(data.scores.motiveCounts.begin(), data.scores.motiveCounts.end(), 0.0));
 }
 
 template <std::size_t N> double sumOf(const std::array<double, N>& values) {
@@ -253,8 +254,8 @@ void TestScoring::bothMarksEverywhere() {
     for (int item = 1; item <= 108; ++item)
         pairOf(data, item) = {1, 1};
     scoreAnswers(data);
-    for (const int count : data.scores.motiveCounts)
-        QCOMPARE(count, 6);
+    for (const double count : data.scores.motiveCounts)
+        QCOMPARE(count, 6.0);
     QCOMPARE(countSum(data), 216);
     double percentTotal = 0.0;
     for (const double p : data.scores.raw.profile1) {
@@ -278,7 +279,7 @@ void TestScoring::oneChoicePerItem() {
     QCOMPARE(sumOf(data.scores.raw.profile1), 108.0);
     QCOMPARE(sumOf(data.scores.raw.profile2), 108.0);
     QCOMPARE(sumOf(data.scores.raw.profile3), 108.0);
-    for (const int count : data.scores.motiveCounts)
+    for (const double count : data.scores.motiveCounts)
         QVERIFY(count >= 0 && count <= 6);
 }
 
@@ -332,8 +333,10 @@ void TestScoring::profileTotalsMatchCounts() {
     QCOMPARE(sumOf(data.scores.raw.profile3), double(ones));
     for (int s = 0; s < 3; ++s) {
         double block = 0.0;
-        for (int m = 0; m < 6; ++m)
-            block += data.scores.raw.profile3[static_cast<std::size_t>(s * 6 + m)];
+        for (int m = 0; m < 6; ++m) {
+            const int cell = s * 6 + m;
+            block += data.scores.raw.profile3[static_cast<std::size_t>(cell)];
+        }
         QCOMPARE(block, double(onesPerStimulus[s]));
     }
     // Profile 2 splits profile 1 by orientation; each count cell is bounded by the key.
@@ -341,7 +344,7 @@ void TestScoring::profileTotalsMatchCounts() {
         QCOMPARE(data.scores.raw.profile2[static_cast<std::size_t>(m)] +
                      data.scores.raw.profile2[static_cast<std::size_t>(6 + m)],
                  data.scores.raw.profile1[static_cast<std::size_t>(m)]);
-    for (const int count : data.scores.motiveCounts)
+    for (const double count : data.scores.motiveCounts)
         QVERIFY(count >= 0 && count <= 6);
 }
 

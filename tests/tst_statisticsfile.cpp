@@ -33,7 +33,7 @@ const QString CyrillicName = QStringLiteral("Щукина-Эйхвальд Ёл�
 
 // Three generated examinees, the second with a longer Cyrillic name.
 QString makeGroup(const QTemporaryDir& dir) {
-    const QString data = dir.filePath(QStringLiteral("Data"));
+    QString data = dir.filePath(QStringLiteral("Data"));
     QDir().mkpath(data);
     for (int i = 0; i < 3; ++i) {
         SampleExaminee examinee = generatedExaminee(2024u, i);

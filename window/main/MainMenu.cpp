@@ -206,7 +206,7 @@ void describe(QAction* action, const Entry& entry, const QStyle* style) {
 
 } // namespace
 
-MainMenu::MainMenu(QMainWindow* window, std::function<void(Command)> run) : QObject(window) {
+MainMenu::MainMenu(QMainWindow* window, const std::function<void(Command)>& run) : QObject(window) {
     QMenuBar* bar = window->menuBar();
     auto* barStyle = new MenuBarStyle(QApplication::style()->name());
     barStyle->setParent(this);

@@ -68,7 +68,7 @@ struct MenuState {
 class MainMenu : public QObject {
     Q_OBJECT
 public:
-    MainMenu(QMainWindow* window, std::function<void(Command)> run);
+    MainMenu(QMainWindow* window, const std::function<void(Command)>& run);
 
     QAction* action(Command command) const { return actions_.at(command); }
     // Applies the enable and show rules.

@@ -289,7 +289,7 @@ void MainWindow::showNewAnalysis(AnalysisState next, const ResultSheet* shown) {
 
 QString MainWindow::dataFolder() {
     const QString missing = folders_.inputs().missingRememberedData;
-    const QString folder = folders_.dataFolder();
+    QString folder = folders_.dataFolder();
     if (!missing.isEmpty() && missing != missingDataFolderNamed_) {
         missingDataFolderNamed_ = missing; // told once, not before every command
         dialogs_->showInformation(
