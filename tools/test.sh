@@ -56,7 +56,7 @@ fi
 
 echo "== Build and tests with clang ($clang/)"
 cmake -S . -B "$clang" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DEZR_WERROR=ON \
-  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DEZR_HARDENING=OFF
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DEZR_HARDENING=OFF -DEZR_BUILD_BENCH=OFF
 cmake --build "$clang" -j2
 ctest --test-dir "$clang" --output-on-failure
 stage_end "Clang build and tests ($clang/)"
@@ -80,7 +80,9 @@ cmake --build "$asan" -j2
 ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
 LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --test-dir "$asan" --output-on-failure
+  ctest --test-dir "$asan" --output-on-failure -E '^realx_'
+# (The window tests under a real X server drive the program by key timing through Xvfb, the
+# window manager and the accessibility bus; they run in the plain and clang stages.)
 stage_end "Sanitizer build and tests ($asan/)"
 
 echo "== Fuzzing for 45 s per target ($fuzz/)"
