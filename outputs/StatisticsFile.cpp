@@ -169,7 +169,8 @@ public:
         check(format,
               readstat_writer_set_file_timestamp(writer, time_t(analysed.toSecsSinceEpoch())));
         for (qsizetype c = 0; c < columns_.size(); ++c)
-            variables_.append(addVariable(writer, format, columns_[c], layout.textBytes.value(c),
+            variables_.append(addVariable(writer, format, columns_[c],
+                                          std::min(layout.textBytes.value(c), textLimit_),
                                           layout.textChars.value(c)));
         if (format == StatisticsFormat::Spss) {
             // Compressed as SPSS writes its own files.
@@ -192,7 +193,7 @@ public:
         check(format_, readstat_begin_row(writer));
         eachText(row, normName_, [&](int c, QStringView text) {
             check(format_,
-                  readstat_insert_string_value(writer, variables_[c], text.toUtf8().constData()));
+                  readstat_insert_string_value(writer, variables_[c], stored(text).constData()));
         });
         int c = ExamineeTextColumns;
         // A value that is no finite number is missing, as the statistics programs know it.
@@ -211,8 +212,8 @@ public:
                                    ? readstat_insert_double_value(writer, variable, cell.toDouble())
                                    : readstat_insert_missing_value(writer, variable));
             else
-                check(format_, readstat_insert_string_value(writer, variable,
-                                                            cell.toString().toUtf8().constData()));
+                check(format_, readstat_insert_string_value(
+                                   writer, variable, stored(cell.toString()).constData()));
         }
         check(format_, readstat_end_row(writer));
     }
@@ -233,6 +234,7 @@ public:
     }
 
 private:
+    QByteArray stored(QStringView text) const { return utf8Within(text.toString(), textLimit_); }
     [[noreturn]] void failCount(qint64 rows) const {
         failStatisticsFile(format_,
                            QStringLiteral("в папке %1 обследуемых вместо %2: она изменилась во "
@@ -261,6 +263,11 @@ private:
     // "C" locale on the thread that writes, whatever the user's settings.
     CNumericLocale point_;
     StatisticsFormat format_;
+    // The longest text a variable of the format stores as one variable: an SPSS string over 255
+    // bytes is split into segments that read back as further variables, a Stata str over 2045
+    // becomes a strL. Only a damaged or invented file holds a longer header field; it is cut
+    // between characters.
+    qsizetype textLimit_ = format_ == StatisticsFormat::Spss ? 255 : 2045;
     ByteSink& sink_;
     Norm norm_;
     QString normName_;
