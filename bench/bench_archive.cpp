@@ -70,7 +70,7 @@ bool prepare(Fixture& f) {
         timer.start();
         const ezr::ImportSummary summary =
             ezr::importFolder(*f.archive, f.folder.path(), QStringLiteral("Отдел"));
-        f.importSeconds = timer.elapsed() / 1000.0;
+        f.importSeconds = double(timer.elapsed()) / 1000.0;
         std::fprintf(stderr, "import of %d tests: %.1f s (%d stored)\n", f.tests, f.importSeconds,
                      summary.stored);
         // The planner's statistics, as autovacuum would gather them on a server left alone.

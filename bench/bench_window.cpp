@@ -282,7 +282,8 @@ int main(int argc, char* argv[]) {
     fixture = new Fixture;
     ShowWatcher watcher(clock);
     fixture->form = startWindow(fixture->dir.path() + QLatin1Char('/'), &watcher);
-    std::printf("Start-up, main() to the window shown: %.1f ms\n", watcher.shownAfterNs / 1e6);
+    std::printf("Start-up, main() to the window shown: %.1f ms\n",
+                double(watcher.shownAfterNs) / 1e6);
     std::printf("Start-up, process start to the window shown: %.0f ms (10 ms resolution)\n",
                 secondsSinceProcessStart() * 1e3);
     openMenus(fixture->form);

@@ -80,7 +80,7 @@ int runImportCommand(const QStringList& arguments, QIODevice& standardOutput,
         return 2;
     }
     try {
-        const QString tablePath = positional.front();
+        const QString& tablePath = positional.front();
         const ImportTable table = openImportTable(tablePath);
         const QString dataDir =
             parser.isSet(dataOption) ? parser.value(dataOption) : ezr::FolderConfig().dataFolder();

@@ -15,7 +15,7 @@ QString columnList(const QStringList& columns) {
     for (qsizetype i = 0; i < columns.size();) {
         qsizetype j = i;
         const auto numberOf = [&](qsizetype k) {
-            QString text = columns[k];
+            QStringView text = columns[k];
             const bool time = text.startsWith(QLatin1Char('t'));
             bool ok = false;
             const int n = (time ? text.mid(1) : text).toInt(&ok);

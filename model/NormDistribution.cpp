@@ -70,7 +70,7 @@ NormDistribution readDistribution(const QJsonValue& value, int memberCount,
         cell.mean = object.value(QStringLiteral("mean")).toDouble(NAN);
         cell.sd = object.value(QStringLiteral("sd")).toDouble(NAN);
         qint64 members = 0;
-        for (const QJsonValue& bin : object.value(QStringLiteral("histogram")).toArray()) {
+        for (const QJsonValueRef bin : object.value(QStringLiteral("histogram")).toArray()) {
             const int count = bin.toInt(-1);
             if (count < 0)
                 refuse(fileName, QStringLiteral("\"distribution\", ячейка %1: в гистограмме не "

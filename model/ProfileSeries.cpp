@@ -13,8 +13,11 @@ constexpr double PercentToCount = 1.08;
 
 QList<QList<double>> bySixes(std::span<const double> cells) {
     QList<QList<double>> series;
-    for (std::size_t first = 0; first < cells.size(); first += MotiveCount)
-        series.append(QList<double>(cells.begin() + first, cells.begin() + first + MotiveCount));
+    constexpr auto six = std::size_t(MotiveCount);
+    for (std::size_t first = 0; first + six <= cells.size(); first += six) {
+        const auto motives = cells.subspan(first, six);
+        series.append(QList<double>(motives.begin(), motives.end()));
+    }
     return series;
 }
 

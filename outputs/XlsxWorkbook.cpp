@@ -240,7 +240,7 @@ void WorkbookWriter::text(QStringView text, bool bold) {
     const CNumericLocale point;
     Book& b = *book_;
     if (!text.isEmpty()) {
-        b.widen(text.size() * 1.1);
+        b.widen(double(text.size()) * 1.1);
         // Text is always a string cell, so a name such as "=HYPERLINK(…)" stays text.
         check(worksheet_write_string(b.sheet, b.row, b.column, xmlText(text).constData(),
                                      bold ? b.bold : nullptr));

@@ -47,7 +47,7 @@ public:
             if (token != QXmlStreamReader::Invalid ||
                 xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError || !device_)
                 return token;
-            const QByteArray block = device_->read(256 * 1024);
+            const QByteArray block = device_->read(qint64{256} * 1024);
             if (block.isEmpty())
                 return token;
             xml_.addData(block);
@@ -224,7 +224,7 @@ QString firstSheetPath(const ZipArchive& archive, const QString& name) {
             if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet")
                 id = attribute(xml, u"id").toString();
     }
-    const QString fallback = QStringLiteral("xl/worksheets/sheet1.xml");
+    QString fallback = QStringLiteral("xl/worksheets/sheet1.xml");
     const QString relations = QStringLiteral("xl/_rels/workbook.xml.rels");
     if (!id.isEmpty() && archive.contains(relations)) {
         QXmlStreamReader xml(archive.read(relations, MaxSharedStringsSize));
@@ -420,7 +420,8 @@ private:
         while (depth > 0 && xml_.advance()) {
             if (xml_.isStartElement()) {
                 ++depth;
-                if (xml_.name() == u"p" && paragraphs++ > 0)
+                // A second paragraph and a line break both start a new line of the cell.
+                if ((xml_.name() == u"p" && paragraphs++ > 0) || xml_.name() == u"line-break")
                     appendCapped(text, u"\n");
                 else if (xml_.name() == u"s")
                     appendCapped(text, QString(std::clamp(xml_.attribute(u"c").toInt(), 1,
@@ -428,8 +429,6 @@ private:
                                                QLatin1Char(' ')));
                 else if (xml_.name() == u"tab")
                     appendCapped(text, u"\t");
-                else if (xml_.name() == u"line-break")
-                    appendCapped(text, u"\n");
                 else if (xml_.name() == u"annotation")
                     xml_.elementText(), --depth; // a comment, not the cell's text
             } else if (xml_.isEndElement()) {

@@ -20,6 +20,6 @@ std::unique_ptr<TableRecords> workbookRecords(const ZipArchive& archive, Workboo
 
 // A worksheet unpacks to at most this; its strings, held in memory, to at most the second.
 inline constexpr qint64 MaxWorksheetSize = 4 * MaxImportTableSize;
-inline constexpr qint64 MaxSharedStringsSize = 32 * 1024 * 1024;
+inline constexpr qint64 MaxSharedStringsSize = qint64{32} * 1024 * 1024;
 
 } // namespace ezr

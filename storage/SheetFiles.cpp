@@ -173,7 +173,7 @@ void writeAll(const ImportTable& table, const QString& dataDir, ImportOutcome& o
 ImportOutcome importRows(const ImportTable& table, const QString& dataDir, bool replace,
                          bool allOrNothing, RefusedRows refused) {
     ImportOutcome outcome;
-    outcome.refused = refused;
+    outcome.refused = std::move(refused);
     // An earlier import killed midway is ended before this one looks at the folder.
     outcome.recovered = interruptedImportText(recoverInterruptedImport(dataDir));
     if (!table.headingProblems().isEmpty() || allOrNothing) {

@@ -81,7 +81,7 @@ int emptyCells(const Profiles& raw) {
 QString examineeFile(const QString& dir, bool withEmptyCells) {
     for (int index = 0; index < 500; ++index) {
         const SampleExaminee examinee = generatedExaminee(5, index);
-        const QString path = dir + QLatin1Char('/') + responseFileName(examinee);
+        QString path = dir + QLatin1Char('/') + responseFileName(examinee);
         if (!writeFile(path, makeResponseFile(examinee)))
             return {};
         if ((emptyCells(individualAnalysis(path).record.scores.raw) > 0) == withEmptyCells)

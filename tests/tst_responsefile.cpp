@@ -435,8 +435,8 @@ void TestResponseFile::readItemLinesZeroesFirst() {
     QStringList lines = plainLines();
     lines[11] = QStringLiteral("x"); // the first item fails at once
     QVERIFY(!errorOf([&] { readItemLines(viewsOf(lines), data); }).isEmpty());
-    for (const int count : data.scores.motiveCounts)
-        QCOMPARE(count, 0);
+    for (const double count : data.scores.motiveCounts)
+        QCOMPARE(count, 0.0);
     for (const double t : data.answerTimes)
         QCOMPARE(t, 0.0);
     for (int item = 1; item <= 108; ++item)

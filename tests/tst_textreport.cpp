@@ -41,7 +41,7 @@ Scores scoresFrom(const CountTable& totals, int members) {
             const auto stimulus = static_cast<Stimulus>(s);
             for (int o = 0; o < OrientationCount; ++o) {
                 const auto orientation = static_cast<Orientation>(o);
-                const int count = totals[std::size_t(m)][std::size_t(s * 2 + o)];
+                const int count = totals[std::size_t(m)][std::size_t(s) * 2 + std::size_t(o)];
                 counts[std::size_t(motiveCountIndex(motive, stimulus, orientation))] = count;
                 profile1[std::size_t(m)] += count;
                 profile2[std::size_t(profile2Index(orientation, motive))] += count;

@@ -29,6 +29,12 @@ if [ "${CI:-}" = "true" ]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
+# With ccache installed, a rebuild of unchanged sources comes from the compiler cache; the base
+# folder lets another clone of the repository (a CI checkout) use the same entries.
+if command -v ccache >/dev/null && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+fi
 # EZR_BUILD_DIR chooses another build directory (default build/; also <dir>-asan, <dir>-fuzz).
 build="${EZR_BUILD_DIR:-build}"
 asan="$build-asan"
