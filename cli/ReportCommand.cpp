@@ -13,8 +13,8 @@
 #include "MemberFilter.h"
 #include "NormFile.h"
 #include "OutputGuard.h"
-#include "Retest.h"
 #include "PgConnection.h"
+#include "Retest.h"
 #include "TextReport.h"
 #include "VerifiedWrite.h"
 
@@ -163,6 +163,37 @@ void writeGroupReportStreamed(const ReportRequest& request, const GroupProgress&
     writeFileVerified(path, run);
 }
 
+// A norm file as it was before a run writes it, put back when the run's other output fails:
+// `--save-norm` with an output means both or neither.
+class NormFileBackup {
+public:
+    explicit NormFileBackup(const QString& path) : path_(path) {
+        QFile old(path);
+        existed_ = old.exists();
+        if (existed_) {
+            if (!old.open(QIODevice::ReadOnly))
+                throw AnalysisError(QStringLiteral("Не удалось прочитать файл нормы %1. %2")
+                                        .arg(pathInMessage(path), old.errorString()));
+            bytes_ = old.readAll();
+        }
+    }
+    void restore() const noexcept {
+        try {
+            if (existed_)
+                writeFileVerified(path_, bytes_);
+            else
+                QFile::remove(path_);
+        } catch (const AnalysisError&) {
+            // The output's own failure is the one to tell.
+        }
+    }
+
+private:
+    QString path_;
+    QByteArray bytes_;
+    bool existed_ = false;
+};
+
 // A group's table of examinees, whole or chosen, written a member at a time through the one
 // road of group tables. Returns the group's state.
 AnalysisState writeGroupTableStreamed(const ReportRequest& request, const GroupProgress& progress,
@@ -185,22 +216,41 @@ AnalysisState writeGroupTableStreamed(const ReportRequest& request, const GroupP
     };
     AnalysisState state;
     const auto run = [&](ByteSink& sink) { state = writeGroupTable(table, sink); };
-    if (request.outputPath.isEmpty()) {
-        gathered(run, [&](const auto& bytes) { toStandardOutput(standardOutput, bytes); });
-        return state;
-    }
-    // A chosen group's file is named by the count of members chosen, known at the end.
-    const bool namedByCount =
-        QFileInfo(request.outputPath).isDir() && (!choice.choosesAll() || choice.skipDamaged);
-    if (namedByCount) {
-        gathered(run, [&](const auto& bytes) {
-            writeOutput(outputPathFor(request, state), state, bytes);
+    // A norm to save is written when the table's bytes are made and before they are placed; a
+    // failure of either leaves neither.
+    std::optional<NormFileBackup> oldNorm;
+    const auto saveNorm = [&] {
+        if (request.saveNormPath.isEmpty())
+            return;
+        oldNorm.emplace(request.saveNormPath);
+        writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
+    };
+    try {
+        // A chosen group's file is named by the count of members chosen, known at the end.
+        const bool namedByCount = !request.outputPath.isEmpty() &&
+                                  QFileInfo(request.outputPath).isDir() &&
+                                  (!choice.choosesAll() || choice.skipDamaged);
+        if (request.outputPath.isEmpty() || namedByCount) {
+            gathered(run, [&](const auto& bytes) {
+                saveNorm();
+                if (namedByCount)
+                    writeOutput(outputPathFor(request, state), state, bytes);
+                else
+                    toStandardOutput(standardOutput, bytes);
+            });
+            return state;
+        }
+        const QString path = outputPathFor(request, listed);
+        refuseOutputAmongInputs(path, listed);
+        writeFileVerified(path, [&](ByteSink& sink) {
+            run(sink);
+            saveNorm();
         });
-        return state;
+    } catch (const AnalysisError&) {
+        if (oldNorm)
+            oldNorm->restore();
+        throw;
     }
-    const QString path = outputPathFor(request, listed);
-    refuseOutputAmongInputs(path, listed);
-    writeFileVerified(path, run);
     return state;
 }
 
@@ -359,22 +409,12 @@ void writeNormAndReport(const ReportRequest& request, const AnalysisState& state
         return;
     }
     const QByteArray norm = normFileBytes(groupNorm(request, state));
-    QFile old(request.saveNormPath);
-    const bool existed = old.exists();
-    const QByteArray oldBytes =
-        existed && old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    const NormFileBackup oldNorm(request.saveNormPath);
     writeOutput(request.saveNormPath, state, norm);
     try {
         writeOutput(outputPathFor(request, state), state, report);
     } catch (const AnalysisError&) {
-        try {
-            if (existed)
-                writeFileVerified(request.saveNormPath, oldBytes);
-            else
-                QFile::remove(request.saveNormPath);
-        } catch (const AnalysisError&) {
-            // The report's failure is the one to tell.
-        }
+        oldNorm.restore();
         throw;
     }
 }
@@ -429,10 +469,7 @@ int runReportCommand(const QStringList& arguments, QIODevice& standardOutput,
                     request, progress ? progress->callback() : GroupProgress(), standardOutput);
             }
             listSkipped(state, request.anonymous, standardError);
-            const int exitCode = reportMissingCodes(request, state, standardError);
-            if (!request.saveNormPath.isEmpty())
-                writeOutput(request.saveNormPath, state, normFileBytes(groupNorm(request, state)));
-            return exitCode;
+            return reportMissingCodes(request, state, standardError);
         }
         AnalysisState state;
         {

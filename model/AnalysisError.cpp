@@ -49,10 +49,11 @@ void throwCannotOpen(const QString& path, int error) {
 }
 
 void throwFileTooLarge(const QString& path, qint64 maxSize) {
-    constexpr qint64 Megabyte = qint64{1024} * 1024;
-    const QString limit = maxSize % Megabyte == 0
-                              ? QStringLiteral("%1 МБ").arg(maxSize / Megabyte)
-                              : QStringLiteral("%1 байт").arg(maxSize);
+    // The limit as it is: response files, tables, norms and code lists each have their own.
+    constexpr qint64 MiB = qint64{1024} * 1024;
+    const QString limit = maxSize % MiB == 0    ? QStringLiteral("%1 МБ").arg(maxSize / MiB)
+                          : maxSize % 1024 == 0 ? QStringLiteral("%1 КБ").arg(maxSize / 1024)
+                                                : QStringLiteral("%1 байт").arg(maxSize);
     throw AnalysisError(
         QStringLiteral("Файл %1 слишком велик (больше %2)").arg(pathInMessage(path), limit),
         QStringLiteral("Файл слишком велик (больше %1)").arg(limit));

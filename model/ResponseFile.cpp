@@ -264,21 +264,6 @@ qint64 readUpTo(int fd, char* into, qint64 count) {
 
 } // namespace
 
-namespace {
-
-// The limit as it is: response files, tables, norms and code lists each have their own.
-[[noreturn]] void throwTooLarge(const QString& path, qint64 maxSize) {
-    constexpr qint64 MiB = qint64{1024} * 1024;
-    const QString limit = maxSize % MiB == 0    ? QStringLiteral("%1 МБ").arg(maxSize / MiB)
-                          : maxSize % 1024 == 0 ? QStringLiteral("%1 КБ").arg(maxSize / 1024)
-                                                : QStringLiteral("%1 байт").arg(maxSize);
-    throw AnalysisError(
-        QStringLiteral("Файл %1 слишком велик (больше %2)").arg(pathInMessage(path), limit),
-        QStringLiteral("Файл слишком велик (больше %1)").arg(limit));
-}
-
-} // namespace
-
 QByteArray readFileBytes(const QString& path, qint64 maxSize) {
     // Opened first and then asked what it is, so that nothing can swap the file in between;
     // non-blocking, so that a FIFO among the files cannot hold the reader, and never as a
@@ -294,7 +279,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize) {
         throwCannotOpen(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     const qint64 size = info.st_size;
     if (size > maxSize)
-        throwTooLarge(path, maxSize);
+        throwFileTooLarge(path, maxSize);
     // The buffer is sized by what the file held a moment ago: a buffer of the whole limit for
     // every file of a group would cost more than parsing it. The one byte more shows whether
     // the file has grown since; then the rest is read up to the limit.
@@ -308,7 +293,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxSize) {
     if (got < 0)
         throwCannotOpen(path, errno != 0 ? errno : EIO);
     if (got > maxSize)
-        throwTooLarge(path, maxSize);
+        throwFileTooLarge(path, maxSize);
     bytes.truncate(got);
     return bytes;
 }

@@ -5,6 +5,7 @@
 #include "AnswerSheetForm.h"
 #include "DoubleEntry.h"
 #include "EntryReconcileDialog.h"
+#include "ImportJournal.h"
 #include "ImportPreviewDialog.h"
 #include "ImportTable.h"
 #include "ItemAnswerBox.h"
@@ -110,6 +111,8 @@ private slots:
     void correctedFileKeepsAnswersAndTimes();
     void importPreviewListsProblemsBeforeWriting();
     void importPreviewShowsTheFirstProblems();
+    void importAllOrNothingFromTheWindow_data();
+    void importAllOrNothingFromTheWindow();
 };
 
 void TestAnswerSheetForm::sheetTypedByKeyboardReadsBack() {
@@ -392,6 +395,49 @@ void TestAnswerSheetForm::importPreviewShowsTheFirstProblems() {
     auto* summary = preview->findChild<QLabel*>(QStringLiteral("laImportSummary"));
     QVERIFY(summary->text().startsWith(
         QStringLiteral("Строк с обследуемыми: 40; годится: 0; не годится: 40")));
+}
+
+void TestAnswerSheetForm::importAllOrNothingFromTheWindow_data() {
+    QTest::addColumn<bool>("allOrNothing");
+    QTest::addColumn<int>("written");
+    QTest::newRow("всё или ничего") << true << 0;
+    QTest::newRow("годные строки") << false << 2;
+}
+
+// The preview's "all or nothing" writes no file when one row is refused, and the import first
+// clears what an interrupted write left in the folder and says so.
+void TestAnswerSheetForm::importAllOrNothingFromTheWindow() {
+    QFETCH(bool, allOrNothing);
+    QFETCH(int, written);
+    TestWindow window;
+    QStringList lines = {importHeading(false)};
+    for (int i = 0; i < 3; ++i)
+        lines << importLine(answerSheetOf(testExaminee(i)), false);
+    lines[2]
+        .replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
+        .replace(QStringLiteral(";Среднее;"), QStringLiteral(";Никакое;"));
+    const QString table = window.dir.filePath(QStringLiteral("table.csv"));
+    TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());
+    QVERIFY(QDir().mkpath(window.dataDir()));
+    const QString leftover = window.dataFile(QStringLiteral(".101.cry.ezr-AbC123"));
+    TestWindow::writeBytes(leftover, "half a file");
+    QFile stale(leftover);
+    QVERIFY(stale.open(QIODevice::ReadWrite));
+    QVERIFY(stale.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                              QFileDevice::FileModificationTime));
+    stale.close();
+
+    window.dialogs.openAnswers = {table};
+    window.action("mmImportTable")->trigger();
+    auto* preview = window.form->findChild<ImportPreviewDialog*>();
+    QVERIFY(preview);
+    preview->findChild<QCheckBox*>(QStringLiteral("cbAllOrNothing"))->setChecked(allOrNothing);
+    preview->writeRows();
+    QCOMPARE(QDir(window.dataDir()).entryList(QDir::Files | QDir::Hidden).size(), written);
+    QCOMPARE(window.dialogs.informations.size(), 1);
+    const QString said = window.dialogs.informations.front();
+    QVERIFY2(said.contains(interruptedImportText(InterruptedImport{0, 0, 1})), qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("Записано файлов: %1").arg(written)), qPrintable(said));
 }
 
 QTEST_MAIN(TestAnswerSheetForm)

@@ -1069,30 +1069,46 @@ private slots:
         QVERIFY(report.contains(QStringLiteral("Общее число: 1")));
     }
 
-    // --save-norm and -o: when the report cannot be written the norm is not replaced either.
-    void normAndReportBothOrNeither() {
+    // --save-norm and -o, for the report made whole and for the tables written member by
+    // member: when either file cannot be written the other is left as it was.
+    void normAndOutputBothOrNeither_data() {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("text report") << QStringLiteral("txt");
+        QTest::newRow("CSV table") << QStringLiteral("csv");
+        QTest::newRow("workbook") << QStringLiteral("xlsx");
+    }
+    void normAndOutputBothOrNeither() {
+        QFETCH(QString, format);
         QTemporaryDir dir;
         const QString data = dir.filePath(QStringLiteral("Data"));
         QVERIFY(QDir().mkpath(data));
         for (const SampleExaminee& e : members_)
             QVERIFY(!writeExaminee(data, e).isEmpty());
+        const auto runWith = [&](const QString& norm, const QString& output) {
+            return run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
+                        QStringLiteral("--format"), format, QStringLiteral("--save-norm"), norm,
+                        QStringLiteral("--norm-name"), QStringLiteral("Отдел"),
+                        QStringLiteral("-o"), output})
+                .exitCode;
+        };
         const QString normPath = dir.filePath(QStringLiteral("norm.json"));
+        const QString outputPath = dir.filePath(QStringLiteral("output.") + format);
+        const QString unwritable = dir.filePath(QStringLiteral("missing/file.") + format);
         QVERIFY(writeFile(normPath, "the earlier norm"));
-        const Outcome failed =
-            run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
-                 QStringLiteral("--save-norm"), normPath, QStringLiteral("--norm-name"),
-                 QStringLiteral("Отдел"), QStringLiteral("-o"),
-                 dir.filePath(QStringLiteral("missing/report.txt"))});
-        QCOMPARE(failed.exitCode, 1);
+        QVERIFY(writeFile(outputPath, "the earlier output"));
+        // The output fails: the norm stays the earlier one, or is not made at all.
+        QCOMPARE(runWith(normPath, unwritable), 1);
         QCOMPARE(readFile(normPath), QByteArray("the earlier norm"));
         const QString fresh = dir.filePath(QStringLiteral("fresh.json"));
-        QCOMPARE(run({QStringLiteral("--group"), data, QStringLiteral("--satisfaction"),
-                      QStringLiteral("--save-norm"), fresh, QStringLiteral("--norm-name"),
-                      QStringLiteral("Отдел"), QStringLiteral("-o"),
-                      dir.filePath(QStringLiteral("missing/report.txt"))})
-                     .exitCode,
-                 1);
+        QCOMPARE(runWith(fresh, unwritable), 1);
         QVERIFY(!QFileInfo::exists(fresh));
+        // The norm fails: the output stays the earlier one.
+        QCOMPARE(runWith(dir.filePath(QStringLiteral("missing/n.json")), outputPath), 1);
+        QCOMPARE(readFile(outputPath), QByteArray("the earlier output"));
+        // Both can be written: both are.
+        QCOMPARE(runWith(normPath, outputPath), 0);
+        QVERIFY(readFile(normPath) != "the earlier norm");
+        QVERIFY(readFile(outputPath) != "the earlier output");
     }
 
     void retestComparedWithEarlierTest() {

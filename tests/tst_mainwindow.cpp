@@ -2,6 +2,7 @@
 
 #include "Contrast.h"
 #include "ElidedLineEdit.h"
+#include "ExamineeListModel.h"
 #include "ExamineeListWindow.h"
 #include "ExplanationTexts.h"
 #include "LatinKeys.h"
@@ -12,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextDocument>
 
 using namespace ezr;
 
@@ -138,6 +140,51 @@ private slots:
         QVERIFY(window.form->isVisible());
         QTest::keyClick(focused, Qt::Key_Escape);
         QVERIFY(!window.form->isVisible());
+    }
+
+    // Markup in a response file (a name, a file name) is text: no label or hint draws it.
+    void markupFromFilesShownAsText() {
+        TestWindow window;
+        SampleExaminee examinee = testExaminee(4);
+        examinee.name = QStringLiteral("<b>Жирный</b>");
+        const QString path = window.dataFile(QStringLiteral("<br>Строка<br>.cry"));
+        TestWindow::writeBytes(path, makeResponseFile(examinee, decimalSeparator()));
+        window.open(path);
+        window.action("mmExaminees")->trigger();
+        // What the user sees of a text Qt may take for rich text.
+        const auto drawn = [](const QString& text, Qt::TextFormat format) {
+            if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
+                return text;
+            QTextDocument document;
+            document.setHtml(text);
+            return document.toPlainText();
+        };
+        int seen = 0;
+        const auto check = [&](const QString& text, Qt::TextFormat format, const QString& what) {
+            for (const QString& marker : {examinee.name, QStringLiteral("<br>Строка<br>")}) {
+                const QString word = marker.section(QLatin1Char('>'), 1, 1).section(u'<', 0, 0);
+                if (!text.contains(word))
+                    continue;
+                ++seen;
+                QVERIFY2(drawn(text, format).contains(marker),
+                         qPrintable(what + QStringLiteral(": ") + text));
+            }
+        };
+        for (QWidget* widget : QApplication::allWidgets()) {
+            check(widget->toolTip(), Qt::AutoText, widget->objectName() + QStringLiteral(" hint"));
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                check(label->text(), label->textFormat(), label->objectName());
+            for (const QAction* action : widget->actions())
+                check(action->toolTip(), Qt::AutoText,
+                      action->objectName() + QStringLiteral(" hint"));
+        }
+        const QAbstractItemModel* list = window.form->examineeList()->table();
+        QTRY_VERIFY(list->rowCount() > 0);
+        for (int row = 0; row < list->rowCount(); ++row)
+            for (int column = 0; column < list->columnCount(); ++column)
+                check(list->index(row, column).data(Qt::ToolTipRole).toString(), Qt::AutoText,
+                      QStringLiteral("list hint"));
+        QVERIFY(seen >= 2);
     }
 
     // Esc belongs to the main window: in the About dialog it closes only the dialog, and the

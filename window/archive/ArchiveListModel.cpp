@@ -2,6 +2,7 @@
 
 #include "AnalysisError.h"
 #include "PgConnection.h"
+#include "PlainToolTip.h"
 #include "Regional.h"
 
 #include <QLocale>
@@ -100,6 +101,9 @@ int ArchiveListModel::columnCount(const QModelIndex& parent) const {
 QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
+    // A name from a file is shown as it is written, markup included.
+    if (role == Qt::ToolTipRole)
+        return plainToolTip(data(index, Qt::DisplayRole).toString());
     if (index.row() >= rows_.size())
         return {};
     const ArchiveEntry* e = &rows_.at(index.row());

@@ -1,5 +1,6 @@
 #include "ExamineeListModel.h"
 
+#include "PlainToolTip.h"
 #include "Retest.h"
 #include "WindowFonts.h"
 
@@ -80,8 +81,12 @@ QVariant ExamineeListModel::data(const QModelIndex& index, int role) const {
         return {};
     const ExamineeEntry& e = entry(index.row());
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
+        // A name from a file is shown as it is written, markup included.
+        if (index.column() != QualityColumn)
+            return plainToolTip(data(index, Qt::DisplayRole).toString());
+        [[fallthrough]];
+    case Qt::DisplayRole:
         switch (Column(index.column())) {
         case FileColumn:
             return e.fileName;

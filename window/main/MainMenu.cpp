@@ -4,6 +4,7 @@
 #include "LatinKeys.h"
 #include "MenuBarStyle.h"
 #include "MenuIcons.h"
+#include "PlainToolTip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -265,11 +266,11 @@ void MainMenu::showDataFolder(const QString& folder) {
     const QString hint = QStringLiteral("Папка данных: %1").arg(folder);
     QAction* item = action(Command::ChooseDataFolder);
     item->setStatusTip(hint);
-    item->setToolTip(hint);
+    item->setToolTip(ezr::plainToolTip(hint));
     // The group entry keeps its own hint and names the folder it reads.
     const QString groupHint = groupHint_.section(QLatin1Char('|'), 0, 0);
     group_->setStatusTip(groupHint_ + QStringLiteral(". ") + hint);
-    group_->setToolTip(groupHint + QLatin1Char('\n') + hint);
+    group_->setToolTip(ezr::plainToolTip(groupHint + QLatin1Char('\n') + hint));
 }
 
 void MainMenu::showOwnNorms(const QStringList& titles) {

@@ -6,6 +6,7 @@
 #include "Contrast.h"
 #include "ElidedLineEdit.h"
 #include "FittedText.h"
+#include "PlainToolTip.h"
 #include "ProfileCharts.h"
 #include "ResultGrids.h"
 #include "WindowFonts.h"
@@ -257,11 +258,11 @@ void ResultPanel::showSheet(const ResultSheet& sheet) {
     norm_->setText(sheet.norm);
     // An own norm's name may be longer than the field: its beginning shows, the whole in the hint.
     norm_->setCursorPosition(0);
-    norm_->setToolTip(sheet.norm);
+    norm_->setToolTip(plainToolTip(sheet.norm));
     // The hint keeps its CR LF line breaks for the report; the tooltip shows plain lines. A
     // large group's hint comes converted already (made off the window): one quick look for a
     // carriage return is all it costs here.
-    infoIcon_->setToolTip(windowInformation(sheet));
+    infoIcon_->setToolTip(plainToolTip(windowInformation(sheet)));
 
     const QString* x2[3] = {&sheet.profile1X2, &sheet.profile2X2, &sheet.profile3X2};
     const Verdict x2Verdicts[3] = {sheet.profile1X2Verdict, sheet.profile2X2Verdict,
