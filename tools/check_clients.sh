@@ -68,7 +68,8 @@ for locale in ru_RU.UTF-8 en_US.UTF-8; do
 
     cat >"$out/$sample.sps" <<SYNTAX
 GET FILE='$out/$sample.sav'.
-DESCRIPTIVES VARIABLES=p1_transform TO time_sd /STATISTICS=MEAN STDDEV MIN MAX.
+DESCRIPTIVES VARIABLES=p1_transform TO time_sd fast_answers TO fast_quarter_share
+  /STATISTICS=MEAN STDDEV MIN MAX.
 SYNTAX
     LC_ALL="$locale" pspp -O format=csv -o "$out/$sample.pspp.csv" "$out/$sample.sps" \
       >"$out/$sample.pspp.log" 2>&1 || { cat "$out/$sample.pspp.log"; exit 1; }

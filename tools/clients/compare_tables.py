@@ -201,8 +201,10 @@ def decimals(text):
 def descriptives(csv_path, pspp_path):
     expected, point = program_csv(csv_path)
     headings = expected[0]
+    # After the seven text columns of the header: the numbers, the norm's name, the numbers
+    # that weigh the answers and the verdict on them.
     columns = {h: [as_number(row[i], point) for row in expected[1:] if row[i] != ""]
-               for i, h in enumerate(headings) if 7 <= i < len(headings) - 1}
+               for i, h in enumerate(headings) if i >= 7}
     table, _ = read_csv(pspp_path, ",")
     checked = 0
     problems = []
@@ -223,8 +225,8 @@ def descriptives(csv_path, pspp_path):
             if abs(shown - value) > 0.5 * 10 ** -decimals(text) + 1e-9 * abs(value):
                 problems.append("%s %s: PSPP %s, CSV %.9g" % (row[0], name, text, value))
         checked += 1
-    # The table's layout: seven text columns of the header, the numbers, the norm's name.
-    numeric = len(headings) - 8
+    numeric = sum(1 for values in columns.values()
+                  if values and all(v is not None for v in values))
     if checked != numeric:
         problems.append("PSPP describes %d variables, the CSV has %d numeric columns"
                         % (checked, numeric))
