@@ -128,6 +128,12 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     typing_->setInterval(200);
     connect(typing_, &QTimer::timeout, this, &ExamineeListWindow::applyFilter);
     createControls();
+    // A new filter or order over a large folder is shown when it has been computed.
+    connect(rows_, &ExamineeFilterModel::arranged, this, [this] {
+        selectMarked();
+        showCounts();
+        updateRetest();
+    });
     // Esc closes the list, as it closes the main window; the listing goes on meanwhile.
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
@@ -278,8 +284,8 @@ void ExamineeListWindow::listFolder(const QString& folder) {
         sortOrder_ = view_->horizontalHeader()->sortIndicatorOrder();
     }
     view_->setSortingEnabled(false);
-    rows_->sort(-1);
     table_->clear();
+    rows_->sort(-1);
     updateRetest();
     listing_->start(folder);
     showCounts();
