@@ -16,7 +16,6 @@
 class ExamineeRows {
 public:
     void append(const QList<ExamineeEntry>& batch);
-    void clear() { *this = ExamineeRows(); }
     int size() const { return size_; }
     const ExamineeEntry& operator[](int row) const;
 
