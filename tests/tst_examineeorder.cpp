@@ -1,13 +1,19 @@
-// The list's filter and order computed on a worker: the same order as the column's comparison,
-// and the last of several requests made while one is computed is the one shown.
+// The list read by every core and its filter and order computed on a worker: every entry once,
+// in the folder's order; the same order as the column's comparison; and the last of several
+// requests made while one is computed is the one shown.
 
 #include "Domain.h"
 #include "ExamineeListModel.h"
+#include "FolderEntries.h"
+#include "SampleMaker.h"
 
 #include <QAbstractItemModelTester>
+#include <QDirIterator>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -135,6 +141,46 @@ class TestExamineeOrder : public QObject {
     Q_OBJECT
 
 private slots:
+    // Read in pieces by several threads and put back together: every entry once, in the order
+    // the folder lists them, each with its own header, the damaged one with its reason.
+    void listsEveryEntryOnceInTheFoldersOrder() {
+        QTemporaryDir folder;
+        QHash<QString, QString> codes;
+        for (int i = 0; i < 1234; ++i) {
+            const SampleExaminee examinee = generatedExaminee(29u, i);
+            QFile file(folder.filePath(responseFileName(examinee)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(makeResponseFile(examinee));
+            codes.insert(responseFileName(examinee), examinee.code);
+        }
+        QFile damaged(folder.filePath(QStringLiteral("damaged.cry")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a response file");
+        damaged.close();
+        QStringList expected;
+        QDirIterator entries(folder.path(),
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (entries.hasNext())
+            if (isResponseFileCandidate(entries.nextFileInfo().fileName()))
+                expected.append(entries.fileName());
+
+        ExamineeListing listing;
+        QStringList listed;
+        connect(&listing, &ExamineeListing::entriesRead, this,
+                [&](const QList<ExamineeEntry>& batch) {
+                    for (const ExamineeEntry& e : batch) {
+                        listed.append(e.fileName);
+                        QCOMPARE(e.readable(), e.fileName != QStringLiteral("damaged.cry"));
+                        QCOMPARE(e.header.code, codes.value(e.fileName));
+                    }
+                });
+        QSignalSpy finished(&listing, &ExamineeListing::finished);
+        listing.start(folder.path());
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.first().first().toString(), QString());
+        QCOMPARE(listed, expected);
+    }
+
     void sortsOnTheWorkerAsTheColumnCompares_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<Qt::SortOrder>("order");
