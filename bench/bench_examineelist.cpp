@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 #include <QTableView>
 
 #include <algorithm>
@@ -145,6 +146,35 @@ void BM_SortByName(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_SortByName)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The first half of the rows by file name selected, as a Shift+click selects them, then sorted
+// by name and back by file: the selection, scattered over thousands of ranges by the names,
+// follows its entries to their new places.
+void BM_SortWithHalfSelected(benchmark::State& state) {
+    ensureListed(int(state.range(0)));
+    list->view()->sortByColumn(ExamineeListModel::FileColumn, Qt::AscendingOrder);
+    waitUntilSettled();
+    const int half = list->rows()->rowCount() / 2;
+    QItemSelectionModel* selection = list->view()->selectionModel();
+    selection->select(
+        QItemSelection(list->rows()->index(0, 0),
+                       list->rows()->index(half - 1, ExamineeListModel::ColumnCount - 1)),
+        QItemSelectionModel::ClearAndSelect);
+    qsizetype ranges = 0;
+    measureChange(state, [&](int step) {
+        ranges = std::max(ranges, selection->selection().size());
+        list->view()->sortByColumn(step % 2 == 0 ? ExamineeListModel::NameColumn
+                                                 : ExamineeListModel::FileColumn,
+                                   Qt::AscendingOrder);
+    });
+    int selected = 0;
+    for (const QItemSelectionRange& range : selection->selection())
+        selected += range.height();
+    state.counters["selected"] = selected;
+    state.counters["ranges"] = double(ranges);
+    selection->clearSelection();
+}
+BENCHMARK(BM_SortWithHalfSelected)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

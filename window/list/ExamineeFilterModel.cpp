@@ -184,6 +184,7 @@ void ExamineeFilterModel::showAfterReset(std::vector<int> shown) {
 
 void ExamineeFilterModel::showInLayout(std::vector<int> shown) {
     // The same rows in a new order: the selection and the current row stay on their entries.
+    emit aboutToReorder();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<int> sources;
@@ -201,6 +202,7 @@ void ExamineeFilterModel::showInLayout(std::vector<int> shown) {
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit reordered();
 }
 
 QModelIndex ExamineeFilterModel::mapToSource(const QModelIndex& proxyIndex) const {

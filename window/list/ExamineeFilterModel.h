@@ -51,6 +51,11 @@ public:
 signals:
     // The rows asked for are shown: after a new choice or order, or a batch of the listing.
     void arranged();
+    // Around a new order of the same rows, before and after the layout change: a view with a
+    // large selection takes it off and puts it back on the same entries, which costs less than
+    // following every selected row through the change.
+    void aboutToReorder();
+    void reordered();
 
 private:
     const ExamineeListModel* table() const;

@@ -270,6 +270,7 @@ void ExamineeListWindow::connectFilters() {
             &ExamineeListWindow::updateRetest);
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ExamineeListWindow::showCounts);
+    keepSelectionThroughOrder();
 }
 
 void ExamineeListWindow::listFolder(const QString& folder) {
@@ -344,7 +345,7 @@ void ExamineeListWindow::showCounts() {
     QString text = QStringLiteral("Показано: %1 из %2    Выбрано: %3")
                        .arg(rows_->rowCount())
                        .arg(table_->rowCount())
-                       .arg(view_->selectionModel()->selectedRows().size());
+                       .arg(selectedShownRows().size());
     if (table_->unreadableCount() > 0)
         text += QStringLiteral(", не читаются: %1").arg(table_->unreadableCount());
     if (listing())
@@ -361,10 +362,10 @@ QSet<QString> ExamineeListWindow::chosenFileNames() const {
         if (e.readable())
             names.insert(e.fileName);
     };
-    const QModelIndexList selected = view_->selectionModel()->selectedRows();
-    if (!selected.isEmpty()) {
-        for (const QModelIndex& index : selected)
-            take(index);
+    const std::vector<int> selected = selectedShownRows();
+    if (!selected.empty()) {
+        for (const int row : selected)
+            take(rows_->index(row, 0));
         return names;
     }
     for (int row = 0; row < rows_->rowCount(); ++row)
@@ -419,7 +420,7 @@ void ExamineeListWindow::analyseChosen() {
     };
     GroupChoice members;
     members.fileNames = chosenFileNames();
-    if (view_->selectionModel()->selectedRows().isEmpty())
+    if (selectedShownRows().empty())
         members.filter = rows_->memberFilter();
     const int chosen = norm_->currentIndex();
     if (chosen < StoredNormChoices) {
