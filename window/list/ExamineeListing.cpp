@@ -118,10 +118,6 @@ void readFolderInBatches(const QString& folder, const std::atomic<bool>& stopped
         end(QStringLiteral("Директория %1 не существует").arg(QDir::toNativeSeparators(folder)));
         return;
     }
-    // Each entry is a file opened and checked whole: as many readers as cores, while this
-    // thread lists the folder.
-    QThreadPool readers;
-    readers.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
     const auto handOver = [&post, &stopped](QList<ExamineeEntry> batch) {
         if (!stopped.load())
             post(std::move(batch));
@@ -137,6 +133,11 @@ void readFolderInBatches(const QString& folder, const std::atomic<bool>& stopped
         }
         collector.add(piece, std::move(entries));
     };
+    // Each entry is a file opened and checked whole: as many readers as cores, while this
+    // thread lists the folder. Declared after what its readers use, the pool waits for them
+    // before that goes.
+    QThreadPool readers;
+    readers.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
     QDirIterator entries(folder,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     QStringList names;
