@@ -1,7 +1,7 @@
 #include "WindowTestSupport.h"
 
-#include "ExamineeListWindow.h"
 #include "ExamineeListModel.h"
+#include "ExamineeListWindow.h"
 #include "ExamineeTable.h"
 #include "NormFile.h"
 #include "ResultSheet.h"
@@ -40,9 +40,8 @@ ExamineeListWindow* openedList(TestWindow& window) {
     if (!list)
         qFatal("no list of examinees");
     // Both item models are checked for every change while the list fills, sorts and filters.
-    for (const QAbstractItemModel* model :
-         {static_cast<const QAbstractItemModel*>(list->table()),
-          static_cast<const QAbstractItemModel*>(list->rows())})
+    for (const QAbstractItemModel* model : {static_cast<const QAbstractItemModel*>(list->table()),
+                                            static_cast<const QAbstractItemModel*>(list->rows())})
         new QAbstractItemModelTester(const_cast<QAbstractItemModel*>(model),
                                      QAbstractItemModelTester::FailureReportingMode::QtTest, list);
     if (!QTest::qWaitFor([list] { return !list->listing(); }, 10000))
@@ -212,8 +211,9 @@ private slots:
         QCOMPARE(shown.kind, AnalysisKind::Group);
         QCOMPARE(shown.header.code, QStringLiteral("2"));
         QCOMPARE(excludedCount(shown), 1);
-        QVERIFY(window.label("ImageInfo")->toolTip().contains(
-            QStringLiteral("Исключено из группы (ответы требуют проверки): 1")));
+        QVERIFY(window.label("ImageInfo")
+                    ->toolTip()
+                    .contains(QStringLiteral("Исключено из группы (ответы требуют проверки): 1")));
     }
 
     // Tab goes round every control and comes back, through the date fields and the table,
@@ -275,6 +275,34 @@ private slots:
         QVERIFY(firstFile() != ascending);
         list->view()->sortByColumn(ExamineeListModel::CodeColumn, Qt::AscendingOrder);
         QCOMPARE(sort->currentIndex(), int(ExamineeListModel::CodeColumn) * 2);
+
+        // The selected entries and the current one stay so through a new order.
+        QItemSelectionModel* selection = list->view()->selectionModel();
+        const auto fileAt = [list](int row) {
+            return list->rows()->index(row, ExamineeListModel::FileColumn).data().toString();
+        };
+        const QStringList chosen = {fileAt(0), fileAt(1)};
+        for (const int row : {0, 1})
+            selection->select(list->rows()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(list->rows()->index(1, ExamineeListModel::NameColumn),
+                                   QItemSelectionModel::NoUpdate);
+        list->view()->sortByColumn(ExamineeListModel::CodeColumn, Qt::DescendingOrder);
+        QCOMPARE(fileAt(2), chosen.first());
+        QStringList selected;
+        for (const QModelIndex& index : selection->selectedRows())
+            selected.append(index.data().toString());
+        selected.sort();
+        QStringList expected = chosen;
+        expected.sort();
+        QCOMPARE(selected, expected);
+        QCOMPARE(selection->selection().size(), 1); // rows 1 and 2: one range
+        QCOMPARE(selection->currentIndex().row(), 1);
+        QCOMPARE(selection->currentIndex().column(), int(ExamineeListModel::NameColumn));
+        QCOMPARE(fileAt(selection->currentIndex().row()), chosen.last());
+        QVERIFY(list->findChild<QLabel*>(QStringLiteral("stCounts"))
+                    ->text()
+                    .contains(QStringLiteral("Выбрано: 2")));
     }
 
     // The group of the chosen rows is the group of a folder holding just those files.

@@ -5,71 +5,17 @@
 #include "WindowFonts.h"
 
 #include <QFont>
+#include <QThreadPool>
 
-#include <algorithm>
-#include <bit>
-#include <climits>
-#include <numeric>
+#include <memory>
+#include <utility>
 
 using namespace ezr;
-
-namespace {
-
-// What the rows of a column are sorted by, computed once a row: numbers (dates and ages as
-// values, an unknown one first; codes that are numbers: "99" before "101") before texts,
-// texts without regard to case.
-struct SortKey {
-    bool isText = false;
-    qint64 number = 0;
-    QString text;
-    friend bool operator<(const SortKey& a, const SortKey& b) {
-        if (a.isText != b.isText)
-            return b.isText;
-        return a.isText ? a.text < b.text : a.number < b.number;
-    }
-};
-
-SortKey textKey(const QString& text) {
-    bool isNumber = false;
-    const qint64 number = text.toLongLong(&isNumber);
-    if (isNumber)
-        return {false, number, {}};
-    return {true, 0, text.toCaseFolded()};
-}
-
-SortKey sortKey(int column, const ExamineeEntry& e) {
-    switch (ExamineeListModel::Column(column)) {
-    case ExamineeListModel::FileColumn:
-        return textKey(e.fileName);
-    case ExamineeListModel::CodeColumn:
-        return textKey(e.header.code);
-    case ExamineeListModel::NameColumn:
-        return textKey(e.header.name);
-    case ExamineeListModel::SexColumn:
-        return textKey(e.header.sex);
-    case ExamineeListModel::EducationColumn:
-        return textKey(e.header.education);
-    case ExamineeListModel::DateColumn:
-        return {false, e.testDate.isValid() ? e.testDate.toJulianDay() : LLONG_MIN, {}};
-    case ExamineeListModel::AgeColumn:
-        return {false, e.age.value_or(-1), {}};
-    case ExamineeListModel::ProblemColumn:
-        return textKey(e.problem);
-    case ExamineeListModel::QualityColumn:
-        // The doubtful first when sorted descending: by how many thresholds were passed.
-        return {false, std::popcount(unsigned(e.quality.doubts)), {}};
-    case ExamineeListModel::ColumnCount:
-        break;
-    }
-    return {};
-}
-
-} // namespace
 
 ExamineeListModel::ExamineeListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int ExamineeListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(entries_.size());
+    return parent.isValid() ? 0 : rows_.size();
 }
 
 int ExamineeListModel::columnCount(const QModelIndex& parent) const {
@@ -165,8 +111,9 @@ QVariant ExamineeListModel::headerData(int section, Qt::Orientation orientation,
 
 void ExamineeListModel::clear() {
     beginResetModel();
-    entries_.clear();
-    ranks_.clear();
+    // A hundred thousand entries take tens of milliseconds to free: a worker frees them.
+    auto old = std::make_shared<ExamineeRows>(std::exchange(rows_, {}));
+    QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
     unreadable_ = 0;
     endResetModel();
 }
@@ -176,46 +123,16 @@ void ExamineeListModel::append(const QList<ExamineeEntry>& entries) {
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + int(entries.size()) - 1);
-    entries_.insert(entries_.end(), entries.begin(), entries.end());
-    ranks_.clear();
+    rows_.append(entries);
     for (const ExamineeEntry& e : entries)
         unreadable_ += e.readable() ? 0 : 1;
     endInsertRows();
 }
 
-const std::vector<int>& ExamineeListModel::sortRanks(int column) const {
-    ranks_.resize(ColumnCount);
-    std::vector<int>& ranks = ranks_[std::size_t(column)];
-    if (ranks.size() == entries_.size())
-        return ranks;
-    std::vector<SortKey> keys;
-    keys.reserve(entries_.size());
-    for (const ExamineeEntry& e : entries_)
-        keys.push_back(sortKey(column, e));
-    std::vector<int> order(entries_.size());
-    std::iota(order.begin(), order.end(), 0);
-    // Equal values in file name order: the listing order of a folder is no order to the user.
-    const std::vector<int> none;
-    const std::vector<int>& byName = column == FileColumn ? none : sortRanks(FileColumn);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const SortKey& x = keys[std::size_t(a)];
-        const SortKey& y = keys[std::size_t(b)];
-        if (x < y)
-            return true;
-        if (y < x || byName.empty())
-            return false;
-        return byName[std::size_t(a)] < byName[std::size_t(b)];
-    });
-    ranks.assign(entries_.size(), 0);
-    for (std::size_t i = 0; i < order.size(); ++i)
-        ranks[std::size_t(order[i])] = int(i);
-    return ranks;
-}
-
 int ExamineeListModel::rowOf(const QString& fileName) const {
-    for (std::size_t row = 0; row < entries_.size(); ++row)
-        if (entries_[row].fileName == fileName)
-            return int(row);
+    for (int row = 0; row < rows_.size(); ++row)
+        if (rows_[row].fileName == fileName)
+            return row;
     return -1;
 }
 
@@ -224,7 +141,7 @@ int ExamineeListModel::earlierTestOf(int row) const {
         const ExamineeEntry& e = entry(i);
         return e.readable() ? TestKey{e.header.code, e.testDate} : TestKey{};
     };
-    return mostRecentEarlierTest(int(entries_.size()), keyOf(row), keyOf);
+    return mostRecentEarlierTest(rows_.size(), keyOf(row), keyOf);
 }
 
 void ExamineeListModel::setMarkedFile(const QString& fileName) {
@@ -238,44 +155,4 @@ void ExamineeListModel::setMarkedFile(const QString& fileName) {
         changed(previous);
     if (!marked_.isEmpty())
         changed(marked_);
-}
-
-// ---------------------------------------------------------------------------------------
-
-ExamineeFilterModel::ExamineeFilterModel(QObject* parent) : QSortFilterProxyModel(parent) {
-    setSortCaseSensitivity(Qt::CaseInsensitive);
-}
-
-const ExamineeListModel* ExamineeFilterModel::table() const {
-    return static_cast<const ExamineeListModel*>(sourceModel());
-}
-
-void ExamineeFilterModel::setMemberFilter(const MemberFilter& filter, bool onlyDoubtful) {
-    // A reset, not invalidateFilter(): over a hundred thousand rows the rows a new filter takes
-    // away and brings back lie scattered, and the view would follow them interval by interval.
-    beginResetModel();
-    filter_ = filter;
-    onlyDoubtful_ = onlyDoubtful;
-    MemberFilter withoutText = filter;
-    withoutText.text.clear();
-    onlyText_ = withoutText.choosesAll() && !onlyDoubtful;
-    endResetModel();
-}
-
-bool ExamineeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-    const ExamineeEntry& e = table()->entry(sourceRow);
-    if (!e.readable() || e.fileName == table()->markedFile()) {
-        if (e.fileName == table()->markedFile())
-            return true;
-        // Nothing of an unreadable entry is known but its name.
-        return onlyText_ && e.fileName.contains(filter_.text.trimmed(), Qt::CaseInsensitive);
-    }
-    if (onlyDoubtful_ && !e.quality.doubtful())
-        return false;
-    return matches(filter_, e.header, e.age);
-}
-
-bool ExamineeFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const std::vector<int>& ranks = table()->sortRanks(left.column());
-    return ranks[std::size_t(left.row())] < ranks[std::size_t(right.row())];
 }

@@ -128,6 +128,12 @@ ExamineeListWindow::ExamineeListWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     typing_->setInterval(200);
     connect(typing_, &QTimer::timeout, this, &ExamineeListWindow::applyFilter);
     createControls();
+    // A new filter or order over a large folder is shown when it has been computed.
+    connect(rows_, &ExamineeFilterModel::arranged, this, [this] {
+        selectMarked();
+        showCounts();
+        updateRetest();
+    });
     // Esc closes the list, as it closes the main window; the listing goes on meanwhile.
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
@@ -264,6 +270,7 @@ void ExamineeListWindow::connectFilters() {
             &ExamineeListWindow::updateRetest);
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ExamineeListWindow::showCounts);
+    keepSelectionThroughOrder();
 }
 
 void ExamineeListWindow::listFolder(const QString& folder) {
@@ -278,8 +285,8 @@ void ExamineeListWindow::listFolder(const QString& folder) {
         sortOrder_ = view_->horizontalHeader()->sortIndicatorOrder();
     }
     view_->setSortingEnabled(false);
-    rows_->sort(-1);
     table_->clear();
+    rows_->sort(-1);
     updateRetest();
     listing_->start(folder);
     showCounts();
@@ -338,7 +345,7 @@ void ExamineeListWindow::showCounts() {
     QString text = QStringLiteral("Показано: %1 из %2    Выбрано: %3")
                        .arg(rows_->rowCount())
                        .arg(table_->rowCount())
-                       .arg(view_->selectionModel()->selectedRows().size());
+                       .arg(selectedShownRows().size());
     if (table_->unreadableCount() > 0)
         text += QStringLiteral(", не читаются: %1").arg(table_->unreadableCount());
     if (listing())
@@ -355,10 +362,10 @@ QSet<QString> ExamineeListWindow::chosenFileNames() const {
         if (e.readable())
             names.insert(e.fileName);
     };
-    const QModelIndexList selected = view_->selectionModel()->selectedRows();
-    if (!selected.isEmpty()) {
-        for (const QModelIndex& index : selected)
-            take(index);
+    const std::vector<int> selected = selectedShownRows();
+    if (!selected.empty()) {
+        for (const int row : selected)
+            take(rows_->index(row, 0));
         return names;
     }
     for (int row = 0; row < rows_->rowCount(); ++row)
@@ -413,7 +420,7 @@ void ExamineeListWindow::analyseChosen() {
     };
     GroupChoice members;
     members.fileNames = chosenFileNames();
-    if (view_->selectionModel()->selectedRows().isEmpty())
+    if (selectedShownRows().empty())
         members.filter = rows_->memberFilter();
     const int chosen = norm_->currentIndex();
     if (chosen < StoredNormChoices) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 class ExamineeFilterModel;
 class ExamineeListing;
@@ -97,6 +98,13 @@ private:
     void createSortChoice();
     // Makes `row` of the shown rows current and selected, its file column in view.
     void goToRow(int row);
+    // The selection and the current row kept on their entries through a new order.
+    void keepSelectionThroughOrder();
+    void takeSelectionOff();
+    void putSelectionBack();
+    // The shown rows selected whole, ascending: counted from the selection's ranges, where
+    // QItemSelectionModel::selectedRows() looks through every range for every row.
+    std::vector<int> selectedShownRows() const;
 
     QString folder_;
     ExamineeListModel* table_ = nullptr;
@@ -122,4 +130,7 @@ private:
     QString problem_; // why the folder could not be listed
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    std::vector<int> keptRows_; // entries selected while the rows are reordered
+    int keptCurrent_ = -1;      // the current entry then, and its column
+    int keptColumn_ = 0;
 };

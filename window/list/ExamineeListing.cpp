@@ -10,8 +10,12 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
 
-#include <thread>
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <utility>
 
 using namespace ezr;
 
@@ -53,22 +57,55 @@ ExamineeEntry readExamineeEntry(const QString& folder, const QString& fileName) 
 
 namespace {
 
-// The entries named, in order, read on both cores: the second half on a thread of its own.
-// Each entry is a file opened and checked whole, so two readers take about half the time.
-QList<ExamineeEntry> readEntries(const QString& folder, const QStringList& names,
-                                 const std::atomic<bool>& stopped) {
-    QList<ExamineeEntry> entries(names.size());
-    ExamineeEntry* out = entries.data();
-    const auto read = [&](qsizetype from, qsizetype to) {
-        for (qsizetype i = from; i < to && !stopped.load(); ++i)
-            out[i] = readExamineeEntry(folder, names[i]);
-    };
-    const qsizetype half = names.size() / 2;
-    std::thread second(read, half, names.size());
-    read(0, half);
-    second.join();
-    return entries;
-}
+// The names are read in small pieces by every core; the pieces are put back into listing order
+// and handed over in large batches: a first small one, so that the list shows at once, then
+// batches of thousands, at least a few times a second.
+constexpr qsizetype PieceSize = 100;
+constexpr qsizetype FirstBatchSize = 200;
+constexpr qsizetype BatchSize = 5000;
+constexpr qint64 BatchMilliseconds = 250;
+
+// The pieces read, put back into listing order and handed over in batches. Called from the
+// reading threads.
+template <class Post> class BatchCollector {
+public:
+    explicit BatchCollector(const Post& post) : post_(post) { sinceLast_.start(); }
+
+    void add(int piece, QList<ExamineeEntry> entries) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        done_.emplace(piece, std::move(entries));
+        for (auto next = done_.find(next_); next != done_.end(); next = done_.find(next_)) {
+            pending_.append(std::move(next->second));
+            done_.erase(next);
+            ++next_;
+        }
+        if (pending_.size() >= batchSize_ || sinceLast_.elapsed() >= BatchMilliseconds)
+            handOver();
+    }
+
+    // What is left once every piece is read.
+    void finish() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        handOver();
+    }
+
+private:
+    void handOver() {
+        if (pending_.isEmpty())
+            return;
+        post_(std::exchange(pending_, {}));
+        batchSize_ = BatchSize;
+        sinceLast_.restart();
+    }
+
+    const Post& post_;
+    std::mutex mutex_;
+    std::map<int, QList<ExamineeEntry>> done_; // read before an earlier piece
+    int next_ = 0;
+    QList<ExamineeEntry> pending_;
+    qsizetype batchSize_ = FirstBatchSize;
+    QElapsedTimer sinceLast_;
+};
 
 // The thread's work: the entries of `folder`, handed to `post` in batches as they are read,
 // then `end` with why the folder could not be listed, or an empty text. Once `stopped` is set
@@ -81,33 +118,46 @@ void readFolderInBatches(const QString& folder, const std::atomic<bool>& stopped
         end(QStringLiteral("Директория %1 не существует").arg(QDir::toNativeSeparators(folder)));
         return;
     }
+    const auto handOver = [&post, &stopped](QList<ExamineeEntry> batch) {
+        if (!stopped.load())
+            post(std::move(batch));
+    };
+    BatchCollector collector(handOver);
+    const auto readPiece = [&](int piece, const QStringList& names) {
+        QList<ExamineeEntry> entries;
+        entries.reserve(names.size());
+        for (const QString& name : names) {
+            if (stopped.load())
+                return;
+            entries.append(readExamineeEntry(folder, name));
+        }
+        collector.add(piece, std::move(entries));
+    };
+    // Each entry is a file opened and checked whole: as many readers as cores, while this
+    // thread lists the folder. Declared after what its readers use, the pool waits for them
+    // before that goes.
+    QThreadPool readers;
+    readers.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
     QDirIterator entries(folder,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    // A first small batch shows the list at once; then larger ones, at least a few times a
-    // second, so that the window is not flooded with updates.
-    qsizetype batchSize = 200;
     QStringList names;
-    QElapsedTimer sinceLast;
-    sinceLast.start();
-    while (entries.hasNext()) {
-        if (stopped.load())
-            return;
+    int pieces = 0;
+    while (entries.hasNext() && !stopped.load()) {
         entries.next();
         if (!isResponseFileCandidate(entries.fileName()))
             continue;
         names.append(entries.fileName());
-        if (names.size() >= batchSize || sinceLast.elapsed() >= 250) {
-            QList<ExamineeEntry> batch = readEntries(folder, names, stopped);
-            if (stopped.load())
-                return;
-            post(std::move(batch));
-            names.clear();
-            batchSize = 5000;
-            sinceLast.restart();
-        }
+        if (names.size() >= PieceSize)
+            readers.start([&readPiece, piece = pieces++, names = std::exchange(names, {})] {
+                readPiece(piece, names);
+            });
     }
     if (!names.isEmpty())
-        post(readEntries(folder, names, stopped));
+        readers.start([&readPiece, piece = pieces++, names] { readPiece(piece, names); });
+    readers.waitForDone();
+    if (stopped.load())
+        return;
+    collector.finish();
     end(QString());
 }
 

@@ -30,8 +30,9 @@ struct ExamineeEntry {
 // would stop at comes back with its problem instead of throwing.
 ExamineeEntry readExamineeEntry(const QString& folder, const QString& fileName);
 
-// Reads the headers of every entry of a folder on a worker thread and hands them over in
-// batches, so that the window goes on serving its events while a large folder is read.
+// Reads the headers of every entry of a folder on worker threads, one a core, and hands them
+// over in large batches, so that the window goes on serving its events while a large folder
+// is read.
 // Entries are taken as a group run takes them: everything but "." and "..".
 class ExamineeListing : public QObject {
     Q_OBJECT
