@@ -83,6 +83,9 @@ class TestArchiveWindow : public QObject {
 private slots:
     void initTestCase();
     void listModelUnderTheChecker();
+    void countOfTheLatestChoice();
+    void refusedConnections_data();
+    void refusedConnections();
     void listImportsAnalysesChosenAndSavesNorm();
     void groupCommandsReadTheArchive_data();
     void groupCommandsReadTheArchive();
@@ -170,6 +173,58 @@ void TestArchiveWindow::listModelUnderTheChecker() {
     QTRY_VERIFY(!model.canFetchMore({}) && !model.fetching() &&
                 model.rowCount() == countTests(*archive, women)); // the view scrolls on its own
     QVERIFY(model.rowCount() > 0);
+}
+
+// The count comes after the first page, off the window; a choice made while an earlier one is
+// counted shows its own count, never the earlier one's.
+void TestArchiveWindow::countOfTheLatestChoice() {
+    ScriptedDialogs dialogs;
+    ArchiveListWindow list(cluster_->archive(QStringLiteral("psy1")), &dialogs);
+    QCOMPARE(list.table()->rowCount(), ArchiveListModel::PageSize); // before any count
+    QComboBox* sex = nullptr;
+    for (QComboBox* box : list.findChildren<QComboBox*>())
+        if (box->findText(FemaleSex) >= 0 && box->findText(QStringLiteral("Удовлетворенность")) < 0)
+            sex = box;
+    QVERIFY(sex);
+    sex->setCurrentIndex(sex->findText(FemaleSex)); // while all the tests are being counted
+    ArchiveSelection women;
+    women.filter.sex = FemaleSex;
+    PgConnection psy1(cluster_->archive(QStringLiteral("psy1")));
+    const QString expected =
+        QStringLiteral("Обследований: %1").arg(QLocale::system().toString(countTests(psy1, women)));
+    QVERIFY(countTests(psy1, women) < BulkTests);
+    QTRY_COMPARE(countLabel(&list)->text(), expected);
+    QTest::qWait(300);
+    QCOMPARE(countLabel(&list)->text(), expected);
+    QVERIFY(dialogs.errors.isEmpty());
+}
+
+void TestArchiveWindow::refusedConnections_data() {
+    QTest::addColumn<QString>("conninfo");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("password") << QStringLiteral("host=/tmp dbname=ezr password=secret")
+                              << QStringLiteral("Пароль не хранится в настройках программы: "
+                                                "запишите его в ~/.pgpass");
+    QTest::newRow("no server") << QStringLiteral("host=/nonexistent dbname=ezr") << QString();
+}
+
+// A refused or unreachable archive: told through the window's dialogs, and the groups go on
+// reading the data folder.
+void TestArchiveWindow::refusedConnections() {
+    QFETCH(QString, conninfo);
+    QFETCH(QString, error);
+    TestWindow window;
+    for (const SampleExaminee& examinee : generated(35, 5))
+        window.addExaminee(examinee);
+    window.dialogs.textAnswers.append({conninfo});
+    window.action("mmArchive")->trigger();
+    QCOMPARE(window.dialogs.errors.size(), 1);
+    if (!error.isEmpty())
+        QCOMPARE(window.dialogs.errors.first(), error);
+    QVERIFY(!window.form->archiveList());
+    window.action("mmGroupSatisfaction")->trigger();
+    compareNumbers(window.form->analysis(),
+                   groupAnalysis(window.dataDir(), NormKind::Satisfaction, QString()));
 }
 
 // "Архив…", the archive's list, a folder imported into a unit, chosen members analysed with
