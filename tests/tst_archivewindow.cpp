@@ -299,12 +299,14 @@ void TestArchiveWindow::groupCommandsReadTheArchive() {
     command->trigger();
     QVERIFY2(window.dialogs.errors.isEmpty(), qPrintable(window.dialogs.errors.join('\n')));
     compareNumbers(window.form->analysis(), groupAnalysis(groupsDir_, kind, criterion));
+    QVERIFY(window.action("mmGroup")->toolTip().contains(QStringLiteral("Архив отдела")));
 
     // An empty connection string goes back to the data folder.
     window.dialogs.textAnswers.append({QString()});
     window.action("mmArchive")->trigger();
     command->trigger();
     compareNumbers(window.form->analysis(), dataFolder);
+    QVERIFY(window.action("mmGroup")->toolTip().contains(QStringLiteral("Папка данных")));
 }
 
 // "Сохранить как норму…" on an archive's group: into the archive with its tests when the

@@ -29,6 +29,7 @@ public:
 
     // True once an archive has been opened, until the user goes back to the data folder.
     bool connected() const { return !conninfo_.isEmpty(); }
+    const QString& conninfo() const { return conninfo_; }
     // A "Группа" command on the archive's tests, on a connection of its own (it may run off
     // the window's thread). Throws AnalysisError, GroupCancelled.
     ArchiveGroup runGroup(const ArchiveGroupNorm& norm, const ezr::GroupChoice& choice,
