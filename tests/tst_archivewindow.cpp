@@ -84,6 +84,8 @@ private slots:
     void initTestCase();
     void listModelUnderTheChecker();
     void countOfTheLatestChoice();
+    void textFieldFindsPartsOfCodesAndNames_data();
+    void textFieldFindsPartsOfCodesAndNames();
     void refusedConnections_data();
     void refusedConnections();
     void listImportsAnalysesChosenAndSavesNorm();
@@ -197,6 +199,39 @@ void TestArchiveWindow::countOfTheLatestChoice() {
     QTest::qWait(300);
     QCOMPARE(countLabel(&list)->text(), expected);
     QVERIFY(dialogs.errors.isEmpty());
+}
+
+void TestArchiveWindow::textFieldFindsPartsOfCodesAndNames_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("part of a name, other case") << QStringLiteral("{name}");
+    QTest::newRow("part of a code") << QStringLiteral("{code}");
+    QTest::newRow("percent sign") << QStringLiteral("%");
+    QTest::newRow("underscore") << QStringLiteral("_");
+    QTest::newRow("backslash") << QStringLiteral("\\");
+    QTest::newRow("found nowhere") << QStringLiteral("Щукина-Нет");
+}
+
+// "Код или Ф.И.О.": the tests whose code or name holds the text, whatever its case, with no
+// character of it taken as a wildcard; the list and its count agree.
+void TestArchiveWindow::textFieldFindsPartsOfCodesAndNames() {
+    QFETCH(QString, text);
+    PgConnection psy1(cluster_->archive(QStringLiteral("psy1")));
+    const QList<ArchiveEntry> all = listTests(psy1, {}, {ArchiveOrder::Code, false, 0, -1});
+    QCOMPARE(all.size(), BulkTests);
+    text.replace(QStringLiteral("{name}"), all.at(7).name.mid(1, 4).toLower());
+    text.replace(QStringLiteral("{code}"), all.at(300).code.right(2));
+    QList<qint64> expected;
+    for (const ArchiveEntry& entry : all)
+        if (entry.code.contains(text, Qt::CaseInsensitive) ||
+            entry.name.contains(text, Qt::CaseInsensitive))
+            expected << entry.id;
+    ArchiveSelection typed;
+    typed.filter.text = text;
+    QList<qint64> found;
+    for (const ArchiveEntry& entry : listTests(psy1, typed, {ArchiveOrder::Code, false, 0, -1}))
+        found << entry.id;
+    QCOMPARE(found, expected);
+    QCOMPARE(countTests(psy1, typed), qint64(expected.size()));
 }
 
 void TestArchiveWindow::refusedConnections_data() {
