@@ -246,6 +246,15 @@ void TestArchive::noClientBypass_data() {
                                               << "DELETE FROM ezr.deletions";
     QTest::newRow("superuser truncates the audit") << "postgres"
                                                    << "TRUNCATE ezr.audit";
+    QTest::newRow("read the names kept for the text search") << "psy2"
+                                                             << "SELECT * FROM ezr.test_texts";
+    QTest::newRow("head reads the names kept for the text search")
+        << "head1"
+        << "SELECT * FROM ezr.test_texts";
+    QTest::newRow("plant a name for the text search")
+        << "psy1"
+        << "INSERT INTO ezr.test_texts SELECT id, 'x', 'x' FROM unnest(ezr.choose_tests("
+           "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)) id";
     QTest::newRow("unrecorded bytes")
         << "psy1"
         << "SELECT * FROM ezr.read_tests(ARRAY[1::bigint], 'quietly')";
