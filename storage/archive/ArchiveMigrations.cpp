@@ -425,7 +425,7 @@ TO ezr_psychologist, ezr_head, ezr_admin;
 } // namespace
 
 QList<const char*> archiveMigrations() {
-    return {Version1, Version2};
+    return {Version1, Version2, textSearchMigration()};
 }
 
 } // namespace ezr

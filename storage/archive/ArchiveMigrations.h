@@ -8,4 +8,7 @@ namespace ezr {
 // that a department may have applied.
 QList<const char*> archiveMigrations();
 
+// Version 3: the text field's search through trigram indexes.
+const char* textSearchMigration();
+
 } // namespace ezr

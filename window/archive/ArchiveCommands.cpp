@@ -1,13 +1,14 @@
-// The main window's commands on the department's archive: "Группа", "Архив…" and ezr --db.
+// The main window's commands on the department's archive: "Архив…", ezr --db, and what the
+// group commands ask of the archive while it is connected.
 
 #include "ArchiveCommands.h"
 
 #include "AnalysisError.h"
+#include "ArchiveSchema.h"
 #include "CommandHost.h"
+#include "PgConnection.h"
+#include "UserDialogs.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -22,6 +23,7 @@ QSettings archiveSettings() {
 }
 
 const QString ConninfoKey = QStringLiteral("archive/conninfo");
+const QString ArchiveTitle = QStringLiteral("Архив");
 
 bool holdsPassword(const QString& conninfo) {
     return conninfo.contains(QStringLiteral("password"), Qt::CaseInsensitive) ||
@@ -35,21 +37,25 @@ ArchiveCommands::ArchiveCommands(CommandHost& host, QObject* parent)
 
 void ArchiveCommands::chooseArchive() {
     QSettings settings = archiveSettings();
-    bool ok = false;
-    const QString conninfo =
-        QInputDialog::getText(host_.dialogParent(), QStringLiteral("Архив"),
-                              QStringLiteral("Архив отдела (строка соединения PostgreSQL, "
-                                             "например service=ezr; пароль - в ~/.pgpass):"),
-                              QLineEdit::Normal,
-                              settings.value(ConninfoKey, QStringLiteral("service=ezr")).toString(),
-                              &ok)
-            .trimmed();
-    if (!ok)
+    const QString proposed =
+        connected() ? conninfo_
+                    : settings.value(ConninfoKey, QStringLiteral("service=ezr")).toString();
+    const QStringList answer = host_.dialogs().askTexts(
+        host_.dialogParent(), ArchiveTitle,
+        {{QStringLiteral("Архив отдела (строка соединения PostgreSQL, например service=ezr; "
+                         "пароль - в ~/.pgpass; пустая строка - работа с папкой данных)"),
+          proposed}});
+    if (answer.isEmpty())
         return;
+    const QString conninfo = answer.first().trimmed();
+    if (conninfo.isEmpty()) {
+        disconnectArchive();
+        return;
+    }
     if (holdsPassword(conninfo)) {
-        QMessageBox::warning(host_.dialogParent(), QStringLiteral("Архив"),
-                             QStringLiteral("Пароль не хранится в настройках программы: "
-                                            "запишите его в ~/.pgpass"));
+        host_.dialogs().showError(host_.dialogParent(),
+                                  QStringLiteral("Пароль не хранится в настройках программы: "
+                                                 "запишите его в ~/.pgpass"));
         return;
     }
     if (openArchive(conninfo))
@@ -60,14 +66,44 @@ bool ArchiveCommands::openArchive(const QString& conninfo) {
     if (archiveList_)
         archiveList_->close();
     try {
-        archiveList_ = new ArchiveListWindow(conninfo, host_.dialogParent());
+        archiveList_ = new ArchiveListWindow(conninfo, &host_.dialogs(), host_.dialogParent());
     } catch (const AnalysisError& error) {
-        QMessageBox::warning(host_.dialogParent(), QStringLiteral("Архив"), error.message());
+        host_.dialogs().showError(host_.dialogParent(), error.message());
         return false;
     }
     archiveList_->setAttribute(Qt::WA_DeleteOnClose);
     connect(archiveList_, &ArchiveListWindow::analysisReady, this,
             [this](const AnalysisState& state) { host_.showNewAnalysis(state); });
+    connect(archiveList_, &ArchiveListWindow::normsChanged, this, &ArchiveCommands::archiveChanged);
     archiveList_->show();
+    conninfo_ = conninfo;
+    emit archiveChanged();
     return true;
+}
+
+void ArchiveCommands::disconnectArchive() {
+    if (archiveList_)
+        archiveList_->close();
+    if (!connected())
+        return;
+    conninfo_.clear();
+    emit archiveChanged();
+}
+
+ArchiveGroup ArchiveCommands::runGroup(const ArchiveGroupNorm& norm, const GroupChoice& choice,
+                                       const GroupProgress& progress) const {
+    const auto archive = std::make_shared<PgConnection>(conninfo_);
+    return analyseArchiveGroup(archive, ArchiveSelection{choice.filter, {}}, norm, choice,
+                               progress);
+}
+
+QList<Norm> ArchiveCommands::norms() const {
+    PgConnection archive(conninfo_);
+    return archiveNorms(archive);
+}
+
+void ArchiveCommands::saveNorm(const AnalysisState& group, const QString& name,
+                               const QString& description, const QList<qint64>& members) const {
+    PgConnection archive(conninfo_);
+    saveGroupNormInArchive(archive, group, name, description, members);
 }

@@ -66,12 +66,20 @@ qint64 ArchiveListModel::count() const {
 }
 
 bool ArchiveListModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !exhausted_;
+    return !parent.isValid() && !exhausted_ && !fetching_;
 }
 
 void ArchiveListModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || exhausted_)
+    if (!canFetchMore(parent))
         return;
+    fetching_ = true;
+    QMetaObject::invokeMethod(this, &ArchiveListModel::fetchPage, Qt::QueuedConnection);
+}
+
+void ArchiveListModel::fetchPage() {
+    fetching_ = false;
+    if (exhausted_)
+        return; // a new choice has read its first page meanwhile, and found them all
     ArchivePage next = order_;
     next.offset = rows_.size();
     QList<ArchiveEntry> page;

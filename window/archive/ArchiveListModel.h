@@ -13,6 +13,9 @@ class PgConnection;
 // The list of examinees read from the department's archive: the server filters, sorts and
 // counts; the rows are fetched a page at a time as the view scrolls to them, so the first
 // rows of a million tests are one page's query, and the count comes apart, after them.
+// fetchMore only asks for the next page: it is read once the event loop is back, so that
+// whoever asks (a view while it lays out, a model checker inside its own signal handlers)
+// never sees rows inserted under its feet.
 class ArchiveListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -29,6 +32,9 @@ public:
     // The entry of a row fetched already.
     const ezr::ArchiveEntry& entry(int row) const { return rows_.at(row); }
 
+    // True while a page asked for by fetchMore is still to be read.
+    bool fetching() const { return fetching_; }
+
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -44,10 +50,13 @@ signals:
 private:
     // The rows of a fresh choice or order: the first page, read before the view sees them.
     void restart();
+    // The page fetchMore asked for.
+    void fetchPage();
 
     std::shared_ptr<ezr::PgConnection> archive_;
     ezr::ArchiveSelection selection_;
     ezr::ArchivePage order_;
     QList<ezr::ArchiveEntry> rows_;
     bool exhausted_ = true;
+    bool fetching_ = false;
 };

@@ -1,22 +1,23 @@
 #include "ArchiveListWindow.h"
 
 #include "AnalysisError.h"
+#include "ArchiveCounter.h"
+#include "ArchiveGroups.h"
 #include "ArchiveListModel.h"
 #include "ArchiveSchema.h"
 #include "Domain.h"
 #include "NormFile.h"
 #include "PgConnection.h"
+#include "UserDialogs.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -26,8 +27,6 @@
 using namespace ezr;
 
 namespace {
-
-const QString ArchiveLabel = QStringLiteral("архив");
 
 // The norms "Анализ выбранных" offers first: the stored rows, by the group menu's criteria.
 struct StoredChoice {
@@ -54,14 +53,24 @@ struct BusyCursor {
 
 } // namespace
 
-ArchiveListWindow::ArchiveListWindow(const QString& conninfo, QWidget* parent)
-    : QWidget(parent, Qt::Window), archive_(std::make_shared<PgConnection>(conninfo)) {
+ArchiveListWindow::ArchiveListWindow(const QString& conninfo, UserDialogs* dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), dialogs_(dialogs),
+      archive_(std::make_shared<PgConnection>(conninfo)) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<StandardDialogs>();
+        dialogs_ = ownDialogs_.get();
+    }
     checkArchiveVersion(*archive_);
     setWindowTitle(QStringLiteral("Обследуемые — архив"));
     table_ = new ArchiveListModel(archive_, this);
+    counter_ = new ArchiveCounter(conninfo, this);
     createControls();
     connect(table_, &ArchiveListModel::failed, this, &ArchiveListWindow::showProblem,
             Qt::QueuedConnection);
+    connect(counter_, &ArchiveCounter::counted, this, [this](qint64 count) {
+        count_->setText(QStringLiteral("Обследований: %1").arg(QLocale::system().toString(count)));
+    });
+    connect(counter_, &ArchiveCounter::failed, count_, &QLabel::setText);
     loadNorms();
     applyFilter();
     resize(900, 600);
@@ -138,13 +147,16 @@ QHBoxLayout* ArchiveListWindow::createActionLine() {
     norm_ = new QComboBox(this);
     auto* analyse = new QPushButton(QStringLiteral("Анализ выбранных"), this);
     auto* save = new QPushButton(QStringLiteral("Сохранить норму в архиве…"), this);
+    auto* import = new QPushButton(QStringLiteral("Импорт папки…"), this);
     auto* actions = new QHBoxLayout;
     actions->addWidget(count_, 1);
     actions->addWidget(norm_);
     actions->addWidget(analyse);
     actions->addWidget(save);
+    actions->addWidget(import);
     connect(analyse, &QPushButton::clicked, this, &ArchiveListWindow::analyseChosen);
     connect(save, &QPushButton::clicked, this, &ArchiveListWindow::saveNorm);
+    connect(import, &QPushButton::clicked, this, &ArchiveListWindow::importFolder);
     return actions;
 }
 
@@ -185,19 +197,9 @@ void ArchiveListWindow::applyFilter() {
         showProblem(error.message());
         return;
     }
-    // The first rows are on screen before the server counts them all.
+    // The first rows are on screen while the server counts them all.
     count_->setText(QStringLiteral("Обследований: …"));
-    QTimer::singleShot(0, this, [this, chosen = table_->selection()] {
-        if (!(chosen.filter == table_->selection().filter &&
-              chosen.unit == table_->selection().unit))
-            return; // chosen anew meanwhile; that choice counts for itself
-        try {
-            count_->setText(QStringLiteral("Обследований: %1")
-                                .arg(QLocale::system().toString(table_->count())));
-        } catch (const AnalysisError& error) {
-            count_->setText(error.message());
-        }
-    });
+    counter_->count(table_->selection());
 }
 
 void ArchiveListWindow::loadNorms() {
@@ -231,30 +233,27 @@ void ArchiveListWindow::analyseChosen() {
     try {
         BusyCursor busy;
         const QModelIndexList rows = view_->selectionModel()->selectedRows();
-        GroupChoice choice;
-        QList<ArchiveEntry> entries;
-        if (rows.isEmpty()) {
-            // Nothing selected: all the filter finds, and the group says how they were chosen.
-            choice.filter = table_->selection().filter;
-            entries = listTests(*archive_, table_->selection(), ArchivePage{});
-        } else {
-            for (const QModelIndex& row : rows)
-                entries.append(table_->entry(row.row()));
-        }
-        QList<qint64> ids;
-        for (const ArchiveEntry& entry : entries)
-            ids.append(entry.id);
-        GroupListing listing = archiveListing(archive_, entries, ArchiveLabel);
         const int chosen = norm_->currentIndex();
         const QList<StoredChoice> stored = storedChoices();
         const StoredChoice base = chosen < stored.size() ? stored.at(chosen) : stored.last();
-        AnalysisState state = groupAnalysis(std::move(listing), base.kind, base.criterion, nullptr,
-                                            {}, GroupKeeps::TableRows, choice);
+        ArchiveGroupNorm norm{base.kind, base.criterion};
         if (chosen >= stored.size())
-            state = withNorm(std::move(state), teamNorms_.at(chosen - stored.size()));
-        groupMembers_ = ids;
-        group_ = state;
-        emit analysisReady(state);
+            norm.own = teamNorms_.at(chosen - stored.size());
+        ArchiveGroup group;
+        if (rows.isEmpty()) {
+            // Nothing selected: all the filter finds, and the group says how they were chosen.
+            GroupChoice choice;
+            choice.filter = table_->selection().filter;
+            group = analyseArchiveGroup(archive_, table_->selection(), norm, choice);
+        } else {
+            QList<ArchiveEntry> entries;
+            for (const QModelIndex& row : rows)
+                entries.append(table_->entry(row.row()));
+            group = analyseArchiveGroup(archive_, entries, norm);
+        }
+        groupMembers_ = std::move(group.members);
+        group_ = std::move(group.state);
+        emit analysisReady(group_);
     } catch (const AnalysisError& error) {
         showProblem(error.message());
     }
@@ -265,24 +264,56 @@ void ArchiveListWindow::saveNorm() {
         showProblem(QStringLiteral("Сначала проведите «Анализ выбранных»"));
         return;
     }
-    bool ok = false;
-    const QString name =
-        QInputDialog::getText(this, QStringLiteral("Норма для всего отдела"),
-                              QStringLiteral("Название нормы:"), QLineEdit::Normal, {}, &ok)
-            .trimmed();
-    if (!ok || name.isEmpty())
+    const QStringList texts =
+        dialogs_->askTexts(this, QStringLiteral("Норма для всего отдела"),
+                           {{QStringLiteral("Название нормы"), QString()},
+                            {QStringLiteral("Описание"), group_.choiceDescription, true}});
+    if (texts.size() < 2 || texts[0].simplified().isEmpty())
         return;
     try {
-        const QString description = group_.choiceDescription.isEmpty()
-                                        ? QStringLiteral("обследования архива")
-                                        : group_.choiceDescription;
-        saveArchiveNorm(*archive_, normFromGroup(group_, name, description), groupMembers_);
+        saveGroupNormInArchive(*archive_, group_, texts[0].simplified(), texts[1], groupMembers_);
         loadNorms();
+        emit normsChanged();
+    } catch (const AnalysisError& error) {
+        showProblem(error.message());
+    }
+}
+
+void ArchiveListWindow::importFolder() {
+    const QString title = QStringLiteral("Импорт папки в архив");
+    const QString dir = dialogs_->getExistingDirectory(this, title, QString());
+    if (dir.isEmpty())
+        return;
+    const QStringList unit =
+        dialogs_->askTexts(this, title, {{QStringLiteral("Подразделение"), unit_->text()}});
+    if (unit.isEmpty())
+        return;
+    if (unit[0].simplified().isEmpty()) {
+        showProblem(QStringLiteral("Укажите подразделение, в которое импортируются обследования"));
+        return;
+    }
+    try {
+        ImportSummary summary;
+        {
+            BusyCursor busy;
+            summary = ezr::importFolder(*archive_, dir, unit[0].simplified());
+        }
+        QString told = QStringLiteral("Сохранено в архиве: %1\nУже были в архиве: %2")
+                           .arg(summary.stored)
+                           .arg(summary.alreadyStored);
+        if (!summary.refused.isEmpty())
+            told +=
+                QStringLiteral("\nНе прочитаны как файлы ответов: %1").arg(summary.refused.size());
+        for (const SkippedEntry& refused :
+             summary.refused.first(std::min<qsizetype>(summary.refused.size(), 10)))
+            told += QStringLiteral("\n%1: %2").arg(refused.fileName, refused.reason);
+        dialogs_->showInformation(this, told);
+        applyFilter();
     } catch (const AnalysisError& error) {
         showProblem(error.message());
     }
 }
 
 void ArchiveListWindow::showProblem(const QString& message) {
-    QMessageBox::warning(this, windowTitle(), message);
+    dialogs_->showError(this, message);
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class ArchiveCounter;
 class ArchiveListModel;
 class QComboBox;
 class QHBoxLayout;
@@ -15,6 +16,7 @@ class QLineEdit;
 class QSpinBox;
 class QTableView;
 class QTimer;
+class UserDialogs;
 
 namespace ezr {
 class PgConnection;
@@ -22,13 +24,15 @@ class PgConnection;
 
 // "Обследуемые" on the department's archive: the server's list with its filter, an
 // examinee opened from its stored bytes, "Анализ выбранных" on the chosen rows (or on all
-// the filter finds) compared with a stored norm or one of the team's, and the group's norm
-// saved into the archive for the team.
+// the filter finds) compared with a stored norm or one of the team's, the group's norm
+// saved into the archive for the team, and a folder of response files imported into a unit.
 class ArchiveListWindow : public QWidget {
     Q_OBJECT
 public:
-    // Connects to the archive; throws AnalysisError when it cannot.
-    explicit ArchiveListWindow(const QString& conninfo, QWidget* parent = nullptr);
+    // Connects to the archive; throws AnalysisError when it cannot. Its questions and
+    // messages go through `dialogs` (outliving the window; null: the standard dialogs).
+    explicit ArchiveListWindow(const QString& conninfo, UserDialogs* dialogs = nullptr,
+                               QWidget* parent = nullptr);
     ~ArchiveListWindow() override;
 
     ArchiveListModel* table() const { return table_; }
@@ -39,6 +43,8 @@ public:
 signals:
     // An examinee opened or a group analysed: for the main window to show.
     void analysisReady(const ezr::AnalysisState& state);
+    // A norm was saved for the team: the other lists of norms read them again.
+    void normsChanged();
 
 private:
     void createControls();
@@ -50,11 +56,15 @@ private:
     void openRow(const QModelIndex& index);
     void analyseChosen();
     void saveNorm();
+    void importFolder();
     void loadNorms();
     void showProblem(const QString& message);
 
+    UserDialogs* dialogs_;
+    std::unique_ptr<UserDialogs> ownDialogs_;
     std::shared_ptr<ezr::PgConnection> archive_;
     ArchiveListModel* table_ = nullptr;
+    ArchiveCounter* counter_ = nullptr;
     QTableView* view_ = nullptr;
     QLineEdit* text_ = nullptr;
     QLineEdit* unit_ = nullptr;

@@ -4,13 +4,14 @@
 #include "GroupCommands.h"
 
 #include "AnalysisError.h"
+#include "ArchiveCommands.h"
 #include "CommandHost.h"
 #include "DoubtfulExclusion.h"
 #include "ExamineeListWindow.h"
 #include "Export.h"
+#include "FolderEntries.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
-#include "FolderEntries.h"
 #include "NormFile.h"
 #include "OutputSettings.h"
 #include "Retest.h"
@@ -81,10 +82,14 @@ void GroupCommands::runGroup(NormKind kind, const QString& criterion, const Grou
                              QString folder, const std::optional<Norm>& own) {
     if (!host_.mayDropComment(CommandHost::NewAnalysisQuestion))
         return;
-    if (folder.isEmpty())
+    // The list of a folder's examinees names its folder; the menu's groups read the archive
+    // while one is connected.
+    const bool fromArchive = folder.isEmpty() && archive_ && archive_->connected();
+    if (folder.isEmpty() && !fromArchive)
         folder = host_.dataFolder();
     const GroupChoice taken = doubtfulExclusion_.applied(choice);
     std::optional<AnalysisError> stoppedAt;
+    QList<qint64> archiveMembers;
     host_.runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(host_.dialogParent(), host_.progressDelay());
@@ -95,17 +100,27 @@ void GroupCommands::runGroup(NormKind kind, const QString& criterion, const Grou
             AnalysisState next;
             ResultSheet sheet;
             runOffTheWindow(host_.dialogParent(), progress, [&](const GroupProgress& report) {
-                next = groupAnalysis(folder, kind, criterion, nullptr, report, GroupKeeps::Roster,
-                                     taken);
-                if (own)
-                    next = withNorm(std::move(next), *own);
+                if (fromArchive) {
+                    ArchiveGroup group = archive_->runGroup({kind, criterion, own}, taken, report);
+                    next = std::move(group.state);
+                    archiveMembers = std::move(group.members);
+                } else {
+                    next = groupAnalysis(folder, kind, criterion, nullptr, report,
+                                         GroupKeeps::Roster, taken);
+                    if (own)
+                        next = withNorm(std::move(next), *own);
+                }
                 sheet = formatSheet(next);
                 sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             });
+            archiveMembers_ = std::move(archiveMembers);
+            archiveCode_ = next.header.code;
+            archiveScores_ = next.record.scores;
             host_.showNewAnalysis(std::move(next), &sheet);
             groupChoice_ = taken;
         } catch (const AnalysisError& error) {
-            if (error.memberPath().isEmpty())
+            // A test of the archive has no folder whose list could show it.
+            if (error.memberPath().isEmpty() || fromArchive)
                 throw;
             stoppedAt = error; // told once the wait cursor is gone
         }
@@ -198,6 +213,8 @@ void GroupCommands::saveAsNorm() {
                                   errorBoxText(QStringLiteral("Норме нужно название")));
         return;
     }
+    if (savedInArchive(name, texts[1].trimmed()))
+        return;
     host_.runCommand([&] {
         const QString folder = host_.folders().normsFolder();
         makePrivateFolder(folder);
@@ -211,6 +228,44 @@ void GroupCommands::saveAsNorm() {
                           normFileBytes(normFromGroup(host_.analysis(), name, texts[1].trimmed())));
         loadOwnNorms();
     });
+}
+
+bool GroupCommands::savedInArchive(const QString& name, const QString& description) {
+    if (!archive_ || !archive_->connected() ||
+        !host_.dialogs().askQuestion(
+            host_.dialogParent(),
+            QStringLiteral("Сохранить норму «%1» в архиве отдела, чтобы она была у всех "
+                           "психологов? «Нет» - сохранить её в файле на этом компьютере.")
+                .arg(name)))
+        return false;
+    const AnalysisState& group = host_.analysis();
+    // The tests the norm is made of, when the group on screen is the archive's group read
+    // last; a group from a folder has none in the archive.
+    const bool archiveGroup = group.source == ArchiveGroupLabel &&
+                              group.header.code == archiveCode_ &&
+                              group.record.scores == archiveScores_;
+    host_.runCommand([&] {
+        archive_->saveNorm(group, name, description,
+                           archiveGroup ? archiveMembers_ : QList<qint64>());
+        loadOwnNorms();
+    });
+    return true;
+}
+
+void GroupCommands::appendArchiveNorms(QStringList& titles) {
+    if (!archive_ || !archive_->connected())
+        return;
+    try {
+        for (const Norm& norm : archive_->norms()) {
+            ownNorms_.append(norm);
+            titles.append(archiveNormTitle(norm));
+        }
+    } catch (const AnalysisError& error) {
+        host_.dialogs().showError(
+            host_.dialogParent(),
+            errorBoxText(
+                QStringLiteral("Нормы архива отдела не прочитаны: %1").arg(error.message())));
+    }
 }
 
 void GroupCommands::loadOwnNorms() {
@@ -234,6 +289,7 @@ void GroupCommands::loadOwnNorms() {
             }
         }
     }
+    appendArchiveNorms(titles);
     host_.showOwnNorms(titles);
     if (examineeList_)
         examineeList_->setOwnNorms(ownNorms_);

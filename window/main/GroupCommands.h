@@ -13,6 +13,7 @@
 
 #include <optional>
 
+class ArchiveCommands;
 class CommandHost;
 class DoubtfulExclusion;
 
@@ -27,8 +28,12 @@ public:
 
     // Runs `command` when it is one of the group commands; false otherwise.
     bool run(Command command);
+    // While `archive` is connected, the menu's groups read its tests, its norms are listed
+    // with the others and "Сохранить как норму…" offers to save there; it outlives this object.
+    void setArchive(const ArchiveCommands* archive) { archive_ = archive; }
 
-    // A group of `choice` in `folder` (the data folder when empty).
+    // A group of `choice` in `folder` (the data folder, or the archive when one is
+    // connected, when empty).
     // `own`: a saved norm the group is compared with instead of the kind's stored row.
     void runGroup(ezr::NormKind kind, const QString& criterion, const ezr::GroupChoice& choice = {},
                   QString folder = {}, const std::optional<ezr::Norm>& own = std::nullopt);
@@ -56,6 +61,10 @@ private:
                         const GroupNormChoice& norm);
     void offerExamineeList(const ezr::AnalysisError& error, const QString& folder);
     void saveAsNorm();
+    // "Сохранить как норму…" into the archive; false when the user keeps it in a file.
+    bool savedInArchive(const QString& name, const QString& description);
+    // The team's norms after the files' ones.
+    void appendArchiveNorms(QStringList& titles);
     // The later of two tests of one examinee compared with a norm made of the earlier.
     void compareWithEarlierTest(const QString& laterPath, const QString& earlierPath);
     void toggleAnonymous();
@@ -67,4 +76,10 @@ private:
     ezr::GroupChoice groupChoice_;    // the members of the group on screen
     QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
     QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
+    const ArchiveCommands* archive_ = nullptr;
+    // The archive's group a "Группа" command showed last: its tests, and its header and
+    // scores to know it by while it is on screen.
+    QList<qint64> archiveMembers_;
+    QString archiveCode_;
+    ezr::Scores archiveScores_;
 };

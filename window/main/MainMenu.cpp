@@ -273,6 +273,12 @@ void MainMenu::showDataFolder(const QString& folder) {
     group_->setToolTip(ezr::plainToolTip(groupHint + QLatin1Char('\n') + hint));
 }
 
+void MainMenu::showArchive(const QString& conninfo) {
+    const QString hint = QStringLiteral("Архив отдела: %1").arg(conninfo);
+    group_->setStatusTip(groupHint_ + QStringLiteral(". ") + hint);
+    group_->setToolTip(groupHint_.section(QLatin1Char('|'), 0, 0) + QLatin1Char('\n') + hint);
+}
+
 void MainMenu::showOwnNorms(const QStringList& titles) {
     qDeleteAll(ownNorms_);
     ownNorms_.clear();

@@ -75,6 +75,8 @@ public:
     void update(const MenuState& state);
     // Names the folder that group runs and "Индивид" read in the hints of "Группа".
     void showDataFolder(const QString& folder);
+    // Names the archive the group commands read while it is connected.
+    void showArchive(const QString& conninfo);
     // The user's saved norms, listed in "Нормирование" after the stored ones.
     void showOwnNorms(const QStringList& titles);
 

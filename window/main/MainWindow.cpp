@@ -59,6 +59,14 @@ MainWindow::MainWindow(FolderConfig folders, UserDialogs* dialogs, QWidget* pare
     exports_ = new ExportCommands(*this, *groups_, this);
     sheets_ = new SheetCommands(*this, this);
     archive_ = new ArchiveCommands(*this, this);
+    groups_->setArchive(archive_);
+    connect(archive_, &ArchiveCommands::archiveChanged, groups_, &GroupCommands::loadOwnNorms);
+    connect(archive_, &ArchiveCommands::archiveChanged, this, [this] {
+        if (archive_->connected())
+            menu_->showArchive(archive_->conninfo());
+        else
+            showDataFolder();
+    });
     connect(menu_, &MainMenu::ownNormChosen, groups_, &GroupCommands::chooseOwnNorm);
     connect(menu_, &MainMenu::groupOwnNormChosen, groups_, &GroupCommands::runGroupWithOwnNorm);
     createWindowMenu();
