@@ -82,6 +82,13 @@ public:
     QString archive(const QString& user = QStringLiteral("postgres")) const {
         return conninfo(user, QStringLiteral("ezr"));
     }
+    // Starts the cluster with login roles of these names, as the archive suites begin.
+    bool startWithRoles(const QStringList& roles, QString* error) {
+        QString statements;
+        for (const QString& role : roles)
+            statements += QStringLiteral("CREATE ROLE %1 LOGIN; ").arg(role);
+        return start(error) && sql(statements, error);
+    }
     // Runs SQL as the superuser through psql; false when it fails.
     bool sql(const QString& statements, QString* error = nullptr) {
         return run(QStringLiteral("psql"),

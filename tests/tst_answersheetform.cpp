@@ -92,6 +92,19 @@ QString status(AnswerSheetForm* form) {
     return form->findChild<QLabel*>(QStringLiteral("laStatus"))->text();
 }
 
+// A table of three examinees whose second row names an education that does not exist.
+QString tableWithRefusedSecondRow(const TestWindow& window) {
+    QStringList lines = {importHeading(false)};
+    for (int i = 0; i < 3; ++i)
+        lines << importLine(answerSheetOf(testExaminee(i)), false);
+    lines[2]
+        .replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
+        .replace(QStringLiteral(";Среднее;"), QStringLiteral(";Никакое;"));
+    QString table = window.dir.filePath(QStringLiteral("table.csv"));
+    TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());
+    return table;
+}
+
 } // namespace
 
 class TestAnswerSheetForm : public QObject {
@@ -352,14 +365,7 @@ void TestAnswerSheetForm::correctedFileKeepsAnswersAndTimes() {
 
 void TestAnswerSheetForm::importPreviewListsProblemsBeforeWriting() {
     TestWindow window;
-    QStringList lines = {importHeading(false)};
-    for (int i = 0; i < 3; ++i)
-        lines << importLine(answerSheetOf(testExaminee(i)), false);
-    lines[2]
-        .replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
-        .replace(QStringLiteral(";Среднее;"), QStringLiteral(";Никакое;"));
-    const QString table = window.dir.filePath(QStringLiteral("table.csv"));
-    TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());
+    const QString table = tableWithRefusedSecondRow(window);
     window.dialogs.openAnswers = {table};
     window.action("mmImportTable")->trigger();
     auto* preview = window.form->findChild<ImportPreviewDialog*>();
@@ -410,14 +416,7 @@ void TestAnswerSheetForm::importAllOrNothingFromTheWindow() {
     QFETCH(bool, allOrNothing);
     QFETCH(int, written);
     TestWindow window;
-    QStringList lines = {importHeading(false)};
-    for (int i = 0; i < 3; ++i)
-        lines << importLine(answerSheetOf(testExaminee(i)), false);
-    lines[2]
-        .replace(QStringLiteral(";Высшее;"), QStringLiteral(";Никакое;"))
-        .replace(QStringLiteral(";Среднее;"), QStringLiteral(";Никакое;"));
-    const QString table = window.dir.filePath(QStringLiteral("table.csv"));
-    TestWindow::writeBytes(table, lines.join(QStringLiteral("\n")).toUtf8());
+    const QString table = tableWithRefusedSecondRow(window);
     QVERIFY(QDir().mkpath(window.dataDir()));
     const QString leftover = window.dataFile(QStringLiteral(".101.cry.ezr-AbC123"));
     TestWindow::writeBytes(leftover, "half a file");

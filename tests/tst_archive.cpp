@@ -130,10 +130,8 @@ void TestArchive::initTestCase() {
         QSKIP(qPrintable(PgTestCluster::notInstalledMessage()));
     cluster_ = std::make_unique<PgTestCluster>();
     QString error;
-    QVERIFY2(cluster_->start(&error), qPrintable(error));
-    QVERIFY2(cluster_->sql(QStringLiteral("CREATE ROLE psy1 LOGIN; CREATE ROLE psy2 LOGIN; "
-                                          "CREATE ROLE head1 LOGIN"),
-                           &error),
+    QVERIFY2(cluster_->startWithRoles(
+                 {QStringLiteral("psy1"), QStringLiteral("psy2"), QStringLiteral("head1")}, &error),
              qPrintable(error));
     PgConnection& admin = as(QStringLiteral("postgres"));
     QCOMPARE(migrateArchive(admin), archiveSchemaVersion());

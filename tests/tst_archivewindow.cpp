@@ -108,10 +108,8 @@ void TestArchiveWindow::initTestCase() {
         QSKIP(qPrintable(PgTestCluster::notInstalledMessage()));
     cluster_ = std::make_unique<PgTestCluster>();
     QString error;
-    QVERIFY2(cluster_->start(&error), qPrintable(error));
-    QVERIFY2(cluster_->sql(QStringLiteral("CREATE ROLE psy1 LOGIN; CREATE ROLE psy2 LOGIN; "
-                                          "CREATE ROLE psy3 LOGIN"),
-                           &error),
+    QVERIFY2(cluster_->startWithRoles(
+                 {QStringLiteral("psy1"), QStringLiteral("psy2"), QStringLiteral("psy3")}, &error),
              qPrintable(error));
     PgConnection admin(cluster_->archive());
     migrateArchive(admin);
