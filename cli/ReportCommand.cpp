@@ -136,12 +136,23 @@ void toStandardOutput(QIODevice& standardOutput,
     sink.flush();
 }
 
+// The members a group request reads: the folder's response files, or the tests of the archive
+// that the server chooses by the same filter (the run applies it again, to the same result).
+GroupListing requestListing(const ReportRequest& request, const GroupChoice& choice) {
+    if (!request.fromArchive)
+        return listGroupFolder(request.input);
+    const auto archive = std::make_shared<PgConnection>(request.archive);
+    checkArchiveVersion(*archive);
+    return archiveListing(archive, ArchiveSelection{choice.filter, request.archiveUnit},
+                          request.input);
+}
+
 // A group's text report, each member written as it is read, so that nothing of the members
 // is kept. The guard against writing over a member runs on the listing, before any byte is
 // written.
 void writeGroupReportStreamed(const ReportRequest& request, const GroupProgress& progress,
                               QIODevice& standardOutput) {
-    GroupListing listing = listGroupFolder(request.input);
+    GroupListing listing = requestListing(request, request.choice);
     // Refused before a byte is written, as a run that found no member.
     if (listing.size() == 0)
         throw AnalysisError(noMembersMessage(request.input));
@@ -202,7 +213,7 @@ AnalysisState writeGroupTableStreamed(const ReportRequest& request, const GroupP
     const std::optional<Norm> norm =
         request.normFile.isEmpty() ? std::nullopt : std::optional(readNormFileAt(request.normFile));
     const GroupChoice choice = groupChoiceOf(request);
-    const GroupListing listing = listGroupFolder(request.input);
+    const GroupListing listing = requestListing(request, choice);
     const AnalysisState listed = listedGroup(listing, request.kind, request.criterion);
     GroupTableRun table;
     table.format = request.format;
@@ -261,12 +272,11 @@ bool isStreamedReport(const ReportRequest& request) {
     return request.mode == ReportRequest::Mode::Group && request.format == ReportFormat::Txt &&
            request.choice.choosesAll() && !request.choice.skipDamaged &&
            !request.choice.excludeDoubtful && request.codesFile.isEmpty() && !request.anonymous &&
-           request.normFile.isEmpty() && request.saveNormPath.isEmpty() && !request.fromArchive;
+           request.normFile.isEmpty() && request.saveNormPath.isEmpty();
 }
 
 bool isStreamedTable(const ReportRequest& request) {
-    return request.mode == ReportRequest::Mode::Group && isGroupTableFormat(request.format) &&
-           !request.fromArchive;
+    return request.mode == ReportRequest::Mode::Group && isGroupTableFormat(request.format);
 }
 
 // The entries a run skipped, and the members it left out for doubtful answers (by code only
@@ -339,28 +349,16 @@ Norm readNormFileAt(const QString& path) {
     return readNormFile(readFileBytes(path, MaxNormFileSize), path);
 }
 
-// The group of the archive's tests the request chooses, analysed as the same files in a
-// folder are: the server chooses them, the group run reads their stored bytes.
-AnalysisState archiveGroup(const ReportRequest& request, const GroupProgress& progress) {
-    const auto archive = std::make_shared<PgConnection>(request.archive);
-    checkArchiveVersion(*archive);
-    const GroupChoice choice = groupChoiceOf(request);
-    GroupListing listing = archiveListing(
-        archive, ArchiveSelection{choice.filter, request.archiveUnit}, request.input);
-    return groupAnalysis(std::move(listing), request.kind, request.criterion, nullptr, progress,
-                         groupKeepsFor(request.format), choice);
-}
-
 AnalysisState analyse(const ReportRequest& request, const GroupProgress& progress) {
     // The saved norm is read first: a file that is not a norm should not cost a group run.
     const std::optional<Norm> norm =
         request.normFile.isEmpty() ? std::nullopt : std::optional(readNormFileAt(request.normFile));
     AnalysisState state;
-    if (request.mode == ReportRequest::Mode::Group && request.fromArchive) {
-        state = archiveGroup(request, progress);
-    } else if (request.mode == ReportRequest::Mode::Group) {
-        state = groupAnalysis(request.input, request.kind, request.criterion, nullptr, progress,
-                              groupKeepsFor(request.format), groupChoiceOf(request));
+    if (request.mode == ReportRequest::Mode::Group) {
+        // The archive's tests are chosen by the server and read as the same files in a folder.
+        const GroupChoice choice = groupChoiceOf(request);
+        state = groupAnalysis(requestListing(request, choice), request.kind, request.criterion,
+                              nullptr, progress, groupKeepsFor(request.format), choice);
     } else {
         // A freshly opened file is compared with the sex norm; another choice under
         // "Нормирование" compares it again.

@@ -398,6 +398,8 @@ void TestArchive::archiveReportEqualsFolderReport_data() {
     QTest::newRow("education, where")
         << QStringList{"--education", "higher", "--where", "age=30-50,date=2025-01-01..2026-12-31"};
     QTest::newRow("satisfaction, csv table") << QStringList{"--satisfaction", "--format", "csv"};
+    QTest::newRow("sex, chosen csv table")
+        << QStringList{"--sex", "female", "--where", "sex=female", "--format", "csv"};
     QTest::newRow("sex, chosen by sex")
         << QStringList{"--sex", "male", "--where", "sex=male", "--anonymous"};
 }

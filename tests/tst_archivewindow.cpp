@@ -9,6 +9,7 @@
 #include "ArchiveSchema.h"
 #include "ArchiveStore.h"
 #include "Domain.h"
+#include "ExamineeListWindow.h"
 #include "PgConnection.h"
 #include "PgTestCluster.h"
 #include "WindowTestSupport.h"
@@ -16,6 +17,7 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QTableView>
 
 #include <memory>
@@ -92,6 +94,7 @@ private slots:
     void groupCommandsReadTheArchive_data();
     void groupCommandsReadTheArchive();
     void normSavedFromTheMenuIsTheTeams();
+    void examineesAreTheArchivesWhileConnected();
 
 private:
     // Connects the window through "Архив…" as `role`.
@@ -384,6 +387,27 @@ void TestArchiveWindow::normSavedFromTheMenuIsTheTeams() {
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM ezr.norms WHERE name = 'В файле'")),
              qint64(0));
     QCOMPARE(normFiles.entryList(QDir::Files).size(), 1);
+}
+
+// "Обследуемые" while connected shows the archive's list, opened again after it was closed;
+// back on the data folder it shows the folder's.
+void TestArchiveWindow::examineesAreTheArchivesWhileConnected() {
+    TestWindow window;
+    connect(window, QStringLiteral("psy2"));
+    QPointer<ArchiveListWindow> first = window.form->archiveList();
+    first->close();
+    QTRY_VERIFY(!first);
+    window.action("mmExaminees")->trigger();
+    QVERIFY(window.form->archiveList());
+    QVERIFY(window.form->archiveList()->isVisible());
+    QVERIFY(!window.form->findChild<ExamineeListWindow*>());
+
+    window.dialogs.textAnswers.append({QString()});
+    window.action("mmArchive")->trigger();
+    window.action("mmExaminees")->trigger();
+    QTRY_VERIFY(!window.form->archiveList());
+    QVERIFY(window.form->findChild<ExamineeListWindow*>());
+    QVERIFY(window.form->findChild<ExamineeListWindow*>()->isVisible());
 }
 
 QTEST_MAIN(TestArchiveWindow)

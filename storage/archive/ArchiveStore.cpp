@@ -118,18 +118,26 @@ ResponseHeader readableHeader(const QByteArray& bytes) {
 
 } // namespace
 
-QList<ArchiveEntry> listTests(PgConnection& archive, const ArchiveSelection& selection,
-                              const ArchivePage& page) {
+namespace {
+
+QList<PgParam> pageParams(const ArchiveSelection& selection, const ArchivePage& page) {
     QList<PgParam> params = filterParams(selection);
     params << PgParam::text(QString::fromLatin1(orderName(page.order)))
            << PgParam::text(page.descending ? QStringLiteral("true") : QStringLiteral("false"))
            << (page.limit < 0 ? PgParam::none() : PgParam::number(page.limit))
            << PgParam::number(page.offset);
+    return params;
+}
+
+} // namespace
+
+QList<ArchiveEntry> listTests(PgConnection& archive, const ArchiveSelection& selection,
+                              const ArchivePage& page) {
     const PgResult result = archive.exec(
         "SELECT id, unit, file_name, code, name, sex, education, test_date, birth_date, age, "
         "imported_by, imported_at FROM ezr.list_tests($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, "
         "$11, $12, $13)",
-        params);
+        pageParams(selection, page));
     QList<ArchiveEntry> entries;
     entries.reserve(result.rows());
     for (int row = 0; row < result.rows(); ++row) {
@@ -273,9 +281,33 @@ void grantHead(PgConnection& archive, const QString& role) {
     archive.exec("SELECT ezr.grant_head($1)", {PgParam::text(role)});
 }
 
+namespace {
+
+// A listing of the tests with these numbers, whose names the roster holds already.
+GroupListing listingOf(const std::shared_ptr<PgConnection>& archive,
+                       std::shared_ptr<QList<qint64>> ids, GroupListing listing);
+
+} // namespace
+
+// Only the numbers and file names come over: a group of a million tests is listed in some
+// tens of megabytes, and the rest of each test is read with its bytes.
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
                             const ArchiveSelection& selection, const QString& label) {
-    return archiveListing(archive, listTests(*archive, selection, ArchivePage{}), label);
+    GroupListing listing;
+    listing.dataDir = label;
+    auto ids = std::make_shared<QList<qint64>>();
+    {
+        const PgResult result = archive->exec(
+            "SELECT id, file_name FROM ezr.list_tests($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, "
+            "$11, $12, $13)",
+            pageParams(selection, ArchivePage{}));
+        ids->reserve(result.rows());
+        for (int row = 0; row < result.rows(); ++row) {
+            ids->append(result.number(row, 0));
+            listing.roster.fileNames.append({result.text(row, 1)});
+        }
+    }
+    return listingOf(archive, std::move(ids), std::move(listing));
 }
 
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
@@ -288,6 +320,13 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
         listing.roster.fileNames.append({entry.fileName});
         ids->append(entry.id);
     }
+    return listingOf(archive, std::move(ids), std::move(listing));
+}
+
+namespace {
+
+GroupListing listingOf(const std::shared_ptr<PgConnection>& archive,
+                       std::shared_ptr<QList<qint64>> ids, GroupListing listing) {
     listing.roster.fileNames.squeeze();
     // The batch read last, kept until the run asks beyond it.
     struct Batch {
@@ -307,6 +346,8 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
     };
     return listing;
 }
+
+} // namespace
 
 void saveArchiveNorm(PgConnection& archive, const Norm& norm, const QList<qint64>& members) {
     archive.exec("SELECT ezr.save_norm($1, $2, $3::bigint[])",

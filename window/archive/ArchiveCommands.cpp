@@ -81,6 +81,16 @@ bool ArchiveCommands::openArchive(const QString& conninfo) {
     return true;
 }
 
+void ArchiveCommands::showList() {
+    if (!archiveList_) {
+        openArchive(conninfo_);
+        return;
+    }
+    archiveList_->show();
+    archiveList_->raise();
+    archiveList_->activateWindow();
+}
+
 void ArchiveCommands::disconnectArchive() {
     if (archiveList_)
         archiveList_->close();

@@ -26,6 +26,8 @@ public:
     // when the archive cannot be reached.
     bool openArchive(const QString& conninfo);
     ArchiveListWindow* archiveList() const { return archiveList_; }
+    // "Обследуемые" while connected: the archive's list, opened again when it was closed.
+    void showList();
 
     // True once an archive has been opened, until the user goes back to the data folder.
     bool connected() const { return !conninfo_.isEmpty(); }

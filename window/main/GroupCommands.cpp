@@ -143,7 +143,15 @@ void GroupCommands::compareWithEarlierTest(const QString& laterPath, const QStri
     }
 }
 
+// While the window works on the archive, its examinees are the archive's.
 void GroupCommands::showExamineeList() {
+    if (archive_ && archive_->connected())
+        archive_->showList();
+    else
+        showFolderList();
+}
+
+void GroupCommands::showFolderList() {
     if (!examineeList_) {
         examineeList_ = new ExamineeListWindow(host_.dialogParent());
         connect(examineeList_, &ExamineeListWindow::openRequested, this,
@@ -184,7 +192,7 @@ void GroupCommands::offerExamineeList(const AnalysisError& error, const QString&
         return;
     const QString fileName = QFileInfo(error.memberPath()).fileName();
     if (!examineeList_ || examineeList_->folder() != folder || !examineeList_->isVisible()) {
-        showExamineeList();
+        showFolderList();
         if (examineeList_->folder() != folder)
             examineeList_->listFolder(folder);
     } else {

@@ -30,7 +30,7 @@ public:
     bool run(Command command);
     // While `archive` is connected, the menu's groups read its tests, its norms are listed
     // with the others and "Сохранить как норму…" offers to save there; it outlives this object.
-    void setArchive(const ArchiveCommands* archive) { archive_ = archive; }
+    void setArchive(ArchiveCommands* archive) { archive_ = archive; }
 
     // A group of `choice` in `folder` (the data folder, or the archive when one is
     // connected, when empty).
@@ -57,6 +57,7 @@ signals:
 private:
     // The list of examinees, its group of chosen entries and the group that stopped at an entry.
     void showExamineeList();
+    void showFolderList();
     void runChosenGroup(const QString& folder, const ezr::GroupChoice& members,
                         const GroupNormChoice& norm);
     void offerExamineeList(const ezr::AnalysisError& error, const QString& folder);
@@ -76,7 +77,7 @@ private:
     ezr::GroupChoice groupChoice_;    // the members of the group on screen
     QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
     QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
-    const ArchiveCommands* archive_ = nullptr;
+    ArchiveCommands* archive_ = nullptr;
     // The archive's group a "Группа" command showed last: its tests, and its header and
     // scores to know it by while it is on screen.
     QList<qint64> archiveMembers_;
