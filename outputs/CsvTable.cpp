@@ -27,37 +27,80 @@ void appendNumber(std::string& line, double value, char decimalPoint) {
     line.append(digits, std::size_t(result.ptr - digits));
 }
 
+// The six significant digits of `magnitude` (positive) and the power of ten of the first,
+// found by one exactly rounded multiplication or division by a power of ten: its error is far
+// below the guard kept around the rounding point, so the digits are those of the exact value.
+// False where the guard is not met (a tie, a carry into a seventh digit, the far exponents):
+// the caller then asks the standard library.
+bool sixDigitsQuickly(double magnitude, int& digits, int& exponent) {
+    static constexpr std::array<double, 16> powers{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (!(magnitude >= 1e-4 && magnitude < 1e15))
+        return false;
+    int k = 0;
+    if (magnitude >= 1.0) {
+        while (k + 1 < int(powers.size()) && magnitude >= powers[std::size_t(k + 1)])
+            ++k;
+    } else {
+        k = -1;
+        while (magnitude * powers[std::size_t(-k)] < 1.0)
+            --k;
+    }
+    const int shift = 5 - k;
+    const double scaled = shift >= 0 ? magnitude * powers[std::size_t(shift)]
+                                     : magnitude / powers[std::size_t(-shift)];
+    constexpr double Guard = 1e-6;
+    if (scaled < 100000.0 || scaled >= 999999.5 - Guard)
+        return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::abs(fraction - 0.5) < Guard)
+        return false;
+    digits = int(whole) + (fraction > 0.5 ? 1 : 0);
+    exponent = k;
+    return true;
+}
+
 // The value rounded to six significant digits, written as appendNumber writes the rounded
 // value (the shortest digits of a double nearest to a short decimal are that decimal), but
 // from the decimal digits themselves, without reading them back into a double first.
 void appendSignificant6(std::string& line, double value, char decimalPoint) {
-    char scientific[32];
-    const auto end = std::to_chars(scientific, scientific + sizeof scientific, value,
-                                   std::chars_format::scientific, 5)
-                         .ptr;
-    const char* e = std::find(scientific, end, 'e');
-    if (!std::isfinite(value) || value == 0.0 || e == end) {
+    if (!std::isfinite(value) || value == 0.0) {
         appendNumber(line, value, decimalPoint);
         return;
     }
-    const bool negative = scientific[0] == '-';
+    const bool negative = value < 0.0;
     // The six digits without the point, trailing zeros dropped.
     char digits[8];
     int count = 0;
-    for (const char* p = scientific + (negative ? 1 : 0); p < e; ++p)
-        if (*p != '.')
-            digits[count++] = *p;
+    int exponent = 0;
+    if (int six = 0; sixDigitsQuickly(std::abs(value), six, exponent)) {
+        std::to_chars(digits, digits + sizeof digits, six);
+        count = 6;
+    } else {
+        char scientific[32];
+        const auto end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                       std::chars_format::scientific, 5)
+                             .ptr;
+        const char* e = std::find(scientific, end, 'e');
+        if (e == end) {
+            appendNumber(line, value, decimalPoint);
+            return;
+        }
+        for (const char* p = scientific + (negative ? 1 : 0); p < e; ++p)
+            if (*p != '.')
+                digits[count++] = *p;
+        std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    }
     while (count > 1 && digits[count - 1] == '0')
         --count;
-    int exponent = 0;
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
     if (negative)
         line += '-';
     if (exponent < 0) {
         line += '0';
         line += decimalPoint;
         line.append(std::size_t(-exponent - 1), '0');
-        line.append(digits, count);
+        line.append(digits, std::size_t(count));
         return;
     }
     const int whole = exponent + 1;

@@ -20,7 +20,9 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <cmath>
 #include <cstdio>
+#include <random>
 
 #include <unistd.h>
 
@@ -301,6 +303,37 @@ private slots:
         table.rows = {{text, QStringLiteral("Я")}};
         const QByteArray field = quoted ? '"' + text.toUtf8() + '"' : text.toUtf8();
         QCOMPARE(buildCsv(table, u';', u',').mid(3), field + ";\xD0\xAF\r\n");
+    }
+
+    // Numbers to six significant digits, checked against the C library's own rounding of the
+    // same values: every magnitude the tables hold and beyond, ties, carries into a seventh
+    // digit and the neighbours of powers of ten, each field read back as a decimal.
+    void csvNumbersToSixDigits() {
+        QList<double> values{0.5,      1.0,       9.999995,   9.9999949999, 0.0015625,
+                             1.234565, 99999.95,  123456.5,   1e-4,         0.1,
+                             1e15,     12.962963, 18.518519,  1e-7,         123456789012345678.0,
+                             2.5e-5,   0.999999,  0.99999951, 1000000.0};
+        for (const double power : {1e-4, 1e-3, 0.1, 1.0, 10.0, 1e5, 1e6, 1e14})
+            values << std::nextafter(power, 0.0) << std::nextafter(power, 1e300);
+        std::mt19937_64 random(20261208);
+        std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+        std::uniform_int_distribution<int> exponent(-6, 16);
+        for (int i = 0; i < 20000; ++i)
+            values << mantissa(random) * std::pow(10.0, exponent(random)) * (i % 3 ? 1 : -1);
+        SheetTable table;
+        table.rows.append(TableRow(values.begin(), values.end()));
+        const QList<QByteArray> fields = buildCsv(table, u';', u'.').mid(3).chopped(2).split(';');
+        QCOMPARE(fields.size(), values.size());
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            char expected[40];
+            std::snprintf(expected, sizeof expected, "%.5e", values[i]);
+            QVERIFY2(!fields[i].contains('e') &&
+                         fields[i].toDouble() == std::strtod(expected, nullptr),
+                     qPrintable(
+                         QStringLiteral("%1: %2, not %3")
+                             .arg(values[i], 0, 'g', 17)
+                             .arg(QString::fromLatin1(fields[i]), QString::fromLatin1(expected))));
+        }
     }
 
     // Every part of a workbook is deflated at zlib's fastest level, which a zip's local header
