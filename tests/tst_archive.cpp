@@ -22,7 +22,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 using namespace ezr;
 
@@ -103,6 +105,7 @@ private slots:
     void archiveReportEqualsFolderReport();
     void windowListPagesFromTheServer();
     void windowOpensAndAnalysesStoredTests();
+    void statementStoppedFromAnotherThread();
 
 private:
     PgConnection& as(const QString& role);
@@ -467,6 +470,32 @@ void TestArchive::windowOpensAndAnalysesStoredTests() {
     const auto group = shown.takeFirst().at(0).value<AnalysisState>();
     QCOMPARE(group.kind, AnalysisKind::Group);
     QCOMPARE(group.header.code, QStringLiteral("2"));
+}
+
+// A statement stopped from another thread ends with an error, not with its result, and the
+// connection answers the next statement (the list's count, superseded or closed).
+void TestArchive::statementStoppedFromAnotherThread() {
+    PgConnection connection(cluster_->archive(QStringLiteral("psy1")));
+    const auto canceller = connection.canceller();
+    std::atomic<bool> finished = false;
+    QString error;
+    std::thread sleeper([&] {
+        try {
+            connection.exec("SELECT pg_sleep(60)");
+        } catch (const AnalysisError& e) {
+            error = e.message();
+        }
+        finished = true;
+    });
+    // Stopped again until it ends: a cancel sent before the statement reached the server is
+    // lost.
+    while (!finished) {
+        canceller->cancel();
+        QTest::qWait(50);
+    }
+    sleeper.join();
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(connection.exec("SELECT 1").number(0, 0), qint64(1));
 }
 
 QTEST_MAIN(TestArchive)

@@ -239,4 +239,19 @@ QByteArray numberArrayLiteral(const QList<qint64>& values) {
     return literal + '}';
 }
 
+PgConnection::Canceller::Canceller(pg_conn* connection) : cancel_(PQgetCancel(connection)) {}
+
+PgConnection::Canceller::~Canceller() {
+    if (cancel_)
+        PQfreeCancel(cancel_);
+}
+
+void PgConnection::Canceller::cancel() const {
+    // The server's answer to a cancel request is not waited for: the statement's own result
+    // tells whether it stopped.
+    char error[256];
+    if (cancel_)
+        PQcancel(cancel_, error, int(sizeof error));
+}
+
 } // namespace ezr

@@ -8,6 +8,7 @@
 
 struct pg_conn;
 struct pg_result;
+struct pg_cancel;
 
 // A connection to the department's archive through libpq, and the results of its queries.
 // libpq rather than Qt SQL's driver: bytea parameters and results travel in binary (a test's
@@ -63,6 +64,22 @@ public:
     void execScript(const char* sql);
     // The login role, as the server knows it.
     QString user();
+    // Asks the server to stop the statement running on this connection; callable from any
+    // thread while another waits in exec(), which then throws. Made while no query runs.
+    class Canceller {
+    public:
+        explicit Canceller(pg_conn* connection);
+        ~Canceller();
+        Canceller(const Canceller&) = delete;
+        Canceller& operator=(const Canceller&) = delete;
+        void cancel() const;
+
+    private:
+        pg_cancel* cancel_;
+    };
+    std::unique_ptr<Canceller> canceller() const {
+        return std::make_unique<Canceller>(connection_);
+    }
 
 private:
     pg_conn* connection_;
