@@ -453,6 +453,7 @@ void TestArchive::windowOpensAndAnalysesStoredTests() {
     ArchiveListWindow window(cluster_->archive(QStringLiteral("psy2")));
     QCOMPARE(window.table()->rowCount(), 20);
     QSignalSpy shown(&window, &ArchiveListWindow::analysisReady);
+    QSignalSpy groups(&window, &ArchiveListWindow::groupReady);
     const QModelIndex first = window.table()->index(0, 0);
     emit window.view()->activated(first);
     QCOMPARE(shown.size(), 1);
@@ -466,10 +467,12 @@ void TestArchive::windowOpensAndAnalysesStoredTests() {
     for (QPushButton* button : window.findChildren<QPushButton*>())
         if (button->text() == QStringLiteral("Анализ выбранных"))
             button->click();
-    QCOMPARE(shown.size(), 1);
-    const auto group = shown.takeFirst().at(0).value<AnalysisState>();
-    QCOMPARE(group.kind, AnalysisKind::Group);
-    QCOMPARE(group.header.code, QStringLiteral("2"));
+    QCOMPARE(shown.size(), 0);
+    QCOMPARE(groups.size(), 1);
+    const auto group = groups.takeFirst().at(0).value<ArchiveGroup>();
+    QCOMPARE(group.state.kind, AnalysisKind::Group);
+    QCOMPARE(group.state.header.code, QStringLiteral("2"));
+    QCOMPARE(group.members.size(), 2);
 }
 
 // A statement stopped from another thread ends with an error, not with its result, and the

@@ -10,8 +10,10 @@
 #include "ArchiveStore.h"
 #include "Domain.h"
 #include "ExamineeListWindow.h"
+#include "ExamineeTable.h"
 #include "PgConnection.h"
 #include "PgTestCluster.h"
+#include "TestFiles.h"
 #include "WindowTestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -20,6 +22,7 @@
 #include <QPointer>
 #include <QTableView>
 
+#include <algorithm>
 #include <memory>
 
 using namespace ezr;
@@ -292,9 +295,25 @@ void TestArchiveWindow::listImportsAnalysesChosenAndSavesNorm() {
     QVERIFY2(window.dialogs.errors.isEmpty(), qPrintable(window.dialogs.errors.join('\n')));
     GroupChoice fromFolder;
     fromFolder.fileNames = chosenFiles;
-    compareNumbers(window.form->analysis(),
-                   groupAnalysis(importDir_, NormKind::Education, HigherEducation, nullptr, {},
-                                 GroupKeeps::TableRows, fromFolder));
+    const AnalysisState folderGroup =
+        groupAnalysis(importDir_, NormKind::Education, HigherEducation, nullptr, {},
+                      GroupKeeps::TableRows, fromFolder);
+    compareNumbers(window.form->analysis(), folderGroup);
+    // The window keeps no rows of the group: its table reads the chosen tests again, to the
+    // same bytes as the folder's.
+    QVERIFY(window.form->analysis().members.isEmpty());
+    const QString table = window.resultsDir() + QStringLiteral("/chosen.csv");
+    window.dialogs.saveAnswers << table;
+    window.action("mmSaveTable")->trigger();
+    QVERIFY2(window.dialogs.errors.isEmpty(), qPrintable(window.dialogs.errors.join('\n')));
+    // The rows come in the list's order, the folder's in its files' order.
+    const auto sortedLines = [](const QByteArray& csv) {
+        QList<QByteArray> lines = csv.split('\n');
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    QCOMPARE(sortedLines(readFile(table)),
+             sortedLines(buildRegionalCsv(examineeTable(folderGroup))));
 
     window.dialogs.textAnswers << QStringList{QStringLiteral("Склад, выбранные"), QString()};
     button(list, QStringLiteral("Сохранить норму в архиве…"))->click();
@@ -334,8 +353,14 @@ void TestArchiveWindow::groupCommandsReadTheArchive() {
     connect(window, QStringLiteral("psy2"));
     command->trigger();
     QVERIFY2(window.dialogs.errors.isEmpty(), qPrintable(window.dialogs.errors.join('\n')));
-    compareNumbers(window.form->analysis(), groupAnalysis(groupsDir_, kind, criterion));
+    const AnalysisState folderGroup = groupAnalysis(groupsDir_, kind, criterion);
+    compareNumbers(window.form->analysis(), folderGroup);
     QVERIFY(window.action("mmGroup")->toolTip().contains(QStringLiteral("Архив отдела")));
+    const QString table = window.resultsDir() + QStringLiteral("/group.csv");
+    window.dialogs.saveAnswers << table;
+    window.action("mmSaveTable")->trigger();
+    QVERIFY2(window.dialogs.errors.isEmpty(), qPrintable(window.dialogs.errors.join('\n')));
+    QCOMPARE(readFile(table), buildRegionalCsv(examineeTable(folderGroup)));
 
     // An empty connection string goes back to the data folder.
     window.dialogs.textAnswers.append({QString()});

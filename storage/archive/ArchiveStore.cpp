@@ -323,6 +323,14 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
     return listingOf(archive, std::move(ids), std::move(listing));
 }
 
+GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, QList<qint64> ids,
+                            PackedStrings fileNames, const QString& label) {
+    GroupListing listing;
+    listing.dataDir = label;
+    listing.roster.fileNames = std::move(fileNames);
+    return listingOf(archive, std::make_shared<QList<qint64>>(std::move(ids)), std::move(listing));
+}
+
 namespace {
 
 GroupListing listingOf(const std::shared_ptr<PgConnection>& archive,

@@ -102,6 +102,11 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
                             const QList<ArchiveEntry>& entries, const QString& label);
 
+// The same for tests known by their numbers and file names, in listing order (a group read
+// again for its table).
+GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, QList<qint64> ids,
+                            PackedStrings fileNames, const QString& label);
+
 // A norm of the team's own, with the tests it was made from.
 void saveArchiveNorm(PgConnection& archive, const Norm& norm, const QList<qint64>& members);
 QList<Norm> archiveNorms(PgConnection& archive);

@@ -74,6 +74,10 @@ bool ArchiveCommands::openArchive(const QString& conninfo) {
     archiveList_->setAttribute(Qt::WA_DeleteOnClose);
     connect(archiveList_, &ArchiveListWindow::analysisReady, this,
             [this](const AnalysisState& state) { host_.showNewAnalysis(state); });
+    connect(archiveList_, &ArchiveListWindow::groupReady, this, [this](const ArchiveGroup& group) {
+        rememberShown(group);
+        host_.showNewAnalysis(group.state);
+    });
     connect(archiveList_, &ArchiveListWindow::normsChanged, this, &ArchiveCommands::archiveChanged);
     archiveList_->show();
     conninfo_ = conninfo;
@@ -97,6 +101,7 @@ void ArchiveCommands::disconnectArchive() {
     if (!connected())
         return;
     conninfo_.clear();
+    shown_.reset();
     emit archiveChanged();
 }
 
@@ -105,6 +110,31 @@ ArchiveGroup ArchiveCommands::runGroup(const ArchiveGroupNorm& norm, const Group
     const auto archive = std::make_shared<PgConnection>(conninfo_);
     return analyseArchiveGroup(archive, ArchiveSelection{choice.filter, {}}, norm, choice,
                                progress);
+}
+
+void ArchiveCommands::rememberShown(ArchiveGroup group) {
+    // The members' rows and the roster are the window's to keep, not this copy's.
+    group.state.members.clear();
+    group.state.roster = {};
+    shown_ = std::move(group);
+}
+
+bool ArchiveCommands::isShownGroup(const AnalysisState& shown) const {
+    return shown_ && shown.kind == AnalysisKind::Group && shown.source == ArchiveGroupLabel &&
+           shown.header.code == shown_->state.header.code &&
+           shown.record.scores == shown_->state.record.scores;
+}
+
+QList<qint64> ArchiveCommands::testsOf(const AnalysisState& shown) const {
+    return isShownGroup(shown) ? shown_->members : QList<qint64>();
+}
+
+AnalysisState ArchiveCommands::readAgain(const AnalysisState& shown, const GroupProgress& progress,
+                                         const GroupMemberSink& eachMember) const {
+    if (!isShownGroup(shown))
+        throw AnalysisError(QStringLiteral("Группа архива больше не доступна: выполните её снова"));
+    return readArchiveGroupAgain(std::make_shared<PgConnection>(conninfo_), *shown_, progress,
+                                 eachMember);
 }
 
 QList<Norm> ArchiveCommands::norms() const {

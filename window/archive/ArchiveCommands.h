@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 class CommandHost;
 
 // The main window's commands on the department's archive: "Архив…" and ezr --db connect to it
@@ -36,6 +38,18 @@ public:
     // the window's thread). Throws AnalysisError, GroupCancelled.
     ArchiveGroup runGroup(const ArchiveGroupNorm& norm, const ezr::GroupChoice& choice,
                           const ezr::GroupProgress& progress) const;
+    // The archive's group now on the window's screen, from "Группа" or from the list: what a
+    // table or a norm of it reads again. Forgotten when the window goes back to the folder.
+    void rememberShown(ArchiveGroup group);
+    // Whether `shown` is that group (known by its header and scores).
+    bool isShownGroup(const ezr::AnalysisState& shown) const;
+    // Its tests' numbers for the norm's member records; empty for any other group.
+    QList<qint64> testsOf(const ezr::AnalysisState& shown) const;
+    // Its tests read again on a connection of their own (off the window's thread), each
+    // member handed to `eachMember`. Throws AnalysisError when `shown` is not that group.
+    ezr::AnalysisState readAgain(const ezr::AnalysisState& shown,
+                                 const ezr::GroupProgress& progress,
+                                 const ezr::GroupMemberSink& eachMember) const;
     // The team's norms; throws AnalysisError.
     QList<ezr::Norm> norms() const;
     // The group's norm into the archive (see saveGroupNormInArchive); throws AnalysisError.
@@ -52,4 +66,5 @@ private:
     CommandHost& host_;
     QString conninfo_;
     QPointer<ArchiveListWindow> archiveList_;
+    std::optional<ArchiveGroup> shown_;
 };

@@ -14,8 +14,11 @@ ArchiveGroup analyseArchiveGroup(const std::shared_ptr<PgConnection>& archive,
     group.members.reserve(entries.size());
     for (const ArchiveEntry& entry : entries)
         group.members.append(entry.id);
-    group.state = groupAnalysis(archiveListing(archive, entries, ArchiveGroupLabel), norm.kind,
-                                norm.criterion, nullptr, progress, GroupKeeps::TableRows, choice);
+    GroupListing listing = archiveListing(archive, entries, ArchiveGroupLabel);
+    group.fileNames = listing.roster.fileNames;
+    group.choice = choice;
+    group.state = groupAnalysis(std::move(listing), norm.kind, norm.criterion, nullptr, progress,
+                                GroupKeeps::Roster, choice);
     if (norm.own)
         group.state = withNorm(std::move(group.state), *norm.own);
     return group;
@@ -26,6 +29,14 @@ ArchiveGroup analyseArchiveGroup(const std::shared_ptr<PgConnection>& archive,
                                  const GroupChoice& choice, const GroupProgress& progress) {
     return analyseArchiveGroup(archive, listTests(*archive, selection, ArchivePage{}), norm, choice,
                                progress);
+}
+
+AnalysisState readArchiveGroupAgain(const std::shared_ptr<PgConnection>& archive,
+                                    const ArchiveGroup& group, const GroupProgress& progress,
+                                    const GroupMemberSink& eachMember) {
+    return groupAnalysis(archiveListing(archive, group.members, group.fileNames, ArchiveGroupLabel),
+                         NormKind::Satisfaction, QString(), nullptr, progress, GroupKeeps::Names,
+                         group.choice, eachMember);
 }
 
 void saveGroupNormInArchive(PgConnection& archive, const AnalysisState& group, const QString& name,

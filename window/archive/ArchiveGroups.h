@@ -5,6 +5,7 @@
 #include "NormComparison.h"
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 #include <memory>
@@ -23,8 +24,14 @@ inline const QString ArchiveGroupLabel = QStringLiteral("архив");
 
 struct ArchiveGroup {
     ezr::AnalysisState state;
-    QList<qint64> members; // the tests' numbers, for the norm's member records
+    // The tests listed, by number and file name in listing order: the norm's member records,
+    // and what a table of the group reads again.
+    QList<qint64> members;
+    ezr::PackedStrings fileNames;
+    ezr::GroupChoice choice; // the members the run took of them
 };
+
+Q_DECLARE_METATYPE(ArchiveGroup)
 
 // How the group is compared: a stored norm row (its kind and the group menu's criterion) or,
 // when given, a norm of one's own or of the team's.
@@ -35,8 +42,8 @@ struct ArchiveGroupNorm {
 };
 
 // The tests listed (rows chosen in the list), read from the archive and analysed as the same
-// files in a folder are; the state keeps its members' table rows, for the group has no folder
-// to be read again from. Throws AnalysisError, GroupCancelled.
+// files in a folder are; as a folder's group, the state keeps the roster and no table rows
+// (see readArchiveGroupAgain). Throws AnalysisError, GroupCancelled.
 ArchiveGroup analyseArchiveGroup(const std::shared_ptr<ezr::PgConnection>& archive,
                                  const QList<ezr::ArchiveEntry>& entries,
                                  const ArchiveGroupNorm& norm, const ezr::GroupChoice& choice = {},
@@ -46,6 +53,13 @@ ArchiveGroup analyseArchiveGroup(const std::shared_ptr<ezr::PgConnection>& archi
                                  const ezr::ArchiveSelection& selection,
                                  const ArchiveGroupNorm& norm, const ezr::GroupChoice& choice = {},
                                  const ezr::GroupProgress& progress = {});
+
+// The group's tests read again, each member handed to `eachMember` and none kept, for a table
+// written member by member. Throws AnalysisError, GroupCancelled.
+ezr::AnalysisState readArchiveGroupAgain(const std::shared_ptr<ezr::PgConnection>& archive,
+                                         const ArchiveGroup& group,
+                                         const ezr::GroupProgress& progress,
+                                         const ezr::GroupMemberSink& eachMember);
 
 // The group's norm saved into the archive for the whole team, with the tests it was made of
 // (empty when the group was not read from the archive). An empty description says where the

@@ -251,27 +251,27 @@ void ArchiveListWindow::analyseChosen() {
                 entries.append(table_->entry(row.row()));
             group = analyseArchiveGroup(archive_, entries, norm);
         }
-        groupMembers_ = std::move(group.members);
-        group_ = std::move(group.state);
-        emit analysisReady(group_);
+        group_ = std::move(group);
+        emit groupReady(group_);
     } catch (const AnalysisError& error) {
         showProblem(error.message());
     }
 }
 
 void ArchiveListWindow::saveNorm() {
-    if (group_.kind != AnalysisKind::Group) {
+    if (group_.state.kind != AnalysisKind::Group) {
         showProblem(QStringLiteral("Сначала проведите «Анализ выбранных»"));
         return;
     }
     const QStringList texts =
         dialogs_->askTexts(this, QStringLiteral("Норма для всего отдела"),
                            {{QStringLiteral("Название нормы"), QString()},
-                            {QStringLiteral("Описание"), group_.choiceDescription, true}});
+                            {QStringLiteral("Описание"), group_.state.choiceDescription, true}});
     if (texts.size() < 2 || texts[0].simplified().isEmpty())
         return;
     try {
-        saveGroupNormInArchive(*archive_, group_, texts[0].simplified(), texts[1], groupMembers_);
+        saveGroupNormInArchive(*archive_, group_.state, texts[0].simplified(), texts[1],
+                               group_.members);
         loadNorms();
         emit normsChanged();
     } catch (const AnalysisError& error) {

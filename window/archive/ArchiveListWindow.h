@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArchiveGroups.h"
+
 #include "Analysis.h"
 #include "ArchiveStore.h"
 
@@ -41,8 +43,10 @@ public:
     void applyFilter();
 
 signals:
-    // An examinee opened or a group analysed: for the main window to show.
+    // An examinee opened, or a group analysed with the tests it read: for the main window to
+    // show.
     void analysisReady(const ezr::AnalysisState& state);
+    void groupReady(const ArchiveGroup& group);
     // A norm was saved for the team: the other lists of norms read them again.
     void normsChanged();
 
@@ -77,6 +81,5 @@ private:
     QTimer* typing_ = nullptr;
     QList<ezr::Norm> teamNorms_;
     // The last group analysed here and its tests, for "Сохранить норму в архиве…".
-    ezr::AnalysisState group_;
-    QList<qint64> groupMembers_;
+    ArchiveGroup group_;
 };

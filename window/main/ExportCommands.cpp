@@ -109,9 +109,10 @@ bool ExportCommands::streamsTable(ReportFormat format) const {
 }
 
 void ExportCommands::writeGroupTable(ReportFormat format, const QString& path) {
-    // The window's group keeps no rows: its folder is read again, off the window, and each
-    // member written as it is read, so that a group of any size costs one row at a time. The
-    // group's means and norm stay those shown; the members are those of the group on screen.
+    // The window's group keeps no rows: its folder or its archive tests are read again, off
+    // the window, and each member written as it is read, so that a group of any size costs one
+    // row at a time. The group's means and norm stay those shown; the members are those of the
+    // group on screen.
     const bool anonymous = host_.menuState().anonymous;
     const AnalysisState& analysis = host_.analysis();
     const AnalysisState shown = anonymous ? anonymousAnalysis(analysis) : analysis;
@@ -123,8 +124,7 @@ void ExportCommands::writeGroupTable(ReportFormat format, const QString& path) {
     table.shown = analysis;
     runOffTheWindow(host_.dialogParent(), progress, [&](const GroupProgress& report) {
         table.read = [&](const GroupMemberSink& eachMember) {
-            return groupAnalysis(analysis.source, NormKind::Satisfaction, QString(), nullptr,
-                                 report, GroupKeeps::Names, groups_.groupChoice(), eachMember);
+            return groups_.readGroupAgain(analysis, report, eachMember);
         };
         writeOutput(path, shown, [&](ByteSink& sink) { ezr::writeGroupTable(table, sink); });
     });

@@ -89,7 +89,7 @@ void GroupCommands::runGroup(NormKind kind, const QString& criterion, const Grou
         folder = host_.dataFolder();
     const GroupChoice taken = doubtfulExclusion_.applied(choice);
     std::optional<AnalysisError> stoppedAt;
-    QList<qint64> archiveMembers;
+    std::optional<ArchiveGroup> archiveGroup;
     host_.runCommand([&] {
         const WaitCursor wait;
         GroupProgressDialog progress(host_.dialogParent(), host_.progressDelay());
@@ -101,9 +101,8 @@ void GroupCommands::runGroup(NormKind kind, const QString& criterion, const Grou
             ResultSheet sheet;
             runOffTheWindow(host_.dialogParent(), progress, [&](const GroupProgress& report) {
                 if (fromArchive) {
-                    ArchiveGroup group = archive_->runGroup({kind, criterion, own}, taken, report);
-                    next = std::move(group.state);
-                    archiveMembers = std::move(group.members);
+                    archiveGroup = archive_->runGroup({kind, criterion, own}, taken, report);
+                    next = archiveGroup->state;
                 } else {
                     next = groupAnalysis(folder, kind, criterion, nullptr, report,
                                          GroupKeeps::Roster, taken);
@@ -113,9 +112,8 @@ void GroupCommands::runGroup(NormKind kind, const QString& criterion, const Grou
                 sheet = formatSheet(next);
                 sheet.infoHint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             });
-            archiveMembers_ = std::move(archiveMembers);
-            archiveCode_ = next.header.code;
-            archiveScores_ = next.record.scores;
+            if (archiveGroup)
+                archive_->rememberShown(std::move(*archiveGroup));
             host_.showNewAnalysis(std::move(next), &sheet);
             groupChoice_ = taken;
         } catch (const AnalysisError& error) {
@@ -249,15 +247,20 @@ bool GroupCommands::savedInArchive(const QString& name, const QString& descripti
     const AnalysisState& group = host_.analysis();
     // The tests the norm is made of, when the group on screen is the archive's group read
     // last; a group from a folder has none in the archive.
-    const bool archiveGroup = group.source == ArchiveGroupLabel &&
-                              group.header.code == archiveCode_ &&
-                              group.record.scores == archiveScores_;
     host_.runCommand([&] {
-        archive_->saveNorm(group, name, description,
-                           archiveGroup ? archiveMembers_ : QList<qint64>());
+        archive_->saveNorm(group, name, description, archive_->testsOf(group));
         loadOwnNorms();
     });
     return true;
+}
+
+AnalysisState GroupCommands::readGroupAgain(const AnalysisState& shown,
+                                            const GroupProgress& progress,
+                                            const GroupMemberSink& eachMember) const {
+    if (shown.source == ArchiveGroupLabel && archive_)
+        return archive_->readAgain(shown, progress, eachMember);
+    return groupAnalysis(shown.source, NormKind::Satisfaction, QString(), nullptr, progress,
+                         GroupKeeps::Names, groupChoice_, eachMember);
 }
 
 void GroupCommands::appendArchiveNorms(QStringList& titles) {

@@ -41,6 +41,11 @@ public:
     ExamineeListWindow* examineeList() const { return examineeList_; }
     // The members of the group on screen.
     const ezr::GroupChoice& groupChoice() const { return groupChoice_; }
+    // The group on screen read again from its folder or the archive, each member handed to
+    // `eachMember` and none kept (a table of it); callable off the window's thread.
+    ezr::AnalysisState readGroupAgain(const ezr::AnalysisState& shown,
+                                      const ezr::GroupProgress& progress,
+                                      const ezr::GroupMemberSink& eachMember) const;
 
     void loadOwnNorms();
     void chooseOwnNorm(int index);
@@ -78,9 +83,4 @@ private:
     QList<ezr::Norm> ownNorms_;       // as "Нормирование" lists them
     QSet<QString> reportedNormFiles_; // refused norm files the user has been told of
     ArchiveCommands* archive_ = nullptr;
-    // The archive's group a "Группа" command showed last: its tests, and its header and
-    // scores to know it by while it is on screen.
-    QList<qint64> archiveMembers_;
-    QString archiveCode_;
-    ezr::Scores archiveScores_;
 };

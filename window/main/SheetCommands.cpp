@@ -10,8 +10,8 @@
 #include "ImportFile.h"
 #include "ImportPreviewDialog.h"
 #include "ResponseFile.h"
-#include "UserDialogs.h"
 #include "ScreenFit.h"
+#include "UserDialogs.h"
 
 using namespace ezr;
 
@@ -73,8 +73,9 @@ void SheetCommands::openSheet() {
 
 void SheetCommands::importTable() {
     const QString path = host_.dialogs().getOpenFileName(
-        host_.dialogParent(), {QStringLiteral("Импорт таблицы обследуемых"), host_.dataFolder(),
-                               QStringLiteral("Таблицы (*.csv *.txt *.xlsx *.ods);;Все файлы (*)")});
+        host_.dialogParent(),
+        {QStringLiteral("Импорт таблицы обследуемых"), host_.dataFolder(),
+         QStringLiteral("Таблицы (*.csv *.txt *.xlsx *.ods);;Все файлы (*)")});
     if (path.isEmpty())
         return;
     host_.runCommand([&] {
