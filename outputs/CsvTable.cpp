@@ -39,8 +39,10 @@ bool sixDigitsQuickly(double magnitude, int& digits, int& exponent) {
         return false;
     int k = 0;
     if (magnitude >= 1.0) {
-        while (k + 1 < int(powers.size()) && magnitude >= powers[std::size_t(k + 1)])
-            ++k;
+        std::size_t above = 1;
+        while (above < powers.size() && magnitude >= powers[above])
+            ++above;
+        k = int(above) - 1;
     } else {
         k = -1;
         while (magnitude * powers[std::size_t(-k)] < 1.0)

@@ -285,7 +285,7 @@ namespace {
 
 // A listing of the tests with these numbers, whose names the roster holds already.
 GroupListing listingOf(const std::shared_ptr<PgConnection>& archive,
-                       std::shared_ptr<QList<qint64>> ids, GroupListing listing);
+                       const std::shared_ptr<QList<qint64>>& ids, GroupListing listing);
 
 } // namespace
 
@@ -307,7 +307,7 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
             listing.roster.fileNames.append({result.text(row, 1)});
         }
     }
-    return listingOf(archive, std::move(ids), std::move(listing));
+    return listingOf(archive, ids, std::move(listing));
 }
 
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
@@ -320,7 +320,7 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
         listing.roster.fileNames.append({entry.fileName});
         ids->append(entry.id);
     }
-    return listingOf(archive, std::move(ids), std::move(listing));
+    return listingOf(archive, ids, std::move(listing));
 }
 
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, QList<qint64> ids,
@@ -334,7 +334,7 @@ GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, QList<
 namespace {
 
 GroupListing listingOf(const std::shared_ptr<PgConnection>& archive,
-                       std::shared_ptr<QList<qint64>> ids, GroupListing listing) {
+                       const std::shared_ptr<QList<qint64>>& ids, GroupListing listing) {
     listing.roster.fileNames.squeeze();
     // The batch read last, kept until the run asks beyond it.
     struct Batch {
