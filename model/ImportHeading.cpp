@@ -58,6 +58,10 @@ ImportColumns readImportHeading(const QStringList& heading, QList<SheetProblem>&
         else
             columns.index.insert(*found, i);
     }
+    for (int item = 1; item <= ItemCount; ++item) {
+        columns.items[std::size_t(item - 1)] = columns.index.value(itemColumn(item), -1);
+        columns.times[std::size_t(item - 1)] = columns.index.value(timeColumn(item), -1);
+    }
     if (columns.index.isEmpty()) {
         problems.append({QString(), QStringLiteral("в первой строке нет ни одного из нужных "
                                                    "столбцов («Дата обследования», «Код», "

@@ -6,12 +6,24 @@
 #include <QList>
 #include <QStringList>
 
+#include <array>
+
 // The heading of an import table: where each known column stands, and what is missing.
 namespace ezr {
 
 struct ImportColumns {
     QHash<QString, int> index; // column name to the cell's place in a record
     bool timesGiven = false;
+    // The places of the items' and their times' columns, found once for every row; -1 where
+    // the heading has none.
+    std::array<int, ItemCount> items = absent();
+    std::array<int, ItemCount> times = absent();
+
+    static std::array<int, ItemCount> absent() {
+        std::array<int, ItemCount> none{};
+        none.fill(-1);
+        return none;
+    }
 };
 
 // "Дата обследования" ... "Образование", in the order of a template's heading.

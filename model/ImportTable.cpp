@@ -5,6 +5,7 @@
 #include "DoubleEntry.h"
 #include "ImportCsv.h"
 #include "ImportHeading.h"
+#include "Regional.h"
 #include "ResponseWriter.h"
 #include "SheetDates.h"
 
@@ -31,6 +32,10 @@ QString oneOf(const QString& cell, const QString& first, const QStringList& firs
 }
 
 std::optional<double> secondsOf(const QString& cell) {
+    // Most cells are plain numbers with a point or a comma; the rest (an exponent, a sign)
+    // as the C locale reads them.
+    if (double quick = 0.0; tryParseStoredFloat(cell, QLatin1Char('.'), quick))
+        return quick;
     QString text = cell.trimmed();
     text.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
@@ -65,16 +70,16 @@ void readHeaderCells(AnswerSheet& sheet, const std::function<QString(const QStri
 ImportRow readRow(int rowNumber, const QStringList& cells, const ImportColumns& columns) {
     ImportRow row;
     row.row = rowNumber;
+    const auto cellAt = [&](int i) { return i >= 0 && i < cells.size() ? cells[i] : QString(); };
     const auto cellOf = [&](const QString& column) {
-        const int i = columns.index.value(column, -1);
-        return i >= 0 && i < cells.size() ? cells[i] : QString();
+        return cellAt(columns.index.value(column, -1));
     };
     AnswerSheet& sheet = row.sheet;
     readHeaderCells(sheet, cellOf);
     QSet<QString> unreadable;
     for (int item = 1; item <= ItemCount; ++item) {
         const auto i = static_cast<std::size_t>(item - 1);
-        const QString cell = cellOf(itemColumn(item));
+        const QString cell = cellAt(columns.items[i]);
         if (const std::optional<ItemAnswer> answer = answerFromText(cell)) {
             sheet.marks[i] = marksFor(*answer);
         } else {
@@ -86,7 +91,7 @@ ImportRow readRow(int rowNumber, const QStringList& cells, const ImportColumns& 
         }
         if (!columns.timesGiven)
             continue;
-        const QString timeCell = cellOf(timeColumn(item));
+        const QString timeCell = cellAt(columns.times[i]);
         if (const std::optional<double> seconds = secondsOf(timeCell)) {
             sheet.answerTimes[i] = *seconds;
         } else {

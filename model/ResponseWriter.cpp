@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 
 namespace ezr {
@@ -14,21 +15,44 @@ QString formatAnswerTime(double seconds, QChar decimalSeparator) {
     // 12.35 is written as 12.35, never as 12.3499999.
     char buffer[400];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed);
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    const qsizetype point = text.indexOf(QLatin1Char('.'));
-    if (point < 0)
-        text += decimalSeparator + QStringLiteral("0");
-    else
-        text[point] = decimalSeparator;
+        std::to_chars(buffer, buffer + sizeof buffer - 2, seconds, std::chars_format::fixed);
+    char* end = result.ptr;
+    char* point = std::find(buffer, end, '.');
+    if (point == end) {
+        *end++ = '.';
+        *end++ = '0';
+    }
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    text[point - buffer] = decimalSeparator;
     return text;
 }
 
+namespace {
+
+// A field right-aligned in `width` characters, as QString::arg(field, width) puts it.
+template <class Text> void appendRightAligned(QString& line, const Text& text, qsizetype width) {
+    for (qsizetype pad = width - text.size(); pad > 0; --pad)
+        line.append(QLatin1Char(' '));
+    line.append(text);
+}
+
+void appendRightAligned(QString& line, std::int32_t value, qsizetype width) {
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    appendRightAligned(line, QLatin1StringView(digits, result.ptr - digits), width);
+}
+
+} // namespace
+
+// The two marks in five characters each and the time in eight, right-aligned.
 QString itemLine(MarkPair marks, double seconds, QChar decimalSeparator) {
-    return QStringLiteral("%1%2%3")
-        .arg(marks.resultative, 5)
-        .arg(marks.procedural, 5)
-        .arg(formatAnswerTime(seconds, decimalSeparator), 8);
+    const QString time = formatAnswerTime(seconds, decimalSeparator);
+    QString line;
+    line.reserve(10 + std::max<qsizetype>(8, time.size()));
+    appendRightAligned(line, marks.resultative, 5);
+    appendRightAligned(line, marks.procedural, 5);
+    appendRightAligned(line, time, 8);
+    return line;
 }
 
 QString responsePlainText(const AnswerSheet& sheet, QChar decimalSeparator) {
