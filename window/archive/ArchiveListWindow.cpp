@@ -6,6 +6,8 @@
 #include "ArchiveListModel.h"
 #include "ArchiveSchema.h"
 #include "Domain.h"
+#include "GroupProgressDialog.h"
+#include "GroupRun.h"
 #include "NormFile.h"
 #include "PgConnection.h"
 #include "UserDialogs.h"
@@ -18,6 +20,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -51,10 +54,35 @@ struct BusyCursor {
     ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
+// The window's buttons off while a group is read, back as they were however it ends.
+class ButtonsOff {
+public:
+    explicit ButtonsOff(QWidget* window) {
+        for (QPushButton* button : window->findChildren<QPushButton*>())
+            if (button->isEnabled()) {
+                button->setEnabled(false);
+                off_.append(button);
+            }
+    }
+    ~ButtonsOff() {
+        for (const QPointer<QPushButton>& button : std::as_const(off_))
+            if (button)
+                button->setEnabled(true);
+    }
+    ButtonsOff(const ButtonsOff&) = delete;
+    ButtonsOff& operator=(const ButtonsOff&) = delete;
+
+private:
+    QList<QPointer<QPushButton>> off_;
+};
+
+// As the main window's group commands wait before showing their progress.
+constexpr int ProgressDelayMs = 500;
+
 } // namespace
 
 ArchiveListWindow::ArchiveListWindow(const QString& conninfo, UserDialogs* dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), dialogs_(dialogs),
+    : QWidget(parent, Qt::Window), dialogs_(dialogs), conninfo_(conninfo),
       archive_(std::make_shared<PgConnection>(conninfo)) {
     if (!dialogs_) {
         ownDialogs_ = std::make_unique<StandardDialogs>();
@@ -230,32 +258,40 @@ void ArchiveListWindow::openRow(const QModelIndex& index) {
 }
 
 void ArchiveListWindow::analyseChosen() {
+    const QModelIndexList rows = view_->selectionModel()->selectedRows();
+    const int chosen = norm_->currentIndex();
+    const QList<StoredChoice> stored = storedChoices();
+    const StoredChoice base = chosen < stored.size() ? stored.at(chosen) : stored.last();
+    ArchiveGroupNorm norm{base.kind, base.criterion};
+    if (chosen >= stored.size())
+        norm.own = teamNorms_.at(chosen - stored.size());
+    // Nothing selected: all the filter finds, and the group says how they were chosen.
+    const ArchiveSelection selection = table_->selection();
+    GroupChoice choice;
+    QList<ArchiveEntry> entries;
+    if (rows.isEmpty())
+        choice.filter = selection.filter;
+    for (const QModelIndex& row : rows)
+        entries.append(table_->entry(row.row()));
+    // Read off the window, with progress and "Отмена", on a connection of its own: the list
+    // goes on paging on its own meanwhile. Its buttons wait for the group.
+    const ButtonsOff off(this);
+    ArchiveGroup group;
     try {
-        BusyCursor busy;
-        const QModelIndexList rows = view_->selectionModel()->selectedRows();
-        const int chosen = norm_->currentIndex();
-        const QList<StoredChoice> stored = storedChoices();
-        const StoredChoice base = chosen < stored.size() ? stored.at(chosen) : stored.last();
-        ArchiveGroupNorm norm{base.kind, base.criterion};
-        if (chosen >= stored.size())
-            norm.own = teamNorms_.at(chosen - stored.size());
-        ArchiveGroup group;
-        if (rows.isEmpty()) {
-            // Nothing selected: all the filter finds, and the group says how they were chosen.
-            GroupChoice choice;
-            choice.filter = table_->selection().filter;
-            group = analyseArchiveGroup(archive_, table_->selection(), norm, choice);
-        } else {
-            QList<ArchiveEntry> entries;
-            for (const QModelIndex& row : rows)
-                entries.append(table_->entry(row.row()));
-            group = analyseArchiveGroup(archive_, entries, norm);
-        }
-        group_ = std::move(group);
-        emit groupReady(group_);
+        GroupProgressDialog progress(this, ProgressDelayMs);
+        runOffTheWindow(this, progress, [&](const GroupProgress& report) {
+            const auto archive = std::make_shared<PgConnection>(conninfo_);
+            group = rows.isEmpty() ? analyseArchiveGroup(archive, selection, norm, choice, report)
+                                   : analyseArchiveGroup(archive, entries, norm, {}, report);
+        });
+    } catch (const GroupCancelled&) {
+        return;
     } catch (const AnalysisError& error) {
         showProblem(error.message());
+        return;
     }
+    group_ = std::move(group);
+    emit groupReady(group_);
 }
 
 void ArchiveListWindow::saveNorm() {

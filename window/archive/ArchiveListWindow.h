@@ -66,6 +66,7 @@ private:
 
     UserDialogs* dialogs_;
     std::unique_ptr<UserDialogs> ownDialogs_;
+    QString conninfo_;
     std::shared_ptr<ezr::PgConnection> archive_;
     ArchiveListModel* table_ = nullptr;
     ArchiveCounter* counter_ = nullptr;
