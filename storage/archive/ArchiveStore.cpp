@@ -291,44 +291,32 @@ GroupListing listingOf(const std::shared_ptr<PgConnection>& archive,
 
 // Only the numbers and file names come over: a group of a million tests is listed in some
 // tens of megabytes, and the rest of each test is read with its bytes.
+ArchiveFiles listTestFiles(PgConnection& archive, const ArchiveSelection& selection) {
+    const PgResult result = archive.exec(
+        "SELECT id, file_name FROM ezr.list_tests($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, "
+        "$11, $12, $13)",
+        pageParams(selection, ArchivePage{}));
+    ArchiveFiles files;
+    files.ids.reserve(result.rows());
+    for (int row = 0; row < result.rows(); ++row) {
+        files.ids.append(result.number(row, 0));
+        files.fileNames.append({result.text(row, 1)});
+    }
+    return files;
+}
+
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
                             const ArchiveSelection& selection, const QString& label) {
-    GroupListing listing;
-    listing.dataDir = label;
-    auto ids = std::make_shared<QList<qint64>>();
-    {
-        const PgResult result = archive->exec(
-            "SELECT id, file_name FROM ezr.list_tests($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, "
-            "$11, $12, $13)",
-            pageParams(selection, ArchivePage{}));
-        ids->reserve(result.rows());
-        for (int row = 0; row < result.rows(); ++row) {
-            ids->append(result.number(row, 0));
-            listing.roster.fileNames.append({result.text(row, 1)});
-        }
-    }
-    return listingOf(archive, ids, std::move(listing));
+    return archiveListing(archive, listTestFiles(*archive, selection), label);
 }
 
-GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
-                            const QList<ArchiveEntry>& entries, const QString& label) {
+GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, ArchiveFiles files,
+                            const QString& label) {
     GroupListing listing;
     listing.dataDir = label;
-    auto ids = std::make_shared<QList<qint64>>();
-    ids->reserve(entries.size());
-    for (const ArchiveEntry& entry : entries) {
-        listing.roster.fileNames.append({entry.fileName});
-        ids->append(entry.id);
-    }
-    return listingOf(archive, ids, std::move(listing));
-}
-
-GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, QList<qint64> ids,
-                            PackedStrings fileNames, const QString& label) {
-    GroupListing listing;
-    listing.dataDir = label;
-    listing.roster.fileNames = std::move(fileNames);
-    return listingOf(archive, std::make_shared<QList<qint64>>(std::move(ids)), std::move(listing));
+    listing.roster.fileNames = std::move(files.fileNames);
+    return listingOf(archive, std::make_shared<QList<qint64>>(std::move(files.ids)),
+                     std::move(listing));
 }
 
 namespace {

@@ -92,20 +92,23 @@ void grantUnit(PgConnection& archive, const QString& role, const QString& unit);
 bool revokeUnit(PgConnection& archive, const QString& role, const QString& unit);
 void grantHead(PgConnection& archive, const QString& role);
 
+// The chosen tests' numbers and file names in import order, and nothing else of them: what a
+// group of them needs before it reads their bytes.
+struct ArchiveFiles {
+    QList<qint64> ids;
+    PackedStrings fileNames;
+};
+ArchiveFiles listTestFiles(PgConnection& archive, const ArchiveSelection& selection);
+
 // The chosen tests as a group folder's listing: their file names in import order and their
 // bytes read from the archive as the group run asks for them, a few thousand at a time.
 // `label` stands for the folder in messages. The listing keeps the connection.
 GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
                             const ArchiveSelection& selection, const QString& label);
 
-// The same for entries listed already (the rows chosen in the window's list).
-GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive,
-                            const QList<ArchiveEntry>& entries, const QString& label);
-
-// The same for tests known by their numbers and file names, in listing order (a group read
-// again for its table).
-GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, QList<qint64> ids,
-                            PackedStrings fileNames, const QString& label);
+// The same for tests known by their numbers and file names, in listing order.
+GroupListing archiveListing(const std::shared_ptr<PgConnection>& archive, ArchiveFiles files,
+                            const QString& label);
 
 // A norm of the team's own, with the tests it was made from.
 void saveArchiveNorm(PgConnection& archive, const Norm& norm, const QList<qint64>& members);

@@ -7,36 +7,50 @@
 
 using namespace ezr;
 
-ArchiveGroup analyseArchiveGroup(const std::shared_ptr<PgConnection>& archive,
-                                 const QList<ArchiveEntry>& entries, const ArchiveGroupNorm& norm,
-                                 const GroupChoice& choice, const GroupProgress& progress) {
+namespace {
+
+ArchiveGroup analysed(const std::shared_ptr<PgConnection>& archive, ArchiveFiles files,
+                      const ArchiveGroupNorm& norm, const GroupChoice& choice,
+                      const GroupProgress& progress) {
     ArchiveGroup group;
-    group.members.reserve(entries.size());
-    for (const ArchiveEntry& entry : entries)
-        group.members.append(entry.id);
-    GroupListing listing = archiveListing(archive, entries, ArchiveGroupLabel);
-    group.fileNames = listing.roster.fileNames;
+    group.members = files.ids;
+    group.fileNames = files.fileNames;
     group.choice = choice;
-    group.state = groupAnalysis(std::move(listing), norm.kind, norm.criterion, nullptr, progress,
-                                GroupKeeps::Roster, choice);
+    group.state =
+        groupAnalysis(archiveListing(archive, std::move(files), ArchiveGroupLabel), norm.kind,
+                      norm.criterion, nullptr, progress, GroupKeeps::Roster, choice);
     if (norm.own)
         group.state = withNorm(std::move(group.state), *norm.own);
     return group;
 }
 
+} // namespace
+
+ArchiveGroup analyseArchiveGroup(const std::shared_ptr<PgConnection>& archive,
+                                 const QList<ArchiveEntry>& entries, const ArchiveGroupNorm& norm,
+                                 const GroupChoice& choice, const GroupProgress& progress) {
+    ArchiveFiles files;
+    files.ids.reserve(entries.size());
+    for (const ArchiveEntry& entry : entries) {
+        files.ids.append(entry.id);
+        files.fileNames.append({entry.fileName});
+    }
+    return analysed(archive, std::move(files), norm, choice, progress);
+}
+
 ArchiveGroup analyseArchiveGroup(const std::shared_ptr<PgConnection>& archive,
                                  const ArchiveSelection& selection, const ArchiveGroupNorm& norm,
                                  const GroupChoice& choice, const GroupProgress& progress) {
-    return analyseArchiveGroup(archive, listTests(*archive, selection, ArchivePage{}), norm, choice,
-                               progress);
+    return analysed(archive, listTestFiles(*archive, selection), norm, choice, progress);
 }
 
 AnalysisState readArchiveGroupAgain(const std::shared_ptr<PgConnection>& archive,
                                     const ArchiveGroup& group, const GroupProgress& progress,
                                     const GroupMemberSink& eachMember) {
-    return groupAnalysis(archiveListing(archive, group.members, group.fileNames, ArchiveGroupLabel),
-                         NormKind::Satisfaction, QString(), nullptr, progress, GroupKeeps::Names,
-                         group.choice, eachMember);
+    return groupAnalysis(
+        archiveListing(archive, ArchiveFiles{group.members, group.fileNames}, ArchiveGroupLabel),
+        NormKind::Satisfaction, QString(), nullptr, progress, GroupKeeps::Names, group.choice,
+        eachMember);
 }
 
 void saveGroupNormInArchive(PgConnection& archive, const AnalysisState& group, const QString& name,
