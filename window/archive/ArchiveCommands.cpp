@@ -113,8 +113,8 @@ ArchiveGroup ArchiveCommands::runGroup(const ArchiveGroupNorm& norm, const Group
 }
 
 void ArchiveCommands::rememberShown(ArchiveGroup group) {
-    // The members' rows and the roster are the window's to keep, not this copy's.
-    group.state.members.clear();
+    // The roster is the window's to keep, not this copy's, which only tells the group by its
+    // header and scores.
     group.state.roster = {};
     shown_ = std::move(group);
 }

@@ -5,22 +5,22 @@
 #include "ArchiveGroups.h"
 #include "ArchiveListModel.h"
 #include "ArchiveSchema.h"
+#include "DisabledWhile.h"
 #include "Domain.h"
 #include "GroupProgressDialog.h"
 #include "GroupRun.h"
 #include "NormFile.h"
 #include "PgConnection.h"
 #include "UserDialogs.h"
+#include "WaitCursor.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -47,34 +47,6 @@ QList<StoredChoice> storedChoices() {
          SecondaryEducation},
         {QStringLiteral("Удовлетворенность"), NormKind::Satisfaction, QString()}};
 }
-
-// Restores the cursor however the work ends.
-struct BusyCursor {
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
-
-// The window's buttons off while a group is read, back as they were however it ends.
-class ButtonsOff {
-public:
-    explicit ButtonsOff(QWidget* window) {
-        for (QPushButton* button : window->findChildren<QPushButton*>())
-            if (button->isEnabled()) {
-                button->setEnabled(false);
-                off_.append(button);
-            }
-    }
-    ~ButtonsOff() {
-        for (const QPointer<QPushButton>& button : std::as_const(off_))
-            if (button)
-                button->setEnabled(true);
-    }
-    ButtonsOff(const ButtonsOff&) = delete;
-    ButtonsOff& operator=(const ButtonsOff&) = delete;
-
-private:
-    QList<QPointer<QPushButton>> off_;
-};
 
 // As the main window's group commands wait before showing their progress.
 constexpr int ProgressDelayMs = 500;
@@ -245,7 +217,7 @@ void ArchiveListWindow::loadNorms() {
 
 void ArchiveListWindow::openRow(const QModelIndex& index) {
     try {
-        BusyCursor busy;
+        const WaitCursor wait;
         const ArchiveEntry& entry = table_->entry(index.row());
         const QList<StoredTest> tests = readTests(*archive_, {entry.id}, ArchiveRead::Open);
         if (tests.isEmpty())
@@ -275,7 +247,7 @@ void ArchiveListWindow::analyseChosen() {
         entries.append(table_->entry(row.row()));
     // Read off the window, with progress and "Отмена", on a connection of its own: the list
     // goes on paging on its own meanwhile. Its buttons wait for the group.
-    const ButtonsOff off(this);
+    const DisabledWhile<QPushButton> off(findChildren<QPushButton*>());
     ArchiveGroup group;
     try {
         GroupProgressDialog progress(this, ProgressDelayMs);
@@ -331,7 +303,7 @@ void ArchiveListWindow::importFolder() {
     try {
         ImportSummary summary;
         {
-            BusyCursor busy;
+            const WaitCursor wait;
             summary = ezr::importFolder(*archive_, dir, unit[0].simplified());
         }
         QString told = QStringLiteral("Сохранено в архиве: %1\nУже были в архиве: %2")

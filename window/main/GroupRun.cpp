@@ -1,5 +1,6 @@
 #include "GroupRun.h"
 
+#include "DisabledWhile.h"
 #include "GroupProgressDialog.h"
 
 #include <QAction>
@@ -21,28 +22,21 @@ namespace {
 // included, and come back as they were however it ends.
 class CommandsOff {
 public:
-    explicit CommandsOff(QWidget* window) : bar_(window->findChild<QMenuBar*>()) {
-        for (QAction* action : window->findChildren<QAction*>())
-            if (action->isEnabled()) {
-                action->setEnabled(false);
-                disabled_.append(action);
-            }
+    explicit CommandsOff(QWidget* window)
+        : actions_(window->findChildren<QAction*>()), bar_(window->findChild<QMenuBar*>()) {
         if (bar_)
             bar_->setEnabled(false);
     }
     ~CommandsOff() {
         if (bar_)
             bar_->setEnabled(true);
-        for (const QPointer<QAction>& action : std::as_const(disabled_))
-            if (action)
-                action->setEnabled(true);
     }
     CommandsOff(const CommandsOff&) = delete;
     CommandsOff& operator=(const CommandsOff&) = delete;
 
 private:
+    DisabledWhile<QAction> actions_;
     QPointer<QMenuBar> bar_;
-    QList<QPointer<QAction>> disabled_;
 };
 
 } // namespace
