@@ -150,6 +150,20 @@ QByteArray xmlText(QStringView text) {
     return safe.toUtf8();
 }
 
+// A cell holds at most 32,767 characters: a longer text (a damaged file's name of many
+// kilobytes) is cut there and ends with "…", so that the workbook is still made.
+QStringView withinCellLimit(QStringView text) {
+    constexpr qsizetype Limit = 32767;
+    if (text.size() <= Limit)
+        return text;
+    thread_local QString cut;
+    qsizetype keep = Limit - 1;
+    if (text[keep - 1].isHighSurrogate())
+        --keep;
+    cut = text.left(keep).toString() + QChar(0x2026);
+    return cut;
+}
+
 // The width of a number as a spreadsheet shows it, in characters.
 double numberWidth(double value, int decimals) {
     char digits[64];
@@ -242,7 +256,8 @@ void WorkbookWriter::text(QStringView text, bool bold) {
     if (!text.isEmpty()) {
         b.widen(double(text.size()) * 1.1);
         // Text is always a string cell, so a name such as "=HYPERLINK(…)" stays text.
-        check(worksheet_write_string(b.sheet, b.row, b.column, xmlText(text).constData(),
+        check(worksheet_write_string(b.sheet, b.row, b.column,
+                                     xmlText(withinCellLimit(text)).constData(),
                                      bold ? b.bold : nullptr));
     }
     ++b.column;

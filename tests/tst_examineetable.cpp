@@ -336,6 +336,15 @@ private slots:
         }
     }
 
+    // A text beyond a cell's 32,767 characters (a damaged file's name) is cut with "…"
+    // instead of failing the workbook.
+    void workbookCutsTextBeyondACell() {
+        SheetTable table;
+        table.rows = {{QString(40000, QLatin1Char('x')), QStringLiteral("Я")}};
+        const QByteArray workbook = buildXlsx({table});
+        QVERIFY(!workbook.isEmpty());
+    }
+
     // Every part of a workbook is deflated at zlib's fastest level, which a zip's local header
     // tells in bits 1 and 2 of its flags (both set): the level that keeps a large table's
     // deflate within a few times the text report's time.
